@@ -1,0 +1,29 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/audio/AudioFile.h"
+#include "platform/audio/AudioPlayer.h"
+#include "platform/audio/AudioRecorder.h"
+#include "platform/audio/Id3v2Tag.h"
+#include "platform/audio/Mp3Settings.h"
+
+namespace qsr::audio {
+
+// Creates the audio components. Windows receive an engine and create what they
+// need from it, so tests hand them fakes.
+class IAudioEngine {
+  public:
+    virtual ~IAudioEngine() = default;
+
+    virtual std::unique_ptr<IAudioRecorder> CreateRecorder() = 0;
+    virtual std::unique_ptr<IAudioFile> CreateFile() = 0;
+    virtual std::unique_ptr<IAudioPlayer> CreatePlayer() = 0;
+    virtual std::unique_ptr<IMp3Settings> CreateMp3Settings() = 0;
+    virtual std::unique_ptr<IId3v2Tag> CreateId3v2Tag() = 0;
+};
+
+// The engine over PulseAudio, the encoder libraries, FFmpeg and TagLib.
+std::unique_ptr<IAudioEngine> CreateRealAudioEngine();
+
+}  // namespace qsr::audio

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace qsr::settings {
+
+// The name of the settings file inside the application folder.
+inline constexpr const char* kSettingsFileName = "settings.dat";
+
+// The current parameters of every output format, named after their keys.
+// Sample rates are 32-bit, everything else 16-bit, as stored.
+struct FormatValues {
+    std::int32_t Freq = 0;  // [wav]
+    std::int16_t Channel = 0;
+    std::int16_t MP3Bitrate = 0;  // [mp3]
+    std::int32_t MP3Frequency = 0;
+    std::int16_t MP3Channels = 0;
+    std::int32_t voxFreq = 0;     // [vox]
+    std::int16_t oggBitrate = 0;  // [ogg]
+    std::int16_t MinBitrate = 0;
+    std::int16_t MaxBitrate = 0;
+    std::int16_t Quality = 0;
+    std::int16_t QualityEnabled = 0;
+    std::int16_t VbrEnabled = 0;
+    std::int32_t rawFreq = 0;  // [raw]
+    std::int16_t rawChannel = 0;
+    std::int16_t rawCompr = 0;
+    std::int32_t gFreq = 0;  // [g726]
+    std::int16_t gbit = 0;
+};
+
+// The one process-wide set, shared by start-up and the format dialogs.
+FormatValues& SharedFormatValues();
+
+// Reads every key of the format sections into values; a key that is absent or
+// not a number leaves its field as it was.
+void LoadFormatValues(const std::string& settingsFile, FormatValues& values);
+
+// The arguments of the Ogg Vorbis format call: quality mode wins over a
+// bitrate range, which wins over a plain nominal bitrate.
+struct OggParameters {
+    int nominal = 0;
+    int minimum = 0;
+    int maximum = 0;
+    int quality = -1;  // -1 = bitrate mode
+};
+OggParameters ChooseOggParameters(const FormatValues& values);
+
+// The filters and automatic gain control as stored in section "other". A flag
+// absent or unreadable counts as on; a number that is absent or unreadable is
+// nullopt, so the recorder keeps its own value.
+struct FilterSettings {
+    bool notch = true;
+    std::optional<float> notchFrequency;
+    bool highPass = true;
+    std::optional<float> highPassFrequency;
+    bool lowPass = true;
+    std::optional<float> lowPassFrequency;
+    bool autoGain = true;
+    std::optional<std::int32_t> lowLevel;
+    std::optional<std::int32_t> highLevel;
+    std::optional<std::int32_t> attackTime;
+};
+FilterSettings ReadFilterSettings(const std::string& settingsFile);
+
+}  // namespace qsr::settings

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+namespace qsr::settings {
+
+// The settings file: INI text of [section] lines and key=value lines.
+// Section and key names compare without regard to case; the first of
+// duplicate sections or keys wins. No cache: each call reads the file anew.
+
+// The value of key in section, blanks around it removed, cut at a NUL;
+// empty when the file, section or key is absent.
+std::string ReadIniValue(const std::string& file, const std::string& section,
+                         const std::string& key);
+
+// Replaces the key's value in place, or adds the key (and the section, and the
+// file) when missing. Every other line is kept byte for byte. The file is
+// replaced atomically, so a crash never leaves it half-written; a file that
+// cannot be written keeps its old content. Nothing is reported.
+void WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value);
+
+}  // namespace qsr::settings

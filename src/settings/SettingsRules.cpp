@@ -1,0 +1,86 @@
+#include "settings/SettingsRules.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace qsr::settings {
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+template <typename Int>
+bool ConvertInt(const std::string& text, Int& target) {
+    const auto number = ParseNumber(text);
+    if (!number) return false;
+    const double rounded = std::nearbyint(*number);  // default mode: half to even
+    if (rounded < static_cast<double>(std::numeric_limits<Int>::min()) ||
+        rounded > static_cast<double>(std::numeric_limits<Int>::max()))
+        return false;
+    target = static_cast<Int>(rounded);
+    return true;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(const std::string& text) {
+    const std::string t = Trimmed(text);
+    if (t.empty()) return std::nullopt;
+    // Plain decimal only: no hex, no "inf"/"nan" that strtod would take.
+    for (char c : t) {
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '+' || c == '-' || c == '.' ||
+              c == 'e' || c == 'E'))
+            return std::nullopt;
+    }
+    char* end = nullptr;
+    const double value = std::strtod(t.c_str(), &end);
+    if (end != t.c_str() + t.size() || !std::isfinite(value)) return std::nullopt;
+    return value;
+}
+
+bool FlagTestedForOne(const std::string& text) {
+    const auto number = ParseNumber(text);
+    return !number || *number == 1.0;
+}
+
+bool ValueTestedForZero(const std::string& text) {
+    const auto number = ParseNumber(text);
+    return !number || *number == 0.0;
+}
+
+bool ConvertInt16(const std::string& text, std::int16_t& target) {
+    return ConvertInt(text, target);
+}
+
+bool ConvertInt32(const std::string& text, std::int32_t& target) {
+    return ConvertInt(text, target);
+}
+
+bool ConvertSingle(const std::string& text, float& target) {
+    const auto number = ParseNumber(text);
+    if (!number || std::fabs(*number) > std::numeric_limits<float>::max()) return false;
+    target = static_cast<float>(*number);
+    return true;
+}
+
+int OutputFormatIndex(const std::string& text) {
+    std::int32_t index = 0;
+    ConvertInt32(text, index);
+    return index >= 0 && index <= 5 ? index : 0;
+}
+
+std::string OutputFolder(const std::string& stored, const std::string& applicationFolder) {
+    const std::string folder = Trimmed(stored);
+    if (folder.empty()) return applicationFolder;
+    const auto number = ParseNumber(folder);
+    if (number && *number == 0.0) return applicationFolder;
+    return folder;
+}
+
+}  // namespace qsr::settings

@@ -1,0 +1,142 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "TempDir.h"
+#include "settings/Inifun.h"
+
+using qsr::settings::ReadIniValue;
+using qsr::settings::WriteIniValue;
+using qsr::testing::ReadAll;
+using qsr::testing::TempDir;
+using qsr::testing::WriteAll;
+
+TEST(Inifun, MissingFileSectionOrKeyReadsEmpty) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    EXPECT_EQ(ReadIniValue(file, "set", "outputformat"), "");
+    WriteAll(file, "[set]\noutputformat=3\n");
+    EXPECT_EQ(ReadIniValue(file, "mp3", "outputformat"), "");
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.dat")));
+}
+
+TEST(Inifun, FirstWriteCreatesFileAndSectionThenReplacesInPlace) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    WriteIniValue(file, "set", "outputformat", "1");
+    EXPECT_EQ(ReadIniValue(file, "set", "outputformat"), "1");
+    WriteIniValue(file, "mp3", "MP3Bitrate", "128");
+    WriteIniValue(file, "set", "filename", "take");
+    WriteIniValue(file, "set", "outputformat", "5");
+    EXPECT_EQ(ReadAll(file), "[set]\noutputformat=5\nfilename=take\n[mp3]\nMP3Bitrate=128\n");
+}
+
+TEST(Inifun, NamesCompareWithoutCaseAndValuesAreTrimmed) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    WriteAll(file, "[SET]\nOutputFolder =  /home/me/rec  \n");
+    EXPECT_EQ(ReadIniValue(file, "set", "outputfolder"), "/home/me/rec");
+    WriteIniValue(file, "Set", "OUTPUTFOLDER", " /tmp/x ");
+    EXPECT_EQ(ReadIniValue(file, "set", "outputfolder"), "/tmp/x");
+    EXPECT_EQ(ReadAll(file), "[SET]\nOUTPUTFOLDER= /tmp/x \n");
+}
+
+TEST(Inifun, LongValuesSurviveUnchanged) {
+    // Values used to be cut at 127 characters, which silently turned a long
+    // output folder into another folder.
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    const std::string folder = "/" + std::string(4500, 'a') + "/rec";
+    WriteIniValue(file, "set", "outputfolder", folder);
+    EXPECT_EQ(ReadIniValue(file, "set", "outputfolder"), folder);
+    const std::string two = std::string(200, 'b');
+    WriteIniValue(file, "set", "filename", two);
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), two);
+}
+
+TEST(Inifun, WriteKeepsEveryOtherLineAsItWas) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    const std::string before =
+        "\xEF\xBB\xBF; my notes\r\n[set]\r\nfilename=a\r\n\r\n  junk "
+        "line\r\n[other]\r\nnotch=1\r\n";
+    WriteAll(file, before);
+    WriteIniValue(file, "set", "filename", "b");
+    WriteIniValue(file, "set", "datetime", "0");
+    WriteIniValue(file, "g726", "gbit", "4");
+    EXPECT_EQ(ReadAll(file),
+              "\xEF\xBB\xBF; my notes\r\n[set]\r\nfilename=b\r\n\r\n  junk line\r\ndatetime=0\r\n"
+              "[other]\r\nnotch=1\r\n[g726]\r\ngbit=4\r\n");
+    EXPECT_EQ(ReadIniValue(file, "other", "notch"), "1");
+}
+
+TEST(Inifun, DamagedFilesReadByTheSameRules) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    // BOM before the first section, a missing "]", lines without "=", binary
+    // bytes, duplicate sections and keys (the first wins), no final newline.
+    WriteAll(file, std::string("\xEF\xBB\xBF[set]\nfilename=first\nfilename=second\n"
+                               "garbage\x01\x02\xff\n[mp3\nMP3Bitrate=64\n[set]\n"
+                               "filename=third\ndatetime=0\n[ogg]\nQuality=3\0zz\n[end]\nk=v",
+                               140));
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "first");
+    EXPECT_EQ(ReadIniValue(file, "set", "datetime"), "");  // only in the second [set]
+    EXPECT_EQ(ReadIniValue(file, "mp3", "MP3Bitrate"), "64");
+    EXPECT_EQ(ReadIniValue(file, "ogg", "Quality"), "3");
+    EXPECT_EQ(ReadIniValue(file, "end", "k"), "v");
+    WriteIniValue(file, "end", "k2", "w");
+    EXPECT_EQ(ReadIniValue(file, "end", "k"), "v");
+    EXPECT_EQ(ReadIniValue(file, "end", "k2"), "w");
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "first");
+}
+
+TEST(Inifun, LineBreaksInAValueCannotInjectKeys) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    WriteIniValue(file, "set", "filename", "take\n[set]\noutputformat=4");
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "take");
+    EXPECT_EQ(ReadIniValue(file, "set", "outputformat"), "");
+}
+
+TEST(Inifun, LargeFileIsReadAndWritten) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    std::string big = "[junk]\n";
+    while (big.size() < 10'000'000) big += "key" + std::to_string(big.size()) + "=value\n";
+    big += "[set]\nfilename=end\n";
+    WriteAll(file, big);
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "end");
+    WriteIniValue(file, "set", "filename", "new");
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "new");
+    EXPECT_EQ(ReadAll(file).size(), big.size());
+}
+
+TEST(Inifun, UnwritableFolderKeepsOldValueAndLeavesNoTemporaryFile) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    WriteIniValue(file, "set", "filename", "old");
+    ::chmod(dir.path().c_str(), 0555);
+    WriteIniValue(file, "set", "filename", "new");
+    ::chmod(dir.path().c_str(), 0755);
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Inifun, WriteReplacesTheFileAtomically) {
+    // The old file is replaced by rename, never rewritten in place: a reader
+    // holding the old file sees it whole, and no temporary file is left.
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    WriteIniValue(file, "set", "filename", "old");
+    struct stat before {};
+    ::stat(file.c_str(), &before);
+    WriteIniValue(file, "set", "filename", "new");
+    struct stat after {};
+    ::stat(file.c_str(), &after);
+    EXPECT_NE(before.st_ino, after.st_ino);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
