@@ -126,6 +126,18 @@ TEST(Inifun, UnwritableFolderKeepsOldValueAndLeavesNoTemporaryFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+TEST(Inifun, FailedWriteKeepsTheOldFileWhole) {
+    // Works as root too: the temporary file cannot be created because a
+    // folder stands where it would go.
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    WriteIniValue(file, "set", "filename", "old");
+    std::filesystem::create_directory(file + ".tmp" + std::to_string(::getpid()));
+    WriteIniValue(file, "set", "filename", "new");
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "old");
+    EXPECT_EQ(ReadAll(file), "[set]\nfilename=old\n");
+}
+
 TEST(Inifun, WriteReplacesTheFileAtomically) {
     // The old file is replaced by rename, never rewritten in place: a reader
     // holding the old file sees it whole, and no temporary file is left.
