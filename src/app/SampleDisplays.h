@@ -78,7 +78,7 @@ class LevelMeter : public QWidget, public audio::ISampleDisplay {
     static double BarFraction(int peakAbs);
 
     int channels_ = 2;
-    int samplesPerFrame_ = 2048;
+    int samplesPerFrame_ = 2048;  // values, interleaved: 1024 stereo frames
     std::array<double, 2> level_{};
     std::array<double, 2> hold_{};
     std::array<double, 2> caught_{};  // level the hold mark last caught
