@@ -47,6 +47,13 @@ constexpr std::size_t kNumberingLimit = 1'000'000;
 
 }  // namespace
 
+StartTime LocalStartTime(std::time_t moment) {
+    std::tm tm{};
+    ::localtime_r(&moment, &tm);
+    return StartTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                     tm.tm_hour,        tm.tm_min,     tm.tm_sec};
+}
+
 std::string DateTimeStamp(const StartTime& t) {
     return TwoDigits(t.month) + TwoDigits(t.day) + TwoDigits(t.year) + TwoDigits(t.hour) +
            TwoDigits(t.minute) + TwoDigits(t.second);

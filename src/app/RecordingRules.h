@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -31,6 +32,9 @@ struct StartTime {
     int minute = 0;
     int second = 0;
 };
+
+// The local date and time of a moment.
+StartTime LocalStartTime(std::time_t moment);
 
 // "mmddyyhhmmss": 7 Dec 2026 14:05:09 gives "120726140509".
 std::string DateTimeStamp(const StartTime& t);

@@ -41,6 +41,13 @@ TEST(OutputPath, DateAndTimeFollowTheBaseNameAsMmddyyhhmmss) {
     EXPECT_EQ(OutputPath(n, Taken({})), "/rec/recorded010209030405.MP3");
 }
 
+TEST(OutputPath, TheStampIsTheLocalTime) {
+    ::setenv("TZ", "UTC", 1);
+    ::tzset();
+    // 2026-12-07 14:05:09 UTC
+    EXPECT_EQ(DateTimeStamp(LocalStartTime(1796652309)), "120726140509");
+}
+
 TEST(OutputPath, ATakenNameIsNumberedWithABlankAfterTheUnderscore) {
     const OutputNaming n = Naming("0", "0");
     EXPECT_EQ(OutputPath(n, Taken({})), "/rec/recorded.WAV");
