@@ -1,0 +1,93 @@
+#include "app/ProjectFile.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+namespace qsr::app {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+}  // namespace
+
+std::string JoinProjectLine(const RecordingRow& row) {
+    std::string line;
+    line.reserve(row.number.size() + row.fileName.size() + row.size.size() + row.duration.size() +
+                 row.recordTime.size() + 4);
+    line.append(row.number).append(1, '\t');
+    line.append(row.fileName).append(1, '\t');
+    line.append(row.size).append(1, '\t');
+    line.append(row.duration).append(1, '\t');
+    line.append(row.recordTime);
+    return line;
+}
+
+RecordingRow SplitProjectLine(std::string_view line) {
+    RecordingRow row;
+    std::string* cells[] = {&row.number, &row.fileName, &row.size, &row.duration, &row.recordTime};
+    std::size_t pos = 0;
+    for (std::string* cell : cells) {
+        const std::size_t tab = line.find('\t', pos);
+        *cell =
+            std::string(line.substr(pos, tab == std::string_view::npos ? line.npos : tab - pos));
+        if (tab == std::string_view::npos) break;
+        pos = tab + 1;
+    }
+    return row;
+}
+
+std::vector<RecordingRow> ParseProjectText(std::string_view text) {
+    std::vector<RecordingRow> rows;
+    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            rows.push_back(SplitProjectLine(text.substr(pos)));
+            break;
+        }
+        rows.push_back(SplitProjectLine(text.substr(pos, end - pos)));
+        pos = end + 1;
+        if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    }
+    return rows;
+}
+
+std::string ProjectText(const std::vector<RecordingRow>& rows) {
+    std::string text;
+    // A first cell that itself begins with a BOM would lose it to the reader;
+    // a leading BOM of our own keeps it.
+    if (!rows.empty() && std::string_view(rows.front().number).starts_with(kBom)) text += kBom;
+    for (const RecordingRow& row : rows) text.append(JoinProjectLine(row)).append("\r\n");
+    return text;
+}
+
+bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return false;
+    auto read = ParseProjectText(text);
+    rows.insert(rows.end(), std::make_move_iterator(read.begin()),
+                std::make_move_iterator(read.end()));
+    return true;
+}
+
+bool WriteProjectFile(const std::string& path, const std::vector<RecordingRow>& rows) {
+    const std::string text = ProjectText(rows);
+    const std::string temp = path + ".tmp" + std::to_string(::getpid());
+    std::FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) return false;
+    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size() &&
+                         std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
+    if (std::fclose(f) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace qsr::app

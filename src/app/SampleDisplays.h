@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QLine>
+#include <QWidget>
+#include <array>
+#include <vector>
+
+#include "platform/audio/Display.h"
+
+namespace qsr::app {
+
+// AV1: the waveform of the latest block (4096 samples by default), drawn as
+// one vertical min..max stroke per pixel column. The strokes are computed when
+// samples arrive; painting only draws them.
+class WaveformView : public QWidget, public audio::ISampleDisplay {
+    Q_OBJECT
+  public:
+    explicit WaveformView(QWidget* parent = nullptr);
+
+    void SetFormat(int rate, int channels) override;
+    void SetSamplesPerFrame(int samples) override;
+    int SamplesPerFrame() const override { return samplesPerFrame_; }
+    void ShowSamples(const audio::Samples& samples) override;
+
+    // What is shown: false after an empty array.
+    bool HasWaveform() const { return hasWave_; }
+    // Largest absolute value of the last block, 0..1 of full scale.
+    double PeakFraction() const { return peak_; }
+
+    QSize sizeHint() const override { return {320, 80}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void RebuildStrokes();
+
+    int rate_ = 44100;
+    int channels_ = 1;
+    int samplesPerFrame_ = 4096;
+    bool hasWave_ = false;
+    double peak_ = 0;
+    // Per-frame mono values of the last block, kept to redraw after a resize.
+    std::vector<float> mono_;
+    std::vector<QLine> strokes_;
+};
+
+// AudioDisplay1: two bars (left, right) of the latest block's peak level on a
+// decibel scale, each with a peak-hold mark that stays a while, then falls.
+class LevelMeter : public QWidget, public audio::ISampleDisplay {
+    Q_OBJECT
+  public:
+    explicit LevelMeter(QWidget* parent = nullptr);
+
+    void SetFormat(int rate, int channels) override;
+    void SetSamplesPerFrame(int samples) override;
+    int SamplesPerFrame() const override { return samplesPerFrame_; }
+    void ShowSamples(const audio::Samples& samples) override;
+
+    // Shown level and held peak of channel 0 (left) or 1 (right), 0..1 of the
+    // bar's length (1 = full scale, 0 = silence or cleared).
+    double Level(int channel) const { return level_[Index(channel)]; }
+    double PeakHold(int channel) const { return hold_[Index(channel)]; }
+
+    static constexpr double kFloorDb = -60.0;      // the bar's empty end
+    static constexpr int kHoldMs = 1500;           // a peak mark stays this long
+    static constexpr double kFallPerSecond = 0.5;  // then falls by this much of the bar
+
+    QSize sizeHint() const override { return {200, 28}; }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+
+  private:
+    static int Index(int channel) { return channel <= 0 ? 0 : 1; }
+    static double BarFraction(int peakAbs);
+
+    int channels_ = 2;
+    int samplesPerFrame_ = 2048;  // values, interleaved: 1024 stereo frames
+    std::array<double, 2> level_{};
+    std::array<double, 2> hold_{};
+    std::array<double, 2> caught_{};  // level the hold mark last caught
+    std::array<QElapsedTimer, 2> heldSince_;
+};
+
+}  // namespace qsr::app
