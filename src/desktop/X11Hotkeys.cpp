@@ -72,13 +72,12 @@ X11HotkeyRegistrar::~X11HotkeyRegistrar() {
     if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-std::uint8_t X11HotkeyRegistrar::KeycodeFor(char key) const {
-    const xcb_setup_t* setup = xcb_get_setup(conn_);
+std::uint8_t KeycodeForLetter(xcb_connection_t* conn, char key) {
+    const xcb_setup_t* setup = xcb_get_setup(conn);
     const int first = setup->min_keycode;
     const int count = setup->max_keycode - setup->min_keycode + 1;
     xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
-        conn_,
-        xcb_get_keyboard_mapping(conn_, setup->min_keycode, static_cast<std::uint8_t>(count)),
+        conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, static_cast<std::uint8_t>(count)),
         nullptr);
     if (!map) return 0;
     // Latin letters: the keysym is the letter's code, lower case unshifted.
@@ -110,7 +109,7 @@ std::array<std::uint16_t, 4> X11HotkeyRegistrar::Variants() const {
 
 bool X11HotkeyRegistrar::RegisterCtrlKey(int id, char key) {
     if (!conn_ || grabs_.count(id)) return false;
-    const std::uint8_t code = KeycodeFor(key);
+    const std::uint8_t code = KeycodeForLetter(conn_, key);
     if (!code) return false;
     const auto variants = Variants();
     std::array<xcb_void_cookie_t, 4> cookies{};

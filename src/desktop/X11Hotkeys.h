@@ -32,7 +32,6 @@ class X11HotkeyRegistrar : public services::IHotkeyRegistrar, public QAbstractNa
     bool Available() const { return conn_ != nullptr; }
 
   private:
-    std::uint8_t KeycodeFor(char key) const;
     void Ungrab(std::uint8_t keycode);
     // Ctrl with every combination of the lock modifiers.
     std::array<std::uint16_t, 4> Variants() const;
@@ -42,5 +41,9 @@ class X11HotkeyRegistrar : public services::IHotkeyRegistrar, public QAbstractNa
     std::uint16_t numLockMask_ = 0;
     std::map<int, std::uint8_t> grabs_;  // identifier -> keycode
 };
+
+// The keycode that types the Latin letter (either case) on this keyboard; 0
+// when none does.
+std::uint8_t KeycodeForLetter(xcb_connection_t* conn, char letter);
 
 }  // namespace qsr::desktop
