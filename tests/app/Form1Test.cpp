@@ -1,0 +1,500 @@
+// The main window against fake components and desktop services.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTreeWidget>
+#include <filesystem>
+#include <memory>
+
+#include "TempDir.h"
+#include "app/Form1.h"
+#include "desktop/frmtray.h"
+#include "fakes/FakeAudio.h"
+#include "fakes/FakeServices.h"
+#include "settings/Inifun.h"
+
+using namespace qsr;
+using fakes::CallLog;
+using fakes::FakeDevice;
+using fakes::FakeLine;
+using services::MsgAnswer;
+using services::MsgButtons;
+using services::MsgIcon;
+
+namespace {
+
+constexpr const char* kFullSettings =
+    "[set]\noutputformat=0\n"
+    "[mp3]\nMP3Frequency=32000\nMP3Bitrate=192\nMP3Channels=1\n"
+    "[wav]\nFreq=22050\nChannel=1\n"
+    "[vox]\nvoxFreq=6000\n"
+    "[ogg]\noggBitrate=160\nMinBitrate=112\nMaxBitrate=192\nQuality=300\nVbrEnabled=1\n"
+    "QualityEnabled=0\n"
+    "[raw]\nrawFreq=11025\nrawChannel=2\nrawCompr=3\n"
+    "[g726]\ngFreq=8000\ngbit=5\n"
+    "[other]\nnotch=1\nnotchtxt=60\nhighpass=0\nhighpasstxt=400\nlowpass=1\nlowpasstxt=3500\n"
+    "autogain=1\nlowlevel=-35\nhighlevel=-12\nattacktime=150\n";
+
+// Hands out recorders that already sit on a chosen device, as a real one
+// remembers the system's current device.
+class Engine : public fakes::FakeAudioEngine {
+  public:
+    int startDevice = 0;
+    std::unique_ptr<audio::IAudioRecorder> CreateRecorder() override {
+        auto r = fakes::FakeAudioEngine::CreateRecorder();
+        lastRecorder->currentDevice = startDevice;
+        return r;
+    }
+};
+
+// An engine whose components do not exist yet.
+class NullEngine : public audio::IAudioEngine {
+  public:
+    std::unique_ptr<audio::IAudioRecorder> CreateRecorder() override { return nullptr; }
+    std::unique_ptr<audio::IAudioFile> CreateFile() override { return nullptr; }
+    std::unique_ptr<audio::IAudioPlayer> CreatePlayer() override { return nullptr; }
+    std::unique_ptr<audio::IMp3Settings> CreateMp3Settings() override { return nullptr; }
+    std::unique_ptr<audio::IId3v2Tag> CreateId3v2Tag() override { return nullptr; }
+};
+
+FakeDevice Device(const std::string& name, bool usable, std::vector<FakeLine> lines = {}) {
+    FakeDevice d;
+    d.name = name;
+    d.usable = usable;
+    d.lines = std::move(lines);
+    return d;
+}
+
+FakeLine Line(const std::string& name, bool active = false) {
+    FakeLine l;
+    l.name = name;
+    l.active = active;
+    return l;
+}
+
+std::vector<std::string> Items(const QComboBox* combo) {
+    std::vector<std::string> items;
+    for (int i = 0; i < combo->count(); ++i) items.push_back(combo->itemText(i).toStdString());
+    return items;
+}
+
+// Calls in the log whose name starts with one of the prefixes.
+CallLog Only(const CallLog& log, std::initializer_list<const char*> prefixes) {
+    CallLog out;
+    for (const auto& call : log)
+        for (const char* p : prefixes)
+            if (call.rfind(p, 0) == 0) {
+                out.push_back(call);
+                break;
+            }
+    return out;
+}
+
+class Form1Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        home = std::make_unique<qsr::testing::TempDir>();
+        qsr::testing::WriteAll(SettingsFile(), kFullSettings);
+        engine.devices = {Device("Microphone", true, {Line("Mic"), Line("Line In")})};
+    }
+    std::string SettingsFile() const { return home->File("settings.dat"); }
+    Form1Test& Settings(const std::string& content) {
+        qsr::testing::WriteAll(SettingsFile(), content);
+        return *this;
+    }
+    app::Form1& Load(audio::IAudioEngine* e = nullptr) {
+        form =
+            std::make_unique<app::Form1>(e ? *e : engine, desk.Services(), home->path().string());
+        form->Form_Load();
+        return *form;
+    }
+    template <typename T>
+    T* Find(const char* name) const {
+        return form->findChild<T*>(name);
+    }
+
+    std::unique_ptr<qsr::testing::TempDir> home;
+    Engine engine;
+    fakes::FakeDesktop desk;
+    std::unique_ptr<app::Form1> form;
+};
+
+TEST_F(Form1Test, ListsUsableDevicesOnlyAndClampsRememberedIndex) {
+    engine.devices = {Device("Microphone", true, {Line("Mic")}), Device("Broken", false),
+                      Device("Line card", true, {Line("Line In"), Line("CD", true)})};
+    engine.startDevice = 7;  // beyond the last list entry
+    auto& f = Load();
+    EXPECT_EQ(Items(f.DeviceCombo), (std::vector<std::string>{"Microphone", "Line card"}));
+    EXPECT_EQ(f.DeviceCombo->itemData(0).toInt(), 0);
+    EXPECT_EQ(f.DeviceCombo->itemData(1).toInt(), 2);
+    // Every index up to and including the count is tried; the one past the end is not listed.
+    const CallLog selects = Only(engine.log, {"SelectDevice"});
+    ASSERT_GE(selects.size(), 5u);
+    EXPECT_EQ(CallLog(selects.begin(), selects.begin() + 5),
+              (CallLog{"SelectDevice(0)", "SelectDevice(1)", "SelectDevice(2)", "SelectDevice(3)",
+                       "SelectDevice(2)"}));
+    EXPECT_EQ(f.DeviceCombo->currentIndex(), 1);
+    EXPECT_EQ(engine.lastRecorder->currentDevice, 2);
+    // Sources of the chosen device, the active line chosen.
+    EXPECT_EQ(Items(f.cmbSrcInput), (std::vector<std::string>{"Line In", "CD"}));
+    EXPECT_EQ(f.cmbSrcInput->currentIndex(), 1);
+    EXPECT_EQ(engine.lastRecorder->currentSource, 1);
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+}
+
+TEST_F(Form1Test, ChoosingDeviceAndSourceReachesTheRecorder) {
+    engine.devices = {Device("Microphone", true, {Line("Mic", true)}),
+                      Device("Line card", true, {Line("Line In"), Line("CD"), Line("Aux")})};
+    auto& f = Load();
+    EXPECT_EQ(Items(f.cmbSrcInput), (std::vector<std::string>{"Mic"}));
+    engine.log.clear();
+    emit f.DeviceCombo->activated(1);
+    EXPECT_EQ(engine.lastRecorder->currentDevice, 1);
+    EXPECT_EQ(Items(f.cmbSrcInput), (std::vector<std::string>{"Line In", "CD", "Aux"}));
+    // No line active: the recorder's current source (0 after the device change) stays.
+    EXPECT_EQ(f.cmbSrcInput->currentIndex(), 0);
+    engine.log.clear();
+    emit f.cmbSrcInput->activated(2);
+    EXPECT_EQ(engine.log, (CallLog{"SelectSource(2)", "SetSourceActive(1)"}));
+    EXPECT_TRUE(engine.lastRecorder->devices[1].lines[2].active);
+}
+
+TEST_F(Form1Test, NoDeviceShowsErrorAndLeavesTheWindowEmpty) {
+    engine.devices.clear();
+    Settings("[set]\noutputformat=1\n");
+    auto& f = Load();
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desk.messageBox.shown[0].text, "Record device error!");
+    EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Error);
+    EXPECT_EQ(desk.messageBox.shown[0].title, "Quorvin Sound Recorder");
+    EXPECT_EQ(f.DeviceCombo->count(), 0);
+    EXPECT_EQ(f.cmbSrcInput->count(), 0);
+    EXPECT_EQ(f.cboEncoders->count(), 0);
+    EXPECT_TRUE(Only(engine.log, {"Set"}).empty());  // no settings applied
+    EXPECT_TRUE(desk.hotkeys.registered.empty());
+    // Exiting such a window keeps the stored format choice.
+    f.exitsystem();
+    EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "1");
+}
+
+TEST_F(Form1Test, StoredOutputFormatSelectsTheEntry) {
+    const std::pair<const char*, const char*> cases[] = {{"3", "Raw"}, {"5", "OGG"},  {"9", "WAV"},
+                                                         {"x", "WAV"}, {"-1", "WAV"}, {"", "WAV"}};
+    for (const auto& [stored, expected] : cases) {
+        settings::WriteIniValue(SettingsFile(), "set", "outputformat", stored);
+        auto& f = Load();
+        EXPECT_EQ(Items(f.cboEncoders),
+                  (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw", "G726", "OGG"}));
+        EXPECT_EQ(f.cboEncoders->currentText().toStdString(), expected) << "stored " << stored;
+    }
+}
+
+TEST_F(Form1Test, HandsFormatsThenFiltersToTheComponentsInOrder) {
+    app::Form1& f = Load();
+    (void)f;
+    const CallLog calls =
+        Only(engine.log, {"SetMp3", "SetWav", "SetVox", "SetOgg", "SetRaw", "SetG726", "SetNotch",
+                          "SetHighPass", "SetLowPass", "SetAgc"});
+    EXPECT_EQ(calls,
+              (CallLog{"SetMp3Format(32000,192,1)", "SetWavFormat(22050,1,16)",
+                       "SetVoxFormat(6000)", "SetOggFormat(44100,2,160,112,192,-1)",
+                       "SetRawFormat(3,11025,2,16)", "SetG726Format(8000,5)", "SetNotchEnabled(1)",
+                       "SetNotchFrequency(60)", "SetHighPassEnabled(0)", "SetLowPassEnabled(1)",
+                       "SetLowPassFrequency(3500)", "SetAgcEnabled(1)", "SetAgcLowLevel(-35)",
+                       "SetAgcHighLevel(-12)", "SetAgcAttackTime(150)"}));
+}
+
+TEST_F(Form1Test, OggQualityModeWinsOverBitrateRange) {
+    settings::WriteIniValue(SettingsFile(), "ogg", "QualityEnabled", "1");
+    Load();
+    EXPECT_EQ(Only(engine.log, {"SetOgg"}), (CallLog{"SetOggFormat(44100,2,128,0,0,300)"}));
+}
+
+TEST_F(Form1Test, WithoutSectionOtherEveryFilterAndAgcIsOnWithoutFrequencies) {
+    Settings("[set]\noutputformat=0\n[mp3]\nMP3Frequency=44100\nMP3Bitrate=128\nMP3Channels=2\n");
+    Load();
+    EXPECT_EQ(Only(engine.log, {"SetNotch", "SetHighPass", "SetLowPass", "SetAgc"}),
+              (CallLog{"SetNotchEnabled(1)", "SetHighPassEnabled(1)", "SetLowPassEnabled(1)",
+                       "SetAgcEnabled(1)"}));
+}
+
+TEST_F(Form1Test, VisualizationTakes4096SamplesAFrame) {
+    fakes::FakeDisplay av, level;
+    form = std::make_unique<app::Form1>(engine, desk.Services(), home->path().string());
+    form->SetSampleDisplays(&av, &level);
+    form->Form_Load();
+    EXPECT_EQ(av.frame, 4096);
+    EXPECT_TRUE(form->PlaybackStopped());
+}
+
+TEST_F(Form1Test, HotkeyClaimFailuresAreReportedAndOnlyClaimedOnesReleased) {
+    desk.hotkeys.taken = {'R'};
+    auto& f = Load();
+    ASSERT_EQ(
+        desk.messageBox.Texts(),
+        (std::vector<std::string>{"Can not register the hotkeys CTRL+R ...this key is already "
+                                  "registered by some other running applications."}));
+    EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Error);
+    EXPECT_EQ(desk.hotkeys.registered, (std::map<int, char>{{2, 'S'}}));
+    f.exitsystem();
+    EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{2}));
+}
+
+TEST_F(Form1Test, BothHotkeysTakenShowsBothMessagesAndReleasesNothing) {
+    desk.hotkeys.taken = {'R', 'S'};
+    auto& f = Load();
+    EXPECT_EQ(desk.messageBox.Texts(),
+              (std::vector<std::string>{
+                  "Can not register the hotkeys CTRL+R ...this key is already registered by some "
+                  "other running applications.",
+                  "Can not register the hotkeys CTRL+S ... this key is already registered by some "
+                  "other running applications."}));
+    // Buttons and menus still work without the hotkeys.
+    QSignalSpy started(&f, &app::Form1::StartRecordCalled);
+    f.Command1->click();
+    EXPECT_EQ(started.count(), 1);
+    f.exitsystem();
+    EXPECT_TRUE(desk.hotkeys.unregistered.empty());
+}
+
+TEST_F(Form1Test, HotkeysLetPendingEventsRunThenStartOrStop) {
+    auto& f = Load();
+    EXPECT_EQ(desk.hotkeys.registered, (std::map<int, char>{{0, 'R'}, {2, 'S'}}));
+    std::vector<std::string> order;
+    desk.eventPump.onPump = [&] { order.push_back("pump"); };
+    QObject::connect(&f, &app::Form1::StartRecordCalled, [&] { order.push_back("start"); });
+    QObject::connect(&f, &app::Form1::StopRecordCalled, [&] { order.push_back("stop"); });
+    desk.hotkeys.Press(0);
+    desk.hotkeys.Press(2);
+    desk.hotkeys.Press(5);  // any other identifier stops
+    EXPECT_EQ(order, (std::vector<std::string>{"pump", "start", "pump", "stop", "pump", "stop"}));
+    // After exit the hotkeys no longer reach the window.
+    f.exitsystem();
+    order.clear();
+    desk.hotkeys.Press(0);
+    EXPECT_TRUE(order.empty());
+}
+
+TEST_F(Form1Test, CommandsReachTheirTargets) {
+    auto& f = Load();
+    QSignalSpy started(&f, &app::Form1::StartRecordCalled);
+    QSignalSpy stopped(&f, &app::Form1::StopRecordCalled);
+    f.cmdrecord->click();
+    Find<QAction>("mnuRecord")->trigger();
+    EXPECT_EQ(started.count(), 2);
+    // Stop buttons stop only while recording; the Stop menu always asks StopRecord.
+    fakes::FakeDisplay av, level;
+    f.SetSampleDisplays(&av, &level);
+    f.cmdStop->click();
+    f.Command3->click();
+    EXPECT_EQ(stopped.count(), 0);
+    EXPECT_EQ(level.shown.size(), 2u);  // the level display is cleared each time
+    EXPECT_TRUE(level.shown.back().empty());
+    f.flgRecord = true;
+    f.cmdStop->click();
+    EXPECT_EQ(stopped.count(), 1);
+    f.flgRecord = false;
+    Find<QAction>("mnuStop")->trigger();
+    EXPECT_EQ(stopped.count(), 2);
+
+    Find<QAction>("mnuRecordControl")->trigger();
+    ASSERT_EQ(desk.processStarter.started.size(), 1u);
+    EXPECT_EQ(desk.processStarter.started[0].first, "pavucontrol");
+    EXPECT_EQ(desk.processStarter.started[0].second, (std::vector<std::string>{"--tab=2"}));
+    desk.processStarter.result = false;  // a mixer that does not start is ignored
+    Find<QAction>("mnuRecordControl")->trigger();
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+
+    Find<QAction>("mnuHome")->trigger();
+    Find<QAction>("mnuSupport")->trigger();
+    EXPECT_EQ(desk.urlOpener.opened, (std::vector<std::string>{app::kHomePage, app::kSupportPage}));
+
+    f.Command11->click();
+    Find<QAction>("mnuAbout")->trigger();
+    EXPECT_EQ(desk.modal.shownObjectNames, (std::vector<std::string>{"frmAbout", "frmAbout"}));
+}
+
+TEST_F(Form1Test, HelpOpensTheShippedFileEvenInAFolderWithBlanks) {
+    const auto folder = home->path() / "my recordings";
+    std::filesystem::create_directories(folder / "help");
+    qsr::testing::WriteAll((folder / "help" / "index.html").string(), "<html></html>");
+    form = std::make_unique<app::Form1>(engine, desk.Services(), folder.string());
+    form->Form_Load();
+    form->Command10->click();
+    EXPECT_EQ(desk.urlOpener.opened,
+              (std::vector<std::string>{(folder / "help" / "index.html").string()}));
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+}
+
+TEST_F(Form1Test, MissingHelpFileIsNamedAndTheProgramGoesOn) {
+    auto& f = Load();
+    Find<QAction>("mnuHelpTopic")->trigger();
+    EXPECT_TRUE(desk.urlOpener.opened.empty());
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    EXPECT_NE(desk.messageBox.shown[0].text.find(home->File("help/index.html")), std::string::npos);
+    EXPECT_TRUE(f.Loaded());
+}
+
+TEST_F(Form1Test, ExitWithEmptyListAsksNothingAndSavesTheFormat) {
+    auto& f = Load();
+    desktop::frmtray tray("Quorvin Sound Recorder", {});
+    tray.AddIcon();
+    f.SetTray(&tray);
+    QSignalSpy unloaded(&f, &app::Form1::Unloaded);
+    f.cboEncoders->setCurrentIndex(1);  // MP3
+    Find<QAction>("mnuExit")->trigger();
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+    EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "1");
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(tray.IconShown());
+    EXPECT_EQ(f.AudioRecord, nullptr);
+    EXPECT_EQ(f.AudioFile, nullptr);
+    EXPECT_EQ(f.audioplayer, nullptr);
+    EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{0, 2}));
+    // A second exit request does nothing more.
+    f.Command12->click();
+    EXPECT_EQ(unloaded.count(), 1);
+}
+
+TEST_F(Form1Test, ExitWithRowsAsksAndCancelExitsWithoutSaving) {
+    auto& f = Load();
+    new QTreeWidgetItem(f.ListView1, QStringList{"1", "a.wav", "1 KB", "0:01.000", "now"});
+    desk.messageBox.answers = {MsgAnswer::Cancel};
+    f.cboEncoders->setCurrentIndex(5);
+    QSignalSpy unloaded(&f, &app::Form1::Unloaded);
+    f.Command12->click();
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desk.messageBox.shown[0].text, "Do you need to save the recording project file?");
+    EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Question);
+    EXPECT_EQ(desk.messageBox.shown[0].buttons, MsgButtons::OkCancel);
+    EXPECT_TRUE(desk.fileDialog.titles.empty());  // no project save was offered
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "5");
+}
+
+TEST_F(Form1Test, CloseBoxOnlyTakesTheWindowOffTheScreen) {
+    auto& f = Load();
+    f.show();
+    QSignalSpy unloaded(&f, &app::Form1::Unloaded);
+    f.cboEncoders->setCurrentIndex(2);
+    f.close();
+    EXPECT_EQ(unloaded.count(), 0);
+    EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "0");
+    EXPECT_TRUE(f.HotkeyRecordClaimed());
+    f.ShowMain();
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(f.isMinimized());
+}
+
+TEST_F(Form1Test, VistaBranchListsDevicesWithoutSources) {
+    engine.devices = {Device("Microphone", true, {Line("Mic", true)}), Device("Card", true)};
+    form = std::make_unique<app::Form1>(engine, desk.Services(), home->path().string());
+    form->SetOsVersionQuery([] { return app::OsVersion{2, 6, 1}; });
+    form->SetUserNameQuery([] { return std::string("bob"); });
+    form->Form_Load();
+    EXPECT_EQ(form->SkinLabel1->text().toStdString(), "Record device and source");
+    ASSERT_FALSE(desk.messageBox.shown.empty());
+    EXPECT_EQ(desk.messageBox.shown[0].text,
+              "Your OS is Windows Vista, Please Log on as Administrator account in Windows Vista");
+    EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Information);
+    EXPECT_EQ(Items(form->DeviceCombo), (std::vector<std::string>{"Microphone", "Card"}));
+    EXPECT_FALSE(form->cmbSrcInput->isEnabled());
+    EXPECT_EQ(form->cmbSrcInput->count(), 0);
+    EXPECT_EQ(form->cboEncoders->count(), 6);  // the load goes on
+}
+
+TEST_F(Form1Test, VistaBranchSkipsTheDeviceCountCheckAndGreetsAdministrator) {
+    engine.devices.clear();
+    form = std::make_unique<app::Form1>(engine, desk.Services(), home->path().string());
+    form->SetOsVersionQuery([] { return app::OsVersion{2, 6, 0}; });
+    form->SetUserNameQuery([] { return std::string(" Administrator \n"); });
+    form->Form_Load();
+    EXPECT_TRUE(desk.messageBox.shown.empty());  // neither device error nor the log-on advice
+    EXPECT_EQ(form->cboEncoders->count(), 6);
+    EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
+}
+
+TEST_F(Form1Test, SurvivesComponentsThatDoNotExist) {
+    NullEngine none;
+    auto& f = Load(&none);
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+    EXPECT_EQ(f.DeviceCombo->count(), 0);
+    EXPECT_EQ(f.cboEncoders->count(), 6);
+    EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
+    f.cmdStop->click();
+    emit f.DeviceCombo->activated(0);
+    emit f.cmbSrcInput->activated(0);
+    f.cboEncoders->setCurrentIndex(4);
+    f.exitsystem();
+    EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "4");
+}
+
+TEST_F(Form1Test, ControlsAndMenusCarryTheirCaptions) {
+    auto& f = Load();
+    EXPECT_EQ(f.windowTitle().toStdString(), "Quorvin Sound Recorder v3.20");
+    const std::pair<const char*, const char*> buttons[] = {{"Command1", "Record Ctrl+R"},
+                                                           {"Command3", "Stop Ctrl+S"},
+                                                           {"Command2", "Schedule"},
+                                                           {"Command4", "Audio Player"},
+                                                           {"Command5", "Output File"},
+                                                           {"Command6", "Format Settings"},
+                                                           {"Command10", "Help"},
+                                                           {"Command11", "About"},
+                                                           {"Command12", "Close"},
+                                                           {"Command13", "Edit ID3"},
+                                                           {"Command14", "Audio Converter"},
+                                                           {"cmdStop", "Stop"}};
+    for (const auto& [name, caption] : buttons) {
+        auto* b = Find<QPushButton>(name);
+        ASSERT_NE(b, nullptr) << name;
+        EXPECT_EQ(b->text().toStdString(), caption);
+    }
+    EXPECT_EQ(f.cmdrecord->toolTip().toStdString(), "Start Recording (Hotkey:CTRL+R)");
+    ASSERT_NE(Find<QPushButton>("cmdPlay"), nullptr);
+    ASSERT_NE(Find<QPushButton>("cmdPause"), nullptr);
+    EXPECT_EQ(Find<QLabel>("Label1")->text().toStdString(), "0:00.000");
+    EXPECT_EQ(Find<QLabel>("SkinLabel1")->text().toStdString(), "Record Device");
+    EXPECT_EQ(Find<QLabel>("SkinLabel2")->text().toStdString(), "Sound Source");
+    EXPECT_EQ(Find<QLabel>("SkinLabel3")->text().toStdString(), "Output Format");
+    for (const char* name : {"slPosition", "AV1", "AudioDisplay1", "StatusBar1", "DeviceCombo",
+                             "cmbSrcInput", "cboEncoders"})
+        EXPECT_NE(Find<QWidget>(name), nullptr) << name;
+    auto* list = Find<QTreeWidget>("ListView1");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->columnCount(), 5);
+    const char* columns[] = {"NO.", "File Name", "Size", "Duration", "Record Time"};
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(list->headerItem()->text(i).toStdString(), columns[i]);
+    EXPECT_EQ(f.StatusBar1->findChildren<QLabel*>().size(), 2);
+
+    // Menus in order; "-" is a separator.
+    const std::vector<std::pair<std::string, std::vector<std::string>>> menus = {
+        {"File(&F)",
+         {"New Recording Project", "Open Recording Project", "Save Recording Project", "-",
+          "Exit"}},
+        {"Edit(&E)",
+         {"Play Selected File", "-", "Rename", "Remove Selected Item", "Delete Selected File"}},
+        {"Action(&A)",
+         {"Record", "Stop", "-", "Play Audio", "Pause Play", "Stop Play", "-", "Audio Player",
+          "Audio Converter", "Edit ID3"}},
+        {"Option(&O)", {"Output File", "Format Settings", "-", "Schedule", "Record Control"}},
+        {"Help(&H)", {"Help", "-", "Sound Recorder Home Page", "Support Online", "-", "About"}}};
+    const auto bar = f.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 5);
+    for (int m = 0; m < 5; ++m) {
+        EXPECT_EQ(bar[m]->text().toStdString(), menus[m].first);
+        std::vector<std::string> entries;
+        for (QAction* a : bar[m]->menu()->actions())
+            entries.push_back(a->isSeparator() ? "-" : a->text().toStdString());
+        EXPECT_EQ(entries, menus[m].second) << menus[m].first;
+    }
+}
+
+}  // namespace

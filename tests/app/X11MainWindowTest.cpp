@@ -1,0 +1,213 @@
+// The main window and the program on a real X server: global hotkeys typed
+// with xdotool, a key held by another client, and the single-copy rule.
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTest>
+#include <cstdlib>
+#include <memory>
+
+#include "TempDir.h"
+#include "app/Form1.h"
+#include "desktop/X11Hotkeys.h"
+#include "fakes/FakeAudio.h"
+#include "fakes/FakeServices.h"
+#include "platform/services/QtServices.h"
+#include "settings/Inifun.h"
+
+using namespace qsr;
+
+namespace {
+
+QString Display() {
+    return QString::fromLocal8Bit(qgetenv("QSR_TEST_X_DISPLAY"));
+}
+
+// Runs a short X tool on the test display; true when it exited with 0.
+bool RunX(const QString& program, const QStringList& args, QString* out = nullptr) {
+    QProcess p;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", Display());
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(10000)) {
+        p.kill();
+        p.waitForFinished();
+        return false;
+    }
+    if (out) *out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+}
+
+// Another X client: its own connection, as another program has.
+class OtherClient {
+  public:
+    OtherClient() {
+        conn_ = xcb_connect(Display().toLocal8Bit().constData(), nullptr);
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(conn_)).data->root;
+    }
+    ~OtherClient() { xcb_disconnect(conn_); }
+    bool GrabCtrl(char letter) {
+        const auto code = desktop::KeycodeForLetter(conn_, letter);
+        auto cookie = xcb_grab_key_checked(conn_, 1, root_, XCB_MOD_MASK_CONTROL, code,
+                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        xcb_generic_error_t* error = xcb_request_check(conn_, cookie);
+        std::free(error);
+        return code != 0 && error == nullptr;
+    }
+
+  private:
+    xcb_connection_t* conn_ = nullptr;
+    xcb_window_t root_ = 0;
+};
+
+fakes::FakeDevice OneDevice() {
+    fakes::FakeDevice device;
+    device.name = "Microphone";
+    device.lines.resize(1);
+    device.lines[0].name = "Mic";
+    return device;
+}
+
+class X11Test : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+        engine.devices = {OneDevice()};
+        hotkeys = std::make_unique<desktop::X11HotkeyRegistrar>();
+        ASSERT_TRUE(hotkeys->Available());
+        services::DesktopServices s = desk.Services();
+        s.hotkeys = hotkeys.get();
+        s.eventPump = &pump;
+        form = std::make_unique<app::Form1>(engine, s, home.path().string());
+        form->Form_Load();
+    }
+
+    qsr::testing::TempDir home;
+    fakes::FakeAudioEngine engine;
+    fakes::FakeDesktop desk;
+    services::QtEventPump pump;
+    std::unique_ptr<desktop::X11HotkeyRegistrar> hotkeys;
+    std::unique_ptr<app::Form1> form;
+};
+
+TEST_F(X11Test, CtrlRAndCtrlSTypedAnywhereStartAndStop) {
+    ASSERT_TRUE(desk.messageBox.shown.empty()) << desk.messageBox.shown[0].text;
+    ASSERT_TRUE(form->HotkeyRecordClaimed() && form->HotkeyStopClaimed());
+    form->show();
+    QSignalSpy started(form.get(), &app::Form1::StartRecordCalled);
+    QSignalSpy stopped(form.get(), &app::Form1::StopRecordCalled);
+
+    ASSERT_TRUE(RunX("xdotool", {"key", "ctrl+r"}));
+    ASSERT_TRUE(started.wait(5000));
+    ASSERT_TRUE(RunX("xdotool", {"key", "ctrl+s"}));
+    ASSERT_TRUE(stopped.wait(5000));
+    EXPECT_EQ(started.count(), 1);
+
+    // With CapsLock and NumLock on the keys still work.
+    ASSERT_TRUE(RunX("xdotool", {"key", "Caps_Lock", "ctrl+r", "Caps_Lock"}));
+    ASSERT_TRUE(started.wait(5000));
+    ASSERT_TRUE(RunX("xdotool", {"key", "Num_Lock", "ctrl+s", "Num_Lock"}));
+    ASSERT_TRUE(stopped.wait(5000));
+
+    // Ctrl+Shift+R is another combination.
+    ASSERT_TRUE(RunX("xdotool", {"key", "ctrl+shift+r"}));
+    QTest::qWait(300);
+    EXPECT_EQ(started.count(), 2);
+
+    // Exit releases the keys: another client can take them now.
+    form->exitsystem();
+    OtherClient other;
+    EXPECT_TRUE(other.GrabCtrl('R'));
+    EXPECT_TRUE(other.GrabCtrl('S'));
+}
+
+TEST(X11Hotkeys, KeyHeldByAnotherProgramCannotBeClaimed) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    OtherClient other;
+    ASSERT_TRUE(other.GrabCtrl('R'));
+
+    qsr::testing::TempDir home;
+    fakes::FakeAudioEngine engine;
+    engine.devices = {OneDevice()};
+    fakes::FakeDesktop desk;
+    desktop::X11HotkeyRegistrar hotkeys;
+    services::DesktopServices s = desk.Services();
+    s.hotkeys = &hotkeys;
+    app::Form1 form(engine, s, home.path().string());
+    form.Form_Load();
+    EXPECT_EQ(
+        desk.messageBox.Texts(),
+        (std::vector<std::string>{"Can not register the hotkeys CTRL+R ...this key is already "
+                                  "registered by some other running applications."}));
+    EXPECT_FALSE(form.HotkeyRecordClaimed());
+    EXPECT_TRUE(form.HotkeyStopClaimed());
+    form.exitsystem();
+    // Ctrl+S was released; Ctrl+R still belongs to the other client.
+    OtherClient third;
+    EXPECT_TRUE(third.GrabCtrl('S'));
+    EXPECT_FALSE(third.GrabCtrl('R'));
+}
+
+// Waits for a top-level window whose name matches the pattern; its id or "".
+QString WaitForWindow(const QString& pattern, int ms = 15000) {
+    QString id;
+    for (int waited = 0; waited < ms; waited += 200) {
+        if (RunX("xdotool", {"search", "--onlyvisible", "--name", pattern}, &id) && !id.isEmpty())
+            return id.split('\n').first();
+        QTest::qWait(200);
+    }
+    return {};
+}
+
+TEST(Program, SecondCopyIsRefusedAndTheFirstGoesOn) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    qsr::testing::TempDir home, runtime;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", Display());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("QSR_HOME", QString::fromStdString(home.path().string()));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(first.waitForStarted());
+    const QString mainWindow = WaitForWindow("^Quorvin Sound Recorder v3.20$");
+    ASSERT_FALSE(mainWindow.isEmpty()) << first.readAllStandardError().toStdString();
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(second.waitForStarted());
+    // The message box: titled with the application title alone.
+    const QString box = WaitForWindow("^Quorvin Sound Recorder$");
+    ASSERT_FALSE(box.isEmpty());
+    QString text;
+    RunX("xdotool", {"getwindowname", box}, &text);
+    EXPECT_EQ(text.toStdString(), "Quorvin Sound Recorder");
+    // Answer the box as a user would: focus it and press Return (again, if
+    // the box was not ready for keys yet).
+    bool ended = false;
+    for (int attempt = 0; attempt < 20 && !ended; ++attempt) {
+        RunX("xdotool", {"windowfocus", "--sync", box});
+        RunX("xdotool", {"key", "Return"});
+        ended = second.waitForFinished(500);
+    }
+    if (!ended) second.kill();
+    EXPECT_TRUE(ended);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);  // the first copy is unaffected
+
+    first.terminate();
+    if (!first.waitForFinished(5000)) {
+        first.kill();
+        first.waitForFinished();
+    }
+    // The application folder was seeded by the first copy only.
+    EXPECT_TRUE(std::filesystem::exists(home.File("settings.dat")));
+}
+
+}  // namespace
