@@ -235,6 +235,43 @@ TEST(TagsIntegration, WritingAnExtendedHeaderTagKeepsItsFrames) {
     EXPECT_FALSE(std::filesystem::exists(path + ".temp"));
 }
 
+TEST(TagsIntegration, DamagedTagsAreNotMadeWorse) {
+    TempDir dir;
+    auto engine = qsr::audio::CreateRealAudioEngine();
+    clsID3v23 v2(*engine);
+    v2.tagAlbum("X");
+
+    // A tag whose size runs past the end of the file is refused, file untouched.
+    const auto past = Copy(dir, kCorpus + "broken_tag_size.mp3", "past.mp3");
+    const auto before = ReadAll(past);
+    v2.filename(past);
+    EXPECT_FALSE(v2.SaveTag());
+    EXPECT_FALSE(v2.RemoveTag());
+    EXPECT_EQ(ReadAll(past), before);
+
+    // A frame of the file's own that happens to carry one of the component's
+    // private reading ids does not pose as the genre.
+    const auto odd = Copy(dir, kData + "/tone_notag.mp3", "odd.mp3");
+    std::string frame = std::string("TQCN") + std::string("\0\0\0\x05\0\0", 6) + '\0' + "(17)";
+    std::string tag = std::string("ID3\x03\0\0\0\0\0", 9) + static_cast<char>(frame.size()) + frame;
+    qsr::testing::WriteAll(odd, tag + ReadAll(kData + "/tone_notag.mp3"));
+    v2.filename(odd);
+    v2.tagGenre("(8)Jazz");
+    ASSERT_TRUE(v2.SaveTag());
+    clsID3v23 back(*engine);
+    back.filename(odd);
+    ASSERT_TRUE(back.ReadTag());
+    EXPECT_EQ(back.tagGenre(), "(8)Jazz");
+
+    // Two tags before the audio: removal leaves none that any reader finds.
+    const auto twice = Copy(dir, kData + "/tone_notag.mp3", "twice.mp3");
+    qsr::testing::WriteAll(twice, tag + tag + ReadAll(kData + "/tone_notag.mp3"));
+    v2.filename(twice);
+    ASSERT_TRUE(v2.RemoveTag());
+    EXPECT_FALSE(v2.HasTag());
+    EXPECT_EQ(ReadAll(twice), ReadAll(kData + "/tone_notag.mp3"));
+}
+
 TEST(TagsIntegration, WriteFailuresAreReported) {
     TempDir dir;
     auto engine = qsr::audio::CreateRealAudioEngine();

@@ -53,6 +53,12 @@ class RawTextFactory : public FactoryHook {
 
   protected:
     bool updateFrame(HeaderPtr header) const override {
+        // A file's own frames under the private ids would pose as ours: move
+        // them aside (a dropped frame would still be listed under its id).
+        if (header->frameID() == kRawYear || header->frameID() == kRawGenre) {
+            header->setFrameID("TQXX");
+            return true;
+        }
         if (header->version() == 3 && header->frameID() == "TYER") {
             header->setFrameID(kRawYear);
             return true;
@@ -191,11 +197,11 @@ bool WithoutV23ExtendedHeader(const std::string& path, bool wholeFile, TagLib::B
     return true;
 }
 
-// Replaces the file's content without a moment in which it is absent or half written.
-bool ReplaceFile(const std::string& path, const TagLib::ByteVector& data) {
+// Writes data to a new file beside path, with path's permissions.
+bool WriteSibling(const std::string& path, const std::string& temp,
+                  const TagLib::ByteVector& data) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return false;
-    const std::string temp = path + ".temp";
     const int fd =
         ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
     if (fd < 0) return false;
@@ -211,11 +217,26 @@ bool ReplaceFile(const std::string& path, const TagLib::ByteVector& data) {
             left -= static_cast<std::size_t>(n);
         }
     }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-    if (!ok) ::unlink(temp.c_str());
-    return ok;
+    return (::close(fd) == 0) && ok;
+}
+
+bool SyncFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool ok = ::fsync(fd) == 0;
+    return (::close(fd) == 0) && ok;
+}
+
+// A tag whose size field runs past the end of the file is damaged beyond
+// repair, and TagLib would overrun its buffers replacing it: refuse to write.
+bool TagFitsInFile(TagLib::MPEG::File& file) {
+    if (!file.hasID3v2Tag()) return true;
+    const TagLib::ID3v2::Header* header = file.ID3v2Tag()->header();
+    if (header == nullptr) return false;
+    long where = file.find(header->render());
+    if (where < 0) where = 0;
+    return static_cast<long long>(where) + header->completeTagSize() <=
+           static_cast<long long>(file.length());
 }
 
 bool IsRegularFile(const std::string& path) {
@@ -290,7 +311,7 @@ void TagLibId3v2Tag::SetField(int field, const std::string& text) {
 bool TagLibId3v2Tag::WriteTag(TagLib::IOStream* stream) {
     try {
         TagLib::MPEG::File file(stream, TagLib::ID3v2::FrameFactory::instance(), false);
-        if (!file.isValid() || file.readOnly()) return false;
+        if (!file.isValid() || file.readOnly() || !TagFitsInFile(file)) return false;
         TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
         if (tag == nullptr) return false;
         Apply(*tag, pending_);
@@ -308,8 +329,17 @@ bool TagLibId3v2Tag::WriteTag(const std::string& path) {
     if (!stream.isOpen() || stream.readOnly()) return false;
     TagLib::ByteVector repaired;
     if (WithoutV23ExtendedHeader(path, true, repaired)) {
-        TagLib::ByteVectorStream memory(repaired);
-        return WriteTag(&memory) && ReplaceFile(path, *memory.data());
+        // Written as a repaired copy that replaces the file in one step, so
+        // the file is never absent or half written.
+        const std::string temp = path + ".temp";
+        bool ok = WriteSibling(path, temp, repaired);
+        if (ok) {
+            TagLib::FileStream copy(temp.c_str(), false);
+            ok = copy.isOpen() && !copy.readOnly() && WriteTag(&copy);
+        }
+        ok = ok && SyncFile(temp) && ::rename(temp.c_str(), path.c_str()) == 0;
+        if (!ok) ::unlink(temp.c_str());
+        return ok;
     }
     return WriteTag(&stream);
 }
@@ -317,11 +347,18 @@ bool TagLibId3v2Tag::WriteTag(const std::string& path) {
 bool TagLibId3v2Tag::RemoveTag(const std::string& path) {
     if (!IsRegularFile(path)) return false;
     try {
-        TagLib::FileStream stream(path.c_str(), false);
-        if (!stream.isOpen() || stream.readOnly()) return false;
-        TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-        if (!file.isValid()) return false;
-        return file.strip(TagLib::MPEG::File::ID3v2);
+        // A file may hold a second tag before its first audio frame, which a
+        // fresh look then finds: strip until none is left (a few rounds at most).
+        for (int round = 0; round < 8; ++round) {
+            TagLib::FileStream stream(path.c_str(), false);
+            if (!stream.isOpen() || stream.readOnly()) return false;
+            TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+            if (!file.isValid() || !TagFitsInFile(file)) return false;
+            if (!file.hasID3v2Tag()) return true;
+            const long before = file.length();
+            if (!file.strip(TagLib::MPEG::File::ID3v2) || file.length() >= before) return false;
+        }
+        return false;
     } catch (const std::exception&) {
         return false;
     }

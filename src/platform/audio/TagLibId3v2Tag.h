@@ -26,11 +26,14 @@ class TagLibId3v2Tag : public IId3v2Tag {
     bool WriteTag(const std::string& path) override;
     bool RemoveTag(const std::string& path) override;
 
-    // The same on a stream (the fuzzers hand in bytes).
+    // Load from a stream (the fuzzers hand in bytes).
     bool Load(TagLib::IOStream* stream);
-    bool WriteTag(TagLib::IOStream* stream);
 
   private:
+    // Files only: TagLib's in-memory stream overruns its buffer when a tag
+    // claims to reach past the end.
+    bool WriteTag(TagLib::IOStream* stream);
+
     bool present_ = false;
     std::array<std::string, 12> loaded_;
     std::array<std::string, 12> pending_;
