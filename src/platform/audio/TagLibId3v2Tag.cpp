@@ -180,7 +180,8 @@ bool WithoutV23ExtendedHeader(const std::string& path, bool wholeFile, TagLib::B
     in.seekg(0, std::ios::end);
     const auto fileSize = static_cast<std::uint64_t>(in.tellg());
     const std::uint64_t bodyStart = 14ULL + extSize;
-    if (bodyStart > fileSize) return false;
+    // The repair holds the whole file in memory when writing: not for huge ones.
+    if (bodyStart > fileSize || (wholeFile && fileSize > (std::uint64_t{1} << 30))) return false;
     const std::uint64_t bodyEnd =
         wholeFile ? fileSize : std::min<std::uint64_t>(fileSize, 10ULL + tagSize);
     std::string bytes(reinterpret_cast<const char*>(head), 10);
