@@ -1,4 +1,5 @@
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/TagLibId3v2Tag.h"
 
 namespace qsr::audio {
 namespace {
@@ -11,7 +12,7 @@ class RealAudioEngine : public IAudioEngine {
     std::unique_ptr<IAudioFile> CreateFile() override { return nullptr; }
     std::unique_ptr<IAudioPlayer> CreatePlayer() override { return nullptr; }
     std::unique_ptr<IMp3Settings> CreateMp3Settings() override { return nullptr; }
-    std::unique_ptr<IId3v2Tag> CreateId3v2Tag() override { return nullptr; }
+    std::unique_ptr<IId3v2Tag> CreateId3v2Tag() override { return std::make_unique<TagLibId3v2Tag>(); }
 };
 
 }  // namespace
