@@ -57,9 +57,10 @@ lame_global_flags* InitLame(const Mp3Options& o) {
     if (o.athControl == 1) lame_set_ATHonly(gf, 1);
     if (o.athControl == 2) lame_set_noATH(gf, 1);
     if (o.athControl == 3) lame_set_ATHshort(gf, 1);
-    // LAME: 0 = its own choice, -1 = no filter; our -1 means off as well.
-    lame_set_lowpassfreq(gf, o.lowPassFrequency < 0 ? -1 : o.lowPassFrequency);
-    lame_set_highpassfreq(gf, o.highPassFrequency < 0 ? -1 : o.highPassFrequency);
+    // Filter off (-1) means no frequency of the user's: LAME picks its own
+    // (0), the low-pass its psychoacoustic model expects for the bitrate.
+    lame_set_lowpassfreq(gf, o.lowPassFrequency < 0 ? 0 : o.lowPassFrequency);
+    lame_set_highpassfreq(gf, o.highPassFrequency < 0 ? 0 : o.highPassFrequency);
     if (o.lowPassWidth >= 0) lame_set_lowpasswidth(gf, o.lowPassWidth);
     if (o.highPassWidth >= 0) lame_set_highpasswidth(gf, o.highPassWidth);
     lame_set_error_protection(gf, o.crc ? 1 : 0);

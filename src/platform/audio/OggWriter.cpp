@@ -1,5 +1,6 @@
 #include <vorbis/vorbisenc.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -64,11 +65,18 @@ class OggEncoder : public IEncoder {
     bool Write(const std::int16_t* frames, long count) override {
         if (!f_) return false;
         if (count <= 0) return true;
-        float** buf = vorbis_analysis_buffer(&vd_, static_cast<int>(count));
-        for (long i = 0; i < count; ++i) {
-            for (int c = 0; c < channels_; ++c) buf[c][i] = frames[i * channels_ + c] / 32768.0f;
+        // Small slices keep the analysis buffers in cache.
+        for (long done = 0; done < count;) {
+            const long n = std::min(count - done, 1024L);
+            float** buf = vorbis_analysis_buffer(&vd_, static_cast<int>(n));
+            const std::int16_t* src = frames + done * channels_;
+            for (long i = 0; i < n; ++i) {
+                for (int c = 0; c < channels_; ++c) buf[c][i] = src[i * channels_ + c] / 32768.0f;
+            }
+            vorbis_analysis_wrote(&vd_, static_cast<int>(n));
+            if (!Drain(false)) return false;
+            done += n;
         }
-        vorbis_analysis_wrote(&vd_, static_cast<int>(count));
         // Flushing the page at each block keeps the file decodable up to it.
         return Drain(true) && std::fflush(f_) == 0;
     }
