@@ -23,7 +23,11 @@ void WriteSecond(IAudioFile& f, const std::string& path) {
 
 TEST(Refusal, ParametersACodecCannotTakeGiveAnEmptyDescription) {
     auto f = CreateRealAudioFile();
-    f->SetWavGsmFormat(44100);  // GSM 6.10 is an 8000 Hz codec
+    f->SetWavGsmFormat(44100);
+    EXPECT_EQ(f->FormatDescription(), "WAV GSM 6.10, 44100 Hz, Mono");
+    f->SetWavGsmFormat(16000);  // not a rate of the GSM codec
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetWavFormatLikeSample("/nonexistent.wav");
     EXPECT_EQ(f->FormatDescription(), "");
     f->SetWavAdpcmFormat(44100, 3);
     EXPECT_EQ(f->FormatDescription(), "");
@@ -54,7 +58,7 @@ TEST(Refusal, ARefusedCodingIsNeverUsedByALaterCreate) {
     auto f = CreateRealAudioFile();
     f->SetWavAdpcmFormat(22050, 1);
     ASSERT_FALSE(f->FormatDescription().empty());
-    f->SetWavGsmFormat(22050);
+    f->SetWavGsmFormat(32000);
     ASSERT_EQ(f->FormatDescription(), "");
     WriteSecond(*f, dir.File("a.wav"));
     EXPECT_NE(

@@ -198,6 +198,58 @@ TEST(RoundTrip, Mp3CbrVbrAndMono) {
     ExpectTone(ReadAll(*f, dir.File("vbr.mp3")), 32000, 1, 1152);
 }
 
+TEST(Mp3Settings, EveryModeReachesLameAndIsReadBack) {
+    auto f = CreateRealAudioFile();
+    LameMp3Settings s;
+    s.SetVbrMethod(4);
+    s.SetAbrBitrate(160);
+    f->SetMp3Settings(s);
+    EXPECT_EQ(f->FormatDescription(), "MP3 ABR 160 kbit/s, 44100 Hz, Joint Stereo");
+    s.SetVbrMethod(-1);
+    s.SetBitrate(192);
+    for (int mode = 1; mode <= 5; ++mode) {
+        s.SetChannelMode(mode);
+        f->SetMp3Settings(s);
+        static const char* kNames[] = {"Stereo", "Joint Stereo", "Forced Joint Stereo",
+                                       "Dual Channels", "Mono"};
+        EXPECT_EQ(f->FormatDescription(),
+                  std::string("MP3 192 kbit/s, 44100 Hz, ") + kNames[mode - 1]);
+    }
+    // MPEG-1 has no 8 kbit/s: LAME would pick another, so the format is refused.
+    f->SetMp3Format(44100, 8, 2);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetMp3Format(8000, 8, 1);
+    EXPECT_EQ(f->FormatDescription(), "MP3 8 kbit/s, 8000 Hz, Mono");
+
+    // CRC and the filters end up in the file.
+    TempDir dir;
+    s.SetChannelMode(2);
+    s.SetCrc(true);
+    s.SetLowPassFrequency(4000);
+    f->SetMp3Settings(s);
+    WriteTone(*f, dir.File("crc.mp3"));
+    ASSERT_GE(f->OpenFile(dir.File("crc.mp3")), 0);
+    const Samples all = f->ReadBlock(44100 * 3);
+    EXPECT_EQ(DominantFrequency(Channel(all, 2), 44100), 1000.0);
+    const std::string bytes = qsr::testing::ReadAll(dir.File("crc.mp3"));
+    // Walk the MPEG-1 Layer III frames: each header's protection bit is 0
+    // when a CRC follows.
+    static const int kKbps[] = {0, 32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320};
+    int frames = 0, protectedFrames = 0;
+    for (size_t at = 0; at + 4 <= bytes.size();) {
+        const auto b1 = static_cast<unsigned char>(bytes[at + 1]);
+        const auto b2 = static_cast<unsigned char>(bytes[at + 2]);
+        ASSERT_EQ(static_cast<unsigned char>(bytes[at]), 0xFF) << "frame " << frames;
+        const int index = b2 >> 4;
+        ASSERT_TRUE(index > 0 && index < 15);
+        ++frames;
+        if ((b1 & 1) == 0) ++protectedFrames;
+        at += static_cast<size_t>(144000 * kKbps[index] / 44100 + ((b2 >> 1) & 1));
+    }
+    EXPECT_GT(frames, 100);
+    EXPECT_EQ(protectedFrames, frames);
+}
+
 TEST(RoundTrip, OggQualityAndBitrate) {
     TempDir dir;
     auto f = CreateRealAudioFile();

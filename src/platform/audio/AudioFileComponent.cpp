@@ -27,15 +27,11 @@ const MenuEntry kMenu[] = {
     {WavCoding::Float32, "PCM 32 bit float"},
     {WavCoding::ImaAdpcm, "IMA ADPCM"},
     {WavCoding::MsAdpcm, "Microsoft ADPCM"},
-    {WavCoding::Gsm610, "GSM 6.10 (8000 Hz mono)"},
+    {WavCoding::Gsm610, "GSM 6.10 (mono)"},
     {WavCoding::Alaw, "A-Law"},
     {WavCoding::Ulaw, "mu-Law"},
     {WavCoding::G721, "G.721 ADPCM 32 kbit/s (8000 Hz mono)"},
 };
-
-bool IsTelephoneCoding(WavCoding c) {
-    return c == WavCoding::Gsm610 || c == WavCoding::G721;
-}
 
 class AudioFileComponent : public IAudioFile {
   public:
@@ -85,9 +81,11 @@ class AudioFileComponent : public IAudioFile {
             chooser_->Choose("Choose the WAV coding", "Set WAV Format", WavMenuCodings());
         if (index < 0 || index >= static_cast<int>(std::size(kMenu))) return -1;
         const WavCoding c = kMenu[index].coding;
-        // The telephone codings have their own rate and channels.
-        if (IsTelephoneCoding(c)) {
+        // GSM and G.721 are mono; G.721 is 8000 Hz only.
+        if (c == WavCoding::G721) {
             AcceptWav({c, 8000, 1});
+        } else if (c == WavCoding::Gsm610) {
+            AcceptWav({c, wav_.rate, 1});
         } else {
             AcceptWav({c, wav_.rate, wav_.channels});
         }

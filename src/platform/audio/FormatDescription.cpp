@@ -45,11 +45,14 @@ const char* WavCodingName(WavCoding c) {
 
 std::string DescribeWav(const WavParams& p) {
     if (!RateOk(p.rate) || p.channels < 1 || p.channels > 2) return {};
-    // GSM 6.10 and G.721 are telephone codecs: 8000 Hz mono only.
-    if ((p.coding == WavCoding::Gsm610 || p.coding == WavCoding::G721) &&
-        (p.rate != 8000 || p.channels != 1)) {
+    // GSM 6.10 is mono, at the rates its classic WAV codec offers; G.721 is
+    // 8000 Hz mono.
+    if (p.coding == WavCoding::Gsm610 &&
+        (p.channels != 1 ||
+         (p.rate != 8000 && p.rate != 11025 && p.rate != 22050 && p.rate != 44100))) {
         return {};
     }
+    if (p.coding == WavCoding::G721 && (p.rate != 8000 || p.channels != 1)) return {};
     return std::string("WAV ") + WavCodingName(p.coding) + ", " + std::to_string(p.rate) + " Hz, " +
            ChannelText(p.channels);
 }
