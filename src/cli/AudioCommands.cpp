@@ -1,5 +1,7 @@
 // devices, record, convert and info: the engine's file component and recorder
 // driven from the command line, with the format parameters of settings.dat.
+#include "cli/AudioCommands.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -132,9 +134,14 @@ std::string ElapsedText(std::int64_t frames, int rate) {
 }  // namespace
 
 int DevicesCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    if (!args.empty()) return Usage(err, "devices", "takes no arguments");
     auto engine = audio::CreateRealAudioEngine();
-    auto rec = engine->CreateRecorder();
+    return DevicesWith(*engine, args, out, err);
+}
+
+int DevicesWith(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                std::FILE* err) {
+    if (!args.empty()) return Usage(err, "devices", "takes no arguments");
+    auto rec = engine.CreateRecorder();
     if (!rec) return Failure(err, "devices", "no capture component in this build");
     const int count = rec->DeviceCount();
     if (count <= 0) return Failure(err, "devices", "no capture device found");
@@ -151,6 +158,12 @@ int DevicesCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
 }
 
 int RecordCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    auto engine = audio::CreateRealAudioEngine();
+    return RecordWith(*engine, args, out, err);
+}
+
+int RecordWith(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+               std::FILE* err) {
     Parsed p;
     std::string why;
     if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why)) {
@@ -196,13 +209,13 @@ int RecordCommand(const std::vector<std::string>& args, std::FILE* out, std::FIL
     if (channels) v.Channel = v.MP3Channels = v.rawChannel = static_cast<std::int16_t>(channels);
     if (bitrate) v.MP3Bitrate = v.oggBitrate = static_cast<std::int16_t>(bitrate);
 
-    auto engine = audio::CreateRealAudioEngine();
-    auto file = engine->CreateFile();
+    auto file = engine.CreateFile();
+    if (!file) return Failure(err, "record", "no file component in this build");
     const auto descriptions = ApplySettings(*file, v);
     if (descriptions.at(fmt).empty()) {
         return Failure(err, "record", "the " + fmt + " parameters are not valid");
     }
-    auto rec = engine->CreateRecorder();
+    auto rec = engine.CreateRecorder();
     if (!rec) return Failure(err, "record", "no capture component in this build");
     if (device >= rec->DeviceCount()) {
         return Failure(err, "record", "there is no device " + std::to_string(device));
