@@ -1,6 +1,8 @@
 // Every type and variant: encode a 3 s 1 kHz tone, read it back, compare.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "TempDir.h"
 #include "fakes/FakeServices.h"
 #include "filecomp/Signal.h"
@@ -299,6 +301,30 @@ TEST(RoundTrip, InputIsResampledAndRemixedToTheEncoder) {
     f->WriteBlock({1000, 3000, -100, -300});
     f->Close();
     EXPECT_EQ(ReadAll(*f, dir.File("down.wav")).samples, (Samples{2000, -200}));
+}
+
+TEST(Reader, ReadsWhatOtherToolsWrite) {
+    TempDir dir;
+    struct Case {
+        const char* name;
+        const char* codec;
+        int rate, channels;
+    };
+    const Case cases[] = {
+        {"a.aiff", "pcm_s16be", 22050, 2}, {"a.au", "pcm_mulaw", 8000, 1},
+        {"a.flac", "flac", 48000, 2},      {"a.wav", "pcm_s24le", 44100, 1},
+        {"b.wav", "adpcm_ms", 11025, 2},   {"a.m4a", "aac", 44100, 2},
+    };
+    auto f = CreateRealAudioFile();
+    for (const Case& c : cases) {
+        const std::string path = dir.File(c.name);
+        qsr::testing::Capture(
+            "ffmpeg -v error -f lavfi -i sine=f=1000:d=3:r=" + std::to_string(c.rate) + " -ac " +
+            std::to_string(c.channels) + " -c:a " + c.codec + " -y " + path);
+        ASSERT_TRUE(std::filesystem::exists(path)) << c.name;
+        // AAC and MS ADPCM pad to whole frames or blocks.
+        ExpectTone(ReadAll(*f, path), c.rate, c.channels, 2048);
+    }
 }
 
 TEST(RoundTrip, SeekAndSizeValue) {
