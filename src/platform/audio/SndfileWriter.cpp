@@ -1,6 +1,7 @@
 #include <sndfile.h>
 
 #include <cstdio>
+#include <filesystem>
 
 #include "platform/audio/FileCodecs.h"
 
@@ -10,10 +11,20 @@ namespace {
 
 class SndfileEncoder : public IEncoder {
   public:
-    explicit SndfileEncoder(SNDFILE* sf) : sf_(sf) {}
+    // `path` is given for WAV files: their 32-bit sizes end at 4 GiB.
+    SndfileEncoder(SNDFILE* sf, std::string path) : sf_(sf), path_(std::move(path)) {}
     ~SndfileEncoder() override { Finish(); }
     bool Write(const std::int16_t* frames, long count) override {
         if (!sf_) return false;
+        if (!path_.empty()) {
+            // The compressed WAV codings have no RF64 form here: stop short of
+            // 4 GiB (more than a day of audio) rather than break the header.
+            std::error_code ec;
+            const auto size = std::filesystem::file_size(path_, ec);
+            if (!ec && size + static_cast<std::uintmax_t>(count) * 8 + (1u << 20) > 0xFFFFFFFFull) {
+                return false;
+            }
+        }
         const sf_count_t n = sf_writef_short(sf_, frames, count);
         // Hand each block to the system at once, header included, so a killed
         // program loses at most the block in hand.
@@ -29,6 +40,7 @@ class SndfileEncoder : public IEncoder {
 
   private:
     SNDFILE* sf_;
+    std::string path_;
 };
 
 class SndfileDecoder : public IDecoder {
@@ -128,7 +140,8 @@ std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfForm
         return nullptr;
     }
     sf_command(sf, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
-    return std::make_unique<SndfileEncoder>(sf);
+    const bool wav = (sfFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV;
+    return std::make_unique<SndfileEncoder>(sf, wav ? path : std::string());
 }
 
 std::unique_ptr<IDecoder> OpenSndfileRawDecoder(const std::string& path, int sfFormat, int rate,
