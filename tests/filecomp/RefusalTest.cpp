@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 
 #include "TempDir.h"
 #include "filecomp/Signal.h"
@@ -89,6 +90,36 @@ TEST(Refusal, CreateFailsCleanlyWithAReason) {
     EXPECT_LT(f->OpenFile(dir.File("nothing.mp3")), 0);
     EXPECT_LT(f->OpenFile("/etc/hostname"), 0);  // not audio
     EXPECT_TRUE(f->ReadBlock(100).empty());
+}
+
+TEST(Refusal, TruncatedAndDamagedFilesReadWithoutHarm) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetMp3Format(44100, 128, 2);
+    f->SetOggFormat(44100, 2, 128, 0, 0, 300);
+    f->SetWavAdpcmFormat(8000, 1);
+    for (const char* name : {"a.mp3", "a.ogg", "a.wav", "a.wma"}) {
+        WriteSecond(*f, dir.File(name));
+        const std::string bytes = qsr::testing::ReadAll(dir.File(name));
+        for (size_t keep : {size_t{10}, size_t{200}, bytes.size() / 2}) {
+            for (bool damage : {false, true}) {
+                std::string cut = bytes.substr(0, keep);
+                if (damage) {
+                    for (size_t i = 4; i < cut.size(); i += 7) cut[i] = static_cast<char>(~cut[i]);
+                }
+                const std::string path = dir.File(std::string("cut-") + name);
+                std::ofstream(path, std::ios::binary) << cut;
+                auto r = CreateRealAudioFile();
+                if (r->OpenFile(path) < 0) continue;  // refusing is fine
+                EXPECT_GE(r->TotalSamples(), 0);
+                std::int64_t frames = 0;
+                for (audio::Samples b; !(b = r->ReadBlock(4096)).empty();) {
+                    frames += static_cast<std::int64_t>(b.size()) / r->ChannelCount();
+                    ASSERT_LT(frames, 10 * 44100) << name << " keeps producing samples";
+                }
+            }
+        }
+    }
 }
 
 // What an independent reader sees: codec, rate, channels.
