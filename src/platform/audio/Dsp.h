@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/audio/AudioTypes.h"
+
+namespace qsr::audio::dsp {
+
+// One second-order section (standard biquad, normalised so a0 = 1), with
+// its state kept per channel by the caller.
+struct Biquad {
+    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+
+    struct State {
+        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+    };
+
+    static Biquad Notch(double rate, double hz, double q = 2.0);
+    static Biquad HighPass(double rate, double hz, double q = 0.70710678118654752);
+    static Biquad LowPass(double rate, double hz, double q = 0.70710678118654752);
+
+    double Process(double x, State& s) const {
+        const double y = b0 * x + b1 * s.x1 + b2 * s.x2 - a1 * s.y1 - a2 * s.y2;
+        s.x2 = s.x1;
+        s.x1 = x;
+        s.y2 = s.y1;
+        s.y1 = y;
+        return y;
+    }
+    // Magnitude of the response at a frequency (for checks and displays).
+    double MagnitudeAt(double rate, double hz) const;
+};
+
+// Automatic gain control: follows the signal's RMS level and moves its gain so
+// the output level stays between a low and a high level (dB of full scale).
+// The attack time is the time constant of both the level follower and the
+// gain movement. Silence (below -80 dB) holds the gain, so noise is not pumped up.
+class Agc {
+  public:
+    Agc(int rate, int channels, double lowDb, double highDb, double attackMs);
+    // Frames of interleaved values in the range -1..1, changed in place.
+    void Process(double* values, long frames);
+    double GainDb() const { return gainDb_; }
+
+    static constexpr double kMaxGainDb = 40;
+    static constexpr double kMinGainDb = -40;
+
+  private:
+    void Control();
+    int channels_;
+    double low_, high_;
+    double levelCoeff_, gainCoeff_;
+    double meanSquare_ = 0;
+    double gainDb_ = 0;
+    double gain_ = 1;
+    long warmup_ = 0;  // frames before the gain starts to move
+};
+
+// What the recorder's filters and gain control are set to.
+struct FilterSettings {
+    bool notchOn = false;
+    float notchHz = 50;
+    bool highPassOn = false;
+    float highPassHz = 400;
+    bool lowPassOn = false;
+    float lowPassHz = 4000;
+    bool agcOn = false;
+    std::int32_t agcLowDb = -30;
+    std::int32_t agcHighDb = -10;
+    std::int32_t agcAttackMs = 100;
+};
+
+// The chain the recorder runs captured samples through: high-pass, low-pass,
+// notch, then gain control. A filter whose frequency does not fit below half
+// the sample rate is left out rather than made unstable.
+class DspChain {
+  public:
+    void Configure(const FilterSettings& settings, int rate, int channels);
+    bool Active() const { return !filters_.empty() || agc_.has_value(); }
+    void Process(std::int16_t* values, long frames);
+    void Process(Samples& samples) {
+        if (channels_ > 0) Process(samples.data(), static_cast<long>(samples.size()) / channels_);
+    }
+
+  private:
+    int channels_ = 0;
+    std::vector<Biquad> filters_;
+    std::vector<Biquad::State> states_;  // filters_ x channels_
+    std::optional<Agc> agc_;
+    std::vector<double> work_;
+};
+
+}  // namespace qsr::audio::dsp
