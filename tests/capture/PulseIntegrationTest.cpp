@@ -326,6 +326,12 @@ TEST_F(PulseIntegration, ServerLossEndsCaptureAndDeliversWhatWasCaptured) {
         rec.SetFormat(44100, 2);
         rec.SetBlockLength(44100);
         Collector c(rec);
+        // A player on the same server, with plenty queued.
+        PulsePlayer player;
+        int ends = 0;
+        QObject::connect(&player, &PulsePlayer::EndPlay, [&] { ++ends; });
+        ASSERT_EQ(player.Start(), 0);
+        player.QueueBlock(Samples(44100 * 2 * 20, 1000));
         ASSERT_EQ(rec.Start(), 0);
         ASSERT_TRUE(RunUntil([&] { return rec.CurrentSamples() >= 66150; }, 10000));
         QProcess::execute(QSR_SOUND_SERVER_SCRIPT, {"stop", QString::fromStdString(serverDir)});
@@ -334,8 +340,11 @@ TEST_F(PulseIntegration, ServerLossEndsCaptureAndDeliversWhatWasCaptured) {
         EXPECT_GE(rec.CurrentSamples(), 66150);
         EXPECT_EQ(static_cast<long>(c.all.size()), 2 * rec.CurrentSamples());
         EXPECT_EQ(c.numbers.size(), 2u);  // one whole block, then the partial one
-        rec.Stop();                       // harmless now
-        EXPECT_LT(rec.Start(), 0);        // no server to start on
+        EXPECT_TRUE(RunUntil([&] { return ends > 0; }, 15000));
+        EXPECT_LT(player.Status(), 0);
+        player.Stop();
+        rec.Stop();                 // harmless now
+        EXPECT_LT(rec.Start(), 0);  // no server to start on
         EXPECT_EQ(rec.DeviceCount(), 0);
     }
     setenv("PULSE_SERVER", old.c_str(), 1);

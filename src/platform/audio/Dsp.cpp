@@ -48,10 +48,6 @@ double Biquad::MagnitudeAt(double rate, double hz) const {
     return std::abs((b0 + b1 * z1 + b2 * z2) / (1.0 + a1 * z1 + a2 * z2));
 }
 
-// The gain is recomputed every kControlFrames frames: log10 per sample would
-// cost more than the filters, and 32 frames is well below a millisecond.
-constexpr long kControlFrames = 32;
-
 Agc::Agc(int rate, int channels, double lowDb, double highDb, double attackMs)
     : channels_(std::max(1, channels)),
       low_(std::min(lowDb, highDb)),
@@ -84,9 +80,8 @@ void Agc::Process(double* values, long frames) {
         double* frame = values + f * channels_;
         double sq = 0;
         for (int c = 0; c < channels_; ++c) sq = std::max(sq, frame[c] * frame[c]);
-        meanSquare_ += (sq - meanSquare_) * levelCoeff_;
-        for (int c = 0; c < channels_; ++c) frame[c] = std::clamp(frame[c] * gain_, -1.0, 1.0);
-        if ((f + 1) % kControlFrames == 0) Control();
+        const double g = Step(sq);
+        for (int c = 0; c < channels_; ++c) frame[c] = std::clamp(frame[c] * g, -1.0, 1.0);
     }
 }
 
@@ -94,6 +89,7 @@ void DspChain::Configure(const FilterSettings& s, int rate, int channels) {
     channels_ = std::max(1, channels);
     filters_.clear();
     agc_.reset();
+    if (channels_ > kMaxChannels) return;  // left unprocessed
     const double nyquist = rate / 2.0;
     auto fits = [&](float hz) { return hz > 0 && hz < nyquist * 0.98; };
     if (s.highPassOn && fits(s.highPassHz))
@@ -104,25 +100,51 @@ void DspChain::Configure(const FilterSettings& s, int rate, int channels) {
     if (s.agcOn) agc_.emplace(rate, channels_, s.agcLowDb, s.agcHighDb, s.agcAttackMs);
 }
 
+namespace {
+
+std::int16_t ToSample(double x) {
+    const double y = std::clamp(x * 32768.0, -32768.0, 32767.0);
+    return static_cast<std::int16_t>(static_cast<int>(y + (y >= 0 ? 0.5 : -0.5)));
+}
+
+}  // namespace
+
+// One pass per frame through every filter and the gain control: the filters'
+// feedback chains of successive frames and channels then overlap in the CPU,
+// which a pass per filter does not allow. C = 0 takes the channel count at run time.
+template <int C>
+void DspChain::Run(std::int16_t* values, long frames) {
+    const int ch = C > 0 ? C : channels_;
+    const std::size_t nf = filters_.size();
+    const Biquad* f = filters_.data();
+    Biquad::State* st = states_.data();
+    Agc* agc = agc_ ? &*agc_ : nullptr;
+    double x[kMaxChannels];
+    for (long i = 0; i < frames; ++i) {
+        std::int16_t* frame = values + i * ch;
+        for (int c = 0; c < ch; ++c) x[c] = frame[c] / 32768.0;
+        for (std::size_t k = 0; k < nf; ++k)
+            for (int c = 0; c < ch; ++c)
+                x[c] = f[k].Process(
+                    x[c], st[k * static_cast<std::size_t>(ch) + static_cast<std::size_t>(c)]);
+        if (agc) {
+            double sq = 0;
+            for (int c = 0; c < ch; ++c) sq = std::max(sq, x[c] * x[c]);
+            const double g = agc->Step(sq);
+            for (int c = 0; c < ch; ++c) x[c] *= g;
+        }
+        for (int c = 0; c < ch; ++c) frame[c] = ToSample(x[c]);
+    }
+}
+
 void DspChain::Process(std::int16_t* values, long frames) {
     if (!Active() || frames <= 0) return;
-    const size_t n = static_cast<size_t>(frames) * static_cast<size_t>(channels_);
-    work_.resize(n);
-    for (size_t i = 0; i < n; ++i) work_[i] = values[i] / 32768.0;
-    for (size_t k = 0; k < filters_.size(); ++k) {
-        const Biquad& q = filters_[k];
-        for (int c = 0; c < channels_; ++c) {
-            Biquad::State st = states_[k * static_cast<size_t>(channels_) + static_cast<size_t>(c)];
-            for (size_t i = static_cast<size_t>(c); i < n; i += static_cast<size_t>(channels_))
-                work_[i] = q.Process(work_[i], st);
-            states_[k * static_cast<size_t>(channels_) + static_cast<size_t>(c)] = st;
-        }
-    }
-    if (agc_) agc_->Process(work_.data(), frames);
-    for (size_t i = 0; i < n; ++i) {
-        const long v = std::clamp(std::lround(work_[i] * 32768.0), -32768L, 32767L);
-        values[i] = static_cast<std::int16_t>(v);
-    }
+    if (channels_ == 1)
+        Run<1>(values, frames);
+    else if (channels_ == 2)
+        Run<2>(values, frames);
+    else
+        Run<0>(values, frames);
 }
 
 }  // namespace qsr::audio::dsp

@@ -13,8 +13,9 @@ namespace qsr::audio::dsp {
 struct Biquad {
     double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
 
+    // Transposed direct form II: two state values per channel.
     struct State {
-        double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+        double z1 = 0, z2 = 0;
     };
 
     static Biquad Notch(double rate, double hz, double q = 2.0);
@@ -22,11 +23,9 @@ struct Biquad {
     static Biquad LowPass(double rate, double hz, double q = 0.70710678118654752);
 
     double Process(double x, State& s) const {
-        const double y = b0 * x + b1 * s.x1 + b2 * s.x2 - a1 * s.y1 - a2 * s.y2;
-        s.x2 = s.x1;
-        s.x1 = x;
-        s.y2 = s.y1;
-        s.y1 = y;
+        const double y = b0 * x + s.z1;
+        s.z1 = b1 * x - a1 * y + s.z2;
+        s.z2 = b2 * x - a2 * y;
         return y;
     }
     // Magnitude of the response at a frequency (for checks and displays).
@@ -42,7 +41,21 @@ class Agc {
     Agc(int rate, int channels, double lowDb, double highDb, double attackMs);
     // Frames of interleaved values in the range -1..1, changed in place.
     void Process(double* values, long frames);
+    // Takes one frame's loudest squared value; returns the gain for that frame.
+    double Step(double square) {
+        meanSquare_ += (square - meanSquare_) * levelCoeff_;
+        const double g = gain_;
+        if (++count_ == kControlFrames) {
+            count_ = 0;
+            Control();
+        }
+        return g;
+    }
     double GainDb() const { return gainDb_; }
+
+    // The gain is recomputed every kControlFrames frames: log10 per sample
+    // would cost more than the filters, and 32 frames is below a millisecond.
+    static constexpr long kControlFrames = 32;
 
     static constexpr double kMaxGainDb = 40;
     static constexpr double kMinGainDb = -40;
@@ -56,6 +69,7 @@ class Agc {
     double gainDb_ = 0;
     double gain_ = 1;
     long warmup_ = 0;  // frames before the gain starts to move
+    long count_ = 0;
 };
 
 // What the recorder's filters and gain control are set to.
@@ -77,6 +91,7 @@ struct FilterSettings {
 // the sample rate is left out rather than made unstable.
 class DspChain {
   public:
+    static constexpr int kMaxChannels = 8;
     void Configure(const FilterSettings& settings, int rate, int channels);
     bool Active() const { return !filters_.empty() || agc_.has_value(); }
     void Process(std::int16_t* values, long frames);
@@ -85,11 +100,12 @@ class DspChain {
     }
 
   private:
+    template <int C>
+    void Run(std::int16_t* values, long frames);
     int channels_ = 0;
     std::vector<Biquad> filters_;
     std::vector<Biquad::State> states_;  // filters_ x channels_
     std::optional<Agc> agc_;
-    std::vector<double> work_;
 };
 
 }  // namespace qsr::audio::dsp

@@ -23,6 +23,12 @@ Samples CaptureBuffer::TakeAll() {
     return out;
 }
 
+void CaptureBuffer::TakeAll(Samples& out) {
+    out.clear();
+    std::lock_guard lock(mutex_);
+    out.swap(pending_);
+}
+
 std::int64_t CaptureBuffer::AppendedValues() const {
     std::lock_guard lock(mutex_);
     return appended_;

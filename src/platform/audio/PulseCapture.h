@@ -21,6 +21,9 @@ class CaptureBuffer {
     void AppendSilence(std::size_t count);
     // Consumer: everything appended since the last take.
     Samples TakeAll();
+    // The same into `out`, whose storage the buffer keeps for the next
+    // appends, so a steady recording does not allocate per fragment.
+    void TakeAll(Samples& out);
     std::int64_t AppendedValues() const;
 
   private:

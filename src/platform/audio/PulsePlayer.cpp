@@ -224,13 +224,24 @@ void PulsePlayer::Tick() {
     emit Timer(played, peak[0], peak[1]);
     if (status_ != 1) return;
 
-    bool dry = false;
+    bool dry = false, lost = false;
     std::int64_t written = 0;
     {
         PulseConnection::Lock lock(conn_);
         written = writtenValues_ / channels_;
         dry = pendingPos_ >= pending_.size() && queuedValues_ > 0;
-        if (stream_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_))) dry = true;  // server gone
+        lost = stream_ && !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_));
+    }
+    if (lost) {
+        // The server went away: playback has ended, as a failure.
+        timer_.stop();
+        Disconnect();
+        status_ = -1;
+        if (!endAnnounced_) {
+            endAnnounced_ = true;
+            emit EndPlay();
+        }
+        return;
     }
     // Ran dry after the last queued block: everything written has been played
     // and the last request brought nothing.

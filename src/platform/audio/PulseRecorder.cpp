@@ -341,12 +341,13 @@ int PulseRecorder::Start() {
     pa_stream_set_read_callback(stream_, OnRead, this);
     pa_stream_set_state_callback(stream_, OnStreamState, this);
 
-    // Fragments of 40 ms: often enough for a smooth progress display, rare
+    // Fragments of kFragmentMs: often enough for the progress display, rare
     // enough to keep wake-ups cheap.
     pa_buffer_attr attr;
     attr.maxlength = static_cast<std::uint32_t>(-1);
     attr.tlength = attr.prebuf = attr.minreq = static_cast<std::uint32_t>(-1);
-    attr.fragsize = static_cast<std::uint32_t>(pa_usec_to_bytes(40 * PA_USEC_PER_MSEC, &ss));
+    attr.fragsize =
+        static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &ss));
     const char* device = d ? d->name.c_str() : nullptr;
     if (pa_stream_connect_record(stream_, device, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
         pa_stream_unref(stream_);
@@ -401,7 +402,7 @@ void PulseRecorder::RequestPump() {
             this, [this] { Pump(); }, Qt::QueuedConnection);
 }
 
-void PulseRecorder::Process(Samples fresh) {
+void PulseRecorder::Process(Samples& fresh) {
     if (!carry_.empty()) {
         fresh.insert(fresh.begin(), carry_.begin(), carry_.end());
         carry_.clear();
@@ -414,12 +415,18 @@ void PulseRecorder::Process(Samples fresh) {
     }
     if (fresh.empty()) return;
     chain_.Process(fresh);
-    for (std::size_t i = 0; i < fresh.size(); ++i) {
-        const int v = std::abs(static_cast<int>(fresh[i]));
-        int& p = peak_[ch > 1 ? i % 2 : 0];
-        p = std::max(p, std::min(v, 32767));
+    int left = peak_[0], right = peak_[1];
+    if (ch >= 2) {
+        for (std::size_t i = 0; i + 1 < fresh.size(); i += ch) {
+            left = std::max(left, std::abs(static_cast<int>(fresh[i])));
+            right = std::max(right, std::abs(static_cast<int>(fresh[i + 1])));
+        }
+    } else {
+        for (std::int16_t v : fresh) left = std::max(left, std::abs(static_cast<int>(v)));
+        right = left;
     }
-    if (ch == 1) peak_[1] = peak_[0];
+    peak_[0] = std::min(left, 32767);
+    peak_[1] = std::min(right, 32767);
     currentValues_ += static_cast<std::int64_t>(fresh.size());
     currentSamples_ = static_cast<long>(currentValues_ / channels_);
     recent_.Add(fresh.data(), fresh.size());
@@ -449,7 +456,8 @@ void PulseRecorder::EmitTimer() {
 void PulseRecorder::Pump() {
     pumpPending_ = false;
     if (status_ != 1) return;
-    Process(buffer_.TakeAll());
+    buffer_.TakeAll(fresh_);
+    Process(fresh_);
     if (streamFailed_) {
         // The server went away: end cleanly and deliver what was captured.
         Finish(-1);
@@ -472,7 +480,8 @@ void PulseRecorder::Disconnect() {
 void PulseRecorder::Finish(int endStatus) {
     Disconnect();
     status_ = endStatus;
-    Process(buffer_.TakeAll());
+    buffer_.TakeAll(fresh_);
+    Process(fresh_);
     if (auto n = cutter_.Flush()) announce_.push_back(*n);
     EmitTimer();
     Announce();

@@ -82,6 +82,8 @@ class PulseRecorder : public IAudioRecorder {
 
     // Progress interval of the Timer signal.
     static constexpr int kTimerMs = 50;
+    // Capture arrives from the server in pieces of this length.
+    static constexpr int kFragmentMs = 100;
 
   private:
     struct Port {
@@ -111,7 +113,7 @@ class PulseRecorder : public IAudioRecorder {
 
     // Owning thread.
     void Pump();
-    void Process(Samples fresh);
+    void Process(Samples& fresh);  // filters and cuts; leaves `fresh` filtered
     void Announce();
     void EmitTimer();
     void Finish(int endStatus);
@@ -131,6 +133,7 @@ class PulseRecorder : public IAudioRecorder {
     std::int64_t currentValues_ = 0;
     int peak_[2] = {0, 0};
     Samples carry_;  // values of an incomplete frame
+    Samples fresh_;  // what the last pump took, storage reused
     std::deque<long> announce_;
     bool announcing_ = false;
 
