@@ -137,12 +137,55 @@ void DspChain::Run(std::int16_t* values, long frames) {
     }
 }
 
+// Stereo: both channels move together as one two-lane vector, so each filter
+// step is one vector instruction instead of two.
+void DspChain::RunStereo(std::int16_t* values, long frames) {
+    typedef double V2 __attribute__((vector_size(16)));
+    const std::size_t nf = filters_.size();
+    V2 b0[kMaxFilters], b1[kMaxFilters], b2[kMaxFilters], a1[kMaxFilters], a2[kMaxFilters];
+    V2 z1[kMaxFilters], z2[kMaxFilters];
+    for (std::size_t k = 0; k < nf; ++k) {
+        const Biquad& q = filters_[k];
+        b0[k] = V2{q.b0, q.b0};
+        b1[k] = V2{q.b1, q.b1};
+        b2[k] = V2{q.b2, q.b2};
+        a1[k] = V2{q.a1, q.a1};
+        a2[k] = V2{q.a2, q.a2};
+        z1[k] = V2{states_[2 * k].z1, states_[2 * k + 1].z1};
+        z2[k] = V2{states_[2 * k].z2, states_[2 * k + 1].z2};
+    }
+    Agc* agc = agc_ ? &*agc_ : nullptr;
+    const V2 scale{1 / 32768.0, 1 / 32768.0};
+    for (long i = 0; i < frames; ++i) {
+        std::int16_t* frame = values + 2 * i;
+        V2 x = V2{static_cast<double>(frame[0]), static_cast<double>(frame[1])} * scale;
+        for (std::size_t k = 0; k < nf; ++k) {
+            const V2 y = b0[k] * x + z1[k];
+            z1[k] = b1[k] * x - a1[k] * y + z2[k];
+            z2[k] = b2[k] * x - a2[k] * y;
+            x = y;
+        }
+        if (agc) {
+            const double g = agc->Step(std::max(x[0] * x[0], x[1] * x[1]));
+            x *= V2{g, g};
+        }
+        frame[0] = ToSample(x[0]);
+        frame[1] = ToSample(x[1]);
+    }
+    for (std::size_t k = 0; k < nf; ++k) {
+        states_[2 * k].z1 = z1[k][0];
+        states_[2 * k + 1].z1 = z1[k][1];
+        states_[2 * k].z2 = z2[k][0];
+        states_[2 * k + 1].z2 = z2[k][1];
+    }
+}
+
 void DspChain::Process(std::int16_t* values, long frames) {
     if (!Active() || frames <= 0) return;
     if (channels_ == 1)
         Run<1>(values, frames);
     else if (channels_ == 2)
-        Run<2>(values, frames);
+        RunStereo(values, frames);
     else
         Run<0>(values, frames);
 }

@@ -92,6 +92,7 @@ struct FilterSettings {
 class DspChain {
   public:
     static constexpr int kMaxChannels = 8;
+    static constexpr std::size_t kMaxFilters = 3;
     void Configure(const FilterSettings& settings, int rate, int channels);
     bool Active() const { return !filters_.empty() || agc_.has_value(); }
     void Process(std::int16_t* values, long frames);
@@ -102,6 +103,7 @@ class DspChain {
   private:
     template <int C>
     void Run(std::int16_t* values, long frames);
+    void RunStereo(std::int16_t* values, long frames);
     int channels_ = 0;
     std::vector<Biquad> filters_;
     std::vector<Biquad::State> states_;  // filters_ x channels_
