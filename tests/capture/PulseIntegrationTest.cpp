@@ -256,6 +256,31 @@ TEST_F(PulseIntegration, FiltersShapeWhatIsRecorded) {
     EXPECT_LT(record(true), record(false) - 20);
 }
 
+TEST_F(PulseIntegration, FilterSwitchedOnDuringRecordingActsAtOnce) {
+    PulseRecorder rec;
+    rec.SelectDevice(FindDevice(rec, "Monitor of Tone_Output"));
+    rec.SetFormat(44100, 1);
+    rec.SetBlockLength(22050);
+    std::vector<double> blockDb;
+    QObject::connect(&rec, &IAudioRecorder::EndArrayRecord, [&](long n) {
+        const Samples b = rec.TakeBlock(n);
+        double sum = 0;
+        for (std::int16_t v : b) sum += double(v) * v;
+        blockDb.push_back(10 * std::log10(std::max(sum / std::max<size_t>(1, b.size()), 1e-9)));
+        if (blockDb.size() == 1) {
+            rec.SetLowPassFrequency(200);
+            rec.SetLowPassEnabled(true);
+            rec.SetFormat(8000, 2);  // ignored while capturing
+        }
+    });
+    ASSERT_EQ(rec.Start(), 0);
+    ASSERT_TRUE(RunUntil([&] { return blockDb.size() >= 3; }, 10000));
+    rec.Stop();
+    EXPECT_EQ(rec.Rate(), 44100);
+    EXPECT_EQ(rec.Channels(), 1);
+    EXPECT_LT(blockDb[2], blockDb[0] - 20);
+}
+
 TEST_F(PulseIntegration, PlaysIntoASinkAndCapturesItBackFromItsMonitor) {
     PulseRecorder rec;
     const int dev = FindDevice(rec, "Monitor of Test_Output");

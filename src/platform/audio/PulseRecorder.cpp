@@ -295,6 +295,7 @@ void PulseRecorder::AdvancedSet(int index, std::int32_t value) {
 // ---- capture -----------------------------------------------------------------
 
 void PulseRecorder::SetFormat(int rate, int channels) {
+    if (status_ == 1) return;  // the running capture keeps its format
     if (rate > 0 && rate <= static_cast<int>(PA_RATE_MAX)) rate_ = rate;
     if (channels >= 1 && channels <= 8) channels_ = channels;
 }

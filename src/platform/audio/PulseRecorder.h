@@ -63,21 +63,51 @@ class PulseRecorder : public IAudioRecorder {
     Samples LatestSamples(long n) const override { return recent_.Latest(n); }
     Samples TakeBlock(long nBlock) override { return cutter_.Take(nBlock); }
 
-    void SetNotchEnabled(bool on) override { filters_.notchOn = on; }
-    void SetNotchFrequency(float hz) override { filters_.notchHz = hz; }
+    void SetNotchEnabled(bool on) override {
+        filters_.notchOn = on;
+        FiltersChanged();
+    }
+    void SetNotchFrequency(float hz) override {
+        filters_.notchHz = hz;
+        FiltersChanged();
+    }
     float NotchFrequency() const override { return filters_.notchHz; }
-    void SetHighPassEnabled(bool on) override { filters_.highPassOn = on; }
-    void SetHighPassFrequency(float hz) override { filters_.highPassHz = hz; }
+    void SetHighPassEnabled(bool on) override {
+        filters_.highPassOn = on;
+        FiltersChanged();
+    }
+    void SetHighPassFrequency(float hz) override {
+        filters_.highPassHz = hz;
+        FiltersChanged();
+    }
     float HighPassFrequency() const override { return filters_.highPassHz; }
-    void SetLowPassEnabled(bool on) override { filters_.lowPassOn = on; }
-    void SetLowPassFrequency(float hz) override { filters_.lowPassHz = hz; }
+    void SetLowPassEnabled(bool on) override {
+        filters_.lowPassOn = on;
+        FiltersChanged();
+    }
+    void SetLowPassFrequency(float hz) override {
+        filters_.lowPassHz = hz;
+        FiltersChanged();
+    }
     float LowPassFrequency() const override { return filters_.lowPassHz; }
-    void SetAgcEnabled(bool on) override { filters_.agcOn = on; }
-    void SetAgcLowLevel(std::int32_t db) override { filters_.agcLowDb = db; }
+    void SetAgcEnabled(bool on) override {
+        filters_.agcOn = on;
+        FiltersChanged();
+    }
+    void SetAgcLowLevel(std::int32_t db) override {
+        filters_.agcLowDb = db;
+        FiltersChanged();
+    }
     std::int32_t AgcLowLevel() const override { return filters_.agcLowDb; }
-    void SetAgcHighLevel(std::int32_t db) override { filters_.agcHighDb = db; }
+    void SetAgcHighLevel(std::int32_t db) override {
+        filters_.agcHighDb = db;
+        FiltersChanged();
+    }
     std::int32_t AgcHighLevel() const override { return filters_.agcHighDb; }
-    void SetAgcAttackTime(std::int32_t ms) override { filters_.agcAttackMs = ms; }
+    void SetAgcAttackTime(std::int32_t ms) override {
+        filters_.agcAttackMs = ms;
+        FiltersChanged();
+    }
     std::int32_t AgcAttackTime() const override { return filters_.agcAttackMs; }
 
     // Progress interval of the Timer signal.
@@ -99,6 +129,10 @@ class PulseRecorder : public IAudioRecorder {
         bool mute = false;
     };
 
+    // Filter changes take effect at once, also in a running recording.
+    void FiltersChanged() {
+        if (status_ == 1) chain_.Configure(filters_, rate_, channels_);
+    }
     void LoadDevices() const;
     bool RefreshDevice() const;  // re-reads the selected device from the server
     const Device* SelectedDevice() const;
