@@ -4,6 +4,7 @@
 //
 //   capture_bench [seconds] [parec device] [our device name] [plain]
 // "plain" switches the filters and AGC off, to see what they cost.
+#include <dirent.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <string>
 
 #include "platform/audio/PulseRecorder.h"
@@ -31,6 +33,35 @@ long FileBytes(const std::string& path) {
     const long n = std::ftell(f);
     std::fclose(f);
     return n;
+}
+
+// CPU seconds of each thread of this process, by thread name.
+std::map<std::string, double> ThreadSeconds() {
+    std::map<std::string, double> out;
+    DIR* d = opendir("/proc/self/task");
+    if (!d) return out;
+    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
+    while (dirent* e = readdir(d)) {
+        if (e->d_name[0] == '.') continue;
+        const std::string path = std::string("/proc/self/task/") + e->d_name + "/stat";
+        FILE* f = std::fopen(path.c_str(), "r");
+        if (!f) continue;
+        char buf[1024] = {};
+        const size_t n = std::fread(buf, 1, sizeof(buf) - 1, f);
+        std::fclose(f);
+        const std::string line(buf, n);
+        const size_t open = line.find('('), close = line.rfind(')');
+        if (open == std::string::npos || close == std::string::npos) continue;
+        const std::string name = line.substr(open + 1, close - open - 1);
+        unsigned long utime = 0, stime = 0;
+        // Fields after the name: state ppid pgrp session tty tpgid flags minflt cminflt
+        // majflt cmajflt utime stime.
+        std::sscanf(line.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu",
+                    &utime, &stime);
+        out[name] += static_cast<double>(utime + stime) / tick;
+    }
+    closedir(d);
+    return out;
 }
 
 }  // namespace
@@ -81,6 +112,8 @@ int main(int argc, char** argv) {
 
     struct rusage before, after;
     getrusage(RUSAGE_SELF, &before);
+    const auto threadsBefore = ThreadSeconds();
+    std::map<std::string, double> threadsAfter;
     if (rec.Start() < 0) {
         std::fprintf(stderr, "capture_bench: the recorder did not start\n");
         kill(child, SIGTERM);
@@ -89,6 +122,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(seconds * 1000, &app, [&] {
         rec.Stop();
         getrusage(RUSAGE_SELF, &after);
+        threadsAfter = ThreadSeconds();
         app.quit();
     });
     app.exec();
@@ -113,6 +147,12 @@ int main(int argc, char** argv) {
                 ourRecorded, ourCpu, ourPerMin);
     std::printf("%-34s %10.2f %12.3f %14.4f\n", "parec (to file)", parecRecorded, parecCpu,
                 parecPerMin);
+    std::printf("ours by thread (CPU s, clock ticks):");
+    for (const auto& [name, secs] : threadsAfter) {
+        const auto it = threadsBefore.find(name);
+        std::printf("  %s %.2f", name.c_str(), secs - (it == threadsBefore.end() ? 0 : it->second));
+    }
+    std::printf("\n");
     if (parecPerMin > 0)
         std::printf("ratio ours / parec: %.2f (target <= 1.5)\n", ourPerMin / parecPerMin);
     std::remove(ourFile.c_str());
