@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDateTime>
-#include <QLocale>
-#include <QRegularExpression>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -13,9 +11,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -609,8 +609,8 @@ void Form1::StartRecording(bool interactive) {
 
     flgRecord = true;
     Label1->setText(QString::fromStdString(ElapsedText(0)));
-    for (QWidget* w : std::initializer_list<QWidget*>{cmdPause, cmdPlay, cmdrecord, Command1,
-                                                      Command4})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cmdPause, cmdPlay, cmdrecord, Command1, Command4})
         w->setEnabled(false);
 }
 
@@ -643,8 +643,8 @@ void Form1::StopRecord() {
     }
     if (AudioFile) AudioFile->Close();
 
-    for (QWidget* w : std::initializer_list<QWidget*>{Command1, Command4, cmdPause, cmdPlay,
-                                                      cmdrecord})
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Command1, Command4, cmdPause, cmdPlay, cmdrecord})
         w->setEnabled(true);
     StatusPanel1->setText(QString::fromStdString(outputPath_));
     StatusPanel2->setText(kStatusDone);
@@ -701,12 +701,11 @@ std::vector<RecordingRow> Form1::Rows() const {
 }
 
 void Form1::AddRow(const RecordingRow& row) {
-    new QTreeWidgetItem(ListView1,
-                        QStringList{QString::fromStdString(row.number),
-                                    QString::fromStdString(row.fileName),
-                                    QString::fromStdString(row.size),
-                                    QString::fromStdString(row.duration),
-                                    QString::fromStdString(row.recordTime)});
+    new QTreeWidgetItem(
+        ListView1,
+        QStringList{QString::fromStdString(row.number), QString::fromStdString(row.fileName),
+                    QString::fromStdString(row.size), QString::fromStdString(row.duration),
+                    QString::fromStdString(row.recordTime)});
 }
 
 QTreeWidgetItem* Form1::SelectedRow() const {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QMainWindow>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
