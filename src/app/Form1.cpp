@@ -635,9 +635,10 @@ void Form1::StopRecord() {
     flgRecord = false;
 
     if (AudioRecord) {
-        AudioRecord->Stop();
-        // The last block (and progress) arrive now and are still written.
+        // The last block and the final progress arrive now (from Stop itself or
+        // as pending events); the block is still written, the time still shown.
         stopping_ = true;
+        AudioRecord->Stop();
         PumpEvents();
         stopping_ = false;
     }
