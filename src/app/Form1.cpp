@@ -471,9 +471,18 @@ void Form1::exitsystem() {
     if (cboEncoders->currentIndex() >= 0)
         settings::WriteIniValue(SettingsFile(), "set", "outputformat",
                                 std::to_string(cboEncoders->currentIndex()));
-    AudioRecord.reset();
+    // Exit may be chosen while a display handler lets events run, that is in
+    // the middle of one of these components' own signals: they are let go
+    // now and deleted once control is back in the event loop.
+    if (AudioRecord) {
+        disconnect(AudioRecord.get(), nullptr, this, nullptr);
+        AudioRecord.release()->deleteLater();
+    }
+    if (audioplayer) {
+        disconnect(audioplayer.get(), nullptr, this, nullptr);
+        audioplayer.release()->deleteLater();
+    }
     AudioFile.reset();
-    audioplayer.reset();
     if (desktop_.hotkeys) {
         if (hotkeyRecordClaimed_) desktop_.hotkeys->Unregister(kHotkeyRecord);
         if (hotkeyStopClaimed_) desktop_.hotkeys->Unregister(kHotkeyStop);

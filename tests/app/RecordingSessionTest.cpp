@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -260,6 +261,31 @@ TEST_F(RecordingSessionTest, StopWithNothingRunningDoesNothing) {
     EXPECT_TRUE(Only(engine.log, {"Stop()", "Close()", "WriteBlock"}).empty());
     EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
     EXPECT_TRUE(f.StatusPanel2->text().isEmpty());
+}
+
+TEST_F(RecordingSessionTest, ExitWhileTheProgressHandlerLetsEventsRunEndsCleanly) {
+    auto& f = Load();
+    f.StartRecord();
+    Recorder().latest.assign(10000, 5);
+    // The user's Exit is dispatched from inside the handler's event pump,
+    // that is within the recorder's own Timer signal.
+    bool exited = false;
+    desk.eventPump.onPump = [&] {
+        if (exited) return;
+        exited = true;
+        desk.messageBox.answers = {MsgAnswer::Cancel};
+        f.exitsystem();
+    };
+    QPointer<audio::IAudioRecorder> recorder(&Recorder());
+    emit Recorder().Timer(8000, 0, 0);
+    EXPECT_TRUE(exited);
+    EXPECT_FALSE(f.flgRecord);
+    EXPECT_EQ(f.AudioRecord, nullptr);
+    EXPECT_EQ(f.ListView1->topLevelItemCount(), 1);
+    // The recorder outlived its signal and goes once the event loop runs.
+    ASSERT_FALSE(recorder.isNull());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(recorder.isNull());
 }
 
 // ---- the decided fault: a start that fails ------------------------------------
