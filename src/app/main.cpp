@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
     desktop.eventPump = &eventPump;
     desktop.modal = &modal;
 
-    auto engine = audio::CreateRealAudioEngine();
+    auto engine = audio::CreateRealAudioEngine(&inputBox);
     app::Form1 window(*engine, desktop, folder);
 
     desktop::TrayTargets targets;

@@ -1,19 +1,317 @@
+// devices, record, convert and info: the engine's file component and recorder
+// driven from the command line, with the format parameters of settings.dat.
+#include "cli/AudioCommands.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <map>
+
 #include "cli/Commands.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/WmaProfiles.h"
+#include "platform/services/AppFolder.h"
+#include "settings/FormatValues.h"
 
 namespace qsr::cli {
+namespace {
 
-// Not built yet: the engine commands come with the file component.
-int DevicesCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
-    return NotAvailable("devices", err);
+using audio::IAudioFile;
+
+int Usage(std::FILE* err, const char* command, const std::string& why) {
+    std::fprintf(err, "quorvin-cli %s: %s\n", command, why.c_str());
+    return 2;
 }
-int RecordCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
-    return NotAvailable("record", err);
+
+int Failure(std::FILE* err, const char* command, const std::string& why) {
+    std::fprintf(err, "quorvin-cli %s: %s\n", command, why.c_str());
+    return 1;
 }
-int ConvertCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
-    return NotAvailable("convert", err);
+
+std::string Upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return s;
 }
-int InfoCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
-    return NotAvailable("info", err);
+
+// "--name value" options before the positional arguments.
+struct Parsed {
+    std::map<std::string, std::string> options;
+    std::vector<std::string> positional;
+    bool Has(const std::string& name) const { return options.count(name) > 0; }
+    std::string Get(const std::string& name) const {
+        const auto it = options.find(name);
+        return it == options.end() ? std::string() : it->second;
+    }
+};
+bool Parse(const std::vector<std::string>& args, const std::vector<std::string>& known, Parsed& out,
+           std::string& why) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            const std::string name = a.substr(2);
+            if (std::find(known.begin(), known.end(), name) == known.end()) {
+                why = "unknown option " + a;
+                return false;
+            }
+            if (i + 1 >= args.size()) {
+                why = "option " + a + " needs a value";
+                return false;
+            }
+            out.options[name] = args[++i];
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return true;
+}
+
+bool ToInt(const std::string& text, long low, long high, long& value) {
+    if (text.empty()) return false;
+    char* end = nullptr;
+    const long v = std::strtol(text.c_str(), &end, 10);
+    if (*end != '\0' || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+// The format values of settings.dat in the application folder, over the
+// defaults a fresh installation ships.
+settings::FormatValues LoadSettings() {
+    settings::FormatValues v;
+    v.Freq = 44100;
+    v.Channel = 2;
+    v.MP3Bitrate = 128;
+    v.MP3Frequency = 44100;
+    v.MP3Channels = 2;
+    v.voxFreq = 8000;
+    v.oggBitrate = 128;
+    v.Quality = 300;
+    v.rawFreq = 8000;
+    v.rawChannel = 1;
+    v.rawCompr = 1;
+    v.gFreq = 8000;
+    v.gbit = 4;
+    const std::string folder = services::PrepareApplicationFolder();
+    settings::LoadFormatValues(services::AppPath(folder, settings::kSettingsFileName), v);
+    return v;
+}
+
+// Every type's format, as the recorder sets them at start-up. Returns the
+// description of each, keyed by the main window's format names.
+std::map<std::string, std::string> ApplySettings(IAudioFile& f, const settings::FormatValues& v) {
+    std::map<std::string, std::string> d;
+    f.SetMp3Format(v.MP3Frequency, v.MP3Bitrate, v.MP3Channels);
+    d["MP3"] = f.FormatDescription();
+    f.SetWavFormat(v.Freq, v.Channel, 16);
+    d["WAV"] = f.FormatDescription();
+    f.SetVoxFormat(v.voxFreq);
+    d["VOX"] = f.FormatDescription();
+    const auto ogg = settings::ChooseOggParameters(v);
+    f.SetOggFormat(44100, 2, ogg.nominal, ogg.minimum, ogg.maximum, ogg.quality);
+    d["OGG"] = f.FormatDescription();
+    f.SetRawFormat(v.rawCompr, v.rawFreq, v.rawChannel, 16);
+    d["RAW"] = f.FormatDescription();
+    f.SetG726Format(v.gFreq, v.gbit);
+    d["G726"] = f.FormatDescription();
+    return d;
+}
+
+std::string ElapsedText(std::int64_t frames, int rate) {
+    if (rate <= 0) return "0:00.000";
+    const std::int64_t ms = frames * 1000 / rate;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%lld:%02lld.%03lld", static_cast<long long>(ms / 60000),
+                  static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000));
+    return buf;
+}
+
+}  // namespace
+
+int DevicesCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    auto engine = audio::CreateRealAudioEngine();
+    return DevicesWith(*engine, args, out, err);
+}
+
+int DevicesWith(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                std::FILE* err) {
+    if (!args.empty()) return Usage(err, "devices", "takes no arguments");
+    auto rec = engine.CreateRecorder();
+    if (!rec) return Failure(err, "devices", "no capture component in this build");
+    const int count = rec->DeviceCount();
+    if (count <= 0) return Failure(err, "devices", "no capture device found");
+    for (int i = 0; i < count; ++i) {
+        rec->SelectDevice(i);
+        std::fprintf(out, "%d: %s\n", i, rec->DeviceName().c_str());
+        for (int j = 0; j <= rec->SourceLastIndex(); ++j) {
+            rec->SelectSource(j);
+            std::fprintf(out, "    %d: %s%s\n", j, rec->SourceName().c_str(),
+                         rec->SourceActive() ? " (active)" : "");
+        }
+    }
+    return 0;
+}
+
+int RecordCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    auto engine = audio::CreateRealAudioEngine();
+    return RecordWith(*engine, args, out, err);
+}
+
+int RecordWith(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+               std::FILE* err) {
+    Parsed p;
+    std::string why;
+    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why)) {
+        return Usage(err, "record", why);
+    }
+    if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
+    long device = 0, seconds = 0;
+    if (!ToInt(p.Get("device"), 0, 1000, device)) {
+        return Usage(err, "record", "--device N is needed (see 'quorvin-cli devices')");
+    }
+    if (!ToInt(p.Get("seconds"), 1, 24 * 3600, seconds)) {
+        return Usage(err, "record", "--seconds S is needed (1 or more)");
+    }
+    const std::string fmt = Upper(p.Get("format"));
+    static const std::vector<std::string> kFormats = {"WAV", "MP3", "VOX", "RAW", "G726", "OGG"};
+    if (std::find(kFormats.begin(), kFormats.end(), fmt) == kFormats.end()) {
+        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG");
+    }
+    std::string path = p.positional[0];
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        path += "." + fmt;  // as the recorder names its files
+    } else if (Upper(path.substr(dot + 1)) != fmt) {
+        return Usage(err, "record", "the output file's extension must be ." + fmt);
+    }
+
+    settings::FormatValues v = LoadSettings();
+    long rate = 0, channels = 0, bitrate = 0;
+    if (p.Has("rate") && !ToInt(p.Get("rate"), 1000, 192000, rate)) {
+        return Usage(err, "record", "bad --rate");
+    }
+    if (p.Has("channels") && !ToInt(p.Get("channels"), 1, 2, channels)) {
+        return Usage(err, "record", "--channels is 1 or 2");
+    }
+    if (p.Has("bitrate") && !ToInt(p.Get("bitrate"), 8, 500, bitrate)) {
+        return Usage(err, "record", "bad --bitrate");
+    }
+    // Given values replace the stored ones (only the chosen format is used).
+    if (rate) {
+        v.Freq = v.MP3Frequency = v.voxFreq = v.rawFreq = v.gFreq = static_cast<int>(rate);
+    }
+    if (channels) v.Channel = v.MP3Channels = v.rawChannel = static_cast<std::int16_t>(channels);
+    if (bitrate) v.MP3Bitrate = v.oggBitrate = static_cast<std::int16_t>(bitrate);
+
+    auto file = engine.CreateFile();
+    if (!file) return Failure(err, "record", "no file component in this build");
+    const auto descriptions = ApplySettings(*file, v);
+    if (descriptions.at(fmt).empty()) {
+        return Failure(err, "record", "the " + fmt + " parameters are not valid");
+    }
+    auto rec = engine.CreateRecorder();
+    if (!rec) return Failure(err, "record", "no capture component in this build");
+    if (device >= rec->DeviceCount()) {
+        return Failure(err, "record", "there is no device " + std::to_string(device));
+    }
+    rec->SelectDevice(static_cast<int>(device));
+    if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
+    if (file->CreateFile(path) < 0) return Failure(err, "record", file->LastError());
+    rec->SetFormat(file->EncoderRate(), file->EncoderChannels());
+    file->SetInputFormat(rec->Rate(), rec->Channels());
+    rec->SetBlockLength(rec->MillisecondsToSamples(1000));
+    bool writeFailed = false;
+    QObject::connect(rec.get(), &audio::IAudioRecorder::EndArrayRecord, [&](long nBlock) {
+        const audio::Samples block = rec->TakeBlock(nBlock);
+        if (!block.empty() && file->WriteBlock(block) < 0) writeFailed = true;
+    });
+    if (rec->Start() < 0) {
+        file->Close();
+        return Failure(err, "record", "the recording could not start");
+    }
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+    rec->Stop();
+    // Stop announces the last, partial block: let it arrive.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    file->Close();
+    if (writeFailed) return Failure(err, "record", "writing " + path + " failed");
+    std::fprintf(out, "%s: %s, %ld s\n", path.c_str(), descriptions.at(fmt).c_str(), seconds);
+    return 0;
+}
+
+int ConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    Parsed p;
+    std::string why;
+    if (!Parse(args, {"wma-profile"}, p, why)) return Usage(err, "convert", why);
+    long profile = 24;
+    if (p.Get("wma-profile") == "list") {
+        std::fputs("WMA profiles (number, bitrate, rate, channels):\n", out);
+        std::fputs(audio::WmaProfileHelp().c_str(), out);
+        return 0;
+    }
+    if (p.Has("wma-profile") && (!ToInt(p.Get("wma-profile"), 0, 1000, profile) ||
+                                 !audio::FindWmaProfile(static_cast<int>(profile)))) {
+        return Usage(err, "convert",
+                     "unknown WMA profile; the profiles are:\n" + audio::WmaProfileHelp());
+    }
+    if (p.positional.size() != 2) return Usage(err, "convert", "give IN and OUT");
+    const settings::FormatValues v = LoadSettings();
+    auto engine = audio::CreateRealAudioEngine();
+    auto reader = engine->CreateFile();
+    auto writer = engine->CreateFile();
+    // As the converter does: the option (dither) on for both.
+    reader->SetOption(true);
+    writer->SetOption(true);
+    ApplySettings(*reader, v);  // headerless inputs are read with these
+    ApplySettings(*writer, v);
+    writer->SetWmaFormat(static_cast<int>(profile));
+    if (reader->OpenFile(p.positional[0]) < 0) {
+        return Failure(err, "convert", reader->LastError());
+    }
+    if (writer->CreateFile(p.positional[1]) < 0) {
+        return Failure(err, "convert", writer->LastError());
+    }
+    writer->SetInputFormat(reader->SampleRate(), reader->ChannelCount());
+    std::int64_t frames = 0;
+    for (;;) {
+        const audio::Samples block = reader->ReadBlock(reader->SampleRate());
+        if (block.empty()) break;
+        if (writer->WriteBlock(block) < 0) {
+            writer->Close();
+            return Failure(err, "convert", "writing " + p.positional[1] + " failed");
+        }
+        frames += static_cast<std::int64_t>(block.size()) / reader->ChannelCount();
+    }
+    writer->Close();
+    std::fprintf(out, "%s -> %s: %s\n", p.positional[0].c_str(), p.positional[1].c_str(),
+                 ElapsedText(frames, reader->SampleRate()).c_str());
+    return 0;
+}
+
+int InfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    if (args.size() != 1) return Usage(err, "info", "give one file");
+    auto engine = audio::CreateRealAudioEngine();
+    auto reader = engine->CreateFile();
+    ApplySettings(*reader, LoadSettings());  // for headerless VOX, RAW and G726 files
+    if (reader->OpenFile(args[0]) < 0) return Failure(err, "info", reader->LastError());
+    std::fprintf(out,
+                 "File: %s\nFormat: %s\nSample rate: %d Hz\nChannels: %d\nSamples: %lld\n"
+                 "Duration: %s\nBytes per sample: %g\n",
+                 args[0].c_str(), reader->FormatDescription().c_str(), reader->SampleRate(),
+                 reader->ChannelCount(), static_cast<long long>(reader->TotalSamples()),
+                 ElapsedText(reader->TotalSamples(), reader->SampleRate()).c_str(),
+                 reader->SizeValue());
+    return 0;
 }
 
 }  // namespace qsr::cli

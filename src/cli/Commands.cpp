@@ -8,8 +8,11 @@ namespace {
 const char* kUsage =
     "usage: quorvin-cli COMMAND [ARGS]\n"
     "  devices                                   list capture devices and their lines\n"
-    "  record --device N --seconds S --format FMT OUT\n"
-    "  convert IN OUT                            format from OUT's extension\n"
+    "  record --device N --seconds S --format FMT [--rate HZ] [--channels 1|2]\n"
+    "         [--bitrate KBPS] OUT               FMT: WAV, MP3, VOX, Raw, G726, OGG;\n"
+    "                                            other parameters from settings.dat\n"
+    "  convert [--wma-profile N] IN OUT          format from OUT's extension (also .wma);\n"
+    "                                            --wma-profile list shows the profiles\n"
     "  info FILE                                 what the reader sees in FILE\n"
     "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n";
 

@@ -1,10 +1,222 @@
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <memory>
+
 #include "cli/Commands.h"
+#include "platform/audio/AudioEngine.h"
+#include "tags/clsID3v1.h"
+#include "tags/clsID3v23.h"
 
 namespace qsr::cli {
+namespace {
 
-// Not built yet: comes with the tag classes.
-int TagsCommand(const std::vector<std::string>&, std::FILE*, std::FILE* err) {
-    return NotAvailable("tags", err);
+using tags::clsID3v1;
+using tags::clsID3v23;
+
+struct V1Field {
+    const char* name;
+    std::function<std::string(const clsID3v1&)> get;
+    std::function<bool(clsID3v1&, const std::string&)> set;  // null: read-only
+};
+
+bool ParseByte(const std::string& text, std::uint8_t& value) {
+    if (text.empty() || text.size() > 3) return false;
+    int n = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return false;
+        n = n * 10 + (c - '0');
+    }
+    if (n > 255) return false;
+    value = static_cast<std::uint8_t>(n);
+    return true;
+}
+
+template <void (clsID3v1::*Setter)(const std::string&)>
+bool SetText(clsID3v1& tag, const std::string& text) {
+    (tag.*Setter)(text);
+    return true;
+}
+
+const std::vector<V1Field>& V1Fields() {
+    static const std::vector<V1Field> fields = {
+        {"tagTitle", [](const clsID3v1& t) { return t.tagTitle(); }, SetText<&clsID3v1::tagTitle>},
+        {"tagArtist", [](const clsID3v1& t) { return t.tagArtist(); },
+         SetText<&clsID3v1::tagArtist>},
+        {"tagAlbum", [](const clsID3v1& t) { return t.tagAlbum(); }, SetText<&clsID3v1::tagAlbum>},
+        {"tagYear", [](const clsID3v1& t) { return t.tagYear(); }, SetText<&clsID3v1::tagYear>},
+        {"tagComments", [](const clsID3v1& t) { return t.tagComments(); },
+         SetText<&clsID3v1::tagComments>},
+        {"tagTrack", [](const clsID3v1& t) { return std::to_string(t.tagTrack()); },
+         [](clsID3v1& t, const std::string& s) {
+             std::uint8_t v = 0;
+             if (!ParseByte(s, v)) return false;
+             t.tagTrack(v);
+             return true;
+         }},
+        {"tagGenre", [](const clsID3v1& t) { return std::to_string(t.tagGenre()); },
+         [](clsID3v1& t, const std::string& s) {
+             std::uint8_t v = 0;
+             if (!ParseByte(s, v)) return false;
+             t.tagGenre(v);
+             return true;
+         }},
+        {"tagStrGenre", [](const clsID3v1& t) { return t.tagStrGenre(); }, nullptr},
+    };
+    return fields;
+}
+
+struct V2Field {
+    const char* name;
+    const std::string& (clsID3v23::*get)() const;
+    void (clsID3v23::*set)(const std::string&);
+};
+
+const std::vector<V2Field>& V2Fields() {
+    static const std::vector<V2Field> fields = {
+        {"tagTrack", &clsID3v23::tagTrack, &clsID3v23::tagTrack},
+        {"tagTitle", &clsID3v23::tagTitle, &clsID3v23::tagTitle},
+        {"tagArtist", &clsID3v23::tagArtist, &clsID3v23::tagArtist},
+        {"tagAlbum", &clsID3v23::tagAlbum, &clsID3v23::tagAlbum},
+        {"tagYear", &clsID3v23::tagYear, &clsID3v23::tagYear},
+        {"tagGenre", &clsID3v23::tagGenre, &clsID3v23::tagGenre},
+        {"tagComments", &clsID3v23::tagComments, &clsID3v23::tagComments},
+        {"tagComposer", &clsID3v23::tagComposer, &clsID3v23::tagComposer},
+        {"tagOrigArtist", &clsID3v23::tagOrigArtist, &clsID3v23::tagOrigArtist},
+        {"tagCopyright", &clsID3v23::tagCopyright, &clsID3v23::tagCopyright},
+        {"tagURL", &clsID3v23::tagURL, &clsID3v23::tagURL},
+        {"tagEncodedBy", &clsID3v23::tagEncodedBy, &clsID3v23::tagEncodedBy},
+    };
+    return fields;
+}
+
+bool SplitAssignment(const std::string& arg, std::string& name, std::string& value) {
+    const auto eq = arg.find('=');
+    if (eq == std::string::npos || eq == 0) return false;
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+    return true;
+}
+
+void Print(std::FILE* out, const char* prefix, const std::string& name, const std::string& value) {
+    std::fprintf(out, "%s.%s=%s\n", prefix, name.c_str(), value.c_str());
+}
+
+}  // namespace
+
+// tags FILE                       prints both tags, one line per field
+// tags FILE --v1 F=T --v2 F=T ... sets fields and saves each named tag
+// tags FILE --remove-v1 --remove-v2
+int TagsCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    std::string file;
+    std::vector<std::pair<std::string, std::string>> v1Sets, v2Sets;
+    bool removeV1 = false, removeV2 = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--v1" || arg == "--v2") {
+            std::string name, value;
+            if (i + 1 >= args.size() || !SplitAssignment(args[i + 1], name, value)) {
+                std::fprintf(err, "quorvin-cli tags: %s needs FIELD=TEXT\n", arg.c_str());
+                return 2;
+            }
+            (arg == "--v1" ? v1Sets : v2Sets).emplace_back(name, value);
+            ++i;
+        } else if (arg == "--remove-v1") {
+            removeV1 = true;
+        } else if (arg == "--remove-v2") {
+            removeV2 = true;
+        } else if (file.empty() && !arg.starts_with("--")) {
+            file = arg;
+        } else {
+            std::fprintf(err, "quorvin-cli tags: unexpected argument '%s'\n", arg.c_str());
+            return 2;
+        }
+    }
+    if (file.empty()) {
+        std::fprintf(err, "quorvin-cli tags: no FILE given\n");
+        return 2;
+    }
+
+    auto engine = audio::CreateRealAudioEngine();
+    clsID3v1 v1;
+    v1.filename(file);
+    clsID3v23 v2(*engine);
+    v2.filename(file);
+
+    // Check every field name before anything is written.
+    for (const auto& [name, value] : v1Sets) {
+        bool known = false;
+        for (const auto& f : V1Fields()) known = known || (name == f.name && f.set);
+        if (!known) {
+            std::fprintf(err, "quorvin-cli tags: unknown or read-only ID3v1 field '%s'\n",
+                         name.c_str());
+            return 2;
+        }
+    }
+    for (const auto& [name, value] : v2Sets) {
+        bool known = false;
+        for (const auto& f : V2Fields()) known = known || name == f.name;
+        if (!known) {
+            std::fprintf(err, "quorvin-cli tags: unknown ID3v2 field '%s'\n", name.c_str());
+            return 2;
+        }
+    }
+
+    int status = 0;
+    if (!v1Sets.empty()) {
+        v1.ReadTag();
+        for (const auto& [name, value] : v1Sets) {
+            for (const auto& f : V1Fields()) {
+                if (name == f.name && !f.set(v1, value)) {
+                    std::fprintf(err, "quorvin-cli tags: %s needs a number 0-255\n", name.c_str());
+                    return 2;
+                }
+            }
+        }
+        if (!v1.SaveTag()) {
+            std::fprintf(err, "quorvin-cli tags: could not write the ID3v1 tag of %s\n",
+                         file.c_str());
+            status = 1;
+        }
+    }
+    if (!v2Sets.empty()) {
+        v2.ReadTag();
+        for (const auto& [name, value] : v2Sets) {
+            for (const auto& f : V2Fields()) {
+                if (name == f.name) (v2.*f.set)(value);
+            }
+        }
+        if (!v2.SaveTag()) {
+            std::fprintf(err, "quorvin-cli tags: could not write the ID3v2 tag of %s\n",
+                         file.c_str());
+            status = 1;
+        }
+    }
+    if (removeV1 && !v1.RemoveTag()) {
+        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v1 tag of %s\n", file.c_str());
+        status = 1;
+    }
+    if (removeV2 && !v2.RemoveTag()) {
+        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v2 tag of %s\n", file.c_str());
+        status = 1;
+    }
+    if (!v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2) return status;
+
+    // Reading: a file we cannot open is an error, a file without tags is not.
+    if (std::FILE* probe = std::fopen(file.c_str(), "rb")) {
+        std::fclose(probe);
+    } else {
+        std::fprintf(err, "quorvin-cli tags: cannot open %s\n", file.c_str());
+        return 1;
+    }
+    const bool v1Present = v1.ReadTag();
+    Print(out, "v1", "present", v1Present ? "1" : "0");
+    for (const auto& f : V1Fields()) Print(out, "v1", f.name, f.get(v1));
+    const bool v2Present = v2.ReadTag();
+    Print(out, "v2", "present", v2Present ? "1" : "0");
+    for (const auto& f : V2Fields()) Print(out, "v2", f.name, (v2.*f.get)());
+    Print(out, "v2", "tagTrimmedGenre", v2.tagTrimmedGenre());
+    return 0;
 }
 
 }  // namespace qsr::cli

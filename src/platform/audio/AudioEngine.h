@@ -8,6 +8,10 @@
 #include "platform/audio/Id3v2Tag.h"
 #include "platform/audio/Mp3Settings.h"
 
+namespace qsr::services {
+class IInputBox;
+}
+
 namespace qsr::audio {
 
 // Creates the audio components. Windows receive an engine and create what they
@@ -24,6 +28,7 @@ class IAudioEngine {
 };
 
 // The engine over PulseAudio, the encoder libraries, FFmpeg and TagLib.
-std::unique_ptr<IAudioEngine> CreateRealAudioEngine();
+// `chooser` shows the file component's list of WAV codings ("From Menu").
+std::unique_ptr<IAudioEngine> CreateRealAudioEngine(services::IInputBox* chooser = nullptr);
 
 }  // namespace qsr::audio

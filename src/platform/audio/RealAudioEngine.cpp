@@ -1,23 +1,39 @@
 #include "platform/audio/AudioEngine.h"
+#include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/LameMp3Settings.h"
+#include "platform/audio/PulsePlayer.h"
+#include "platform/audio/PulseRecorder.h"
+#include "platform/audio/TagLibId3v2Tag.h"
 
 namespace qsr::audio {
 namespace {
 
-// Components not built yet are reported as absent (null); callers skip what
-// they cannot create, as they skip every failing component call.
+// The components over PulseAudio, the encoder libraries, FFmpeg and TagLib.
 class RealAudioEngine : public IAudioEngine {
   public:
-    std::unique_ptr<IAudioRecorder> CreateRecorder() override { return nullptr; }
-    std::unique_ptr<IAudioFile> CreateFile() override { return nullptr; }
-    std::unique_ptr<IAudioPlayer> CreatePlayer() override { return nullptr; }
-    std::unique_ptr<IMp3Settings> CreateMp3Settings() override { return nullptr; }
-    std::unique_ptr<IId3v2Tag> CreateId3v2Tag() override { return nullptr; }
+    explicit RealAudioEngine(services::IInputBox* chooser) : chooser_(chooser) {}
+    std::unique_ptr<IAudioRecorder> CreateRecorder() override {
+        return std::make_unique<PulseRecorder>();
+    }
+    std::unique_ptr<IAudioFile> CreateFile() override { return CreateRealAudioFile(chooser_); }
+    std::unique_ptr<IAudioPlayer> CreatePlayer() override {
+        return std::make_unique<PulsePlayer>();
+    }
+    std::unique_ptr<IMp3Settings> CreateMp3Settings() override {
+        return std::make_unique<LameMp3Settings>();
+    }
+    std::unique_ptr<IId3v2Tag> CreateId3v2Tag() override {
+        return std::make_unique<TagLibId3v2Tag>();
+    }
+
+  private:
+    services::IInputBox* chooser_;  // the list for "From Menu"; may be null
 };
 
 }  // namespace
 
-std::unique_ptr<IAudioEngine> CreateRealAudioEngine() {
-    return std::make_unique<RealAudioEngine>();
+std::unique_ptr<IAudioEngine> CreateRealAudioEngine(services::IInputBox* chooser) {
+    return std::make_unique<RealAudioEngine>(chooser);
 }
 
 }  // namespace qsr::audio

@@ -1,0 +1,312 @@
+#include "platform/audio/AudioFileComponent.h"
+
+#include <sndfile.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/audio/FileCodecs.h"
+#include "platform/audio/InputAdapter.h"
+#include "platform/audio/LameMp3Settings.h"
+#include "platform/audio/WmaProfiles.h"
+#include "platform/services/Services.h"
+
+namespace qsr::audio {
+namespace {
+
+using namespace file;
+
+struct MenuEntry {
+    WavCoding coding;
+    const char* text;
+};
+const MenuEntry kMenu[] = {
+    {WavCoding::Pcm16, "PCM 16 bit"},
+    {WavCoding::Pcm8, "PCM 8 bit"},
+    {WavCoding::Pcm24, "PCM 24 bit"},
+    {WavCoding::Float32, "PCM 32 bit float"},
+    {WavCoding::ImaAdpcm, "IMA ADPCM"},
+    {WavCoding::MsAdpcm, "Microsoft ADPCM"},
+    {WavCoding::Gsm610, "GSM 6.10 (mono)"},
+    {WavCoding::Alaw, "A-Law"},
+    {WavCoding::Ulaw, "mu-Law"},
+    {WavCoding::G721, "G.721 ADPCM 32 kbit/s (8000 Hz mono)"},
+};
+
+class AudioFileComponent : public IAudioFile {
+  public:
+    explicit AudioFileComponent(services::IInputBox* chooser) : chooser_(chooser) {
+        DescribeMp3(mp3_, &mp3_);
+    }
+    ~AudioFileComponent() override { Close(); }
+
+    // ---- Formats: a refused call leaves the last accepted parameters in use ----
+    void SetMp3Format(int rate, int kbps, int channels) override {
+        Mp3Options o = mp3_;
+        o.sampleRate = rate;
+        o.bitrate = kbps;
+        if (channels == 1) {
+            o.channelMode = 5;
+        } else if (channels == 2) {
+            if (o.channelMode == 5) o.channelMode = 2;
+        } else {
+            description_.clear();
+            return;
+        }
+        AcceptMp3(o);
+    }
+    void SetMp3Settings(const IMp3Settings& s) override { AcceptMp3(OptionsFromSettings(s, mp3_)); }
+    void SetWavFormat(int rate, int channels, int bits) override {
+        WavCoding c = WavCoding::Pcm16;
+        if (bits == 8) {
+            c = WavCoding::Pcm8;
+        } else if (bits == 24) {
+            c = WavCoding::Pcm24;
+        } else if (bits != 16) {
+            description_.clear();
+            return;
+        }
+        AcceptWav({c, rate, channels});
+    }
+    // "ADPCM" stands for IMA ADPCM, which takes mono and stereo at any usual rate.
+    void SetWavAdpcmFormat(int rate, int channels) override {
+        AcceptWav({WavCoding::ImaAdpcm, rate, channels});
+    }
+    void SetWavGsmFormat(int rate) override { AcceptWav({WavCoding::Gsm610, rate, 1}); }
+    // "DSP" stands for G.721 ADPCM at 32 kbit/s, 8000 Hz mono.
+    void SetWavDspFormat() override { AcceptWav({WavCoding::G721, 8000, 1}); }
+    int ChooseWavFormatFromMenu() override {
+        if (!chooser_) return -1;
+        const int index =
+            chooser_->Choose("Choose the WAV coding", "Set WAV Format", WavMenuCodings());
+        if (index < 0 || index >= static_cast<int>(std::size(kMenu))) return -1;
+        const WavCoding c = kMenu[index].coding;
+        // GSM and G.721 are mono; G.721 is 8000 Hz only.
+        if (c == WavCoding::G721) {
+            AcceptWav({c, 8000, 1});
+        } else if (c == WavCoding::Gsm610) {
+            AcceptWav({c, wav_.rate, 1});
+        } else {
+            AcceptWav({c, wav_.rate, wav_.channels});
+        }
+        return index;
+    }
+    void SetWavFormatLikeSample(const std::string& path) override {
+        SF_INFO info{};
+        SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
+        WavCoding c;
+        if (!sf || !CodingOfSndfile(info.format, c)) {
+            if (sf) sf_close(sf);
+            description_.clear();
+            return;
+        }
+        sf_close(sf);
+        AcceptWav({c, info.samplerate, info.channels});
+    }
+    void SetVoxFormat(int rate) override {
+        description_ = DescribeVox(rate);
+        if (!description_.empty()) voxRate_ = rate;
+    }
+    void SetOggFormat(int rate, int channels, int nominal, int minimum, int maximum,
+                      int quality) override {
+        const OggParams p{rate, channels, nominal, minimum, maximum, quality};
+        description_ = DescribeOgg(p);
+        if (!description_.empty()) ogg_ = p;
+    }
+    void SetRawFormat(int compression, int rate, int channels, int bits) override {
+        const RawParams p{compression, rate, channels};
+        description_ = bits == 16 ? DescribeRaw(p) : std::string();
+        if (!description_.empty()) raw_ = p;
+    }
+    void SetG726Format(int rate, int bitsCode) override {
+        const G726Params p{rate, bitsCode};
+        description_ = DescribeG726(p);
+        if (!description_.empty()) g726_ = p;
+    }
+    void SetWmaFormat(int profile) override {
+        description_ = DescribeWma(profile);
+        if (!description_.empty()) wmaProfile_ = profile;
+    }
+    std::string FormatDescription() const override { return description_; }
+    // The option: dither. When on, every reduction to 16 bits (decoding MP3,
+    // Ogg, WMA, FLAC or 24-bit input; resampling on the way in) adds triangular
+    // dither instead of plain rounding. The converter turns it on.
+    void SetOption(bool on) override { option_ = on; }
+    bool Option() const override { return option_; }
+
+    // ---- Writing ----
+    int CreateFile(const std::string& path) override {
+        Close();
+        error_.clear();
+        const std::string ext = LowerExtension(path);
+        const auto folder = std::filesystem::path(path).parent_path();
+        std::error_code ec;
+        if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+            return Failed("the folder " + folder.string() + " does not exist");
+        }
+        std::string err;
+        int rate = 0, channels = 0;
+        if (ext == "mp3") {
+            rate = mp3_.sampleRate;
+            channels = mp3_.Channels();
+            encoder_ = OpenMp3Encoder(path, mp3_, err);
+        } else if (ext == "wav") {
+            rate = wav_.rate;
+            channels = wav_.channels;
+            encoder_ =
+                wav_.coding == WavCoding::Pcm16
+                    ? OpenWavPcmEncoder(path, rate, channels, err)
+                    : OpenSndfileEncoder(path, SndfileWavFormat(wav_.coding), rate, channels, err);
+        } else if (ext == "vox") {
+            rate = voxRate_;
+            channels = 1;
+            encoder_ = OpenSndfileEncoder(path, SndfileVoxFormat(), rate, 1, err);
+        } else if (ext == "raw") {
+            rate = raw_.rate;
+            channels = raw_.channels;
+            encoder_ =
+                OpenSndfileEncoder(path, SndfileRawFormat(raw_.compression), rate, channels, err);
+        } else if (ext == "g726") {
+            rate = g726_.rate;
+            channels = 1;
+            encoder_ = OpenG726Encoder(path, g726_, err);
+        } else if (ext == "ogg") {
+            rate = ogg_.rate;
+            channels = ogg_.channels;
+            encoder_ = OpenOggEncoder(path, ogg_, err);
+        } else if (ext == "wma") {
+            const WmaProfile* w = FindWmaProfile(wmaProfile_);
+            rate = w ? w->rate : 0;
+            channels = w ? w->channels : 0;
+            encoder_ = OpenWmaEncoder(path, wmaProfile_, err);
+            if (!encoder_) std::filesystem::remove(path, ec);  // no half-made file
+        } else {
+            return Failed("unknown file type '" + ext +
+                          "' (use MP3, WAV, VOX, RAW, G726, OGG or WMA)");
+        }
+        if (!encoder_) return Failed("cannot create " + path + ": " + err);
+        encRate_ = rate;
+        encChannels_ = channels;
+        adapter_.Configure(rate, channels, rate, channels, option_);
+        return status_ = 0;
+    }
+    int EncoderRate() const override { return encRate_; }
+    int EncoderChannels() const override { return encChannels_; }
+    void SetInputFormat(int rate, int channels) override {
+        if (rate > 0 && channels > 0) {
+            adapter_.Configure(rate, channels, encRate_, encChannels_, option_);
+        }
+    }
+    int WriteBlock(const Samples& block) override {
+        if (!encoder_) return status_ = -1;
+        const int inCh = adapter_.InChannels() > 0 ? adapter_.InChannels() : 1;
+        const long frames = static_cast<long>(block.size()) / inCh;
+        bool ok;
+        if (adapter_.Passthrough()) {
+            ok = encoder_->Write(block.data(), frames);
+        } else {
+            const auto out = adapter_.Convert(block.data(), frames);
+            ok = encoder_->Write(out.data(), static_cast<long>(out.size()) / encChannels_);
+        }
+        if (!ok) error_ = "writing failed";
+        return status_ = ok ? 0 : -1;
+    }
+    void Close() override {
+        if (encoder_) {
+            const auto tail = adapter_.Flush();
+            if (!tail.empty())
+                encoder_->Write(tail.data(), static_cast<long>(tail.size()) / encChannels_);
+            encoder_->Finish();
+            encoder_.reset();
+        }
+        decoder_.reset();
+    }
+
+    // ---- Reading: headerless types use the parameters last set for them ----
+    int OpenFile(const std::string& path) override {
+        Close();
+        error_.clear();
+        const std::string ext = LowerExtension(path);
+        std::string err;
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(path, ec)) return Failed("cannot open " + path);
+        if (ext == "vox") {
+            decoder_ = OpenSndfileRawDecoder(path, SndfileVoxFormat(), voxRate_, 1,
+                                             DescribeVox(voxRate_), err);
+        } else if (ext == "raw") {
+            decoder_ = OpenSndfileRawDecoder(path, SndfileRawFormat(raw_.compression), raw_.rate,
+                                             raw_.channels, DescribeRaw(raw_), err);
+        } else if (ext == "g726") {
+            decoder_ = OpenG726Decoder(path, g726_, err);
+        } else {
+            if (ext == "wav") decoder_ = OpenSndfileDecoder(path, err);
+            if (!decoder_) decoder_ = OpenFfmpegDecoder(path, option_, err);
+        }
+        if (!decoder_) return Failed("cannot read " + path + ": " + err);
+        // Playing a file shows what that file holds.
+        description_ = decoder_->Describe();
+        return status_ = 0;
+    }
+    std::int64_t TotalSamples() const override { return decoder_ ? decoder_->Total() : 0; }
+    int SampleRate() const override { return decoder_ ? decoder_->Rate() : 0; }
+    int ChannelCount() const override { return decoder_ ? decoder_->Channels() : 0; }
+    Samples ReadBlock(long n) override { return decoder_ ? decoder_->Read(n) : Samples(); }
+    std::int64_t Seek(std::int64_t position) override {
+        return decoder_ ? decoder_->Seek(position) : 0;
+    }
+    // The total counts frames and blocks are 16-bit interleaved: one frame is
+    // 2 bytes per channel.
+    double SizeValue() const override { return decoder_ ? 2.0 * decoder_->Channels() : 0.0; }
+
+    int Status() const override { return status_; }
+    std::string LastError() const override { return error_; }
+
+  private:
+    int Failed(const std::string& why) {
+        error_ = why;
+        encoder_.reset();
+        decoder_.reset();
+        return status_ = -1;
+    }
+    void AcceptMp3(const Mp3Options& o) {
+        Mp3Options effective;
+        description_ = DescribeMp3(o, &effective);
+        if (!description_.empty()) mp3_ = effective;
+    }
+    void AcceptWav(const WavParams& p) {
+        description_ = DescribeWav(p);
+        if (!description_.empty()) wav_ = p;
+    }
+
+    services::IInputBox* chooser_;
+    Mp3Options mp3_;
+    WavParams wav_;
+    int voxRate_ = 8000;
+    RawParams raw_;
+    G726Params g726_;
+    OggParams ogg_;
+    int wmaProfile_ = 24;
+    std::string description_;
+    bool option_ = false;
+
+    std::unique_ptr<IEncoder> encoder_;
+    InputAdapter adapter_;
+    int encRate_ = 0, encChannels_ = 0;
+    std::unique_ptr<IDecoder> decoder_;
+    int status_ = 0;
+    std::string error_;
+};
+
+}  // namespace
+
+std::vector<std::string> WavMenuCodings() {
+    std::vector<std::string> items;
+    for (const auto& e : kMenu) items.emplace_back(e.text);
+    return items;
+}
+
+std::unique_ptr<IAudioFile> CreateRealAudioFile(services::IInputBox* chooser) {
+    return std::make_unique<AudioFileComponent>(chooser);
+}
+
+}  // namespace qsr::audio

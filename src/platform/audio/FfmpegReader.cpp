@@ -1,0 +1,248 @@
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+#include "platform/audio/FileCodecs.h"
+
+// Reads every file FFmpeg decodes, as interleaved 16-bit frames at the file's
+// own rate and channel count.
+namespace qsr::audio::file {
+namespace {
+
+std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, size_t n, int rate) {
+    if (n < 200 || b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) return -1;
+    for (size_t x = 4; x + 160 < n && x < 64; ++x) {
+        if (std::memcmp(b + x, "Xing", 4) != 0 && std::memcmp(b + x, "Info", 4) != 0) continue;
+        const unsigned flags =
+            static_cast<unsigned>(b[x + 4] << 24 | b[x + 5] << 16 | b[x + 6] << 8 | b[x + 7]);
+        if (!(flags & 1)) return -1;
+        size_t at = x + 8;
+        const std::int64_t frames =
+            static_cast<std::int64_t>(b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]);
+        at += 4;
+        if (flags & 2) at += 4;
+        if (flags & 4) at += 100;
+        if (flags & 8) at += 4;
+        if (at + 24 > n) return -1;
+        // The LAME extension: encoder delay and padding, 12 bits each, at +21.
+        const int delay = b[at + 21] << 4 | b[at + 22] >> 4;
+        const int padding = (b[at + 22] & 0x0F) << 8 | b[at + 23];
+        const int perFrame = rate >= 32000 ? 1152 : 576;
+        const std::int64_t total = frames * perFrame - delay - padding;
+        return total > 0 ? total : -1;
+    }
+    return -1;
+}
+
+// The exact length of an MP3 file from its Xing/Info and LAME header frame:
+// frames x samples per frame, less the encoder delay and the end padding.
+// -1 when the file has no such frame.
+std::int64_t Mp3ExactLength(const std::string& path, int rate) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return -1;
+    unsigned char b[4096];
+    const size_t n = std::fread(b, 1, sizeof b, f);
+    long start = 0;
+    if (n >= 10 && std::memcmp(b, "ID3", 3) == 0) {
+        start =
+            10 + ((b[6] & 0x7F) << 21 | (b[7] & 0x7F) << 14 | (b[8] & 0x7F) << 7 | (b[9] & 0x7F));
+        if (b[5] & 0x10) start += 10;  // footer
+        std::fseek(f, start, SEEK_SET);
+        const size_t m = std::fread(b, 1, sizeof b, f);
+        std::fclose(f);
+        return Mp3ExactLengthFromFrame(b, m, rate);
+    }
+    std::fclose(f);
+    return Mp3ExactLengthFromFrame(b, n, rate);
+}
+
+class FfmpegDecoder : public IDecoder {
+  public:
+    FfmpegDecoder(std::string path, bool dither) : path_(std::move(path)), dither_(dither) {}
+    ~FfmpegDecoder() override { CloseAll(); }
+
+    bool Open(std::string& error) {
+        // Decoder chatter (skipped-sample notes) is no business of our callers.
+        static const bool quiet = [] {
+            av_log_set_level(AV_LOG_ERROR);
+            return true;
+        }();
+        (void)quiet;
+        int rc = avformat_open_input(&fmt_, path_.c_str(), nullptr, nullptr);
+        if (rc < 0) return Fail(error, rc);
+        if ((rc = avformat_find_stream_info(fmt_, nullptr)) < 0) return Fail(error, rc);
+        const AVCodec* dec = nullptr;
+        stream_ = av_find_best_stream(fmt_, AVMEDIA_TYPE_AUDIO, -1, -1, &dec, 0);
+        if (stream_ < 0 || !dec) {
+            error = "no audio stream";
+            return false;
+        }
+        ctx_ = avcodec_alloc_context3(dec);
+        avcodec_parameters_to_context(ctx_, fmt_->streams[stream_]->codecpar);
+        if ((rc = avcodec_open2(ctx_, dec, nullptr)) < 0) return Fail(error, rc);
+        rate_ = ctx_->sample_rate;
+        channels_ = ctx_->ch_layout.nb_channels;
+        if (rate_ <= 0 || channels_ <= 0) {
+            error = "no sample rate or channels";
+            return false;
+        }
+        AVChannelLayout in{};
+        if (ctx_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+            av_channel_layout_default(&in, channels_);
+        } else {
+            av_channel_layout_copy(&in, &ctx_->ch_layout);
+        }
+        AVChannelLayout out{};
+        av_channel_layout_copy(&out, &in);
+        rc = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_S16, rate_, &in, ctx_->sample_fmt,
+                                 rate_, 0, nullptr);
+        av_channel_layout_uninit(&in);
+        av_channel_layout_uninit(&out);
+        if (rc < 0) return Fail(error, rc);
+        // The on/off option: triangular dither when reducing to 16 bits.
+        if (dither_) av_opt_set_int(swr_, "dither_method", SWR_DITHER_TRIANGULAR, 0);
+        if ((rc = swr_init(swr_)) < 0) return Fail(error, rc);
+        frame_ = av_frame_alloc();
+        pkt_ = av_packet_alloc();
+
+        const AVStream* st = fmt_->streams[stream_];
+        if (st->duration != AV_NOPTS_VALUE && st->duration > 0) {
+            total_ = av_rescale_q(st->duration, st->time_base, AVRational{1, rate_});
+        } else if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0) {
+            total_ = av_rescale(fmt_->duration, rate_, AV_TIME_BASE);
+        }
+        if (ctx_->codec_id == AV_CODEC_ID_MP3) {
+            const std::int64_t exact = Mp3ExactLength(path_, rate_);
+            if (exact > 0) total_ = exact;
+        }
+        char desc[256];
+        avcodec_string(desc, sizeof desc, ctx_, 0);
+        description_ = desc;
+        if (fmt_->iformat && fmt_->iformat->long_name) {
+            description_ = std::string(fmt_->iformat->long_name) + ": " + description_;
+        }
+        return true;
+    }
+
+    std::int64_t Total() const override { return total_; }
+    int Rate() const override { return rate_; }
+    int Channels() const override { return channels_; }
+    std::string Describe() const override { return description_; }
+
+    Samples Read(long frames) override {
+        const size_t want = static_cast<size_t>(std::max(frames, 0L)) * channels_;
+        while (pending_.size() < want && !eof_) DecodeSome();
+        const size_t n = std::min(want, pending_.size());
+        Samples s(pending_.begin(), pending_.begin() + static_cast<long>(n));
+        pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(n));
+        position_ += static_cast<std::int64_t>(n) / channels_;
+        return s;
+    }
+
+    std::int64_t Seek(std::int64_t frame) override {
+        frame = std::max<std::int64_t>(frame, 0);
+        // Exact positions: go back to the start when needed, then decode forward.
+        if (frame < position_) {
+            if (av_seek_frame(fmt_, stream_,
+                              fmt_->streams[stream_]->start_time == AV_NOPTS_VALUE
+                                  ? 0
+                                  : fmt_->streams[stream_]->start_time,
+                              AVSEEK_FLAG_BACKWARD) < 0 &&
+                avformat_seek_file(fmt_, -1, INT64_MIN, 0, 0, 0) < 0) {
+                return position_;
+            }
+            avcodec_flush_buffers(ctx_);
+            swr_init(swr_);
+            pending_.clear();
+            eof_ = false;
+            drained_ = false;
+            position_ = 0;
+        }
+        while (position_ < frame) {
+            const long step = static_cast<long>(std::min<std::int64_t>(frame - position_, 65536));
+            if (Read(step).empty()) break;
+        }
+        return position_;
+    }
+
+  private:
+    bool Fail(std::string& error, int rc) {
+        char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(rc, buf, sizeof buf);
+        error = buf;
+        return false;
+    }
+    void CloseAll() {
+        av_frame_free(&frame_);
+        av_packet_free(&pkt_);
+        swr_free(&swr_);
+        avcodec_free_context(&ctx_);
+        avformat_close_input(&fmt_);
+    }
+    void Convert(const AVFrame* f) {
+        const int outMax = swr_get_out_samples(swr_, f ? f->nb_samples : 0);
+        if (outMax <= 0) return;
+        std::vector<std::int16_t> buf(static_cast<size_t>(outMax) * channels_);
+        auto* out = reinterpret_cast<uint8_t*>(buf.data());
+        const int n = swr_convert(swr_, &out, outMax,
+                                  f ? const_cast<const uint8_t**>(f->extended_data) : nullptr,
+                                  f ? f->nb_samples : 0);
+        if (n > 0) pending_.insert(pending_.end(), buf.begin(), buf.begin() + n * channels_);
+    }
+    void Receive() {
+        while (avcodec_receive_frame(ctx_, frame_) == 0) {
+            Convert(frame_);
+            av_frame_unref(frame_);
+        }
+    }
+    void DecodeSome() {
+        if (drained_) {
+            eof_ = true;
+            return;
+        }
+        const int rc = av_read_frame(fmt_, pkt_);
+        if (rc < 0) {
+            avcodec_send_packet(ctx_, nullptr);
+            Receive();
+            Convert(nullptr);
+            drained_ = true;
+            return;
+        }
+        if (pkt_->stream_index == stream_ && avcodec_send_packet(ctx_, pkt_) >= 0) Receive();
+        av_packet_unref(pkt_);
+    }
+
+    std::string path_;
+    bool dither_;
+    AVFormatContext* fmt_ = nullptr;
+    AVCodecContext* ctx_ = nullptr;
+    SwrContext* swr_ = nullptr;
+    AVFrame* frame_ = nullptr;
+    AVPacket* pkt_ = nullptr;
+    int stream_ = -1;
+    int rate_ = 0, channels_ = 0;
+    std::int64_t total_ = 0, position_ = 0;
+    bool eof_ = false, drained_ = false;
+    std::deque<std::int16_t> pending_;
+    std::string description_;
+};
+
+}  // namespace
+
+std::unique_ptr<IDecoder> OpenFfmpegDecoder(const std::string& path, bool dither,
+                                            std::string& error) {
+    auto d = std::make_unique<FfmpegDecoder>(path, dither);
+    if (!d->Open(error)) return nullptr;
+    return d;
+}
+
+}  // namespace qsr::audio::file

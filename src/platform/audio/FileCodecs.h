@@ -1,0 +1,109 @@
+#pragma once
+
+// Internals of the file component: one encoder or decoder per file type, all
+// behind two small interfaces so the component only picks and feeds them.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/audio/AudioTypes.h"
+#include "platform/audio/LameMp3Settings.h"
+
+namespace qsr::audio::file {
+
+// Writes interleaved 16-bit frames at the rate and channel count it was opened
+// with. Every Write leaves the file decodable up to that block.
+class IEncoder {
+  public:
+    virtual ~IEncoder() = default;
+    virtual bool Write(const std::int16_t* frames, long count) = 0;
+    virtual bool Finish() = 0;  // flushes and closes; false when the tail could not be written
+};
+
+// Reads interleaved 16-bit frames.
+class IDecoder {
+  public:
+    virtual ~IDecoder() = default;
+    virtual std::int64_t Total() const = 0;
+    virtual int Rate() const = 0;
+    virtual int Channels() const = 0;
+    virtual Samples Read(long frames) = 0;  // empty at the end
+    virtual std::int64_t Seek(std::int64_t frame) = 0;
+    virtual std::string Describe() const = 0;
+};
+
+// ---- Parameters of each type -------------------------------------------------
+
+struct OggParams {
+    int rate = 44100, channels = 2;
+    int nominal = 128, minimum = 0, maximum = 0;  // kbit/s, 0 = not given
+    int quality = -1;                             // hundredths; -1 = bitrate mode
+};
+
+// WAV codings that libsndfile writes; PCM16 goes through our own writer.
+enum class WavCoding { Pcm16, Pcm8, Pcm24, Float32, ImaAdpcm, MsAdpcm, Gsm610, Alaw, Ulaw, G721 };
+struct WavParams {
+    WavCoding coding = WavCoding::Pcm16;
+    int rate = 44100, channels = 2;
+};
+
+struct RawParams {
+    int compression = 1;  // 1 PCM16, 2 A-law, 3 mu-law
+    int rate = 44100, channels = 2;
+};
+
+struct G726Params {
+    int rate = 8000, bitsCode = 4;  // bits per sample 2..5
+};
+
+// ---- Checks and descriptions (empty description = refused) -------------------
+
+// Initialises LAME with the options to validate them; fills `effective` with
+// what LAME actually uses (it adjusts some values in VBR modes).
+std::string DescribeMp3(const Mp3Options& options, Mp3Options* effective);
+std::string DescribeOgg(const OggParams& p);
+std::string DescribeWav(const WavParams& p);
+std::string DescribeVox(int rate);
+std::string DescribeRaw(const RawParams& p);
+std::string DescribeG726(const G726Params& p);
+std::string DescribeWma(int profile);
+const char* WavCodingName(WavCoding c);
+std::string ChannelText(int channels);
+
+// ---- Factories; on failure they return null and set `error` ------------------
+
+std::unique_ptr<IEncoder> OpenMp3Encoder(const std::string& path, const Mp3Options& o,
+                                         std::string& error);
+std::unique_ptr<IEncoder> OpenOggEncoder(const std::string& path, const OggParams& p,
+                                         std::string& error);
+std::unique_ptr<IEncoder> OpenWavPcmEncoder(const std::string& path, int rate, int channels,
+                                            std::string& error);
+std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfFormat, int rate,
+                                             int channels, std::string& error);
+std::unique_ptr<IEncoder> OpenG726Encoder(const std::string& path, const G726Params& p,
+                                          std::string& error);
+std::unique_ptr<IEncoder> OpenWmaEncoder(const std::string& path, int profile, std::string& error);
+
+std::unique_ptr<IDecoder> OpenFfmpegDecoder(const std::string& path, bool dither,
+                                            std::string& error);
+// WAV files: libsndfile honours the exact length a WAV file records, where
+// FFmpeg pads the last ADPCM block and reads G.721 differently.
+std::unique_ptr<IDecoder> OpenSndfileDecoder(const std::string& path, std::string& error);
+std::unique_ptr<IDecoder> OpenSndfileRawDecoder(const std::string& path, int sfFormat, int rate,
+                                                int channels, const std::string& description,
+                                                std::string& error);
+std::unique_ptr<IDecoder> OpenG726Decoder(const std::string& path, const G726Params& p,
+                                          std::string& error);
+
+// The WAV coding of a libsndfile format word, when we can write it.
+bool CodingOfSndfile(int sfFormat, WavCoding& c);
+// libsndfile format word of a WAV coding, a VOX file and a RAW coding.
+int SndfileWavFormat(WavCoding c);
+int SndfileVoxFormat();
+int SndfileRawFormat(int compression);
+
+// The extension of a path, lower case, without the dot ("" when none).
+std::string LowerExtension(const std::string& path);
+
+}  // namespace qsr::audio::file

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct SwrContext;
+
+namespace qsr::audio::file {
+
+// Brings blocks from the caller's input format to the encoder's: rate through
+// libswresample, channels by averaging (stereo to mono) or copying (mono to
+// stereo), so a mono recording keeps its level.
+class InputAdapter {
+  public:
+    InputAdapter() = default;
+    ~InputAdapter();
+    InputAdapter(const InputAdapter&) = delete;
+    InputAdapter& operator=(const InputAdapter&) = delete;
+
+    void Configure(int inRate, int inChannels, int outRate, int outChannels, bool dither);
+    bool Passthrough() const { return inRate_ == outRate_ && inChannels_ == outChannels_; }
+    int InChannels() const { return inChannels_; }
+    // Converts `count` input frames; returns output frames (interleaved).
+    std::vector<std::int16_t> Convert(const std::int16_t* in, long count);
+    std::vector<std::int16_t> Flush();  // what the resampler still holds
+
+  private:
+    std::vector<std::int16_t> Remix(std::vector<std::int16_t> in) const;
+    SwrContext* swr_ = nullptr;
+    int inRate_ = 0, inChannels_ = 0, outRate_ = 0, outChannels_ = 0;
+};
+
+}  // namespace qsr::audio::file

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/audio/AudioTypes.h"
+
+namespace qsr::audio {
+
+// Samples handed from the sound-server thread to the user-interface thread.
+// The producer only appends; the buffer grows and never overwrites, so a
+// consumer that stalls for seconds loses nothing.
+class CaptureBuffer {
+  public:
+    // Any thread.
+    void Append(const std::int16_t* values, std::size_t count);
+    void AppendSilence(std::size_t count);
+    // Consumer: everything appended since the last take.
+    Samples TakeAll();
+    // The same into `out`, whose storage the buffer keeps for the next
+    // appends, so a steady recording does not allocate per fragment.
+    void TakeAll(Samples& out);
+    std::int64_t AppendedValues() const;
+
+  private:
+    mutable std::mutex mutex_;
+    Samples pending_;
+    std::int64_t appended_ = 0;
+};
+
+// Cuts a stream of interleaved values into numbered blocks of a fixed length
+// and keeps them until they are taken. Block numbers start at 0.
+class BlockCutter {
+  public:
+    void Reset(std::size_t blockValues);
+    // Adds values; returns the numbers of the blocks this completed.
+    std::vector<long> Add(const Samples& values);
+    // The partial block left over, if any, as a numbered block.
+    std::optional<long> Flush();
+    Samples Take(long nBlock);
+    std::int64_t CutValues() const { return cut_; }
+
+  private:
+    std::size_t blockValues_ = 0;
+    Samples partial_;
+    std::map<long, Samples> ready_;
+    long next_ = 0;
+    std::int64_t cut_ = 0;
+};
+
+// The last values seen, for level displays: keeps at most `capacity`.
+class RecentSamples {
+  public:
+    explicit RecentSamples(std::size_t capacity = 1 << 17) : capacity_(capacity) {}
+    void Add(const std::int16_t* values, std::size_t count);
+    void Clear() { data_.clear(); }
+    // The last n values (fewer when fewer were seen), oldest first.
+    Samples Latest(long n) const;
+
+  private:
+    std::size_t capacity_;
+    Samples data_;
+};
+
+}  // namespace qsr::audio

@@ -1,0 +1,496 @@
+#include "platform/audio/PulseRecorder.h"
+
+#include <QMetaObject>
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace qsr::audio {
+namespace {
+
+constexpr const char* kMonitorPrefix = "Monitor of ";
+
+// Our 0..65535 volume scale against the server's, where PA_VOLUME_NORM is 100 %.
+int ToScale(pa_volume_t v) {
+    const double s = std::round(static_cast<double>(v) * 65535.0 / PA_VOLUME_NORM);
+    return static_cast<int>(std::clamp(s, 0.0, 65535.0));
+}
+
+AdvancedValue AdvancedValueOf(bool isSwitch, std::int32_t v) {
+    AdvancedValue a;
+    a.isSwitch = isSwitch;
+    a.value = v;
+    return a;
+}
+
+pa_volume_t FromScale(int v) {
+    const double pv =
+        std::round(std::clamp(v, 0, 65535) * static_cast<double>(PA_VOLUME_NORM) / 65535.0);
+    return static_cast<pa_volume_t>(pv);
+}
+
+}  // namespace
+
+PulseRecorder::PulseRecorder(QObject* parent) : IAudioRecorder(parent) {}
+
+PulseRecorder::~PulseRecorder() {
+    Disconnect();
+}
+
+// ---- devices -------------------------------------------------------------
+
+void PulseRecorder::LoadDevices() const {
+    loaded_ = true;
+    devices_.clear();
+    if (!conn_.EnsureConnected()) return;
+    PulseConnection::Lock lock(conn_);
+
+    std::vector<std::pair<std::uint32_t, std::string>> sinks;
+    conn_.Wait(pa_context_get_sink_info_list(
+        conn_.Context(),
+        [](pa_context*, const pa_sink_info* i, int eol, void* u) {
+            if (eol || !i) return;
+            static_cast<std::vector<std::pair<std::uint32_t, std::string>>*>(u)->emplace_back(
+                i->index, i->description ? i->description : i->name);
+        },
+        &sinks));
+
+    struct Ctx {
+        std::vector<Device>* devices;
+        std::vector<std::uint32_t> monitorOf;
+    } ctx{&devices_, {}};
+    conn_.Wait(pa_context_get_source_info_list(
+        conn_.Context(),
+        [](pa_context*, const pa_source_info* i, int eol, void* u) {
+            if (eol || !i) return;
+            auto* c = static_cast<Ctx*>(u);
+            Device d;
+            d.index = i->index;
+            d.name = i->name ? i->name : "";
+            d.description = i->description ? i->description : d.name;
+            for (std::uint32_t p = 0; p < i->n_ports; ++p)
+                d.ports.push_back({i->ports[p]->name ? i->ports[p]->name : "",
+                                   i->ports[p]->description ? i->ports[p]->description : ""});
+            d.activePort = i->active_port && i->active_port->name ? i->active_port->name : "";
+            d.volume = i->volume;
+            d.map = i->channel_map;
+            d.mute = i->mute != 0;
+            c->devices->push_back(std::move(d));
+            c->monitorOf.push_back(i->monitor_of_sink);
+        },
+        &ctx));
+
+    // A sink's monitor is "the mix of what other programs play": say so in its name.
+    for (std::size_t k = 0; k < devices_.size(); ++k) {
+        if (ctx.monitorOf[k] == PA_INVALID_INDEX) continue;
+        for (const auto& [index, description] : sinks) {
+            if (index == ctx.monitorOf[k]) devices_[k].description = kMonitorPrefix + description;
+        }
+        if (devices_[k].description.rfind(kMonitorPrefix, 0) != 0)
+            devices_[k].description = kMonitorPrefix + devices_[k].description;
+    }
+}
+
+bool PulseRecorder::RefreshDevice() const {
+    if (!loaded_) LoadDevices();
+    if (currentDevice_ < 0 || currentDevice_ >= static_cast<int>(devices_.size())) return false;
+    if (!conn_.EnsureConnected()) return false;
+    Device& d = devices_[static_cast<std::size_t>(currentDevice_)];
+    PulseConnection::Lock lock(conn_);
+    struct Ctx {
+        Device* d;
+        bool found = false;
+    } ctx{&d};
+    conn_.Wait(pa_context_get_source_info_by_index(
+        conn_.Context(), d.index,
+        [](pa_context*, const pa_source_info* i, int eol, void* u) {
+            if (eol || !i) return;
+            auto* c = static_cast<Ctx*>(u);
+            c->found = true;
+            c->d->activePort = i->active_port && i->active_port->name ? i->active_port->name : "";
+            c->d->volume = i->volume;
+            c->d->map = i->channel_map;
+            c->d->mute = i->mute != 0;
+        },
+        &ctx));
+    return ctx.found;
+}
+
+int PulseRecorder::DeviceCount() const {
+    LoadDevices();  // the list can change between calls (devices plugged in or out)
+    return static_cast<int>(devices_.size());
+}
+
+void PulseRecorder::SelectDevice(int index) {
+    if (!loaded_) LoadDevices();
+    currentDevice_ = index;
+    currentSource_ = 0;
+}
+
+const PulseRecorder::Device* PulseRecorder::SelectedDevice() const {
+    if (!loaded_) LoadDevices();
+    if (currentDevice_ < 0 || currentDevice_ >= static_cast<int>(devices_.size())) return nullptr;
+    return &devices_[static_cast<std::size_t>(currentDevice_)];
+}
+
+bool PulseRecorder::DeviceUsable() const {
+    return SelectedDevice() != nullptr;
+}
+
+std::string PulseRecorder::DeviceName() const {
+    const Device* d = SelectedDevice();
+    return d ? d->description : std::string();
+}
+
+// ---- source lines ----------------------------------------------------------
+
+int PulseRecorder::SourceLastIndex() const {
+    const Device* d = SelectedDevice();
+    if (!d) return -1;
+    return d->ports.empty() ? 0 : static_cast<int>(d->ports.size()) - 1;
+}
+
+void PulseRecorder::SelectSource(int index) {
+    currentSource_ = index;
+}
+
+bool PulseRecorder::LineValid() const {
+    const int last = SourceLastIndex();
+    return last >= 0 && currentSource_ >= 0 && currentSource_ <= last;
+}
+
+std::string PulseRecorder::SourceName() const {
+    if (!LineValid()) return {};
+    const Device* d = SelectedDevice();
+    if (d->ports.empty()) return d->description;
+    const Port& p = d->ports[static_cast<std::size_t>(currentSource_)];
+    return p.description.empty() ? p.name : p.description;
+}
+
+bool PulseRecorder::SourceSelectable() const {
+    return LineValid();
+}
+
+bool PulseRecorder::SourceActive() const {
+    if (!LineValid()) return false;
+    RefreshDevice();
+    const Device* d = SelectedDevice();
+    if (d->ports.empty()) return true;
+    return d->ports[static_cast<std::size_t>(currentSource_)].name == d->activePort;
+}
+
+void PulseRecorder::SetSourceActive(bool active) {
+    // A source records from one port at a time: making a line active switches
+    // the port; a line cannot be switched off except by choosing another.
+    if (!active || !LineValid()) return;
+    const Device* d = SelectedDevice();
+    if (d->ports.empty()) return;
+    {
+        PulseConnection::Lock lock(conn_);
+        if (!conn_.Ready()) return;
+        conn_.Wait(pa_context_set_source_port_by_index(
+            conn_.Context(), d->index,
+            d->ports[static_cast<std::size_t>(currentSource_)].name.c_str(),
+            PulseConnection::SuccessCallback, conn_.Mainloop()));
+    }
+    RefreshDevice();
+}
+
+bool PulseRecorder::HasVolume() const {
+    return LineValid();
+}
+
+int PulseRecorder::Volume() const {
+    if (!LineValid() || !RefreshDevice()) return 0;
+    return ToScale(pa_cvolume_max(&SelectedDevice()->volume));
+}
+
+void PulseRecorder::SetCVolume(const pa_cvolume& v) {
+    const Device* d = SelectedDevice();
+    if (!d) return;
+    {
+        PulseConnection::Lock lock(conn_);
+        if (!conn_.Ready()) return;
+        conn_.Wait(pa_context_set_source_volume_by_index(
+            conn_.Context(), d->index, &v, PulseConnection::SuccessCallback, conn_.Mainloop()));
+    }
+    RefreshDevice();
+}
+
+void PulseRecorder::SetMute(bool mute) {
+    const Device* d = SelectedDevice();
+    if (!d) return;
+    {
+        PulseConnection::Lock lock(conn_);
+        if (!conn_.Ready()) return;
+        conn_.Wait(pa_context_set_source_mute_by_index(conn_.Context(), d->index, mute ? 1 : 0,
+                                                       PulseConnection::SuccessCallback,
+                                                       conn_.Mainloop()));
+    }
+    RefreshDevice();
+}
+
+void PulseRecorder::SetVolume(int volume) {
+    if (!LineValid() || !RefreshDevice()) return;
+    pa_cvolume v = SelectedDevice()->volume;
+    if (!pa_cvolume_valid(&v)) return;
+    pa_cvolume_scale(&v, FromScale(volume));  // keeps the balance
+    SetCVolume(v);
+}
+
+bool PulseRecorder::HasBalance() const {
+    if (!LineValid()) return false;
+    return pa_channel_map_can_balance(&SelectedDevice()->map) != 0;
+}
+
+int PulseRecorder::Balance() const {
+    if (!HasBalance() || !RefreshDevice()) return 50;
+    const Device* d = SelectedDevice();
+    const float b = pa_cvolume_get_balance(&d->volume, &d->map);  // -1 (left) .. 1 (right)
+    return static_cast<int>(std::lround((b + 1.0) * 50.0));
+}
+
+void PulseRecorder::SetBalance(int balance) {
+    if (!HasBalance() || !RefreshDevice()) return;
+    const Device* d = SelectedDevice();
+    pa_cvolume v = d->volume;
+    if (!pa_cvolume_set_balance(&v, &d->map, std::clamp(balance, 0, 100) / 50.0f - 1.0f)) return;
+    SetCVolume(v);
+}
+
+// Advanced controls: 0 = "Mute" (a switch), then one level per channel.
+int PulseRecorder::AdvancedLastIndex() const {
+    if (!LineValid()) return -1;
+    return SelectedDevice()->volume.channels;
+}
+
+std::string PulseRecorder::AdvancedName(int index) const {
+    if (index < 0 || index > AdvancedLastIndex()) return {};
+    if (index == 0) return "Mute";
+    const Device* d = SelectedDevice();
+    const pa_channel_position_t pos =
+        index - 1 < d->map.channels ? d->map.map[index - 1] : PA_CHANNEL_POSITION_INVALID;
+    const char* pretty = pa_channel_position_to_pretty_string(pos);
+    return std::string(pretty ? pretty : "Channel " + std::to_string(index)) + " Level";
+}
+
+AdvancedValue PulseRecorder::AdvancedGet(int index) const {
+    if (index < 0 || index > AdvancedLastIndex() || !RefreshDevice()) return {};
+    const Device* d = SelectedDevice();
+    if (index == 0) return AdvancedValueOf(true, d->mute ? 1 : 0);
+    return AdvancedValueOf(false, ToScale(d->volume.values[index - 1]));
+}
+
+void PulseRecorder::AdvancedSet(int index, std::int32_t value) {
+    if (index < 0 || index > AdvancedLastIndex() || !RefreshDevice()) return;
+    if (index == 0) {
+        SetMute(value != 0);
+        return;
+    }
+    pa_cvolume v = SelectedDevice()->volume;
+    v.values[index - 1] = FromScale(std::abs(value));
+    SetCVolume(v);
+}
+
+// ---- capture -----------------------------------------------------------------
+
+void PulseRecorder::SetFormat(int rate, int channels) {
+    if (status_ == 1) return;  // the running capture keeps its format
+    if (rate > 0 && rate <= static_cast<int>(PA_RATE_MAX)) rate_ = rate;
+    if (channels >= 1 && channels <= 8) channels_ = channels;
+}
+
+long PulseRecorder::MillisecondsToSamples(long ms) const {
+    return static_cast<long>(static_cast<long long>(ms) * rate_ / 1000);
+}
+
+long PulseRecorder::SamplesToMilliseconds(long samples) const {
+    return rate_ ? static_cast<long>(static_cast<long long>(samples) * 1000 / rate_) : 0;
+}
+
+void PulseRecorder::SetBlockLength(long samples) {
+    if (samples > 0) blockLength_ = samples;
+}
+
+int PulseRecorder::Start() {
+    if (status_ == 1) Stop();
+    status_ = -1;
+    if (!conn_.EnsureConnected()) return -1;
+    const Device* d = SelectedDevice();
+
+    buffer_.TakeAll();
+    carry_.clear();
+    announce_.clear();
+    cutter_.Reset(static_cast<std::size_t>(blockLength_) * static_cast<std::size_t>(channels_));
+    recent_.Clear();
+    chain_.Configure(filters_, rate_, channels_);
+    currentValues_ = 0;
+    currentSamples_ = 0;
+    peak_[0] = peak_[1] = 0;
+    streamFailed_ = false;
+    pumpPending_ = false;
+
+    PulseConnection::Lock lock(conn_);
+    pa_sample_spec ss;
+    ss.format = PA_SAMPLE_S16LE;
+    ss.rate = static_cast<std::uint32_t>(rate_);
+    ss.channels = static_cast<std::uint8_t>(channels_);
+    pa_channel_map map;
+    pa_channel_map_init_auto(&map, ss.channels, PA_CHANNEL_MAP_DEFAULT);
+    stream_ = pa_stream_new(conn_.Context(), "Recording", &ss, &map);
+    if (!stream_) return -1;
+    pa_stream_set_read_callback(stream_, OnRead, this);
+    pa_stream_set_state_callback(stream_, OnStreamState, this);
+
+    // Fragments of kFragmentMs: often enough for the progress display, rare
+    // enough to keep wake-ups cheap.
+    pa_buffer_attr attr;
+    attr.maxlength = static_cast<std::uint32_t>(-1);
+    attr.tlength = attr.prebuf = attr.minreq = static_cast<std::uint32_t>(-1);
+    attr.fragsize =
+        static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &ss));
+    const char* device = d ? d->name.c_str() : nullptr;
+    if (pa_stream_connect_record(stream_, device, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
+        return -1;
+    }
+    const bool ready = conn_.WaitUntil([this] {
+        const pa_stream_state_t s = pa_stream_get_state(stream_);
+        return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
+    });
+    if (!ready || pa_stream_get_state(stream_) != PA_STREAM_READY) {
+        pa_stream_set_read_callback(stream_, nullptr, nullptr);
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
+        pa_stream_disconnect(stream_);
+        pa_stream_unref(stream_);
+        stream_ = nullptr;
+        return -1;
+    }
+    status_ = 1;
+    sinceTimer_.start();
+    return 0;
+}
+
+void PulseRecorder::OnRead(pa_stream* s, size_t, void* userdata) {
+    auto* self = static_cast<PulseRecorder*>(userdata);
+    while (pa_stream_readable_size(s) > 0) {
+        const void* data = nullptr;
+        size_t bytes = 0;
+        if (pa_stream_peek(s, &data, &bytes) < 0 || bytes == 0) break;
+        if (data)
+            self->buffer_.Append(static_cast<const std::int16_t*>(data),
+                                 bytes / sizeof(std::int16_t));
+        else
+            self->buffer_.AppendSilence(bytes / sizeof(std::int16_t));  // a hole in the stream
+        pa_stream_drop(s);
+    }
+    self->RequestPump();
+}
+
+void PulseRecorder::OnStreamState(pa_stream* s, void* userdata) {
+    auto* self = static_cast<PulseRecorder*>(userdata);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s))) {
+        self->streamFailed_ = true;
+        self->RequestPump();
+    }
+    pa_threaded_mainloop_signal(self->conn_.Mainloop(), 0);
+}
+
+void PulseRecorder::RequestPump() {
+    if (!pumpPending_.exchange(true))
+        QMetaObject::invokeMethod(
+            this, [this] { Pump(); }, Qt::QueuedConnection);
+}
+
+void PulseRecorder::Process(Samples& fresh) {
+    if (!carry_.empty()) {
+        fresh.insert(fresh.begin(), carry_.begin(), carry_.end());
+        carry_.clear();
+    }
+    const std::size_t ch = static_cast<std::size_t>(channels_);
+    const std::size_t whole = fresh.size() / ch * ch;
+    if (whole < fresh.size()) {
+        carry_.assign(fresh.begin() + static_cast<std::ptrdiff_t>(whole), fresh.end());
+        fresh.resize(whole);
+    }
+    if (fresh.empty()) return;
+    chain_.Process(fresh);
+    int left = peak_[0], right = peak_[1];
+    if (ch >= 2) {
+        for (std::size_t i = 0; i + 1 < fresh.size(); i += ch) {
+            left = std::max(left, std::abs(static_cast<int>(fresh[i])));
+            right = std::max(right, std::abs(static_cast<int>(fresh[i + 1])));
+        }
+    } else {
+        for (std::int16_t v : fresh) left = std::max(left, std::abs(static_cast<int>(v)));
+        right = left;
+    }
+    peak_[0] = std::min(left, 32767);
+    peak_[1] = std::min(right, 32767);
+    currentValues_ += static_cast<std::int64_t>(fresh.size());
+    currentSamples_ = static_cast<long>(currentValues_ / channels_);
+    recent_.Add(fresh.data(), fresh.size());
+    for (long n : cutter_.Add(fresh)) announce_.push_back(n);
+}
+
+void PulseRecorder::Announce() {
+    // Blocks are announced in order even when a handler lets events run and
+    // a nested pump cuts further blocks: the outer loop announces those too.
+    if (announcing_) return;
+    announcing_ = true;
+    while (!announce_.empty()) {
+        const long n = announce_.front();
+        announce_.pop_front();
+        emit EndArrayRecord(n);
+    }
+    announcing_ = false;
+}
+
+void PulseRecorder::EmitTimer() {
+    sinceTimer_.restart();
+    const int left = peak_[0], right = peak_[1];
+    peak_[0] = peak_[1] = 0;
+    emit Timer(currentSamples_, left, right);
+}
+
+void PulseRecorder::Pump() {
+    pumpPending_ = false;
+    if (status_ != 1) return;
+    buffer_.TakeAll(fresh_);
+    Process(fresh_);
+    if (streamFailed_) {
+        // The server went away: end cleanly and deliver what was captured.
+        Finish(-1);
+        return;
+    }
+    Announce();
+    if (status_ == 1 && sinceTimer_.elapsed() >= kTimerMs) EmitTimer();
+}
+
+void PulseRecorder::Disconnect() {
+    PulseConnection::Lock lock(conn_);
+    if (!stream_) return;
+    pa_stream_set_read_callback(stream_, nullptr, nullptr);
+    pa_stream_set_state_callback(stream_, nullptr, nullptr);
+    pa_stream_disconnect(stream_);
+    pa_stream_unref(stream_);
+    stream_ = nullptr;
+}
+
+void PulseRecorder::Finish(int endStatus) {
+    Disconnect();
+    status_ = endStatus;
+    buffer_.TakeAll(fresh_);
+    Process(fresh_);
+    if (auto n = cutter_.Flush()) announce_.push_back(*n);
+    EmitTimer();
+    Announce();
+}
+
+void PulseRecorder::Stop() {
+    if (status_ != 1) return;
+    Finish(0);
+}
+
+}  // namespace qsr::audio

@@ -1,0 +1,185 @@
+#pragma once
+
+#include <pulse/pulseaudio.h>
+
+#include <QElapsedTimer>
+#include <atomic>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/audio/AudioRecorder.h"
+#include "platform/audio/Dsp.h"
+#include "platform/audio/PulseCapture.h"
+#include "platform/audio/PulseConnection.h"
+
+namespace qsr::audio {
+
+// The recorder over the PulseAudio client API. Devices are the server's
+// capture sources (monitors of sinks included), source lines are the ports of
+// the selected source. The PulseAudio thread only appends captured samples to
+// a growing buffer and posts a queued event; filtering, block cutting and
+// every signal happen on the thread that owns the recorder.
+class PulseRecorder : public IAudioRecorder {
+    Q_OBJECT
+  public:
+    explicit PulseRecorder(QObject* parent = nullptr);
+    ~PulseRecorder() override;
+
+    int DeviceCount() const override;
+    int CurrentDevice() const override { return currentDevice_; }
+    void SelectDevice(int index) override;
+    bool DeviceUsable() const override;
+    std::string DeviceName() const override;
+
+    int SourceLastIndex() const override;
+    int CurrentSource() const override { return currentSource_; }
+    void SelectSource(int index) override;
+    std::string SourceName() const override;
+    bool SourceSelectable() const override;
+    bool SourceActive() const override;
+    void SetSourceActive(bool active) override;
+    bool HasVolume() const override;
+    int Volume() const override;
+    void SetVolume(int volume) override;
+    bool HasBalance() const override;
+    int Balance() const override;
+    void SetBalance(int balance) override;
+    int AdvancedLastIndex() const override;
+    std::string AdvancedName(int index) const override;
+    AdvancedValue AdvancedGet(int index) const override;
+    void AdvancedSet(int index, std::int32_t value) override;
+
+    void SetFormat(int rate, int channels) override;
+    int Rate() const override { return rate_; }
+    int Channels() const override { return channels_; }
+    long MillisecondsToSamples(long ms) const override;
+    long SamplesToMilliseconds(long samples) const override;
+    void SetBlockLength(long samples) override;
+    int Start() override;
+    void Stop() override;
+    int Status() const override { return status_; }
+    long CurrentSamples() const override { return currentSamples_; }
+    Samples LatestSamples(long n) const override { return recent_.Latest(n); }
+    Samples TakeBlock(long nBlock) override { return cutter_.Take(nBlock); }
+
+    void SetNotchEnabled(bool on) override {
+        filters_.notchOn = on;
+        FiltersChanged();
+    }
+    void SetNotchFrequency(float hz) override {
+        filters_.notchHz = hz;
+        FiltersChanged();
+    }
+    float NotchFrequency() const override { return filters_.notchHz; }
+    void SetHighPassEnabled(bool on) override {
+        filters_.highPassOn = on;
+        FiltersChanged();
+    }
+    void SetHighPassFrequency(float hz) override {
+        filters_.highPassHz = hz;
+        FiltersChanged();
+    }
+    float HighPassFrequency() const override { return filters_.highPassHz; }
+    void SetLowPassEnabled(bool on) override {
+        filters_.lowPassOn = on;
+        FiltersChanged();
+    }
+    void SetLowPassFrequency(float hz) override {
+        filters_.lowPassHz = hz;
+        FiltersChanged();
+    }
+    float LowPassFrequency() const override { return filters_.lowPassHz; }
+    void SetAgcEnabled(bool on) override {
+        filters_.agcOn = on;
+        FiltersChanged();
+    }
+    void SetAgcLowLevel(std::int32_t db) override {
+        filters_.agcLowDb = db;
+        FiltersChanged();
+    }
+    std::int32_t AgcLowLevel() const override { return filters_.agcLowDb; }
+    void SetAgcHighLevel(std::int32_t db) override {
+        filters_.agcHighDb = db;
+        FiltersChanged();
+    }
+    std::int32_t AgcHighLevel() const override { return filters_.agcHighDb; }
+    void SetAgcAttackTime(std::int32_t ms) override {
+        filters_.agcAttackMs = ms;
+        FiltersChanged();
+    }
+    std::int32_t AgcAttackTime() const override { return filters_.agcAttackMs; }
+
+    // Progress interval of the Timer signal.
+    static constexpr int kTimerMs = 50;
+    // Capture arrives from the server in pieces of this length.
+    static constexpr int kFragmentMs = 100;
+
+  private:
+    struct Port {
+        std::string name, description;
+    };
+    struct Device {
+        std::uint32_t index = PA_INVALID_INDEX;
+        std::string name, description;
+        std::vector<Port> ports;
+        std::string activePort;
+        pa_cvolume volume{};
+        pa_channel_map map{};
+        bool mute = false;
+    };
+
+    // Filter changes take effect at once, also in a running recording.
+    void FiltersChanged() {
+        if (status_ == 1) chain_.Configure(filters_, rate_, channels_);
+    }
+    void LoadDevices() const;
+    bool RefreshDevice() const;  // re-reads the selected device from the server
+    const Device* SelectedDevice() const;
+    bool LineValid() const;
+    void SetCVolume(const pa_cvolume& v);
+    void SetMute(bool mute);
+
+    // PulseAudio thread.
+    static void OnRead(pa_stream* s, size_t nbytes, void* userdata);
+    static void OnStreamState(pa_stream* s, void* userdata);
+    void RequestPump();
+
+    // Owning thread.
+    void Pump();
+    void Process(Samples& fresh);  // filters and cuts; leaves `fresh` filtered
+    void Announce();
+    void EmitTimer();
+    void Finish(int endStatus);
+    void Disconnect();
+
+    mutable PulseConnection conn_;
+    mutable std::vector<Device> devices_;
+    mutable bool loaded_ = false;
+    int currentDevice_ = 0;
+    int currentSource_ = 0;
+
+    int rate_ = 44100;
+    int channels_ = 2;
+    long blockLength_ = 44100;
+    int status_ = 0;
+    long currentSamples_ = 0;
+    std::int64_t currentValues_ = 0;
+    int peak_[2] = {0, 0};
+    Samples carry_;  // values of an incomplete frame
+    Samples fresh_;  // what the last pump took, storage reused
+    std::deque<long> announce_;
+    bool announcing_ = false;
+
+    pa_stream* stream_ = nullptr;
+    CaptureBuffer buffer_;
+    std::atomic<bool> pumpPending_{false};
+    std::atomic<bool> streamFailed_{false};
+    BlockCutter cutter_;
+    RecentSamples recent_;
+    dsp::FilterSettings filters_;
+    dsp::DspChain chain_;
+    QElapsedTimer sinceTimer_;
+};
+
+}  // namespace qsr::audio

@@ -1,0 +1,69 @@
+#include "tags/TagText.h"
+
+namespace qsr::tags {
+
+std::string StripNull(const std::string& text) {
+    const auto nul = text.find('\0');
+    return nul == std::string::npos ? text : text.substr(0, nul);
+}
+
+std::string Utf8ToLatin1(const std::string& utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    std::size_t i = 0;
+    while (i < utf8.size()) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        int extra = 0;
+        char32_t cp = 0;
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+        } else {
+            out.push_back('?');
+            ++i;
+            continue;
+        }
+        std::size_t j = 1;
+        for (; j <= static_cast<std::size_t>(extra) && i + j < utf8.size(); ++j) {
+            const auto cc = static_cast<unsigned char>(utf8[i + j]);
+            if ((cc & 0xC0) != 0x80) break;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (j != static_cast<std::size_t>(extra) + 1) {
+            // A broken sequence: one "?" for the bytes that began it.
+            out.push_back('?');
+            i += j;
+            continue;
+        }
+        out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
+        i += j;
+    }
+    return out;
+}
+
+std::string Latin1ToUtf8(const std::string& latin1) {
+    std::string out;
+    out.reserve(latin1.size());
+    for (const char ch : latin1) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80) {
+            out.push_back(ch);
+        } else {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+}  // namespace qsr::tags

@@ -1,0 +1,259 @@
+#include "tags/clsID3v1.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "tags/TagText.h"
+
+namespace qsr::tags {
+namespace {
+
+// Offsets inside the 125-byte record (block offset minus 3).
+constexpr int kTitle = 0, kArtist = 30, kAlbum = 60, kYear = 90, kComment = 94;
+constexpr int kZero = 122, kTrack = 123, kGenre = 124;
+constexpr off_t kBlock = 128;
+
+const char* const kGenreText =
+    "Blues|Classic Rock|Country|Dance|Disco|Funk|Grunge|Hip-Hop|Jazz|Metal|New Age|Oldies|"
+    "Other|Pop|R&B|Rap|Reggae|Rock|Techno|Industrial|Alternative|Ska|Death Metal|Pranks|"
+    "Soundtrack|Euro-Techno|Ambient|Trip Hop|Vocal|Jazz+Funk|Fusion|Trance|Classical|"
+    "Instrumental|Acid|House|Game|Sound Clip|Gospel|Noise|Alt. Rock|Bass|Soul|Punk|Space|"
+    "Meditative|Instrumental Pop|Instrumental Rock|Ethnic|Gothic|Darkwave|Techno-Industrial|"
+    "Electronic|Pop-Folk|Eurodance|Dream|Southern Rock|Comedy|Cult|Gangsta Rap|Top 40|"
+    "Christian Rap|Pop/Punk|Jungle|Native American|Cabaret|New Wave|Phychedelic|Rave|"
+    "Showtunes|Trailer|Lo-Fi|Tribal|Acid Punk|Acid Jazz|Polka|Retro|Musical|Rock & Roll|"
+    "Hard Rock|Folk|Folk/Rock|National Folk|Swing|Fast-Fusion|Bebob|Latin|Revival|Celtic|"
+    "Blue Grass|Avantegarde|Gothic Rock|Progressive Rock|Psychedelic Rock|Symphonic Rock|"
+    "Slow Rock|Big Band|Chorus|Easy Listening|Acoustic|Humour|Speech|Chanson|Opera|"
+    "Chamber Music|Sonata|Symphony|Booty Bass|Primus|Porn Groove|Satire|Slow Jam|Club|Tango|"
+    "Samba|Folklore|Ballad|power Ballad|Rhythmic Soul|Freestyle|Duet|Punk Rock|Drum Solo|"
+    "A Capella|Euro-House|Dance Hall|Goa|Drum & Bass|Club-House|Hardcore|Terror|indie|"
+    "Brit Pop|Negerpunk|Polsk Punk|Beat|Christian Gangsta Rap|Heavy Metal|Black Metal|"
+    "Crossover|Comteporary Christian|Christian Rock|Merengue|Salsa|Trash Metal|Anime|JPop|"
+    "Synth Pop";
+
+// Leading and trailing spaces only; NULs and other blanks stay.
+std::string TrimSpaces(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+// A file descriptor closed on every path out.
+class Fd {
+  public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    bool ok() const { return fd_ >= 0; }
+
+  private:
+    int fd_;
+};
+
+bool ReadExact(int fd, void* buf, std::size_t size, off_t offset) {
+    auto* p = static_cast<char*>(buf);
+    while (size > 0) {
+        const ssize_t n = ::pread(fd, p, size, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+bool WriteExact(int fd, const void* buf, std::size_t size, off_t offset) {
+    const auto* p = static_cast<const char*>(buf);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<std::size_t>(n);
+        offset += n;
+    }
+    return true;
+}
+
+// Opens an existing regular file (never creates one) and finds its length and
+// whether a tag stands at the end. False for files shorter than one block.
+bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged) {
+    if (!fd.ok()) return false;
+    struct stat st {};
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    length = st.st_size;
+    if (length < kBlock) return false;
+    char id[3];
+    if (!ReadExact(fd.get(), id, 3, length - kBlock)) return false;
+    tagged = std::memcmp(id, "TAG", 3) == 0;
+    return true;
+}
+
+int OpenExisting(const std::string& path, int flags) {
+    // O_NONBLOCK: a FIFO given as a file name must not hang us; regular files ignore it.
+    return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+}
+
+}  // namespace
+
+clsID3v1::clsID3v1() {
+    std::string all = kGenreText;
+    std::size_t start = 0;
+    while (true) {
+        const auto bar = all.find('|', start);
+        genres_.push_back(
+            all.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
+        if (bar == std::string::npos) break;
+        start = bar + 1;
+    }
+}
+
+std::string clsID3v1::Field(int offset, int width) const {
+    const std::string raw(reinterpret_cast<const char*>(record_.data()) + offset,
+                          static_cast<std::size_t>(width));
+    return Latin1ToUtf8(StripNull(TrimSpaces(raw)));
+}
+
+void clsID3v1::SetField(int offset, int width, const std::string& text) {
+    std::string latin1 = Utf8ToLatin1(text);
+    latin1.resize(static_cast<std::size_t>(width), ' ');
+    std::memcpy(record_.data() + offset, latin1.data(), static_cast<std::size_t>(width));
+}
+
+std::string clsID3v1::tagTitle() const {
+    return Field(kTitle, 30);
+}
+void clsID3v1::tagTitle(const std::string& text) {
+    SetField(kTitle, 30, text);
+}
+std::string clsID3v1::tagArtist() const {
+    return Field(kArtist, 30);
+}
+void clsID3v1::tagArtist(const std::string& text) {
+    SetField(kArtist, 30, text);
+}
+std::string clsID3v1::tagAlbum() const {
+    return Field(kAlbum, 30);
+}
+void clsID3v1::tagAlbum(const std::string& text) {
+    SetField(kAlbum, 30, text);
+}
+std::string clsID3v1::tagYear() const {
+    return Field(kYear, 4);
+}
+void clsID3v1::tagYear(const std::string& text) {
+    SetField(kYear, 4, text);
+}
+
+std::string clsID3v1::tagStrGenre() const {
+    return ReturnGenre(record_[kGenre]);
+}
+std::uint8_t clsID3v1::tagGenre() const {
+    return record_[kGenre];
+}
+void clsID3v1::tagGenre(std::uint8_t genre) {
+    record_[kGenre] = genre;
+}
+
+std::string clsID3v1::tagComments() const {
+    std::string raw(reinterpret_cast<const char*>(record_.data()) + kComment, 28);
+    if (record_[kZero] != 0) {
+        // ID3v1.0: the last two bytes are comment characters, not a track.
+        raw.push_back(static_cast<char>(record_[kZero]));
+        raw.push_back(static_cast<char>(record_[kTrack]));
+    }
+    return Latin1ToUtf8(StripNull(TrimSpaces(raw)));
+}
+
+void clsID3v1::tagComments(const std::string& text) {
+    std::string latin1 = Utf8ToLatin1(text);
+    if (latin1.size() <= 28) {
+        latin1.resize(28, ' ');
+        std::memcpy(record_.data() + kComment, latin1.data(), 28);
+        return;
+    }
+    std::memcpy(record_.data() + kComment, latin1.data(), 28);
+    record_[kZero] = static_cast<unsigned char>(latin1[28]);
+    // A 29-character comment has no 30th character: the track byte becomes 0.
+    record_[kTrack] = latin1.size() >= 30 ? static_cast<unsigned char>(latin1[29]) : 0;
+}
+
+std::uint8_t clsID3v1::tagTrack() const {
+    return record_[kZero] != 0 ? 0 : record_[kTrack];
+}
+void clsID3v1::tagTrack(std::uint8_t track) {
+    record_[kZero] = 0;
+    record_[kTrack] = track;
+}
+
+std::string clsID3v1::ReturnGenre(int index) const {
+    if (index < 0 || index >= kGenreCount) return {};
+    return genres_[static_cast<std::size_t>(index)];
+}
+
+bool clsID3v1::ReadTag() {
+    Fd fd(OpenExisting(filename_, O_RDONLY));
+    off_t length = 0;
+    bool tagged = false;
+    if (!OpenAndProbe(fd, length, tagged)) return false;
+    if (tagged) {
+        std::array<unsigned char, 125> block{};
+        if (!ReadExact(fd.get(), block.data(), block.size(), length - 125)) return false;
+        record_ = block;
+        return true;
+    }
+    std::memset(record_.data(), ' ', kZero);
+    record_[kZero] = 0;
+    record_[kTrack] = 0;
+    record_[kGenre] = 255;
+    return false;
+}
+
+bool clsID3v1::SaveTag() {
+    Fd fd(OpenExisting(filename_, O_RDWR));
+    off_t length = 0;
+    bool tagged = false;
+    if (!OpenAndProbe(fd, length, tagged)) return false;
+    if (tagged) return WriteExact(fd.get(), record_.data(), record_.size(), length - 125);
+    std::array<unsigned char, 128> block{};
+    std::memcpy(block.data(), "TAG", 3);
+    std::memcpy(block.data() + 3, record_.data(), record_.size());
+    if (!WriteExact(fd.get(), block.data(), block.size(), length)) {
+        // Never leave half a block behind.
+        (void)::ftruncate(fd.get(), length);
+        return false;
+    }
+    return true;
+}
+
+bool clsID3v1::RemoveTag() {
+    // Cut the block off in place: the file is never absent and never copied,
+    // so no failure part-way can lose the audio.
+    Fd fd(OpenExisting(filename_, O_RDWR));
+    off_t length = 0;
+    bool tagged = false;
+    if (!OpenAndProbe(fd, length, tagged)) return false;
+    if (!tagged) return true;
+    if (::ftruncate(fd.get(), length - kBlock) != 0) return false;
+    return ::fsync(fd.get()) == 0;
+}
+
+bool clsID3v1::HasTag() {
+    Fd fd(OpenExisting(filename_, O_RDONLY));
+    off_t length = 0;
+    bool tagged = false;
+    return OpenAndProbe(fd, length, tagged) && tagged;
+}
+
+}  // namespace qsr::tags

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qsr::tags {
+
+// The 128-byte ID3v1(.1) block at the end of an MP3 file, and the program's
+// genre table. Properties read as name() and are set as name(value). Every
+// file operation works on an existing file only, never creates one, and
+// returns false on any failure with the file closed.
+class clsID3v1 {
+  public:
+    static constexpr int kGenreCount = 148;
+
+    clsID3v1();
+
+    const std::string& filename() const { return filename_; }
+    void filename(const std::string& path) { filename_ = path; }
+
+    bool ReadTag();
+
+    std::string tagTitle() const;
+    void tagTitle(const std::string& text);
+    std::string tagArtist() const;
+    void tagArtist(const std::string& text);
+    std::string tagAlbum() const;
+    void tagAlbum(const std::string& text);
+    std::string tagStrGenre() const;
+    std::uint8_t tagGenre() const;
+    void tagGenre(std::uint8_t genre);
+    std::string tagComments() const;
+    void tagComments(const std::string& text);
+    std::uint8_t tagTrack() const;
+    void tagTrack(std::uint8_t track);
+    std::string tagYear() const;
+    void tagYear(const std::string& text);
+
+    // Genre name for any index; empty outside 0..147.
+    std::string ReturnGenre(int index) const;
+
+    bool SaveTag();
+    bool RemoveTag();
+    bool HasTag();
+
+    // The table, in index order.
+    const std::vector<std::string>& Genres() const { return genres_; }
+
+  private:
+    // Mirrors block offsets 3..127.
+    std::array<unsigned char, 125> record_{};
+    std::string filename_;
+    std::vector<std::string> genres_;
+
+    std::string Field(int offset, int width) const;
+    void SetField(int offset, int width, const std::string& text);
+};
+
+}  // namespace qsr::tags
