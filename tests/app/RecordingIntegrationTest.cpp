@@ -127,6 +127,8 @@ class RecordingIntegrationTest : public ::testing::Test {
 TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
     auto& f = *form;
     const char* formats[] = {"WAV", "MP3", "VOX", "Raw", "G726", "OGG"};
+    // The status bar names each recording's own format.
+    const char* kinds[] = {"WAV", "MP3", "VOX", "RAW", "G.726", "OGG"};
     for (int i = 0; i < 6; ++i) {
         f.cboEncoders->setCurrentIndex(i);
         f.StartRecord();
@@ -138,6 +140,8 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
         clock.start();
         while (Seconds(f.Label1->text()) < 3.0 && clock.elapsed() < 15000) QTest::qWait(20);
         EXPECT_GE(Seconds(f.Label1->text()), 3.0) << formats[i];
+        EXPECT_TRUE(f.StatusPanel2->text().startsWith(kinds[i]))
+            << f.StatusPanel2->text().toStdString();
         f.StopRecord();
     }
     EXPECT_TRUE(desk.messageBox.shown.empty());
