@@ -191,8 +191,8 @@ void Form1::BuildControls() {
     ListView1->setHeaderLabels({"NO.", "File Name", "Size", "Duration", "Record Time"});
     ListView1->header()->setStretchLastSection(true);
     ListView1->setColumnWidth(0, 44);
-    ListView1->setColumnWidth(1, 220);
-    ListView1->setColumnWidth(2, 80);
+    ListView1->setColumnWidth(1, 300);
+    ListView1->setColumnWidth(2, 70);
     ListView1->setColumnWidth(3, 80);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     listLayout->addWidget(ListView1);
