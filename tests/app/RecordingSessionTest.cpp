@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -397,6 +398,15 @@ TEST_F(RecordingSessionTest, DeletingTheMiddleOfThreeRowsRenumbers) {
     EXPECT_TRUE(desk.messageBox.shown.empty());
 }
 
+TEST_F(RecordingSessionTest, RightButtonInTheListOpensTheEditMenu) {
+    auto& f = Load();
+    f.show();
+    AddRow("1", MakeFile("a.WAV"));
+    emit f.ListView1->customContextMenuRequested(QPoint(10, 10));
+    EXPECT_TRUE(f.mnuEdit->isVisible());
+    f.mnuEdit->hide();
+}
+
 TEST_F(RecordingSessionTest, RenameShowsItsMessages) {
     auto& f = Load();
     const std::string a = MakeFile("a.WAV", "A"), other = MakeFile("other.WAV", "O");
@@ -494,6 +504,16 @@ TEST_F(RecordingSessionTest, PlaysPausesSeeksAndStopsAtTheEnd) {
     EXPECT_EQ(Only(engine.log, {"PlayerStop", "PlayerStart", "Seek"}),
               (CallLog{"PlayerStop()", "PlayerStart()", "Seek(220500)"}));
     EXPECT_EQ(f.PlaybackOffset(), 220500);
+
+    // A seek while paused plays again from the new place.
+    f.PauseResume();
+    ASSERT_TRUE(f.PlaybackPaused());
+    f.slPosition->setSliderDown(true);
+    f.slPosition->setValue(100);
+    f.slPosition->setSliderDown(false);
+    EXPECT_FALSE(f.PlaybackPaused());
+    EXPECT_EQ(f.PlaybackOffset(), 44100);
+    EXPECT_EQ(Player().status, 1);
 
     // Play while playing starts over from the beginning.
     engine.log.clear();
