@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QEvent>
 #include <QFrame>
 #include <QGridLayout>
@@ -10,9 +11,11 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -22,8 +25,11 @@
 #include <QVBoxLayout>
 #include <filesystem>
 
+#include "app/RecordingRules.h"
+#include "app/SampleDisplays.h"
 #include "app/frmAbout.h"
 #include "desktop/frmtray.h"
+#include "platform/audio/MixDown.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/Skin.h"
 #include "settings/FormatValues.h"
@@ -54,14 +60,15 @@ std::string Trim(const std::string& text) {
     return text.substr(first, last - first + 1);
 }
 
-// Visualization and level meter go here; until then a plain framed area.
-QFrame* DisplayFrame(const char* name, QWidget* parent) {
-    auto* frame = new QFrame(parent);
-    frame->setObjectName(name);
-    frame->setFrameShape(QFrame::StyledPanel);
-    frame->setFrameShadow(QFrame::Sunken);
-    frame->setMinimumHeight(64);
-    return frame;
+// The record time of a list row: the locale's short date and long time,
+// without a time zone.
+std::string RecordTimeText(const QDateTime& moment) {
+    const QLocale locale;
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")));
+    return (locale.toString(moment.date(), QLocale::ShortFormat) + ' ' +
+            locale.toString(moment.time(), timeFormat.trimmed()))
+        .toStdString();
 }
 
 }  // namespace
@@ -159,10 +166,18 @@ void Form1::BuildControls() {
     auto* status = new QGroupBox("Status", central);
     status->setObjectName("Frame2");
     auto* statusLayout = new QVBoxLayout(status);
-    AudioDisplay1 = DisplayFrame("AudioDisplay1", status);
+    auto* level = new LevelMeter(status);
+    level->setObjectName("AudioDisplay1");
+    level->setMinimumHeight(40);
+    AudioDisplay1 = level;
+    levelDisplay_ = level;
     statusLayout->addWidget(AudioDisplay1);
     displays->addWidget(status, 1);
-    AV1 = DisplayFrame("AV1", central);
+    auto* wave = new WaveformView(central);
+    wave->setObjectName("AV1");
+    wave->setMinimumHeight(72);
+    AV1 = wave;
+    av1Display_ = wave;
     displays->addWidget(AV1, 2);
     left->addLayout(displays);
 
@@ -176,9 +191,10 @@ void Form1::BuildControls() {
     ListView1->setHeaderLabels({"NO.", "File Name", "Size", "Duration", "Record Time"});
     ListView1->header()->setStretchLastSection(true);
     ListView1->setColumnWidth(0, 44);
-    ListView1->setColumnWidth(1, 220);
-    ListView1->setColumnWidth(2, 80);
+    ListView1->setColumnWidth(1, 300);
+    ListView1->setColumnWidth(2, 70);
     ListView1->setColumnWidth(3, 80);
+    ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     listLayout->addWidget(ListView1);
     left->addWidget(listFrame, 1);
 
@@ -229,6 +245,11 @@ void Form1::BuildControls() {
     // activated: only the user's choice, not the filling at load.
     connect(DeviceCombo, &QComboBox::activated, this, &Form1::DeviceCombo_Click);
     connect(cmbSrcInput, &QComboBox::activated, this, &Form1::cmbSrcInput_Click);
+    connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::ListView1_DblClick);
+    connect(ListView1, &QWidget::customContextMenuRequested, this, &Form1::ListView1_MouseUp);
+    slPosition->setRange(0, kSliderMax);
+    connect(slPosition, &QSlider::sliderPressed, this, &Form1::slPosition_MouseDown);
+    connect(slPosition, &QSlider::sliderReleased, this, &Form1::slPosition_MouseUp);
 }
 
 QAction* Form1::AddMenuEntry(QMenu* menu, const char* name, const char* caption,
@@ -255,6 +276,7 @@ void Form1::BuildMenus() {
     AddMenuEntry(file, "mnuExit", "Exit", &Form1::mnuExit_Click);
 
     QMenu* edit = menu("mnuEdit", "Edit(&E)");
+    mnuEdit = edit;
     AddMenuEntry(edit, "mnuPlaySel", "Play Selected File", &Form1::mnuPlaySel_Click);
     edit->addSeparator();
     AddMenuEntry(edit, "mnuRename", "Rename", &Form1::mnuRename_Click);
@@ -307,6 +329,7 @@ void Form1::Form_Load() {
     AudioRecord = engine_.CreateRecorder();
     AudioFile = engine_.CreateFile();
     audioplayer = engine_.CreatePlayer();
+    ConnectComponents();
 
     const bool vista =
         OsNameFor(osVersionQuery_ ? osVersionQuery_() : OsVersion{}) == "WindowsVista";
@@ -330,7 +353,8 @@ void Form1::Form_Load() {
     if (desktop_.hotkeys)
         connect(desktop_.hotkeys, &services::IHotkeyRegistrar::Activated, this, &Form1::OnHotkey,
                 Qt::UniqueConnection);
-    playState_ = PlayState::Stopped;
+    stopped_ = true;
+    playing_ = paused_ = false;
 }
 
 void Form1::LoadDevices(bool vista) {
@@ -436,7 +460,7 @@ void Form1::exitsystem() {
     if (exiting_) return;
     exiting_ = true;
     if (flgRecord) StopRecord();
-    if (playState_ != PlayState::Stopped) StopPlay();
+    if (playing_) StopPlayback();
     if (tray_) tray_->DeleteIcon();
     if (ListView1->topLevelItemCount() > 0 && desktop_.messageBox &&
         desktop_.messageBox->Show("Do you need to save the recording project file?",
@@ -447,9 +471,18 @@ void Form1::exitsystem() {
     if (cboEncoders->currentIndex() >= 0)
         settings::WriteIniValue(SettingsFile(), "set", "outputformat",
                                 std::to_string(cboEncoders->currentIndex()));
-    AudioRecord.reset();
+    // Exit may be chosen while a display handler lets events run, that is in
+    // the middle of one of these components' own signals: they are let go
+    // now and deleted once control is back in the event loop.
+    if (AudioRecord) {
+        disconnect(AudioRecord.get(), nullptr, this, nullptr);
+        AudioRecord.release()->deleteLater();
+    }
+    if (audioplayer) {
+        disconnect(audioplayer.get(), nullptr, this, nullptr);
+        audioplayer.release()->deleteLater();
+    }
     AudioFile.reset();
-    audioplayer.reset();
     if (desktop_.hotkeys) {
         if (hotkeyRecordClaimed_) desktop_.hotkeys->Unregister(kHotkeyRecord);
         if (hotkeyStopClaimed_) desktop_.hotkeys->Unregister(kHotkeyStop);
@@ -495,29 +528,375 @@ void Form1::ShowMain() {
     activateWindow();
 }
 
-// ------------------------------------------------------ recording, playback
+// ------------------------------------------------------- recording session
+
+void Form1::ConnectComponents() {
+    if (AudioRecord) {
+        connect(AudioRecord.get(), &audio::IAudioRecorder::EndArrayRecord, this,
+                &Form1::AudioRecord_EndArrayRecord);
+        connect(AudioRecord.get(), &audio::IAudioRecorder::Timer, this, &Form1::AudioRecord_Timer);
+    }
+    if (audioplayer) {
+        connect(audioplayer.get(), &audio::IAudioPlayer::Timer, this, &Form1::AudioPlayer_Timer);
+        connect(audioplayer.get(), &audio::IAudioPlayer::RequestOnLoadArray, this,
+                &Form1::AudioPlayer_RequestOnLoadArray);
+        connect(audioplayer.get(), &audio::IAudioPlayer::EndArrayPlay, this,
+                &Form1::AudioPlayer_EndArrayPlay);
+        connect(audioplayer.get(), &audio::IAudioPlayer::EndPlay, this,
+                &Form1::AudioPlayer_EndPlay);
+    }
+}
+
+void Form1::PumpEvents() {
+    if (desktop_.eventPump) desktop_.eventPump->ProcessEvents();
+}
 
 void Form1::StartRecord() {
     emit StartRecordCalled();
-    // The recording session itself comes with the recorder window's next part.
+    StartRecording(true);
+}
+
+void Form1::StartScheduledRecord() {
+    emit StartRecordCalled();
+    StartRecording(false);
+}
+
+void Form1::StartRecording(bool interactive) {
+    if (flgRecord) StopRecord();
+    if (playing_) StopPlayback();
+
+    // Read afresh: the Output Files dialog may have changed them since the last start.
+    const std::string settingsFile = SettingsFile();
+    OutputNaming naming;
+    naming.outputFolder = settings::ReadIniValue(settingsFile, "set", "outputfolder");
+    naming.applicationFolder = applicationFolder_;
+    naming.baseName = settings::ReadIniValue(settingsFile, "set", "filename");
+    naming.dateTime = settings::ReadIniValue(settingsFile, "set", "datetime");
+    naming.existedFile = settings::ReadIniValue(settingsFile, "set", "existedfile");
+    naming.extension = cboEncoders->currentText().toStdString();
+    naming.listRows = static_cast<std::size_t>(ListView1->topLevelItemCount());
+    const QDateTime now = QDateTime::currentDateTime();
+    naming.start = LocalStartTime(static_cast<std::time_t>(now.toSecsSinceEpoch()));
+    outputPath_ = app::OutputPath(naming);
+    startTimeText_ = RecordTimeText(now);
+
+    if (!AudioFile || !AudioRecord) {
+        StartFailed("the audio components are not available", false, interactive);
+        return;
+    }
+    std::error_code ec;
+    const bool existedBefore = std::filesystem::exists(outputPath_, ec);
+    if (AudioFile->CreateFile(outputPath_) < 0) {
+        std::string reason = AudioFile->LastError();
+        if (reason.empty()) reason = "the file could not be created";
+        // Only a file this start made is removed; an existing one is left alone.
+        StartFailed(reason, !existedBefore, interactive);
+        return;
+    }
+
+    const int rate = AudioFile->EncoderRate();
+    const int channels = AudioFile->EncoderChannels();
+    AudioRecord->SetFormat(rate, channels);
+    // Should the device deliver another format, the file component adapts it.
+    AudioFile->SetInputFormat(AudioRecord->Rate(), AudioRecord->Channels());
+    if (av1Display_) av1Display_->SetFormat(rate, channels);
+    if (levelDisplay_) levelDisplay_->SetFormat(rate, channels);
+    AudioRecord->SetBlockLength(AudioRecord->MillisecondsToSamples(1000));
+
+    const QString previousPanel1 = StatusPanel1->text();
+    const QString previousPanel2 = StatusPanel2->text();
+    StatusPanel1->setText(QString::fromStdString(outputPath_));
+    StatusPanel2->setText(QString::fromStdString(AudioFile->FormatDescription()));
+
+    if (AudioRecord->Start() < 0) {
+        AudioFile->Close();
+        StatusPanel1->setText(previousPanel1);
+        StatusPanel2->setText(previousPanel2);
+        StartFailed("the recording device could not be started", true, interactive);
+        return;
+    }
+
+    flgRecord = true;
+    Label1->setText(QString::fromStdString(ElapsedText(0)));
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cmdPause, cmdPlay, cmdrecord, Command1, Command4})
+        w->setEnabled(false);
+}
+
+void Form1::StartFailed(const std::string& reason, bool removeFile, bool interactive) {
+    if (removeFile) {
+        std::error_code ec;
+        std::filesystem::remove(outputPath_, ec);
+    }
+    const std::string text = StartFailedMessage(outputPath_, reason);
+    if (interactive) {
+        ShowMessage(text, services::MsgIcon::Error);
+        return;
+    }
+    // The schedule clock must not wait for the user: the message comes from
+    // the event loop, after the caller has returned.
+    QTimer::singleShot(0, this, [this, text] { ShowMessage(text, services::MsgIcon::Error); });
 }
 
 void Form1::StopRecord() {
     emit StopRecordCalled();
     if (!flgRecord) return;
-    // Stopping the capture and adding the row come with the recording session.
+    flgRecord = false;
+
+    if (AudioRecord) {
+        // The last block and the final progress arrive now (from Stop itself or
+        // as pending events); the block is still written, the time still shown.
+        stopping_ = true;
+        AudioRecord->Stop();
+        PumpEvents();
+        stopping_ = false;
+    }
+    if (AudioFile) AudioFile->Close();
+
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{Command1, Command4, cmdPause, cmdPlay, cmdrecord})
+        w->setEnabled(true);
+    StatusPanel1->setText(QString::fromStdString(outputPath_));
+    StatusPanel2->setText(kStatusDone);
+    if (av1Display_) av1Display_->ShowSamples({});
+    if (levelDisplay_) levelDisplay_->ShowSamples({});
+
+    AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), outputPath_,
+                           FileSizeText(outputPath_), Label1->text().toStdString(),
+                           startTimeText_));
 }
+
+void Form1::AudioRecord_EndArrayRecord(long nBlock) {
+    if (!AudioRecord || !AudioFile) return;
+    const audio::Samples block = AudioRecord->TakeBlock(nBlock);
+    if (!block.empty()) AudioFile->WriteBlock(block);
+}
+
+void Form1::AudioRecord_Timer(long CurrentSamples, int /*LevelLeft*/, int /*LevelRight*/) {
+    // A late event after the stop, or one arriving while this one lets
+    // events run, has nothing to add.
+    if ((!flgRecord && !stopping_) || inRecordTimer_ || !AudioRecord) return;
+    inRecordTimer_ = true;
+    Label1->setText(
+        QString::fromStdString(ElapsedText(AudioRecord->SamplesToMilliseconds(CurrentSamples))));
+
+    const int channels = AudioRecord->Channels();
+    if (av1Display_ && flgRecord) {
+        audio::Samples latest = AudioRecord->LatestSamples(kVisualFrame * channels);
+        if (channels == 2) {
+            latest = audio::MakeMonoFromStereo(latest);
+            av1Display_->SetFormat(AudioRecord->Rate(), 1);
+        }
+        av1Display_->ShowSamples(latest);
+        PumpEvents();
+    }
+    if (levelDisplay_ && flgRecord) {
+        levelDisplay_->ShowSamples(AudioRecord->LatestSamples(levelDisplay_->SamplesPerFrame()));
+        PumpEvents();
+    }
+    inRecordTimer_ = false;
+}
+
+// ------------------------------------------------------ recordings list
+
+std::vector<RecordingRow> Form1::Rows() const {
+    std::vector<RecordingRow> rows;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = ListView1->topLevelItem(i);
+        rows.push_back({item->text(0).toStdString(), item->text(1).toStdString(),
+                        item->text(2).toStdString(), item->text(3).toStdString(),
+                        item->text(4).toStdString()});
+    }
+    return rows;
+}
+
+void Form1::AddRow(const RecordingRow& row) {
+    new QTreeWidgetItem(
+        ListView1,
+        QStringList{QString::fromStdString(row.number), QString::fromStdString(row.fileName),
+                    QString::fromStdString(row.size), QString::fromStdString(row.duration),
+                    QString::fromStdString(row.recordTime)});
+}
+
+QTreeWidgetItem* Form1::SelectedRow() const {
+    if (ListView1->topLevelItemCount() == 0) return nullptr;
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+void Form1::RenumberList() {
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        ListView1->topLevelItem(i)->setText(
+            0, QString::fromStdString(RowNumberText(static_cast<std::size_t>(i))));
+}
+
+void Form1::RemoveSelectedItem() {
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item) return;
+    delete item;
+    RenumberList();
+}
+
+void Form1::DeleteSelectedFile() {
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item || !desktop_.messageBox) return;
+    if (desktop_.messageBox->Show(kDeleteQuestion, services::MsgIcon::Warning,
+                                  services::MsgButtons::OkCancel,
+                                  kAppTitle) != services::MsgAnswer::Ok)
+        return;
+    // A file that is playing is let go first, so it is really gone.
+    if (playing_ && item->text(1).toStdString() == playingPath_) StopPlayback();
+    std::error_code ec;
+    std::filesystem::remove(item->text(1).toStdString(), ec);  // a failure is ignored
+    delete item;
+    RenumberList();
+}
+
+void Form1::RenameSelected() {
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item) return;
+    const std::string oldPath = item->text(1).toStdString();
+    std::error_code ec;
+    if (oldPath.empty() || !std::filesystem::exists(oldPath, ec)) {
+        ShowMessage(RenameMissingMessage(oldPath), services::MsgIcon::Error);
+        return;
+    }
+    if (!desktop_.inputBox) return;
+    const std::optional<std::string> answer =
+        desktop_.inputBox->Ask(RenamePrompt(oldPath), kAppTitle, oldPath);
+    if (!answer) return;
+    const RenameOutcome outcome = RenameAudioFile(oldPath, *answer);
+    if (outcome.status == RenameStatus::Nothing) return;
+    if (outcome.status == RenameStatus::Succeeded)
+        item->setText(1, QString::fromStdString(outcome.newPath));
+    ShowMessage(outcome.message, services::MsgIcon::Information);
+}
+
+// ------------------------------------------------------------- playback
 
 void Form1::PlaySelected() {
-    // Playback of the selected recording comes with the recordings list.
+    if (flgRecord) return;
+    if (playing_) StopPlayback();
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item || !AudioFile || !audioplayer) return;
+    const std::string path = item->text(1).toStdString();
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec)) return;
+
+    if (AudioFile->OpenFile(path) < 0) return;
+    offset_ = 0;
+    totalSamples_ = AudioFile->TotalSamples();
+    if (totalSamples_ <= 0) {
+        AudioFile->Close();
+        return;
+    }
+    StatusPanel1->setText(QString::fromStdString(path));
+    StatusPanel2->setText(QString::fromStdString(AudioFile->FormatDescription()));
+    playRate_ = AudioFile->SampleRate();
+    playChannels_ = std::max(1, AudioFile->ChannelCount());
+    audioplayer->SetFormat(playRate_, playChannels_);
+    if (av1Display_) av1Display_->SetFormat(playRate_, playChannels_);
+    // The level display gets the mixed-down samples.
+    if (levelDisplay_) levelDisplay_->SetFormat(playRate_, 1);
+
+    if (audioplayer->Start() < 0) {
+        AudioFile->Close();
+        return;
+    }
+    playingPath_ = path;
+    playing_ = true;
+    stopped_ = false;
+    paused_ = false;
+    Label1->setText(QString::fromStdString(ElapsedText(0)));
+    blockLength_ = audioplayer->MillisecondsToSamples(kPlayBlockMs);
+    FeedPlayer();
 }
 
-void Form1::PausePlay() {
-    // Comes with the recordings list.
+void Form1::FeedPlayer() {
+    if (stopped_ || !AudioFile || !audioplayer) return;
+    const audio::Samples block = AudioFile->ReadBlock(blockLength_);
+    if (block.size() > 1) audioplayer->QueueBlock(block);
 }
 
-void Form1::StopPlay() {
-    // Comes with the recordings list.
+void Form1::StopPlayback() {
+    if (flgRecord) return;
+    stopped_ = true;
+    if (audioplayer) audioplayer->Stop();
+    if (playing_ && AudioFile) AudioFile->Close();
+    playing_ = false;
+    paused_ = false;
+    playingPath_.clear();
+    slPosition->setValue(0);
+    if (av1Display_) av1Display_->ShowSamples({});
+}
+
+void Form1::PauseResume() {
+    if (stopped_ || !audioplayer || !AudioFile) return;
+    if (!paused_) {
+        paused_ = true;
+        offset_ = OffsetAfterPause(offset_, audioplayer->CurrentSamples());
+        audioplayer->Stop();
+        return;
+    }
+    paused_ = false;
+    audioplayer->Start();
+    AudioFile->Seek(offset_);
+    FeedPlayer();
+}
+
+void Form1::slPosition_MouseDown() {
+    dragging_ = true;
+}
+
+void Form1::slPosition_MouseUp() {
+    if (stopped_ || !audioplayer || !AudioFile) {
+        dragging_ = false;
+        return;
+    }
+    audioplayer->Stop();
+    audioplayer->Start();
+    // The player runs again from the new place, so the window is no longer paused.
+    paused_ = false;
+    offset_ = AudioFile->Seek(SliderToSample(slPosition->value(), totalSamples_));
+    dragging_ = false;
+    FeedPlayer();
+}
+
+void Form1::AudioPlayer_RequestOnLoadArray() {
+    FeedPlayer();
+}
+
+void Form1::AudioPlayer_EndArrayPlay() {
+    FeedPlayer();
+}
+
+void Form1::AudioPlayer_EndPlay() {
+    StopPlayback();
+}
+
+void Form1::AudioPlayer_Timer(long CurrentSamples, int /*LevelLeft*/, int /*LevelRight*/) {
+    if (stopped_ || paused_ || !audioplayer) return;
+    const std::int64_t position = PlaybackPosition(offset_, CurrentSamples);
+    Label1->setText(QString::fromStdString(
+        ElapsedText(audioplayer->SamplesToMilliseconds(static_cast<long>(position)))));
+    if (!dragging_) slPosition->setValue(SampleToSlider(position, totalSamples_));
+    ShowPlaybackSamples(position);
+}
+
+void Form1::ShowPlaybackSamples(std::int64_t position) {
+    const std::int64_t remaining = RemainingSamples(position, totalSamples_);
+    if (remaining < kVisualFrame) return;
+    if (av1Display_) {
+        av1Display_->ShowSamples(audioplayer->LatestSamples(kVisualFrame * playChannels_));
+        PumpEvents();
+    }
+    if (!levelDisplay_ || stopped_ || !audioplayer) return;
+    const int frame = levelDisplay_->SamplesPerFrame();
+    if (remaining < frame) return;
+    audio::Samples latest = audioplayer->LatestSamples(frame);
+    if (playChannels_ == 2) latest = audio::MakeMonoFromStereo(latest);
+    levelDisplay_->ShowSamples(latest);
+    PumpEvents();
 }
 
 // ---------------------------------------------------------- other windows
@@ -540,23 +919,29 @@ void Form1::ShowId3Editor() {
 void Form1::ShowConverter() {
     // frmcov comes with the converter.
 }
+// ----------------------------------------------------- recording projects
+
 void Form1::NewRecordingProject() {
-    // Comes with the recording projects.
+    ListView1->clear();
 }
+
 void Form1::OpenRecordingProject() {
-    // Comes with the recording projects.
+    if (!desktop_.fileDialog) return;
+    const std::optional<std::string> path =
+        desktop_.fileDialog->OpenFile(kOpenProjectTitle, kProjectFilter, std::string());
+    if (!path || path->empty()) return;
+    std::vector<RecordingRow> rows;
+    if (!ReadProjectFile(*path, rows)) return;
+    // Appended as stored: not emptied first, not renumbered.
+    for (const RecordingRow& row : rows) AddRow(row);
 }
+
 void Form1::SaveRecordingProject() {
-    // Comes with the recording projects.
-}
-void Form1::RenameSelected() {
-    // Comes with the recordings list.
-}
-void Form1::RemoveSelectedItem() {
-    // Comes with the recordings list.
-}
-void Form1::DeleteSelectedFile() {
-    // Comes with the recordings list.
+    if (!desktop_.fileDialog) return;
+    const std::optional<std::string> path =
+        desktop_.fileDialog->SaveFile(kSaveProjectTitle, kProjectFilter, std::string());
+    if (!path || path->empty()) return;
+    WriteProjectFile(*path, Rows());  // a failure ends the command quietly
 }
 
 // ----------------------------------------------------------------- desktop
@@ -599,15 +984,21 @@ void Form1::cmdrecord_Click() {
 void Form1::cmdStop_Click() {
     if (flgRecord) {
         StopRecord();
-        StopPlay();
+        StopPlayback();
     }
     if (levelDisplay_) levelDisplay_->ShowSamples({});
+}
+void Form1::ListView1_DblClick() {
+    PlaySelected();
+}
+void Form1::ListView1_MouseUp(const QPoint& position) {
+    mnuEdit->popup(ListView1->viewport()->mapToGlobal(position));
 }
 void Form1::cmdPlay_Click() {
     PlaySelected();
 }
 void Form1::cmdPause_Click() {
-    PausePlay();
+    PauseResume();
 }
 void Form1::DeviceCombo_Click(int index) {
     if (!AudioRecord || index < 0) return;
@@ -686,10 +1077,10 @@ void Form1::mnuPlay_Click() {
     PlaySelected();
 }
 void Form1::mnuPause_Click() {
-    PausePlay();
+    PauseResume();
 }
 void Form1::mnuStopPlay_Click() {
-    StopPlay();
+    StopPlayback();
 }
 void Form1::mnuAudioPlayer_Click() {
     ShowAudioPlayer();

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QMainWindow>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/OsName.h"
+#include "app/ProjectFile.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/Display.h"
 #include "platform/services/Services.h"
@@ -19,6 +22,7 @@ class QPushButton;
 class QSlider;
 class QStatusBar;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace qsr::desktop {
 class frmtray;
@@ -64,13 +68,21 @@ class Form1 : public QMainWindow {
     // Refills cmbSrcInput for the selected device.
     void FillSourceList();
 
-    // Recording session and playback; their bodies come with the recording
-    // session and the recordings list.
+    // Recording session. StartRecord finishes a running recording (and
+    // playback) first; StopRecord lists the finished file and does nothing
+    // when no recording runs.
     void StartRecord();
     void StopRecord();
+    // The start the schedule clock makes: the same, but a failure message is
+    // shown from the event loop, so the clock goes on at once.
+    void StartScheduledRecord();
+
+    // Playback of the selected recording in the window.
     void PlaySelected();
-    void PausePlay();
-    void StopPlay();
+    void PauseResume();
+    void StopPlayback();
+    void PausePlay() { PauseResume(); }
+    void StopPlay() { StopPlayback(); }
 
     // Public state other windows read.
     bool flgRecord = false;
@@ -107,7 +119,13 @@ class Form1 : public QMainWindow {
     bool HotkeyRecordClaimed() const { return hotkeyRecordClaimed_; }
     bool HotkeyStopClaimed() const { return hotkeyStopClaimed_; }
     bool Loaded() const { return loaded_; }
-    bool PlaybackStopped() const { return playState_ == PlayState::Stopped; }
+    bool PlaybackStopped() const { return stopped_; }
+    bool PlaybackPaused() const { return paused_; }
+    bool Playing() const { return playing_; }
+    std::int64_t PlaybackOffset() const { return offset_; }
+    const std::string& OutputPath() const { return outputPath_; }
+    // The recordings list as rows, in list order.
+    std::vector<RecordingRow> Rows() const;
     std::string SettingsFile() const;
 
   signals:
@@ -122,8 +140,6 @@ class Form1 : public QMainWindow {
     void changeEvent(QEvent* event) override;
 
   private:
-    enum class PlayState { Stopped, Playing, Paused };
-
     void BuildControls();
     void BuildMenus();
     QAction* AddMenuEntry(QMenu* menu, const char* name, const char* caption,
@@ -133,6 +149,23 @@ class Form1 : public QMainWindow {
     void ApplyFilterSettings();
     void ClaimHotkeys();
     void ShowMessage(const std::string& text, services::MsgIcon icon);
+    void ConnectComponents();
+    void PumpEvents();
+    void StartRecording(bool interactive);
+    void StartFailed(const std::string& reason, bool removeFile, bool interactive);
+    void AddRow(const RecordingRow& row);
+    QTreeWidgetItem* SelectedRow() const;
+    void RenumberList();
+    void FeedPlayer();
+    void ShowPlaybackSamples(std::int64_t position);
+
+    // Component events.
+    void AudioRecord_EndArrayRecord(long nBlock);
+    void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
+    void AudioPlayer_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
+    void AudioPlayer_RequestOnLoadArray();
+    void AudioPlayer_EndArrayPlay();
+    void AudioPlayer_EndPlay();
 
     // Handlers named after their control and event.
     void cmdrecord_Click();
@@ -141,6 +174,10 @@ class Form1 : public QMainWindow {
     void cmdPause_Click();
     void DeviceCombo_Click(int index);
     void cmbSrcInput_Click(int index);
+    void ListView1_DblClick();
+    void ListView1_MouseUp(const QPoint& position);
+    void slPosition_MouseDown();
+    void slPosition_MouseUp();
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();
@@ -191,7 +228,24 @@ class Form1 : public QMainWindow {
     bool exiting_ = false;
     bool hotkeyRecordClaimed_ = false;
     bool hotkeyStopClaimed_ = false;
-    PlayState playState_ = PlayState::Stopped;
+
+    // Recording state: the current (or last) output file and its start.
+    std::string outputPath_;
+    std::string startTimeText_;
+    bool stopping_ = false;
+    bool inRecordTimer_ = false;
+
+    // Playback state.
+    bool playing_ = false;
+    bool stopped_ = true;
+    bool paused_ = false;
+    bool dragging_ = false;
+    std::int64_t totalSamples_ = 0;
+    std::int64_t offset_ = 0;
+    long blockLength_ = 0;
+    int playChannels_ = 1;
+    int playRate_ = 44100;
+    std::string playingPath_;
 
   public:
     // Controls, named as the window's parts.
@@ -221,6 +275,7 @@ class Form1 : public QMainWindow {
     QPushButton* Command12 = nullptr;
     QPushButton* Command13 = nullptr;
     QPushButton* Command14 = nullptr;
+    QMenu* mnuEdit = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QLabel* StatusPanel2 = nullptr;

@@ -185,6 +185,22 @@ class AudioFileComponent : public IAudioFile {
                           "' (use MP3, WAV, VOX, RAW, G726, OGG or WMA)");
         }
         if (!encoder_) return Failed("cannot create " + path + ": " + err);
+        // From now on the description names the file being written, not the
+        // type whose format happened to be set last.
+        if (ext == "mp3")
+            description_ = DescribeMp3(mp3_, nullptr);
+        else if (ext == "wav")
+            description_ = DescribeWav(wav_);
+        else if (ext == "vox")
+            description_ = DescribeVox(voxRate_);
+        else if (ext == "raw")
+            description_ = DescribeRaw(raw_);
+        else if (ext == "g726")
+            description_ = DescribeG726(g726_);
+        else if (ext == "ogg")
+            description_ = DescribeOgg(ogg_);
+        else
+            description_ = DescribeWma(wmaProfile_);
         encRate_ = rate;
         encChannels_ = channels;
         adapter_.Configure(rate, channels, rate, channels, option_);

@@ -1,0 +1,186 @@
+// The main window over the real engine and the private sound server that
+// scripts/test starts (PULSE_SERVER): its "Tone_Output" monitor carries a
+// real-time 1000 Hz tone. Records about 3 s into each format through
+// StartRecord/StopRecord, decodes every listed file and plays one to its end.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "TempDir.h"
+#include "app/Form1.h"
+#include "fakes/FakeServices.h"
+#include "platform/audio/AudioEngine.h"
+#include "platform/services/QtServices.h"
+
+using namespace qsr;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Share of the signal's power at hz (Goertzel), 0..1.
+double ToneShare(const std::vector<double>& x, int rate, double hz) {
+    const double w = 2 * M_PI * hz / rate;
+    const double c = 2 * std::cos(w);
+    double s1 = 0, s2 = 0, energy = 0;
+    for (double v : x) {
+        const double s0 = v + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+        energy += v * v;
+    }
+    const double power = s1 * s1 + s2 * s2 - c * s1 * s2;
+    return energy > 0 ? 2 * power / (energy * static_cast<double>(x.size())) : 0;
+}
+
+// "m:ss.mmm" back to seconds; -1 when it is not such a text.
+double Seconds(const QString& elapsed) {
+    const QStringList parts = elapsed.split(':');
+    if (parts.size() != 2) return -1;
+    return parts[0].toInt() * 60 + parts[1].toDouble();
+}
+
+struct Decoded {
+    double seconds = 0;
+    double toneShare = 0;
+    double rms = 0;
+};
+
+// Reads the whole file back with the window's own file component (it knows
+// the parameters of the headerless formats) and looks at its middle second.
+Decoded Decode(audio::IAudioFile& file, const std::string& path) {
+    Decoded d;
+    if (file.OpenFile(path) < 0) return d;
+    const int rate = file.SampleRate();
+    const int channels = std::max(1, file.ChannelCount());
+    std::vector<double> mono;
+    for (;;) {
+        const audio::Samples block = file.ReadBlock(8192);
+        if (block.empty()) break;
+        for (std::size_t i = 0; i + static_cast<std::size_t>(channels) <= block.size();
+             i += static_cast<std::size_t>(channels))
+            mono.push_back(block[i] / 32768.0);
+    }
+    file.Close();
+    if (rate <= 0 || mono.empty()) return d;
+    d.seconds = static_cast<double>(mono.size()) / rate;
+    const std::size_t mid = mono.size() / 2;
+    const std::size_t half = std::min<std::size_t>(static_cast<std::size_t>(rate) / 2, mid);
+    std::vector<double> window(mono.begin() + static_cast<std::ptrdiff_t>(mid - half),
+                               mono.begin() + static_cast<std::ptrdiff_t>(mid + half));
+    d.toneShare = ToneShare(window, rate, 1000.0);
+    double sum = 0;
+    for (double v : window) sum += v * v;
+    d.rms = window.empty() ? 0 : std::sqrt(sum / static_cast<double>(window.size()));
+    return d;
+}
+
+class RecordingIntegrationTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("PULSE_SERVER"))
+            GTEST_SKIP() << "no private sound server (run scripts/test)";
+        fs::create_directories(out);
+        // The shipped defaults, recording into our folder under numbered names.
+        std::string defaults = qsr::testing::ReadAll(std::string(QSR_SOURCE_DIR) +
+                                                     "/resources/appfolder/settings.dat");
+        ASSERT_FALSE(defaults.empty());
+        const auto replace = [&defaults](const std::string& from, const std::string& to) {
+            const auto at = defaults.find(from);
+            ASSERT_NE(at, std::string::npos) << from;
+            defaults.replace(at, from.size(), to);
+        };
+        replace("outputfolder=0", "outputfolder=" + out.string());
+        replace("filename=recorded", "filename=tone");
+        replace("datetime=1", "datetime=0");
+        qsr::testing::WriteAll(home.File("settings.dat"), defaults);
+
+        engine = audio::CreateRealAudioEngine();
+        auto services = desk.Services();
+        services.eventPump = &pump;  // the real recorder's events must really run
+        form = std::make_unique<app::Form1>(*engine, services, home.path().string());
+        form->Form_Load();
+        ASSERT_NE(form->AudioRecord, nullptr);
+        ASSERT_NE(form->AudioFile, nullptr);
+        ASSERT_NE(form->audioplayer, nullptr);
+        const int tone = form->DeviceCombo->findText("Monitor of Tone_Output");
+        ASSERT_GE(tone, 0);
+        form->DeviceCombo->setCurrentIndex(tone);
+        emit form->DeviceCombo->activated(tone);
+    }
+
+    qsr::testing::TempDir home;
+    fs::path out = home.path() / "recordings";
+    std::unique_ptr<audio::IAudioEngine> engine;
+    fakes::FakeDesktop desk;
+    services::QtEventPump pump;
+    std::unique_ptr<app::Form1> form;
+};
+
+TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
+    auto& f = *form;
+    const char* formats[] = {"WAV", "MP3", "VOX", "Raw", "G726", "OGG"};
+    // The status bar names each recording's own format.
+    const char* kinds[] = {"WAV", "MP3", "VOX", "RAW", "G.726", "OGG"};
+    for (int i = 0; i < 6; ++i) {
+        f.cboEncoders->setCurrentIndex(i);
+        f.StartRecord();
+        ASSERT_TRUE(f.flgRecord) << formats[i];
+        // Until the window's elapsed time shows 3 s of captured sound. (A null
+        // sink's monitor may start late by up to its latency, so wall time is
+        // not the measure.)
+        QElapsedTimer clock;
+        clock.start();
+        while (Seconds(f.Label1->text()) < 3.0 && clock.elapsed() < 15000) QTest::qWait(20);
+        EXPECT_GE(Seconds(f.Label1->text()), 3.0) << formats[i];
+        EXPECT_TRUE(f.StatusPanel2->text().startsWith(kinds[i]))
+            << f.StatusPanel2->text().toStdString();
+        f.StopRecord();
+    }
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+    ASSERT_EQ(f.ListView1->topLevelItemCount(), 6);
+
+    for (int i = 0; i < 6; ++i) {
+        const QTreeWidgetItem* row = f.ListView1->topLevelItem(i);
+        const std::string path = row->text(1).toStdString();
+        SCOPED_TRACE(path);
+        EXPECT_EQ(row->text(0).toInt(), i + 1);
+        EXPECT_EQ(path, (out / (std::string("tone.") + formats[i])).string());
+        EXPECT_TRUE(row->text(2).endsWith("MB"));
+        EXPECT_FALSE(row->text(4).isEmpty());
+        const Decoded d = Decode(*f.AudioFile, path);
+        // About 3 s; the shared machine may stretch a step, never by seconds.
+        EXPECT_GT(d.seconds, 2.9);
+        EXPECT_LT(d.seconds, 4.0);
+        EXPECT_GT(d.toneShare, 0.8) << "not the 1000 Hz tone";
+        EXPECT_GT(d.rms, 0.01) << "silence";
+        // The row's duration is the elapsed time shown at the stop.
+        EXPECT_NEAR(Seconds(row->text(3)), d.seconds, 0.3);
+    }
+
+    // Play the WAV recording to its end: the player runs dry and playback stops.
+    f.ListView1->topLevelItem(0)->setSelected(true);
+    f.PlaySelected();
+    ASSERT_TRUE(f.Playing());
+    QElapsedTimer clock;
+    clock.start();
+    bool sawPosition = false;
+    while (f.Playing() && clock.elapsed() < 15000) {
+        QTest::qWait(50);
+        if (f.Label1->text() != "0:00.000") sawPosition = true;
+    }
+    EXPECT_FALSE(f.Playing());
+    EXPECT_TRUE(f.PlaybackStopped());
+    EXPECT_TRUE(sawPosition);
+    EXPECT_GT(clock.elapsed(), 2000);  // it really played, not just ended
+    EXPECT_GT(Seconds(f.Label1->text()), 2.0);
+}
+
+}  // namespace
