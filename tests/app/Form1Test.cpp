@@ -23,6 +23,7 @@
 
 using namespace qsr;
 using fakes::CallLog;
+using fakes::Only;
 using fakes::FakeDevice;
 using fakes::FakeLine;
 using services::MsgAnswer;
@@ -86,17 +87,6 @@ std::vector<std::string> Items(const QComboBox* combo) {
     return items;
 }
 
-// Calls in the log whose name starts with one of the prefixes.
-CallLog Only(const CallLog& log, std::initializer_list<const char*> prefixes) {
-    CallLog out;
-    for (const auto& call : log)
-        for (const char* p : prefixes)
-            if (call.rfind(p, 0) == 0) {
-                out.push_back(call);
-                break;
-            }
-    return out;
-}
 
 class Form1Test : public ::testing::Test {
   protected:

@@ -24,6 +24,7 @@
 
 using namespace qsr;
 using fakes::CallLog;
+using fakes::Only;
 using services::MsgAnswer;
 using services::MsgIcon;
 namespace fs = std::filesystem;
@@ -65,16 +66,6 @@ class Engine : public fakes::FakeAudioEngine {
     DiskFile& File() { return static_cast<DiskFile&>(*lastFile); }
 };
 
-CallLog Only(const CallLog& log, std::initializer_list<const char*> prefixes) {
-    CallLog out;
-    for (const auto& call : log)
-        for (const char* p : prefixes)
-            if (call.rfind(p, 0) == 0) {
-                out.push_back(call);
-                break;
-            }
-    return out;
-}
 
 class RecordingSessionTest : public ::testing::Test {
   protected:

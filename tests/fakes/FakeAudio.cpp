@@ -24,6 +24,17 @@ audio::Samples Tail(const audio::Samples& s, long n) {
 
 }  // namespace
 
+CallLog Only(const CallLog& log, std::initializer_list<const char*> prefixes) {
+    CallLog out;
+    for (const auto& call : log)
+        for (const char* p : prefixes)
+            if (call.rfind(p, 0) == 0) {
+                out.push_back(call);
+                break;
+            }
+    return out;
+}
+
 // ---- FakeRecorder ----
 
 void FakeRecorder::Deliver(const audio::Samples& block) {

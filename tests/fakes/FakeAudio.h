@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +13,9 @@ namespace qsr::fakes {
 
 // Every call a fake component received, in order, e.g. "SetMp3Format(44100,128,2)".
 using CallLog = std::vector<std::string>;
+
+// The calls in the log whose name starts with one of the prefixes, in order.
+CallLog Only(const CallLog& log, std::initializer_list<const char*> prefixes);
 
 struct FakeLine {
     std::string name;
