@@ -114,7 +114,7 @@ class PulseRecorder : public IAudioRecorder {
 
     // Progress interval of the Timer signal; captured samples are collected,
     // filtered and cut into blocks at the same pace.
-    static constexpr int kTimerMs = 80;
+    static constexpr int kTimerMs = 100;
     // Capture arrives from the server in pieces of at most this length.
     static constexpr int kFragmentMs = 100;
 
