@@ -1,12 +1,13 @@
 // Records the same source with our recorder (notch, high-pass, low-pass and
-// AGC on, blocks written to a file) and with parec, side by side for the same
-// time, and prints the CPU seconds each spent per recorded minute.
+// AGC on, blocks written to a file) and with parec (same source, rate,
+// channels and sample format, to a file), side by side over the same window,
+// and prints the CPU seconds (user + system, every thread) each spent per
+// recorded minute.
 //
 //   capture_bench [seconds] [parec device] [our device name] [plain]
 // "plain" switches the filters and AGC off, to see what they cost.
 #include <dirent.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,11 +22,6 @@
 
 namespace {
 
-double Seconds(const struct rusage& r) {
-    return static_cast<double>(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
-           static_cast<double>(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
-}
-
 long FileBytes(const std::string& path) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return 0;
@@ -35,34 +31,48 @@ long FileBytes(const std::string& path) {
     return n;
 }
 
-// CPU seconds of each thread of this process, by thread name.
-std::map<std::string, double> ThreadSeconds() {
+std::string ReadLine(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "r");
+    if (!f) return {};
+    char buf[512] = {};
+    const bool ok = std::fgets(buf, sizeof(buf), f) != nullptr;
+    std::fclose(f);
+    if (!ok) return {};
+    std::string line(buf);
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    return line;
+}
+
+// CPU seconds (user and system, to the nanosecond) of each thread of a
+// process, by thread name, from the scheduler's run-time counters: clock
+// ticks are too coarse for the tenth of a second a minute of capture costs.
+std::map<std::string, double> ThreadSeconds(const std::string& pid) {
     std::map<std::string, double> out;
-    DIR* d = opendir("/proc/self/task");
+    const std::string dir = "/proc/" + pid + "/task";
+    DIR* d = opendir(dir.c_str());
     if (!d) return out;
-    const double tick = static_cast<double>(sysconf(_SC_CLK_TCK));
     while (dirent* e = readdir(d)) {
         if (e->d_name[0] == '.') continue;
-        const std::string path = std::string("/proc/self/task/") + e->d_name + "/stat";
-        FILE* f = std::fopen(path.c_str(), "r");
-        if (!f) continue;
-        char buf[1024] = {};
-        const size_t n = std::fread(buf, 1, sizeof(buf) - 1, f);
-        std::fclose(f);
-        const std::string line(buf, n);
-        const size_t open = line.find('('), close = line.rfind(')');
-        if (open == std::string::npos || close == std::string::npos) continue;
-        const std::string name = line.substr(open + 1, close - open - 1);
-        unsigned long utime = 0, stime = 0;
-        // Fields after the name: state ppid pgrp session tty tpgid flags minflt cminflt
-        // majflt cmajflt utime stime.
-        std::sscanf(line.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu",
-                    &utime, &stime);
-        out[name] += static_cast<double>(utime + stime) / tick;
+        const std::string task = dir + "/" + e->d_name;
+        const std::string stat = ReadLine(task + "/schedstat");
+        if (stat.empty()) continue;
+        out[ReadLine(task + "/comm")] += std::strtod(stat.c_str(), nullptr) / 1e9;
     }
     closedir(d);
     return out;
 }
+
+double Total(const std::map<std::string, double>& threads) {
+    double t = 0;
+    for (const auto& [name, secs] : threads) t += secs;
+    return t;
+}
+
+// What a process had spent and recorded at one moment.
+struct Snapshot {
+    std::map<std::string, double> threads;
+    double recorded = 0;  // seconds of audio
+};
 
 }  // namespace
 
@@ -110,47 +120,61 @@ int main(int argc, char** argv) {
         _exit(127);
     }
 
-    struct rusage before, after;
-    getrusage(RUSAGE_SELF, &before);
-    const auto threadsBefore = ThreadSeconds();
-    std::map<std::string, double> threadsAfter;
+    // Both measured over the same wall-clock window, once both are recording
+    // steadily: start-up (process, connection, device list) is left out of both.
+    const std::string parecPid = std::to_string(child), self = "self";
+    const double bytesPerSecond = rate * channels * 2.0;
+    Snapshot ourBefore, ourAfter, parecBefore, parecAfter;
     if (rec.Start() < 0) {
         std::fprintf(stderr, "capture_bench: the recorder did not start\n");
         kill(child, SIGTERM);
         return 1;
     }
-    QTimer::singleShot(seconds * 1000, &app, [&] {
-        rec.Stop();
-        getrusage(RUSAGE_SELF, &after);
-        threadsAfter = ThreadSeconds();
-        app.quit();
+    auto snap = [&](Snapshot& ours, Snapshot& parec) {
+        ours.threads = ThreadSeconds(self);
+        ours.recorded = static_cast<double>(rec.CurrentSamples()) / rate;
+        parec.threads = ThreadSeconds(parecPid);
+        parec.recorded = static_cast<double>(FileBytes(parecFile)) / bytesPerSecond;
+    };
+    constexpr int kSettleMs = 2000;
+    QTimer::singleShot(kSettleMs, &app, [&] {
+        if (FileBytes(parecFile) == 0 || rec.CurrentSamples() == 0)
+            std::fprintf(stderr, "capture_bench: warning: not both recording after %d ms\n",
+                         kSettleMs);
+        snap(ourBefore, parecBefore);
+        QTimer::singleShot(seconds * 1000, &app, [&] {
+            snap(ourAfter, parecAfter);
+            rec.Stop();
+            app.quit();
+        });
     });
     app.exec();
     std::fclose(out);
 
     kill(child, SIGINT);
     int status = 0;
-    struct rusage parecUsage {};
-    wait4(child, &status, 0, &parecUsage);
+    waitpid(child, &status, 0);
 
-    const double ourRecorded = static_cast<double>(rec.CurrentSamples()) / rate;
-    const double parecRecorded =
-        static_cast<double>(FileBytes(parecFile)) / (rate * channels * 2.0);
-    const double ourCpu = Seconds(after) - Seconds(before);
-    const double parecCpu = Seconds(parecUsage);
+    const double ourRecorded = ourAfter.recorded - ourBefore.recorded;
+    const double parecRecorded = parecAfter.recorded - parecBefore.recorded;
+    const double ourCpu = Total(ourAfter.threads) - Total(ourBefore.threads);
+    const double parecCpu = Total(parecAfter.threads) - Total(parecBefore.threads);
     const double ourPerMin = ourRecorded > 0 ? ourCpu / (ourRecorded / 60) : 0;
     const double parecPerMin = parecRecorded > 0 ? parecCpu / (parecRecorded / 60) : 0;
-    std::printf("capture, %d s wall, 44100 Hz stereo, source %s\n", seconds, parecDevice.c_str());
+    std::printf(
+        "capture, %d s window (after %d ms settling), %d Hz, %d channels, s16le, source %s\n",
+        seconds, kSettleMs, rate, channels, parecDevice.c_str());
     std::printf("%-34s %10s %12s %14s\n", "", "recorded s", "CPU s", "CPU s / min");
-    std::printf("%-34s %10.2f %12.3f %14.4f\n",
+    std::printf("%-34s %10.2f %12.4f %14.4f\n",
                 filters ? "ours (notch+HP+LP+AGC, to file)" : "ours (no filters, to file)",
                 ourRecorded, ourCpu, ourPerMin);
-    std::printf("%-34s %10.2f %12.3f %14.4f\n", "parec (to file)", parecRecorded, parecCpu,
+    std::printf("%-34s %10.2f %12.4f %14.4f\n", "parec (to file)", parecRecorded, parecCpu,
                 parecPerMin);
-    std::printf("ours by thread (CPU s, clock ticks):");
-    for (const auto& [name, secs] : threadsAfter) {
-        const auto it = threadsBefore.find(name);
-        std::printf("  %s %.2f", name.c_str(), secs - (it == threadsBefore.end() ? 0 : it->second));
+    std::printf("ours by thread (CPU s):");
+    for (const auto& [name, secs] : ourAfter.threads) {
+        const auto it = ourBefore.threads.find(name);
+        std::printf("  %s %.4f", name.c_str(),
+                    secs - (it == ourBefore.threads.end() ? 0 : it->second));
     }
     std::printf("\n");
     if (parecPerMin > 0)

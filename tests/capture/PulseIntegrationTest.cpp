@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QThread>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -205,7 +206,7 @@ TEST_F(PulseIntegration, RecordsThreeSecondsOfTheToneInOneSecondBlocks) {
     for (size_t i = 0; i + 1 < c.sizes.size(); ++i) EXPECT_EQ(c.sizes[i], 88200);
     EXPECT_LE(c.sizes.back(), 88200);
     EXPECT_EQ(static_cast<long>(c.all.size()), 2 * rec.CurrentSamples());
-    EXPECT_GT(c.timers, 10);                         // progress roughly every 50 ms over 3 s
+    EXPECT_GT(c.timers, 10);                         // progress every kTimerMs over 3 s
     EXPECT_EQ(c.lastCurrent, rec.CurrentSamples());  // the last progress is the final count
 
     const Samples mono = qsr::audio::MakeMonoFromStereo(c.all);
@@ -374,4 +375,46 @@ TEST_F(PulseIntegration, ServerLossEndsCaptureAndDeliversWhatWasCaptured) {
     }
     setenv("PULSE_SERVER", old.c_str(), 1);
     QProcess::execute(QSR_SOUND_SERVER_SCRIPT, {"stop", QString::fromStdString(serverDir)});
+}
+
+// Progress comes at the recorder's own pace whatever the server's fragment
+// size, and every event arrives on the thread that owns the recorder.
+TEST_F(PulseIntegration, ProgressAtItsOwnPaceAndEventsOnTheOwningThread) {
+    PulseRecorder rec;
+    rec.SelectDevice(FindDevice(rec, "Monitor of Tone_Output"));
+    rec.SetFormat(44100, 2);
+    rec.SetBlockLength(4410);  // 100 ms blocks: several per progress interval at times
+    int timers = 0, offThread = 0;
+    long blocks = 0, lastCurrent = -1;
+    bool countsGrow = true, stopping = false;
+    QObject::connect(&rec, &IAudioRecorder::Timer, [&](long current, int, int) {
+        ++timers;
+        if (QThread::currentThread() != rec.thread()) ++offThread;
+        if (current < lastCurrent) countsGrow = false;
+        lastCurrent = current;
+    });
+    QObject::connect(&rec, &IAudioRecorder::EndArrayRecord, [&](long n) {
+        if (QThread::currentThread() != rec.thread()) ++offThread;
+        EXPECT_EQ(n, blocks);
+        const size_t size = rec.TakeBlock(n).size();
+        if (stopping)  // the partial last block
+            EXPECT_LE(size, 8820u);
+        else
+            EXPECT_EQ(size, 8820u);
+        ++blocks;
+    });
+    ASSERT_EQ(rec.Start(), 0);
+    ASSERT_TRUE(RunUntil([&] { return rec.CurrentSamples() > 0; }, 10000));
+    const int timersBefore = timers;
+    RunFor(2000);
+    const int inTwoSeconds = timers - timersBefore;
+    stopping = true;
+    rec.Stop();
+    EXPECT_EQ(offThread, 0);
+    EXPECT_TRUE(countsGrow);
+    // One per interval: neither one per fragment nor starved by a slow server.
+    EXPECT_GE(inTwoSeconds, 2000 / PulseRecorder::kTimerMs / 2);
+    EXPECT_LE(inTwoSeconds, 2000 / PulseRecorder::kTimerMs + 3);
+    EXPECT_GE(blocks, 15);
+    EXPECT_EQ(lastCurrent, rec.CurrentSamples());
 }

@@ -102,9 +102,11 @@ void DspChain::Configure(const FilterSettings& s, int rate, int channels) {
 
 namespace {
 
+// Rounds half away from zero, without branches: the signs of a tone are not
+// predictable, and min, max and copysign are single instructions.
 std::int16_t ToSample(double x) {
-    const double y = std::clamp(x * 32768.0, -32768.0, 32767.0);
-    return static_cast<std::int16_t>(static_cast<int>(y + (y >= 0 ? 0.5 : -0.5)));
+    const double y = std::min(std::max(x * 32768.0, -32768.0), 32767.0);
+    return static_cast<std::int16_t>(static_cast<int>(y + std::copysign(0.5, y)));
 }
 
 }  // namespace
@@ -138,13 +140,16 @@ void DspChain::Run(std::int16_t* values, long frames) {
 }
 
 // Stereo: both channels move together as one two-lane vector, so each filter
-// step is one vector instruction instead of two.
+// step is one vector instruction instead of two. The filter count is a
+// compile-time constant so that every filter's state stays in registers, and
+// the gain control runs in stretches between its gain updates with its level
+// in a register too: this loop is most of the recorder's own work.
+template <std::size_t NF>
 void DspChain::RunStereo(std::int16_t* values, long frames) {
     typedef double V2 __attribute__((vector_size(16)));
-    const std::size_t nf = filters_.size();
-    V2 b0[kMaxFilters], b1[kMaxFilters], b2[kMaxFilters], a1[kMaxFilters], a2[kMaxFilters];
-    V2 z1[kMaxFilters], z2[kMaxFilters];
-    for (std::size_t k = 0; k < nf; ++k) {
+    V2 b0[NF + 1], b1[NF + 1], b2[NF + 1], a1[NF + 1], a2[NF + 1];
+    V2 z1[NF + 1], z2[NF + 1];
+    for (std::size_t k = 0; k < NF; ++k) {
         const Biquad& q = filters_[k];
         b0[k] = V2{q.b0, q.b0};
         b1[k] = V2{q.b1, q.b1};
@@ -156,23 +161,31 @@ void DspChain::RunStereo(std::int16_t* values, long frames) {
     }
     Agc* agc = agc_ ? &*agc_ : nullptr;
     const V2 scale{1 / 32768.0, 1 / 32768.0};
-    for (long i = 0; i < frames; ++i) {
-        std::int16_t* frame = values + 2 * i;
-        V2 x = V2{static_cast<double>(frame[0]), static_cast<double>(frame[1])} * scale;
-        for (std::size_t k = 0; k < nf; ++k) {
-            const V2 y = b0[k] * x + z1[k];
-            z1[k] = b1[k] * x - a1[k] * y + z2[k];
-            z2[k] = b2[k] * x - a2[k] * y;
-            x = y;
+    long i = 0;
+    while (i < frames) {
+        const long run = agc ? std::min(frames - i, agc->FramesToControl()) : frames - i;
+        const double g = agc ? agc->Gain() : 1.0;
+        const V2 gain{g, g};
+        double level = agc ? agc->Level() : 0.0;
+        for (const long end = i + run; i < end; ++i) {
+            std::int16_t* frame = values + 2 * i;
+            V2 x = V2{static_cast<double>(frame[0]), static_cast<double>(frame[1])} * scale;
+            for (std::size_t k = 0; k < NF; ++k) {
+                const V2 y = b0[k] * x + z1[k];
+                z1[k] = b1[k] * x - a1[k] * y + z2[k];
+                z2[k] = b2[k] * x - a2[k] * y;
+                x = y;
+            }
+            if (agc) {
+                level = agc->Follow(level, std::max(x[0] * x[0], x[1] * x[1]));
+                x *= gain;
+            }
+            frame[0] = ToSample(x[0]);
+            frame[1] = ToSample(x[1]);
         }
-        if (agc) {
-            const double g = agc->Step(std::max(x[0] * x[0], x[1] * x[1]));
-            x *= V2{g, g};
-        }
-        frame[0] = ToSample(x[0]);
-        frame[1] = ToSample(x[1]);
+        if (agc) agc->Advance(level, run);
     }
-    for (std::size_t k = 0; k < nf; ++k) {
+    for (std::size_t k = 0; k < NF; ++k) {
         states_[2 * k].z1 = z1[k][0];
         states_[2 * k + 1].z1 = z1[k][1];
         states_[2 * k].z2 = z2[k][0];
@@ -184,9 +197,23 @@ void DspChain::Process(std::int16_t* values, long frames) {
     if (!Active() || frames <= 0) return;
     if (channels_ == 1)
         Run<1>(values, frames);
-    else if (channels_ == 2)
-        RunStereo(values, frames);
-    else
+    else if (channels_ == 2) {
+        static_assert(kMaxFilters == 3);
+        switch (filters_.size()) {
+            case 0:
+                RunStereo<0>(values, frames);
+                break;
+            case 1:
+                RunStereo<1>(values, frames);
+                break;
+            case 2:
+                RunStereo<2>(values, frames);
+                break;
+            default:
+                RunStereo<3>(values, frames);
+                break;
+        }
+    } else
         Run<0>(values, frames);
 }
 

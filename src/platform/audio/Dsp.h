@@ -53,6 +53,24 @@ class Agc {
     }
     double GainDb() const { return gainDb_; }
 
+    // The same as Step over a stretch of frames, for callers that keep the
+    // level follower in a register: the gain holds for FramesToControl()
+    // frames; Follow steps a level over one frame; Advance(level, n) stores
+    // the level after n (at most FramesToControl()) frames and moves the gain.
+    long FramesToControl() const { return kControlFrames - count_; }
+    double Gain() const { return gain_; }
+    double Level() const { return meanSquare_; }
+    double Follow(double level, double square) const {
+        return level + (square - level) * levelCoeff_;
+    }
+    void Advance(double level, long frames) {
+        meanSquare_ = level;
+        count_ += frames;
+        if (count_ >= kControlFrames) {
+            count_ = 0;
+            Control();
+        }
+    }
     // The gain is recomputed every kControlFrames frames: log10 per sample
     // would cost more than the filters, and 32 frames is below a millisecond.
     static constexpr long kControlFrames = 32;
@@ -103,6 +121,7 @@ class DspChain {
   private:
     template <int C>
     void Run(std::int16_t* values, long frames);
+    template <std::size_t NF>
     void RunStereo(std::int16_t* values, long frames);
     int channels_ = 0;
     std::vector<Biquad> filters_;

@@ -31,7 +31,10 @@ pa_volume_t FromScale(int v) {
 
 }  // namespace
 
-PulseRecorder::PulseRecorder(QObject* parent) : IAudioRecorder(parent) {}
+PulseRecorder::PulseRecorder(QObject* parent) : IAudioRecorder(parent) {
+    poll_.setInterval(kTimerMs);
+    connect(&poll_, &QTimer::timeout, this, [this] { Pump(); });
+}
 
 PulseRecorder::~PulseRecorder() {
     Disconnect();
@@ -368,7 +371,7 @@ int PulseRecorder::Start() {
         return -1;
     }
     status_ = 1;
-    sinceTimer_.start();
+    poll_.start();
     return 0;
 }
 
@@ -385,7 +388,7 @@ void PulseRecorder::OnRead(pa_stream* s, size_t, void* userdata) {
             self->buffer_.AppendSilence(bytes / sizeof(std::int16_t));  // a hole in the stream
         pa_stream_drop(s);
     }
-    self->RequestPump();
+    // No event here: the owning thread's timer collects the samples.
 }
 
 void PulseRecorder::OnStreamState(pa_stream* s, void* userdata) {
@@ -397,6 +400,7 @@ void PulseRecorder::OnStreamState(pa_stream* s, void* userdata) {
     pa_threaded_mainloop_signal(self->conn_.Mainloop(), 0);
 }
 
+// Only for a failed stream: ends the capture without waiting for the timer.
 void PulseRecorder::RequestPump() {
     if (!pumpPending_.exchange(true))
         QMetaObject::invokeMethod(
@@ -448,7 +452,6 @@ void PulseRecorder::Announce() {
 }
 
 void PulseRecorder::EmitTimer() {
-    sinceTimer_.restart();
     const int left = peak_[0], right = peak_[1];
     peak_[0] = peak_[1] = 0;
     emit Timer(currentSamples_, left, right);
@@ -465,7 +468,7 @@ void PulseRecorder::Pump() {
         return;
     }
     Announce();
-    if (status_ == 1 && sinceTimer_.elapsed() >= kTimerMs) EmitTimer();
+    if (status_ == 1) EmitTimer();
 }
 
 void PulseRecorder::Disconnect() {
@@ -479,6 +482,7 @@ void PulseRecorder::Disconnect() {
 }
 
 void PulseRecorder::Finish(int endStatus) {
+    poll_.stop();
     Disconnect();
     status_ = endStatus;
     buffer_.TakeAll(fresh_);

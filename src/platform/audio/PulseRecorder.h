@@ -2,7 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
-#include <QElapsedTimer>
+#include <QTimer>
 #include <atomic>
 #include <deque>
 #include <string>
@@ -18,8 +18,10 @@ namespace qsr::audio {
 // The recorder over the PulseAudio client API. Devices are the server's
 // capture sources (monitors of sinks included), source lines are the ports of
 // the selected source. The PulseAudio thread only appends captured samples to
-// a growing buffer and posts a queued event; filtering, block cutting and
-// every signal happen on the thread that owns the recorder.
+// a growing buffer; a timer of the thread that owns the recorder collects them
+// at its own pace, and filtering, block cutting and every signal happen there.
+// The server thread posts nothing per fragment (only when the stream fails),
+// so the owning thread wakes once per progress interval, not per fragment.
 class PulseRecorder : public IAudioRecorder {
     Q_OBJECT
   public:
@@ -110,9 +112,10 @@ class PulseRecorder : public IAudioRecorder {
     }
     std::int32_t AgcAttackTime() const override { return filters_.agcAttackMs; }
 
-    // Progress interval of the Timer signal.
-    static constexpr int kTimerMs = 50;
-    // Capture arrives from the server in pieces of this length.
+    // Progress interval of the Timer signal; captured samples are collected,
+    // filtered and cut into blocks at the same pace.
+    static constexpr int kTimerMs = 100;
+    // Capture arrives from the server in pieces of at most this length.
     static constexpr int kFragmentMs = 100;
 
   private:
@@ -170,6 +173,7 @@ class PulseRecorder : public IAudioRecorder {
     Samples fresh_;  // what the last pump took, storage reused
     std::deque<long> announce_;
     bool announcing_ = false;
+    QTimer poll_;  // collects the captured samples while recording
 
     pa_stream* stream_ = nullptr;
     CaptureBuffer buffer_;
@@ -179,7 +183,6 @@ class PulseRecorder : public IAudioRecorder {
     RecentSamples recent_;
     dsp::FilterSettings filters_;
     dsp::DspChain chain_;
-    QElapsedTimer sinceTimer_;
 };
 
 }  // namespace qsr::audio
