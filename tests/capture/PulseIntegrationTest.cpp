@@ -143,6 +143,21 @@ TEST_F(PulseIntegration, ListsDevicesWithMonitorsAndTheirLines) {
     EXPECT_FALSE(rec->DeviceUsable());
 }
 
+TEST_F(PulseIntegration, AFreshRecorderStartsOnTheServersDefaultSource) {
+    // The test server's default source is the tone sink's monitor, which is
+    // not the first in the list; the main window starts on the current device.
+    auto rec = qsr::audio::CreateRealAudioEngine()->CreateRecorder();
+    ASSERT_TRUE(rec);
+    ASSERT_GE(rec->DeviceCount(), 3);
+    rec->SelectDevice(rec->CurrentDevice());
+    EXPECT_EQ(rec->DeviceName(), "Monitor of Tone_Output");
+    // A device the user chose stays chosen when the list is read again.
+    const int silent = FindDevice(*rec, "Monitor of Test_Output");
+    rec->SelectDevice(silent);
+    rec->DeviceCount();
+    EXPECT_EQ(rec->CurrentDevice(), silent);
+}
+
 TEST_F(PulseIntegration, VolumeBalanceMuteAndLevelsReadBackFromTheServer) {
     PulseRecorder rec;
     const int dev = FindDevice(rec, "Monitor of Test_Output");

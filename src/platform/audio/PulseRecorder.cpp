@@ -83,6 +83,22 @@ void PulseRecorder::LoadDevices() const {
         },
         &ctx));
 
+    // Until the user picks a device, the current one is the server's default
+    // source, as the desktop's sound settings name it.
+    if (!deviceChosen_) {
+        std::string defaultSource;
+        conn_.Wait(pa_context_get_server_info(
+            conn_.Context(),
+            [](pa_context*, const pa_server_info* i, void* u) {
+                if (i && i->default_source_name)
+                    *static_cast<std::string*>(u) = i->default_source_name;
+            },
+            &defaultSource));
+        for (std::size_t k = 0; k < devices_.size(); ++k) {
+            if (devices_[k].name == defaultSource) currentDevice_ = static_cast<int>(k);
+        }
+    }
+
     // A sink's monitor is "the mix of what other programs play": say so in its name.
     for (std::size_t k = 0; k < devices_.size(); ++k) {
         if (ctx.monitorOf[k] == PA_INVALID_INDEX) continue;
@@ -126,6 +142,7 @@ int PulseRecorder::DeviceCount() const {
 
 void PulseRecorder::SelectDevice(int index) {
     if (!loaded_) LoadDevices();
+    deviceChosen_ = true;
     currentDevice_ = index;
     currentSource_ = 0;
 }

@@ -159,7 +159,8 @@ class PulseRecorder : public IAudioRecorder {
     mutable PulseConnection conn_;
     mutable std::vector<Device> devices_;
     mutable bool loaded_ = false;
-    int currentDevice_ = 0;
+    bool deviceChosen_ = false;      // SelectDevice was called
+    mutable int currentDevice_ = 0;  // the default source until one is chosen
     int currentSource_ = 0;
 
     int rate_ = 44100;
