@@ -75,6 +75,25 @@ bool PulseConnection::EnsureConnected() {
     return true;
 }
 
+bool PulseConnection::WaitStreamReady(pa_stream* stream) {
+    const bool settled = WaitUntil([stream] {
+        const pa_stream_state_t s = pa_stream_get_state(stream);
+        return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
+    });
+    return settled && pa_stream_get_state(stream) == PA_STREAM_READY;
+}
+
+void PulseConnection::ReleaseStream(pa_stream*& stream) {
+    if (!stream) return;
+    pa_stream_set_read_callback(stream, nullptr, nullptr);
+    pa_stream_set_write_callback(stream, nullptr, nullptr);
+    pa_stream_set_state_callback(stream, nullptr, nullptr);
+    pa_stream_set_underflow_callback(stream, nullptr, nullptr);
+    pa_stream_disconnect(stream);
+    pa_stream_unref(stream);
+    stream = nullptr;
+}
+
 bool PulseConnection::WaitUntil(const std::function<bool()>& done, int timeoutMs) {
     TimeoutFlag flag;
     flag.mainloop = mainloop_;

@@ -30,6 +30,12 @@ class PulseConnection {
     // Lock held: waits for an operation whose callback signals; unrefs it.
     bool Wait(pa_operation* op, int timeoutMs = kOperationTimeoutMs);
     void Signal() { pa_threaded_mainloop_signal(mainloop_, 0); }
+    // Lock held: waits until a newly connected stream is ready; false when it
+    // failed or the wait timed out.
+    bool WaitStreamReady(pa_stream* stream);
+    // Lock held: clears every callback of the stream, disconnects and releases
+    // it, and nulls the pointer; a null stream is left alone.
+    static void ReleaseStream(pa_stream*& stream);
 
     // Callback for operations that only report success; signals the waiter.
     static void SuccessCallback(pa_context*, int success, void* userdata);

@@ -375,16 +375,8 @@ int PulseRecorder::Start() {
         stream_ = nullptr;
         return -1;
     }
-    const bool ready = conn_.WaitUntil([this] {
-        const pa_stream_state_t s = pa_stream_get_state(stream_);
-        return s == PA_STREAM_READY || !PA_STREAM_IS_GOOD(s);
-    });
-    if (!ready || pa_stream_get_state(stream_) != PA_STREAM_READY) {
-        pa_stream_set_read_callback(stream_, nullptr, nullptr);
-        pa_stream_set_state_callback(stream_, nullptr, nullptr);
-        pa_stream_disconnect(stream_);
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
+    if (!conn_.WaitStreamReady(stream_)) {
+        PulseConnection::ReleaseStream(stream_);
         return -1;
     }
     status_ = 1;
@@ -490,12 +482,7 @@ void PulseRecorder::Pump() {
 
 void PulseRecorder::Disconnect() {
     PulseConnection::Lock lock(conn_);
-    if (!stream_) return;
-    pa_stream_set_read_callback(stream_, nullptr, nullptr);
-    pa_stream_set_state_callback(stream_, nullptr, nullptr);
-    pa_stream_disconnect(stream_);
-    pa_stream_unref(stream_);
-    stream_ = nullptr;
+    PulseConnection::ReleaseStream(stream_);
 }
 
 void PulseRecorder::Finish(int endStatus) {
