@@ -23,9 +23,9 @@
 
 using namespace qsr;
 using fakes::CallLog;
-using fakes::Only;
 using fakes::FakeDevice;
 using fakes::FakeLine;
+using fakes::Only;
 using services::MsgAnswer;
 using services::MsgButtons;
 using services::MsgIcon;
@@ -86,7 +86,6 @@ std::vector<std::string> Items(const QComboBox* combo) {
     for (int i = 0; i < combo->count(); ++i) items.push_back(combo->itemText(i).toStdString());
     return items;
 }
-
 
 class Form1Test : public ::testing::Test {
   protected:

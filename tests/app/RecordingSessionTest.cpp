@@ -66,7 +66,6 @@ class Engine : public fakes::FakeAudioEngine {
     DiskFile& File() { return static_cast<DiskFile&>(*lastFile); }
 };
 
-
 class RecordingSessionTest : public ::testing::Test {
   protected:
     void SetUp() override {

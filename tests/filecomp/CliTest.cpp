@@ -130,8 +130,8 @@ TEST_F(Cli, RecordsTheToneOfTheSoundServer) {
     const std::string device = devices.out.substr(lineStart, at - lineStart);
     for (const char* fmt : {"WAV", "MP3", "OGG"}) {
         const std::string out = dir_.File(std::string("rec.") + fmt);
-        const Result r =
-            Run("record --device " + device + " --seconds 3 --format " + std::string(fmt) + " " + out);
+        const Result r = Run("record --device " + device + " --seconds 3 --format " +
+                             std::string(fmt) + " " + out);
         ASSERT_EQ(r.code, 0) << r.out;
         auto f = CreateRealAudioFile();
         ASSERT_GE(f->OpenFile(out), 0);
