@@ -1,5 +1,7 @@
 #include "platform/audio/PulseConnection.h"
 
+#include <cstdint>
+
 namespace qsr::audio {
 namespace {
 
@@ -73,6 +75,16 @@ bool PulseConnection::EnsureConnected() {
         return false;
     }
     return true;
+}
+
+pa_stream* PulseConnection::NewS16Stream(const char* name, int rate, int channels,
+                                         pa_sample_spec& spec) {
+    spec.format = PA_SAMPLE_S16LE;
+    spec.rate = static_cast<std::uint32_t>(rate);
+    spec.channels = static_cast<std::uint8_t>(channels);
+    pa_channel_map map;
+    pa_channel_map_init_auto(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
+    return pa_stream_new(context_, name, &spec, &map);
 }
 
 bool PulseConnection::WaitStreamReady(pa_stream* stream) {

@@ -30,6 +30,9 @@ class PulseConnection {
     // Lock held: waits for an operation whose callback signals; unrefs it.
     bool Wait(pa_operation* op, int timeoutMs = kOperationTimeoutMs);
     void Signal() { pa_threaded_mainloop_signal(mainloop_, 0); }
+    // Lock held: a new stream of interleaved signed 16-bit samples with the
+    // default channel map; spec receives its sample spec. Null on failure.
+    pa_stream* NewS16Stream(const char* name, int rate, int channels, pa_sample_spec& spec);
     // Lock held: waits until a newly connected stream is ready; false when it
     // failed or the wait timed out.
     bool WaitStreamReady(pa_stream* stream);

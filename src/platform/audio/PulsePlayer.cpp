@@ -44,12 +44,7 @@ int PulsePlayer::Start() {
     requestAnswered_ = true;
 
     pa_sample_spec ss;
-    ss.format = PA_SAMPLE_S16LE;
-    ss.rate = static_cast<std::uint32_t>(rate_);
-    ss.channels = static_cast<std::uint8_t>(channels_);
-    pa_channel_map map;
-    pa_channel_map_init_auto(&map, ss.channels, PA_CHANNEL_MAP_DEFAULT);
-    stream_ = pa_stream_new(conn_.Context(), "Playback", &ss, &map);
+    stream_ = conn_.NewS16Stream("Playback", rate_, channels_, ss);
     if (!stream_) return -1;
     pa_stream_set_write_callback(stream_, OnWrite, this);
     pa_stream_set_state_callback(stream_, OnStreamState, this);
@@ -66,8 +61,7 @@ int PulsePlayer::Start() {
     const auto flags = static_cast<pa_stream_flags_t>(
         PA_STREAM_ADJUST_LATENCY | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_INTERPOLATE_TIMING);
     if (pa_stream_connect_playback(stream_, nullptr, &attr, flags, nullptr, nullptr) < 0) {
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
+        PulseConnection::ReleaseStream(stream_);
         return -1;
     }
     if (!conn_.WaitStreamReady(stream_)) {

@@ -352,12 +352,7 @@ int PulseRecorder::Start() {
 
     PulseConnection::Lock lock(conn_);
     pa_sample_spec ss;
-    ss.format = PA_SAMPLE_S16LE;
-    ss.rate = static_cast<std::uint32_t>(rate_);
-    ss.channels = static_cast<std::uint8_t>(channels_);
-    pa_channel_map map;
-    pa_channel_map_init_auto(&map, ss.channels, PA_CHANNEL_MAP_DEFAULT);
-    stream_ = pa_stream_new(conn_.Context(), "Recording", &ss, &map);
+    stream_ = conn_.NewS16Stream("Recording", rate_, channels_, ss);
     if (!stream_) return -1;
     pa_stream_set_read_callback(stream_, OnRead, this);
     pa_stream_set_state_callback(stream_, OnStreamState, this);
@@ -371,8 +366,7 @@ int PulseRecorder::Start() {
         static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &ss));
     const char* device = d ? d->name.c_str() : nullptr;
     if (pa_stream_connect_record(stream_, device, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
-        pa_stream_unref(stream_);
-        stream_ = nullptr;
+        PulseConnection::ReleaseStream(stream_);
         return -1;
     }
     if (!conn_.WaitStreamReady(stream_)) {
