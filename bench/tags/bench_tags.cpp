@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioEngine.h"
+#include "platform/audio/RealAudioEngine.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 

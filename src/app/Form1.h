@@ -9,9 +9,12 @@
 
 #include "app/OsName.h"
 #include "app/ProjectFile.h"
-#include "platform/audio/AudioEngine.h"
-#include "platform/audio/Display.h"
+#include "platform/audio-api/AudioEngine.h"
+#include "platform/audio-api/Display.h"
 #include "platform/services/Services.h"
+#include "player/FilePlayback.h"
+#include "recording/RecordingSession.h"
+#include "settings/FormatValues.h"
 
 class QAction;
 class QComboBox;
@@ -24,13 +27,7 @@ class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace qsr::desktop {
-class frmtray;
-}
-
 namespace qsr::app {
-
-class frmAbout;
 
 // The web pages the Help menu and the tray open.
 inline constexpr const char* kHomePage = "https://www.quorvin.com/soundrecorder/";
@@ -42,7 +39,25 @@ inline constexpr const char* kHelpFile = "help/index.html";
 inline constexpr int kHotkeyRecord = 0;
 inline constexpr int kHotkeyStop = 2;
 
-// The main recorder window. Construct it, set what the load needs (tray,
+// What the main window asks of the tray icon (the tray is another window).
+struct TrayHooks {
+    std::function<void()> deleteIcon;  // shut-down removes the icon
+    std::function<bool()> iconShown;   // the close box hides only while it shows
+};
+
+// The other windows, opened by what main() hands the main window.
+struct WindowOpeners {
+    std::function<void()> schedule;        // Form5
+    std::function<void()> audioPlayer;     // MPlay3
+    std::function<void()> outputFiles;     // Form4
+    std::function<void()> formatSettings;  // Form2
+    std::function<void()> id3Editor;       // Frmid3v
+    std::function<void()> converter;       // frmcov
+    std::function<void()> about;           // frmAbout
+};
+
+// The main recorder window: a view of the recording session and of the list's
+// in-place playback. Construct it, set what the load needs (tray, openers,
 // displays, system queries), then call Form_Load once.
 class Form1 : public QMainWindow {
     Q_OBJECT
@@ -52,7 +67,10 @@ class Form1 : public QMainWindow {
     ~Form1() override;
 
     // Before Form_Load: the pieces that live elsewhere.
-    void SetTray(desktop::frmtray* tray) { tray_ = tray; }
+    void SetTray(TrayHooks tray) { tray_ = std::move(tray); }
+    void SetWindowOpeners(WindowOpeners openers) { openers_ = std::move(openers); }
+    // The format values the format dialogs share; main() hands one set to all.
+    void SetFormatValues(settings::FormatValues& values) { formatValues_ = &values; }
     void SetSampleDisplays(audio::ISampleDisplay* av, audio::ISampleDisplay* level) {
         av1Display_ = av;
         levelDisplay_ = level;
@@ -84,11 +102,15 @@ class Form1 : public QMainWindow {
     void PausePlay() { PauseResume(); }
     void StopPlay() { StopPlayback(); }
 
-    // Public state other windows read.
-    bool flgRecord = false;
-    std::unique_ptr<audio::IAudioRecorder> AudioRecord;
-    std::unique_ptr<audio::IAudioFile> AudioFile;
-    std::unique_ptr<audio::IAudioPlayer> audioplayer;
+    // Whether a recording runs (and is not stopping).
+    bool flgRecord() const { return session_.IsRecording(); }
+    // The session and the components Form_Load created (null before, or when
+    // the engine could not create one, and after exitsystem).
+    recording::RecordingSession& Session() { return session_; }
+    const player::FilePlayback& Playback() const { return playback_; }
+    audio::IAudioRecorder* Recorder() const { return recorder_.get(); }
+    audio::IAudioFile* FileComponent() const { return file_.get(); }
+    audio::IAudioPlayer* Player() const { return player_.get(); }
 
     // Windows other parts of the program build; each opens its window.
     void ShowSchedule();
@@ -119,11 +141,11 @@ class Form1 : public QMainWindow {
     bool HotkeyRecordClaimed() const { return hotkeyRecordClaimed_; }
     bool HotkeyStopClaimed() const { return hotkeyStopClaimed_; }
     bool Loaded() const { return loaded_; }
-    bool PlaybackStopped() const { return stopped_; }
-    bool PlaybackPaused() const { return paused_; }
-    bool Playing() const { return playing_; }
-    std::int64_t PlaybackOffset() const { return offset_; }
-    const std::string& OutputPath() const { return outputPath_; }
+    bool PlaybackStopped() const { return playback_.IsStopped(); }
+    bool PlaybackPaused() const { return playback_.Paused(); }
+    bool Playing() const { return playback_.Playing(); }
+    std::int64_t PlaybackOffset() const { return playback_.Offset(); }
+    const std::string& OutputPath() const { return session_.Path(); }
     // The recordings list as rows, in list order.
     std::vector<RecordingRow> Rows() const;
     std::string SettingsFile() const;
@@ -132,7 +154,8 @@ class Form1 : public QMainWindow {
     // Every call of StartRecord / StopRecord, for whoever watches the session.
     void StartRecordCalled();
     void StopRecordCalled();
-    // exitsystem has run to its end; the program ends.
+    // exitsystem has run to its end: the other windows are unloaded now and
+    // the program ends.
     void Unloaded();
 
   protected:
@@ -145,26 +168,23 @@ class Form1 : public QMainWindow {
     QAction* AddMenuEntry(QMenu* menu, const char* name, const char* caption,
                           void (Form1::*handler)());
     void LoadDevices(bool vista);
-    void ApplyFormatSettings();
-    void ApplyFilterSettings();
     void ClaimHotkeys();
     void ShowMessage(const std::string& text, services::MsgIcon icon);
-    void ConnectComponents();
+    void ConnectSession();
     void PumpEvents();
     void StartRecording(bool interactive);
-    void StartFailed(const std::string& reason, bool removeFile, bool interactive);
     void AddRow(const RecordingRow& row);
     QTreeWidgetItem* SelectedRow() const;
     void RenumberList();
-    void FeedPlayer();
     void ShowPlaybackSamples(std::int64_t position);
+    void SetTransportEnabled(bool enabled);
 
-    // Component events.
-    void AudioRecord_EndArrayRecord(long nBlock);
+    // Views of the session and of the playback.
+    void RecordingStarted(const std::string& path, const std::string& description);
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
-    void AudioPlayer_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
-    void AudioPlayer_RequestOnLoadArray();
-    void AudioPlayer_EndArrayPlay();
+    void RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds);
+    void PlaybackStarted(const std::string& path, const std::string& description);
+    void AudioPlayer_Timer(std::int64_t position);
     void AudioPlayer_EndPlay();
 
     // Handlers named after their control and event.
@@ -217,35 +237,32 @@ class Form1 : public QMainWindow {
     audio::IAudioEngine& engine_;
     services::DesktopServices desktop_;
     std::string applicationFolder_;
-    desktop::frmtray* tray_ = nullptr;
+    TrayHooks tray_;
+    WindowOpeners openers_;
+    settings::FormatValues ownFormatValues_;
+    settings::FormatValues* formatValues_ = &ownFormatValues_;
     audio::ISampleDisplay* av1Display_ = nullptr;
     audio::ISampleDisplay* levelDisplay_ = nullptr;
     std::function<OsVersion()> osVersionQuery_ = QueryOsVersion;
     std::function<std::string()> userNameQuery_;
-    frmAbout* about_ = nullptr;
+
+    // The components, shared by the session and the playback (one file
+    // component writes recordings and reads for playback).
+    std::unique_ptr<audio::IAudioRecorder> recorder_;
+    std::unique_ptr<audio::IAudioFile> file_;
+    std::unique_ptr<audio::IAudioPlayer> player_;
+    recording::RecordingSession session_;
+    player::FilePlayback playback_;
 
     bool loaded_ = false;
     bool exiting_ = false;
     bool hotkeyRecordClaimed_ = false;
     bool hotkeyStopClaimed_ = false;
 
-    // Recording state: the current (or last) output file and its start.
-    std::string outputPath_;
+    // The current recording's start, as its row shows it.
     std::string startTimeText_;
-    bool stopping_ = false;
     bool inRecordTimer_ = false;
-
-    // Playback state.
-    bool playing_ = false;
-    bool stopped_ = true;
-    bool paused_ = false;
-    bool dragging_ = false;
-    std::int64_t totalSamples_ = 0;
-    std::int64_t offset_ = 0;
-    long blockLength_ = 0;
-    int playChannels_ = 1;
-    int playRate_ = 44100;
-    std::string playingPath_;
+    bool dragging_ = false;  // the position slider is held
 
   public:
     // Controls, named as the window's parts.

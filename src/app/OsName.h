@@ -22,7 +22,4 @@ std::string OsNameFor(const OsVersion& version);
 // platform, so its name is "Failed" and the ordinary device branch runs.
 OsVersion QueryOsVersion();
 
-// The application's title, used as the caption of its message boxes.
-inline constexpr const char* kAppTitle = "Quorvin Sound Recorder";
-
 }  // namespace qsr::app

@@ -1,10 +1,9 @@
 #include "app/ProjectFile.h"
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <fstream>
 #include <iterator>
+
+#include "core/AtomicFile.h"
 
 namespace qsr::app {
 namespace {
@@ -77,17 +76,7 @@ bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows) {
 }
 
 bool WriteProjectFile(const std::string& path, const std::vector<RecordingRow>& rows) {
-    const std::string text = ProjectText(rows);
-    const std::string temp = path + ".tmp" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(text.data(), 1, text.size(), f) == text.size() &&
-                         std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-    if (std::fclose(f) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
+    return core::WriteFileAtomically(path, ProjectText(rows));
 }
 
 }  // namespace qsr::app

@@ -6,7 +6,7 @@
 #include <array>
 #include <vector>
 
-#include "platform/audio/Display.h"
+#include "platform/audio-api/Display.h"
 
 namespace qsr::app {
 

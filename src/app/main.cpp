@@ -1,18 +1,25 @@
+// Start-up: refuses a second copy, prepares the application folder, creates
+// the windows and wires them together. Windows reach each other only through
+// what is handed to them here.
 #include <QApplication>
+#include <QTimer>
+#include <memory>
 
 #include "app/Form1.h"
-#include "app/OsName.h"
+#include "app/frmAbout.h"
+#include "core/AppInfo.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/X11Hotkeys.h"
 #include "desktop/frmtray.h"
-#include "platform/audio/AudioEngine.h"
+#include "platform/audio/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/QtServices.h"
+#include "settings/FormatValues.h"
 
 int main(int argc, char** argv) {
     using namespace qsr;
     QApplication app(argc, argv);
-    QApplication::setApplicationName(app::kAppTitle);
+    QApplication::setApplicationName(core::kAppTitle);
     // The close box only hides the main window; exitsystem ends the program.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -20,7 +27,7 @@ int main(int argc, char** argv) {
     desktop::LockFileInstance instance;
     if (!instance.Acquire()) {
         messageBox.Show("There is another copy of the application being executed!",
-                        services::MsgIcon::Error, services::MsgButtons::Ok, app::kAppTitle);
+                        services::MsgIcon::Error, services::MsgButtons::Ok, core::kAppTitle);
         return 0;
     }
 
@@ -49,7 +56,21 @@ int main(int argc, char** argv) {
     desktop.modal = &modal;
 
     auto engine = audio::CreateRealAudioEngine(&inputBox);
+    // The current parameters of every format, shared by the main window and
+    // the format dialogs.
+    settings::FormatValues formatValues;
     app::Form1 window(*engine, desktop, folder);
+    window.SetFormatValues(formatValues);
+
+    // Windows are created on first use and kept until shut-down.
+    std::unique_ptr<app::frmAbout> about;
+
+    app::WindowOpeners openers;
+    openers.about = [&] {
+        if (!about) about = std::make_unique<app::frmAbout>(&window);
+        modal.Exec(*about);
+    };
+    window.SetWindowOpeners(openers);
 
     desktop::TrayTargets targets;
     targets.showMain = [&window] { window.ShowMain(); };
@@ -59,12 +80,18 @@ int main(int argc, char** argv) {
     targets.openHelp = [&window] { window.OpenHelp(); };
     targets.openWeb = [&window] { window.OpenWebPage(app::kHomePage); };
     targets.exitSystem = [&window] { window.exitsystem(); };
-    desktop::frmtray tray(app::kAppTitle, targets);
+    desktop::frmtray tray(core::kAppTitle, targets);
     tray.AddIcon();
-    window.SetTray(&tray);
+    window.SetTray({[&tray] { tray.DeleteIcon(); }, [&tray] { return tray.IconShown(); }});
 
-    QObject::connect(&window, &app::Form1::Unloaded, &app, &QCoreApplication::quit,
-                     Qt::QueuedConnection);
+    // The end of exitsystem unloads the other windows in this order (Form2,
+    // About, Form4, Form5, Form6, frmcov, the option dialogs, Frmid3v, MPlay3,
+    // frmtray); the program ends once control is back in the event loop.
+    QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
+        about.reset();
+        tray.close();
+        QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    });
     window.Form_Load();
     window.show();
     return QApplication::exec();

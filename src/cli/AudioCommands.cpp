@@ -1,9 +1,5 @@
 // devices, record, convert and info: the engine's file component and recorder
 // driven from the command line, with the format parameters of settings.dat.
-#include "cli/AudioCommands.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
@@ -12,11 +8,14 @@
 #include <map>
 
 #include "cli/Commands.h"
-#include "platform/audio/AudioEngine.h"
-#include "platform/audio/AudioFileComponent.h"
-#include "platform/audio/WmaProfiles.h"
+#include "core/OutputFormats.h"
+#include "core/Text.h"
+#include "platform/audio-api/AudioEngine.h"
+#include "platform/audio-api/WmaProfiles.h"
 #include "platform/services/AppFolder.h"
-#include "settings/FormatValues.h"
+#include "platform/services/EventPump.h"
+#include "recording/RecordingSession.h"
+#include "settings/ApplySettings.h"
 
 namespace qsr::cli {
 namespace {
@@ -83,63 +82,20 @@ bool ToInt(const std::string& text, long low, long high, long& value) {
 // The format values of settings.dat in the application folder, over the
 // defaults a fresh installation ships.
 settings::FormatValues LoadSettings() {
-    settings::FormatValues v;
-    v.Freq = 44100;
-    v.Channel = 2;
-    v.MP3Bitrate = 128;
-    v.MP3Frequency = 44100;
-    v.MP3Channels = 2;
-    v.voxFreq = 8000;
-    v.oggBitrate = 128;
-    v.Quality = 300;
-    v.rawFreq = 8000;
-    v.rawChannel = 1;
-    v.rawCompr = 1;
-    v.gFreq = 8000;
-    v.gbit = 4;
+    settings::FormatValues v = settings::ShippedFormatValues();
     const std::string folder = services::PrepareApplicationFolder();
     settings::LoadFormatValues(services::AppPath(folder, settings::kSettingsFileName), v);
     return v;
 }
 
-// Every type's format, as the recorder sets them at start-up. Returns the
-// description of each, keyed by the main window's format names.
-std::map<std::string, std::string> ApplySettings(IAudioFile& f, const settings::FormatValues& v) {
-    std::map<std::string, std::string> d;
-    f.SetMp3Format(v.MP3Frequency, v.MP3Bitrate, v.MP3Channels);
-    d["MP3"] = f.FormatDescription();
-    f.SetWavFormat(v.Freq, v.Channel, 16);
-    d["WAV"] = f.FormatDescription();
-    f.SetVoxFormat(v.voxFreq);
-    d["VOX"] = f.FormatDescription();
-    const auto ogg = settings::ChooseOggParameters(v);
-    f.SetOggFormat(44100, 2, ogg.nominal, ogg.minimum, ogg.maximum, ogg.quality);
-    d["OGG"] = f.FormatDescription();
-    f.SetRawFormat(v.rawCompr, v.rawFreq, v.rawChannel, 16);
-    d["RAW"] = f.FormatDescription();
-    f.SetG726Format(v.gFreq, v.gbit);
-    d["G726"] = f.FormatDescription();
-    return d;
-}
-
-std::string ElapsedText(std::int64_t frames, int rate) {
-    if (rate <= 0) return "0:00.000";
-    const std::int64_t ms = frames * 1000 / rate;
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%lld:%02lld.%03lld", static_cast<long long>(ms / 60000),
-                  static_cast<long long>(ms / 1000 % 60), static_cast<long long>(ms % 1000));
-    return buf;
+std::string FramesText(std::int64_t frames, int rate) {
+    return core::ElapsedText(rate > 0 ? frames * 1000 / rate : 0);
 }
 
 }  // namespace
 
-int DevicesCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    auto engine = audio::CreateRealAudioEngine();
-    return DevicesWith(*engine, args, out, err);
-}
-
-int DevicesWith(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
-                std::FILE* err) {
+int DevicesCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
+                   std::FILE* out, std::FILE* err) {
     if (!args.empty()) return Usage(err, "devices", "takes no arguments");
     auto rec = engine.CreateRecorder();
     if (!rec) return Failure(err, "devices", "no capture component in this build");
@@ -157,13 +113,8 @@ int DevicesWith(audio::IAudioEngine& engine, const std::vector<std::string>& arg
     return 0;
 }
 
-int RecordCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
-    auto engine = audio::CreateRealAudioEngine();
-    return RecordWith(*engine, args, out, err);
-}
-
-int RecordWith(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
-               std::FILE* err) {
+int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                  std::FILE* err) {
     Parsed p;
     std::string why;
     if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why)) {
@@ -177,11 +128,11 @@ int RecordWith(audio::IAudioEngine& engine, const std::vector<std::string>& args
     if (!ToInt(p.Get("seconds"), 1, 24 * 3600, seconds)) {
         return Usage(err, "record", "--seconds S is needed (1 or more)");
     }
-    const std::string fmt = Upper(p.Get("format"));
-    static const std::vector<std::string> kFormats = {"WAV", "MP3", "VOX", "RAW", "G726", "OGG"};
-    if (std::find(kFormats.begin(), kFormats.end(), fmt) == kFormats.end()) {
+    const std::optional<core::Encoder> encoder = core::EncoderForName(p.Get("format"));
+    if (!encoder || *encoder == core::Encoder::Wma) {
         return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG");
     }
+    const std::string fmt = Upper(core::FormatName(*encoder));
     std::string path = p.positional[0];
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');
@@ -211,8 +162,8 @@ int RecordWith(audio::IAudioEngine& engine, const std::vector<std::string>& args
 
     auto file = engine.CreateFile();
     if (!file) return Failure(err, "record", "no file component in this build");
-    const auto descriptions = ApplySettings(*file, v);
-    if (descriptions.at(fmt).empty()) {
+    const auto descriptions = settings::ApplyFormatValues(*file, v);
+    if (descriptions.at(*encoder).empty()) {
         return Failure(err, "record", "the " + fmt + " parameters are not valid");
     }
     auto rec = engine.CreateRecorder();
@@ -222,34 +173,30 @@ int RecordWith(audio::IAudioEngine& engine, const std::vector<std::string>& args
     }
     rec->SelectDevice(static_cast<int>(device));
     if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
-    if (file->CreateFile(path) < 0) return Failure(err, "record", file->LastError());
-    rec->SetFormat(file->EncoderRate(), file->EncoderChannels());
-    file->SetInputFormat(rec->Rate(), rec->Channels());
-    rec->SetBlockLength(rec->MillisecondsToSamples(1000));
-    bool writeFailed = false;
-    QObject::connect(rec.get(), &audio::IAudioRecorder::EndArrayRecord, [&](long nBlock) {
-        const audio::Samples block = rec->TakeBlock(nBlock);
-        if (!block.empty() && file->WriteBlock(block) < 0) writeFailed = true;
-    });
-    if (rec->Start() < 0) {
-        file->Close();
-        return Failure(err, "record", "the recording could not start");
-    }
+
+    services::QtEventPump pump;
+    recording::RecordingSession session(&pump);
+    session.Attach(rec.get(), file.get());
+    if (!session.Start(path)) return Failure(err, "record", session.LastError());
+    // N seconds of sound, counted in samples; the clock is only a guard
+    // against a device that delivers nothing.
+    const long wanted = seconds * rec->Rate();
     QEventLoop loop;
-    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+    QObject::connect(&session, &recording::RecordingSession::Progress, &loop,
+                     [&](long samples, int, int) {
+                         if (samples >= wanted) loop.quit();
+                     });
+    QTimer::singleShot(static_cast<int>(seconds * 1000 + 10000), &loop, &QEventLoop::quit);
     loop.exec();
-    rec->Stop();
-    // Stop announces the last, partial block: let it arrive.
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 300) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    file->Close();
-    if (writeFailed) return Failure(err, "record", "writing " + path + " failed");
-    std::fprintf(out, "%s: %s, %ld s\n", path.c_str(), descriptions.at(fmt).c_str(), seconds);
+    session.Stop();
+    if (session.WriteFailed()) return Failure(err, "record", "writing " + path + " failed");
+    std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
+                 FramesText(session.Samples(), rec->Rate()).c_str());
     return 0;
 }
 
-int ConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
+                   std::FILE* out, std::FILE* err) {
     Parsed p;
     std::string why;
     if (!Parse(args, {"wma-profile"}, p, why)) return Usage(err, "convert", why);
@@ -266,14 +213,13 @@ int ConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
     }
     if (p.positional.size() != 2) return Usage(err, "convert", "give IN and OUT");
     const settings::FormatValues v = LoadSettings();
-    auto engine = audio::CreateRealAudioEngine();
-    auto reader = engine->CreateFile();
-    auto writer = engine->CreateFile();
+    auto reader = engine.CreateFile();
+    auto writer = engine.CreateFile();
     // As the converter does: the option (dither) on for both.
     reader->SetOption(true);
     writer->SetOption(true);
-    ApplySettings(*reader, v);  // headerless inputs are read with these
-    ApplySettings(*writer, v);
+    settings::ApplyFormatValues(*reader, v);  // headerless inputs are read with these
+    settings::ApplyFormatValues(*writer, v);
     writer->SetWmaFormat(static_cast<int>(profile));
     if (reader->OpenFile(p.positional[0]) < 0) {
         return Failure(err, "convert", reader->LastError());
@@ -294,22 +240,22 @@ int ConvertCommand(const std::vector<std::string>& args, std::FILE* out, std::FI
     }
     writer->Close();
     std::fprintf(out, "%s -> %s: %s\n", p.positional[0].c_str(), p.positional[1].c_str(),
-                 ElapsedText(frames, reader->SampleRate()).c_str());
+                 FramesText(frames, reader->SampleRate()).c_str());
     return 0;
 }
 
-int InfoCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int InfoCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                std::FILE* err) {
     if (args.size() != 1) return Usage(err, "info", "give one file");
-    auto engine = audio::CreateRealAudioEngine();
-    auto reader = engine->CreateFile();
-    ApplySettings(*reader, LoadSettings());  // for headerless VOX, RAW and G726 files
+    auto reader = engine.CreateFile();
+    settings::ApplyFormatValues(*reader, LoadSettings());  // for headerless VOX, RAW and G726 files
     if (reader->OpenFile(args[0]) < 0) return Failure(err, "info", reader->LastError());
     std::fprintf(out,
                  "File: %s\nFormat: %s\nSample rate: %d Hz\nChannels: %d\nSamples: %lld\n"
                  "Duration: %s\nBytes per sample: %g\n",
                  args[0].c_str(), reader->FormatDescription().c_str(), reader->SampleRate(),
                  reader->ChannelCount(), static_cast<long long>(reader->TotalSamples()),
-                 ElapsedText(reader->TotalSamples(), reader->SampleRate()).c_str(),
+                 FramesText(reader->TotalSamples(), reader->SampleRate()).c_str(),
                  reader->SizeValue());
     return 0;
 }

@@ -18,7 +18,8 @@ const char* kUsage =
 
 }  // namespace
 
-int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+        std::FILE* err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fputs(kUsage, args.empty() ? err : out);
         return args.empty() ? 2 : 0;
@@ -32,14 +33,7 @@ int Run(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
         std::fprintf(err, "quorvin-cli: unknown command '%s'\n%s", args[0].c_str(), kUsage);
         return 2;
     }
-    return it->second(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    return it->second(engine, std::vector<std::string>(args.begin() + 1, args.end()), out, err);
 }
 
-}  // namespace qsr::cli
-
-namespace qsr::cli {
-int NotAvailable(const char* name, std::FILE* err) {
-    std::fprintf(err, "quorvin-cli: the %s command is not available in this build\n", name);
-    return 3;
-}
 }  // namespace qsr::cli

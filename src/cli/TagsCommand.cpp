@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "cli/Commands.h"
-#include "platform/audio/AudioEngine.h"
+#include "platform/audio-api/AudioEngine.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 
@@ -107,7 +107,8 @@ void Print(std::FILE* out, const char* prefix, const std::string& name, const st
 // tags FILE                       prints both tags, one line per field
 // tags FILE --v1 F=T --v2 F=T ... sets fields and saves each named tag
 // tags FILE --remove-v1 --remove-v2
-int TagsCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                std::FILE* err) {
     std::string file;
     std::vector<std::pair<std::string, std::string>> v1Sets, v2Sets;
     bool removeV1 = false, removeV2 = false;
@@ -137,10 +138,9 @@ int TagsCommand(const std::vector<std::string>& args, std::FILE* out, std::FILE*
         return 2;
     }
 
-    auto engine = audio::CreateRealAudioEngine();
     clsID3v1 v1;
     v1.filename(file);
-    clsID3v23 v2(*engine);
+    clsID3v23 v2(engine);
     v2.filename(file);
 
     // Check every field name before anything is written.

@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "platform/audio/RealAudioEngine.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
-    return qsr::cli::Run(args);
+    auto engine = qsr::audio::CreateRealAudioEngine();
+    return qsr::cli::Run(*engine, args);
 }

@@ -5,9 +5,22 @@
 
 namespace qsr::settings {
 
-FormatValues& SharedFormatValues() {
-    static FormatValues values;
-    return values;
+FormatValues ShippedFormatValues() {
+    FormatValues v;
+    v.Freq = 44100;
+    v.Channel = 2;
+    v.MP3Bitrate = 128;
+    v.MP3Frequency = 44100;
+    v.MP3Channels = 2;
+    v.voxFreq = 8000;
+    v.oggBitrate = 128;
+    v.Quality = 300;
+    v.rawFreq = 8000;
+    v.rawChannel = 1;
+    v.rawCompr = 1;
+    v.gFreq = 8000;
+    v.gbit = 4;
+    return v;
 }
 
 void LoadFormatValues(const std::string& file, FormatValues& v) {

@@ -31,8 +31,9 @@ struct FormatValues {
     std::int16_t gbit = 0;
 };
 
-// The one process-wide set, shared by start-up and the format dialogs.
-FormatValues& SharedFormatValues();
+// What a fresh installation ships, for readers that start from nothing (the
+// command line): a key that is missing then keeps these.
+FormatValues ShippedFormatValues();
 
 // Reads every key of the format sections into values; a key that is absent or
 // not a number leaves its field as it was.

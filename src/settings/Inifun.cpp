@@ -5,11 +5,14 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <optional>
 #include <sstream>
 #include <vector>
+
+#include "core/AtomicFile.h"
 
 namespace qsr::settings {
 namespace {
@@ -107,24 +110,14 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
     return loc;
 }
 
+// Only a regular file is read: a folder, a FIFO or a device named like the
+// settings file counts as missing (defaults), never blocks or throws.
 std::optional<std::string> ReadWholeFile(const std::string& path) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in) return std::nullopt;
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Writes beside the target, flushes to disk, then renames over it in one step.
-bool ReplaceFileAtomically(const std::string& path, const std::string& content) {
-    const std::string temp = path + ".tmp" + std::to_string(::getpid());
-    std::FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) return false;
-    const bool written = std::fwrite(content.data(), 1, content.size(), f) == content.size() &&
-                         std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-    if (std::fclose(f) != 0 || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
-        std::remove(temp.c_str());
-        return false;
-    }
-    return true;
 }
 
 // A value ends at a NUL or a line break: either would corrupt the file's lines.
@@ -179,7 +172,7 @@ void WriteIniValue(const std::string& file, const std::string& section, const st
         out += entry;
         out += eol;
     }
-    ReplaceFileAtomically(file, out);
+    core::WriteFileAtomically(file, out);  // a failed write keeps the old file
 }
 
 }  // namespace qsr::settings

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/audio/AudioEngine.h"
+#include "platform/audio-api/AudioEngine.h"
 
 namespace qsr::tags {
 

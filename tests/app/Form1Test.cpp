@@ -14,12 +14,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "TempDir.h"
 #include "app/Form1.h"
 #include "desktop/frmtray.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "settings/Inifun.h"
+#include "support/TempDir.h"
 
 using namespace qsr;
 using fakes::CallLog;
@@ -286,7 +286,7 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     fakes::FakeDisplay av, level;
     f.SetSampleDisplays(&av, &level);
     f.cmdStop->click();
-    EXPECT_FALSE(f.flgRecord);
+    EXPECT_FALSE(f.flgRecord());
     f.Command3->click();
     EXPECT_EQ(stopped.count(), 2);
     // StopRecord clears the level display, and each stop button clears it again.
@@ -308,9 +308,11 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     Find<QAction>("mnuSupport")->trigger();
     EXPECT_EQ(desk.urlOpener.opened, (std::vector<std::string>{app::kHomePage, app::kSupportPage}));
 
+    int abouts = 0;
+    f.SetWindowOpeners({.about = [&abouts] { ++abouts; }});
     f.Command11->click();
     Find<QAction>("mnuAbout")->trigger();
-    EXPECT_EQ(desk.modal.shownObjectNames, (std::vector<std::string>{"frmAbout", "frmAbout"}));
+    EXPECT_EQ(abouts, 2);
 }
 
 TEST_F(Form1Test, HelpOpensTheShippedFileEvenInAFolderWithBlanks) {
@@ -338,7 +340,7 @@ TEST_F(Form1Test, ExitWithEmptyListAsksNothingAndSavesTheFormat) {
     auto& f = Load();
     desktop::frmtray tray("Quorvin Sound Recorder", {});
     tray.AddIcon();
-    f.SetTray(&tray);
+    f.SetTray({[&tray] { tray.DeleteIcon(); }, [&tray] { return tray.IconShown(); }});
     QSignalSpy unloaded(&f, &app::Form1::Unloaded);
     f.cboEncoders->setCurrentIndex(1);  // MP3
     Find<QAction>("mnuExit")->trigger();
@@ -346,9 +348,9 @@ TEST_F(Form1Test, ExitWithEmptyListAsksNothingAndSavesTheFormat) {
     EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "1");
     EXPECT_EQ(unloaded.count(), 1);
     EXPECT_FALSE(tray.IconShown());
-    EXPECT_EQ(f.AudioRecord, nullptr);
-    EXPECT_EQ(f.AudioFile, nullptr);
-    EXPECT_EQ(f.audioplayer, nullptr);
+    EXPECT_EQ(f.Recorder(), nullptr);
+    EXPECT_EQ(f.FileComponent(), nullptr);
+    EXPECT_EQ(f.Player(), nullptr);
     EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{0, 2}));
     // A second exit request does nothing more.
     f.Command12->click();

@@ -14,11 +14,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "TempDir.h"
 #include "app/Form1.h"
 #include "fakes/FakeServices.h"
-#include "platform/audio/AudioEngine.h"
+#include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
+#include "support/TempDir.h"
 
 using namespace qsr;
 namespace fs = std::filesystem;
@@ -107,9 +107,9 @@ class RecordingIntegrationTest : public ::testing::Test {
         services.eventPump = &pump;  // the real recorder's events must really run
         form = std::make_unique<app::Form1>(*engine, services, home.path().string());
         form->Form_Load();
-        ASSERT_NE(form->AudioRecord, nullptr);
-        ASSERT_NE(form->AudioFile, nullptr);
-        ASSERT_NE(form->audioplayer, nullptr);
+        ASSERT_NE(form->Recorder(), nullptr);
+        ASSERT_NE(form->FileComponent(), nullptr);
+        ASSERT_NE(form->Player(), nullptr);
         const int tone = form->DeviceCombo->findText("Monitor of Tone_Output");
         ASSERT_GE(tone, 0);
         form->DeviceCombo->setCurrentIndex(tone);
@@ -132,7 +132,7 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
     for (int i = 0; i < 6; ++i) {
         f.cboEncoders->setCurrentIndex(i);
         f.StartRecord();
-        ASSERT_TRUE(f.flgRecord) << formats[i];
+        ASSERT_TRUE(f.flgRecord()) << formats[i];
         // Until the window's elapsed time shows 3 s of captured sound. (A null
         // sink's monitor may start late by up to its latency, so wall time is
         // not the measure.)
@@ -155,7 +155,7 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
         EXPECT_EQ(path, (out / (std::string("tone.") + formats[i])).string());
         EXPECT_TRUE(row->text(2).endsWith("MB"));
         EXPECT_FALSE(row->text(4).isEmpty());
-        const Decoded d = Decode(*f.AudioFile, path);
+        const Decoded d = Decode(*f.FileComponent(), path);
         // About 3 s; the shared machine may stretch a step, never by seconds.
         EXPECT_GT(d.seconds, 2.9);
         EXPECT_LT(d.seconds, 4.0);

@@ -16,11 +16,11 @@
 #include <fstream>
 #include <memory>
 
-#include "TempDir.h"
 #include "app/Form1.h"
 #include "app/RecordingRules.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
+#include "support/TempDir.h"
 
 using namespace qsr;
 using fakes::CallLog;
@@ -133,7 +133,7 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
     engine.log.clear();
     f.StartRecord();
     const std::string path = (out / "rec.WAV").string();
-    ASSERT_TRUE(f.flgRecord);
+    ASSERT_TRUE(f.flgRecord());
     // Created first; the recorder takes the encoder's format and one-second blocks.
     EXPECT_EQ(Only(engine.log, {"CreateFile", "SetFormat", "SetBlockLength", "Start()"}),
               (CallLog{"CreateFile(" + path + ")", "SetFormat(8000,2)", "SetBlockLength(8000)",
@@ -167,13 +167,13 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
     // The last, partial block arrives while stopping and is still written.
     bool lastDelivered = false;
     desk.eventPump.onPump = [&] {
-        if (f.flgRecord || lastDelivered) return;
+        if (f.flgRecord() || lastDelivered) return;
         lastDelivered = true;
         Recorder().Deliver(audio::Samples(8, 1));
     };
     f.StopRecord();
     desk.eventPump.onPump = nullptr;
-    EXPECT_FALSE(f.flgRecord);
+    EXPECT_FALSE(f.flgRecord());
     EXPECT_EQ(engine.File().written.size(), 3u);
     EXPECT_EQ(Only(engine.log, {"Stop()", "WriteBlock", "Close()"}).back(), "Close()");
     EXPECT_TRUE(f.cmdrecord->isEnabled());
@@ -197,7 +197,7 @@ TEST_F(RecordingSessionTest, StartWhileRecordingListsTheFirstFileAndStartsTheNex
     auto& f = Load();
     f.StartRecord();
     f.StartRecord();  // e.g. Ctrl+R while recording
-    EXPECT_TRUE(f.flgRecord);
+    EXPECT_TRUE(f.flgRecord());
     ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
     EXPECT_EQ(Cell(0, 1), (out / "rec.WAV").string());
     // rec.WAV is taken and the list has one row: the next name is numbered.
@@ -270,8 +270,8 @@ TEST_F(RecordingSessionTest, ExitWhileTheProgressHandlerLetsEventsRunEndsCleanly
     QPointer<audio::IAudioRecorder> recorder(&Recorder());
     emit Recorder().Timer(8000, 0, 0);
     EXPECT_TRUE(exited);
-    EXPECT_FALSE(f.flgRecord);
-    EXPECT_EQ(f.AudioRecord, nullptr);
+    EXPECT_FALSE(f.flgRecord());
+    EXPECT_EQ(f.Recorder(), nullptr);
     EXPECT_EQ(f.ListView1->topLevelItemCount(), 1);
     // The recorder outlived its signal and goes once the event loop runs.
     ASSERT_FALSE(recorder.isNull());
@@ -290,10 +290,10 @@ TEST_F(RecordingSessionTest, FailedCreateShowsOneMessageAndLeavesNoFile) {
     auto& f = Load();
     f.StartRecord();
     const std::string path = (out / "rec.WAV").string();
-    EXPECT_FALSE(f.flgRecord);
+    EXPECT_FALSE(f.flgRecord());
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(desk.messageBox.shown[0].text,
-              app::StartFailedMessage(path, "no space left on device"));
+              recording::StartFailedMessage(path, "no space left on device"));
     EXPECT_NE(desk.messageBox.shown[0].text.find(path), std::string::npos);
     EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Error);
     EXPECT_FALSE(fs::exists(path));
@@ -310,7 +310,7 @@ TEST_F(RecordingSessionTest, FailedCreateOverAnExistingFileLeavesThatFile) {
     engine.prepareFile = [](DiskFile& file) { file.createResult = -1; };
     auto& f = Load();
     f.StartRecord();
-    EXPECT_FALSE(f.flgRecord);
+    EXPECT_FALSE(f.flgRecord());
     EXPECT_EQ(qsr::testing::ReadAll(path), "keep me");
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
     EXPECT_NE(desk.messageBox.shown[0].text.find(path), std::string::npos);
@@ -321,7 +321,7 @@ TEST_F(RecordingSessionTest, RecorderThatDoesNotStartIsReportedAndItsFileRemoved
     Recorder().startResult = -3;
     f.StartRecord();
     const std::string path = (out / "rec.WAV").string();
-    EXPECT_FALSE(f.flgRecord);
+    EXPECT_FALSE(f.flgRecord());
     EXPECT_TRUE(engine.File().closed);
     EXPECT_FALSE(fs::exists(path));
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
@@ -337,7 +337,7 @@ TEST_F(RecordingSessionTest, ScheduledStartThatFailsDoesNotWaitForTheMessage) {
     QSignalSpy started(&f, &app::Form1::StartRecordCalled);
     f.StartScheduledRecord();
     EXPECT_EQ(started.count(), 1);
-    EXPECT_FALSE(f.flgRecord);
+    EXPECT_FALSE(f.flgRecord());
     // The caller (the schedule clock) is back before any message is shown.
     EXPECT_TRUE(desk.messageBox.shown.empty());
     QCoreApplication::processEvents();
@@ -346,7 +346,7 @@ TEST_F(RecordingSessionTest, ScheduledStartThatFailsDoesNotWaitForTheMessage) {
     // A later scheduled start that works runs normally.
     Recorder().startResult = 0;
     f.StartScheduledRecord();
-    EXPECT_TRUE(f.flgRecord);
+    EXPECT_TRUE(f.flgRecord());
 }
 
 // ---- list commands ---------------------------------------------------------------
@@ -550,7 +550,7 @@ TEST_F(RecordingSessionTest, PlayDoesNothingWhileRecordingOrForAMissingFile) {
     ASSERT_TRUE(f.Playing());
     f.StartRecord();
     EXPECT_FALSE(f.Playing());
-    EXPECT_TRUE(f.flgRecord);
+    EXPECT_TRUE(f.flgRecord());
 }
 
 // ---- projects ---------------------------------------------------------------------

@@ -9,13 +9,13 @@
 #include <cstdlib>
 #include <memory>
 
-#include "TempDir.h"
 #include "app/Form1.h"
 #include "desktop/X11Hotkeys.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/services/QtServices.h"
 #include "settings/Inifun.h"
+#include "support/TempDir.h"
 
 using namespace qsr;
 

@@ -4,8 +4,8 @@
 
 #include <cstdlib>
 
-#include "TempDir.h"
 #include "desktop/SingleInstance.h"
+#include "support/TempDir.h"
 
 using qsr::desktop::LockFileInstance;
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioEngine.h"
-#include "platform/audio/Display.h"
+#include "platform/audio-api/AudioEngine.h"
+#include "platform/audio-api/Display.h"
 
 namespace qsr::fakes {
 

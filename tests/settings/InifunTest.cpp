@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 
-#include "TempDir.h"
 #include "settings/Inifun.h"
+#include "support/TempDir.h"
 
 using qsr::settings::ReadIniValue;
 using qsr::settings::WriteIniValue;
@@ -127,15 +129,23 @@ TEST(Inifun, UnwritableFolderKeepsOldValueAndLeavesNoTemporaryFile) {
 }
 
 TEST(Inifun, FailedWriteKeepsTheOldFileWhole) {
-    // Works as root too: the temporary file cannot be created because a
-    // folder stands where it would go.
+    // Works as root too: a file-size limit makes the write of the new
+    // content fail half-way, as a full disk would.
     TempDir dir;
     const auto file = dir.File("settings.dat");
     WriteIniValue(file, "set", "filename", "old");
-    std::filesystem::create_directory(file + ".tmp" + std::to_string(::getpid()));
-    WriteIniValue(file, "set", "filename", "new");
+    struct rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = saved;
+    small.rlim_cur = 32;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    WriteIniValue(file, "set", "filename", std::string(100, 'n'));
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
     EXPECT_EQ(ReadIniValue(file, "set", "filename"), "old");
     EXPECT_EQ(ReadAll(file), "[set]\nfilename=old\n");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(Inifun, WriteReplacesTheFileAtomically) {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "TempDir.h"
 #include "settings/FormatValues.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
+#include "support/TempDir.h"
 
 using namespace qsr::settings;
 

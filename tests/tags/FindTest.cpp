@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "tags/SplitPath.h"
 #include "tags/clsFind.h"
 

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "Corpus.h"
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "tags/clsID3v1.h"
 
 using qsr::tags::clsID3v1;

@@ -9,10 +9,10 @@
 #include <memory>
 
 #include "Corpus.h"
-#include "TempDir.h"
 #include "cli/Commands.h"
-#include "platform/audio/AudioEngine.h"
+#include "platform/audio/RealAudioEngine.h"
 #include "platform/audio/TagLibId3v2Tag.h"
+#include "support/TempDir.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 
@@ -298,7 +298,8 @@ TEST(TagsIntegration, TagsCommandPrintsSetsAndRemoves) {
     auto run = [](const std::vector<std::string>& args, std::string& text) {
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
-        const int rc = qsr::cli::Run(args, out, err);
+        auto engine = qsr::audio::CreateRealAudioEngine();
+        const int rc = qsr::cli::Run(*engine, args, out, err);
         text.clear();
         for (std::FILE* f : {out, err}) {
             std::rewind(f);

@@ -5,10 +5,11 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "core/OutputFormats.h"
+#include "platform/audio-api/WmaProfiles.h"
 #include "platform/audio/FileCodecs.h"
 #include "platform/audio/InputAdapter.h"
 #include "platform/audio/LameMp3Settings.h"
-#include "platform/audio/WmaProfiles.h"
 #include "platform/services/Services.h"
 
 namespace qsr::audio {
@@ -144,63 +145,60 @@ class AudioFileComponent : public IAudioFile {
         if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
             return Failed("the folder " + folder.string() + " does not exist");
         }
-        std::string err;
-        int rate = 0, channels = 0;
-        if (ext == "mp3") {
-            rate = mp3_.sampleRate;
-            channels = mp3_.Channels();
-            encoder_ = OpenMp3Encoder(path, mp3_, err);
-        } else if (ext == "wav") {
-            rate = wav_.rate;
-            channels = wav_.channels;
-            encoder_ =
-                wav_.coding == WavCoding::Pcm16
-                    ? OpenWavPcmEncoder(path, rate, channels, err)
-                    : OpenSndfileEncoder(path, SndfileWavFormat(wav_.coding), rate, channels, err);
-        } else if (ext == "vox") {
-            rate = voxRate_;
-            channels = 1;
-            encoder_ = OpenSndfileEncoder(path, SndfileVoxFormat(), rate, 1, err);
-        } else if (ext == "raw") {
-            rate = raw_.rate;
-            channels = raw_.channels;
-            encoder_ =
-                OpenSndfileEncoder(path, SndfileRawFormat(raw_.compression), rate, channels, err);
-        } else if (ext == "g726") {
-            rate = g726_.rate;
-            channels = 1;
-            encoder_ = OpenG726Encoder(path, g726_, err);
-        } else if (ext == "ogg") {
-            rate = ogg_.rate;
-            channels = ogg_.channels;
-            encoder_ = OpenOggEncoder(path, ogg_, err);
-        } else if (ext == "wma") {
-            const WmaProfile* w = FindWmaProfile(wmaProfile_);
-            rate = w ? w->rate : 0;
-            channels = w ? w->channels : 0;
-            encoder_ = OpenWmaEncoder(path, wmaProfile_, err);
-            if (!encoder_) std::filesystem::remove(path, ec);  // no half-made file
-        } else {
+        const std::optional<core::Encoder> encoder = core::EncoderForPath(path);
+        if (!encoder)
             return Failed("unknown file type '" + ext +
                           "' (use MP3, WAV, VOX, RAW, G726, OGG or WMA)");
+        std::string err;
+        int rate = 0, channels = 0;
+        switch (*encoder) {
+            case core::Encoder::Mp3:
+                rate = mp3_.sampleRate;
+                channels = mp3_.Channels();
+                encoder_ = OpenMp3Encoder(path, mp3_, err);
+                break;
+            case core::Encoder::Wav:
+                rate = wav_.rate;
+                channels = wav_.channels;
+                encoder_ = wav_.coding == WavCoding::Pcm16
+                               ? OpenWavPcmEncoder(path, rate, channels, err)
+                               : OpenSndfileEncoder(path, SndfileWavFormat(wav_.coding), rate,
+                                                    channels, err);
+                break;
+            case core::Encoder::Vox:
+                rate = voxRate_;
+                channels = 1;
+                encoder_ = OpenSndfileEncoder(path, SndfileVoxFormat(), rate, 1, err);
+                break;
+            case core::Encoder::Raw:
+                rate = raw_.rate;
+                channels = raw_.channels;
+                encoder_ = OpenSndfileEncoder(path, SndfileRawFormat(raw_.compression), rate,
+                                              channels, err);
+                break;
+            case core::Encoder::G726:
+                rate = g726_.rate;
+                channels = 1;
+                encoder_ = OpenG726Encoder(path, g726_, err);
+                break;
+            case core::Encoder::Ogg:
+                rate = ogg_.rate;
+                channels = ogg_.channels;
+                encoder_ = OpenOggEncoder(path, ogg_, err);
+                break;
+            case core::Encoder::Wma: {
+                const WmaProfile* w = FindWmaProfile(wmaProfile_);
+                rate = w ? w->rate : 0;
+                channels = w ? w->channels : 0;
+                encoder_ = OpenWmaEncoder(path, wmaProfile_, err);
+                if (!encoder_) std::filesystem::remove(path, ec);  // no half-made file
+                break;
+            }
         }
         if (!encoder_) return Failed("cannot create " + path + ": " + err);
         // From now on the description names the file being written, not the
         // type whose format happened to be set last.
-        if (ext == "mp3")
-            description_ = DescribeMp3(mp3_, nullptr);
-        else if (ext == "wav")
-            description_ = DescribeWav(wav_);
-        else if (ext == "vox")
-            description_ = DescribeVox(voxRate_);
-        else if (ext == "raw")
-            description_ = DescribeRaw(raw_);
-        else if (ext == "g726")
-            description_ = DescribeG726(g726_);
-        else if (ext == "ogg")
-            description_ = DescribeOgg(ogg_);
-        else
-            description_ = DescribeWma(wmaProfile_);
+        description_ = Describe(*encoder);
         encRate_ = rate;
         encChannels_ = channels;
         adapter_.Configure(rate, channels, rate, channels, option_);
@@ -278,6 +276,26 @@ class AudioFileComponent : public IAudioFile {
     std::string LastError() const override { return error_; }
 
   private:
+    // The description of the format in force for one encoder.
+    std::string Describe(core::Encoder encoder) const {
+        switch (encoder) {
+            case core::Encoder::Mp3:
+                return DescribeMp3(mp3_, nullptr);
+            case core::Encoder::Wav:
+                return DescribeWav(wav_);
+            case core::Encoder::Vox:
+                return DescribeVox(voxRate_);
+            case core::Encoder::Raw:
+                return DescribeRaw(raw_);
+            case core::Encoder::G726:
+                return DescribeG726(g726_);
+            case core::Encoder::Ogg:
+                return DescribeOgg(ogg_);
+            case core::Encoder::Wma:
+                return DescribeWma(wmaProfile_);
+        }
+        return {};
+    }
     int Failed(const std::string& why) {
         error_ = why;
         encoder_.reset();

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "platform/audio/AudioFile.h"
+#include "platform/audio-api/AudioFile.h"
 
 namespace qsr::services {
 class IInputBox;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/audio-api/AudioTypes.h"
 
 namespace qsr::audio::dsp {
 

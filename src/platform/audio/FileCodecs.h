@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/audio/AudioTypes.h"
+#include "platform/audio-api/AudioTypes.h"
 #include "platform/audio/LameMp3Settings.h"
 
 namespace qsr::audio::file {

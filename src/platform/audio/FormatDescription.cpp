@@ -1,8 +1,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "platform/audio-api/WmaProfiles.h"
 #include "platform/audio/FileCodecs.h"
-#include "platform/audio/WmaProfiles.h"
 
 namespace qsr::audio::file {
 namespace {

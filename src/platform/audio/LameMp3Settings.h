@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/audio/Mp3Settings.h"
+#include "platform/audio-api/Mp3Settings.h"
 
 namespace qsr::audio {
 

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "platform/audio/AudioPlayer.h"
+#include "platform/audio-api/AudioPlayer.h"
 #include "platform/audio/PulseConnection.h"
 
 namespace qsr::audio {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/AudioRecorder.h"
+#include "platform/audio-api/AudioRecorder.h"
 #include "platform/audio/Dsp.h"
 #include "platform/audio/PulseCapture.h"
 #include "platform/audio/PulseConnection.h"

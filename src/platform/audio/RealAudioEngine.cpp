@@ -1,4 +1,5 @@
-#include "platform/audio/AudioEngine.h"
+#include "platform/audio/RealAudioEngine.h"
+
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/LameMp3Settings.h"
 #include "platform/audio/PulsePlayer.h"

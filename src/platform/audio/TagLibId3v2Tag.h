@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "platform/audio/Id3v2Tag.h"
+#include "platform/audio-api/Id3v2Tag.h"
 
 namespace TagLib {
 class IOStream;

@@ -7,8 +7,8 @@ extern "C" {
 
 #include <vector>
 
+#include "platform/audio-api/WmaProfiles.h"
 #include "platform/audio/FileCodecs.h"
-#include "platform/audio/WmaProfiles.h"
 
 // WMA: FFmpeg's wmav2 encoder in an ASF container.
 namespace qsr::audio::file {

@@ -133,10 +133,6 @@ bool QtProcessStarter::Start(const std::string& program, const std::vector<std::
     return QProcess::startDetached(Q(program), list);
 }
 
-void QtEventPump::ProcessEvents() {
-    QCoreApplication::processEvents();
-}
-
 int QtModalRunner::Exec(QDialog& dialog) {
     return dialog.exec();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/services/EventPump.h"
 #include "platform/services/Services.h"
 
 namespace qsr::services {
@@ -50,11 +51,6 @@ class QtUrlOpener : public IUrlOpener {
 class QtProcessStarter : public IProcessStarter {
   public:
     bool Start(const std::string& program, const std::vector<std::string>& args) override;
-};
-
-class QtEventPump : public IEventPump {
-  public:
-    void ProcessEvents() override;
 };
 
 class QtModalRunner : public IModalRunner {

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qsr::core {
+
+// The encoders a file can be written with.
+enum class Encoder { Wav, Mp3, Vox, Raw, G726, Ogg, Wma };
+
+// One output format: its text in the main window's list (also the extension
+// a recording gets) and its encoder.
+struct OutputFormat {
+    const char* listText;
+    Encoder encoder;
+};
+
+// The main window's format list in index order (the index is `outputformat`):
+// 0 "WAV", 1 "MP3", 2 "VOX", 3 "Raw", 4 "G726", 5 "OGG".
+const std::vector<OutputFormat>& RecordingFormats();
+
+// The list text of an encoder ("WMA" for Wma, which is not recorded to).
+const char* FormatName(Encoder encoder);
+
+// The encoder a file name's extension picks, case-insensitively; nullopt for
+// an unknown or missing extension.
+std::optional<Encoder> EncoderForPath(std::string_view path);
+
+// The recording format a name stands for, case-insensitively ("raw", "Ogg").
+std::optional<Encoder> EncoderForName(std::string_view name);
+
+}  // namespace qsr::core

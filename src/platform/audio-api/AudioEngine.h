@@ -1,0 +1,30 @@
+#pragma once
+
+#include <memory>
+
+#include "platform/audio-api/AudioFile.h"
+#include "platform/audio-api/AudioPlayer.h"
+#include "platform/audio-api/AudioRecorder.h"
+#include "platform/audio-api/Id3v2Tag.h"
+#include "platform/audio-api/Mp3Settings.h"
+
+namespace qsr::services {
+class IInputBox;
+}
+
+namespace qsr::audio {
+
+// Creates the audio components. Windows receive an engine and create what they
+// need from it, so tests hand them fakes.
+class IAudioEngine {
+  public:
+    virtual ~IAudioEngine() = default;
+
+    virtual std::unique_ptr<IAudioRecorder> CreateRecorder() = 0;
+    virtual std::unique_ptr<IAudioFile> CreateFile() = 0;
+    virtual std::unique_ptr<IAudioPlayer> CreatePlayer() = 0;
+    virtual std::unique_ptr<IMp3Settings> CreateMp3Settings() = 0;
+    virtual std::unique_ptr<IId3v2Tag> CreateId3v2Tag() = 0;
+};
+
+}  // namespace qsr::audio

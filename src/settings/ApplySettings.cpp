@@ -1,0 +1,56 @@
+#include "settings/ApplySettings.h"
+
+#include "platform/audio-api/AudioFile.h"
+#include "platform/audio-api/AudioRecorder.h"
+#include "settings/Inifun.h"
+
+namespace qsr::settings {
+
+std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& f,
+                                                       const FormatValues& v) {
+    using core::Encoder;
+    std::map<Encoder, std::string> d;
+    f.SetMp3Format(v.MP3Frequency, v.MP3Bitrate, v.MP3Channels);
+    d[Encoder::Mp3] = f.FormatDescription();
+    f.SetWavFormat(v.Freq, v.Channel, 16);
+    d[Encoder::Wav] = f.FormatDescription();
+    f.SetVoxFormat(v.voxFreq);
+    d[Encoder::Vox] = f.FormatDescription();
+    const OggParameters ogg = ChooseOggParameters(v);
+    f.SetOggFormat(44100, 2, ogg.nominal, ogg.minimum, ogg.maximum, ogg.quality);
+    d[Encoder::Ogg] = f.FormatDescription();
+    f.SetRawFormat(v.rawCompr, v.rawFreq, v.rawChannel, 16);
+    d[Encoder::Raw] = f.FormatDescription();
+    f.SetG726Format(v.gFreq, v.gbit);
+    d[Encoder::G726] = f.FormatDescription();
+    return d;
+}
+
+void ApplyFilterSettings(audio::IAudioRecorder& r, const FilterSettings& f) {
+    r.SetNotchEnabled(f.notch);
+    if (f.notch && f.notchFrequency) r.SetNotchFrequency(*f.notchFrequency);
+    r.SetHighPassEnabled(f.highPass);
+    if (f.highPass && f.highPassFrequency) r.SetHighPassFrequency(*f.highPassFrequency);
+    r.SetLowPassEnabled(f.lowPass);
+    if (f.lowPass && f.lowPassFrequency) r.SetLowPassFrequency(*f.lowPassFrequency);
+    r.SetAgcEnabled(f.autoGain);
+    if (f.autoGain) {
+        if (f.lowLevel) r.SetAgcLowLevel(*f.lowLevel);
+        if (f.highLevel) r.SetAgcHighLevel(*f.highLevel);
+        if (f.attackTime) r.SetAgcAttackTime(*f.attackTime);
+    }
+}
+
+void ApplyStoredSettings(const std::string& settingsFile, FormatValues& values,
+                         audio::IAudioFile* file, audio::IAudioRecorder* recorder) {
+    LoadFormatValues(settingsFile, values);
+    if (file) ApplyFormatValues(*file, values);
+    if (recorder) ApplyFilterSettings(*recorder, ReadFilterSettings(settingsFile));
+}
+
+OutputNamingSettings ReadOutputNamingSettings(const std::string& file) {
+    return {ReadIniValue(file, "set", "outputfolder"), ReadIniValue(file, "set", "filename"),
+            ReadIniValue(file, "set", "datetime"), ReadIniValue(file, "set", "existedfile")};
+}
+
+}  // namespace qsr::settings

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <map>
+#include <string>
+
+#include "core/OutputFormats.h"
+#include "settings/FormatValues.h"
+
+namespace qsr::audio {
+class IAudioFile;
+class IAudioRecorder;
+}  // namespace qsr::audio
+
+namespace qsr::settings {
+
+// Hands every type's format to the file component in the order the main
+// window's load uses: MP3, WAV (16-bit), VOX, Ogg Vorbis (44100 Hz stereo),
+// RAW (16-bit), G.726. Returns each type's description as the component gave
+// it (empty = refused); the component is left holding G.726.
+std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& file,
+                                                       const FormatValues& values);
+
+// Switches each filter and the automatic gain control on or off as stored and
+// hands over the stored frequencies and levels of those that are on; a value
+// that is absent or not a number leaves the recorder's own.
+void ApplyFilterSettings(audio::IAudioRecorder& recorder, const FilterSettings& filters);
+
+// Reads the format values of settingsFile into `values` (a missing key keeps
+// its field) and hands them and the filters to whichever components are given.
+void ApplyStoredSettings(const std::string& settingsFile, FormatValues& values,
+                         audio::IAudioFile* file, audio::IAudioRecorder* recorder);
+
+// The output-naming keys of section "set", read afresh for each recording, as
+// stored (texts): their reading rules belong to the naming.
+struct OutputNamingSettings {
+    std::string outputFolder;  // `outputfolder`
+    std::string fileName;      // `filename`
+    std::string dateTime;      // `datetime`
+    std::string existedFile;   // `existedfile`
+};
+OutputNamingSettings ReadOutputNamingSettings(const std::string& settingsFile);
+
+}  // namespace qsr::settings

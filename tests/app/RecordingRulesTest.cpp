@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/RecordingRules.h"
+#include "support/TempDir.h"
+
+using namespace qsr::app;
+using qsr::testing::TempDir;
+using qsr::testing::WriteAll;
+
+TEST(RecordingsList, NewRowsAreNumberedAfterTheRowsBeforeAndRenumberingCloses) {
+    std::vector<RecordingRow> rows;
+    for (std::size_t i = 0; i < 3; ++i)
+        rows.push_back(
+            NewRecordingRow(rows.size(), "/r/" + std::to_string(i), "1MB", "0:01.000", "t"));
+    EXPECT_EQ(rows[2].number, "3");
+    EXPECT_EQ(rows[2].fileName, "/r/2");
+    rows.erase(rows.begin() + 1);
+    RenumberList(rows);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].number, "1");
+    EXPECT_EQ(rows[1].number, "2");
+    EXPECT_EQ(rows[1].fileName, "/r/2");
+}
+
+TEST(Rename, MessagesForAMissingFileAndThePrompt) {
+    EXPECT_EQ(RenameMissingMessage("/r/a.WAV"), "/r/a.WAV is not exist!");
+    EXPECT_EQ(RenamePrompt("/r/a.WAV"),
+              "Old audio file name is: /r/a.WAV\n\nPlease enter new Audio file name:");
+}
+
+TEST(Rename, MovesTheFileAndReportsSuccess) {
+    TempDir dir;
+    WriteAll(dir.File("a.WAV"), "a");
+    const RenameOutcome r = RenameAudioFile(dir.File("a.WAV"), "  " + dir.File("b.WAV") + " ");
+    EXPECT_EQ(r.status, RenameStatus::Succeeded);
+    EXPECT_EQ(r.message, "Rename audio file is  succeeded!");
+    EXPECT_EQ(r.newPath, dir.File("b.WAV"));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.WAV")));
+    EXPECT_EQ(qsr::testing::ReadAll(dir.File("b.WAV")), "a");
+}
+
+TEST(Rename, OntoItselfSucceedsAndKeepsTheFile) {
+    TempDir dir;
+    WriteAll(dir.File("a.WAV"), "a");
+    const RenameOutcome r = RenameAudioFile(dir.File("a.WAV"), dir.File("a.WAV"));
+    EXPECT_EQ(r.status, RenameStatus::Succeeded);
+    EXPECT_EQ(r.message, kRenameSucceeded);
+    EXPECT_EQ(qsr::testing::ReadAll(dir.File("a.WAV")), "a");
+}
+
+TEST(Rename, NeverDestroysAnotherExistingFile) {
+    TempDir dir;
+    WriteAll(dir.File("a.WAV"), "a");
+    WriteAll(dir.File("b.WAV"), "b");
+    const RenameOutcome r = RenameAudioFile(dir.File("a.WAV"), dir.File("b.WAV"));
+    EXPECT_EQ(r.status, RenameStatus::Failed);
+    EXPECT_EQ(r.message, "Rename audio file is  Faild!");
+    EXPECT_EQ(qsr::testing::ReadAll(dir.File("a.WAV")), "a");
+    EXPECT_EQ(qsr::testing::ReadAll(dir.File("b.WAV")), "b");
+}
+
+TEST(Rename, ARefusedRenameReportsFailure) {
+    TempDir dir;
+    WriteAll(dir.File("a.WAV"), "a");
+    const RenameOutcome r = RenameAudioFile(dir.File("a.WAV"), dir.File("no/such/folder/b.WAV"));
+    EXPECT_EQ(r.status, RenameStatus::Failed);
+    EXPECT_EQ(r.message, kRenameFailed);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("a.WAV")));
+}
+
+TEST(Rename, AnEmptyAnswerDoesNothing) {
+    TempDir dir;
+    WriteAll(dir.File("a.WAV"), "a");
+    const RenameOutcome r = RenameAudioFile(dir.File("a.WAV"), "   ");
+    EXPECT_EQ(r.status, RenameStatus::Nothing);
+    EXPECT_EQ(r.message, "");
+    EXPECT_TRUE(std::filesystem::exists(dir.File("a.WAV")));
+}

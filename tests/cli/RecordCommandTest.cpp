@@ -1,0 +1,132 @@
+// The record command's loop over a scripted recorder and the real file component.
+#include <gtest/gtest.h>
+
+#include <QTimer>
+#include <cstdlib>
+
+#include "cli/Commands.h"
+#include "fakes/FakeAudio.h"
+#include "platform/audio/AudioFileComponent.h"
+#include "support/Signal.h"
+#include "support/TempDir.h"
+
+namespace qsr::cli {
+namespace {
+
+using qsr::testing::TempDir;
+
+class ScriptedEngine : public audio::IAudioEngine {
+  public:
+    fakes::CallLog log;
+    fakes::FakeRecorder* recorder = nullptr;
+    bool haveRecorder = true;
+    std::unique_ptr<audio::IAudioRecorder> CreateRecorder() override {
+        if (!haveRecorder) return nullptr;
+        auto r = std::make_unique<fakes::FakeRecorder>(&log);
+        fakes::FakeDevice card;
+        card.name = "Tone card";
+        card.lines.resize(2);
+        card.lines[0].name = "Line In";
+        card.lines[1].name = "Mix";
+        r->devices = {card};
+        recorder = r.get();
+        return r;
+    }
+    std::unique_ptr<audio::IAudioFile> CreateFile() override {
+        return audio::CreateRealAudioFile();
+    }
+    std::unique_ptr<audio::IMp3Settings> CreateMp3Settings() override { return nullptr; }
+    std::unique_ptr<audio::IAudioPlayer> CreatePlayer() override { return nullptr; }
+    std::unique_ptr<audio::IId3v2Tag> CreateId3v2Tag() override { return nullptr; }
+};
+
+struct Output {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ~Output() {
+        std::fclose(out);
+        std::fclose(err);
+    }
+    static std::string Read(std::FILE* f) {
+        std::rewind(f);
+        std::string s;
+        char buf[256];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+        return s;
+    }
+};
+
+class RecordCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override { setenv("QSR_HOME", home_.path().c_str(), 1); }
+    TempDir home_, dir_;
+};
+
+TEST_F(RecordCommandTest, EveryAnnouncedBlockReachesTheFileAtTheEncodersFormat) {
+    ScriptedEngine engine;
+    // Quarter-second blocks of a 1 kHz tone while the recorder runs.
+    QTimer feeder;
+    long delivered = 0;
+    QObject::connect(&feeder, &QTimer::timeout, [&] {
+        if (engine.recorder && engine.recorder->status == 1) {
+            const auto block =
+                qsr::testing::Tone(engine.recorder->rate, engine.recorder->channels, 0.25);
+            delivered += static_cast<long>(block.size()) / engine.recorder->channels;
+            engine.recorder->Deliver(block);
+            emit engine.recorder->Timer(engine.recorder->currentSamples, 0, 0);
+        }
+    });
+    feeder.start(100);
+    Output o;
+    const std::string path = dir_.File("take");
+    const int rc = RecordCommand(
+        engine, {"--device", "0", "--seconds", "1", "--format", "Raw", "--rate", "16000", path},
+        o.out, o.err);
+    ASSERT_EQ(rc, 0) << Output::Read(o.err);
+    EXPECT_NE(Output::Read(o.out).find("take.RAW: RAW 16-bit PCM, 16000 Hz, Mono"),
+              std::string::npos)
+        << Output::Read(o.out);
+    // settings.dat as shipped: RAW is mono; the rate was given.
+    EXPECT_NE(std::find(engine.log.begin(), engine.log.end(), "SetFormat(16000,1)"),
+              engine.log.end());
+    EXPECT_NE(std::find(engine.log.begin(), engine.log.end(), "SetBlockLength(16000)"),
+              engine.log.end());
+    EXPECT_EQ(engine.log.back(), "Stop()");
+    ASSERT_GT(delivered, 0);
+
+    auto f = audio::CreateRealAudioFile();
+    f->SetRawFormat(1, 16000, 1, 16);
+    ASSERT_GE(f->OpenFile(path + ".RAW"), 0);
+    EXPECT_EQ(f->TotalSamples(), delivered);
+}
+
+TEST_F(RecordCommandTest, MissingRecorderOrDeviceIsAClearError) {
+    ScriptedEngine engine;
+    Output o;
+    EXPECT_EQ(
+        RecordCommand(engine,
+                      {"--device", "3", "--seconds", "1", "--format", "WAV", dir_.File("a.wav")},
+                      o.out, o.err),
+        1);
+    EXPECT_NE(Output::Read(o.err).find("there is no device 3"), std::string::npos);
+    engine.haveRecorder = false;
+    EXPECT_EQ(
+        RecordCommand(engine,
+                      {"--device", "0", "--seconds", "1", "--format", "WAV", dir_.File("b.wav")},
+                      o.out, o.err),
+        1);
+    EXPECT_NE(Output::Read(o.err).find("no capture component"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("a.wav")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("b.wav")));
+}
+
+TEST_F(RecordCommandTest, DevicesListsEveryDeviceWithItsLines) {
+    ScriptedEngine engine;
+    Output o;
+    ASSERT_EQ(DevicesCommand(engine, {}, o.out, o.err), 0);
+    EXPECT_EQ(Output::Read(o.out), "0: Tone card\n    0: Line In\n    1: Mix\n");
+}
+
+}  // namespace
+}  // namespace qsr::cli

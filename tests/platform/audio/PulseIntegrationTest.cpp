@@ -1,0 +1,435 @@
+// Against the real sound server that scripts/test starts (PULSE_SERVER): the
+// default source "qsr_tone_sink.monitor" carries a real-time 1000 Hz tone.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QThread>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "platform/audio-api/MixDown.h"
+#include "platform/audio/PulsePlayer.h"
+#include "platform/audio/PulseRecorder.h"
+#include "platform/audio/RealAudioEngine.h"
+#include "support/TempDir.h"
+
+using qsr::audio::IAudioRecorder;
+using qsr::audio::PulsePlayer;
+using qsr::audio::PulseRecorder;
+using qsr::audio::Samples;
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+// Lets events run until done() or the time runs out; generous on purpose.
+bool RunUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return done();
+}
+
+void RunFor(int ms) {
+    RunUntil([] { return false; }, ms);
+}
+
+// Power of one frequency in a mono signal (Goertzel).
+double Power(const Samples& mono, double hz, int rate) {
+    const double w = 2 * kPi * hz / rate, c = 2 * std::cos(w);
+    double s1 = 0, s2 = 0;
+    for (std::int16_t v : mono) {
+        const double s0 = v / 32768.0 + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    return (s1 * s1 + s2 * s2 - c * s1 * s2) / static_cast<double>(mono.size() * mono.size());
+}
+
+// The strongest frequency between 100 and 5000 Hz, to 10 Hz.
+double DominantFrequency(const Samples& mono, int rate) {
+    double best = 0, bestHz = 0;
+    for (double hz = 100; hz <= 5000; hz += 10) {
+        const double p = Power(mono, hz, rate);
+        if (p > best) best = p, bestHz = hz;
+    }
+    return bestHz;
+}
+
+int FindDevice(IAudioRecorder& r, const std::string& name) {
+    const int n = r.DeviceCount();
+    for (int i = 0; i < n; ++i) {
+        r.SelectDevice(i);
+        if (r.DeviceName() == name) return i;
+    }
+    return -1;
+}
+
+// Collects every announced block, in order.
+struct Collector {
+    explicit Collector(IAudioRecorder& r) : rec(r) {
+        QObject::connect(&r, &IAudioRecorder::EndArrayRecord, [this](long n) {
+            numbers.push_back(n);
+            Samples b = rec.TakeBlock(n);
+            sizes.push_back(static_cast<long>(b.size()));
+            all.insert(all.end(), b.begin(), b.end());
+        });
+        QObject::connect(&r, &IAudioRecorder::Timer, [this](long current, int, int) {
+            ++timers;
+            lastCurrent = current;
+        });
+    }
+    IAudioRecorder& rec;
+    std::vector<long> numbers, sizes;
+    Samples all;
+    int timers = 0;
+    long lastCurrent = 0;
+};
+
+class PulseIntegration : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("PULSE_SERVER"))
+            GTEST_SKIP() << "no private sound server (run scripts/test)";
+    }
+};
+
+}  // namespace
+
+TEST_F(PulseIntegration, ListsDevicesWithMonitorsAndTheirLines) {
+    auto engine = qsr::audio::CreateRealAudioEngine();
+    auto rec = engine->CreateRecorder();
+    ASSERT_TRUE(rec);
+    ASSERT_GE(rec->DeviceCount(), 3);
+    EXPECT_GE(FindDevice(*rec, "Monitor of Tone_Output"), 0);
+    EXPECT_GE(FindDevice(*rec, "Monitor of Test_Output"), 0);
+    for (int i = 0; i < rec->DeviceCount(); ++i) {
+        rec->SelectDevice(i);
+        EXPECT_EQ(rec->CurrentDevice(), i);
+        ASSERT_TRUE(rec->DeviceUsable());
+        EXPECT_FALSE(rec->DeviceName().empty());
+        // The null sinks and the sine source have no ports: one line named after the device.
+        ASSERT_EQ(rec->SourceLastIndex(), 0) << rec->DeviceName();
+        rec->SelectSource(0);
+        EXPECT_EQ(rec->CurrentSource(), 0);
+        EXPECT_EQ(rec->SourceName(), rec->DeviceName());
+        EXPECT_TRUE(rec->SourceSelectable());
+        EXPECT_TRUE(rec->SourceActive());
+        rec->SetSourceActive(true);
+        EXPECT_TRUE(rec->SourceActive());
+        EXPECT_TRUE(rec->HasVolume());
+        // Advanced: a switch first, then one level per channel.
+        ASSERT_GE(rec->AdvancedLastIndex(), 1);
+        EXPECT_EQ(rec->AdvancedName(0), "Mute");
+        EXPECT_TRUE(rec->AdvancedGet(0).isSwitch);
+        EXPECT_FALSE(rec->AdvancedGet(1).isSwitch);
+        EXPECT_FALSE(rec->AdvancedName(rec->AdvancedLastIndex()).empty());
+        EXPECT_EQ(rec->AdvancedName(rec->AdvancedLastIndex() + 1), "");
+    }
+    // Outside the list: unusable, and nothing breaks.
+    rec->SelectDevice(rec->DeviceCount());
+    EXPECT_FALSE(rec->DeviceUsable());
+    EXPECT_EQ(rec->SourceLastIndex(), -1);
+    EXPECT_EQ(rec->DeviceName(), "");
+    rec->SelectDevice(-3);
+    EXPECT_FALSE(rec->DeviceUsable());
+}
+
+TEST_F(PulseIntegration, AFreshRecorderStartsOnTheServersDefaultSource) {
+    // The test server's default source is the tone sink's monitor, which is
+    // not the first in the list; the main window starts on the current device.
+    auto rec = qsr::audio::CreateRealAudioEngine()->CreateRecorder();
+    ASSERT_TRUE(rec);
+    ASSERT_GE(rec->DeviceCount(), 3);
+    rec->SelectDevice(rec->CurrentDevice());
+    EXPECT_EQ(rec->DeviceName(), "Monitor of Tone_Output");
+    // A device the user chose stays chosen when the list is read again.
+    const int silent = FindDevice(*rec, "Monitor of Test_Output");
+    rec->SelectDevice(silent);
+    rec->DeviceCount();
+    EXPECT_EQ(rec->CurrentDevice(), silent);
+}
+
+TEST_F(PulseIntegration, VolumeBalanceMuteAndLevelsReadBackFromTheServer) {
+    PulseRecorder rec;
+    const int dev = FindDevice(rec, "Monitor of Test_Output");
+    ASSERT_GE(dev, 0);
+    rec.SelectDevice(dev);
+    rec.SelectSource(0);
+    const int before = rec.Volume();
+
+    rec.SetVolume(32768);
+    EXPECT_NEAR(rec.Volume(), 32768, 2);
+    // What another client sees is what we set.
+    QProcess pactl;
+    pactl.start("pactl", {"get-source-volume", "qsr_sink.monitor"});
+    ASSERT_TRUE(pactl.waitForFinished(10000));
+    EXPECT_NE(pactl.readAllStandardOutput().indexOf("50%"), -1);
+
+    rec.SetVolume(65535);
+    EXPECT_EQ(rec.Volume(), 65535);
+    rec.SetVolume(0);
+    EXPECT_EQ(rec.Volume(), 0);
+    rec.SetVolume(40000);
+
+    ASSERT_TRUE(rec.HasBalance());
+    rec.SetBalance(25);
+    EXPECT_NEAR(rec.Balance(), 25, 1);
+    EXPECT_NEAR(rec.Volume(), 40000, 2);  // balance keeps the loudest channel
+    rec.SetBalance(50);
+    EXPECT_EQ(rec.Balance(), 50);
+
+    rec.AdvancedSet(0, 1);
+    EXPECT_EQ(rec.AdvancedGet(0).value, 1);
+    rec.AdvancedSet(0, 0);
+    EXPECT_EQ(rec.AdvancedGet(0).value, 0);
+    rec.AdvancedSet(1, 20000);  // the left channel only
+    EXPECT_NEAR(rec.AdvancedGet(1).value, 20000, 2);
+    EXPECT_NEAR(rec.AdvancedGet(2).value, 40000, 2);
+    EXPECT_GT(rec.Balance(), 50);  // 0 = left, 100 = right
+
+    rec.SetBalance(50);
+    rec.SetVolume(before);
+}
+
+TEST_F(PulseIntegration, RecordsThreeSecondsOfTheToneInOneSecondBlocks) {
+    PulseRecorder rec;
+    const int dev = FindDevice(rec, "Monitor of Tone_Output");
+    ASSERT_GE(dev, 0);
+    rec.SelectDevice(dev);
+    rec.SetFormat(44100, 2);
+    rec.SetBlockLength(rec.MillisecondsToSamples(1000));
+    EXPECT_EQ(rec.MillisecondsToSamples(1000), 44100);
+    EXPECT_EQ(rec.SamplesToMilliseconds(66150), 1500);
+    Collector c(rec);
+    ASSERT_EQ(rec.Start(), 0);
+    EXPECT_EQ(rec.Status(), 1);
+    ASSERT_TRUE(RunUntil([&] { return rec.CurrentSamples() >= 3 * 44100; }, 15000));
+    rec.Stop();
+    EXPECT_EQ(rec.Status(), 0);
+
+    ASSERT_GE(c.numbers.size(), 3u);
+    for (size_t i = 0; i < c.numbers.size(); ++i) EXPECT_EQ(c.numbers[i], static_cast<long>(i));
+    for (size_t i = 0; i + 1 < c.sizes.size(); ++i) EXPECT_EQ(c.sizes[i], 88200);
+    EXPECT_LE(c.sizes.back(), 88200);
+    EXPECT_EQ(static_cast<long>(c.all.size()), 2 * rec.CurrentSamples());
+    EXPECT_GT(c.timers, 10);                         // progress every kTimerMs over 3 s
+    EXPECT_EQ(c.lastCurrent, rec.CurrentSamples());  // the last progress is the final count
+
+    const Samples mono = qsr::audio::MakeMonoFromStereo(c.all);
+    EXPECT_NEAR(DominantFrequency(mono, 44100), 1000, 10);
+    EXPECT_EQ(rec.LatestSamples(4096 * 2).size(), 8192u);
+    EXPECT_EQ(rec.TakeBlock(0), Samples{});  // already taken
+}
+
+TEST_F(PulseIntegration, StalledUserInterfaceLosesNoSamples) {
+    PulseRecorder rec;
+    rec.SelectDevice(FindDevice(rec, "Monitor of Tone_Output"));
+    rec.SetFormat(22050, 1);
+    rec.SetBlockLength(rec.MillisecondsToSamples(250));
+    rec.SetNotchEnabled(true);
+    rec.SetAgcEnabled(true);
+    Collector c(rec);
+    ASSERT_EQ(rec.Start(), 0);
+    // The server's null sink may take a second or so before its first data.
+    ASSERT_TRUE(RunUntil([&] { return rec.CurrentSamples() > 0; }, 10000));
+    const long beforeStall = rec.CurrentSamples();
+    std::this_thread::sleep_for(std::chrono::seconds(3));  // the UI thread is busy
+    RunFor(500);
+    rec.Stop();
+    // The stall was captured in full, and every sample came out in blocks.
+    EXPECT_GE(rec.CurrentSamples() - beforeStall, 3 * 22050);
+    EXPECT_EQ(static_cast<long>(c.all.size()), rec.CurrentSamples());
+    for (size_t i = 0; i + 1 < c.sizes.size(); ++i) EXPECT_EQ(c.sizes[i], 5512);
+    EXPECT_NEAR(DominantFrequency(c.all, 22050), 1000, 10);
+}
+
+TEST_F(PulseIntegration, FiltersShapeWhatIsRecorded) {
+    auto record = [](bool lowPass) {
+        PulseRecorder rec;
+        rec.SelectDevice(FindDevice(rec, "Monitor of Tone_Output"));
+        rec.SetFormat(44100, 1);
+        rec.SetBlockLength(44100);
+        rec.SetLowPassEnabled(lowPass);
+        rec.SetLowPassFrequency(200);
+        Collector c(rec);
+        EXPECT_EQ(rec.Start(), 0);
+        RunUntil([&] { return rec.CurrentSamples() >= 44100; }, 10000);
+        rec.Stop();
+        double sum = 0;
+        for (std::int16_t v : c.all) sum += double(v) * v;
+        return 10 * std::log10(std::max(sum / std::max<size_t>(1, c.all.size()), 1e-9));
+    };
+    // The 1000 Hz tone is more than two octaves above a 200 Hz low-pass: at least 20 dB down.
+    EXPECT_LT(record(true), record(false) - 20);
+}
+
+TEST_F(PulseIntegration, FilterSwitchedOnDuringRecordingActsAtOnce) {
+    PulseRecorder rec;
+    rec.SelectDevice(FindDevice(rec, "Monitor of Tone_Output"));
+    rec.SetFormat(44100, 1);
+    rec.SetBlockLength(22050);
+    std::vector<double> blockDb;
+    QObject::connect(&rec, &IAudioRecorder::EndArrayRecord, [&](long n) {
+        const Samples b = rec.TakeBlock(n);
+        double sum = 0;
+        for (std::int16_t v : b) sum += double(v) * v;
+        blockDb.push_back(10 * std::log10(std::max(sum / std::max<size_t>(1, b.size()), 1e-9)));
+        if (blockDb.size() == 1) {
+            rec.SetLowPassFrequency(200);
+            rec.SetLowPassEnabled(true);
+            rec.SetFormat(8000, 2);  // ignored while capturing
+        }
+    });
+    ASSERT_EQ(rec.Start(), 0);
+    ASSERT_TRUE(RunUntil([&] { return blockDb.size() >= 3; }, 10000));
+    rec.Stop();
+    EXPECT_EQ(rec.Rate(), 44100);
+    EXPECT_EQ(rec.Channels(), 1);
+    EXPECT_LT(blockDb[2], blockDb[0] - 20);
+}
+
+TEST_F(PulseIntegration, PlaysIntoASinkAndCapturesItBackFromItsMonitor) {
+    PulseRecorder rec;
+    const int dev = FindDevice(rec, "Monitor of Test_Output");
+    ASSERT_GE(dev, 0);
+    rec.SelectDevice(dev);
+    rec.SelectSource(0);
+    rec.SetVolume(65535);
+    rec.SetFormat(44100, 2);
+    rec.SetBlockLength(22050);
+    Collector c(rec);
+
+    PulsePlayer player;  // plays into the default sink, "Test_Output"
+    player.SetFormat(44100, 2);
+    const long total = player.MillisecondsToSamples(2000);
+    long queued = 0;
+    int requests = 0, ends = 0;
+    auto feed = [&] {
+        ++requests;
+        const long n = std::min(player.MillisecondsToSamples(200), total - queued);
+        if (n <= 0) return;
+        Samples block(static_cast<size_t>(2 * n));
+        for (long f = 0; f < n; ++f)
+            block[size_t(2 * f)] = block[size_t(2 * f + 1)] = static_cast<std::int16_t>(
+                10000 * std::sin(2 * kPi * 700 * double(queued + f) / 44100));
+        queued += n;
+        player.QueueBlock(block);
+    };
+    QObject::connect(&player, &PulsePlayer::RequestOnLoadArray, feed);
+    QObject::connect(&player, &PulsePlayer::EndArrayPlay, feed);
+    QObject::connect(&player, &PulsePlayer::EndPlay, [&] { ++ends; });
+    long lastTimer = -1;
+    QObject::connect(&player, &PulsePlayer::Timer, [&](long s, int, int) { lastTimer = s; });
+
+    ASSERT_EQ(rec.Start(), 0);
+    ASSERT_EQ(player.Start(), 0);
+    EXPECT_EQ(player.Status(), 1);
+    feed();
+    EXPECT_TRUE(RunUntil([&] { return ends > 0; }, 15000));
+    EXPECT_EQ(queued, total);
+    EXPECT_GT(requests, 5);
+    EXPECT_EQ(player.CurrentSamples(), total);
+    EXPECT_GE(lastTimer, 0);
+    EXPECT_EQ(player.LatestSamples(100).size(), 100u);
+    RunFor(300);
+    EXPECT_EQ(ends, 1);  // announced once
+    player.Stop();
+    EXPECT_EQ(player.Status(), 0);
+    rec.Stop();
+
+    const Samples mono = qsr::audio::MakeMonoFromStereo(c.all);
+    ASSERT_GT(mono.size(), 44100u);
+    EXPECT_NEAR(DominantFrequency(mono, 44100), 700, 10);
+}
+
+// A server that goes away mid-recording ends the capture: what was captured
+// is delivered, the status tells of the failure, nothing hangs.
+TEST_F(PulseIntegration, ServerLossEndsCaptureAndDeliversWhatWasCaptured) {
+    qsr::testing::TempDir dir;
+    const std::string serverDir = dir.File("pulse");
+    ASSERT_EQ(
+        QProcess::execute(QSR_SOUND_SERVER_SCRIPT, {"start", QString::fromStdString(serverDir)}),
+        0);
+    const std::string old = std::getenv("PULSE_SERVER");
+    setenv("PULSE_SERVER", ("unix:" + serverDir + "/native").c_str(), 1);
+    {
+        PulseRecorder rec;
+        rec.SelectDevice(FindDevice(rec, "Monitor of Tone_Output"));
+        rec.SetFormat(44100, 2);
+        rec.SetBlockLength(44100);
+        Collector c(rec);
+        // A player on the same server, with plenty queued.
+        PulsePlayer player;
+        int ends = 0;
+        QObject::connect(&player, &PulsePlayer::EndPlay, [&] { ++ends; });
+        ASSERT_EQ(player.Start(), 0);
+        player.QueueBlock(Samples(44100 * 2 * 20, 1000));
+        ASSERT_EQ(rec.Start(), 0);
+        ASSERT_TRUE(RunUntil([&] { return rec.CurrentSamples() >= 66150; }, 10000));
+        QProcess::execute(QSR_SOUND_SERVER_SCRIPT, {"stop", QString::fromStdString(serverDir)});
+        EXPECT_TRUE(RunUntil([&] { return rec.Status() != 1; }, 15000));
+        EXPECT_LT(rec.Status(), 0);
+        EXPECT_GE(rec.CurrentSamples(), 66150);
+        EXPECT_EQ(static_cast<long>(c.all.size()), 2 * rec.CurrentSamples());
+        EXPECT_EQ(c.numbers.size(), 2u);  // one whole block, then the partial one
+        EXPECT_TRUE(RunUntil([&] { return ends > 0; }, 15000));
+        EXPECT_LT(player.Status(), 0);
+        player.Stop();
+        rec.Stop();                 // harmless now
+        EXPECT_LT(rec.Start(), 0);  // no server to start on
+        EXPECT_EQ(rec.DeviceCount(), 0);
+    }
+    setenv("PULSE_SERVER", old.c_str(), 1);
+    QProcess::execute(QSR_SOUND_SERVER_SCRIPT, {"stop", QString::fromStdString(serverDir)});
+}
+
+// Progress comes at the recorder's own pace whatever the server's fragment
+// size, and every event arrives on the thread that owns the recorder.
+TEST_F(PulseIntegration, ProgressAtItsOwnPaceAndEventsOnTheOwningThread) {
+    PulseRecorder rec;
+    rec.SelectDevice(FindDevice(rec, "Monitor of Tone_Output"));
+    rec.SetFormat(44100, 2);
+    rec.SetBlockLength(4410);  // 100 ms blocks: several per progress interval at times
+    int timers = 0, offThread = 0;
+    long blocks = 0, lastCurrent = -1;
+    bool countsGrow = true, stopping = false;
+    QObject::connect(&rec, &IAudioRecorder::Timer, [&](long current, int, int) {
+        ++timers;
+        if (QThread::currentThread() != rec.thread()) ++offThread;
+        if (current < lastCurrent) countsGrow = false;
+        lastCurrent = current;
+    });
+    QObject::connect(&rec, &IAudioRecorder::EndArrayRecord, [&](long n) {
+        if (QThread::currentThread() != rec.thread()) ++offThread;
+        EXPECT_EQ(n, blocks);
+        const size_t size = rec.TakeBlock(n).size();
+        if (stopping)  // the partial last block
+            EXPECT_LE(size, 8820u);
+        else
+            EXPECT_EQ(size, 8820u);
+        ++blocks;
+    });
+    ASSERT_EQ(rec.Start(), 0);
+    ASSERT_TRUE(RunUntil([&] { return rec.CurrentSamples() > 0; }, 10000));
+    const int timersBefore = timers;
+    RunFor(2000);
+    const int inTwoSeconds = timers - timersBefore;
+    stopping = true;
+    rec.Stop();
+    EXPECT_EQ(offThread, 0);
+    EXPECT_TRUE(countsGrow);
+    // One per interval: neither one per fragment nor starved by a slow server.
+    EXPECT_GE(inTwoSeconds, 2000 / PulseRecorder::kTimerMs / 2);
+    EXPECT_LE(inTwoSeconds, 2000 / PulseRecorder::kTimerMs + 3);
+    EXPECT_GE(blocks, 15);
+    EXPECT_EQ(lastCurrent, rec.CurrentSamples());
+}

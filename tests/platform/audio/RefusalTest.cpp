@@ -1,0 +1,160 @@
+// Refused parameters and failed creates, and what ffprobe reads in our files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/LameMp3Settings.h"
+#include "support/Signal.h"
+#include "support/TempDir.h"
+
+namespace qsr::audio {
+namespace {
+
+using qsr::testing::Capture;
+using qsr::testing::TempDir;
+using qsr::testing::Tone;
+
+void WriteSecond(IAudioFile& f, const std::string& path) {
+    ASSERT_GE(f.CreateFile(path), 0) << f.LastError();
+    f.WriteBlock(Tone(f.EncoderRate(), f.EncoderChannels(), 1.0));
+    f.Close();
+}
+
+TEST(Refusal, ParametersACodecCannotTakeGiveAnEmptyDescription) {
+    auto f = CreateRealAudioFile();
+    f->SetWavGsmFormat(44100);
+    EXPECT_EQ(f->FormatDescription(), "WAV GSM 6.10, 44100 Hz, Mono");
+    f->SetWavGsmFormat(16000);  // not a rate of the GSM codec
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetWavFormatLikeSample("/nonexistent.wav");
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetWavAdpcmFormat(44100, 3);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetVoxFormat(96000);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetOggFormat(44100, 2, 900, 0, 0, -1);  // far above what Vorbis takes
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetOggFormat(44100, 2, 128, 0, 0, 1500);  // quality above 10
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetG726Format(8000, 6);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetRawFormat(7, 8000, 1, 16);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetWmaFormat(99);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetMp3Format(44100, 128, 3);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetMp3Format(44100, 1000, 2);
+    EXPECT_EQ(f->FormatDescription(), "");
+    LameMp3Settings s;
+    s.SetChannelMode(9);
+    f->SetMp3Settings(s);
+    EXPECT_EQ(f->FormatDescription(), "");
+}
+
+TEST(Refusal, ARefusedCodingIsNeverUsedByALaterCreate) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetWavAdpcmFormat(22050, 1);
+    ASSERT_FALSE(f->FormatDescription().empty());
+    f->SetWavGsmFormat(32000);
+    ASSERT_EQ(f->FormatDescription(), "");
+    WriteSecond(*f, dir.File("a.wav"));
+    EXPECT_NE(
+        Capture("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 " + dir.File("a.wav"))
+            .find("adpcm_ima_wav"),
+        std::string::npos);
+}
+
+TEST(Refusal, CreateFailsCleanlyWithAReason) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    EXPECT_LT(f->CreateFile(dir.File("a.xyz")), 0);
+    EXPECT_NE(f->LastError().find("unknown file type"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("a.xyz")));
+    EXPECT_LT(f->Status(), 0);
+    EXPECT_LT(f->WriteBlock({1, 2}), 0);
+
+    EXPECT_LT(f->CreateFile(dir.File("missing/a.wav")), 0);
+    EXPECT_NE(f->LastError().find("does not exist"), std::string::npos);
+
+    std::filesystem::create_directory(dir.File("ro"));
+    std::filesystem::permissions(
+        dir.File("ro"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    if (::geteuid() != 0) {  // root writes anywhere
+        EXPECT_LT(f->CreateFile(dir.File("ro/a.mp3")), 0);
+        EXPECT_FALSE(f->LastError().empty());
+    }
+    EXPECT_LT(f->OpenFile(dir.File("nothing.mp3")), 0);
+    EXPECT_LT(f->OpenFile("/etc/hostname"), 0);  // not audio
+    EXPECT_TRUE(f->ReadBlock(100).empty());
+}
+
+TEST(Refusal, TruncatedAndDamagedFilesReadWithoutHarm) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetMp3Format(44100, 128, 2);
+    f->SetOggFormat(44100, 2, 128, 0, 0, 300);
+    f->SetWavAdpcmFormat(8000, 1);
+    for (const char* name : {"a.mp3", "a.ogg", "a.wav", "a.wma"}) {
+        WriteSecond(*f, dir.File(name));
+        const std::string bytes = qsr::testing::ReadAll(dir.File(name));
+        for (size_t keep : {size_t{10}, size_t{200}, bytes.size() / 2}) {
+            for (bool damage : {false, true}) {
+                std::string cut = bytes.substr(0, keep);
+                if (damage) {
+                    for (size_t i = 4; i < cut.size(); i += 7) cut[i] = static_cast<char>(~cut[i]);
+                }
+                const std::string path = dir.File(std::string("cut-") + name);
+                std::ofstream(path, std::ios::binary) << cut;
+                auto r = CreateRealAudioFile();
+                if (r->OpenFile(path) < 0) continue;  // refusing is fine
+                EXPECT_GE(r->TotalSamples(), 0);
+                std::int64_t frames = 0;
+                for (audio::Samples b; !(b = r->ReadBlock(4096)).empty();) {
+                    frames += static_cast<std::int64_t>(b.size()) / r->ChannelCount();
+                    ASSERT_LT(frames, 10 * 44100) << name << " keeps producing samples";
+                }
+            }
+        }
+    }
+}
+
+// What an independent reader sees: codec, rate, channels.
+std::string Probe(const std::string& path) {
+    return Capture(
+        "ffprobe -v error -show_entries stream=codec_name,sample_rate,channels -of "
+        "csv=p=0 '" +
+        path + "'");
+}
+
+TEST(Ffprobe, AgreesWithWhatWeMeant) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetWavFormat(48000, 2, 16);
+    WriteSecond(*f, dir.File("a.wav"));
+    EXPECT_EQ(Probe(dir.File("a.wav")), "pcm_s16le,48000,2\n");
+    f->SetMp3Format(32000, 96, 1);
+    WriteSecond(*f, dir.File("a.mp3"));
+    EXPECT_EQ(Probe(dir.File("a.mp3")), "mp3,32000,1\n");
+    f->SetOggFormat(44100, 2, 128, 0, 0, 300);
+    WriteSecond(*f, dir.File("a.ogg"));
+    EXPECT_EQ(Probe(dir.File("a.ogg")), "vorbis,44100,2\n");
+    f->SetWmaFormat(24);
+    WriteSecond(*f, dir.File("a.wma"));
+    EXPECT_EQ(Probe(dir.File("a.wma")), "wmav2,44100,2\n");
+    EXPECT_NE(
+        Capture("ffprobe -v error -show_entries stream=bit_rate -of csv=p=0 " + dir.File("a.wma")),
+        "");
+    f->SetWavAdpcmFormat(8000, 2);
+    WriteSecond(*f, dir.File("b.wav"));
+    EXPECT_EQ(Probe(dir.File("b.wav")), "adpcm_ima_wav,8000,2\n");
+    f->SetWavGsmFormat(8000);
+    WriteSecond(*f, dir.File("c.wav"));
+    EXPECT_EQ(Probe(dir.File("c.wav")), "gsm_ms,8000,1\n");
+}
+
+}  // namespace
+}  // namespace qsr::audio

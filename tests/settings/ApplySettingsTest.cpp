@@ -1,0 +1,42 @@
+#include <gtest/gtest.h>
+
+#include "fakes/FakeAudio.h"
+#include "settings/ApplySettings.h"
+#include "settings/Inifun.h"
+#include "support/TempDir.h"
+
+namespace qsr::settings {
+namespace {
+
+using qsr::testing::TempDir;
+using qsr::testing::WriteAll;
+
+TEST(ApplySettings, StoredFormatsReachTheFileComponentInLoadOrderAndFiltersTheRecorder) {
+    TempDir dir;
+    const std::string file = dir.File("settings.dat");
+    WriteAll(file,
+             "[mp3]\nMP3Frequency=32000\nMP3Bitrate=96\n[ogg]\nQualityEnabled=1\nQuality=450\n"
+             "[other]\nnotch=0\nhighpass=1\nhighpasstxt=300\nlowpass=x\nautogain=1\n"
+             "lowlevel=-40\n");
+    fakes::CallLog log;
+    fakes::FakeAudioFile audioFile(&log);
+    fakes::FakeRecorder recorder(&log);
+    FormatValues values = ShippedFormatValues();
+    ApplyStoredSettings(file, values, &audioFile, &recorder);
+    EXPECT_EQ(values.MP3Frequency, 32000);
+    EXPECT_EQ(values.Freq, 44100);  // absent: kept
+    EXPECT_EQ(fakes::Only(log, {"SetMp3", "SetWav", "SetVox", "SetOgg", "SetRaw", "SetG726"}),
+              (fakes::CallLog{"SetMp3Format(32000,96,2)", "SetWavFormat(44100,2,16)",
+                              "SetVoxFormat(8000)", "SetOggFormat(44100,2,128,0,0,450)",
+                              "SetRawFormat(1,8000,1,16)", "SetG726Format(8000,4)"}));
+    EXPECT_FALSE(recorder.notchOn);
+    EXPECT_TRUE(recorder.highPassOn);
+    EXPECT_EQ(recorder.highPassHz, 300);
+    EXPECT_TRUE(recorder.lowPassOn);  // not a number counts as on
+    EXPECT_EQ(recorder.lowPassHz, 4000);
+    EXPECT_EQ(recorder.agcLow, -40);
+    EXPECT_EQ(recorder.agcHigh, -10);  // absent: the recorder keeps its own
+}
+
+}  // namespace
+}  // namespace qsr::settings

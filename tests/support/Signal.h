@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/audio-api/AudioTypes.h"
+
+namespace qsr::testing {
+
+// A tone of `hz` at `rate`, `seconds` long, interleaved over `channels`.
+inline audio::Samples Tone(int rate, int channels, double seconds, double hz = 1000.0,
+                           double amplitude = 12000.0) {
+    const long frames = static_cast<long>(rate * seconds);
+    audio::Samples s(static_cast<size_t>(frames * channels));
+    for (long i = 0; i < frames; ++i) {
+        const auto v = static_cast<std::int16_t>(
+            std::lround(amplitude * std::sin(2 * M_PI * hz * static_cast<double>(i) / rate)));
+        for (int c = 0; c < channels; ++c) s[static_cast<size_t>(i * channels + c)] = v;
+    }
+    return s;
+}
+
+// One channel of interleaved samples, as doubles.
+inline std::vector<double> Channel(const audio::Samples& s, int channels, int which = 0) {
+    std::vector<double> out;
+    for (size_t i = static_cast<size_t>(which); i < s.size(); i += static_cast<size_t>(channels)) {
+        out.push_back(s[i]);
+    }
+    return out;
+}
+
+// Share of the signal's power at `hz` (Goertzel), 0..1.
+inline double ToneShare(const std::vector<double>& x, int rate, double hz) {
+    if (x.empty()) return 0;
+    const double w = 2 * M_PI * hz / rate;
+    double s1 = 0, s2 = 0, total = 0;
+    for (double v : x) {
+        const double s0 = v + 2 * std::cos(w) * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+        total += v * v;
+    }
+    const double power = s1 * s1 + s2 * s2 - 2 * std::cos(w) * s1 * s2;
+    return total > 0 ? 2 * power / (static_cast<double>(x.size()) * total) : 0;
+}
+
+// The frequency (in steps of 50 Hz up to rate/2) that carries the most power.
+inline double DominantFrequency(const std::vector<double>& x, int rate) {
+    double best = 0, bestShare = -1;
+    for (double hz = 50; hz < rate / 2.0; hz += 50) {
+        const double share = ToneShare(x, rate, hz);
+        if (share > bestShare) {
+            bestShare = share;
+            best = hz;
+        }
+    }
+    return best;
+}
+
+// Signal-to-noise ratio of `decoded` against `original` in dB, at the best lag
+// in 0..maxLag (codecs may delay the signal), over the middle of the signal.
+inline double SnrDb(const std::vector<double>& original, const std::vector<double>& decoded,
+                    int maxLag = 64) {
+    double best = -100;
+    const size_t n = std::min(original.size(), decoded.size());
+    if (n < 2000) return best;
+    for (int lag = 0; lag <= maxLag; ++lag) {
+        double sig = 0, err = 0;
+        for (size_t i = 1000; i + 1000 + static_cast<size_t>(lag) < n; ++i) {
+            const double o = original[i];
+            const double d = decoded[i + static_cast<size_t>(lag)];
+            sig += o * o;
+            err += (o - d) * (o - d);
+        }
+        if (err == 0) return 200;
+        best = std::max(best, 10 * std::log10(sig / err));
+    }
+    return best;
+}
+
+// Runs a command and returns its standard output.
+inline std::string Capture(const std::string& command) {
+    std::string out;
+    if (FILE* p = popen(command.c_str(), "r")) {
+        char buf[512];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        pclose(p);
+    }
+    return out;
+}
+
+}  // namespace qsr::testing
