@@ -308,11 +308,31 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     Find<QAction>("mnuSupport")->trigger();
     EXPECT_EQ(desk.urlOpener.opened, (std::vector<std::string>{app::kHomePage, app::kSupportPage}));
 
-    int abouts = 0;
-    f.SetWindowOpeners({.about = [&abouts] { ++abouts; }});
-    f.Command11->click();
-    Find<QAction>("mnuAbout")->trigger();
-    EXPECT_EQ(abouts, 2);
+    // Every other window opens through what main() handed over.
+    std::vector<std::string> opened;
+    app::WindowOpeners openers;
+    auto opener = [&opened](const char* name) {
+        return [&opened, name] { opened.push_back(name); };
+    };
+    openers.schedule = opener("Form5");
+    openers.audioPlayer = opener("MPlay3");
+    openers.outputFiles = opener("Form4");
+    openers.formatSettings = opener("Form2");
+    openers.id3Editor = opener("Frmid3v");
+    openers.converter = opener("frmcov");
+    openers.about = opener("frmAbout");
+    f.SetWindowOpeners(openers);
+    for (QPushButton* b :
+         {f.Command2, f.Command4, f.Command5, f.Command6, f.Command13, f.Command14, f.Command11})
+        b->click();
+    for (const char* entry : {"mnuSchedule", "mnuAudioPlayer", "mnuOutputFile", "mnuFormat",
+                              "mnuEditID3", "mnuConverter", "mnuAbout"})
+        Find<QAction>(entry)->trigger();
+    const std::vector<std::string> once = {"Form5",   "MPlay3", "Form4",   "Form2",
+                                           "Frmid3v", "frmcov", "frmAbout"};
+    std::vector<std::string> twice = once;
+    twice.insert(twice.end(), once.begin(), once.end());
+    EXPECT_EQ(opened, twice);
 }
 
 TEST_F(Form1Test, HelpOpensTheShippedFileEvenInAFolderWithBlanks) {

@@ -18,6 +18,7 @@
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
+#include "support/Signal.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -25,20 +26,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Share of the signal's power at hz (Goertzel), 0..1.
-double ToneShare(const std::vector<double>& x, int rate, double hz) {
-    const double w = 2 * M_PI * hz / rate;
-    const double c = 2 * std::cos(w);
-    double s1 = 0, s2 = 0, energy = 0;
-    for (double v : x) {
-        const double s0 = v + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-        energy += v * v;
-    }
-    const double power = s1 * s1 + s2 * s2 - c * s1 * s2;
-    return energy > 0 ? 2 * power / (energy * static_cast<double>(x.size())) : 0;
-}
+using qsr::testing::ToneShare;
 
 // "m:ss.mmm" back to seconds; -1 when it is not such a text.
 double Seconds(const QString& elapsed) {

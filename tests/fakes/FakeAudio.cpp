@@ -1,7 +1,10 @@
 #include "fakes/FakeAudio.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <sstream>
+
+#include "core/OutputFormats.h"
 
 namespace qsr::fakes {
 namespace {
@@ -136,8 +139,9 @@ void FakeRecorder::AdvancedSet(int index, std::int32_t value) {
 }
 void FakeRecorder::SetFormat(int r, int c) {
     Log(Call("SetFormat", r, c));
-    rate = r;
-    channels = c;
+    if (status == 1) return;  // as the real one: a running capture keeps its format
+    if (r > 0) rate = r;
+    if (c >= 1 && c <= 8) channels = c;
 }
 void FakeRecorder::SetBlockLength(long samples) {
     Log(Call("SetBlockLength", samples));
@@ -256,6 +260,10 @@ int FakeAudioFile::CreateFile(const std::string& path) {
     createdPath = path;
     written.clear();
     closed = false;
+    if (!core::EncoderForPath(path)) {  // as the real one: the extension picks the encoder
+        lastError = "unknown file type";
+        return -1;
+    }
     return createResult;
 }
 void FakeAudioFile::SetInputFormat(int rate, int channels) {
@@ -273,6 +281,11 @@ void FakeAudioFile::Close() {
 int FakeAudioFile::OpenFile(const std::string& path) {
     Log(Call("OpenFile", path));
     readPosition = 0;
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        lastError = "cannot open " + path;
+        return -1;
+    }
     return openResult;
 }
 std::int64_t FakeAudioFile::TotalSamples() const {

@@ -16,6 +16,8 @@
 #include "platform/audio/PulsePlayer.h"
 #include "platform/audio/PulseRecorder.h"
 #include "platform/audio/RealAudioEngine.h"
+#include "support/EventWait.h"
+#include "support/Signal.h"
 #include "support/TempDir.h"
 
 using qsr::audio::IAudioRecorder;
@@ -25,43 +27,12 @@ using qsr::audio::Samples;
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
+using qsr::testing::RunFor;
+using qsr::testing::RunUntil;
 
-// Lets events run until done() or the time runs out; generous on purpose.
-bool RunUntil(const std::function<bool()>& done, int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return done();
-}
-
-void RunFor(int ms) {
-    RunUntil([] { return false; }, ms);
-}
-
-// Power of one frequency in a mono signal (Goertzel).
-double Power(const Samples& mono, double hz, int rate) {
-    const double w = 2 * kPi * hz / rate, c = 2 * std::cos(w);
-    double s1 = 0, s2 = 0;
-    for (std::int16_t v : mono) {
-        const double s0 = v / 32768.0 + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-    }
-    return (s1 * s1 + s2 * s2 - c * s1 * s2) / static_cast<double>(mono.size() * mono.size());
-}
-
-// The strongest frequency between 100 and 5000 Hz, to 10 Hz.
+// The strongest frequency of a mono signal.
 double DominantFrequency(const Samples& mono, int rate) {
-    double best = 0, bestHz = 0;
-    for (double hz = 100; hz <= 5000; hz += 10) {
-        const double p = Power(mono, hz, rate);
-        if (p > best) best = p, bestHz = hz;
-    }
-    return bestHz;
+    return qsr::testing::DominantFrequency(qsr::testing::Channel(mono, 1), rate);
 }
 
 int FindDevice(IAudioRecorder& r, const std::string& name) {
@@ -320,7 +291,7 @@ TEST_F(PulseIntegration, PlaysIntoASinkAndCapturesItBackFromItsMonitor) {
         Samples block(static_cast<size_t>(2 * n));
         for (long f = 0; f < n; ++f)
             block[size_t(2 * f)] = block[size_t(2 * f + 1)] = static_cast<std::int16_t>(
-                10000 * std::sin(2 * kPi * 700 * double(queued + f) / 44100));
+                10000 * std::sin(2 * M_PI * 700 * double(queued + f) / 44100));
         queued += n;
         player.QueueBlock(block);
     };

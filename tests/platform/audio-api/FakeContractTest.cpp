@@ -1,0 +1,17 @@
+#include "AudioContracts.h"
+#include "fakes/FakeAudio.h"
+
+namespace qsr::contract {
+
+INSTANTIATE_TEST_SUITE_P(Fakes, AudioContract, ::testing::Values([] {
+                             auto engine = std::make_unique<fakes::FakeAudioEngine>();
+                             fakes::FakeDevice card;
+                             card.name = "Card";
+                             card.lines.resize(1);
+                             card.lines[0].name = "Line";
+                             engine->devices = {card};
+                             return std::unique_ptr<audio::IAudioEngine>(std::move(engine));
+                         }),
+                         [](const auto&) { return std::string("Fake"); });
+
+}  // namespace qsr::contract

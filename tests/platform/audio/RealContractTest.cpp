@@ -1,0 +1,11 @@
+#include "../audio-api/AudioContracts.h"
+#include "platform/audio/RealAudioEngine.h"
+
+namespace qsr::contract {
+
+// On the private test sound server.
+INSTANTIATE_TEST_SUITE_P(Real, AudioContract,
+                         ::testing::Values([] { return audio::CreateRealAudioEngine(); }),
+                         [](const auto&) { return std::string("PulseAudio"); });
+
+}  // namespace qsr::contract
