@@ -509,31 +509,6 @@ void Form1::ShowPlaybackSamples(std::int64_t position) {
     PumpEvents();
 }
 
-// ---------------------------------------------------------- other windows
-
-// Each opens its window through what main() handed over; nothing when none was.
-void Form1::ShowSchedule() {
-    if (openers_.schedule) openers_.schedule();
-}
-void Form1::ShowAudioPlayer() {
-    if (openers_.audioPlayer) openers_.audioPlayer();
-}
-void Form1::ShowOutputFiles() {
-    if (openers_.outputFiles) openers_.outputFiles();
-}
-void Form1::ShowFormatSettings() {
-    if (openers_.formatSettings) openers_.formatSettings();
-}
-void Form1::ShowId3Editor() {
-    if (openers_.id3Editor) openers_.id3Editor();
-}
-void Form1::ShowConverter() {
-    if (openers_.converter) openers_.converter();
-}
-void Form1::ShowAbout() {
-    if (openers_.about) openers_.about();
-}
-
 // ----------------------------------------------------- recording projects
 
 void Form1::NewRecordingProject() {
@@ -585,9 +560,6 @@ void Form1::StartRecordControl() {
 
 // ---------------------------------------------------------------- handlers
 
-void Form1::cmdrecord_Click() {
-    StartRecord();
-}
 void Form1::cmdStop_Click() {
     if (flgRecord()) {
         StopRecord();
@@ -601,12 +573,6 @@ void Form1::ListView1_DblClick() {
 void Form1::ListView1_MouseUp(const QPoint& position) {
     mnuEdit->popup(ListView1->viewport()->mapToGlobal(position));
 }
-void Form1::cmdPlay_Click() {
-    PlaySelected();
-}
-void Form1::cmdPause_Click() {
-    PauseResume();
-}
 void Form1::DeviceCombo_Click(int index) {
     if (!recorder_ || index < 0) return;
     recorder_->SelectDevice(DeviceCombo->itemData(index).toInt());
@@ -616,111 +582,6 @@ void Form1::cmbSrcInput_Click(int index) {
     if (!recorder_ || index < 0) return;
     recorder_->SelectSource(index);
     recorder_->SetSourceActive(true);
-}
-void Form1::Command1_Click() {
-    StartRecord();
-}
-void Form1::Command2_Click() {
-    ShowSchedule();
-}
-void Form1::Command3_Click() {
-    cmdStop_Click();
-}
-void Form1::Command4_Click() {
-    ShowAudioPlayer();
-}
-void Form1::Command5_Click() {
-    ShowOutputFiles();
-}
-void Form1::Command6_Click() {
-    ShowFormatSettings();
-}
-void Form1::Command10_Click() {
-    OpenHelp();
-}
-void Form1::Command11_Click() {
-    ShowAbout();
-}
-void Form1::Command12_Click() {
-    exitsystem();
-}
-void Form1::Command13_Click() {
-    ShowId3Editor();
-}
-void Form1::Command14_Click() {
-    ShowConverter();
-}
-void Form1::mnuNew_Click() {
-    NewRecordingProject();
-}
-void Form1::mnuOpen_Click() {
-    OpenRecordingProject();
-}
-void Form1::mnuSave_Click() {
-    SaveRecordingProject();
-}
-void Form1::mnuExit_Click() {
-    exitsystem();
-}
-void Form1::mnuPlaySel_Click() {
-    PlaySelected();
-}
-void Form1::mnuRename_Click() {
-    RenameSelected();
-}
-void Form1::mnuRemove_Click() {
-    RemoveSelectedItem();
-}
-void Form1::mnuDelete_Click() {
-    DeleteSelectedFile();
-}
-void Form1::mnuRecord_Click() {
-    StartRecord();
-}
-void Form1::mnuStop_Click() {
-    StopRecord();
-}
-void Form1::mnuPlay_Click() {
-    PlaySelected();
-}
-void Form1::mnuPause_Click() {
-    PauseResume();
-}
-void Form1::mnuStopPlay_Click() {
-    StopPlayback();
-}
-void Form1::mnuAudioPlayer_Click() {
-    ShowAudioPlayer();
-}
-void Form1::mnuConverter_Click() {
-    ShowConverter();
-}
-void Form1::mnuEditID3_Click() {
-    ShowId3Editor();
-}
-void Form1::mnuOutputFile_Click() {
-    ShowOutputFiles();
-}
-void Form1::mnuFormat_Click() {
-    ShowFormatSettings();
-}
-void Form1::mnuSchedule_Click() {
-    ShowSchedule();
-}
-void Form1::mnuRecordControl_Click() {
-    StartRecordControl();
-}
-void Form1::mnuHelpTopic_Click() {
-    OpenHelp();
-}
-void Form1::mnuHome_Click() {
-    OpenWebPage(kHomePage);
-}
-void Form1::mnuSupport_Click() {
-    OpenWebPage(kSupportPage);
-}
-void Form1::mnuAbout_Click() {
-    ShowAbout();
 }
 
 }  // namespace qsr::app

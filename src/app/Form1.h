@@ -112,13 +112,25 @@ class Form1 : public QMainWindow {
     audio::IAudioFile* FileComponent() const { return file_.get(); }
     audio::IAudioPlayer* Player() const { return player_.get(); }
 
-    // Windows other parts of the program build; each opens its window.
-    void ShowSchedule();
-    void ShowAudioPlayer();
-    void ShowOutputFiles();
-    void ShowFormatSettings();
-    void ShowId3Editor();
-    void ShowConverter();
+    // The other windows, through what main() handed over (nothing when it did not).
+    void ShowSchedule() {
+        if (openers_.schedule) openers_.schedule();
+    }
+    void ShowAudioPlayer() {
+        if (openers_.audioPlayer) openers_.audioPlayer();
+    }
+    void ShowOutputFiles() {
+        if (openers_.outputFiles) openers_.outputFiles();
+    }
+    void ShowFormatSettings() {
+        if (openers_.formatSettings) openers_.formatSettings();
+    }
+    void ShowId3Editor() {
+        if (openers_.id3Editor) openers_.id3Editor();
+    }
+    void ShowConverter() {
+        if (openers_.converter) openers_.converter();
+    }
     // Recording projects and list editing.
     void NewRecordingProject();
     void OpenRecordingProject();
@@ -131,7 +143,9 @@ class Form1 : public QMainWindow {
     void OpenHelp();
     void OpenWebPage(const std::string& address);
     void StartRecordControl();
-    void ShowAbout();
+    void ShowAbout() {
+        if (openers_.about) openers_.about();
+    }
     // Main window to normal state and shown (tray).
     void ShowMain();
 
@@ -188,51 +202,51 @@ class Form1 : public QMainWindow {
     void AudioPlayer_EndPlay();
 
     // Handlers named after their control and event.
-    void cmdrecord_Click();
+    void cmdrecord_Click() { StartRecord(); }
     void cmdStop_Click();
-    void cmdPlay_Click();
-    void cmdPause_Click();
+    void cmdPlay_Click() { PlaySelected(); }
+    void cmdPause_Click() { PauseResume(); }
     void DeviceCombo_Click(int index);
     void cmbSrcInput_Click(int index);
     void ListView1_DblClick();
     void ListView1_MouseUp(const QPoint& position);
     void slPosition_MouseDown();
     void slPosition_MouseUp();
-    void Command1_Click();
-    void Command2_Click();
-    void Command3_Click();
-    void Command4_Click();
-    void Command5_Click();
-    void Command6_Click();
-    void Command10_Click();
-    void Command11_Click();
-    void Command12_Click();
-    void Command13_Click();
-    void Command14_Click();
-    void mnuNew_Click();
-    void mnuOpen_Click();
-    void mnuSave_Click();
-    void mnuExit_Click();
-    void mnuPlaySel_Click();
-    void mnuRename_Click();
-    void mnuRemove_Click();
-    void mnuDelete_Click();
-    void mnuRecord_Click();
-    void mnuStop_Click();
-    void mnuPlay_Click();
-    void mnuPause_Click();
-    void mnuStopPlay_Click();
-    void mnuAudioPlayer_Click();
-    void mnuConverter_Click();
-    void mnuEditID3_Click();
-    void mnuOutputFile_Click();
-    void mnuFormat_Click();
-    void mnuSchedule_Click();
-    void mnuRecordControl_Click();
-    void mnuHelpTopic_Click();
-    void mnuHome_Click();
-    void mnuSupport_Click();
-    void mnuAbout_Click();
+    void Command1_Click() { StartRecord(); }
+    void Command2_Click() { ShowSchedule(); }
+    void Command3_Click() { cmdStop_Click(); }
+    void Command4_Click() { ShowAudioPlayer(); }
+    void Command5_Click() { ShowOutputFiles(); }
+    void Command6_Click() { ShowFormatSettings(); }
+    void Command10_Click() { OpenHelp(); }
+    void Command11_Click() { ShowAbout(); }
+    void Command12_Click() { exitsystem(); }
+    void Command13_Click() { ShowId3Editor(); }
+    void Command14_Click() { ShowConverter(); }
+    void mnuNew_Click() { NewRecordingProject(); }
+    void mnuOpen_Click() { OpenRecordingProject(); }
+    void mnuSave_Click() { SaveRecordingProject(); }
+    void mnuExit_Click() { exitsystem(); }
+    void mnuPlaySel_Click() { PlaySelected(); }
+    void mnuRename_Click() { RenameSelected(); }
+    void mnuRemove_Click() { RemoveSelectedItem(); }
+    void mnuDelete_Click() { DeleteSelectedFile(); }
+    void mnuRecord_Click() { StartRecord(); }
+    void mnuStop_Click() { StopRecord(); }
+    void mnuPlay_Click() { PlaySelected(); }
+    void mnuPause_Click() { PauseResume(); }
+    void mnuStopPlay_Click() { StopPlayback(); }
+    void mnuAudioPlayer_Click() { ShowAudioPlayer(); }
+    void mnuConverter_Click() { ShowConverter(); }
+    void mnuEditID3_Click() { ShowId3Editor(); }
+    void mnuOutputFile_Click() { ShowOutputFiles(); }
+    void mnuFormat_Click() { ShowFormatSettings(); }
+    void mnuSchedule_Click() { ShowSchedule(); }
+    void mnuRecordControl_Click() { StartRecordControl(); }
+    void mnuHelpTopic_Click() { OpenHelp(); }
+    void mnuHome_Click() { OpenWebPage(kHomePage); }
+    void mnuSupport_Click() { OpenWebPage(kSupportPage); }
+    void mnuAbout_Click() { ShowAbout(); }
 
     audio::IAudioEngine& engine_;
     services::DesktopServices desktop_;
