@@ -15,6 +15,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
+#include <utility>
 
 #include "app/RecordingRules.h"
 #include "core/AppInfo.h"
@@ -186,6 +187,11 @@ void Form1::OnHotkey(int id) {
 
 void Form1::exitsystem() {
     if (exiting_) return;
+    // Chosen while a stop lets events run: exit once the stop has listed its file.
+    if (session_.IsStopping()) {
+        exitAfterStop_ = true;
+        return;
+    }
     exiting_ = true;
     if (flgRecord()) StopRecord();
     if (playback_.Playing()) StopPlayback();
@@ -194,7 +200,7 @@ void Form1::exitsystem() {
         desktop_.messageBox->Show("Do you need to save the recording project file?",
                                   services::MsgIcon::Question, services::MsgButtons::OkCancel,
                                   core::kAppTitle) == services::MsgAnswer::Ok)
-        SaveRecordingProject();
+        SaveProject(true);
     // A window that never got its format list (no device) keeps the stored choice.
     if (cboEncoders->currentIndex() >= 0)
         settings::WriteIniValue(SettingsFile(), "set", "outputformat",
@@ -257,6 +263,8 @@ void Form1::ConnectSession() {
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::Finished, this, &Form1::RecordingFinished,
             Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::WriteFailed, this, &Form1::RecordingCutShort,
+            Qt::UniqueConnection);
     playback_.Attach(file_.get(), player_.get());
     connect(&playback_, &player::FilePlayback::Started, this, &Form1::PlaybackStarted,
             Qt::UniqueConnection);
@@ -287,6 +295,14 @@ void Form1::StartScheduledRecord() {
 }
 
 void Form1::StartRecording(bool interactive) {
+    // No recording may begin that the shut-down would cut off unlisted.
+    if (exiting_) return;
+    // A start that arrives while a stop lets events run follows once the
+    // stop has listed its file.
+    if (session_.IsStopping()) {
+        pendingStart_ = interactive ? PendingStart::Interactive : PendingStart::Scheduled;
+        return;
+    }
     if (flgRecord()) StopRecord();
     if (playback_.Playing()) StopPlayback();
 
@@ -341,6 +357,26 @@ void Form1::RecordingFinished(const std::string& path, std::int64_t elapsedMilli
     AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
                            core::FileSizeText(path), core::ElapsedText(elapsedMilliseconds),
                            startTimeText_));
+    // What arrived during the stop runs now, from the event loop.
+    if (pendingStart_ != PendingStart::None || exitAfterStop_)
+        QTimer::singleShot(0, this, [this] {
+            const PendingStart start = std::exchange(pendingStart_, PendingStart::None);
+            if (std::exchange(exitAfterStop_, false)) {
+                exitsystem();
+                return;
+            }
+            if (start != PendingStart::None) StartRecording(start == PendingStart::Interactive);
+        });
+}
+
+void Form1::RecordingCutShort(const std::string& path, const std::string& reason) {
+    ShowMessage("The recording to " + path + " stopped: " + reason, services::MsgIcon::Error);
+}
+
+bool Form1::IsBeingRecorded(const std::string& path) const {
+    if (!session_.IsRecording() && !session_.IsStopping()) return false;
+    std::error_code ec;
+    return path == session_.Path() || std::filesystem::equivalent(path, session_.Path(), ec);
 }
 
 void Form1::AudioRecord_Timer(long CurrentSamples, int /*LevelLeft*/, int /*LevelRight*/) {
@@ -415,6 +451,12 @@ void Form1::DeleteSelectedFile() {
                                   services::MsgButtons::OkCancel,
                                   core::kAppTitle) != services::MsgAnswer::Ok)
         return;
+    // The file being recorded stays: removing it would lose the recording.
+    const std::string path = item->text(1).toStdString();
+    if (IsBeingRecorded(path)) {
+        ShowMessage("Cannot delete " + path + ": it is being recorded.", services::MsgIcon::Error);
+        return;
+    }
     // A file that is playing is let go first, so it is really gone.
     if (playback_.Playing() && item->text(1).toStdString() == playback_.Path()) StopPlayback();
     std::error_code ec;
@@ -436,6 +478,12 @@ void Form1::RenameSelected() {
     const std::optional<std::string> answer =
         desktop_.inputBox->Ask(RenamePrompt(oldPath), core::kAppTitle, oldPath);
     if (!answer) return;
+    // The recording goes on into its file; a moved name would list a file
+    // that no longer holds it.
+    if (IsBeingRecorded(oldPath) && !core::Trim(*answer).empty()) {
+        ShowMessage(kRenameFailed, services::MsgIcon::Information);
+        return;
+    }
     const RenameOutcome outcome = RenameAudioFile(oldPath, *answer);
     if (outcome.status == RenameStatus::Nothing) return;
     if (outcome.status == RenameStatus::Succeeded)
@@ -527,11 +575,19 @@ void Form1::OpenRecordingProject() {
 }
 
 void Form1::SaveRecordingProject() {
+    SaveProject(false);  // from the menu a failure ends the command quietly
+}
+
+void Form1::SaveProject(bool reportFailure) {
     if (!desktop_.fileDialog) return;
     const std::optional<std::string> path =
         desktop_.fileDialog->SaveFile(kSaveProjectTitle, kProjectFilter, std::string());
     if (!path || path->empty()) return;
-    WriteProjectFile(*path, Rows());  // a failure ends the command quietly
+    std::string error;
+    // At shut-down the list is gone afterwards: a failure must not pass unseen.
+    if (!WriteProjectFile(*path, Rows(), &error) && reportFailure)
+        ShowMessage("The recording project could not be saved to " + *path + ": " + error,
+                    services::MsgIcon::Error);
 }
 
 // ----------------------------------------------------------------- desktop

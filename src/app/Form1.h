@@ -197,6 +197,9 @@ class Form1 : public QMainWindow {
     void RecordingStarted(const std::string& path, const std::string& description);
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     void RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds);
+    void RecordingCutShort(const std::string& path, const std::string& reason);
+    bool IsBeingRecorded(const std::string& path) const;
+    void SaveProject(bool reportFailure);
     void PlaybackStarted(const std::string& path, const std::string& description);
     void AudioPlayer_Timer(std::int64_t position);
     void AudioPlayer_EndPlay();
@@ -276,6 +279,10 @@ class Form1 : public QMainWindow {
     // The current recording's start, as its row shows it.
     std::string startTimeText_;
     bool inRecordTimer_ = false;
+    // What arrived while a stop let events run, done once it has listed its file.
+    enum class PendingStart { None, Interactive, Scheduled };
+    PendingStart pendingStart_ = PendingStart::None;
+    bool exitAfterStop_ = false;
     bool dragging_ = false;  // the position slider is held
 
   public:

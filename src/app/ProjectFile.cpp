@@ -1,5 +1,7 @@
 #include "app/ProjectFile.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -9,6 +11,12 @@ namespace qsr::app {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// Characters that never belong in a row: C0 controls but the tab separator, and DEL.
+bool IsControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u < 0x20 && c != '\t') || u == 0x7F;
+}
 
 }  // namespace
 
@@ -42,13 +50,17 @@ std::vector<RecordingRow> ParseProjectText(std::string_view text) {
     std::vector<RecordingRow> rows;
     if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
     std::size_t pos = 0;
+    const auto add = [&rows](std::string_view line) {
+        if (std::none_of(line.begin(), line.end(), IsControl))
+            rows.push_back(SplitProjectLine(line));
+    };
     while (pos < text.size()) {
         const std::size_t end = text.find_first_of("\r\n", pos);
         if (end == std::string_view::npos) {
-            rows.push_back(SplitProjectLine(text.substr(pos)));
+            add(text.substr(pos));
             break;
         }
-        rows.push_back(SplitProjectLine(text.substr(pos, end - pos)));
+        add(text.substr(pos, end - pos));
         pos = end + 1;
         if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
     }
@@ -65,18 +77,25 @@ std::string ProjectText(const std::vector<RecordingRow>& rows) {
 }
 
 bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows) {
+    // A file chosen by mistake (a recording, a disk image) is refused before
+    // it is read, not loaded whole.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) return false;
+    const auto bytes = std::filesystem::file_size(path, ec);
+    if (ec || bytes > kMaxProjectBytes) return false;
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return false;
+    if (in.bad() || text.find('\0') != std::string::npos) return false;
     auto read = ParseProjectText(text);
     rows.insert(rows.end(), std::make_move_iterator(read.begin()),
                 std::make_move_iterator(read.end()));
     return true;
 }
 
-bool WriteProjectFile(const std::string& path, const std::vector<RecordingRow>& rows) {
-    return core::WriteFileAtomically(path, ProjectText(rows));
+bool WriteProjectFile(const std::string& path, const std::vector<RecordingRow>& rows,
+                      std::string* error) {
+    return core::WriteFileAtomically(path, ProjectText(rows), error);
 }
 
 }  // namespace qsr::app

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,16 +28,22 @@ RecordingRow SplitProjectLine(std::string_view line);
 
 // Whole project text <-> rows. Lines end with CR LF; reading also takes a bare
 // LF or CR, a last line without an ending, and skips one leading UTF-8 BOM.
+// A line holding a control character other than the tab (a NUL would make
+// Delete or Play act on a shorter path) is left out.
 std::vector<RecordingRow> ParseProjectText(std::string_view text);
 std::string ProjectText(const std::vector<RecordingRow>& rows);
 
 // Appends the file's rows to rows, as stored (numbers untouched). False when the
-// file cannot be read; rows is then unchanged.
+// file cannot be read, is not a regular file, is larger than kMaxProjectBytes
+// or is not text (holds a NUL byte); rows is then unchanged.
+inline constexpr std::uint64_t kMaxProjectBytes = 64ull << 20;
 bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows);
 
 // Writes every row (an empty list makes an empty file). The file is written to a
 // temporary file in the same folder and renamed over the target, so a failure
-// never leaves a half-written project; false when that fails.
-bool WriteProjectFile(const std::string& path, const std::vector<RecordingRow>& rows);
+// never leaves a half-written project; false when that fails, with the reason
+// in `error` when given.
+bool WriteProjectFile(const std::string& path, const std::vector<RecordingRow>& rows,
+                      std::string* error = nullptr);
 
 }  // namespace qsr::app

@@ -180,18 +180,17 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     if (!session.Start(path)) return Failure(err, "record", session.LastError());
     // N seconds of sound, counted in samples; the clock is only a guard
     // against a device that delivers nothing.
-    const long wanted = seconds * rec->Rate();
+    session.SetFrameLimit(static_cast<std::int64_t>(seconds) * rec->Rate());
     QEventLoop loop;
-    QObject::connect(&session, &recording::RecordingSession::Progress, &loop,
-                     [&](long samples, int, int) {
-                         if (samples >= wanted) loop.quit();
-                     });
+    QObject::connect(&session, &recording::RecordingSession::Finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(static_cast<int>(seconds * 1000 + 10000), &loop, &QEventLoop::quit);
     loop.exec();
     session.Stop();
-    if (session.WriteFailed()) return Failure(err, "record", "writing " + path + " failed");
+    if (!session.WriteError().empty()) {
+        return Failure(err, "record", "writing " + path + " failed: " + session.WriteError());
+    }
     std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
-                 FramesText(session.Samples(), rec->Rate()).c_str());
+                 FramesText(session.FramesWritten(), rec->Rate()).c_str());
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/Text.h"
 #include "settings/SettingsRules.h"
 
 namespace qsr::recording {
@@ -44,7 +45,9 @@ std::string DateTimeStamp(const StartTime& t) {
 std::string OutputPath(const OutputNaming& naming, const FileExists& exists) {
     const std::string folder =
         settings::OutputFolder(naming.outputFolder, naming.applicationFolder);
-    std::string stem = naming.baseName;
+    // An empty base name would give a hidden ".WAV": such recordings are "Recorded".
+    std::string stem =
+        core::Trim(naming.baseName).empty() ? std::string(kDefaultBaseName) : naming.baseName;
     if (settings::FlagTestedForOne(naming.dateTime)) stem += DateTimeStamp(naming.start);
 
     const std::string path = JoinFolder(folder, stem + "." + naming.extension);

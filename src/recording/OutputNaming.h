@@ -39,7 +39,11 @@ struct OutputNaming {
 
 using FileExists = std::function<bool(const std::string&)>;
 
-// The recording's full path: folder + "/" + base [+ stamp] + "." + ext. When
+// The base name of a recording whose stored base name is empty or blank.
+inline constexpr const char* kDefaultBaseName = "Recorded";
+
+// The recording's full path: folder + "/" + base [+ stamp] + "." + ext (base
+// kDefaultBaseName when empty). When
 // that name is taken and numbering is chosen, the name becomes
 // base[stamp] + "_" + " N" + "." + ext with N = listRows + 1, moving on to the
 // next number until the name is free (an earlier recording is never

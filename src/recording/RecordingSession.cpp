@@ -1,5 +1,6 @@
 #include "recording/RecordingSession.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -38,7 +39,9 @@ bool RecordingSession::Start(const std::string& path) {
     path_ = path;
     lastError_.clear();
     samples_ = 0;
-    writeFailed_ = false;
+    writeError_.clear();
+    framesWritten_ = 0;
+    stopRequested_ = false;
     if (!file_ || !recorder_) return Fail("the audio components are not available", false);
 
     std::error_code ec;
@@ -83,19 +86,59 @@ bool RecordingSession::Stop() {
         if (pump_) pump_->ProcessEvents();
     }
     state_ = State::Idle;
-    if (file_) file_->Close();
+    if (file_) {
+        file_->Close();
+        if (file_->Status() < 0 && writeError_.empty()) {
+            writeError_ =
+                file_->LastError().empty() ? "the file could not be finished" : file_->LastError();
+        }
+    }
     emit Finished(path_, ElapsedMilliseconds());
+    if (!writeError_.empty()) emit WriteFailed(path_, writeError_);
     return true;
 }
 
+// Called from inside the recorder's own signal: the stop runs once control is
+// back in the event loop.
+void RecordingSession::StopSoon() {
+    if (stopRequested_) return;
+    stopRequested_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            stopRequested_ = false;
+            if (state_ == State::Recording) Stop();
+        },
+        Qt::QueuedConnection);
+}
+
 std::int64_t RecordingSession::ElapsedMilliseconds() const {
-    return recorder_ ? recorder_->SamplesToMilliseconds(samples_) : 0;
+    if (!recorder_) return 0;
+    // A file cut short holds only what was written before the failure.
+    if (!writeError_.empty())
+        return recorder_->SamplesToMilliseconds(static_cast<long>(framesWritten_));
+    return recorder_->SamplesToMilliseconds(samples_);
 }
 
 void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
     if (state_ == State::Idle || !recorder_ || !file_) return;
-    const audio::Samples block = recorder_->TakeBlock(nBlock);
-    if (!block.empty() && file_->WriteBlock(block) < 0) writeFailed_ = true;
+    audio::Samples block = recorder_->TakeBlock(nBlock);
+    // Nothing more goes into a file that failed or reached its limit.
+    const bool full = frameLimit_ > 0 && framesWritten_ >= frameLimit_;
+    if (block.empty() || !writeError_.empty() || full) return;
+    const int channels = std::max(1, recorder_->Channels());
+    std::int64_t frames = static_cast<std::int64_t>(block.size()) / channels;
+    if (frameLimit_ > 0 && framesWritten_ + frames >= frameLimit_) {
+        frames = frameLimit_ - framesWritten_;
+        block.resize(static_cast<std::size_t>(frames * channels));
+        StopSoon();
+    }
+    if (file_->WriteBlock(block) < 0) {
+        writeError_ = file_->LastError().empty() ? "writing failed" : file_->LastError();
+        StopSoon();
+        return;
+    }
+    framesWritten_ += frames;
 }
 
 void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {

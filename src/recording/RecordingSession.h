@@ -29,6 +29,12 @@ namespace qsr::recording {
 //   existing file it did not touch is kept), emits Failed and returns false.
 // - Stop still writes the last, partial block and reports the final progress
 //   before the file is closed, so the recording's length is the real one.
+// - The first block that cannot be written (disk full, a removed stick, a
+//   file-size limit) ends the recording: the file is finished so what was
+//   written plays, Finished lists it, and WriteFailed says why. A finish that
+//   fails (headers, trailers) is reported the same way.
+// - With a frame limit, exactly that many frames are written; the recording
+//   then stops by itself.
 class RecordingSession : public QObject {
     Q_OBJECT
   public:
@@ -57,14 +63,22 @@ class RecordingSession : public QObject {
     // Recorded samples (frames) and time as last reported.
     long Samples() const { return samples_; }
     std::int64_t ElapsedMilliseconds() const;
-    // A block of the current (or last) recording could not be written.
-    bool WriteFailed() const { return writeFailed_; }
+    // Why a block (or the finish) of the current or last recording failed;
+    // empty when none did.
+    const std::string& WriteError() const { return writeError_; }
+    // Frames written into the current (or last) file.
+    std::int64_t FramesWritten() const { return framesWritten_; }
+    // Stop by itself after this many frames (0 = no limit); counts from the
+    // next block on, so it may be set right after Start.
+    void SetFrameLimit(std::int64_t frames) { frameLimit_ = frames; }
 
   signals:
     void Started(const std::string& path, const std::string& description);
     void Progress(long samples, int levelLeft, int levelRight);
     void Finished(const std::string& path, std::int64_t elapsedMilliseconds);
     void Failed(const std::string& path, const std::string& reason);
+    // After Finished: the recording was cut short or its file not finished.
+    void WriteFailed(const std::string& path, const std::string& reason);
 
   private:
     enum class State { Idle, Recording, Stopping };
@@ -72,6 +86,7 @@ class RecordingSession : public QObject {
     void AudioRecord_EndArrayRecord(long nBlock);
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     bool Fail(const std::string& reason, bool removeFile);
+    void StopSoon();
 
     services::IEventPump* pump_;
     audio::IAudioRecorder* recorder_ = nullptr;
@@ -80,7 +95,10 @@ class RecordingSession : public QObject {
     std::string path_;
     std::string lastError_;
     long samples_ = 0;
-    bool writeFailed_ = false;
+    std::string writeError_;
+    std::int64_t framesWritten_ = 0;
+    std::int64_t frameLimit_ = 0;
+    bool stopRequested_ = false;
 };
 
 }  // namespace qsr::recording

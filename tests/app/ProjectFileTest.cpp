@@ -102,3 +102,20 @@ TEST(ProjectFile, AFailedWriteLeavesTheOldFileAndAMissingFileReadsNothing) {
     EXPECT_FALSE(ReadProjectFile(dir.File("missing.rpf"), rows));
     EXPECT_EQ(rows.size(), 1u);
 }
+
+TEST(ProjectFile, RowsWithControlCharactersAndFilesThatAreNotTextAreRefused) {
+    // A NUL would cut the path Delete or Play acts on: the row is left out.
+    const std::string text = std::string("1\t/a/b.WAV\t1MB\t0:01.000\tnow\r\n") + "2\t/a/c" +
+                             '\x01' + ".WAV\t1MB\t0:01.000\tnow\r\n" + "3\t/a/d.WAV\t\t\t\r\n";
+    const auto rows = ParseProjectText(text);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].fileName, "/a/d.WAV");
+
+    TempDir dir;
+    std::vector<RecordingRow> read;
+    WriteAll(dir.File("binary.rpf"), std::string("1\t/a\0b.WAV\r\n", 12));
+    EXPECT_FALSE(ReadProjectFile(dir.File("binary.rpf"), read));
+    std::filesystem::create_directory(dir.File("folder.rpf"));
+    EXPECT_FALSE(ReadProjectFile(dir.File("folder.rpf"), read));
+    EXPECT_TRUE(read.empty());
+}

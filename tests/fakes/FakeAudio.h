@@ -143,6 +143,8 @@ class FakeAudioFile : public audio::IAudioFile {
     std::int64_t readPosition = 0;
     int menuChoice = -1;
     bool option = false;
+    int writesBeforeFailure = -1;  // the write after this many fails (-1 = never)
+    bool finishFails = false;      // Close cannot finish the file
 
     void SetMp3Format(int rate, int kbps, int channels) override;
     void SetMp3Settings(const audio::IMp3Settings& settings) override;
@@ -174,7 +176,7 @@ class FakeAudioFile : public audio::IAudioFile {
     audio::Samples ReadBlock(long n) override;
     std::int64_t Seek(std::int64_t position) override;
     double SizeValue() const override { return 1.0; }
-    int Status() const override { return createResult < 0 ? createResult : 0; }
+    int Status() const override { return status_; }
     std::string LastError() const override { return lastError; }
 
   private:
@@ -182,6 +184,7 @@ class FakeAudioFile : public audio::IAudioFile {
         if (log_) log_->push_back(call);
     }
     CallLog* log_;
+    int status_ = 0;
 };
 
 // A player that plays nothing; the test drives its events.

@@ -7,6 +7,7 @@ namespace qsr::fakes {
 services::MsgAnswer FakeMessageBox::Show(const std::string& text, services::MsgIcon icon,
                                          services::MsgButtons buttons, const std::string& title) {
     shown.push_back({text, icon, buttons, title});
+    if (whileShown) whileShown();
     if (answers.empty()) return services::MsgAnswer::Ok;
     const auto answer = answers.front();
     answers.pop_front();

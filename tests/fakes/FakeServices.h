@@ -23,6 +23,7 @@ class FakeMessageBox : public services::IMessageBox {
     };
     std::deque<services::MsgAnswer> answers;
     std::vector<Shown> shown;
+    std::function<void()> whileShown;  // runs as events would while the box is up
 
     services::MsgAnswer Show(const std::string& text, services::MsgIcon icon,
                              services::MsgButtons buttons, const std::string& title) override;

@@ -97,3 +97,12 @@ TEST(RecordingTexts, StartFailureNamesFileAndReason) {
     EXPECT_EQ(StartFailedMessage("/rec/a.WAV", "Permission denied"),
               "Cannot record to /rec/a.WAV: Permission denied");
 }
+
+TEST(OutputPath, AnEmptyOrBlankBaseNameRecordsAsRecordedNotAsAHiddenFile) {
+    OutputNaming n = Naming("0", "0");
+    n.baseName = "";
+    EXPECT_EQ(OutputPath(n, Taken({})), "/rec/Recorded.WAV");
+    n.baseName = "  ";
+    n.dateTime = "1";
+    EXPECT_EQ(OutputPath(n, Taken({})), "/rec/Recorded120726140509.WAV");
+}

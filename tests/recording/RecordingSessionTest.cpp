@@ -2,6 +2,7 @@
 // what the session tells its views.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <filesystem>
 #include <fstream>
 
@@ -31,6 +32,10 @@ struct Rig {
         QObject::connect(&session, &RecordingSession::Finished,
                          [this](const std::string& p, std::int64_t ms) {
                              events.push_back("Finished " + p + " " + std::to_string(ms));
+                         });
+        QObject::connect(&session, &RecordingSession::WriteFailed,
+                         [this](const std::string& p, const std::string& why) {
+                             events.push_back("WriteFailed " + p + ": " + why);
                          });
         QObject::connect(&session, &RecordingSession::Failed,
                          [this](const std::string& p, const std::string& why) {
@@ -95,6 +100,48 @@ TEST(RecordingSession, AFailedStartLeavesNothingRunningAndNoFileItMade) {
     EXPECT_TRUE(std::filesystem::exists(existing));
     EXPECT_EQ(r.session.LastError(), "disk full");
     EXPECT_EQ(r.events.back(), "Failed " + existing + ": disk full");
+}
+
+TEST(RecordingSession, AFailedWriteEndsTheRecordingFinishesAndListsTheFileAndSaysWhy) {
+    Rig r;
+    r.file.writesBeforeFailure = 1;
+    ASSERT_TRUE(r.session.Start("/rec/full.WAV"));
+    r.Deliver(100);
+    r.Deliver(100);  // the disk is full now
+    r.Deliver(100);  // nothing more is tried
+    EXPECT_EQ(fakes::Only(r.log, {"WriteBlock"}).size(), 2u);
+    QCoreApplication::processEvents();  // the stop comes from the event loop
+    EXPECT_FALSE(r.session.IsRecording());
+    EXPECT_TRUE(r.file.closed);
+    EXPECT_EQ(r.events, (std::vector<std::string>{
+                            "Started /rec/full.WAV fake format", "Finished /rec/full.WAV 2",
+                            "WriteFailed /rec/full.WAV: No space left on device"}));
+}
+
+TEST(RecordingSession, AFinishThatFailsIsReportedToo) {
+    Rig r;
+    r.file.finishFails = true;
+    ASSERT_TRUE(r.session.Start("/rec/a.MP3"));
+    r.session.Stop();
+    EXPECT_EQ(r.events.back(), "WriteFailed /rec/a.MP3: the header could not be written");
+    EXPECT_FALSE(r.session.WriteError().empty());
+}
+
+TEST(RecordingSession, AFrameLimitWritesExactlyThatMuchAndStops) {
+    Rig r;
+    r.recorder.channels = 1;
+    r.file.encoderChannels = 1;
+    ASSERT_TRUE(r.session.Start("/rec/ten.WAV"));
+    r.session.SetFrameLimit(30000);
+    r.Deliver(22050);
+    r.Deliver(22050);
+    r.Deliver(22050);
+    ASSERT_EQ(r.file.written.size(), 2u);
+    EXPECT_EQ(r.file.written[1].size(), 7950u);
+    EXPECT_EQ(r.session.FramesWritten(), 30000);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(r.session.IsRecording());
+    EXPECT_TRUE(r.session.WriteError().empty());
 }
 
 }  // namespace

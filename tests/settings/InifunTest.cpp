@@ -162,3 +162,19 @@ TEST(Inifun, WriteReplacesTheFileAtomically) {
     EXPECT_NE(before.st_ino, after.st_ino);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
+
+TEST(Inifun, OnlyARegularFileIsReadOrWritten) {
+    // A folder or a FIFO under the name reads as a missing file (defaults) at
+    // once and is never replaced.
+    TempDir dir;
+    const auto folder = dir.File("settings.dat");
+    std::filesystem::create_directory(folder);
+    EXPECT_EQ(ReadIniValue(folder, "set", "filename"), "");
+    WriteIniValue(folder, "set", "filename", "x");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    const auto fifo = dir.File("fifo.dat");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(ReadIniValue(fifo, "set", "filename"), "");
+    WriteIniValue(fifo, "set", "filename", "x");
+    EXPECT_EQ(std::filesystem::status(fifo).type(), std::filesystem::file_type::fifo);
+}
