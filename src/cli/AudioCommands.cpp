@@ -1,10 +1,16 @@
 // devices, record, convert and info: the engine's file component and recorder
 // driven from the command line, with the format parameters of settings.dat.
+#include <unistd.h>
+
 #include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <map>
 
 #include "cli/Commands.h"
@@ -48,12 +54,17 @@ struct Parsed {
         return it == options.end() ? std::string() : it->second;
     }
 };
+// `flags` are options without a value ("--overwrite").
 bool Parse(const std::vector<std::string>& args, const std::vector<std::string>& known, Parsed& out,
-           std::string& why) {
+           std::string& why, const std::vector<std::string>& flags = {}) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             const std::string name = a.substr(2);
+            if (std::find(flags.begin(), flags.end(), name) != flags.end()) {
+                out.options[name] = "1";
+                continue;
+            }
             if (std::find(known.begin(), known.end(), name) == known.end()) {
                 why = "unknown option " + a;
                 return false;
@@ -88,6 +99,50 @@ settings::FormatValues LoadSettings() {
     return v;
 }
 
+// Which of --rate, --channels and --bitrate a recording format takes: Ogg
+// Vorbis records 44100 Hz stereo, VOX and G.726 are mono, and only MP3 and
+// Ogg Vorbis have a bitrate.
+bool RecordOptionApplies(core::Encoder encoder, const std::string& option) {
+    using core::Encoder;
+    if (option == "rate") return encoder != Encoder::Ogg;
+    if (option == "channels")
+        return encoder == Encoder::Wav || encoder == Encoder::Mp3 || encoder == Encoder::Raw;
+    if (option == "bitrate") return encoder == Encoder::Mp3 || encoder == Encoder::Ogg;
+    return true;
+}
+
+// The output file is checked before anything is recorded: a folder, a name
+// without an extension or with another format's, an existing file (unless
+// replacing was asked for) are refused. Empty when it may be written.
+std::string RefuseOutput(const std::string& path, const std::string& fmt, bool overwrite) {
+    std::error_code ec;
+    if (path.empty() || path.back() == '/' || std::filesystem::is_directory(path, ec))
+        return path + " is a folder; give a file name ending in ." + fmt;
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return path + " has no extension; give a file name ending in ." + fmt;
+    if (Upper(path.substr(dot + 1)) != fmt) return "the output file's extension must be ." + fmt;
+    if (!overwrite && std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
+        return path + " exists; give --overwrite to replace it";
+    return {};
+}
+
+// A fresh name beside `path` with the same extension, for a file that
+// replaces `path` only once it is complete.
+std::string SiblingPath(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string ext = path.substr(path.find_last_of('.'));
+    for (int i = 0;; ++i) {
+        const std::string candidate =
+            folder + ".qsr-" + std::to_string(::getpid()) + "-" + std::to_string(i) + ext;
+        std::error_code ec;
+        if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, ec)))
+            return candidate;
+    }
+}
+
 std::string FramesText(std::int64_t frames, int rate) {
     return core::ElapsedText(rate > 0 ? frames * 1000 / rate : 0);
 }
@@ -117,7 +172,8 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
                   std::FILE* err) {
     Parsed p;
     std::string why;
-    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why)) {
+    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why,
+               {"overwrite"})) {
         return Usage(err, "record", why);
     }
     if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
@@ -133,13 +189,15 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
         return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG");
     }
     const std::string fmt = Upper(core::FormatName(*encoder));
-    std::string path = p.positional[0];
-    const auto slash = path.find_last_of('/');
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        path += "." + fmt;  // as the recorder names its files
-    } else if (Upper(path.substr(dot + 1)) != fmt) {
-        return Usage(err, "record", "the output file's extension must be ." + fmt);
+    const std::string path = p.positional[0];
+    const bool overwrite = p.Has("overwrite");
+    if (const std::string refused = RefuseOutput(path, fmt, overwrite); !refused.empty()) {
+        return Usage(err, "record", refused);
+    }
+    for (const char* option : {"rate", "channels", "bitrate"}) {
+        if (p.Has(option) && !RecordOptionApplies(*encoder, option)) {
+            return Usage(err, "record", std::string("--") + option + " does not apply to " + fmt);
+        }
     }
 
     settings::FormatValues v = LoadSettings();
@@ -177,7 +235,10 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     services::QtEventPump pump;
     recording::RecordingSession session(&pump);
     session.Attach(rec.get(), file.get());
-    if (!session.Start(path)) return Failure(err, "record", session.LastError());
+    // A file that is replaced is written beside it first: a failure never
+    // damages what was there.
+    const std::string target = overwrite ? SiblingPath(path) : path;
+    if (!session.Start(target)) return Failure(err, "record", session.LastError());
     // N seconds of sound, counted in samples; the clock is only a guard
     // against a device that delivers nothing.
     session.SetFrameLimit(static_cast<std::int64_t>(seconds) * rec->Rate());
@@ -187,7 +248,13 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     loop.exec();
     session.Stop();
     if (!session.WriteError().empty()) {
+        if (target != path) std::filesystem::remove(target);
         return Failure(err, "record", "writing " + path + " failed: " + session.WriteError());
+    }
+    if (target != path && std::rename(target.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        std::filesystem::remove(target);
+        return Failure(err, "record", "cannot replace " + path + ": " + reason);
     }
     std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
                  FramesText(session.FramesWritten(), rec->Rate()).c_str());

@@ -79,7 +79,7 @@ TEST_F(RecordCommandTest, EveryAnnouncedBlockReachesTheFileAtTheEncodersFormat) 
     });
     feeder.start(100);
     Output o;
-    const std::string path = dir_.File("take");
+    const std::string path = dir_.File("take.RAW");
     const int rc = RecordCommand(
         engine, {"--device", "0", "--seconds", "1", "--format", "Raw", "--rate", "16000", path},
         o.out, o.err);
@@ -97,7 +97,7 @@ TEST_F(RecordCommandTest, EveryAnnouncedBlockReachesTheFileAtTheEncodersFormat) 
 
     auto f = audio::CreateRealAudioFile();
     f->SetRawFormat(1, 16000, 1, 16);
-    ASSERT_GE(f->OpenFile(path + ".RAW"), 0);
+    ASSERT_GE(f->OpenFile(path), 0);
     // One second of sound exactly, however the blocks fell.
     EXPECT_EQ(f->TotalSamples(), 16000);
     EXPECT_GE(delivered, 16000);
@@ -121,6 +121,63 @@ TEST_F(RecordCommandTest, MissingRecorderOrDeviceIsAClearError) {
     EXPECT_NE(Output::Read(o.err).find("no capture component"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir_.File("a.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("b.wav")));
+}
+
+TEST_F(RecordCommandTest, RefusesOutputsAndOptionsThatDoNotFitBeforeRecording) {
+    ScriptedEngine engine;
+    const std::string existing = dir_.File("old.wav");
+    qsr::testing::WriteAll(existing, "keep");
+    const struct {
+        std::vector<std::string> args;
+        std::string says;
+    } cases[] = {
+        {{"--format", "WAV", dir_.path().string()}, "is a folder"},
+        {{"--format", "WAV", dir_.File("sub/")}, "is a folder"},
+        {{"--format", "WAV", dir_.File("noext")}, "has no extension"},
+        {{"--format", "WAV", existing}, "exists; give --overwrite"},
+        {{"--format", "OGG", "--rate", "22050", dir_.File("a.ogg")},
+         "--rate does not apply to OGG"},
+        {{"--format", "VOX", "--channels", "2", dir_.File("a.vox")},
+         "--channels does not apply to VOX"},
+        {{"--format", "WAV", "--bitrate", "64", dir_.File("a.wav")},
+         "--bitrate does not apply to WAV"},
+    };
+    for (const auto& c : cases) {
+        Output o;
+        std::vector<std::string> args = {"--device", "0", "--seconds", "1"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        EXPECT_EQ(RecordCommand(engine, args, o.out, o.err), 2) << c.says;
+        EXPECT_NE(Output::Read(o.err).find(c.says), std::string::npos) << Output::Read(o.err);
+    }
+    EXPECT_EQ(engine.recorder, nullptr);  // nothing was recorded
+    EXPECT_EQ(qsr::testing::ReadAll(existing), "keep");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+TEST_F(RecordCommandTest, OverwriteReplacesTheFileOnlyWhenTheNewOneIsComplete) {
+    ScriptedEngine engine;
+    QTimer feeder;
+    QObject::connect(&feeder, &QTimer::timeout, [&] {
+        if (engine.recorder && engine.recorder->status == 1) {
+            engine.recorder->Deliver(audio::Samples(8000 * 2, 5));
+            emit engine.recorder->Timer(engine.recorder->currentSamples, 0, 0);
+        }
+    });
+    feeder.start(20);
+    const std::string path = dir_.File("take.WAV");
+    qsr::testing::WriteAll(path, "old take");
+    Output o;
+    ASSERT_EQ(RecordCommand(engine,
+                            {"--device", "0", "--seconds", "1", "--format", "WAV", "--rate", "8000",
+                             "--overwrite", path},
+                            o.out, o.err),
+              0)
+        << Output::Read(o.err);
+    auto f = audio::CreateRealAudioFile();
+    ASSERT_GE(f->OpenFile(path), 0);
+    EXPECT_EQ(f->TotalSamples(), 8000);
+    // Only the replaced file is there: the one written beside it was renamed.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
 }
 
 TEST_F(RecordCommandTest, DevicesListsEveryDeviceWithItsLines) {
