@@ -25,6 +25,7 @@
 #include "platform/services/AppFolder.h"
 #include "platform/services/Skin.h"
 #include "player/PlaybackRules.h"
+#include "recording/RecoveryJournal.h"
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
@@ -58,7 +59,9 @@ Form1::Form1(audio::IAudioEngine& engine, services::DesktopServices desktop,
       engine_(engine),
       desktop_(desktop),
       applicationFolder_(std::move(applicationFolder)),
+      journal_(services::AppPath(applicationFolder_, recording::kJournalFileName)),
       session_(desktop.eventPump) {
+    session_.SetJournal(&journal_);
     setObjectName("Form1");
     setWindowTitle(core::kMainCaption);
     BuildControls();
@@ -91,6 +94,7 @@ void Form1::Form_Load() {
     file_ = engine_.CreateFile();
     player_ = engine_.CreatePlayer();
     ConnectSession();
+    RecoverInterruptedRecordings();
 
     const bool vista =
         OsNameFor(osVersionQuery_ ? osVersionQuery_() : OsVersion{}) == "WindowsVista";
@@ -367,6 +371,26 @@ void Form1::RecordingFinished(const std::string& path, std::int64_t elapsedMilli
             }
             if (start != PendingStart::None) StartRecording(start == PendingStart::Interactive);
         });
+}
+
+void Form1::RecoverInterruptedRecordings() {
+    int recovered = 0;
+    for (const recording::JournalEntry& entry : journal_.TakeInterrupted()) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(entry.path, ec)) continue;
+        recording::RepairRecording(entry.path);  // what cannot be repaired is listed as it is
+        std::int64_t milliseconds = 0;
+        if (file_ && file_->OpenFile(entry.path) >= 0) {
+            if (file_->SampleRate() > 0)
+                milliseconds = file_->TotalSamples() * 1000 / file_->SampleRate();
+            file_->Close();
+        }
+        AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), entry.path,
+                               core::FileSizeText(entry.path), core::ElapsedText(milliseconds),
+                               RecordTimeText(QDateTime::fromSecsSinceEpoch(entry.startTime))));
+        ++recovered;
+    }
+    if (recovered > 0) ShowMessage(RecoveredMessage(recovered), services::MsgIcon::Information);
 }
 
 void Form1::RecordingCutShort(const std::string& path, const std::string& reason) {

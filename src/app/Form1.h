@@ -14,6 +14,7 @@
 #include "platform/services/Services.h"
 #include "player/FilePlayback.h"
 #include "recording/RecordingSession.h"
+#include "recording/RecoveryJournal.h"
 #include "settings/FormatValues.h"
 
 class QAction;
@@ -198,6 +199,8 @@ class Form1 : public QMainWindow {
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     void RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds);
     void RecordingCutShort(const std::string& path, const std::string& reason);
+    // Repairs and lists what a crash interrupted (the journal names it).
+    void RecoverInterruptedRecordings();
     bool IsBeingRecorded(const std::string& path) const;
     void SaveProject(bool reportFailure);
     void PlaybackStarted(const std::string& path, const std::string& description);
@@ -268,6 +271,7 @@ class Form1 : public QMainWindow {
     std::unique_ptr<audio::IAudioRecorder> recorder_;
     std::unique_ptr<audio::IAudioFile> file_;
     std::unique_ptr<audio::IAudioPlayer> player_;
+    recording::RecoveryJournal journal_;
     recording::RecordingSession session_;
     player::FilePlayback playback_;
 

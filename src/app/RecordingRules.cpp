@@ -19,6 +19,13 @@ bool PathExists(const std::string& path) {
 
 }  // namespace
 
+std::string RecoveredMessage(int count) {
+    if (count == 1)
+        return "1 recording interrupted by a crash was recovered and added to the list.";
+    return std::to_string(count) +
+           " recordings interrupted by a crash were recovered and added to the list.";
+}
+
 RecordingRow NewRecordingRow(std::size_t rowsBefore, const std::string& path,
                              const std::string& size, const std::string& duration,
                              const std::string& recordTime) {

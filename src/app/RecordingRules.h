@@ -20,6 +20,9 @@ inline constexpr const char* kProjectFilter = "Project Files(*.rpf)";
 
 // ---- Rows ---------------------------------------------------------------------
 
+// The one message after recordings interrupted by a crash were listed again.
+std::string RecoveredMessage(int count);
+
 // The row a finished recording adds to a list that had rowsBefore rows.
 RecordingRow NewRecordingRow(std::size_t rowsBefore, const std::string& path,
                              const std::string& size, const std::string& duration,

@@ -21,6 +21,7 @@
 #include "platform/services/AppFolder.h"
 #include "platform/services/EventPump.h"
 #include "recording/RecordingSession.h"
+#include "recording/RecoveryJournal.h"
 #include "settings/ApplySettings.h"
 
 namespace qsr::cli {
@@ -235,6 +236,10 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     services::QtEventPump pump;
     recording::RecordingSession session(&pump);
     session.Attach(rec.get(), file.get());
+    // The program lists this recording again should this process die.
+    recording::RecoveryJournal journal(
+        services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
+    session.SetJournal(&journal);
     // A file that is replaced is written beside it first: a failure never
     // damages what was there.
     const std::string target = overwrite ? SiblingPath(path) : path;

@@ -1,12 +1,16 @@
 #include "recording/RecordingSession.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioRecorder.h"
 #include "platform/services/Services.h"
+#include "recording/RecoveryJournal.h"
 
 namespace qsr::recording {
 
@@ -62,6 +66,7 @@ bool RecordingSession::Start(const std::string& path) {
         return Fail("the recording device could not be started", true);
     }
     state_ = State::Recording;
+    if (journal_) journal_->Add({::getpid(), path_, static_cast<std::int64_t>(std::time(nullptr))});
     emit Started(path_, file_->FormatDescription());
     return true;
 }
@@ -93,6 +98,7 @@ bool RecordingSession::Stop() {
                 file_->LastError().empty() ? "the file could not be finished" : file_->LastError();
         }
     }
+    if (journal_) journal_->Remove(path_);
     emit Finished(path_, ElapsedMilliseconds());
     if (!writeError_.empty()) emit WriteFailed(path_, writeError_);
     return true;

@@ -16,6 +16,8 @@ class IEventPump;
 
 namespace qsr::recording {
 
+class RecoveryJournal;
+
 // One recording at a time, from start to stop, over a recorder and a file
 // component it does not own: creates the file, hands the encoder's format to
 // the recorder, writes every finished block, reports progress and lists
@@ -68,6 +70,9 @@ class RecordingSession : public QObject {
     const std::string& WriteError() const { return writeError_; }
     // Frames written into the current (or last) file.
     std::int64_t FramesWritten() const { return framesWritten_; }
+    // While a recording runs, the journal names it (so a crash does not lose
+    // it); null = no journal.
+    void SetJournal(RecoveryJournal* journal) { journal_ = journal; }
     // Stop by itself after this many frames (0 = no limit); counts from the
     // next block on, so it may be set right after Start.
     void SetFrameLimit(std::int64_t frames) { frameLimit_ = frames; }
@@ -99,6 +104,7 @@ class RecordingSession : public QObject {
     std::int64_t framesWritten_ = 0;
     std::int64_t frameLimit_ = 0;
     bool stopRequested_ = false;
+    RecoveryJournal* journal_ = nullptr;
 };
 
 }  // namespace qsr::recording

@@ -1,6 +1,8 @@
 // Recording session, recordings list with playback, and projects in the main
 // window, against fake components that keep real files on disk.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QComboBox>
@@ -22,6 +24,7 @@
 #include "app/RecordingRules.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
+#include "recording/RecoveryJournal.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -730,6 +733,26 @@ TEST_F(RecordingSessionTest, ABaseNameTooLongForTheFileSystemGivesTheFailedStart
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
     EXPECT_NE(desk.messageBox.shown[0].text.find("File name too long"), std::string::npos)
         << desk.messageBox.shown[0].text;
+}
+
+TEST_F(RecordingSessionTest, RecordingsACrashInterruptedAreListedAgainAtTheNextStart) {
+    const pid_t child = ::fork();  // a process that has ended stands for the crashed one
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    const std::string crashed = MakeFile("crashed.WAV", "not really a wav");
+    recording::RecoveryJournal journal(home.File(recording::kJournalFileName));
+    journal.Add({child, crashed, 1765000000});
+    journal.Add({child, (out / "gone.WAV").string(), 1765000001});  // nothing left to list
+    engine.prepareFile = [](DiskFile& file) {
+        file.content.assign(2 * 8000 * 3, 0);  // what reading the file gives: 3 s
+        file.contentRate = 8000;
+    };
+    auto& f = Load();
+    ASSERT_EQ(f.Rows().size(), 1u);
+    EXPECT_EQ(f.Rows()[0].fileName, crashed);
+    EXPECT_EQ(f.Rows()[0].duration, "0:03.000");
+    EXPECT_EQ(desk.messageBox.Texts(), (std::vector<std::string>{app::RecoveredMessage(1)}));
+    EXPECT_TRUE(journal.Entries().empty());
 }
 
 }  // namespace

@@ -7,12 +7,14 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 
 #include "app/Form1.h"
 #include "desktop/X11Hotkeys.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
+#include "platform/audio/AudioFileComponent.h"
 #include "platform/services/QtServices.h"
 #include "settings/Inifun.h"
 #include "support/TempDir.h"
@@ -208,6 +210,68 @@ TEST(Program, SecondCopyIsRefusedAndTheFirstGoesOn) {
     }
     // The application folder was seeded by the first copy only.
     EXPECT_TRUE(std::filesystem::exists(home.File("settings.dat")));
+}
+
+// The program killed in the middle of a recording: at its next start the
+// journal leads it to the file, which is listed and decodes to what was
+// recorded before the kill.
+TEST(Program, ARecordingCutOffByAKillIsRecoveredAtTheNextStart) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    if (qgetenv("PULSE_SERVER").isEmpty()) GTEST_SKIP() << "no test sound server";
+    qsr::testing::TempDir home, runtime;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", Display());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("QSR_HOME", QString::fromStdString(home.path().string()));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_FALSE(WaitForWindow("^Quorvin Sound Recorder v3.20$").isEmpty());
+    ASSERT_TRUE(RunX("xdotool", {"key", "ctrl+r"}));
+    // Three seconds of 44100 Hz stereo WAV, then the kill.
+    std::string wav;
+    std::uintmax_t bytes = 0;
+    for (int waited = 0; waited < 20000 && bytes < 44 + 3 * 44100 * 4; waited += 100) {
+        for (const auto& e : std::filesystem::directory_iterator(home.path()))
+            if (e.path().extension() == ".WAV") wav = e.path().string();
+        std::error_code ec;
+        if (!wav.empty()) bytes = std::filesystem::file_size(wav, ec);
+        QTest::qWait(100);
+    }
+    ASSERT_GE(bytes, 44u + 3 * 44100 * 4) << "no recording grew in " << home.path();
+    first.kill();  // SIGKILL: nothing is finished, nothing is listed
+    first.waitForFinished();
+    bytes = std::filesystem::file_size(wav);
+    ASSERT_TRUE(std::filesystem::exists(home.File("recordings.journal")));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(second.waitForStarted());
+    // The one message saying what was recovered, answered as a user would.
+    const QString box = WaitForWindow("^Quorvin Sound Recorder$");
+    ASSERT_FALSE(box.isEmpty());
+    for (int attempt = 0; attempt < 20 && !WaitForWindow("^Quorvin Sound Recorder$", 300).isEmpty();
+         ++attempt) {
+        RunX("xdotool", {"windowfocus", "--sync", box});
+        RunX("xdotool", {"key", "Return"});
+    }
+    EXPECT_FALSE(WaitForWindow("^Quorvin Sound Recorder v3.20$").isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(home.File("recordings.journal")));
+    second.terminate();
+    if (!second.waitForFinished(5000)) {
+        second.kill();
+        second.waitForFinished();
+    }
+
+    auto file = audio::CreateRealAudioFile();
+    ASSERT_GE(file->OpenFile(wav), 0);
+    const double seconds = static_cast<double>(file->TotalSamples()) / file->SampleRate();
+    EXPECT_NEAR(seconds, static_cast<double>(bytes - 44) / (44100 * 4), 1.0);
+    EXPECT_GE(seconds, 3.0);
 }
 
 }  // namespace

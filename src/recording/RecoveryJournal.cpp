@@ -1,0 +1,171 @@
+#include "recording/RecoveryJournal.h"
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "core/AtomicFile.h"
+
+namespace qsr::recording {
+namespace {
+
+std::string ReadText(const std::string& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return {};
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::uint32_t Get32(const unsigned char* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+void Set32(unsigned char* p, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+void Set64(unsigned char* p, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
+}
+
+bool Fail(std::string* error, const std::string& why) {
+    if (error) *error = why;
+    return false;
+}
+
+}  // namespace
+
+std::vector<JournalEntry> ParseJournal(const std::string& text) {
+    std::vector<JournalEntry> entries;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto tab1 = line.find('\t');
+        const auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+        if (tab2 == std::string::npos || tab2 + 1 >= line.size()) continue;
+        JournalEntry e;
+        char* end = nullptr;
+        e.pid = std::strtol(line.c_str(), &end, 10);
+        if (end != line.c_str() + tab1 || e.pid <= 0) continue;
+        e.startTime = std::strtoll(line.c_str() + tab1 + 1, &end, 10);
+        if (end != line.c_str() + tab2) continue;
+        e.path = line.substr(tab2 + 1);
+        entries.push_back(std::move(e));
+    }
+    return entries;
+}
+
+std::string JournalText(const std::vector<JournalEntry>& entries) {
+    std::string text;
+    for (const JournalEntry& e : entries)
+        text += std::to_string(e.pid) + '\t' + std::to_string(e.startTime) + '\t' + e.path + '\n';
+    return text;
+}
+
+bool ProcessAlive(long pid) {
+    return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+std::vector<JournalEntry> RecoveryJournal::Entries() const {
+    return ParseJournal(ReadText(file_));
+}
+
+void RecoveryJournal::Write(const std::vector<JournalEntry>& entries) {
+    if (entries.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(file_, ec);
+        return;
+    }
+    core::WriteFileAtomically(file_, JournalText(entries));
+}
+
+void RecoveryJournal::Add(const JournalEntry& entry) {
+    std::vector<JournalEntry> entries = Entries();
+    entries.push_back(entry);
+    Write(entries);
+}
+
+void RecoveryJournal::Remove(const std::string& path) {
+    std::vector<JournalEntry> entries = Entries();
+    const long self = ::getpid();
+    std::erase_if(entries, [&](const JournalEntry& e) { return e.pid == self && e.path == path; });
+    Write(entries);
+}
+
+std::vector<JournalEntry> RecoveryJournal::TakeInterrupted() {
+    std::vector<JournalEntry> kept, interrupted;
+    for (JournalEntry& e : Entries())
+        (ProcessAlive(e.pid) ? kept : interrupted).push_back(std::move(e));
+    if (!interrupted.empty()) Write(kept);
+    return interrupted;
+}
+
+bool RepairRecording(const std::string& path, std::string* error) {
+    std::FILE* f = std::fopen(path.c_str(), "r+b");
+    if (!f) return Fail(error, path + ": " + std::strerror(errno));
+    struct Closer {
+        std::FILE* f;
+        ~Closer() { std::fclose(f); }
+    } closer{f};
+    std::error_code ec;
+    const std::uint64_t length = std::filesystem::file_size(path, ec);
+    unsigned char head[12];
+    if (ec || std::fread(head, 1, 12, f) != 12) return true;  // too short to be a WAV file
+    const bool riff = std::memcmp(head, "RIFF", 4) == 0;
+    const bool rf64 = std::memcmp(head, "RF64", 4) == 0;
+    if ((!riff && !rf64) || std::memcmp(head + 8, "WAVE", 4) != 0) return true;
+
+    // Walk the chunks up to "data", remembering where ds64 and fmt are.
+    long ds64 = -1;
+    std::uint32_t blockAlign = 1;
+    long offset = 12;
+    for (;;) {
+        unsigned char chunk[8];
+        if (std::fseek(f, offset, SEEK_SET) != 0 || std::fread(chunk, 1, 8, f) != 8)
+            return Fail(error, path + ": no data chunk");
+        const std::uint32_t size = Get32(chunk + 4);
+        if (std::memcmp(chunk, "ds64", 4) == 0) ds64 = offset;
+        if (std::memcmp(chunk, "fmt ", 4) == 0) {
+            unsigned char fmt[16];
+            if (size >= 16 && std::fread(fmt, 1, 16, f) == 16)
+                blockAlign = std::max<std::uint32_t>(1, fmt[12] | (fmt[13] << 8));
+        }
+        if (std::memcmp(chunk, "data", 4) == 0) break;
+        offset += 8 + static_cast<long>(size) + (size & 1);
+        if (static_cast<std::uint64_t>(offset) >= length)
+            return Fail(error, path + ": no data chunk");
+    }
+    const std::uint64_t dataStart = static_cast<std::uint64_t>(offset) + 8;
+    std::uint64_t data = length > dataStart ? length - dataStart : 0;
+    data -= data % blockAlign;
+    const std::uint64_t riffSize = dataStart - 8 + data;
+
+    bool ok = true;
+    if (rf64 && ds64 >= 0) {
+        unsigned char sizes[16];
+        Set64(sizes, riffSize);
+        Set64(sizes + 8, data);
+        ok = std::fseek(f, ds64 + 8, SEEK_SET) == 0 && std::fwrite(sizes, 1, 16, f) == 16;
+    } else if (riff && riffSize <= 0xFFFFFFFFull) {
+        unsigned char size[4];
+        Set32(size, static_cast<std::uint32_t>(riffSize));
+        ok = std::fseek(f, 4, SEEK_SET) == 0 && std::fwrite(size, 1, 4, f) == 4;
+        Set32(size, static_cast<std::uint32_t>(data));
+        ok = ok && std::fseek(f, offset + 4, SEEK_SET) == 0 && std::fwrite(size, 1, 4, f) == 4;
+    } else {
+        return Fail(error, path + ": too long for a RIFF header without room for RF64");
+    }
+    ok = ok && std::fflush(f) == 0;
+    if (ok && length > riffSize + 8)
+        ok = ::ftruncate(::fileno(f), static_cast<off_t>(riffSize + 8)) == 0;
+    if (!ok) return Fail(error, path + ": " + std::strerror(errno));
+    return true;
+}
+
+}  // namespace qsr::recording

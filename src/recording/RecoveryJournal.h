@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qsr::recording {
+
+// The journal file in the application folder.
+inline constexpr const char* kJournalFileName = "recordings.journal";
+
+// One recording that was running: who wrote it, where, since when.
+struct JournalEntry {
+    long pid = 0;                // the process recording it
+    std::string path;            // the recording's file
+    std::int64_t startTime = 0;  // seconds since the epoch
+
+    bool operator==(const JournalEntry&) const = default;
+};
+
+// Names every recording while it runs, so that a recording interrupted by a
+// crash or a power loss is found at the next start. A small text file,
+// replaced atomically on each change: one line per recording, "pid<TAB>start
+// <TAB>path". The program and quorvin-cli share it; an entry whose process
+// still runs belongs to that process and is left alone.
+class RecoveryJournal {
+  public:
+    explicit RecoveryJournal(std::string file) : file_(std::move(file)) {}
+
+    void Add(const JournalEntry& entry);
+    // Removes this process's entry for path.
+    void Remove(const std::string& path);
+    // The entries whose process is gone, taken out of the journal.
+    std::vector<JournalEntry> TakeInterrupted();
+
+    std::vector<JournalEntry> Entries() const;
+
+  private:
+    void Write(const std::vector<JournalEntry>& entries);
+    std::string file_;
+};
+
+// Journal text <-> entries; lines that do not parse are left out.
+std::vector<JournalEntry> ParseJournal(const std::string& text);
+std::string JournalText(const std::vector<JournalEntry>& entries);
+
+// Whether a process with this id runs.
+bool ProcessAlive(long pid);
+
+// Makes what a crash left of a recording playable as far as its format
+// allows: a RIFF or RF64 WAV file gets the sizes its length gives (whole
+// frames; an unfinished last frame is cut off). Other types are written so
+// that every finished block decodes and need nothing. False, with the reason
+// in `error`, when the file cannot be read or written.
+bool RepairRecording(const std::string& path, std::string* error = nullptr);
+
+}  // namespace qsr::recording

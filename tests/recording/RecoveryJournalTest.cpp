@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "fakes/FakeAudio.h"
+#include "recording/RecordingSession.h"
+#include "recording/RecoveryJournal.h"
+#include "support/TempDir.h"
+
+namespace qsr::recording {
+namespace {
+
+using qsr::testing::ReadAll;
+using qsr::testing::TempDir;
+using qsr::testing::WriteAll;
+
+// The id of a process that has ended.
+long DeadPid() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// A 16-bit stereo WAV header (44 bytes) claiming `claimed` data bytes.
+std::string WavHeader(std::uint32_t claimed, const char* riff = "RIFF") {
+    auto u32 = [](std::uint32_t v) {
+        std::string b(4, '\0');
+        for (int i = 0; i < 4; ++i)
+            b[static_cast<std::size_t>(i)] = static_cast<char>(v >> (8 * i));
+        return b;
+    };
+    std::string h = std::string(riff) + u32(36 + claimed) + "WAVEfmt " + u32(16);
+    h += std::string("\x01\x00\x02\x00", 4) + u32(44100) + u32(44100 * 4) +
+         std::string("\x04\x00\x10\x00", 4);
+    return h + "data" + u32(claimed);
+}
+
+std::uint32_t At32(const std::string& s, std::size_t at) {
+    std::uint32_t v = 0;
+    std::memcpy(&v, s.data() + at, 4);
+    return v;
+}
+
+TEST(RecoveryJournal, NamesRunningRecordingsAndGivesBackThoseWhoseProcessIsGone) {
+    TempDir dir;
+    RecoveryJournal journal(dir.File(kJournalFileName));
+    const long dead = DeadPid();
+    journal.Add({dead, "/rec/crashed.WAV", 1700000000});
+    journal.Add({::getpid(), "/rec/mine.WAV", 1700000001});
+    journal.Add({dead, "/rec/tab\there.WAV", 1700000002});  // a tab inside the name survives
+    const auto interrupted = journal.TakeInterrupted();
+    ASSERT_EQ(interrupted.size(), 2u);
+    EXPECT_EQ(interrupted[0], (JournalEntry{dead, "/rec/crashed.WAV", 1700000000}));
+    EXPECT_EQ(interrupted[1].path, "/rec/tab\there.WAV");
+    // This process still runs: its entry stays until its own stop removes it.
+    EXPECT_EQ(journal.Entries(),
+              (std::vector<JournalEntry>{{::getpid(), "/rec/mine.WAV", 1700000001}}));
+    journal.Remove("/rec/mine.WAV");
+    EXPECT_FALSE(std::filesystem::exists(dir.File(kJournalFileName)));
+    // Damaged lines are left out.
+    EXPECT_TRUE(ParseJournal("x\t1\t/a\n12\tno\t/b\n7\t1\n\n").empty());
+}
+
+TEST(RecoveryJournal, TheSessionNamesItsRecordingFromStartToStop) {
+    TempDir dir;
+    RecoveryJournal journal(dir.File(kJournalFileName));
+    fakes::FakeRecorder recorder;
+    fakes::FakeAudioFile file;
+    RecordingSession session;
+    session.Attach(&recorder, &file);
+    session.SetJournal(&journal);
+    ASSERT_TRUE(session.Start("/rec/a.WAV"));
+    ASSERT_EQ(journal.Entries().size(), 1u);
+    EXPECT_EQ(journal.Entries()[0].path, "/rec/a.WAV");
+    session.Stop();
+    EXPECT_TRUE(journal.Entries().empty());
+}
+
+TEST(RecoveryJournal, RepairGivesAWavFileTheSizesItsLengthHolds) {
+    TempDir dir;
+    const std::string path = dir.File("cut.WAV");
+    // The header still says 0 bytes; 1000 whole frames and half a frame follow.
+    WriteAll(path, WavHeader(0) + std::string(4000, 'a') + "xy");
+    ASSERT_TRUE(RepairRecording(path));
+    const std::string repaired = ReadAll(path);
+    EXPECT_EQ(repaired.size(), 44u + 4000u);
+    EXPECT_EQ(At32(repaired, 4), 36u + 4000u);
+    EXPECT_EQ(At32(repaired, 40), 4000u);
+    // Other files are left alone; a file that cannot be opened says why.
+    WriteAll(dir.File("a.MP3"), "ID3 not a wav");
+    EXPECT_TRUE(RepairRecording(dir.File("a.MP3")));
+    EXPECT_EQ(ReadAll(dir.File("a.MP3")), "ID3 not a wav");
+    std::string error;
+    EXPECT_FALSE(RepairRecording(dir.File("missing.WAV"), &error));
+    EXPECT_NE(error.find("missing.WAV"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace qsr::recording
