@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -54,15 +55,22 @@ TEST(AtomicFile, LeavesWhatItMayNotOrCannotReplaceUntouched) {
     // A missing folder: the reason names it.
     EXPECT_FALSE(WriteFileAtomically(dir.File("missing/a.dat"), "x", &error));
     EXPECT_NE(error.find("missing"), std::string::npos);
-    // A read-only file keeps its content (root may write anything, so only
-    // an ordinary user sees the refusal).
-    if (::geteuid() != 0) {
-        const std::string locked = dir.File("locked.dat");
+    // A read-only file keeps its content. Root may write anything, so as root
+    // the check runs in a child that has become an ordinary user.
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string locked = dir.File("locked.dat");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
         WriteAll(locked, "keep");
         ::chmod(locked.c_str(), 0444);
-        EXPECT_FALSE(WriteFileAtomically(locked, "lost"));
-        EXPECT_EQ(ReadAll(locked), "keep");
+        const bool refused = !WriteFileAtomically(locked, "lost");
+        ::_exit(refused && ReadAll(locked) == "keep" ? 0 : 1);
     }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
