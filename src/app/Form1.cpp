@@ -324,6 +324,11 @@ void Form1::StartRecording(bool interactive) {
     const QDateTime now = QDateTime::currentDateTime();
     naming.start = recording::LocalStartTime(static_cast<std::time_t>(now.toSecsSinceEpoch()));
     startTimeText_ = RecordTimeText(now);
+    // The recordings folder (by default the music folder's "Recordings") is
+    // made on the first recording; should that fail, the start names why.
+    std::error_code ec;
+    std::filesystem::create_directories(
+        settings::OutputFolder(naming.outputFolder, applicationFolder_), ec);
     if (session_.StartNamed(naming)) return;
 
     const std::string text = recording::StartFailedMessage(session_.Path(), session_.LastError());

@@ -755,4 +755,13 @@ TEST_F(RecordingSessionTest, RecordingsACrashInterruptedAreListedAgainAtTheNextS
     EXPECT_TRUE(journal.Entries().empty());
 }
 
+TEST_F(RecordingSessionTest, TheRecordingsFolderIsMadeOnTheFirstRecording) {
+    Settings("0", "0", (out / "Music" / "Recordings").string());
+    auto& f = Load();
+    f.StartRecord();
+    ASSERT_TRUE(f.flgRecord());
+    EXPECT_TRUE(fs::exists(out / "Music" / "Recordings" / "rec.WAV"));
+    f.StopRecord();
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <cstdlib>
 
 // Q_INIT_RESOURCE declares a function and so must stand outside any namespace.
@@ -14,14 +15,20 @@ static void InitShippedResources() {
 
 namespace qsr::services {
 
-std::string ChooseApplicationFolder(const AppFolderProbe& probe) {
+AppFolderChoice ChooseApplicationFolder(const AppFolderProbe& probe) {
     const std::string home = probe.env("QSR_HOME");
-    if (!home.empty()) return home;
-    if (!probe.executableDir.empty() && probe.isWritableDir(probe.executableDir))
-        return probe.executableDir;
+    if (!home.empty()) return {home, false};
+    if (!probe.executableDir.empty() && probe.isFile(probe.executableDir + "/settings.dat"))
+        return {probe.executableDir, false};
     std::string dataHome = probe.env("XDG_DATA_HOME");
     if (dataHome.empty()) dataHome = probe.env("HOME") + "/.local/share";
-    return dataHome + "/quorvin-sound-recorder";
+    return {dataHome + "/quorvin-sound-recorder", true};
+}
+
+std::string DefaultRecordingsFolder() {
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty()) music = QDir::homePath() + "/Music";
+    return (music + "/Recordings").toStdString();
 }
 
 std::string AppPath(const std::string& folder, const std::string& name) {
@@ -47,6 +54,18 @@ void SeedFromResources(const QString& folder) {
     }
 }
 
+// A fresh user's recordings go to the music folder, not into the program's
+// data folder. The shipped file holds "outputfolder=0" on a line of its own.
+void NameRecordingsFolder(const QString& settingsFile) {
+    QFile file(settingsFile);
+    if (!file.open(QIODevice::ReadOnly)) return;
+    QByteArray text = file.readAll();
+    file.close();
+    const QByteArray folder = QByteArray::fromStdString(DefaultRecordingsFolder());
+    text.replace("\noutputfolder=0\n", "\noutputfolder=" + folder + "\n");
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text);
+}
+
 }  // namespace
 
 std::string PrepareApplicationFolder() {
@@ -55,15 +74,17 @@ std::string PrepareApplicationFolder() {
         const char* v = std::getenv(name);
         return std::string(v ? v : "");
     };
-    probe.isWritableDir = [](const std::string& dir) {
-        const QFileInfo info(QString::fromStdString(dir));
-        return info.isDir() && info.isWritable();
+    probe.isFile = [](const std::string& path) {
+        return QFileInfo(QString::fromStdString(path)).isFile();
     };
     probe.executableDir = QCoreApplication::applicationDirPath().toStdString();
-    const std::string folder = ChooseApplicationFolder(probe);
-    QDir().mkpath(QString::fromStdString(folder));
-    SeedFromResources(QString::fromStdString(folder));
-    return folder;
+    const AppFolderChoice choice = ChooseApplicationFolder(probe);
+    const QString folder = QString::fromStdString(choice.folder);
+    QDir().mkpath(folder);
+    const bool freshSettings = !QFileInfo::exists(folder + "/settings.dat");
+    SeedFromResources(folder);
+    if (choice.perUser && freshSettings) NameRecordingsFolder(folder + "/settings.dat");
+    return choice.folder;
 }
 
 }  // namespace qsr::services

@@ -12,26 +12,46 @@ using qsr::services::AppFolderProbe;
 using qsr::services::ChooseApplicationFolder;
 
 namespace {
-AppFolderProbe Probe(std::map<std::string, std::string> env, bool exeWritable) {
+AppFolderProbe Probe(std::map<std::string, std::string> env, bool portable) {
     AppFolderProbe p;
     p.env = [env](const char* name) {
         auto it = env.find(name);
         return it == env.end() ? std::string() : it->second;
     };
-    p.isWritableDir = [exeWritable](const std::string&) { return exeWritable; };
+    p.isFile = [portable](const std::string& path) {
+        return portable && path == "/opt/qsr/bin/settings.dat";
+    };
     p.executableDir = "/opt/qsr/bin";
     return p;
+}
+std::string Folder(const AppFolderProbe& p) {
+    return ChooseApplicationFolder(p).folder;
 }
 }  // namespace
 
 TEST(AppFolder, ChoiceOrder) {
-    EXPECT_EQ(ChooseApplicationFolder(Probe({{"QSR_HOME", "/t/home"}, {"HOME", "/h"}}, true)),
-              "/t/home");
-    EXPECT_EQ(ChooseApplicationFolder(Probe({{"HOME", "/h"}}, true)), "/opt/qsr/bin");
-    EXPECT_EQ(ChooseApplicationFolder(Probe({{"HOME", "/h"}}, false)),
-              "/h/.local/share/quorvin-sound-recorder");
-    EXPECT_EQ(ChooseApplicationFolder(Probe({{"HOME", "/h"}, {"XDG_DATA_HOME", "/d"}}, false)),
+    EXPECT_EQ(Folder(Probe({{"QSR_HOME", "/t/home"}, {"HOME", "/h"}}, true)), "/t/home");
+    // Only a portable copy (a settings.dat beside the binary) keeps its settings there.
+    EXPECT_EQ(Folder(Probe({{"HOME", "/h"}}, true)), "/opt/qsr/bin");
+    EXPECT_FALSE(ChooseApplicationFolder(Probe({{"HOME", "/h"}}, true)).perUser);
+    EXPECT_EQ(Folder(Probe({{"HOME", "/h"}}, false)), "/h/.local/share/quorvin-sound-recorder");
+    EXPECT_TRUE(ChooseApplicationFolder(Probe({{"HOME", "/h"}}, false)).perUser);
+    EXPECT_EQ(Folder(Probe({{"HOME", "/h"}, {"XDG_DATA_HOME", "/d"}}, false)),
               "/d/quorvin-sound-recorder");
+}
+
+TEST(AppFolder, AFreshUserRecordsIntoTheMusicFolder) {
+    qsr::testing::TempDir dir;
+    ::unsetenv("QSR_HOME");
+    ::setenv("XDG_DATA_HOME", (dir.path() / "data").c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (dir.path() / "config").c_str(), 1);
+    ::setenv("HOME", dir.path().c_str(), 1);
+    const std::string folder = qsr::services::PrepareApplicationFolder();
+    EXPECT_EQ(folder, (dir.path() / "data" / "quorvin-sound-recorder").string());
+    EXPECT_EQ(qsr::settings::ReadIniValue(folder + "/settings.dat", "set", "outputfolder"),
+              (dir.path() / "Music" / "Recordings").string());
+    EXPECT_EQ(qsr::services::DefaultRecordingsFolder(),
+              (dir.path() / "Music" / "Recordings").string());
 }
 
 TEST(AppFolder, FreshFolderIsSeededAndUserFilesAreKept) {
