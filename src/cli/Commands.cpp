@@ -1,28 +1,61 @@
 #include "cli/Commands.h"
 
 #include <map>
+#include <utility>
+#include <vector>
+
+#include "core/AppInfo.h"
 
 namespace qsr::cli {
 namespace {
 
-const char* kUsage =
-    "usage: quorvin-cli COMMAND [ARGS]\n"
-    "  devices                                   list capture devices and their lines\n"
-    "  record --device N --seconds S --format FMT [--rate HZ] [--channels 1|2]\n"
-    "         [--bitrate KBPS] [--overwrite] OUT FMT: WAV, MP3, VOX, Raw, G726, OGG; OUT ends\n"
-    "                                            in .FMT; other parameters from settings.dat\n"
-    "  convert [--wma-profile N] IN OUT          format from OUT's extension (also .wma);\n"
-    "                                            --wma-profile list shows the profiles\n"
-    "  info FILE                                 what the reader sees in FILE\n"
-    "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n";
+// Each command's usage, in the order --help lists them.
+const std::vector<std::pair<std::string, std::string>>& Usages() {
+    static const std::vector<std::pair<std::string, std::string>> usages = {
+        {"devices",
+         "  devices                                   list capture devices and their lines\n"},
+        {"record",
+         "  record --device N --seconds S --format FMT [--rate HZ] [--channels 1|2]\n"
+         "         [--bitrate KBPS] [--overwrite] OUT FMT: WAV, MP3, VOX, Raw, G726, OGG; OUT "
+         "ends\n"
+         "                                            in .FMT; other parameters from "
+         "settings.dat\n"},
+        {"convert",
+         "  convert [--wma-profile N] IN OUT          format from OUT's extension (also .wma);\n"
+         "                                            --wma-profile list shows the profiles\n"},
+        {"info", "  info FILE                                 what the reader sees in FILE\n"},
+        {"tags",
+         "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n"},
+    };
+    return usages;
+}
+
+std::string Usage() {
+    std::string text =
+        "usage: quorvin-cli COMMAND [ARGS]     (quorvin-cli COMMAND --help, quorvin-cli "
+        "--version)\n";
+    for (const auto& [name, usage] : Usages()) text += usage;
+    return text;
+}
 
 }  // namespace
 
 int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
         std::FILE* err) {
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
-        std::fputs(kUsage, args.empty() ? err : out);
+        std::fputs(Usage().c_str(), args.empty() ? err : out);
         return args.empty() ? 2 : 0;
+    }
+    if (args[0] == "--version") {
+        std::fprintf(out, "quorvin-cli %s\n", core::kAppVersion);
+        return 0;
+    }
+    if (args.size() == 2 && (args[1] == "--help" || args[1] == "-h")) {
+        for (const auto& [name, usage] : Usages()) {
+            if (name != args[0]) continue;
+            std::fprintf(out, "usage: quorvin-cli\n%s", usage.c_str());
+            return 0;
+        }
     }
     const std::map<std::string, Command> commands = {
         {"devices", DevicesCommand}, {"record", RecordCommand}, {"convert", ConvertCommand},
@@ -30,7 +63,8 @@ int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::
     };
     const auto it = commands.find(args[0]);
     if (it == commands.end()) {
-        std::fprintf(err, "quorvin-cli: unknown command '%s'\n%s", args[0].c_str(), kUsage);
+        std::fprintf(err, "quorvin-cli: unknown command '%s'\n%s", args[0].c_str(),
+                     Usage().c_str());
         return 2;
     }
     return it->second(engine, std::vector<std::string>(args.begin() + 1, args.end()), out, err);
