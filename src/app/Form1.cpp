@@ -22,6 +22,7 @@
 #include "core/OutputFormats.h"
 #include "core/Text.h"
 #include "platform/audio-api/MixDown.h"
+#include "platform/services/Accessibility.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/Skin.h"
 #include "player/PlaybackRules.h"
@@ -66,6 +67,7 @@ Form1::Form1(audio::IAudioEngine& engine, services::DesktopServices desktop,
     setWindowTitle(core::kMainCaption);
     BuildControls();
     BuildMenus();
+    services::NameControlsForAccessibility(this);
     resize(820, 600);
 }
 

@@ -5,6 +5,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/services/Accessibility.h"
+
 namespace qsr::app {
 
 frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
@@ -40,6 +42,7 @@ frmAbout::frmAbout(QWidget* parent) : QDialog(parent) {
     buttons->button(QDialogButtonBox::Ok)->setObjectName("cmdOK");
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(buttons);
+    services::NameControlsForAccessibility(this);
 }
 
 }  // namespace qsr::app

@@ -18,6 +18,7 @@
 #include "desktop/frmtray.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
+#include "platform/services/Accessibility.h"
 #include "settings/Inifun.h"
 #include "support/TempDir.h"
 
@@ -448,6 +449,17 @@ TEST_F(Form1Test, SurvivesComponentsThatDoNotExist) {
     f.cboEncoders->setCurrentIndex(4);
     f.exitsystem();
     EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "4");
+}
+
+TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSays) {
+    auto& f = Load();
+    f.show();
+    EXPECT_EQ(services::UnnamedControls(&f), std::vector<std::string>{});
+    EXPECT_EQ(f.cmdrecord->accessibleName(), "Start Recording (Hotkey:CTRL+R)");  // its tooltip
+    EXPECT_EQ(f.cmdPlay->accessibleName(), "Play");
+    EXPECT_EQ(f.DeviceCombo->accessibleName(), "Record Device");  // its label
+    EXPECT_EQ(f.cboEncoders->accessibleName(), "Output Format");
+    EXPECT_EQ(f.Command1->accessibleName(), "Record Ctrl+R");
 }
 
 TEST_F(Form1Test, ControlsAndMenusCarryTheirCaptions) {
