@@ -1,9 +1,8 @@
 #include "tags/clsFind.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
-
 #include <locale.h>
+#include <sys/stat.h>
 #include <wctype.h>
 
 #include <string>
@@ -86,7 +85,8 @@ std::u32string CodePoints(const std::string& text) {
 char32_t Fold(char32_t c) {
     static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
     if (c > 0x10FFFF) return c;
-    if (utf8 != locale_t{}) return static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), utf8));
+    if (utf8 != locale_t{})
+        return static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), utf8));
     // Without the locale: ASCII and Latin-1 at least.
     if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
     return c;
