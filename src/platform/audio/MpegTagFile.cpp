@@ -369,4 +369,77 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
     return ReplaceResult::Done;
 }
 
+std::uint32_t BigEndian(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    return (std::uint32_t{u[0]} << 24) | (std::uint32_t{u[1]} << 16) | (std::uint32_t{u[2]} << 8) |
+           u[3];
+}
+
+std::uint32_t Synchsafe(const char* p) {
+    const auto* u = reinterpret_cast<const unsigned char*>(p);
+    // Some writers put plain numbers here; where a byte says so, read it plain.
+    if ((u[0] | u[1] | u[2] | u[3]) & 0x80) return BigEndian(p);
+    return (std::uint32_t{u[0]} << 21) | (std::uint32_t{u[1]} << 14) | (std::uint32_t{u[2]} << 7) |
+           u[3];
+}
+
+static bool ValidFrameId(const std::string& data, std::size_t at) {
+    if (at + 4 > data.size()) return false;
+    for (std::size_t i = at; i < at + 4; ++i) {
+        const char c = data[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
+    }
+    return true;
+}
+
+static std::string Resynchronise(const std::string& data) {
+    std::string out;
+    out.reserve(data.size());
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        out.push_back(data[i]);
+        if (static_cast<unsigned char>(data[i]) == 0xFF && i + 1 < data.size() && data[i + 1] == 0)
+            ++i;
+    }
+    return out;
+}
+
+// The frames of a 2.3 or 2.4 tag (its bytes, header included), as TagLib
+// reads them: up to padding, a bad frame id or a frame that does not fit.
+bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<RawFrame>& frames,
+                 std::string& problem) {
+    std::string body = tag.substr(10, header.size);
+    if (header.major == 3 && (header.flags & 0x80)) body = Resynchronise(body);
+    std::size_t pos = 0;
+    if (header.flags & 0x40) {
+        if (body.size() < 4) {
+            problem = "the ID3v2 tag's extended header is cut off";
+            return false;
+        }
+        pos = header.major == 3 ? std::size_t{BigEndian(body.data())} + 4
+                                : std::size_t{Synchsafe(body.data())};
+        if (pos > body.size()) {
+            problem = "the ID3v2 tag's extended header runs past the tag";
+            return false;
+        }
+    }
+    while (pos + 10 <= body.size() && body[pos] != 0 && ValidFrameId(body, pos)) {
+        std::uint32_t size = 0;
+        if (header.major == 3) {
+            size = BigEndian(&body[pos + 4]);
+        } else {
+            size = Synchsafe(&body[pos + 4]);
+            // iTunes wrote 2.4 frames with 2.3 sizes: trust the one that lands
+            // on the next frame.
+            if (size > 127 && !ValidFrameId(body, pos + 10 + size)) {
+                const std::uint32_t plain = BigEndian(&body[pos + 4]);
+                if (ValidFrameId(body, pos + 10 + plain)) size = plain;
+            }
+        }
+        if (size == 0 || size > body.size() - pos - 10) break;
+        frames.push_back({body.substr(pos, 4), body.substr(pos, 10 + std::size_t{size})});
+        pos += 10 + std::size_t{size};
+    }
+    return true;
+}
+
 }  // namespace qsr::audio::tagfile

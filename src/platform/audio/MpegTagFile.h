@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace qsr::audio::tagfile {
 
@@ -67,6 +68,23 @@ enum class ReplaceResult { Done, Impossible, Failed };
 // Failed for any other error. The file is untouched unless Done.
 ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st,
                           const std::string& head, std::uint64_t from, std::string& error);
+
+// One frame of a tag, as stored: header and body.
+struct RawFrame {
+    std::string id;
+    std::string bytes;
+};
+
+// The frames of a 2.3 or 2.4 tag (its bytes, header included, a 2.3 tag's
+// unsynchronisation undone), as TagLib reads them: up to padding, a bad frame
+// id or a frame that does not fit. False for an extended header that does not.
+bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<RawFrame>& frames,
+                 std::string& problem);
+
+// Big-endian 32-bit and synchsafe numbers (the latter read plain where a byte
+// has its high bit set, as some writers put plain numbers there).
+std::uint32_t BigEndian(const char* p);
+std::uint32_t Synchsafe(const char* p);
 
 // Reads exactly `size` bytes at `offset`.
 bool ReadAt(int fd, void* buf, std::size_t size, std::uint64_t offset);

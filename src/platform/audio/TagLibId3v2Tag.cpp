@@ -27,6 +27,14 @@
 namespace qsr::audio {
 namespace {
 
+using tagfile::BigEndian;
+using tagfile::Lead;
+using tagfile::RawFrame;
+using tagfile::SplitFrames;
+using tagfile::Synchsafe;
+using tagfile::TagHeader;
+using tagfile::TagRegion;
+
 // Field numbers 1..12 and their frames.
 const char* const kFrameIds[12] = {"TRCK", "TIT2", "TPE1", "TALB", "TYER", "TCON",
                                    "COMM", "TCOM", "TOPE", "TCOP", "WXXX", "TENC"};
@@ -121,28 +129,33 @@ std::string UrlText(const TagLib::ID3v2::Tag& tag) {
 }
 
 // TagLib reads the size of a 2.3 extended header as if it were 2.4 (counting
-// itself, synchsafe), lands inside it and loses every frame. For reading, the
-// tag is handed to TagLib with the extended header taken out; nothing in it is
-// needed (CRC and padding size only). Returns the repaired tag, or false when
-// the file has no such header.
-bool WithoutV23ExtendedHeader(const std::string& path, TagLib::ByteVector& out) {
+// itself, synchsafe), lands inside it and loses every frame; a 2.4 extended
+// header can also make it drop the tag. For reading, the tag is handed to
+// TagLib with the extended header taken out; nothing in it is needed (CRC,
+// padding size, restrictions). Returns the repaired tag, or false when the
+// file has no such header.
+bool WithoutExtendedHeader(const std::string& path, TagLib::ByteVector& out) {
     std::ifstream in(path, std::ios::binary);
     unsigned char head[14];
     if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
-    if (std::memcmp(head, "ID3", 3) != 0 || head[3] != 3 || (head[5] & 0x40) == 0) return false;
+    if (std::memcmp(head, "ID3", 3) != 0 || (head[3] != 3 && head[3] != 4) ||
+        (head[5] & 0x40) == 0) {
+        return false;
+    }
     std::uint32_t tagSize = 0;
     for (int i = 6; i < 10; ++i) {
         if (head[i] & 0x80) return false;
         tagSize = (tagSize << 7) | head[i];
     }
-    const std::uint32_t extSize = (std::uint32_t{head[10]} << 24) |
-                                  (std::uint32_t{head[11]} << 16) | (std::uint32_t{head[12]} << 8) |
-                                  head[13];
-    if (extSize > tagSize || tagSize - extSize < 4) return false;
-    const std::uint32_t newSize = tagSize - 4 - extSize;
+    // 2.3 counts the bytes after the size field, 2.4 the whole header.
+    const std::uint32_t extSize = head[3] == 3
+                                      ? BigEndian(reinterpret_cast<const char*>(head + 10)) + 4
+                                      : Synchsafe(reinterpret_cast<const char*>(head + 10));
+    if (extSize > tagSize || extSize < 4) return false;
+    const std::uint32_t newSize = tagSize - extSize;
     in.seekg(0, std::ios::end);
     const auto fileSize = static_cast<std::uint64_t>(in.tellg());
-    const std::uint64_t bodyStart = 14ULL + extSize;
+    const std::uint64_t bodyStart = 10ULL + extSize;
     if (bodyStart > fileSize) return false;
     const std::uint64_t bodyEnd = std::min<std::uint64_t>(fileSize, 10ULL + tagSize);
     std::string bytes(reinterpret_cast<const char*>(head), 10);
@@ -167,88 +180,6 @@ bool IsRegularFile(const std::string& path) {
 // ---- Writing: the old tag's frames are kept byte for byte; only the frames
 // of fields whose text changed are rendered anew. ----
 
-using tagfile::Lead;
-using tagfile::TagHeader;
-using tagfile::TagRegion;
-
-struct RawFrame {
-    std::string id;
-    std::string bytes;  // header and body, as stored
-};
-
-std::uint32_t BigEndian(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    return (std::uint32_t{u[0]} << 24) | (std::uint32_t{u[1]} << 16) | (std::uint32_t{u[2]} << 8) |
-           u[3];
-}
-
-std::uint32_t Synchsafe(const char* p) {
-    const auto* u = reinterpret_cast<const unsigned char*>(p);
-    // Some writers put plain numbers here; where a byte says so, read it plain.
-    if ((u[0] | u[1] | u[2] | u[3]) & 0x80) return BigEndian(p);
-    return (std::uint32_t{u[0]} << 21) | (std::uint32_t{u[1]} << 14) | (std::uint32_t{u[2]} << 7) |
-           u[3];
-}
-
-bool ValidFrameId(const std::string& data, std::size_t at) {
-    if (at + 4 > data.size()) return false;
-    for (std::size_t i = at; i < at + 4; ++i) {
-        const char c = data[i];
-        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'))) return false;
-    }
-    return true;
-}
-
-std::string Resynchronise(const std::string& data) {
-    std::string out;
-    out.reserve(data.size());
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        out.push_back(data[i]);
-        if (static_cast<unsigned char>(data[i]) == 0xFF && i + 1 < data.size() && data[i + 1] == 0)
-            ++i;
-    }
-    return out;
-}
-
-// The frames of a 2.3 or 2.4 tag (its bytes, header included), as TagLib
-// reads them: up to padding, a bad frame id or a frame that does not fit.
-bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<RawFrame>& frames,
-                 std::string& problem) {
-    std::string body = tag.substr(10, header.size);
-    if (header.major == 3 && (header.flags & 0x80)) body = Resynchronise(body);
-    std::size_t pos = 0;
-    if (header.flags & 0x40) {
-        if (body.size() < 4) {
-            problem = "the ID3v2 tag's extended header is cut off";
-            return false;
-        }
-        pos = header.major == 3 ? std::size_t{BigEndian(body.data())} + 4
-                                : std::size_t{Synchsafe(body.data())};
-        if (pos > body.size()) {
-            problem = "the ID3v2 tag's extended header runs past the tag";
-            return false;
-        }
-    }
-    while (pos + 10 <= body.size() && body[pos] != 0 && ValidFrameId(body, pos)) {
-        std::uint32_t size = 0;
-        if (header.major == 3) {
-            size = BigEndian(&body[pos + 4]);
-        } else {
-            size = Synchsafe(&body[pos + 4]);
-            // iTunes wrote 2.4 frames with 2.3 sizes: trust the one that lands
-            // on the next frame.
-            if (size > 127 && !ValidFrameId(body, pos + 10 + size)) {
-                const std::uint32_t plain = BigEndian(&body[pos + 4]);
-                if (ValidFrameId(body, pos + 10 + plain)) size = plain;
-            }
-        }
-        if (size == 0 || size > body.size() - pos - 10) break;
-        frames.push_back({body.substr(pos, 4), body.substr(pos, 10 + std::size_t{size})});
-        pos += 10 + std::size_t{size};
-    }
-    return true;
-}
-
 // A frame rendered by TagLib (2.4 layout) in the tag's version.
 std::string Finish(const TagLib::ID3v2::Frame& frame, int major) {
     std::string bytes = Bytes(frame.render());
@@ -267,7 +198,8 @@ std::string TextFrame(const char* id, const std::string& text, int major) {
     return Finish(frame, major);
 }
 
-// A URL is ASCII: anything beyond is its UTF-8 bytes, percent-encoded.
+// A URL is ASCII: anything beyond (and blanks) is its UTF-8 bytes,
+// percent-encoded.
 std::string PercentEncoded(const std::string& utf8) {
     static const char* const kHex = "0123456789ABCDEF";
     std::string out;
@@ -365,8 +297,13 @@ std::vector<std::string> RenderField(int field, const std::string& text, int maj
         frame.setText(value);
         out.push_back(Finish(frame, major));
     } else if (field == 11) {
+        // Latin-1 text is stored as it is; beyond, the low byte of each
+        // character would be garbage, so the URL is percent-encoded instead.
         TagLib::ID3v2::UserUrlLinkFrame frame(TagLib::String::Latin1);
-        frame.setUrl(TagLib::String(PercentEncoded(text), TagLib::String::Latin1));
+        const TagLib::String value = FromUtf8(text);
+        frame.setUrl(value.isLatin1()
+                         ? value
+                         : TagLib::String(PercentEncoded(text), TagLib::String::Latin1));
         out.push_back(Finish(frame, major));
     } else {
         out.push_back(TextFrame(kIds[field - 1], text, major));
@@ -498,7 +435,7 @@ bool TagLibId3v2Tag::Load(const std::string& path) {
     loaded_.fill(std::string());
     if (!IsRegularFile(path)) return false;
     TagLib::ByteVector repaired;
-    if (WithoutV23ExtendedHeader(path, repaired)) {
+    if (WithoutExtendedHeader(path, repaired)) {
         TagLib::ByteVectorStream memory(repaired);
         return Load(&memory);
     }
@@ -548,7 +485,11 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
     TagLibId3v2Tag current;
     current.Load(path);
     std::array<bool, 13> changed{};
-    for (std::size_t f = 1; f <= 12; ++f) changed[f] = pending_[f - 1] != current.loaded_[f - 1];
+    for (std::size_t f = 1; f <= 12; ++f) {
+        // A tag TagLib finds further in (behind junk) is not the one we
+        // write: the new tag at the start must then carry every field.
+        changed[f] = region.lead != Lead::Valid || pending_[f - 1] != current.loaded_[f - 1];
+    }
 
     std::string old;
     TagHeader header;

@@ -19,7 +19,7 @@ namespace qsr::audio {
 // no one knows) is kept byte for byte, and so is the audio. A tag stays in
 // its version (2.4 stays 2.4; 2.2 and a new tag become 2.3). Text that fits
 // Latin-1 is written as Latin-1, other text as UTF-16 with a byte-order mark;
-// a URL is stored percent-encoded; a date "yyyy-MM-dd[Thh:mm]" becomes TYER,
+// a URL beyond Latin-1 is stored percent-encoded (UTF-8); a date "yyyy-MM-dd[Thh:mm]" becomes TYER,
 // TDAT and TIME in 2.3. Empty fields are left out, and a tag left with
 // nothing is removed. Only MPEG audio files are written, and never a tag
 // whose size is invalid or runs past the file. How the file is changed
