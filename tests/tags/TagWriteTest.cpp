@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <QJsonArray>
@@ -412,10 +413,11 @@ TEST(TagWrite, AHardLinkedFileIsWrittenInPlaceOrRefused) {
     EXPECT_EQ(Audio(ReadAll(a)), Audio(bytes));
 }
 
-TEST(TagWrite, ARewrittenFileKeepsOwnerAndMode) {
+TEST(TagWrite, ARewrittenFileKeepsOwnerModeAndAttributes) {
     TempDir dir;
     const auto path = Make(dir, "title_only", "owned.mp3");
     ::chmod(path.c_str(), 0640);
+    const bool attributes = ::setxattr(path.c_str(), "user.note", "kept", 4, 0) == 0;
     const bool root = ::geteuid() == 0;
     if (root) {
         ASSERT_EQ(::chown(path.c_str(), 1234, 5678), 0);
@@ -424,6 +426,11 @@ TEST(TagWrite, ARewrittenFileKeepsOwnerAndMode) {
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0640u);
+    if (attributes) {
+        char value[16] = {};
+        EXPECT_EQ(::getxattr(path.c_str(), "user.note", value, sizeof value), 4);
+        EXPECT_STREQ(value, "kept");
+    }
     if (root) {
         EXPECT_EQ(st.st_uid, 1234u);
         EXPECT_EQ(st.st_gid, 5678u);

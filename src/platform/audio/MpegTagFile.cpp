@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/random.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -130,6 +131,30 @@ std::string RandomSuffix() {
         out += hex;
     }
     return out;
+}
+
+// Extended attributes (ACLs, security labels, user notes) go with the file
+// onto its rewritten copy; one the copy cannot take is reported.
+bool CopyAttributes(int from, int to, std::string& error) {
+    const ssize_t size = ::flistxattr(from, nullptr, 0);
+    if (size <= 0) return true;  // none, or a file system without them
+    std::vector<char> names(static_cast<std::size_t>(size));
+    const ssize_t got = ::flistxattr(from, names.data(), names.size());
+    for (ssize_t at = 0; at < got;) {
+        const char* name = names.data() + at;
+        at += static_cast<ssize_t>(std::strlen(name)) + 1;
+        const ssize_t length = ::fgetxattr(from, name, nullptr, 0);
+        if (length < 0) continue;
+        std::vector<char> value(static_cast<std::size_t>(length));
+        const ssize_t read = ::fgetxattr(from, name, value.data(), value.size());
+        if (read < 0) continue;
+        if (::fsetxattr(to, name, value.data(), static_cast<std::size_t>(read), 0) != 0) {
+            error =
+                std::string("the file's attribute ") + name + " cannot be kept on a rewritten copy";
+            return false;
+        }
+    }
+    return true;
 }
 
 }  // namespace
@@ -350,6 +375,8 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
     if (::fchmod(out.get(), st.st_mode & 07777) != 0) {
         return fail(ReplaceResult::Failed, ErrnoText("cannot set the mode"));
     }
+    std::string why;
+    if (!CopyAttributes(fd, out.get(), why)) return fail(ReplaceResult::Impossible, why);
     if (::fsync(out.get()) != 0) return fail(ReplaceResult::Failed, ErrnoText("cannot flush"));
     if (::close(out.release()) != 0) {
         ::unlink(temp.c_str());

@@ -15,7 +15,8 @@ namespace qsr::audio::tagfile {
 //   so one write of that region, then fsync. Keeps the inode, hard links,
 //   owner, mode and the audio where it is.
 // - replace: a new file beside the real target (symlinks resolved), created
-//   exclusively under a random name, with the target's owner and mode, the
+//   exclusively under a random name, with the target's owner, mode and
+//   extended attributes, the
 //   audio copied in blocks, fsync, then renamed over the target. A kill at any
 //   moment leaves the old file or the new one. Not possible for a hard-linked
 //   file (the other names would keep the old file) or in a folder we cannot
