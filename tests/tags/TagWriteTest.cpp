@@ -527,3 +527,33 @@ TEST(TagWrite, AHugeFileWithAnExtendedHeaderKeepsItsFrames) {
     EXPECT_NE(seen.frames.at("TPE1").find("'Crafted'"), std::string::npos);
     EXPECT_EQ(fs::file_size(path), (1ULL << 30) + 4096);
 }
+
+TEST(TagWrite, ATagBehindJunkIsCarriedOverButNeverCut) {
+    TempDir dir;
+    const auto path = dir.File("junk.mp3");
+    const std::string frame = std::string("TIT2\0\0\0\x06\0\0\0Junky", 16);
+    const std::string tag =
+        std::string("ID3\x03\0\0\0\0\0", 9) + static_cast<char>(frame.size()) + frame;
+    WriteAll(path, std::string(64, '\0') + tag + ReadAll(kTone));
+    const auto bytes = ReadAll(path);
+    TagLibId3v2Tag reader;
+    ASSERT_TRUE(reader.Load(path));
+    ASSERT_EQ(reader.GetField(2), "Junky");
+
+    // What may be audio is not cut; the caller learns the tag is still there.
+    TagLibId3v2Tag remover;
+    EXPECT_FALSE(remover.RemoveTag(path));
+    EXPECT_TRUE(remover.TagPresent());
+    EXPECT_NE(remover.LastError().find("does not stand at the start"), std::string::npos);
+    EXPECT_EQ(ReadAll(path), bytes);
+
+    // A write puts a whole new tag at the start, with every field it showed.
+    TagLibId3v2Tag writer;
+    writer.SetField(2, "Junky");
+    writer.SetField(3, "Artist");
+    ASSERT_TRUE(writer.WriteTag(path));
+    const Seen seen = Mutagen(path);
+    EXPECT_NE(seen.frames.at("TIT2").find("'Junky'"), std::string::npos);
+    EXPECT_NE(seen.frames.at("TPE1").find("'Artist'"), std::string::npos);
+    EXPECT_EQ(Audio(ReadAll(path)), bytes);
+}

@@ -592,7 +592,15 @@ bool TagLibId3v2Tag::RemoveTag(const std::string& path) {
             return false;
         }
         if (!RemoveRegion(path, file, region, error_)) return false;
-        present_ = false;
+        // A tag behind junk further into the file is found by readers but is
+        // no tag of ours to cut out of the audio: say so rather than succeed.
+        TagLibId3v2Tag probe;
+        probe.Load(path);
+        present_ = probe.TagPresent();
+        if (present_) {
+            error_ = "an ID3v2 tag that does not stand at the start of the file is left";
+            return false;
+        }
         return true;
     } catch (const std::exception& e) {
         error_ = e.what();

@@ -26,7 +26,8 @@ namespace qsr::audio {
 // without a crash ever leaving half of it: see MpegTagFile.h.
 //
 // RemoveTag strips every ID3v2 tag at the start of the file; any ID3v1 tag
-// stays.
+// stays. A tag readers find further in (behind junk) is reported as left,
+// never cut out of what may be audio.
 class TagLibId3v2Tag : public IId3v2Tag {
   public:
     bool Load(const std::string& path) override;
