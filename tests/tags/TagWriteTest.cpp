@@ -21,6 +21,7 @@
 #include "Corpus.h"
 #include "TempDir.h"
 #include "cli/Commands.h"
+#include "fakes/FakeAudio.h"
 #include "platform/audio/AudioEngine.h"
 #include "platform/audio/TagLibId3v2Tag.h"
 #include "tags/clsID3v23.h"
@@ -556,4 +557,40 @@ TEST(TagWrite, ATagBehindJunkIsCarriedOverButNeverCut) {
     EXPECT_NE(seen.frames.at("TIT2").find("'Junky'"), std::string::npos);
     EXPECT_NE(seen.frames.at("TPE1").find("'Artist'"), std::string::npos);
     EXPECT_EQ(Audio(ReadAll(path)), bytes);
+}
+
+// The fake component keeps the same promises as the real one.
+TEST(Id3v2Contract, RealAndFakeAgreeOnWhatIsLeft) {
+    TempDir dir;
+    const auto path = dir.File("contract.mp3");
+    fs::copy_file(kTone, path);
+    qsr::fakes::FakeAudioEngine fakeEngine;
+    auto realEngine = qsr::audio::CreateRealAudioEngine();
+    for (qsr::audio::IAudioEngine* engine :
+         {static_cast<qsr::audio::IAudioEngine*>(&fakeEngine), realEngine.get()}) {
+        auto writer = engine->CreateId3v2Tag();
+        writer->SetField(2, "x");
+        ASSERT_TRUE(writer->WriteTag(path));
+        EXPECT_TRUE(writer->TagPresent());
+        auto reader = engine->CreateId3v2Tag();
+        ASSERT_TRUE(reader->Load(path));
+        EXPECT_TRUE(reader->TagPresent());
+        EXPECT_EQ(reader->GetField(2), "x");
+
+        auto emptier = engine->CreateId3v2Tag();
+        for (int f = 1; f <= 12; ++f) emptier->SetField(f, "");
+        ASSERT_TRUE(emptier->WriteTag(path));
+        EXPECT_FALSE(emptier->TagPresent());
+        auto after = engine->CreateId3v2Tag();
+        after->Load(path);
+        EXPECT_FALSE(after->TagPresent());
+
+        ASSERT_TRUE(writer->WriteTag(path));
+        auto remover = engine->CreateId3v2Tag();
+        ASSERT_TRUE(remover->RemoveTag(path));
+        EXPECT_FALSE(remover->TagPresent());
+        after = engine->CreateId3v2Tag();
+        after->Load(path);
+        EXPECT_FALSE(after->TagPresent());
+    }
 }
