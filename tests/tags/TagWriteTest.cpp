@@ -594,3 +594,31 @@ TEST(Id3v2Contract, RealAndFakeAgreeOnWhatIsLeft) {
         EXPECT_FALSE(after->TagPresent());
     }
 }
+
+TEST(TagWrite, AnotherUsersFileIsNotTakenOverByACopy) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to act as another user";
+    TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);  // anyone may create files here
+    const auto path = Make(dir, "title_only", "shared.mp3");
+    // Root's file, writable by the group "nogroup" that nobody is in.
+    ASSERT_EQ(::chown(path.c_str(), 0, 65534), 0);
+    ::chmod(path.c_str(), 0664);
+    const auto bytes = ReadAll(path);
+    EXPECT_EQ(AsNobody([&] {
+                  std::string error;
+                  if (WriteTitle(path, kLongTitle, &error)) return 1;
+                  return error.find("owner or group cannot be kept") == std::string::npos ? 2 : 0;
+              }),
+              0);
+    EXPECT_EQ(ReadAll(path), bytes);
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_uid, 0u);
+    // What fits is written in place, owner untouched.
+    EXPECT_EQ(AsNobody([&] { return WriteTitle(path, "Fits") ? 0 : 1; }), 0);
+    ::stat(path.c_str(), &st);
+    EXPECT_EQ(st.st_uid, 0u);
+    EXPECT_NE(Mutagen(path).frames.at("TIT2").find("'Fits'"), std::string::npos);
+    std::set<std::string> left = FolderNames(dir);
+    EXPECT_EQ(left, (std::set<std::string>{"shared.mp3"}));  // no copy left behind
+}
