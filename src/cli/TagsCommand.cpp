@@ -1,9 +1,14 @@
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
 
 #include "cli/Commands.h"
+#include "core/MpegTagFile.h"
 #include "platform/audio-api/AudioEngine.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
@@ -102,6 +107,10 @@ void Print(std::FILE* out, const char* prefix, const std::string& name, const st
     std::fprintf(out, "%s.%s=%s\n", prefix, name.c_str(), value.c_str());
 }
 
+std::string Reason(const clsID3v23& tag) {
+    return tag.sLastError().empty() ? "failed" : tag.sLastError();
+}
+
 }  // namespace
 
 // tags FILE                       prints both tags, one line per field
@@ -138,6 +147,18 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         return 2;
     }
 
+    // Only regular files: a FIFO would block every read, a folder has no tags.
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0) {
+        std::fprintf(err, "quorvin-cli tags: cannot open %s: %s\n", file.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        std::fprintf(err, "quorvin-cli tags: %s is not a regular file\n", file.c_str());
+        return 1;
+    }
+
     clsID3v1 v1;
     v1.filename(file);
     clsID3v23 v2(engine);
@@ -159,6 +180,17 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         if (!known) {
             std::fprintf(err, "quorvin-cli tags: unknown ID3v2 field '%s'\n", name.c_str());
             return 2;
+        }
+    }
+
+    // An ID3 tag in a WAV or Ogg file breaks it for its own readers: write
+    // nothing unless the content is MPEG audio.
+    if (!v1Sets.empty() || !v2Sets.empty()) {
+        std::string why;
+        if (!audio::tagfile::IsMpegAudioFile(file, why)) {
+            std::fprintf(err, "quorvin-cli tags: will not write tags into %s: %s\n", file.c_str(),
+                         why.c_str());
+            return 1;
         }
     }
 
@@ -187,8 +219,8 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
             }
         }
         if (!v2.SaveTag()) {
-            std::fprintf(err, "quorvin-cli tags: could not write the ID3v2 tag of %s\n",
-                         file.c_str());
+            std::fprintf(err, "quorvin-cli tags: could not write the ID3v2 tag of %s: %s\n",
+                         file.c_str(), Reason(v2).c_str());
             status = 1;
         }
     }
@@ -197,7 +229,8 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         status = 1;
     }
     if (removeV2 && !v2.RemoveTag()) {
-        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v2 tag of %s\n", file.c_str());
+        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v2 tag of %s: %s\n",
+                     file.c_str(), Reason(v2).c_str());
         status = 1;
     }
     if (!v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2) return status;
@@ -209,13 +242,18 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         std::fprintf(err, "quorvin-cli tags: cannot open %s\n", file.c_str());
         return 1;
     }
+    // An absent tag prints as absent, without fields that would read as values.
     const bool v1Present = v1.ReadTag();
     Print(out, "v1", "present", v1Present ? "1" : "0");
-    for (const auto& f : V1Fields()) Print(out, "v1", f.name, f.get(v1));
+    if (v1Present) {
+        for (const auto& f : V1Fields()) Print(out, "v1", f.name, f.get(v1));
+    }
     const bool v2Present = v2.ReadTag();
     Print(out, "v2", "present", v2Present ? "1" : "0");
-    for (const auto& f : V2Fields()) Print(out, "v2", f.name, (v2.*f.get)());
-    Print(out, "v2", "tagTrimmedGenre", v2.tagTrimmedGenre());
+    if (v2Present) {
+        for (const auto& f : V2Fields()) Print(out, "v2", f.name, (v2.*f.get)());
+        Print(out, "v2", "tagTrimmedGenre", v2.tagTrimmedGenre());
+    }
     return 0;
 }
 

@@ -45,6 +45,14 @@ std::string Utf8ToLatin1(const std::string& utf8) {
             i += j;
             continue;
         }
+        // Overlong forms (C0 80 for NUL), surrogates and code points past
+        // U+10FFFF are invalid UTF-8 too.
+        static constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+        if (cp < kLeast[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
+            out.push_back('?');
+            i += j;
+            continue;
+        }
         out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
         i += j;
     }

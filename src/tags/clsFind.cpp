@@ -1,9 +1,11 @@
 #include "tags/clsFind.h"
 
 #include <dirent.h>
+#include <locale.h>
 #include <sys/stat.h>
+#include <wctype.h>
 
-#include <cctype>
+#include <string>
 
 #include "tags/TagText.h"
 
@@ -40,31 +42,81 @@ std::vector<Entry> ListFolder(const std::string& folder) {
     return entries;
 }
 
-char Fold(char c) {
-    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+// Names are UTF-8: one code point per character. A byte that is not valid
+// UTF-8 stands for itself, kept apart from every real character.
+std::u32string CodePoints(const std::string& text) {
+    std::u32string out;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        int extra = -1;
+        char32_t cp = 0;
+        if (c < 0x80) {
+            extra = 0;
+            cp = c;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            cp = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            cp = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            cp = c & 0x07;
+        }
+        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
+        for (int k = 1; ok && k <= extra; ++k) {
+            const auto cc = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
+            ok = (cc & 0xC0) == 0x80;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if (!ok) {
+            out.push_back(0x110000 + c);
+            ++i;
+            continue;
+        }
+        out.push_back(cp);
+        i += static_cast<std::size_t>(extra) + 1;
+    }
+    return out;
+}
+
+// Case folding for every script the locale data knows ("É" matches "é").
+char32_t Fold(char32_t c) {
+    static const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    if (c > 0x10FFFF) return c;
+    if (utf8 != locale_t{})
+        return static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), utf8));
+    // Without the locale: ASCII and Latin-1 at least.
+    if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+    return c;
 }
 
 }  // namespace
 
-bool MatchesPattern(const std::string& name, const std::string& pattern) {
-    if (pattern == "*.*" || pattern == "*") return true;
-    // Iterative wildcard match with one backtrack point for the last "*".
-    std::size_t n = 0, p = 0, starP = std::string::npos, starN = 0;
+bool MatchesPattern(const std::string& nameText, const std::string& patternText) {
+    if (patternText == "*.*" || patternText == "*") return true;
+    const std::u32string name = CodePoints(nameText);
+    const std::u32string pattern = CodePoints(patternText);
+    // Iterative wildcard match with one backtrack point for the last "*". A
+    // "*" in the pattern is always a wildcard, also where the name has one.
+    std::size_t n = 0, p = 0, starP = std::u32string::npos, starN = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || Fold(pattern[p]) == Fold(name[n]))) {
-            ++n;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        if (p < pattern.size() && pattern[p] == U'*') {
             starP = p++;
             starN = n;
-        } else if (starP != std::string::npos) {
+        } else if (p < pattern.size() &&
+                   (pattern[p] == U'?' || Fold(pattern[p]) == Fold(name[n]))) {
+            ++n;
+            ++p;
+        } else if (starP != std::u32string::npos) {
             p = starP + 1;
             n = ++starN;
         } else {
             return false;
         }
     }
-    while (p < pattern.size() && pattern[p] == '*') ++p;
+    while (p < pattern.size() && pattern[p] == U'*') ++p;
     return p == pattern.size();
 }
 

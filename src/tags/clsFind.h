@@ -10,7 +10,8 @@
 namespace qsr::tags {
 
 // True when name matches a pattern of "*" (any run) and "?" (one character),
-// without regard to case. "*.*" matches every name, as the tag editor expects.
+// without regard to case in any script ("É" matches "é"); "?" is one UTF-8
+// character. "*.*" matches every name, as the tag editor expects.
 bool MatchesPattern(const std::string& name, const std::string& pattern);
 
 // Collects the files of a folder that match one or more ";"-separated

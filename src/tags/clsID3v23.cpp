@@ -17,8 +17,10 @@ audio::IId3v2Tag* clsID3v23::NewComponent() {
 bool clsID3v23::ReadTag() {
     try {
         auto* tag = NewComponent();
+        present_ = false;
         if (tag == nullptr || !tag->Load(filename_)) return false;
-        if (!tag->TagPresent()) {
+        present_ = tag->TagPresent();
+        if (!present_) {
             fields_.fill(std::string());
             return false;
         }
@@ -32,7 +34,8 @@ bool clsID3v23::ReadTag() {
 bool clsID3v23::HasTag() {
     try {
         auto* tag = NewComponent();
-        return tag != nullptr && tag->Load(filename_) && tag->TagPresent();
+        present_ = tag != nullptr && tag->Load(filename_) && tag->TagPresent();
+        return present_;
     } catch (const std::exception&) {
         return false;
     }
@@ -40,10 +43,16 @@ bool clsID3v23::HasTag() {
 
 bool clsID3v23::SaveTag() {
     try {
+        error_.clear();
         auto* tag = NewComponent();
         if (tag == nullptr) return false;
         for (const int field : kFieldOrder) tag->SetField(field, Get(field));
-        return tag->WriteTag(filename_);
+        if (!tag->WriteTag(filename_)) {
+            error_ = tag->LastError();
+            return false;
+        }
+        present_ = tag->TagPresent();
+        return true;
     } catch (const std::exception&) {
         return false;
     }
@@ -51,8 +60,15 @@ bool clsID3v23::SaveTag() {
 
 bool clsID3v23::RemoveTag() {
     try {
+        error_.clear();
         auto* tag = NewComponent();
-        return tag != nullptr && tag->RemoveTag(filename_);
+        if (tag == nullptr) return false;
+        if (!tag->RemoveTag(filename_)) {
+            error_ = tag->LastError();
+            return false;
+        }
+        present_ = false;
+        return true;
     } catch (const std::exception&) {
         return false;
     }

@@ -42,6 +42,13 @@ class clsID3v23 {
     bool RemoveTag();
     bool HasTag();
 
+    // Whether the file carried an ID3v2 tag after the last file operation. A
+    // SaveTag of twelve empty fields into a tag holding nothing else leaves
+    // none: the editor then shows the file without "ID3v2".
+    bool TagPresent() const { return present_; }
+    // Why the last SaveTag or RemoveTag failed; empty when it did not.
+    const std::string& sLastError() const { return error_; }
+
     const std::string& tagComposer() const { return Get(8); }
     void tagComposer(const std::string& t) { Set(8, t); }
     const std::string& tagOrigArtist() const { return Get(9); }
@@ -65,6 +72,8 @@ class clsID3v23 {
     audio::IAudioEngine& engine_;
     std::string filename_;
     std::array<std::string, 12> fields_;
+    bool present_ = false;
+    std::string error_;
     std::unique_ptr<audio::IId3v2Tag> component_;
 };
 

@@ -353,12 +353,20 @@ std::string FakeId3v2Tag::GetField(int field) const {
 }
 bool FakeId3v2Tag::WriteTag(const std::string& path) {
     if (failWrites) return false;
-    (*store_)[path] = fields_;
+    // As the real one: a tag of nothing but empty fields is no tag.
+    present_ = false;
+    for (const auto& [field, text] : fields_) present_ = present_ || !text.empty();
+    if (present_) {
+        (*store_)[path] = fields_;
+    } else {
+        store_->erase(path);
+    }
     return true;
 }
 bool FakeId3v2Tag::RemoveTag(const std::string& path) {
     if (failWrites) return false;
     store_->erase(path);
+    present_ = false;
     return true;
 }
 

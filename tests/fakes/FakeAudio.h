@@ -278,6 +278,7 @@ class FakeId3v2Tag : public audio::IId3v2Tag {
     void SetField(int field, const std::string& text) override { fields_[field] = text; }
     bool WriteTag(const std::string& path) override;
     bool RemoveTag(const std::string& path) override;
+    std::string LastError() const override { return failWrites ? "write refused" : ""; }
 
   private:
     Store* store_;

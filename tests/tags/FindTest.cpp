@@ -53,6 +53,23 @@ TEST(MatchesPattern, WildcardsIgnoreCase) {
     EXPECT_TRUE(MatchesPattern("track01.mp3", "track??.mp3"));
 }
 
+TEST(MatchesPattern, StarInTheNameIsNoObstacleAndCaseFoldsBeyondAscii) {
+    // A "*" in the name must not be taken literally by the "*" of the pattern.
+    EXPECT_TRUE(MatchesPattern("*x.mp3", "*.mp3"));
+    EXPECT_TRUE(MatchesPattern("x*y.mp3", "x*.mp3"));
+    EXPECT_TRUE(MatchesPattern("a*b*c", "*c"));
+    EXPECT_FALSE(MatchesPattern("x*y.mp3", "x*.wav"));
+    EXPECT_TRUE(MatchesPattern("ÉTÉ.MP3", "été.mp3"));
+    EXPECT_TRUE(MatchesPattern("Жара.mp3", "жара*"));
+    EXPECT_TRUE(MatchesPattern("ΣΟΦΙΑ.mp3", "σοφια.MP3"));
+    // "?" is one character, not one byte.
+    EXPECT_TRUE(MatchesPattern("é.mp3", "?.mp3"));
+    EXPECT_FALSE(MatchesPattern("é.mp3", "??.mp3"));
+    // Bytes that are not UTF-8 match only themselves.
+    EXPECT_TRUE(MatchesPattern("\xE9t\xE9.mp3", "\xE9T\xE9.mp3"));
+    EXPECT_FALSE(MatchesPattern("\xE9.mp3", "é.mp3"));
+}
+
 TEST(clsFind, FolderWithOrWithoutSlashAndTwoPatternsInOrder) {
     TempDir dir;
     const std::string root = dir.path().string() + "/";

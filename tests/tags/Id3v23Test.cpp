@@ -15,6 +15,8 @@ struct Script {
     bool loadOk = true;
     bool present = true;
     bool writeOk = true;
+    bool presentAfterWrite = true;
+    std::string error;
     std::map<int, std::string> fields;
     std::vector<int> gets, sets;
     std::map<int, std::string> written;
@@ -36,8 +38,12 @@ class ScriptedTag : public qsr::audio::IId3v2Tag {
         s_.sets.push_back(f);
         s_.written[f] = t;
     }
-    bool WriteTag(const std::string&) override { return s_.writeOk; }
+    bool WriteTag(const std::string&) override {
+        s_.present = s_.writeOk ? s_.presentAfterWrite : s_.present;
+        return s_.writeOk;
+    }
     bool RemoveTag(const std::string&) override { return s_.writeOk; }
+    std::string LastError() const override { return s_.error; }
 
   private:
     Script& s_;
@@ -104,6 +110,29 @@ TEST(Id3v23, SaveSetsAllTwelveInOrderEmptyOnesIncluded) {
     engine.script.writeOk = false;
     EXPECT_FALSE(tag.SaveTag());
     EXPECT_FALSE(tag.RemoveTag());
+}
+
+TEST(Id3v23, SaveReportsWhetherATagIsLeftAndWhyAWriteFailed) {
+    ScriptedEngine engine;
+    clsID3v23 tag(engine);
+    ASSERT_TRUE(tag.SaveTag());
+    EXPECT_TRUE(tag.TagPresent());
+    // Twelve empty fields into a tag holding nothing else: no tag is left.
+    engine.script.presentAfterWrite = false;
+    ASSERT_TRUE(tag.SaveTag());
+    EXPECT_FALSE(tag.TagPresent());
+    EXPECT_EQ(tag.sLastError(), "");
+
+    engine.script.writeOk = false;
+    engine.script.error = "the file has other hard links";
+    EXPECT_FALSE(tag.SaveTag());
+    EXPECT_EQ(tag.sLastError(), "the file has other hard links");
+    EXPECT_FALSE(tag.RemoveTag());
+    EXPECT_EQ(tag.sLastError(), "the file has other hard links");
+    engine.script.writeOk = true;
+    ASSERT_TRUE(tag.RemoveTag());
+    EXPECT_FALSE(tag.TagPresent());
+    EXPECT_EQ(tag.sLastError(), "");
 }
 
 TEST(Id3v23, OneComponentPerOperationKeptUntilTheNext) {

@@ -13,14 +13,27 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <memory>
+#include <utility>
+#include <vector>
+
+#include "core/MpegTagFile.h"
 
 namespace qsr::audio {
 namespace {
+
+using tagfile::BigEndian;
+using tagfile::Lead;
+using tagfile::RawFrame;
+using tagfile::SplitFrames;
+using tagfile::Synchsafe;
+using tagfile::TagHeader;
+using tagfile::TagRegion;
 
 // Field numbers 1..12 and their frames.
 const char* const kFrameIds[12] = {"TRCK", "TIT2", "TPE1", "TALB", "TYER", "TCON",
@@ -82,6 +95,10 @@ std::string ToUtf8(const TagLib::String& text) {
     return text.to8Bit(true);
 }
 
+std::string Bytes(const TagLib::ByteVector& v) {
+    return std::string(v.data(), v.size());
+}
+
 TagLib::String::Type EncodingFor(const TagLib::String& text) {
     return text.isLatin1() ? TagLib::String::Latin1 : TagLib::String::UTF16;
 }
@@ -91,99 +108,56 @@ std::string FirstText(const TagLib::ID3v2::Tag& tag, const char* id) {
     return list.isEmpty() ? std::string() : ToUtf8(list.front()->toString());
 }
 
-// Ours is the comment (or URL) without a description; a file with only
-// described ones shows the first of them.
+// Ours is the first comment (or URL) without a description; described ones
+// ("iTunNORM" and the like) belong to other programs and are never shown.
 std::string CommentText(const TagLib::ID3v2::Tag& tag) {
-    const auto& list = tag.frameList("COMM");
-    const TagLib::ID3v2::CommentsFrame* first = nullptr;
-    for (auto* frame : list) {
+    for (auto* frame : tag.frameList("COMM")) {
         auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(frame);
-        if (comment == nullptr) continue;
-        if (comment->description().isEmpty()) return ToUtf8(comment->text());
-        if (first == nullptr) first = comment;
+        if (comment != nullptr && comment->description().isEmpty()) {
+            return ToUtf8(comment->text());
+        }
     }
-    return first ? ToUtf8(first->text()) : std::string();
+    return {};
 }
 
 std::string UrlText(const TagLib::ID3v2::Tag& tag) {
-    const auto& list = tag.frameList("WXXX");
-    const TagLib::ID3v2::UserUrlLinkFrame* first = nullptr;
-    for (auto* frame : list) {
+    for (auto* frame : tag.frameList("WXXX")) {
         auto* url = dynamic_cast<TagLib::ID3v2::UserUrlLinkFrame*>(frame);
-        if (url == nullptr) continue;
-        if (url->description().isEmpty()) return ToUtf8(url->url());
-        if (first == nullptr) first = url;
+        if (url != nullptr && url->description().isEmpty()) return ToUtf8(url->url());
     }
-    return first ? ToUtf8(first->url()) : std::string();
-}
-
-template <typename Frame>
-void RemoveUndescribed(TagLib::ID3v2::Tag& tag, const char* id) {
-    const TagLib::ID3v2::FrameList list = tag.frameList(id);  // a copy: we remove while walking
-    for (auto* frame : list) {
-        auto* typed = dynamic_cast<Frame*>(frame);
-        if (typed == nullptr || typed->description().isEmpty()) tag.removeFrame(frame, true);
-    }
-}
-
-void Apply(TagLib::ID3v2::Tag& tag, const std::array<std::string, 12>& fields) {
-    for (int field = 1; field <= 12; ++field) {
-        const std::string& text = fields[static_cast<std::size_t>(field - 1)];
-        const TagLib::String value = FromUtf8(text);
-        const char* id = kFrameIds[field - 1];
-        if (field == 7) {
-            RemoveUndescribed<TagLib::ID3v2::CommentsFrame>(tag, id);
-            if (text.empty()) continue;
-            auto* frame = new TagLib::ID3v2::CommentsFrame(EncodingFor(value));
-            frame->setLanguage("eng");
-            frame->setText(value);
-            tag.addFrame(frame);
-        } else if (field == 11) {
-            RemoveUndescribed<TagLib::ID3v2::UserUrlLinkFrame>(tag, id);
-            if (text.empty()) continue;
-            auto* frame = new TagLib::ID3v2::UserUrlLinkFrame(TagLib::String::Latin1);
-            frame->setUrl(value);
-            tag.addFrame(frame);
-        } else {
-            tag.removeFrames(id);
-            // In memory the year lives in TDRC; a TYER frame of our own is
-            // written exactly as given, so the date frame goes.
-            if (field == 5) tag.removeFrames("TDRC");
-            if (text.empty()) continue;
-            auto* frame = new TagLib::ID3v2::TextIdentificationFrame(id, EncodingFor(value));
-            frame->setText(value);
-            tag.addFrame(frame);
-        }
-    }
+    return {};
 }
 
 // TagLib reads the size of a 2.3 extended header as if it were 2.4 (counting
-// itself, synchsafe), lands inside it and loses every frame. Such a tag is
-// handed to TagLib with the extended header taken out; nothing in it is
-// needed (CRC and padding size only). Returns the repaired bytes (the tag
-// alone, or the whole file), or false when the file has no such header.
-bool WithoutV23ExtendedHeader(const std::string& path, bool wholeFile, TagLib::ByteVector& out) {
+// itself, synchsafe), lands inside it and loses every frame; a 2.4 extended
+// header can also make it drop the tag. For reading, the tag is handed to
+// TagLib with the extended header taken out; nothing in it is needed (CRC,
+// padding size, restrictions). Returns the repaired tag, or false when the
+// file has no such header.
+bool WithoutExtendedHeader(const std::string& path, TagLib::ByteVector& out) {
     std::ifstream in(path, std::ios::binary);
     unsigned char head[14];
     if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
-    if (std::memcmp(head, "ID3", 3) != 0 || head[3] != 3 || (head[5] & 0x40) == 0) return false;
+    if (std::memcmp(head, "ID3", 3) != 0 || (head[3] != 3 && head[3] != 4) ||
+        (head[5] & 0x40) == 0) {
+        return false;
+    }
     std::uint32_t tagSize = 0;
     for (int i = 6; i < 10; ++i) {
         if (head[i] & 0x80) return false;
         tagSize = (tagSize << 7) | head[i];
     }
-    const std::uint32_t extSize = (std::uint32_t{head[10]} << 24) |
-                                  (std::uint32_t{head[11]} << 16) | (std::uint32_t{head[12]} << 8) |
-                                  head[13];
-    if (extSize > tagSize || tagSize - extSize < 4) return false;
-    const std::uint32_t newSize = tagSize - 4 - extSize;
+    // 2.3 counts the bytes after the size field, 2.4 the whole header.
+    const std::uint32_t extSize = head[3] == 3
+                                      ? BigEndian(reinterpret_cast<const char*>(head + 10)) + 4
+                                      : Synchsafe(reinterpret_cast<const char*>(head + 10));
+    if (extSize > tagSize || extSize < 4) return false;
+    const std::uint32_t newSize = tagSize - extSize;
     in.seekg(0, std::ios::end);
     const auto fileSize = static_cast<std::uint64_t>(in.tellg());
-    const std::uint64_t bodyStart = 14ULL + extSize;
-    // The repair holds the whole file in memory when writing: not for huge ones.
-    if (bodyStart > fileSize || (wholeFile && fileSize > (std::uint64_t{1} << 30))) return false;
-    const std::uint64_t bodyEnd =
-        wholeFile ? fileSize : std::min<std::uint64_t>(fileSize, 10ULL + tagSize);
+    const std::uint64_t bodyStart = 10ULL + extSize;
+    if (bodyStart > fileSize) return false;
+    const std::uint64_t bodyEnd = std::min<std::uint64_t>(fileSize, 10ULL + tagSize);
     std::string bytes(reinterpret_cast<const char*>(head), 10);
     bytes[5] = static_cast<char>(head[5] & ~0x40);
     for (int i = 0; i < 4; ++i)
@@ -198,51 +172,220 @@ bool WithoutV23ExtendedHeader(const std::string& path, bool wholeFile, TagLib::B
     return true;
 }
 
-// Writes data to a new file beside path, with path's permissions.
-bool WriteSibling(const std::string& path, const std::string& temp,
-                  const TagLib::ByteVector& data) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
-    const int fd =
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
-    if (fd < 0) return false;
-    const char* p = data.data();
-    std::size_t left = data.size();
-    bool ok = true;
-    while (ok && left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) {
-            p += n;
-            left -= static_cast<std::size_t>(n);
-        }
-    }
-    return (::close(fd) == 0) && ok;
-}
-
-bool SyncFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    const bool ok = ::fsync(fd) == 0;
-    return (::close(fd) == 0) && ok;
-}
-
-// A tag whose size field runs past the end of the file is damaged beyond
-// repair, and TagLib would overrun its buffers replacing it: refuse to write.
-bool TagFitsInFile(TagLib::MPEG::File& file) {
-    if (!file.hasID3v2Tag()) return true;
-    const TagLib::ID3v2::Header* header = file.ID3v2Tag()->header();
-    if (header == nullptr) return false;
-    long where = file.find(header->render());
-    if (where < 0) where = 0;
-    return static_cast<long long>(where) + header->completeTagSize() <=
-           static_cast<long long>(file.length());
-}
-
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// ---- Writing: the old tag's frames are kept byte for byte; only the frames
+// of fields whose text changed are rendered anew. ----
+
+// A frame rendered by TagLib (2.4 layout) in the tag's version.
+std::string Finish(const TagLib::ID3v2::Frame& frame, int major) {
+    std::string bytes = Bytes(frame.render());
+    if (major == 3) {
+        const auto size = static_cast<std::uint32_t>(bytes.size() - 10);
+        for (int i = 0; i < 4; ++i)
+            bytes[static_cast<std::size_t>(4 + i)] = static_cast<char>(size >> (8 * (3 - i)));
+    }
+    return bytes;
+}
+
+std::string TextFrame(const char* id, const std::string& text, int major) {
+    const TagLib::String value = FromUtf8(text);
+    TagLib::ID3v2::TextIdentificationFrame frame(id, EncodingFor(value));
+    frame.setText(value);
+    return Finish(frame, major);
+}
+
+// A URL is ASCII: anything beyond (and blanks) is its UTF-8 bytes,
+// percent-encoded.
+std::string PercentEncoded(const std::string& utf8) {
+    static const char* const kHex = "0123456789ABCDEF";
+    std::string out;
+    for (const char ch : utf8) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c < 0x80 && c > 0x20) {
+            out.push_back(ch);
+        } else {
+            out.push_back('%');
+            out.push_back(kHex[c >> 4]);
+            out.push_back(kHex[c & 15]);
+        }
+    }
+    return out;
+}
+
+// "yyyy-MM[-dd[Thh[:mm[:ss]]]]": the parts a 2.3 tag has frames for.
+// False for any other text (a plain year included).
+bool SplitIsoDate(const std::string& text, std::string& year, std::string& ddmm,
+                  std::string& hhmm) {
+    static const char* const kShape = "dddd-dd-ddTdd:dd:dd";
+    const std::size_t n = text.size();
+    if (n != 7 && n != 10 && n != 13 && n != 16 && n != 19) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char want = kShape[i];
+        const char c = text[i];
+        if (want == 'd' ? (c < '0' || c > '9') : (c != want && !(want == 'T' && c == ' ')))
+            return false;
+    }
+    year = text.substr(0, 4);
+    ddmm = n >= 10 ? text.substr(8, 2) + text.substr(5, 2) : std::string();
+    hhmm = n >= 16 ? text.substr(11, 2) + text.substr(14, 2) : std::string();
+    return true;
+}
+
+// Which field an old frame carries: 1..12, 0 for none of ours, kDateParts
+// for the 2.3 TDAT/TIME that a written date replaces.
+constexpr int kDateParts = 100;
+
+int FieldOf(const RawFrame& frame, int major, TagLib::ID3v2::Header& tagHeader, bool& commentSeen,
+            bool& urlSeen, std::string& commentLanguage) {
+    static const std::pair<const char*, int> kText[] = {
+        {"TRCK", 1}, {"TIT2", 2}, {"TPE1", 3}, {"TALB", 4},  {"TYER", 5}, {"TDRC", 5},
+        {"TCON", 6}, {"TCOM", 8}, {"TOPE", 9}, {"TCOP", 10}, {"TENC", 12}};
+    for (const auto& [id, field] : kText) {
+        if (frame.id == id) return field;
+    }
+    if (major == 3 && (frame.id == "TDAT" || frame.id == "TIME")) return kDateParts;
+    if ((frame.id == "COMM" && !commentSeen) || (frame.id == "WXXX" && !urlSeen)) {
+        const TagLib::ByteVector data(frame.bytes.data(),
+                                      static_cast<unsigned>(frame.bytes.size()));
+        std::unique_ptr<TagLib::ID3v2::Frame> parsed(
+            TagLib::ID3v2::FrameFactory::instance()->createFrame(data, &tagHeader));
+        if (auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(parsed.get())) {
+            if (comment->description().isEmpty()) {
+                commentSeen = true;
+                commentLanguage = Bytes(comment->language());
+                return 7;
+            }
+        } else if (auto* url = dynamic_cast<TagLib::ID3v2::UserUrlLinkFrame*>(parsed.get())) {
+            if (url->description().isEmpty()) {
+                urlSeen = true;
+                return 11;
+            }
+        }
+    }
+    return 0;
+}
+
+// The new frames of one changed field.
+std::vector<std::string> RenderField(int field, const std::string& text, int major,
+                                     const std::string& commentLanguage) {
+    static const char* const kIds[12] = {"TRCK", "TIT2", "TPE1", "TALB", "TYER", "TCON",
+                                         "COMM", "TCOM", "TOPE", "TCOP", "WXXX", "TENC"};
+    std::vector<std::string> out;
+    if (text.empty()) return out;
+    if (field == 5) {
+        std::string year, ddmm, hhmm;
+        if (major == 4) {
+            out.push_back(TextFrame("TDRC", text, major));
+        } else if (SplitIsoDate(text, year, ddmm, hhmm)) {
+            // 2.3 has a frame for each part of a date.
+            out.push_back(TextFrame("TYER", year, major));
+            if (!ddmm.empty()) out.push_back(TextFrame("TDAT", ddmm, major));
+            if (!hhmm.empty()) out.push_back(TextFrame("TIME", hhmm, major));
+        } else {
+            out.push_back(TextFrame("TYER", text, major));
+        }
+    } else if (field == 7) {
+        const TagLib::String value = FromUtf8(text);
+        TagLib::ID3v2::CommentsFrame frame(EncodingFor(value));
+        frame.setLanguage(commentLanguage.size() == 3
+                              ? TagLib::ByteVector(commentLanguage.c_str(), 3)
+                              : TagLib::ByteVector("eng"));
+        frame.setText(value);
+        out.push_back(Finish(frame, major));
+    } else if (field == 11) {
+        // Latin-1 text is stored as it is; beyond, the low byte of each
+        // character would be garbage, so the URL is percent-encoded instead.
+        TagLib::ID3v2::UserUrlLinkFrame frame(TagLib::String::Latin1);
+        const TagLib::String value = FromUtf8(text);
+        frame.setUrl(value.isLatin1()
+                         ? value
+                         : TagLib::String(PercentEncoded(text), TagLib::String::Latin1));
+        out.push_back(Finish(frame, major));
+    } else {
+        out.push_back(TextFrame(kIds[field - 1], text, major));
+    }
+    return out;
+}
+
+// A 2.2 tag has three-letter frames: TagLib converts it to 2.3 once, and the
+// result is spliced like any 2.3 tag.
+bool ConvertV22(const std::string& tag, std::string& converted) {
+    TagLib::ByteVector bytes(tag.data(), static_cast<unsigned>(tag.size()));
+    TagLib::ByteVectorStream stream(bytes);
+    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
+    if (!file.isValid() || !file.hasID3v2Tag()) return false;
+    converted = Bytes(file.ID3v2Tag()->render(TagLib::ID3v2::v3));
+    return converted.size() >= 10;
+}
+
+bool ReadTagBytes(int fd, std::uint64_t size, std::string& out) {
+    out.resize(static_cast<std::size_t>(size));
+    return size == 0 || tagfile::ReadAt(fd, out.data(), out.size(), 0);
+}
+
+struct OpenFile {
+    int fd = -1;
+    struct stat st {};
+    ~OpenFile() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
+// Opens a regular file for writing; FIFOs and devices are refused before
+// anything blocks on them.
+bool OpenForWriting(const std::string& path, OpenFile& file, std::string& error) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        error = std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    file.fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (file.fd < 0) {
+        error = errno == EACCES || errno == EROFS
+                    ? "the file is read-only"
+                    : std::string("cannot open: ") + std::strerror(errno);
+        return false;
+    }
+    if (::fstat(file.fd, &file.st) != 0 || !S_ISREG(file.st.st_mode)) {
+        error = "not a regular file";
+        return false;
+    }
+    return true;
+}
+
+// Puts an empty space the size of the old tags in their place: a tag header
+// and padding, which every reader takes for no tag at all.
+std::string EmptyRegion(std::uint64_t size) {
+    std::string bytes = tagfile::RenderHeader(3, static_cast<std::uint32_t>(size - 10));
+    bytes.resize(static_cast<std::size_t>(size), '\0');
+    return bytes;
+}
+
+constexpr std::uint64_t kMaxTagSize = (std::uint64_t{1} << 28) - 1;
+constexpr std::size_t kPadding = 2048;
+
+// Removes the tags of the region from an open file: a copy without them when
+// the file can be replaced, otherwise an empty tag in their place.
+bool RemoveRegion(const std::string& path, OpenFile& file, const TagRegion& region,
+                  std::string& error) {
+    if (region.lead == Lead::None) return true;
+    const auto result = tagfile::ReplaceHead(path, file.fd, file.st, "", region.end, error);
+    if (result == tagfile::ReplaceResult::Done) return true;
+    if (result == tagfile::ReplaceResult::Failed) return false;
+    if (region.end - 10 > kMaxTagSize) {
+        error += "; the tags are too large to blank in place";
+        return false;
+    }
+    error.clear();
+    return tagfile::WriteInPlace(file.fd, EmptyRegion(region.end), error);
 }
 
 }  // namespace
@@ -256,7 +399,8 @@ bool TagLibId3v2Tag::Load(TagLib::IOStream* stream) {
         if (!file.isValid()) return false;
         if (!file.hasID3v2Tag()) return true;
         const TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
-        if (tag == nullptr) return true;
+        // A tag of padding alone is what removing leaves where it cannot cut.
+        if (tag == nullptr || tag->frameList().isEmpty()) return true;
         present_ = true;
         for (int field = 1; field <= 12; ++field) {
             std::string text;
@@ -288,9 +432,10 @@ bool TagLibId3v2Tag::Load(TagLib::IOStream* stream) {
 
 bool TagLibId3v2Tag::Load(const std::string& path) {
     present_ = false;
+    loaded_.fill(std::string());
     if (!IsRegularFile(path)) return false;
     TagLib::ByteVector repaired;
-    if (WithoutV23ExtendedHeader(path, false, repaired)) {
+    if (WithoutExtendedHeader(path, repaired)) {
         TagLib::ByteVectorStream memory(repaired);
         return Load(&memory);
     }
@@ -309,58 +454,156 @@ void TagLibId3v2Tag::SetField(int field, const std::string& text) {
     pending_[static_cast<std::size_t>(field - 1)] = text;
 }
 
-bool TagLibId3v2Tag::WriteTag(TagLib::IOStream* stream) {
+bool TagLibId3v2Tag::WriteTag(const std::string& path) {
+    error_.clear();
     try {
-        TagLib::MPEG::File file(stream, TagLib::ID3v2::FrameFactory::instance(), false);
-        if (!file.isValid() || file.readOnly() || !TagFitsInFile(file)) return false;
-        TagLib::ID3v2::Tag* tag = file.ID3v2Tag(true);
-        if (tag == nullptr) return false;
-        Apply(*tag, pending_);
-        // ID3v2 only: an ID3v1 or APE tag in the file stays as it is.
-        return file.save(TagLib::MPEG::File::ID3v2, TagLib::File::StripNone, TagLib::ID3v2::v3,
-                         TagLib::File::DoNotDuplicate);
-    } catch (const std::exception&) {
+        return Write(path);
+    } catch (const std::exception& e) {
+        error_ = e.what();
         return false;
     }
 }
 
-bool TagLibId3v2Tag::WriteTag(const std::string& path) {
-    if (!IsRegularFile(path)) return false;
-    TagLib::FileStream stream(path.c_str(), false);
-    if (!stream.isOpen() || stream.readOnly()) return false;
-    TagLib::ByteVector repaired;
-    if (WithoutV23ExtendedHeader(path, true, repaired)) {
-        // Written as a repaired copy that replaces the file in one step, so
-        // the file is never absent or half written.
-        const std::string temp = path + ".temp";
-        bool ok = WriteSibling(path, temp, repaired);
-        if (ok) {
-            TagLib::FileStream copy(temp.c_str(), false);
-            ok = copy.isOpen() && !copy.readOnly() && WriteTag(&copy);
-        }
-        ok = ok && SyncFile(temp) && ::rename(temp.c_str(), path.c_str()) == 0;
-        if (!ok) ::unlink(temp.c_str());
-        return ok;
+bool TagLibId3v2Tag::Write(const std::string& path) {
+    OpenFile file;
+    if (!OpenForWriting(path, file, error_)) return false;
+    const auto size = static_cast<std::uint64_t>(file.st.st_size);
+    const TagRegion region = tagfile::FindTagRegion(file.fd, size);
+    if (region.lead == Lead::Damaged) {
+        error_ = region.problem;
+        return false;
     }
-    return WriteTag(&stream);
+    if (!tagfile::LooksLikeMpegAudio(file.fd, region.end, size)) {
+        std::string why;
+        tagfile::IsMpegAudioFile(path, why);
+        error_ = "ID3 tags go into MPEG audio files only (" + why + ")";
+        return false;
+    }
+
+    // Only the fields whose text changed are written anew; every other frame
+    // stays as it is, byte for byte.
+    TagLibId3v2Tag current;
+    current.Load(path);
+    std::array<bool, 13> changed{};
+    for (std::size_t f = 1; f <= 12; ++f) {
+        // A tag TagLib finds further in (behind junk) is not the one we
+        // write: the new tag at the start must then carry every field.
+        changed[f] = region.lead != Lead::Valid || pending_[f - 1] != current.loaded_[f - 1];
+    }
+
+    std::string old;
+    TagHeader header;
+    header.major = 3;
+    std::vector<RawFrame> frames;
+    if (region.lead == Lead::Valid) {
+        header = region.header;
+        if (!ReadTagBytes(file.fd, region.firstEnd, old)) {
+            error_ = std::string("cannot read the tag: ") + std::strerror(errno);
+            return false;
+        }
+        if (header.major == 2) {
+            std::string converted;
+            if (!ConvertV22(old, converted) ||
+                !tagfile::ParseHeader(reinterpret_cast<const unsigned char*>(converted.data()),
+                                      header, error_)) {
+                error_ = "the ID3v2.2 tag cannot be converted";
+                return false;
+            }
+            old = converted;
+        }
+        if (!SplitFrames(old, header, frames, error_)) return false;
+    }
+    // A 2.4 tag stays 2.4: its own frames need no conversion, and none is lost.
+    const int major = header.major;
+    TagLib::ID3v2::Header tagHeader(TagLib::ByteVector(
+        old.size() >= 10 ? old.substr(0, 10).c_str() : "", old.size() >= 10 ? 10 : 0));
+    const bool unsynchronisedFrames = major == 4 && (header.flags & 0x80) != 0;
+
+    std::string year, ddmm, hhmm;
+    const bool writesDateParts =
+        changed[5] && major == 3 && SplitIsoDate(pending_[4], year, ddmm, hhmm) && !ddmm.empty();
+    std::string body, commentLanguage;
+    std::array<bool, 13> placed{};
+    bool commentSeen = false, urlSeen = false;
+    auto emit = [&](int field) {
+        if (placed[static_cast<std::size_t>(field)]) return;
+        placed[static_cast<std::size_t>(field)] = true;
+        for (const auto& bytes : RenderField(field, pending_[static_cast<std::size_t>(field - 1)],
+                                             major, commentLanguage))
+            body += bytes;
+    };
+    for (const RawFrame& frame : frames) {
+        int field = FieldOf(frame, major, tagHeader, commentSeen, urlSeen, commentLanguage);
+        if (field == kDateParts) field = writesDateParts ? 5 : 0;
+        if (field == 0 || !changed[static_cast<std::size_t>(field)]) {
+            std::string bytes = frame.bytes;
+            // The tag-wide flag is dropped; each frame then says it itself.
+            if (unsynchronisedFrames) bytes[9] = static_cast<char>(bytes[9] | 0x02);
+            body += bytes;
+            continue;
+        }
+        emit(field);  // at the place of the field's first old frame
+    }
+    for (int field = 1; field <= 12; ++field) {
+        if (changed[static_cast<std::size_t>(field)]) emit(field);
+    }
+
+    if (body.empty()) {
+        // Nothing left to hold: the file carries no ID3v2 tag at all.
+        if (!RemoveRegion(path, file, region, error_)) return false;
+        present_ = false;
+        return true;
+    }
+    if (region.lead == Lead::Valid && 10 + body.size() <= region.end &&
+        region.end - 10 <= kMaxTagSize) {
+        std::string tag = tagfile::RenderHeader(major, static_cast<std::uint32_t>(region.end - 10));
+        tag += body;
+        tag.resize(static_cast<std::size_t>(region.end), '\0');
+        if (!tagfile::WriteInPlace(file.fd, tag, error_)) return false;
+        present_ = true;
+        return true;
+    }
+    const std::uint64_t tagSize = body.size() + kPadding;
+    if (tagSize > kMaxTagSize) {
+        error_ = "the tag would be larger than an ID3v2 tag can be";
+        return false;
+    }
+    std::string head = tagfile::RenderHeader(major, static_cast<std::uint32_t>(tagSize));
+    head += body;
+    head.resize(static_cast<std::size_t>(10 + tagSize), '\0');
+    const auto result = tagfile::ReplaceHead(path, file.fd, file.st, head, region.end, error_);
+    if (result == tagfile::ReplaceResult::Impossible) {
+        error_ = "the new tag does not fit in the old tag's space, and " + error_;
+    }
+    if (result != tagfile::ReplaceResult::Done) return false;
+    present_ = true;
+    return true;
 }
 
 bool TagLibId3v2Tag::RemoveTag(const std::string& path) {
-    if (!IsRegularFile(path)) return false;
+    error_.clear();
     try {
-        // A file may hold a second tag before its first audio frame, which a
-        // fresh look then finds: strip until none is left (a few rounds at most).
-        for (int round = 0; round < 8; ++round) {
-            TagLib::FileStream stream(path.c_str(), false);
-            if (!stream.isOpen() || stream.readOnly()) return false;
-            TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-            if (!file.isValid() || !TagFitsInFile(file)) return false;
-            if (!file.hasID3v2Tag()) return true;
-            const long before = file.length();
-            if (!file.strip(TagLib::MPEG::File::ID3v2) || file.length() >= before) return false;
+        OpenFile file;
+        if (!OpenForWriting(path, file, error_)) return false;
+        const TagRegion region =
+            tagfile::FindTagRegion(file.fd, static_cast<std::uint64_t>(file.st.st_size));
+        if (region.lead == Lead::Damaged) {
+            error_ = region.problem;
+            return false;
         }
-        return false;
-    } catch (const std::exception&) {
+        if (!RemoveRegion(path, file, region, error_)) return false;
+        // A tag behind junk further into the file is found by readers but is
+        // no tag of ours to cut out of the audio: say so rather than succeed.
+        TagLibId3v2Tag probe;
+        probe.Load(path);
+        present_ = probe.TagPresent();
+        if (present_) {
+            error_ = "an ID3v2 tag that does not stand at the start of the file is left";
+            return false;
+        }
+        return true;
+    } catch (const std::exception& e) {
+        error_ = e.what();
         return false;
     }
 }

@@ -1,0 +1,93 @@
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace qsr::audio::tagfile {
+
+// The byte layout of an MP3 file's leading ID3v2 tag, and the two ways a new
+// head is put into the file without ever leaving half of it behind:
+//
+// - in place: the new tag fits the old tag's space (padding fills the rest),
+//   so one write of that region, then fsync. Keeps the inode, hard links,
+//   owner, mode and the audio where it is.
+// - replace: a new file beside the real target (symlinks resolved), created
+//   exclusively under a random name, with the target's owner, mode and
+//   extended attributes, the
+//   audio copied in blocks, fsync, then renamed over the target. A kill at any
+//   moment leaves the old file or the new one. Not possible for a hard-linked
+//   file (the other names would keep the old file) or in a folder we cannot
+//   write; those are refused, never half done.
+
+// An ID3v2 header: "ID3", major, revision, flags, four size bytes of 7 bits.
+struct TagHeader {
+    int major = 0;
+    int revision = 0;
+    std::uint8_t flags = 0;
+    std::uint32_t size = 0;  // bytes after the header, footer not counted
+};
+
+enum class Lead { None, Valid, Damaged };
+
+// What stands at the start of the file.
+struct TagRegion {
+    Lead lead = Lead::None;
+    TagHeader header;            // of the first tag
+    std::uint64_t firstEnd = 0;  // end of the first tag, footer included
+    std::uint64_t end = 0;       // end of every tag stacked back to back from offset 0
+    std::string problem;         // why the lead is damaged
+};
+
+// Reads the 10 header bytes; false (with the reason) for a size byte with its
+// high bit set or a version no reader knows.
+bool ParseHeader(const unsigned char* bytes, TagHeader& out, std::string& problem);
+std::string RenderHeader(int major, std::uint32_t size);
+
+// Finds the tag region of an open file of the given size.
+TagRegion FindTagRegion(int fd, std::uint64_t fileSize);
+
+// True when MPEG audio frames follow `from`: two consecutive frame headers
+// that agree, or one frame reaching the end of the audio. Containers that
+// merely hold MPEG audio (RIFF, Ogg, MP4 …) are not MPEG audio files.
+bool LooksLikeMpegAudio(int fd, std::uint64_t from, std::uint64_t fileSize);
+
+// The same check on a path: a regular file whose content after any leading
+// ID3v2 tags is MPEG audio. On false, `why` says what it is instead.
+bool IsMpegAudioFile(const std::string& path, std::string& why);
+
+// Writes `bytes` over the start of the open file, then fsyncs it.
+bool WriteInPlace(int fd, const std::string& bytes, std::string& error);
+
+enum class ReplaceResult { Done, Impossible, Failed };
+
+// Makes the file at `path` (open as fd, described by st) hold `head`
+// followed by its own bytes from `from` to the end. Impossible (with the
+// reason) for a hard-linked file or a folder that takes no new file;
+// Failed for any other error. The file is untouched unless Done.
+ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st,
+                          const std::string& head, std::uint64_t from, std::string& error);
+
+// One frame of a tag, as stored: header and body.
+struct RawFrame {
+    std::string id;
+    std::string bytes;
+};
+
+// The frames of a 2.3 or 2.4 tag (its bytes, header included, a 2.3 tag's
+// unsynchronisation undone), as TagLib reads them: up to padding, a bad frame
+// id or a frame that does not fit. False for an extended header that does not.
+bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<RawFrame>& frames,
+                 std::string& problem);
+
+// Big-endian 32-bit and synchsafe numbers (the latter read plain where a byte
+// has its high bit set, as some writers put plain numbers there).
+std::uint32_t BigEndian(const char* p);
+std::uint32_t Synchsafe(const char* p);
+
+// Reads exactly `size` bytes at `offset`.
+bool ReadAt(int fd, void* buf, std::size_t size, std::uint64_t offset);
+
+}  // namespace qsr::audio::tagfile
