@@ -557,6 +557,9 @@ void Form1::StartRecord() {
 }
 
 void Form1::StartScheduledRecord() {
+    // The schedule clock still runs while exitsystem asks about the project;
+    // a recording started then would outlive the components released next.
+    if (exiting_) return;
     emit StartRecordCalled();
     StartRecording(false);
 }
@@ -902,7 +905,7 @@ void Form1::ShowPlaybackSamples(std::int64_t position) {
 // ---------------------------------------------------------- other windows
 
 void Form1::ShowSchedule() {
-    // Form5 comes with the scheduler.
+    if (showSchedule_) showSchedule_();
 }
 void Form1::ShowAudioPlayer() {
     // MPlay3 comes with the player.

@@ -59,6 +59,8 @@ class Form1 : public QMainWindow {
     }
     void SetOsVersionQuery(std::function<OsVersion()> query) { osVersionQuery_ = std::move(query); }
     void SetUserNameQuery(std::function<std::string()> query) { userNameQuery_ = std::move(query); }
+    // What "Schedule" opens (the schedule window, shown modal).
+    void SetShowSchedule(std::function<void()> show) { showSchedule_ = std::move(show); }
 
     // The one-time preparation: skin, components, device, source and format
     // lists, settings to the components, hotkeys, playback state.
@@ -222,6 +224,7 @@ class Form1 : public QMainWindow {
     audio::ISampleDisplay* levelDisplay_ = nullptr;
     std::function<OsVersion()> osVersionQuery_ = QueryOsVersion;
     std::function<std::string()> userNameQuery_;
+    std::function<void()> showSchedule_;
     frmAbout* about_ = nullptr;
 
     bool loaded_ = false;

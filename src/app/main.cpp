@@ -8,6 +8,8 @@
 #include "platform/audio/AudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/QtServices.h"
+#include "schedule/Form5.h"
+#include "schedule/Form6.h"
 
 int main(int argc, char** argv) {
     using namespace qsr;
@@ -66,6 +68,21 @@ int main(int argc, char** argv) {
     QObject::connect(&window, &app::Form1::Unloaded, &app, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.Form_Load();
+
+    // The schedule list loads hidden once the main window is loaded; its
+    // clock runs from here to the end of the program, shown or not.
+    schedule::ScheduleTargets scheduleTargets;
+    scheduleTargets.startRecord = [&window] { window.StartScheduledRecord(); };
+    scheduleTargets.stopRecord = [&window] { window.StopRecord(); };
+    scheduleTargets.addSlot = [&folder, desktop] {
+        return schedule::ShowScheduler(folder, desktop);
+    };
+    schedule::Form5 scheduleWindow(folder, desktop, scheduleTargets);
+    scheduleWindow.Form_Load();
+    window.SetShowSchedule([&modal, &scheduleWindow] { modal.Exec(scheduleWindow); });
+    QObject::connect(&window, &app::Form1::Unloaded, &scheduleWindow,
+                     &schedule::Form5::Form_Unload);
+
     window.show();
     return QApplication::exec();
 }
