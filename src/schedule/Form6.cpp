@@ -118,6 +118,7 @@ Form6::Form6(std::string applicationFolder, services::DesktopServices desktop,
     layout->addWidget(SkinLabel1);
     layout->addLayout(grid);
     layout->addLayout(buttons);
+    setMinimumWidth(400);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName("Timer1");
