@@ -296,6 +296,9 @@ void Form1::StartRecord() {
 }
 
 void Form1::StartScheduledRecord() {
+    // The schedule clock still runs while exitsystem asks about the project;
+    // a recording started then would outlive the components released next.
+    if (exiting_) return;
     emit StartRecordCalled();
     StartRecording(false);
 }

@@ -14,6 +14,8 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/QtServices.h"
+#include "schedule/Form5.h"
+#include "schedule/Form6.h"
 #include "settings/FormatValues.h"
 
 int main(int argc, char** argv) {
@@ -65,7 +67,18 @@ int main(int argc, char** argv) {
     // Windows are created on first use and kept until shut-down.
     std::unique_ptr<app::frmAbout> about;
 
+    // The schedule list: loaded hidden once the main window is loaded; its
+    // clock runs from then to the end of the program, shown or not.
+    schedule::ScheduleTargets scheduleTargets;
+    scheduleTargets.startRecord = [&window] { window.StartScheduledRecord(); };
+    scheduleTargets.stopRecord = [&window] { window.StopRecord(); };
+    scheduleTargets.addSlot = [&folder, desktop] {
+        return schedule::ShowScheduler(folder, desktop);
+    };
+    schedule::Form5 scheduleWindow(folder, desktop, scheduleTargets);
+
     app::WindowOpeners openers;
+    openers.schedule = [&modal, &scheduleWindow] { modal.Exec(scheduleWindow); };
     openers.about = [&] {
         if (!about) about = std::make_unique<app::frmAbout>(&window);
         modal.Exec(*about);
@@ -89,10 +102,12 @@ int main(int argc, char** argv) {
     // frmtray); the program ends once control is back in the event loop.
     QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
         about.reset();
+        scheduleWindow.Form_Unload();  // saves schedule.dat
         tray.close();
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
     window.Form_Load();
+    scheduleWindow.Form_Load();
     window.show();
     return QApplication::exec();
 }

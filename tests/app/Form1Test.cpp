@@ -394,6 +394,26 @@ TEST_F(Form1Test, ExitWithRowsAsksAndCancelExitsWithoutSaving) {
     EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "5");
 }
 
+TEST_F(Form1Test, ScheduleOpensWhatItIsGivenAndNoScheduledStartAfterExit) {
+    auto& f = Load();
+    int opened = 0;
+    f.Command2->click();  // nothing given yet: nothing happens
+    app::WindowOpeners openers;
+    openers.schedule = [&opened] { ++opened; };
+    f.SetWindowOpeners(openers);
+    f.Command2->click();
+    Find<QAction>("mnuSchedule")->trigger();
+    EXPECT_EQ(opened, 2);
+
+    QSignalSpy started(&f, &app::Form1::StartRecordCalled);
+    f.exitsystem();
+    f.StartScheduledRecord();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(started.count(), 0);
+    EXPECT_FALSE(f.flgRecord());
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+}
+
 TEST_F(Form1Test, CloseBoxOnlyTakesTheWindowOffTheScreen) {
     auto& f = Load();
     f.show();

@@ -1,0 +1,183 @@
+#include "schedule/ScheduleFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
+#include "core/AtomicFile.h"
+
+namespace qsr::schedule {
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// Two or four digits at text[pos]; -1 when they are not all digits.
+int Digits(std::string_view text, std::size_t pos, std::size_t count) {
+    int value = 0;
+    for (std::size_t i = pos; i < pos + count; ++i) {
+        if (text[i] < '0' || text[i] > '9') return -1;
+        value = value * 10 + (text[i] - '0');
+    }
+    return value;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+void AppendTwoDigits(std::string& out, long value) {
+    out += static_cast<char>('0' + value / 10);
+    out += static_cast<char>('0' + value % 10);
+}
+
+// A cell as it can be written into a line: the line's own separators inside
+// it would cut the row apart when read back.
+void AppendCell(std::string& line, const std::string& cell) {
+    for (char c : cell) line += (c == '\t' || c == '\r' || c == '\n') ? ' ' : c;
+}
+
+}  // namespace
+
+std::optional<DateTime> MakeDateTime(int year, int month, int day, int hour, int minute,
+                                     int second) {
+    using namespace std::chrono;
+    const year_month_day date{std::chrono::year(year),
+                              std::chrono::month(static_cast<unsigned>(month)),
+                              std::chrono::day(static_cast<unsigned>(day))};
+    if (month < 1 || day < 1 || !date.ok()) return std::nullopt;
+    if (hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
+        return std::nullopt;
+    return local_days(date) + hours(hour) + minutes(minute) + seconds(second);
+}
+
+std::string FormatDateTime(DateTime at) {
+    using namespace std::chrono;
+    const local_days days = floor<std::chrono::days>(at);
+    const year_month_day date(days);
+    const hh_mm_ss time(at - days);
+    std::string out;
+    out.reserve(19);
+    const int y = static_cast<int>(date.year());
+    if (y < 0 || y > 9999) return {};
+    out += static_cast<char>('0' + y / 1000);
+    out += static_cast<char>('0' + y / 100 % 10);
+    AppendTwoDigits(out, y % 100);
+    out += '-';
+    AppendTwoDigits(out, static_cast<unsigned>(date.month()));
+    out += '-';
+    AppendTwoDigits(out, static_cast<unsigned>(date.day()));
+    out += ' ';
+    AppendTwoDigits(out, time.hours().count());
+    out += ':';
+    AppendTwoDigits(out, time.minutes().count());
+    out += ':';
+    AppendTwoDigits(out, time.seconds().count());
+    return out;
+}
+
+std::optional<DateTime> ParseDateTime(std::string_view cell) {
+    const std::string_view text = TrimBlanks(cell);
+    // yyyy-MM-dd HH:mm:ss
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
+        text[13] != ':' || text[16] != ':')
+        return std::nullopt;
+    const int year = Digits(text, 0, 4);
+    const int month = Digits(text, 5, 2);
+    const int day = Digits(text, 8, 2);
+    const int hour = Digits(text, 11, 2);
+    const int minute = Digits(text, 14, 2);
+    const int second = Digits(text, 17, 2);
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0)
+        return std::nullopt;
+    return MakeDateTime(year, month, day, hour, minute, second);
+}
+
+std::string JoinScheduleLine(const ScheduleRow& row) {
+    std::string line;
+    line.reserve(row.start.size() + row.stop.size() + row.file.size() + row.status.size() +
+                 row.comment.size() + 4);
+    AppendCell(line, row.start);
+    line += '\t';
+    AppendCell(line, row.stop);
+    line += '\t';
+    AppendCell(line, row.file);
+    line += '\t';
+    AppendCell(line, row.status);
+    line += '\t';
+    AppendCell(line, row.comment);
+    return line;
+}
+
+ScheduleRow SplitScheduleLine(std::string_view line) {
+    ScheduleRow row;
+    std::string* cells[] = {&row.start, &row.stop, &row.file, &row.status, &row.comment};
+    std::size_t pos = 0;
+    for (std::string* cell : cells) {
+        const std::size_t tab = line.find('\t', pos);
+        *cell =
+            std::string(line.substr(pos, tab == std::string_view::npos ? line.npos : tab - pos));
+        if (tab == std::string_view::npos) break;
+        pos = tab + 1;
+    }
+    return row;
+}
+
+std::vector<ScheduleRow> ParseScheduleText(std::string_view text) {
+    std::vector<ScheduleRow> rows;
+    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            rows.push_back(SplitScheduleLine(text.substr(pos)));
+            break;
+        }
+        rows.push_back(SplitScheduleLine(text.substr(pos, end - pos)));
+        pos = end + 1;
+        if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
+    }
+    return rows;
+}
+
+std::string ScheduleText(const std::vector<ScheduleRow>& rows) {
+    std::string text;
+    // A first cell that itself begins with a BOM would lose it to the reader;
+    // a leading BOM of our own keeps it.
+    if (!rows.empty() && std::string_view(rows.front().start).starts_with(kBom)) text += kBom;
+    for (const ScheduleRow& row : rows) text.append(JoinScheduleLine(row)).append("\r\n");
+    return text;
+}
+
+bool ReadScheduleFile(const std::string& path, std::vector<ScheduleRow>& rows) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+        static_cast<std::size_t>(st.st_size) > kMaxScheduleFileSize)
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad() || text.size() > kMaxScheduleFileSize) return false;
+    rows = ParseScheduleText(text);
+    return true;
+}
+
+bool EnsureScheduleFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return ::access(path.c_str(), F_OK) == 0;
+    ::close(fd);
+    return true;
+}
+
+bool WriteScheduleFile(const std::string& path, const std::vector<ScheduleRow>& rows) {
+    return core::WriteFileAtomically(path, ScheduleText(rows));
+}
+
+}  // namespace qsr::schedule

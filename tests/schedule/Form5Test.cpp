@@ -1,0 +1,220 @@
+#include <gtest/gtest.h>
+
+#include <QHeaderView>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "fakes/FakeServices.h"
+#include "schedule/Form5.h"
+#include "support/TempDir.h"
+
+using namespace qsr;
+using schedule::DateTime;
+using schedule::Form5;
+using schedule::ScheduleRow;
+using std::chrono::seconds;
+
+namespace {
+
+const DateTime kTen = schedule::MakeDateTime(2026, 12, 8, 10, 0, 0).value();
+
+// The window over a temporary application folder, a settable clock and a log
+// of what it calls.
+struct Fixture {
+    qsr::testing::TempDir home;
+    fakes::FakeDesktop desk;
+    DateTime now = kTen - seconds(10);
+    std::vector<std::string> log;
+    std::deque<std::optional<ScheduleRow>> answers;  // what "Add" gets
+    std::unique_ptr<Form5> form;
+
+    std::string File() const { return home.File("schedule.dat"); }
+
+    Form5& Load() {
+        schedule::ScheduleTargets t;
+        t.startRecord = [this] { log.push_back("StartRecord"); };
+        t.stopRecord = [this] { log.push_back("StopRecord"); };
+        t.addSlot = [this]() -> std::optional<ScheduleRow> {
+            log.push_back("Form6");
+            if (answers.empty()) return std::nullopt;
+            auto s = answers.front();
+            answers.pop_front();
+            return s;
+        };
+        t.now = [this] { return now; };
+        form = std::make_unique<Form5>(home.path().string(), desk.Services(), t);
+        form->Form_Load();
+        return *form;
+    }
+    // Clock ticks from the current time up to and including `to`.
+    void TickUntil(DateTime to) {
+        while (now < to) {
+            now += seconds(1);
+            form->Timer1_Timer();
+        }
+    }
+    std::string Cell(int row, int column) const {
+        return form->ListView1->topLevelItem(row)->text(column).toStdString();
+    }
+};
+
+ScheduleRow Slot(DateTime start, DateTime stop, std::string comment = {}) {
+    return {schedule::FormatDateTime(start), schedule::FormatDateTime(stop), "", "Waiting",
+            std::move(comment)};
+}
+
+TEST(Form5, LoadsHiddenWithItsControlsAndItsClockRunning) {
+    Fixture fx;
+    Form5& f = fx.Load();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(f.windowTitle(), "Schedule");
+    EXPECT_EQ(f.objectName(), "Form5");
+    QStringList headers;
+    for (int i = 0; i < f.ListView1->columnCount(); ++i)
+        headers << f.ListView1->headerItem()->text(i);
+    EXPECT_EQ(headers, (QStringList{"Start time", "Stop time", "File", "Status", "Comment"}));
+    const std::vector<std::pair<QPushButton*, std::string>> buttons = {
+        {f.Command1, "Add"}, {f.Command2, "Remove"}, {f.Command3, "Clear"}, {f.Command4, "OK"}};
+    for (const auto& [b, caption] : buttons) {
+        EXPECT_EQ(b->text().toStdString(), caption);
+        EXPECT_EQ(b->accessibleName().toStdString(), caption);
+    }
+    EXPECT_EQ(f.ListView1->objectName(), "ListView1");
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.Timer1->interval(), 1000);
+    // A missing schedule.dat is created empty.
+    EXPECT_TRUE(std::filesystem::exists(fx.File()));
+    EXPECT_EQ(std::filesystem::file_size(fx.File()), 0u);
+    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+}
+
+TEST(Form5, ReadsTheFileAtLoadAndDamagedLinesNeverStartAnything) {
+    Fixture fx;
+    qsr::testing::WriteAll(fx.File(),
+                           "2026-12-08 09:59:55\t2026-12-08 10:00:00\tkept.mp3\tDone\tnews\r\n"
+                           "8.12.2026 09:59:55\t2026-12-08 10:10:00\r\n"
+                           "\x01\x02\xff\xfe binary\r\n");
+    Form5& f = fx.Load();
+    ASSERT_EQ(f.ListView1->topLevelItemCount(), 3);
+    EXPECT_EQ(f.Rows()[0], (ScheduleRow{"2026-12-08 09:59:55", "2026-12-08 10:00:00", "kept.mp3",
+                                        "Done", "news"}));
+    EXPECT_EQ(fx.Cell(1, 1), "2026-12-08 10:10:00");
+    EXPECT_EQ(fx.Cell(1, 3), "");
+    fx.TickUntil(kTen + seconds(5));
+    EXPECT_EQ(fx.log, (std::vector<std::string>{"StartRecord", "StopRecord"}));
+    EXPECT_EQ(fx.Cell(0, 3), "Done");
+}
+
+TEST(Form5, AddRemoveClearAndOkSaveTheList) {
+    Fixture fx;
+    Form5& f = fx.Load();
+    fx.answers = {Slot(kTen, kTen + seconds(30), "first"), std::nullopt,
+                  Slot(kTen + seconds(60), kTen + seconds(90), "second"),
+                  Slot(kTen + seconds(120), kTen + seconds(150), "third")};
+    for (int i = 0; i < 4; ++i) QTest::mouseClick(f.Command1, Qt::LeftButton);
+    EXPECT_EQ(fx.log, std::vector<std::string>(4, "Form6"));
+    ASSERT_EQ(f.ListView1->topLevelItemCount(), 3) << "a cancelled dialog adds nothing";
+
+    QTest::mouseClick(f.Command2, Qt::LeftButton);  // nothing selected
+    EXPECT_EQ(f.ListView1->topLevelItemCount(), 3);
+    f.ListView1->setCurrentItem(f.ListView1->topLevelItem(1));
+    QTest::mouseClick(f.Command2, Qt::LeftButton);
+    ASSERT_EQ(f.ListView1->topLevelItemCount(), 2);
+    EXPECT_EQ(fx.Cell(1, 4), "third");
+
+    f.show();
+    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(qsr::testing::ReadAll(fx.File()),
+              "2026-12-08 10:00:00\t2026-12-08 10:00:30\t\tWaiting\tfirst\r\n"
+              "2026-12-08 10:02:00\t2026-12-08 10:02:30\t\tWaiting\tthird\r\n");
+
+    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    EXPECT_EQ(qsr::testing::ReadAll(fx.File()), "");
+}
+
+TEST(Form5, TheCloseBoxSavesAndHidesAndTheClockGoesOn) {
+    Fixture fx;
+    Form5& f = fx.Load();
+    fx.answers = {Slot(kTen, kTen + seconds(3))};
+    f.show();
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    f.close();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_NE(qsr::testing::ReadAll(fx.File()).find("\tWaiting\t"), std::string::npos);
+    EXPECT_TRUE(f.Timer1->isActive());
+
+    // The real timer, not just the handler, still drives the checks.
+    fx.now = kTen - seconds(1);
+    f.Timer1->setInterval(10);
+    fx.log.clear();
+    QTest::qWait(60);
+    EXPECT_TRUE(fx.log.empty());
+    fx.now = kTen;
+    QTest::qWait(60);
+    EXPECT_EQ(fx.log, (std::vector<std::string>{"StartRecord"}));
+    EXPECT_EQ(fx.Cell(0, 3), "Done");
+
+    // Escape does the same as the close box.
+    f.show();
+    QTest::keyClick(&f, Qt::Key_Escape);
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_NE(qsr::testing::ReadAll(fx.File()).find("\tDone\t"), std::string::npos);
+}
+
+TEST(Form5, ScheduledRecordingStartsAndStopsWithTheSlot) {
+    Fixture fx;
+    qsr::testing::WriteAll(fx.File(),
+                           schedule::ScheduleText({Slot(kTen, kTen + seconds(30), "same start"),
+                                                   Slot(kTen, kTen + seconds(60), "second")}));
+    Form5& f = fx.Load();
+    fx.TickUntil(kTen - seconds(1));
+    EXPECT_TRUE(fx.log.empty());
+    fx.TickUntil(kTen);
+    EXPECT_EQ(fx.log, (std::vector<std::string>{"StartRecord"}));
+    EXPECT_EQ(fx.Cell(0, 3), "Done");
+    EXPECT_EQ(fx.Cell(1, 3), "Waiting");
+    EXPECT_TRUE(f.State().active);
+    // The user stops it and starts a recording of their own: that one is
+    // stopped at the slot's stop time, as the checker cannot tell them apart.
+    fx.TickUntil(kTen + seconds(40));
+    EXPECT_EQ(fx.log, (std::vector<std::string>{"StartRecord", "StopRecord"}));
+    EXPECT_FALSE(f.State().active);
+    EXPECT_EQ(fx.Cell(1, 3), "Waiting") << "the second row with the same start never starts";
+}
+
+TEST(Form5, SlotsWhoseStartPassedBeforeTheLoadDoNotStart) {
+    Fixture fx;
+    fx.now = kTen + seconds(5);
+    qsr::testing::WriteAll(fx.File(), schedule::ScheduleText({Slot(kTen, kTen + seconds(30)),
+                                                              Slot(fx.now, kTen + seconds(30))}));
+    Form5& f = fx.Load();
+    f.Timer1_Timer();  // a first check in the very second of the load
+    fx.TickUntil(kTen + seconds(40));
+    EXPECT_EQ(fx.log, (std::vector<std::string>{"StartRecord", "StopRecord"}));
+    EXPECT_EQ(fx.Cell(0, 3), "Waiting");
+    EXPECT_EQ(fx.Cell(1, 3), "Done");
+}
+
+TEST(Form5, ShutDownSavesTheListAndStopsTheClock) {
+    Fixture fx;
+    Form5& f = fx.Load();
+    fx.answers = {Slot(kTen, kTen + seconds(3), "saved at exit")};
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    f.show();
+    f.Form_Unload();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_FALSE(f.Timer1->isActive());
+    std::vector<ScheduleRow> rows;
+    ASSERT_TRUE(schedule::ReadScheduleFile(fx.File(), rows));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].comment, "saved at exit");
+}
+
+}  // namespace

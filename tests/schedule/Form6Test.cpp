@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+
+#include "fakes/FakeServices.h"
+#include "schedule/Form6.h"
+#include "support/TempDir.h"
+
+using namespace qsr;
+using schedule::DateTime;
+using schedule::Form6;
+using std::chrono::seconds;
+
+namespace {
+
+const DateTime kNow = schedule::MakeDateTime(2026, 12, 8, 9, 41, 7).value();
+
+struct Fixture {
+    qsr::testing::TempDir home;
+    fakes::FakeDesktop desk;
+    DateTime now = kNow;
+    std::function<DateTime()> Clock() {
+        return [this] { return now; };
+    }
+};
+
+TEST(Form6, LoadsWithTodayAndNowInEveryPicker) {
+    Fixture fx;
+    Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
+    f.Form_Load();
+    EXPECT_EQ(f.windowTitle(), "Scheduler");
+    EXPECT_EQ(f.SkinLabel1->text(), "2026-12-08 09:41:07");
+    for (QDateEdit* d : {f.DTPicker1, f.DTPicker3}) EXPECT_EQ(d->text(), "2026-12-08");
+    for (QTimeEdit* t : {f.DTPicker2, f.DTPicker4}) EXPECT_EQ(t->text(), "09:41:07");
+    EXPECT_EQ(f.Command1->text(), "OK");
+    EXPECT_EQ(f.Command2->text(), "Cancel");
+    EXPECT_EQ(f.Text1->accessibleName(), "Comment:");
+    EXPECT_EQ(f.DTPicker2->accessibleName(), "Start: time");
+    // The label follows the clock.
+    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_EQ(f.Timer1->interval(), 1000);
+    fx.now += seconds(1);
+    f.Timer1_Timer();
+    EXPECT_EQ(f.SkinLabel1->text(), "2026-12-08 09:41:08");
+}
+
+TEST(Form6, EndNotAfterStartIsRefused) {
+    Fixture fx;
+    Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
+    f.Form_Load();
+    f.show();
+    QTest::mouseClick(f.Command1, Qt::LeftButton);  // end equal to start
+    f.DTPicker3->setDate(QDate(2026, 12, 7));
+    f.DTPicker4->setTime(QTime(23, 59, 59));
+    QTest::mouseClick(f.Command1, Qt::LeftButton);  // end a day earlier
+    ASSERT_EQ(fx.desk.messageBox.shown.size(), 2u);
+    for (const auto& shown : fx.desk.messageBox.shown) {
+        EXPECT_EQ(shown.text, "Time is error");
+        EXPECT_EQ(shown.icon, services::MsgIcon::Error);
+        EXPECT_EQ(shown.title, "Quorvin Sound Recorder");
+    }
+    EXPECT_TRUE(f.isVisible()) << "the dialog stays open";
+    EXPECT_FALSE(f.Row());
+}
+
+TEST(Form6, OkMakesAWaitingRowInTheFixedForm) {
+    Fixture fx;
+    Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
+    f.Form_Load();
+    f.show();
+    // End one second after start, on the next day: only the whole date-time counts.
+    f.DTPicker1->setDate(QDate(2026, 12, 31));
+    f.DTPicker2->setTime(QTime(23, 59, 59));
+    f.DTPicker3->setDate(QDate(2027, 1, 1));
+    f.DTPicker4->setTime(QTime(0, 0, 0));
+    QTest::keyClicks(f.Text1, "New year");
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    EXPECT_TRUE(fx.desk.messageBox.shown.empty());
+    EXPECT_EQ(f.result(), QDialog::Accepted);
+    EXPECT_FALSE(f.isVisible());
+    ASSERT_TRUE(f.Row());
+    EXPECT_EQ(*f.Row(), (schedule::ScheduleRow{"2026-12-31 23:59:59", "2027-01-01 00:00:00", "",
+                                               "Waiting", "New year"}));
+}
+
+TEST(Form6, ShownModalItGivesTheRowOrNothingOnCancel) {
+    Fixture fx;
+    fx.desk.modal.scripts.push_back([](QDialog& d) {
+        auto& f = dynamic_cast<Form6&>(d);
+        f.DTPicker4->setTime(f.DTPicker4->time().addSecs(30));
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        return d.result();
+    });
+    fx.desk.modal.scripts.push_back([](QDialog& d) {
+        auto& f = dynamic_cast<Form6&>(d);
+        f.DTPicker4->setTime(f.DTPicker4->time().addSecs(30));
+        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        return d.result();
+    });
+    const auto row =
+        schedule::ShowScheduler(fx.home.path().string(), fx.desk.Services(), fx.Clock());
+    ASSERT_TRUE(row);
+    EXPECT_EQ(row->start, "2026-12-08 09:41:07");
+    EXPECT_EQ(row->stop, "2026-12-08 09:41:37");
+    EXPECT_FALSE(schedule::ShowScheduler(fx.home.path().string(), fx.desk.Services(), fx.Clock()));
+    EXPECT_EQ(fx.desk.modal.shownObjectNames, (std::vector<std::string>{"Form6", "Form6"}));
+}
+
+}  // namespace
