@@ -39,6 +39,7 @@ ConvertJob::Outcome ConvertJob::Convert(const std::string& source, const std::st
         return Fail(why);
     }
     const int rate = reader_.SampleRate();
+    rate_ = rate;
     const int channels = reader_.ChannelCount();
     if (rate <= 0 || channels <= 0) {
         reader_.Close();

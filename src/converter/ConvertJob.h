@@ -41,6 +41,7 @@ class ConvertJob {
 
     const std::string& Reason() const { return reason_; }
     std::int64_t FramesWritten() const { return frames_; }
+    int InputRate() const { return rate_; }  // of the last input opened
 
   private:
     Outcome Fail(std::string why);
@@ -51,6 +52,7 @@ class ConvertJob {
     bool cancelled_ = false;
     std::string reason_;
     std::int64_t frames_ = 0;
+    int rate_ = 0;
     std::chrono::steady_clock::time_point lastReport_{};
 };
 

@@ -32,6 +32,7 @@ TEST_F(JobFixture, ConvertsEveryBlockAndClosesTheTarget) {
     EXPECT_EQ(writer.written.size(), 5u);
     EXPECT_TRUE(writer.closed);
     EXPECT_EQ(job.FramesWritten(), 100);
+    EXPECT_EQ(job.InputRate(), 10);
     ASSERT_FALSE(progress.empty());
     EXPECT_DOUBLE_EQ(progress.front(), 0.0);
     EXPECT_DOUBLE_EQ(progress.back(), 100.0);
