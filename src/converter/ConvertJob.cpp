@@ -97,4 +97,16 @@ ConvertJob::Outcome ConvertJob::Convert(const std::string& source, const std::st
     return outcome;
 }
 
+StepEntry StepEntryFor(const std::string& format, ConvertJob::Outcome outcome,
+                       const std::string& reason) {
+    switch (outcome) {
+        case ConvertJob::Outcome::Skipped:
+            return {"Skip Convert To " + format + ": " + reason, true};
+        case ConvertJob::Outcome::Failed:
+            return {"failed Convert To " + format + ": " + reason, true};
+        default:
+            return {"complete Convert To " + format, false};
+    }
+}
+
 }  // namespace qsr::converter

@@ -56,4 +56,13 @@ class ConvertJob {
     std::chrono::steady_clock::time_point lastReport_{};
 };
 
+// The event-list entry ending one format step ("MP3", "Ogg", "WMA"). A
+// cancelled step still completed what it wrote.
+struct StepEntry {
+    std::string text;
+    bool error;
+};
+StepEntry StepEntryFor(const std::string& format, ConvertJob::Outcome outcome,
+                       const std::string& reason);
+
 }  // namespace qsr::converter
