@@ -7,6 +7,7 @@
 
 #include "app/Form1.h"
 #include "app/frmAbout.h"
+#include "converter/frmcov.h"
 #include "core/AppInfo.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/X11Hotkeys.h"
@@ -64,11 +65,20 @@ int main(int argc, char** argv) {
 
     // Windows are created on first use and kept until shut-down.
     std::unique_ptr<app::frmAbout> about;
+    std::unique_ptr<converter::frmcov> converterWindow;
 
     app::WindowOpeners openers;
     openers.about = [&] {
         if (!about) about = std::make_unique<app::frmAbout>(&window);
         modal.Exec(*about);
+    };
+    openers.converter = [&] {
+        if (!converterWindow) {
+            converterWindow =
+                std::make_unique<converter::frmcov>(*engine, desktop, folder, &window);
+            converterWindow->Form_Load();
+        }
+        modal.Exec(*converterWindow);
     };
     window.SetWindowOpeners(openers);
 
@@ -89,6 +99,7 @@ int main(int argc, char** argv) {
     // frmtray); the program ends once control is back in the event loop.
     QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
         about.reset();
+        converterWindow.reset();
         tray.close();
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
