@@ -128,5 +128,25 @@ TEST(ConvertReal, BadInputsFailCleanly) {
     }
 }
 
+TEST(ConvertReal, TruncatedMp3ConvertsWhatIsThere) {
+    testing::TempDir dir;
+    const std::string whole = testing::ReadAll(std::string(QSR_TEST_DATA) + "/tone_notag.mp3");
+    ASSERT_GT(whole.size(), 1000u);
+    testing::WriteAll(dir.File("cut.mp3"), whole.substr(0, whole.size() / 2));
+    auto engine = audio::CreateRealAudioEngine();
+    auto reader = engine->CreateFile();
+    auto writer = engine->CreateFile();
+    writer->SetOggFormat(44100, 2, 128, 0, 0, -1);
+    ConvertJob job(*reader, *writer);
+    const auto outcome = job.Convert(dir.File("cut.mp3"), dir.File("cut.ogg"));
+    if (outcome == ConvertJob::Outcome::Complete) {
+        EXPECT_GT(job.FramesWritten(), 0);
+        EXPECT_FALSE(Probe(dir.File("cut.ogg"), "stream=codec_name").empty());
+    } else {
+        EXPECT_EQ(outcome, ConvertJob::Outcome::Failed);
+        EXPECT_FALSE(job.Reason().empty());
+    }
+}
+
 }  // namespace
 }  // namespace qsr::converter
