@@ -31,10 +31,13 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     for (const std::string& target : {converter::WmaName(*stem, 24), converter::Mp3Name(*stem, 128),
                                       converter::OggName(*stem)}) {
+        const auto t0 = std::chrono::steady_clock::now();
         if (job.Convert(input, target) != converter::ConvertJob::Outcome::Complete) {
             std::fprintf(stderr, "%s: %s\n", target.c_str(), job.Reason().c_str());
             return 1;
         }
+        std::printf("%s: %.2f s\n", target.c_str(),
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
     }
     const double s =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
