@@ -7,6 +7,7 @@
 
 #include "app/Form1.h"
 #include "app/frmAbout.h"
+#include "converter/frmcov.h"
 #include "core/AppInfo.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/X11Hotkeys.h"
@@ -66,6 +67,7 @@ int main(int argc, char** argv) {
 
     // Windows are created on first use and kept until shut-down.
     std::unique_ptr<app::frmAbout> about;
+    std::unique_ptr<converter::frmcov> converterWindow;
 
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
@@ -82,6 +84,14 @@ int main(int argc, char** argv) {
     openers.about = [&] {
         if (!about) about = std::make_unique<app::frmAbout>(&window);
         modal.Exec(*about);
+    };
+    openers.converter = [&] {
+        if (!converterWindow) {
+            converterWindow =
+                std::make_unique<converter::frmcov>(*engine, desktop, folder, &window);
+            converterWindow->Form_Load();
+        }
+        modal.Exec(*converterWindow);
     };
     window.SetWindowOpeners(openers);
 
@@ -103,6 +113,7 @@ int main(int argc, char** argv) {
     QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
         about.reset();
         scheduleWindow.Form_Unload();  // saves schedule.dat
+        converterWindow.reset();
         tray.close();
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });

@@ -14,6 +14,7 @@
 #include <map>
 
 #include "cli/Commands.h"
+#include "converter/ConvertJob.h"
 #include "core/OutputFormats.h"
 #include "core/Text.h"
 #include "platform/audio-api/AudioEngine.h"
@@ -292,26 +293,22 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
     settings::ApplyFormatValues(*reader, v);  // headerless inputs are read with these
     settings::ApplyFormatValues(*writer, v);
     writer->SetWmaFormat(static_cast<int>(profile));
-    if (reader->OpenFile(p.positional[0]) < 0) {
-        return Failure(err, "convert", reader->LastError());
+    converter::ConvertJob job(*reader, *writer);
+    // A percentage line updated in place, only where someone watches it.
+    const bool terminal = isatty(fileno(err)) != 0;
+    if (terminal) {
+        job.onProgress = [err](double percent) {
+            std::fprintf(err, "\r%3d%%", static_cast<int>(percent));
+            std::fflush(err);
+        };
     }
-    if (writer->CreateFile(p.positional[1]) < 0) {
-        return Failure(err, "convert", writer->LastError());
+    const auto outcome = job.Convert(p.positional[0], p.positional[1]);
+    if (terminal) std::fputs("\r    \r", err);
+    if (outcome != converter::ConvertJob::Outcome::Complete) {
+        return Failure(err, "convert", job.Reason());
     }
-    writer->SetInputFormat(reader->SampleRate(), reader->ChannelCount());
-    std::int64_t frames = 0;
-    for (;;) {
-        const audio::Samples block = reader->ReadBlock(reader->SampleRate());
-        if (block.empty()) break;
-        if (writer->WriteBlock(block) < 0) {
-            writer->Close();
-            return Failure(err, "convert", "writing " + p.positional[1] + " failed");
-        }
-        frames += static_cast<std::int64_t>(block.size()) / reader->ChannelCount();
-    }
-    writer->Close();
     std::fprintf(out, "%s -> %s: %s\n", p.positional[0].c_str(), p.positional[1].c_str(),
-                 FramesText(frames, reader->SampleRate()).c_str());
+                 FramesText(job.FramesWritten(), job.InputRate()).c_str());
     return 0;
 }
 

@@ -74,6 +74,15 @@ TEST_F(Cli, ConvertsToEveryTypeAndInfoReadsItBack) {
     }
 }
 
+TEST_F(Cli, ConvertNeverOverwritesItsInput) {
+    const std::string in = MakeWav("in.wav", 44100, 2);
+    const std::string before = qsr::testing::ReadAll(in);
+    const Result r = Run("convert " + in + " " + dir_.File("./in.wav"));
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find("output is the input file"), std::string::npos) << r.out;
+    EXPECT_EQ(qsr::testing::ReadAll(in), before);
+}
+
 TEST_F(Cli, SettingsDatChoosesTheParameters) {
     std::filesystem::create_directories(home_.path());
     ASSERT_EQ(Run("info /nonexistent.wav").code, 1);  // seeds the application folder

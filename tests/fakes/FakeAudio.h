@@ -262,6 +262,7 @@ class FakeMp3Settings : public audio::IMp3Settings {
     bool Crc() const override { return crc; }
     void SetCrc(bool v) override { crc = v; }
     void SetSampleRate(int v) override { sampleRate = v; }
+    int Bitrate() const override { return bitrate; }
     void SetBitrate(int v) override { bitrate = v; }
 };
 

@@ -76,6 +76,7 @@ class LameMp3Settings : public IMp3Settings {
     bool Crc() const override { return o_.crc; }
     void SetCrc(bool v) override { o_.crc = v; }
     void SetSampleRate(int hz) override { o_.sampleRate = hz; }
+    int Bitrate() const override { return o_.bitrate; }
     void SetBitrate(int kbps) override { o_.bitrate = kbps; }
 
   private:
