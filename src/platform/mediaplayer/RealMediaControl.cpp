@@ -126,6 +126,7 @@ void RealMediaControl::Play() {
         audio::PulseConnection::Lock lock(*conn_);
         conn_->Wait(pa_stream_cork(stream_, 0, OnCorked, conn_.get()));
         paused_ = false;
+        clock_.start();
         return;
     }
     if (stream_) return;
@@ -137,6 +138,8 @@ void RealMediaControl::Pause() {
     audio::PulseConnection::Lock lock(*conn_);
     conn_->Wait(pa_stream_cork(stream_, 1, OnCorked, conn_.get()));
     paused_ = true;
+    clockBase_ = CurrentPosition();
+    clock_.invalidate();
 }
 
 void RealMediaControl::Stop() {
@@ -149,15 +152,13 @@ double RealMediaControl::Duration() const {
     return static_cast<double>(samples_.size() / kChannels) / kRate;
 }
 
+// The position runs on a clock of its own while the stream plays: the
+// server's interpolated stream time stalls on a busy machine even when the
+// sound goes on, and a display must not stand still.
 double RealMediaControl::CurrentPosition() const {
+    const double running = clock_.isValid() ? clock_.elapsed() / 1000.0 : 0.0;
     if (!stream_) return static_cast<double>(stoppedAt_) / kRate;
-    pa_usec_t played = 0;
-    {
-        audio::PulseConnection::Lock lock(*conn_);
-        if (pa_stream_get_time(stream_, &played) < 0) played = 0;
-    }
-    const double at = static_cast<double>(startFrame_) / kRate + played / 1e6;
-    return std::min(at, Duration());
+    return std::min(clockBase_ + running, Duration());
 }
 
 void RealMediaControl::SetCurrentPosition(double seconds) {
@@ -222,6 +223,11 @@ bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
         return false;
     }
     paused_ = corked;
+    clockBase_ = static_cast<double>(frame) / kRate;
+    if (corked)
+        clock_.invalidate();
+    else
+        clock_.start();
     return true;
 }
 
@@ -231,6 +237,7 @@ void RealMediaControl::ReleaseStream() {
     audio::PulseConnection::Lock lock(*conn_);
     ++generation_;  // a drain still on its way belongs to the old stream
     audio::PulseConnection::ReleaseStream(stream_);
+    clock_.invalidate();
 }
 
 // PulseAudio thread, lock held.

@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <QElapsedTimer>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -62,6 +63,8 @@ class RealMediaControl : public IMediaControl {
     int volume_ = 0;
     int balance_ = 0;
     unsigned generation_ = 0;
+    QElapsedTimer clock_;  // runs while the stream plays
+    double clockBase_ = 0;
 
     // Guarded by the mainloop lock.
     std::int64_t writeFrame_ = 0;

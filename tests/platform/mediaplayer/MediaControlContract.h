@@ -39,7 +39,7 @@ TEST_P(MediaControlContract, ANewFileStartsByItselfAndEndsOnce) {
     ASSERT_TRUE(c.SetFileName(file));
     EXPECT_TRUE(c.Playing());
     EXPECT_NEAR(c.Duration(), 1.0, 0.1);
-    h->Wait(2.0);
+    h->Wait(3.5);  // the end comes once the sound server has played it all
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(c.Playing());
     EXPECT_DOUBLE_EQ(c.CurrentPosition(), 0.0);
