@@ -81,7 +81,7 @@ class RealMedia : public ::testing::Test {
     void SetUp() override {
         if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server";
     }
-    // RMS of what the default sink plays over the next half second.
+    // RMS of what the default sink plays over the next 0.6 s.
     static double MonitorLevel() {
         QProcess sink;
         sink.start("pactl", {"get-default-sink"});
@@ -89,17 +89,16 @@ class RealMedia : public ::testing::Test {
         const QString monitor =
             QString::fromUtf8(sink.readAllStandardOutput()).trimmed() + ".monitor";
         QProcess rec;
-        rec.start("parec", {"--device=" + monitor, "--raw", "--format=s16le", "--rate=44100",
-                            "--channels=2", "--latency-msec=50"});
+        rec.start("ffmpeg", {"-loglevel", "error", "-f", "pulse", "-i", monitor, "-t", "0.6", "-ac",
+                             "2", "-ar", "44100", "-f", "s16le", "-"});
         if (!rec.waitForStarted()) return -1;
-        Pump(0.7);
-        rec.kill();
+        for (int i = 0; i < 50 && rec.state() != QProcess::NotRunning; ++i) Pump(0.1);
         rec.waitForFinished();
         const QByteArray raw = rec.readAllStandardOutput();
         const auto* s = reinterpret_cast<const std::int16_t*>(raw.constData());
         const qsizetype n = raw.size() / 2;
-        // Skip the first 0.2 s: the recorder's own start.
-        const qsizetype from = std::min<qsizetype>(n, 44100 * 2 / 5);
+        // Skip the first 0.1 s: the recorder's own start.
+        const qsizetype from = std::min<qsizetype>(n, 44100 * 2 / 10);
         double sum = 0;
         for (qsizetype i = from; i < n; ++i) sum += double(s[i]) * s[i];
         return n > from ? std::sqrt(sum / double(n - from)) : 0;
