@@ -1,0 +1,153 @@
+// The real media control on the private sound server (PULSE_SERVER), with
+// real WAV and MP3 files: the shared contract, then what only sound shows.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <thread>
+
+#include "platform/mediaplayer/MediaControlContract.h"
+#include "platform/mediaplayer/RealMediaControl.h"
+#include "support/TempDir.h"
+
+namespace qsr::contract {
+namespace {
+
+void WriteLe(std::ofstream& out, std::uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+// A stereo 44.1 kHz 16-bit WAV of a 440 Hz tone at half scale.
+void WriteToneWav(const std::string& path, double seconds) {
+    const auto frames = static_cast<std::uint32_t>(seconds * 44100);
+    std::ofstream out(path, std::ios::binary);
+    out.write("RIFF", 4);
+    WriteLe(out, 36 + frames * 4, 4);
+    out.write("WAVEfmt ", 8);
+    WriteLe(out, 16, 4);
+    WriteLe(out, 1, 2);
+    WriteLe(out, 2, 2);
+    WriteLe(out, 44100, 4);
+    WriteLe(out, 44100 * 4, 4);
+    WriteLe(out, 4, 2);
+    WriteLe(out, 16, 2);
+    out.write("data", 4);
+    WriteLe(out, frames * 4, 4);
+    for (std::uint32_t i = 0; i < frames; ++i) {
+        const auto v = static_cast<std::int16_t>(16000 * std::sin(2 * M_PI * 440 * i / 44100.0));
+        WriteLe(out, static_cast<std::uint16_t>(v), 2);
+        WriteLe(out, static_cast<std::uint16_t>(v), 2);
+    }
+}
+
+void Pump(double seconds) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < seconds * 1000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+struct RealHarness : MediaHarness {
+    mediaplayer::RealMediaControl control;
+    testing::TempDir dir;
+    int made = 0;
+    mediaplayer::IMediaControl& Control() override { return control; }
+    QString MakeFile(double seconds) override {
+        const std::string path = dir.File("tone" + std::to_string(++made) + ".wav");
+        WriteToneWav(path, seconds);
+        return QString::fromStdString(path);
+    }
+    QString MakeBadFile() override {
+        const std::string path = dir.File("random.mp3");
+        std::ofstream out(path, std::ios::binary);
+        for (int i = 0; i < 4096; ++i) out.put(static_cast<char>((i * 7919 + 13) % 251));
+        return QString::fromStdString(path);
+    }
+    void Wait(double seconds) override { Pump(seconds); }
+};
+
+std::unique_ptr<MediaHarness> MakeReal() {
+    if (!std::getenv("PULSE_SERVER")) return nullptr;
+    return std::make_unique<RealHarness>();
+}
+
+class RealMedia : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server";
+    }
+    // RMS of what the default sink plays over the next 0.6 s.
+    static double MonitorLevel() {
+        QProcess sink;
+        sink.start("pactl", {"get-default-sink"});
+        sink.waitForFinished();
+        const QString monitor =
+            QString::fromUtf8(sink.readAllStandardOutput()).trimmed() + ".monitor";
+        QProcess rec;
+        rec.start("ffmpeg", {"-loglevel", "error", "-f", "pulse", "-i", monitor, "-t", "0.6", "-ac",
+                             "2", "-ar", "44100", "-f", "s16le", "-"});
+        if (!rec.waitForStarted()) return -1;
+        for (int i = 0; i < 50 && rec.state() != QProcess::NotRunning; ++i) Pump(0.1);
+        rec.waitForFinished();
+        const QByteArray raw = rec.readAllStandardOutput();
+        const auto* s = reinterpret_cast<const std::int16_t*>(raw.constData());
+        const qsizetype n = raw.size() / 2;
+        // Skip the first 0.1 s: the recorder's own start.
+        const qsizetype from = std::min<qsizetype>(n, 44100 * 2 / 10);
+        double sum = 0;
+        for (qsizetype i = from; i < n; ++i) sum += double(s[i]) * s[i];
+        return n > from ? std::sqrt(sum / double(n - from)) : 0;
+    }
+    testing::TempDir dir;
+};
+
+TEST_F(RealMedia, WavAndMp3PlayToTheirEndAsAVisibleStream) {
+    const std::string wav = dir.File("three.wav");
+    WriteToneWav(wav, 3.0);
+    const std::string mp3 = dir.File("three.mp3");
+    ASSERT_EQ(QProcess::execute("lame", {"--quiet", "-b", "128", QString::fromStdString(wav),
+                                         QString::fromStdString(mp3)}),
+              0);
+    for (const auto& file : {wav, mp3}) {
+        mediaplayer::RealMediaControl c;
+        QSignalSpy ended(&c, &mediaplayer::IMediaControl::EndOfStream);
+        ASSERT_TRUE(c.SetFileName(QString::fromStdString(file))) << file;
+        EXPECT_NEAR(c.Duration(), 3.0, 0.1) << file;
+        QProcess pactl;
+        pactl.start("pactl", {"list", "sink-inputs"});
+        pactl.waitForFinished();
+        EXPECT_TRUE(pactl.readAllStandardOutput().contains("Audio Player")) << file;
+        Pump(2.5);
+        EXPECT_EQ(ended.count(), 0) << file;
+        EXPECT_NEAR(c.CurrentPosition(), 2.5, 0.3) << file;
+        // The end comes once the server has played out its buffer; a busy
+        // machine delays it, so allow a few seconds.
+        for (int i = 0; i < 60 && ended.count() == 0; ++i) Pump(0.1);
+        EXPECT_EQ(ended.count(), 1) << file;
+    }
+}
+
+TEST_F(RealMedia, VolumeMinus2000IsQuieterOnTheSinkMonitor) {
+    const std::string wav = dir.File("long.wav");
+    WriteToneWav(wav, 5.0);
+    mediaplayer::RealMediaControl c;
+    ASSERT_TRUE(c.SetFileName(QString::fromStdString(wav)));
+    Pump(0.3);
+    const double loud = MonitorLevel();
+    ASSERT_TRUE(c.SetVolume(-2000));
+    Pump(0.8);  // what was already in the stream buffer plays out
+    const double quiet = MonitorLevel();
+    ASSERT_GT(loud, 1000) << "nothing heard on the monitor";
+    // -20 dB is a tenth of the amplitude.
+    EXPECT_NEAR(quiet / loud, 0.1, 0.04);
+}
+
+INSTANTIATE_TEST_SUITE_P(Real, MediaControlContract, ::testing::Values(&MakeReal));
+
+}  // namespace
+}  // namespace qsr::contract
