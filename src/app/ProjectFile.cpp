@@ -6,11 +6,12 @@
 #include <iterator>
 
 #include "core/AtomicFile.h"
+#include "core/TabText.h"
 
 namespace qsr::app {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kBom = core::kUtf8Bom;
 
 // Characters that never belong in a row: C0 controls but the tab separator, and DEL.
 bool IsControl(char c) {
@@ -34,36 +35,16 @@ std::string JoinProjectLine(const RecordingRow& row) {
 
 RecordingRow SplitProjectLine(std::string_view line) {
     RecordingRow row;
-    std::string* cells[] = {&row.number, &row.fileName, &row.size, &row.duration, &row.recordTime};
-    std::size_t pos = 0;
-    for (std::string* cell : cells) {
-        const std::size_t tab = line.find('\t', pos);
-        *cell =
-            std::string(line.substr(pos, tab == std::string_view::npos ? line.npos : tab - pos));
-        if (tab == std::string_view::npos) break;
-        pos = tab + 1;
-    }
+    core::SplitTabCells(line,
+                        {&row.number, &row.fileName, &row.size, &row.duration, &row.recordTime});
     return row;
 }
 
 std::vector<RecordingRow> ParseProjectText(std::string_view text) {
     std::vector<RecordingRow> rows;
-    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
-    std::size_t pos = 0;
-    const auto add = [&rows](std::string_view line) {
+    for (std::string_view line : core::TextLines(text))
         if (std::none_of(line.begin(), line.end(), IsControl))
             rows.push_back(SplitProjectLine(line));
-    };
-    while (pos < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            add(text.substr(pos));
-            break;
-        }
-        add(text.substr(pos, end - pos));
-        pos = end + 1;
-        if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-    }
     return rows;
 }
 

@@ -10,11 +10,12 @@
 #include <iterator>
 
 #include "core/AtomicFile.h"
+#include "core/TabText.h"
 
 namespace qsr::schedule {
 namespace {
 
-constexpr std::string_view kBom = "\xEF\xBB\xBF";
+constexpr std::string_view kBom = core::kUtf8Bom;
 
 // Two or four digits at text[pos]; -1 when they are not all digits.
 int Digits(std::string_view text, std::size_t pos, std::size_t count) {
@@ -118,32 +119,13 @@ std::string JoinScheduleLine(const ScheduleRow& row) {
 
 ScheduleRow SplitScheduleLine(std::string_view line) {
     ScheduleRow row;
-    std::string* cells[] = {&row.start, &row.stop, &row.file, &row.status, &row.comment};
-    std::size_t pos = 0;
-    for (std::string* cell : cells) {
-        const std::size_t tab = line.find('\t', pos);
-        *cell =
-            std::string(line.substr(pos, tab == std::string_view::npos ? line.npos : tab - pos));
-        if (tab == std::string_view::npos) break;
-        pos = tab + 1;
-    }
+    core::SplitTabCells(line, {&row.start, &row.stop, &row.file, &row.status, &row.comment});
     return row;
 }
 
 std::vector<ScheduleRow> ParseScheduleText(std::string_view text) {
     std::vector<ScheduleRow> rows;
-    if (text.starts_with(kBom)) text.remove_prefix(kBom.size());
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos) {
-            rows.push_back(SplitScheduleLine(text.substr(pos)));
-            break;
-        }
-        rows.push_back(SplitScheduleLine(text.substr(pos, end - pos)));
-        pos = end + 1;
-        if (text[end] == '\r' && pos < text.size() && text[pos] == '\n') ++pos;
-    }
+    for (std::string_view line : core::TextLines(text)) rows.push_back(SplitScheduleLine(line));
     return rows;
 }
 
