@@ -1,5 +1,6 @@
 // The inhibit against stub services on private buses: the portal when there
 // is one, logind when there is not, and let go at the end.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -80,7 +81,8 @@ class StubLogind : public QObject {
     ~StubLogind() override {
         if (readEnd >= 0) ::close(readEnd);
     }
-    // Whether every copy of the handed-out descriptor is closed.
+    // Whether every copy of the handed-out descriptor is closed (end of file;
+    // while one is open the read finds nothing to read).
     bool LockReleased() const {
         char c;
         return readEnd >= 0 && ::read(readEnd, &c, 1) == 0;
@@ -93,7 +95,8 @@ class StubLogind : public QObject {
         int fds[2];
         if (::pipe(fds) != 0) return {};
         readEnd = fds[0];
-        QDBusUnixFileDescriptor lock(fds[1]);  // the bus takes its own copy
+        ::fcntl(readEnd, F_SETFL, O_NONBLOCK);  // asking must not wait for the release
+        QDBusUnixFileDescriptor lock(fds[1]);   // the bus takes its own copy
         ::close(fds[1]);
         return lock;
     }
