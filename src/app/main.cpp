@@ -10,6 +10,7 @@
 #include "converter/frmcov.h"
 #include "core/AppInfo.h"
 #include "desktop/SingleInstance.h"
+#include "desktop/SleepInhibitor.h"
 #include "desktop/X11Hotkeys.h"
 #include "desktop/frmtray.h"
 #include "platform/audio/RealAudioEngine.h"
@@ -118,6 +119,13 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
     window.Form_Load();
+    // No suspend while a recording runs.
+    desktop::SleepInhibitor sleepInhibitor(QDBusConnection::sessionBus(),
+                                           QDBusConnection::systemBus());
+    QObject::connect(&window.Session(), &recording::RecordingSession::Started, &sleepInhibitor,
+                     [&sleepInhibitor] { sleepInhibitor.Hold("Recording"); });
+    QObject::connect(&window.Session(), &recording::RecordingSession::Finished, &sleepInhibitor,
+                     [&sleepInhibitor] { sleepInhibitor.Release(); });
     scheduleWindow.Form_Load();
     window.show();
     return QApplication::exec();
