@@ -132,7 +132,7 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
             << f.StatusPanel2->text().toStdString();
         f.StopRecord();
     }
-    EXPECT_TRUE(desk.messageBox.shown.empty());
+    EXPECT_TRUE(desk.messageBox.shown.empty()) << desk.messageBox.shown.front().text;
     ASSERT_EQ(f.ListView1->topLevelItemCount(), 6);
 
     for (int i = 0; i < 6; ++i) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
+#include <vector>
 
 #include "platform/audio/FileCodecs.h"
 
@@ -12,7 +14,8 @@ namespace {
 class SndfileEncoder : public IEncoder {
   public:
     // `path` is given for WAV files: their 32-bit sizes end at 4 GiB.
-    SndfileEncoder(SNDFILE* sf, std::string path) : sf_(sf), path_(std::move(path)) {}
+    SndfileEncoder(SNDFILE* sf, std::string path, bool evenCounts)
+        : sf_(sf), path_(std::move(path)), evenCounts_(evenCounts) {}
     ~SndfileEncoder() override { Finish(); }
     bool Write(const std::int16_t* frames, long count) override {
         if (!sf_) return false;
@@ -25,6 +28,7 @@ class SndfileEncoder : public IEncoder {
                 return false;
             }
         }
+        if (evenCounts_) return WriteEven(frames, count);
         const sf_count_t n = sf_writef_short(sf_, frames, count);
         // Hand each block to the system at once, header included, so a killed
         // program loses at most the block in hand.
@@ -33,14 +37,41 @@ class SndfileEncoder : public IEncoder {
     }
     bool Finish() override {
         if (!sf_) return true;
-        const bool ok = sf_close(sf_) == 0;
+        bool ok = true;
+        if (carried_) {
+            // The last odd sample, completed by one sample of silence.
+            const std::int16_t pair[2] = {*carried_, 0};
+            carried_.reset();
+            ok = sf_writef_short(sf_, pair, 2) == 2;
+        }
+        ok = sf_close(sf_) == 0 && ok;
         sf_ = nullptr;
         return ok;
     }
 
   private:
+    // The VOX (OKI ADPCM) coder packs two samples a byte and takes only even
+    // counts: an odd sample waits for the next block. Mono only.
+    bool WriteEven(const std::int16_t* frames, long count) {
+        std::vector<std::int16_t> pending;
+        pending.reserve(static_cast<std::size_t>(count) + 1);
+        if (carried_) pending.push_back(*carried_);
+        pending.insert(pending.end(), frames, frames + count);
+        carried_.reset();
+        if (pending.size() % 2 != 0) {
+            carried_ = pending.back();
+            pending.pop_back();
+        }
+        const auto even = static_cast<sf_count_t>(pending.size());
+        const sf_count_t n = even > 0 ? sf_writef_short(sf_, pending.data(), even) : 0;
+        sf_write_sync(sf_);
+        return n == even;
+    }
+
     SNDFILE* sf_;
     std::string path_;
+    bool evenCounts_;
+    std::optional<std::int16_t> carried_;
 };
 
 class SndfileDecoder : public IDecoder {
@@ -141,7 +172,8 @@ std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfForm
     }
     sf_command(sf, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
     const bool wav = (sfFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV;
-    return std::make_unique<SndfileEncoder>(sf, wav ? path : std::string());
+    const bool vox = (sfFormat & SF_FORMAT_SUBMASK) == SF_FORMAT_VOX_ADPCM;
+    return std::make_unique<SndfileEncoder>(sf, wav ? path : std::string(), vox);
 }
 
 std::unique_ptr<IDecoder> OpenSndfileRawDecoder(const std::string& path, int sfFormat, int rate,

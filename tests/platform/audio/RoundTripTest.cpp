@@ -105,6 +105,29 @@ TEST(RoundTrip, RawALawAndMuLawWithinQuantisation) {
     }
 }
 
+TEST(RoundTrip, VoxTakesBlocksOfOddLength) {
+    // Two samples share a byte: an odd block's last sample waits for the next
+    // one instead of failing the write; the last is completed at close.
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetVoxFormat(8000);
+    ASSERT_GE(f->CreateFile(dir.File("odd.vox")), 0);
+    const Samples tone = Tone(8000, 1, 1.0);
+    std::size_t at = 0;
+    for (std::size_t length : {101u, 3000u, 999u, 3900u}) {
+        ASSERT_GE(f->WriteBlock(Samples(tone.begin() + static_cast<long>(at),
+                                        tone.begin() + static_cast<long>(at + length))),
+                  0)
+            << length;
+        at += length;
+    }
+    f->Close();
+    EXPECT_GE(f->Status(), 0);
+    const Decoded d = ReadAll(*f, dir.File("odd.vox"));
+    EXPECT_EQ(d.samples.size(), 8000u);
+    EXPECT_GT(SnrDb(Channel(tone, 1), Channel(d.samples, 1)), 15.0);
+}
+
 TEST(RoundTrip, VoxAndG726KeepTheToneAboveTheirNoiseFloor) {
     TempDir dir;
     auto f = CreateRealAudioFile();
