@@ -7,54 +7,44 @@ std::string StripNull(const std::string& text) {
     return nul == std::string::npos ? text : text.substr(0, nul);
 }
 
+Utf8Char DecodeUtf8(std::string_view text, std::size_t at) {
+    const auto c = static_cast<unsigned char>(text[at]);
+    if (c < 0x80) return {c, 1};
+    int extra = 0;
+    char32_t cp = 0;
+    if ((c & 0xE0) == 0xC0) {
+        extra = 1;
+        cp = c & 0x1F;
+    } else if ((c & 0xF0) == 0xE0) {
+        extra = 2;
+        cp = c & 0x0F;
+    } else if ((c & 0xF8) == 0xF0) {
+        extra = 3;
+        cp = c & 0x07;
+    } else {
+        return {std::nullopt, 1};
+    }
+    std::size_t j = 1;
+    for (; j <= static_cast<std::size_t>(extra) && at + j < text.size(); ++j) {
+        const auto cc = static_cast<unsigned char>(text[at + j]);
+        if ((cc & 0xC0) != 0x80) break;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    if (j != static_cast<std::size_t>(extra) + 1) return {std::nullopt, j};
+    static constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kLeast[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF)
+        return {std::nullopt, j};
+    return {cp, j};
+}
+
 std::string Utf8ToLatin1(const std::string& utf8) {
     std::string out;
     out.reserve(utf8.size());
-    std::size_t i = 0;
-    while (i < utf8.size()) {
-        const auto c = static_cast<unsigned char>(utf8[i]);
-        int extra = 0;
-        char32_t cp = 0;
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            ++i;
-            continue;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        } else {
-            out.push_back('?');
-            ++i;
-            continue;
-        }
-        std::size_t j = 1;
-        for (; j <= static_cast<std::size_t>(extra) && i + j < utf8.size(); ++j) {
-            const auto cc = static_cast<unsigned char>(utf8[i + j]);
-            if ((cc & 0xC0) != 0x80) break;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (j != static_cast<std::size_t>(extra) + 1) {
-            // A broken sequence: one "?" for the bytes that began it.
-            out.push_back('?');
-            i += j;
-            continue;
-        }
-        // Overlong forms (C0 80 for NUL), surrogates and code points past
-        // U+10FFFF are invalid UTF-8 too.
-        static constexpr char32_t kLeast[4] = {0, 0x80, 0x800, 0x10000};
-        if (cp < kLeast[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
-            out.push_back('?');
-            i += j;
-            continue;
-        }
-        out.push_back(cp <= 0xFF ? static_cast<char>(cp) : '?');
-        i += j;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const Utf8Char ch = DecodeUtf8(utf8, i);
+        out.push_back(ch.codePoint && *ch.codePoint <= 0xFF ? static_cast<char>(*ch.codePoint)
+                                                            : '?');
+        i += ch.length;
     }
     return out;
 }

@@ -46,37 +46,15 @@ std::vector<Entry> ListFolder(const std::string& folder) {
 // UTF-8 stands for itself, kept apart from every real character.
 std::u32string CodePoints(const std::string& text) {
     std::u32string out;
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        int extra = -1;
-        char32_t cp = 0;
-        if (c < 0x80) {
-            extra = 0;
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            extra = 1;
-            cp = c & 0x1F;
-        } else if ((c & 0xF0) == 0xE0) {
-            extra = 2;
-            cp = c & 0x0F;
-        } else if ((c & 0xF8) == 0xF0) {
-            extra = 3;
-            cp = c & 0x07;
-        }
-        bool ok = extra >= 0 && i + static_cast<std::size_t>(extra) < text.size();
-        for (int k = 1; ok && k <= extra; ++k) {
-            const auto cc = static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]);
-            ok = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if (!ok) {
-            out.push_back(0x110000 + c);
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Char ch = DecodeUtf8(text, i);
+        if (!ch.codePoint) {
+            out.push_back(0x110000 + static_cast<unsigned char>(text[i]));
             ++i;
             continue;
         }
-        out.push_back(cp);
-        i += static_cast<std::size_t>(extra) + 1;
+        out.push_back(*ch.codePoint);
+        i += ch.length;
     }
     return out;
 }
