@@ -18,7 +18,9 @@
 #include "platform/services/QtServices.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
+#include "settings/Form2.h"
 #include "settings/FormatValues.h"
+#include "settings/frmMP3.h"
 
 int main(int argc, char** argv) {
     using namespace qsr;
@@ -69,6 +71,15 @@ int main(int argc, char** argv) {
     // Windows are created on first use and kept until shut-down.
     std::unique_ptr<app::frmAbout> about;
     std::unique_ptr<converter::frmcov> converterWindow;
+    // The Formats and Filters dialog exists while it is shown; its option
+    // dialogs write their new description back into it.
+    std::unique_ptr<settings::Form2> formatsDialog;
+    auto setSummary = [&formatsDialog](core::Encoder which) {
+        return [&formatsDialog, which](const std::string& text) {
+            if (formatsDialog) formatsDialog->SetSummary(which, text);
+        };
+    };
+    auto execModal = [&modal](QDialog& dialog) { return modal.Exec(dialog); };
 
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
@@ -94,6 +105,20 @@ int main(int argc, char** argv) {
         }
         modal.Exec(*converterWindow);
     };
+    openers.formatSettings = [&] {
+        if (formatsDialog) return;  // already open
+        settings::FormatOptionOpeners options;
+        options.mp3 = [&] {
+            settings::ShowMp3Options(*engine, window.FileComponent(), formatValues, folder,
+                                     setSummary(core::Encoder::Mp3), execModal,
+                                     formatsDialog.get());
+        };
+        formatsDialog = std::make_unique<settings::Form2>(window.Recorder(), window.FileComponent(),
+                                                          formatValues, folder, options, &window);
+        formatsDialog->Form_Load();
+        modal.Exec(*formatsDialog);
+        formatsDialog.reset();
+    };
     window.SetWindowOpeners(openers);
 
     desktop::TrayTargets targets;
@@ -112,6 +137,7 @@ int main(int argc, char** argv) {
     // About, Form4, Form5, Form6, frmcov, the option dialogs, Frmid3v, MPlay3,
     // frmtray); the program ends once control is back in the event loop.
     QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
+        if (formatsDialog) formatsDialog->Command2_Click();  // its opener deletes it
         about.reset();
         scheduleWindow.Form_Unload();  // saves schedule.dat
         converterWindow.reset();
