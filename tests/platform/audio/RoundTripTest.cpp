@@ -275,6 +275,43 @@ TEST(Mp3Settings, EveryModeReachesLameAndIsReadBack) {
     EXPECT_EQ(protectedFrames, frames);
 }
 
+// Root mean square of an 18 kHz tone written at 128 kbit/s with the given
+// low-pass, read back (one channel, the first and last 0.2 s left out).
+double HighToneLevel(int lowPass) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    LameMp3Settings s;
+    s.SetLowPassFrequency(lowPass);
+    f->SetMp3Settings(s);
+    EXPECT_NE(f->FormatDescription(), "");
+    const std::string path = dir.File("high.mp3");
+    EXPECT_GE(f->CreateFile(path), 0) << f->LastError();
+    EXPECT_GE(f->WriteBlock(Tone(44100, 2, 2.0, 18000.0)), 0);
+    f->Close();
+    const Samples all = ReadAll(*f, path).samples;
+    const std::vector<double> x = Channel(all, 2);
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = 8820; i + 8820 < x.size(); ++i, ++n) sum += x[i] * x[i];
+    return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+}
+
+TEST(Mp3Settings, LowPassOffReallyKeepsTheHighBand) {
+    // The tone's own level is 12000 / sqrt(2), about 8485.
+    EXPECT_GT(HighToneLevel(-1), 4000.0);  // off: the encoder keeps 18 kHz
+    EXPECT_LT(HighToneLevel(0), 1000.0);   // the encoder's own low-pass for 128 kbit/s
+    EXPECT_LT(HighToneLevel(12000), 1000.0);
+}
+
+TEST(Mp3Settings, FreshObjectLetsTheEncoderPickFiltersAndWidths) {
+    const LameMp3Settings s;
+    EXPECT_EQ(s.LowPassFrequency(), 0);
+    EXPECT_EQ(s.HighPassFrequency(), 0);
+    EXPECT_EQ(s.LowPassWidth(), 0);
+    EXPECT_EQ(s.HighPassWidth(), 0);
+    EXPECT_EQ(s.Bitrate(), 128);
+}
+
 TEST(RoundTrip, OggQualityAndBitrate) {
     TempDir dir;
     auto f = CreateRealAudioFile();
