@@ -132,6 +132,8 @@ QWidget* frmMP3::BuildGeneralPage() {
     auto* frameQuality = Named(new QGroupBox("Encoder Quality", page), "frameQuality");
     Slider2 = Named(new QSlider(Qt::Horizontal, frameQuality), "Slider2");
     Slider2->setRange(0, 9);
+    // The encoder's 0 is its best and slowest setting: 9 sits under "faster".
+    Slider2->setInvertedAppearance(true);
     Slider2->setPageStep(1);
     Slider2->setTickPosition(QSlider::TicksBelow);
     auto* quality = new QGridLayout(frameQuality);
