@@ -18,6 +18,7 @@ namespace qsr::settings {
 namespace {
 
 using fakes::CallLog;
+using fakes::Only;
 using qsr::testing::ReadAll;
 using qsr::testing::WriteAll;
 
@@ -149,6 +150,23 @@ TEST_F(Form2Test, WithoutACaptureDeviceNothingIsReadOrSet) {
     }
     EXPECT_FALSE(w->txtNotchFreq->isEnabled());
     EXPECT_FALSE(w->udAGCLowLevel->isEnabled());
+}
+
+TEST_F(Form2Test, DamagedSettingsOpenWithTheFallBacksAndSendOnlyInRangeValues) {
+    using namespace std::string_literals;
+    WriteAll(Settings(),
+             "\xff\xfe\0garbage\n[set\nnotch=\x01\x02\n[other]\nhighpass=-1\n"
+             "lowlevel=99999999999999\nhighlevel=-12.5\nattacktime=\xff\n"s);
+    Load();
+    EXPECT_TRUE(w->chFilter->isChecked());    // unreadable: on
+    EXPECT_FALSE(w->chFilter1->isChecked());  // a number other than 1: off
+    EXPECT_TRUE(w->chAutoGainControl->isChecked());
+    EXPECT_EQ(w->txtAGCLowLevel->text(), "99999999999999");
+    log.clear();
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_EQ(Only(log, {"SetAgc"}), (CallLog{"SetAgcEnabled(1)", "SetAgcHighLevel(-12)",
+                                              "SetAgcLowLevel(-30)", "SetAgcAttackTime(100)"}));
+    EXPECT_EQ(ReadIniValue(Settings(), "other", "lowlevel"), "99999999999999");
 }
 
 TEST_F(Form2Test, EachDotsButtonOpensItsOptionDialogWhichRefreshesItsSummary) {
