@@ -111,8 +111,9 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
                                   {cmdOgg, "OGG"},
                                   {cmdRAW, "RAW"},
                                   {cmdG726, "G726"}}) {
+        // Six buttons read "...": the tooltip says which format each one opens.
         button->setToolTip(QString("%1 options").arg(format));
-        button->setAccessibleName(QString("... %1 options").arg(format));
+        button->setAccessibleName(button->toolTip());
     }
 }
 
