@@ -70,11 +70,27 @@ int main(int argc, char** argv) {
     std::unique_ptr<app::frmAbout> about;
     std::unique_ptr<converter::frmcov> converterWindow;
 
+    // No suspend while a recording runs or a scheduled one is about to start.
+    desktop::SleepInhibitor sleepInhibitor(QDBusConnection::sessionBus(),
+                                           QDBusConnection::systemBus());
+    bool recordingRuns = false;
+    bool slotPending = false;
+    const auto keepAwake = [&] {
+        if (recordingRuns || slotPending)
+            sleepInhibitor.Hold(recordingRuns ? "Recording" : "Scheduled recording");
+        else
+            sleepInhibitor.Release();
+    };
+
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
     schedule::ScheduleTargets scheduleTargets;
     scheduleTargets.startRecord = [&window] { window.StartScheduledRecord(); };
     scheduleTargets.stopRecord = [&window] { window.StopRecord(); };
+    scheduleTargets.slotPending = [&](bool pending) {
+        slotPending = pending;
+        keepAwake();
+    };
     scheduleTargets.addSlot = [&folder, desktop] {
         return schedule::ShowScheduler(folder, desktop);
     };
@@ -119,13 +135,16 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
     window.Form_Load();
-    // No suspend while a recording runs.
-    desktop::SleepInhibitor sleepInhibitor(QDBusConnection::sessionBus(),
-                                           QDBusConnection::systemBus());
     QObject::connect(&window.Session(), &recording::RecordingSession::Started, &sleepInhibitor,
-                     [&sleepInhibitor] { sleepInhibitor.Hold("Recording"); });
+                     [&] {
+                         recordingRuns = true;
+                         keepAwake();
+                     });
     QObject::connect(&window.Session(), &recording::RecordingSession::Finished, &sleepInhibitor,
-                     [&sleepInhibitor] { sleepInhibitor.Release(); });
+                     [&] {
+                         recordingRuns = false;
+                         keepAwake();
+                     });
     scheduleWindow.Form_Load();
     window.show();
     return QApplication::exec();
