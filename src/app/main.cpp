@@ -9,6 +9,7 @@
 #include "app/frmAbout.h"
 #include "converter/frmcov.h"
 #include "core/AppInfo.h"
+#include "desktop/PortalHotkeys.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/SleepInhibitor.h"
 #include "desktop/X11Hotkeys.h"
@@ -44,7 +45,12 @@ int main(int argc, char** argv) {
     services::QtProcessStarter processStarter;
     services::QtEventPump eventPump;
     services::QtModalRunner modal;
-    desktop::X11HotkeyRegistrar hotkeys;
+    std::unique_ptr<services::IHotkeyRegistrar> hotkeys;
+    if (desktop::UsePortalHotkeys(QGuiApplication::platformName(),
+                                  qEnvironmentVariable("XDG_SESSION_TYPE")))
+        hotkeys = std::make_unique<desktop::PortalHotkeyRegistrar>(QDBusConnection::sessionBus());
+    else
+        hotkeys = std::make_unique<desktop::X11HotkeyRegistrar>();
 
     services::DesktopServices desktop;
     desktop.messageBox = &messageBox;
@@ -54,7 +60,7 @@ int main(int argc, char** argv) {
     desktop.userSettings = &userSettings;
     desktop.urlOpener = &urlOpener;
     desktop.processStarter = &processStarter;
-    desktop.hotkeys = &hotkeys;
+    desktop.hotkeys = hotkeys.get();
     desktop.singleInstance = &instance;
     desktop.eventPump = &eventPump;
     desktop.modal = &modal;
