@@ -9,6 +9,7 @@
 #include "app/frmAbout.h"
 #include "converter/frmcov.h"
 #include "core/AppInfo.h"
+#include "desktop/PortalHotkeys.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/SleepInhibitor.h"
 #include "desktop/X11Hotkeys.h"
@@ -46,7 +47,12 @@ int main(int argc, char** argv) {
     services::QtProcessStarter processStarter;
     services::QtEventPump eventPump;
     services::QtModalRunner modal;
-    desktop::X11HotkeyRegistrar hotkeys;
+    std::unique_ptr<services::IHotkeyRegistrar> hotkeys;
+    if (desktop::UsePortalHotkeys(QGuiApplication::platformName(),
+                                  qEnvironmentVariable("XDG_SESSION_TYPE")))
+        hotkeys = std::make_unique<desktop::PortalHotkeyRegistrar>(QDBusConnection::sessionBus());
+    else
+        hotkeys = std::make_unique<desktop::X11HotkeyRegistrar>();
 
     services::DesktopServices desktop;
     desktop.messageBox = &messageBox;
@@ -56,7 +62,7 @@ int main(int argc, char** argv) {
     desktop.userSettings = &userSettings;
     desktop.urlOpener = &urlOpener;
     desktop.processStarter = &processStarter;
-    desktop.hotkeys = &hotkeys;
+    desktop.hotkeys = hotkeys.get();
     desktop.singleInstance = &instance;
     desktop.eventPump = &eventPump;
     desktop.modal = &modal;
@@ -81,11 +87,27 @@ int main(int argc, char** argv) {
     };
     auto execModal = [&modal](QDialog& dialog) { return modal.Exec(dialog); };
 
+    // No suspend while a recording runs or a scheduled one is about to start.
+    desktop::SleepInhibitor sleepInhibitor(QDBusConnection::sessionBus(),
+                                           QDBusConnection::systemBus());
+    bool recordingRuns = false;
+    bool slotPending = false;
+    const auto keepAwake = [&] {
+        if (recordingRuns || slotPending)
+            sleepInhibitor.Hold(recordingRuns ? "Recording" : "Scheduled recording");
+        else
+            sleepInhibitor.Release();
+    };
+
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
     schedule::ScheduleTargets scheduleTargets;
     scheduleTargets.startRecord = [&window] { window.StartScheduledRecord(); };
     scheduleTargets.stopRecord = [&window] { window.StopRecord(); };
+    scheduleTargets.slotPending = [&](bool pending) {
+        slotPending = pending;
+        keepAwake();
+    };
     scheduleTargets.addSlot = [&folder, desktop] {
         return schedule::ShowScheduler(folder, desktop);
     };
@@ -145,13 +167,16 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
     window.Form_Load();
-    // No suspend while a recording runs.
-    desktop::SleepInhibitor sleepInhibitor(QDBusConnection::sessionBus(),
-                                           QDBusConnection::systemBus());
     QObject::connect(&window.Session(), &recording::RecordingSession::Started, &sleepInhibitor,
-                     [&sleepInhibitor] { sleepInhibitor.Hold("Recording"); });
+                     [&] {
+                         recordingRuns = true;
+                         keepAwake();
+                     });
     QObject::connect(&window.Session(), &recording::RecordingSession::Finished, &sleepInhibitor,
-                     [&sleepInhibitor] { sleepInhibitor.Release(); });
+                     [&] {
+                         recordingRuns = false;
+                         keepAwake();
+                     });
     scheduleWindow.Form_Load();
     window.show();
     return QApplication::exec();
