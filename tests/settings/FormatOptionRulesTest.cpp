@@ -77,19 +77,6 @@ TEST(FormatOptionRules, SmallDialogsLoadWithFallBacksAndOkStoresThem) {
               "[raw]\nrawFreq=12000\nrawChannel=2\nrawCompr=1\n[g726]\ngFreq=16000\ngbit=4\n");
 }
 
-TEST(FormatOptionRules, MissingFileKeepsTheProgramsValuesWhereButtonsHaveThem) {
-    TempDir dir;
-    FormatValues v;  // a fresh start with nothing read: every field 0
-    EXPECT_EQ(LoadWavOptions(dir.File("none.dat"), v).rateIndex, 6);
-    EXPECT_EQ(v.Freq, 44100);
-    EXPECT_EQ(v.Channel, 2);
-    v.gFreq = 24000;
-    v.gbit = 3;
-    const G726Choice g = LoadG726Options(dir.File("none.dat"), v);
-    EXPECT_EQ(g.rateIndex, 2);
-    EXPECT_EQ(g.bits, 3);
-}
-
 TEST(FormatOptionRules, OggTableAndQualityText) {
     const int table[] = {112, 128, 160, 192, 256, 320};
     for (int p = 1; p <= 6; ++p) {

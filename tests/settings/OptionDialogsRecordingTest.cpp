@@ -48,7 +48,7 @@ double Duration(const std::string& probed) {
     return at == std::string::npos ? -1 : std::atof(probed.c_str() + at + 9);
 }
 
-class FormatDialogsIntegration : public ::testing::Test {
+class OptionDialogsRecording : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!std::getenv("PULSE_SERVER"))
@@ -117,7 +117,7 @@ class FormatDialogsIntegration : public ::testing::Test {
     std::vector<std::string> summaries;
 };
 
-TEST_F(FormatDialogsIntegration, OggQualityModeFromTheDialogIsRecorded) {
+TEST_F(OptionDialogsRecording, OggQualityModeFromTheDialogIsRecorded) {
     Script([](QDialog& d) {
         auto& f = dynamic_cast<settings::frmOgg&>(d);
         QTest::mouseClick(f.chQuality, Qt::LeftButton);
@@ -153,7 +153,7 @@ TEST_F(FormatDialogsIntegration, OggQualityModeFromTheDialogIsRecorded) {
     ExpectTone(path);
 }
 
-TEST_F(FormatDialogsIntegration, WavAdpcmFromTheDialogIsRecorded) {
+TEST_F(OptionDialogsRecording, WavAdpcmFromTheDialogIsRecorded) {
     Script([](QDialog& d) {
         auto& f = dynamic_cast<settings::frmWAV&>(d);
         QTest::mouseClick(f.F[5], Qt::LeftButton);  // 22050
@@ -175,7 +175,7 @@ TEST_F(FormatDialogsIntegration, WavAdpcmFromTheDialogIsRecorded) {
     ExpectTone(path);
 }
 
-TEST_F(FormatDialogsIntegration, G726ThreeBitsFromTheDialogIsRecorded) {
+TEST_F(OptionDialogsRecording, G726ThreeBitsFromTheDialogIsRecorded) {
     Script([](QDialog& d) {
         auto& f = dynamic_cast<settings::frmG726&>(d);
         QTest::mouseClick(f.F[0], Qt::LeftButton);        // 8000
