@@ -146,9 +146,11 @@ void frmWAV::cmdDSP_Click() {
 }
 
 void frmWAV::cmdMenu_Click() {
+    // A cancelled list leaves the WAV format in force, which the component
+    // then describes; a coding that refuses the rate or channels is reported
+    // like the codec buttons' refusals.
     file_.ChooseWavFormatFromMenu();
-    CopyDescription();
-    accept();
+    AcceptCodec();
 }
 
 void frmWAV::cmdSample_Click() {

@@ -112,6 +112,9 @@ TEST(frmWAV, CodecButtonsSetTheCodingOnlyAndARefusalKeepsTheDialogOpen) {
         EXPECT_EQ(fx.desk.messageBox.shown[0].buttons, services::MsgButtons::Ok);
         EXPECT_TRUE(f->isVisible());
         EXPECT_TRUE(fx.summaries.empty()) << "the WAV summary stays as it was";
+        QTest::mouseClick(f->cmdMenu, Qt::LeftButton);  // a listed coding refused as well
+        EXPECT_EQ(fx.desk.messageBox.shown.size(), 2u);
+        EXPECT_TRUE(f->isVisible());
         fx.audio.description = "WAV IMA";
         QTest::mouseClick(f->cmdADPCM, Qt::LeftButton);
         EXPECT_FALSE(f->isVisible());
@@ -123,9 +126,9 @@ TEST(frmWAV, CodecButtonsSetTheCodingOnlyAndARefusalKeepsTheDialogOpen) {
         QTest::mouseClick((*f).*button, Qt::LeftButton);
         EXPECT_FALSE(f->isVisible());
     }
-    EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavGsmFormat(32000)", "SetWavAdpcmFormat(32000,2)",
-                                      "SetWavFormat(32000,2,16)", "SetWavDspFormat()",
-                                      "ChooseWavFormatFromMenu()"}));
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavGsmFormat(32000)", "ChooseWavFormatFromMenu()",
+                                      "SetWavAdpcmFormat(32000,2)", "SetWavFormat(32000,2,16)",
+                                      "SetWavDspFormat()", "ChooseWavFormatFromMenu()"}));
     EXPECT_EQ(fx.summaries.size(), 4u);
     EXPECT_EQ(ReadAll(fx.file), stored) << "codec buttons store nothing";
 }
