@@ -31,16 +31,20 @@ std::optional<T> Pop(std::deque<T>& queue) {
 }  // namespace
 
 std::optional<std::string> FakeFileDialog::OpenFile(const std::string& title,
-                                                    const std::string& filter, const std::string&) {
+                                                    const std::string& filter,
+                                                    const std::string& startDir) {
     titles.push_back(title);
     filters.push_back(filter);
+    startDirs.push_back(startDir);
     return Pop(openAnswers);
 }
 
 std::optional<std::string> FakeFileDialog::SaveFile(const std::string& title,
-                                                    const std::string& filter, const std::string&) {
+                                                    const std::string& filter,
+                                                    const std::string& startDir) {
     titles.push_back(title);
     filters.push_back(filter);
+    startDirs.push_back(startDir);
     return Pop(saveAnswers);
 }
 

@@ -149,6 +149,15 @@ TEST(RoundTrip, VoxAndG726KeepTheToneAboveTheirNoiseFloor) {
         ExpectTone(d, 8000, 1, 1);
         EXPECT_GT(SnrDb(original, Channel(d.samples, 1)), floors[bits]) << bits << " bits";
     }
+    // The bitrate stated is bits per sample times the sample rate.
+    f->SetG726Format(8000, 3);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 24 kbit/s (3 bit), 8000 Hz, Mono");
+    f->SetG726Format(11025, 3);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 33.075 kbit/s (3 bit), 11025 Hz, Mono");
+    f->SetG726Format(22050, 2);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 44.1 kbit/s (2 bit), 22050 Hz, Mono");
+    f->SetG726Format(16000, 5);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 80 kbit/s (5 bit), 16000 Hz, Mono");
 }
 
 TEST(RoundTrip, WavCodecVariants) {
@@ -183,14 +192,20 @@ TEST(RoundTrip, WavCodecVariants) {
     chooser.choices = {5, -1};
     EXPECT_EQ(f->ChooseWavFormatFromMenu(), 5);
     EXPECT_EQ(f->FormatDescription(), "WAV Microsoft ADPCM, 16000 Hz, Mono");
-    // Cancel keeps the coding.
+    // Cancel keeps the coding, and the description then tells the WAV format
+    // in force even when another type's format was set in between.
+    f->SetOggFormat(44100, 2, 128, 0, 0, 300);
     EXPECT_EQ(f->ChooseWavFormatFromMenu(), -1);
+    EXPECT_EQ(f->FormatDescription(), "WAV Microsoft ADPCM, 16000 Hz, Mono");
     WriteTone(*f, dir.File("ms.wav"));
     d = ReadAll(*f, dir.File("ms.wav"));
     ExpectTone(d, 16000, 1, 1024);
     // After opening, the description tells what the file holds.
     EXPECT_EQ(f->FormatDescription(), "WAV Microsoft ADPCM, 16000 Hz, Mono");
-    EXPECT_EQ(CreateRealAudioFile()->ChooseWavFormatFromMenu(), -1);  // no list to show
+    auto noList = CreateRealAudioFile();
+    noList->SetVoxFormat(8000);
+    EXPECT_EQ(noList->ChooseWavFormatFromMenu(), -1);  // no list to show
+    EXPECT_EQ(noList->FormatDescription(), "WAV PCM 16 bit, 44100 Hz, Stereo");
 
     // Like a sample: the GSM file made above.
     auto g = CreateRealAudioFile();
