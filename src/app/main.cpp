@@ -18,6 +18,7 @@
 #include "platform/services/QtServices.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
+#include "settings/Form4.h"
 #include "settings/FormatValues.h"
 
 int main(int argc, char** argv) {
@@ -93,6 +94,9 @@ int main(int argc, char** argv) {
             converterWindow->Form_Load();
         }
         modal.Exec(*converterWindow);
+    };
+    openers.outputFiles = [&folder, desktop, &window] {
+        settings::ShowOutputFiles(folder, desktop, &window);
     };
     window.SetWindowOpeners(openers);
 
