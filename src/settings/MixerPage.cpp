@@ -41,12 +41,18 @@ MixerPage::MixerPage(audio::IAudioRecorder& recorder, services::DesktopServices 
         Column[i] = column;
         Label[i] = new QLabel("Label1", column);
         Label[i]->setObjectName(Indexed("Label", i));
-        Label[i]->setAlignment(Qt::AlignCenter);
+        Label[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        Label[i]->setWordWrap(true);
+        // Room for a name of two lines, so the columns' controls line up.
+        Label[i]->setMinimumHeight(2 * Label[i]->fontMetrics().lineSpacing());
         Label3[i] = new QLabel("Volume:", column);
         Label3[i]->setObjectName(Indexed("Label3", i));
         slVolume[i] = new QSlider(Qt::Vertical, column);
         slVolume[i]->setObjectName(Indexed("slVolume", i));
         slVolume[i]->setRange(0, kVolumeMax);
+        // Value 0 at the top, and the keys move the handle the way their arrows point.
+        slVolume[i]->setInvertedAppearance(true);
+        slVolume[i]->setInvertedControls(true);
         slVolume[i]->setPageStep(kVolumeMax / 16);
         slVolume[i]->setMinimumHeight(120);
         Label2[i] = new QLabel("Balance:", column);
@@ -60,6 +66,10 @@ MixerPage::MixerPage(audio::IAudioRecorder& recorder, services::DesktopServices 
         cmdAdvanced[i] = new QPushButton("Advanced", column);
         cmdAdvanced[i]->setObjectName(Indexed("cmdAdvanced", i));
         cmdAdvanced[i]->setAutoDefault(false);
+        // Columns stay aligned whether or not a line has advanced controls.
+        QSizePolicy keep = cmdAdvanced[i]->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        cmdAdvanced[i]->setSizePolicy(keep);
         // A drag applies once, when it ends; keys and clicks on the groove at once.
         slVolume[i]->setTracking(false);
         slBalance[i]->setTracking(false);
@@ -126,16 +136,19 @@ void MixerPage::ShowBalance(int column, int balance) {
 
 void MixerPage::BuildMixerPage(int n) {
     shown_ = MixerColumnsShown(n);
-    // Equal columns, wide enough for the longest line name.
-    int width = TwipsToPixels(kMixerColumnTwips);
+    // Equal columns, wide enough for the longest line name up to twice the
+    // usual width; a longer name wraps.
+    const int usual = TwipsToPixels(kMixerColumnTwips);
+    int width = usual;
     for (int i = 0; i < shown_; ++i) {
         recorder_.SelectSource(i);
         const QString name = QString::fromStdString(recorder_.SourceName());
         Label[i]->setText(name);
         NameColumn(i, name);
+        const int nameWidth = Label[i]->fontMetrics().horizontalAdvance(name) + 12;
         width =
-            std::max({width, Label[i]->fontMetrics().horizontalAdvance(name) + 12,
-                      chSelect[i]->sizeHint().width() + 8, cmdAdvanced[i]->sizeHint().width() + 8});
+            std::max({width, std::min(nameWidth, 2 * usual), chSelect[i]->sizeHint().width() + 8,
+                      cmdAdvanced[i]->sizeHint().width() + 8});
         slVolume[i]->setEnabled(recorder_.HasVolume());
         ShowVolume(i, recorder_.Volume());
         slBalance[i]->setEnabled(recorder_.HasBalance());

@@ -108,11 +108,20 @@ TEST(MixerPage, VolumeAndBalanceGoToTheLineAndShowItsReadBack) {
     page.slVolume[2]->setValue(0);  // top
     EXPECT_EQ(fx.Of(2).volume, 65535);
     EXPECT_EQ(fx.recorder.CurrentSource(), 2);
+    // Top is loudest on screen too, and the up key makes the line louder.
+    EXPECT_TRUE(page.slVolume[0]->invertedAppearance());
+    page.slVolume[0]->setFocus();
+    QTest::keyClick(page.slVolume[0], Qt::Key_Up);
+    EXPECT_GT(fx.Of(0).volume, 40000);
     page.slBalance[0]->setValue(120);  // the slider's own range holds it at 100
     EXPECT_EQ(fx.Of(0).balance, 100);
     EXPECT_EQ(page.slBalance[0]->value(), 100);
-    EXPECT_EQ(fakes::Only(fx.log, {"SetVolume", "SetBalance"}),
-              (fakes::CallLog{"SetVolume(0)", "SetVolume(65535)", "SetBalance(100)"}));
+    // One call per change, none for what the page only shows.
+    const fakes::CallLog sets = fakes::Only(fx.log, {"SetVolume", "SetBalance"});
+    ASSERT_EQ(sets.size(), 4u);
+    EXPECT_EQ(sets[0], "SetVolume(0)");
+    EXPECT_EQ(sets[1], "SetVolume(65535)");
+    EXPECT_EQ(sets[3], "SetBalance(100)");
 }
 
 TEST(MixerPage, TicksShowWhatTheDeviceSelectsAndTheCurrentLineIsKept) {
