@@ -20,8 +20,15 @@
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
 #include "settings/Form2.h"
+#include "settings/Form4.h"
 #include "settings/FormatValues.h"
+#include "settings/MixerPage.h"
+#include "settings/frmG726.h"
 #include "settings/frmMP3.h"
+#include "settings/frmOgg.h"
+#include "settings/frmRAW.h"
+#include "settings/frmVOX.h"
+#include "settings/frmWAV.h"
 
 int main(int argc, char** argv) {
     using namespace qsr;
@@ -135,11 +142,34 @@ int main(int argc, char** argv) {
                                      setSummary(core::Encoder::Mp3), execModal,
                                      formatsDialog.get());
         };
+        // The other option dialogs: each writes its section of settings.dat
+        // and sets its format on the main window's file component.
+        const std::string settingsFile = services::AppPath(folder, settings::kSettingsFileName);
+        const auto optionDialog = [&](auto show, core::Encoder which) {
+            return [&, show, which] {
+                if (audio::IAudioFile* file = window.FileComponent())
+                    show(desktop, *file, formatValues, settingsFile, setSummary(which),
+                         formatsDialog.get());
+            };
+        };
+        options.ogg = optionDialog(&settings::ShowOggOptions, core::Encoder::Ogg);
+        options.wav = optionDialog(&settings::ShowWavOptions, core::Encoder::Wav);
+        options.vox = optionDialog(&settings::ShowVoxOptions, core::Encoder::Vox);
+        options.raw = optionDialog(&settings::ShowRawOptions, core::Encoder::Raw);
+        options.g726 = optionDialog(&settings::ShowG726Options, core::Encoder::G726);
         formatsDialog = std::make_unique<settings::Form2>(window.Recorder(), window.FileComponent(),
                                                           formatValues, folder, options, &window);
+        // The "Mixer" page of the current capture device; Form2 takes it over.
+        if (audio::IAudioRecorder* recorder = window.Recorder()) {
+            auto* page = new settings::MixerPage(*recorder, desktop, folder);
+            formatsDialog->SetMixerPage(page, [page](int n) { page->BuildMixerPage(n); });
+        }
         formatsDialog->Form_Load();
         modal.Exec(*formatsDialog);
         formatsDialog.reset();
+    };
+    openers.outputFiles = [&folder, desktop, &window] {
+        settings::ShowOutputFiles(folder, desktop, &window);
     };
     window.SetWindowOpeners(openers);
 

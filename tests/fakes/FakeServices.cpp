@@ -48,7 +48,10 @@ std::optional<std::string> FakeFileDialog::SaveFile(const std::string& title,
     return Pop(saveAnswers);
 }
 
-std::optional<std::string> FakeFolderPicker::PickFolder(const std::string&, const std::string&) {
+std::optional<std::string> FakeFolderPicker::PickFolder(const std::string& title,
+                                                        const std::string& startDir) {
+    titles.push_back(title);
+    startDirs.push_back(startDir);
     return Pop(answers);
 }
 

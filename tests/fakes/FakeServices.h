@@ -44,6 +44,7 @@ class FakeFileDialog : public services::IFileDialog {
 class FakeFolderPicker : public services::IFolderPicker {
   public:
     std::deque<std::string> answers;
+    std::vector<std::string> titles, startDirs;
     std::optional<std::string> PickFolder(const std::string& title,
                                           const std::string& startDir) override;
 };
