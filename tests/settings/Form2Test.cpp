@@ -44,7 +44,7 @@ struct Form2Test : ::testing::Test {
     std::unique_ptr<Form2> w;
 
     void SetUp() override {
-        fakes::FakeDevice device{"Card", true, {}};
+        fakes::FakeDevice device{"Card", true, false, {}};
         for (int i = 0; i < 10; ++i)
             device.lines.push_back(fakes::FakeLine{
                 "Line " + std::to_string(i), true, false, true, 32768, true, 50, {}});
