@@ -664,9 +664,19 @@ void MPlay3::OpenFile(bool play) {
         Append(path);
         return;
     }
-    if (play && am1_.SetFileName(QString::fromStdString(path))) am1_.Play();
-    Append(path);
-    SetTitle(QString::fromStdString(StripPath(path)));
+    // A metafile stands for its entries; one that cannot be read adds nothing.
+    const std::vector<std::string> entries = ExpandPlayable(path);
+    if (entries.empty()) return;
+    if (play && am1_.SetFileName(QString::fromStdString(entries.front()))) am1_.Play();
+    for (const auto& e : entries) Append(e);
+    SetTitle(QString::fromStdString(StripPath(entries.front())));
+}
+
+void MPlay3::PlayAndAppend(const std::string& path) {
+    const std::vector<std::string> entries = ExpandPlayable(path);
+    if (entries.empty()) return;
+    if (am1_.SetFileName(QString::fromStdString(entries.front()))) am1_.Play();
+    for (const auto& e : entries) Append(e);
 }
 
 void MPlay3::openfile_Click() {
@@ -697,9 +707,7 @@ void MPlay3::Image10_Click() {
         return;
     }
     const std::string path = AskFile(kFilterF1);
-    if (path.empty()) return;
-    if (am1_.SetFileName(QString::fromStdString(path))) am1_.Play();
-    Append(path);
+    if (!path.empty()) PlayAndAppend(path);
 }
 
 void MPlay3::lstfavs_DblClick(int row) {
@@ -717,9 +725,7 @@ void MPlay3::lstfavs_DblClick(int row) {
         return;
     }
     const std::string path = AskFile(kFilterF3);
-    if (path.empty()) return;
-    if (am1_.SetFileName(QString::fromStdString(path))) am1_.Play();
-    Append(path);
+    if (!path.empty()) PlayAndAppend(path);
 }
 
 void MPlay3::next_Click() {
@@ -806,7 +812,8 @@ void MPlay3::directory_Click() {
     QDir dir(QString::fromStdString(*folder));
     const QStringList names = dir.entryList(QDir::Files | QDir::Readable, QDir::Name);
     for (const QString& name : names)
-        if (IsPlayableFile(name.toStdString())) Append(dir.filePath(name).toStdString());
+        if (IsPlayableFile(name.toStdString()))
+            for (const auto& e : ExpandPlayable(dir.filePath(name).toStdString())) Append(e);
 }
 
 void MPlay3::addfile_Click() {
@@ -828,7 +835,7 @@ void MPlay3::LOADLIST_Click() {
     const std::string folder = QFileInfo(file).absolutePath().toStdString();
     for (const auto& entry : ParseM3u(
              std::string_view(text.constData(), static_cast<std::size_t>(text.size())), folder))
-        Append(entry.path);
+        for (const auto& e : ExpandPlayable(entry.path)) Append(e);
 }
 
 void MPlay3::savelist_Click() {

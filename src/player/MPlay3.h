@@ -103,8 +103,10 @@ class MPlay3 : public QDialog {
     // the clock.
     void SetRandomSource(std::function<double()> random) { random_ = std::move(random); }
 
-  protected:
+    // Unloads the window, then closes it.
     void done(int result) override;
+
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -113,6 +115,8 @@ class MPlay3 : public QDialog {
     // Asks for a file with filter; empty when cancelled.
     std::string AskFile(const char* filter);
     void OpenFile(bool play);
+    // Plays a chosen file (a metafile's first entry) and appends it.
+    void PlayAndAppend(const std::string& path);
     void Append(const std::string& path);
     void SetTitle(const QString& text);
     void SelectRow(int row);

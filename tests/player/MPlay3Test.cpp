@@ -105,6 +105,24 @@ TEST_F(MPlay3Test, OpenAddsAndPlaysAddSongOnlyAddsCancelAddsNothing) {
     EXPECT_EQ(am1.FileName(), "/m/one.mp3");
 }
 
+TEST_F(MPlay3Test, AMetafilePlaysItsEntriesAndADamagedOneAddsNothing) {
+    const std::string asx = dir.File("mix.asx");
+    testing::WriteAll(asx,
+                      "<asx><entry><ref href=\"/m/two.wav\"/></entry>"
+                      "<entry><ref href=\"/m/one.mp3\"/></entry></asx>");
+    desktop.fileDialog.openAnswers.push_back(asx);
+    w->openfile_Click();
+    EXPECT_EQ(am1.FileName(), "/m/two.wav");
+    EXPECT_EQ(w->Playlist().Names(), (std::vector<std::string>{"two.wav", "one.mp3"}));
+    EXPECT_EQ(w->Title(), "two.wav");
+    const std::string self = dir.File("self.asx");
+    testing::WriteAll(self, "<asx><entry><ref href=\"self.asx\"/></entry>");
+    desktop.fileDialog.openAnswers.push_back(self);
+    w->openfile_Click();
+    EXPECT_EQ(w->Playlist().Count(), 2);
+    EXPECT_EQ(am1.FileName(), "/m/two.wav");
+}
+
 TEST_F(MPlay3Test, ACdTrackPlaysTheDiscButACapitalCdaIsAFile) {
     desktop.fileDialog.openAnswers.push_back("/media/cd/Track01.cda");
     w->openfile_Click();
