@@ -2,6 +2,7 @@
 // the windows and wires them together. Windows reach each other only through
 // what is handed to them here.
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <memory>
 
@@ -14,8 +15,10 @@
 #include "desktop/X11Hotkeys.h"
 #include "desktop/frmtray.h"
 #include "platform/audio/RealAudioEngine.h"
+#include "platform/mediaplayer/RealMediaControl.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/QtServices.h"
+#include "player/MPlay3.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
 #include "settings/FormatValues.h"
@@ -69,6 +72,10 @@ int main(int argc, char** argv) {
     // Windows are created on first use and kept until shut-down.
     std::unique_ptr<app::frmAbout> about;
     std::unique_ptr<converter::frmcov> converterWindow;
+    // The player and its media control live while the window is open; each
+    // opening starts with an empty playlist.
+    std::unique_ptr<mediaplayer::RealMediaControl> playerControl;
+    std::unique_ptr<player::MPlay3> playerWindow;
 
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
@@ -94,6 +101,18 @@ int main(int argc, char** argv) {
         }
         modal.Exec(*converterWindow);
     };
+    openers.audioPlayer = [&] {
+        if (playerWindow) return;
+        playerControl = std::make_unique<mediaplayer::RealMediaControl>();
+        playerWindow = std::make_unique<player::MPlay3>(
+            *playerControl, desktop,
+            QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString(),
+            folder, &window);
+        playerWindow->Form_Load();
+        modal.Exec(*playerWindow);
+        playerWindow.reset();
+        playerControl.reset();
+    };
     window.SetWindowOpeners(openers);
 
     desktop::TrayTargets targets;
@@ -115,6 +134,8 @@ int main(int argc, char** argv) {
         about.reset();
         scheduleWindow.Form_Unload();  // saves schedule.dat
         converterWindow.reset();
+        // Saves its position and ends its modal loop; the opener frees it.
+        if (playerWindow) playerWindow->done(0);
         tray.close();
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
