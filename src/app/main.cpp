@@ -10,6 +10,7 @@
 #include "app/frmAbout.h"
 #include "converter/frmcov.h"
 #include "core/AppInfo.h"
+#include "desktop/MprisService.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/SleepInhibitor.h"
 #include "desktop/X11Hotkeys.h"
@@ -109,6 +110,30 @@ int main(int argc, char** argv) {
             QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString(),
             folder, &window);
         playerWindow->Form_Load();
+        // While the player is open the desktop's media keys and sound menu
+        // reach it.
+        desktop::MprisTargets media;
+        media.playPause = [&] { playerWindow->pause_Click(); };
+        media.play = [&] {
+            if (!playerControl->Playing()) playerWindow->pause_Click();
+        };
+        media.pause = [&] {
+            if (playerControl->Playing()) playerWindow->pause_Click();
+        };
+        media.stop = [&] { playerWindow->stop_Click(); };
+        media.next = [&] { playerWindow->next_Click(); };
+        media.previous = [&] { playerWindow->previous_Click(); };
+        media.status = [&] {
+            return playerControl->Playing()  ? desktop::MprisStatus::Playing
+                   : playerControl->Paused() ? desktop::MprisStatus::Paused
+                                             : desktop::MprisStatus::Stopped;
+        };
+        media.title = [&] { return QFileInfo(playerControl->FileName()).fileName(); };
+        media.lengthSeconds = [&] { return playerControl->Duration(); };
+        desktop::MprisService mpris(QDBusConnection::sessionBus(), media);
+        QTimer mediaRefresh;
+        QObject::connect(&mediaRefresh, &QTimer::timeout, &mpris, &desktop::MprisService::Refresh);
+        mediaRefresh.start(500);
         modal.Exec(*playerWindow);
         playerWindow.reset();
         playerControl.reset();
