@@ -667,16 +667,26 @@ void MPlay3::OpenFile(bool play) {
     // A metafile stands for its entries; one that cannot be read adds nothing.
     const std::vector<std::string> entries = ExpandPlayable(path);
     if (entries.empty()) return;
-    if (play && am1_.SetFileName(QString::fromStdString(entries.front()))) am1_.Play();
+    const int first = playlist_.Count();
     for (const auto& e : entries) Append(e);
+    if (play) PlayEntry(first);
     SetTitle(QString::fromStdString(StripPath(entries.front())));
+}
+
+void MPlay3::PlayEntry(int row) {
+    // The entry that plays is the current one, so its end moves on from it
+    // (a file opened alone would otherwise play twice).
+    playlist_.Select(row);
+    SelectRow(playlist_.Current());
+    if (am1_.SetFileName(QString::fromStdString(playlist_.Path(row)))) am1_.Play();
 }
 
 void MPlay3::PlayAndAppend(const std::string& path) {
     const std::vector<std::string> entries = ExpandPlayable(path);
     if (entries.empty()) return;
-    if (am1_.SetFileName(QString::fromStdString(entries.front()))) am1_.Play();
+    const int first = playlist_.Count();
     for (const auto& e : entries) Append(e);
+    PlayEntry(first);
 }
 
 void MPlay3::openfile_Click() {
@@ -763,12 +773,16 @@ void MPlay3::am1_EndOfStream() {
         return;
     }
     if (Shuffled()) {
-        playlist_.Draw(random_());
-        SelectRow(playlist_.Current());
-        const int i = playlist_.Current();
-        if (am1_.SetFileName(QString::fromStdString(playlist_.Path(i))) &&
-            !playlist_.Name(i).empty())
-            am1_.Play();
+        // A file that cannot be opened is skipped: draw again, a few times.
+        for (int tries = 0; tries < playlist_.Count(); ++tries) {
+            playlist_.Draw(random_());
+            const int i = playlist_.Current();
+            SelectRow(i);
+            if (am1_.SetFileName(QString::fromStdString(playlist_.Path(i)))) {
+                if (!playlist_.Name(i).empty()) am1_.Play();
+                return;
+            }
+        }
         return;
     }
     // A file that cannot be opened is skipped; the end of the list stops.

@@ -117,6 +117,8 @@ class MPlay3 : public QDialog {
     void OpenFile(bool play);
     // Plays a chosen file (a metafile's first entry) and appends it.
     void PlayAndAppend(const std::string& path);
+    // Makes an entry current and plays it.
+    void PlayEntry(int row);
     void Append(const std::string& path);
     void SetTitle(const QString& text);
     void SelectRow(int row);

@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QTimer>
 #include <QWindow>
+#include <deque>
 #include <fstream>
 #include <sstream>
 
@@ -95,10 +96,15 @@ TEST_F(MPlay3Test, OpenAddsAndPlaysAddSongOnlyAddsCancelAddsNothing) {
     EXPECT_EQ(w->Title(), "one.mp3");
     EXPECT_EQ(Child<QListWidget>("lstfavs")->item(0)->text(), "one.mp3");
     EXPECT_EQ(Child<QListWidget>("List1")->item(0)->text(), "/m/one.mp3");
+    // The file that plays is current: its end, the list's last, stops.
+    EXPECT_EQ(w->Playlist().Current(), 0);
+    am1.Advance(10);
+    EXPECT_FALSE(am1.Playing());
 
     Add({"/m/two.wav"});
     EXPECT_EQ(am1.FileName(), "/m/one.mp3");
     EXPECT_EQ(w->Title(), "two.wav");
+    EXPECT_EQ(w->Playlist().Current(), 0);
 
     w->openfile_Click();  // the dialog is cancelled
     EXPECT_EQ(w->Playlist().Count(), 2);
@@ -216,14 +222,20 @@ TEST_F(MPlay3Test, EndOfStreamWithADuplicateNameGoesToTheFirstOfThem) {
 }
 
 TEST_F(MPlay3Test, ShuffleDrawsFromTheRandomSourceAndRepeatReplays) {
-    Add({"/m/one.mp3", "/m/two.wav", "/m/three.mid"});
+    Add({"/m/one.mp3", "/m/two.wav", "/m/broken.mp3", "/m/three.mid"});
     w->shuffle_Click();
     EXPECT_TRUE(w->Shuffled());
     EXPECT_TRUE(Shown("shuffleon"));
-    w->SetRandomSource([] { return 0.7; });
+    std::deque<double> draws = {0.6, 0.9};  // broken.mp3, then three.mid
+    w->SetRandomSource([&draws] {
+        const double r = draws.front();
+        draws.pop_front();
+        return r;
+    });
     w->lstfavs_DblClick(0);
     am1.Advance(10);
-    EXPECT_EQ(am1.FileName(), "/m/three.mid");  // floor(3 × 0.7) = 2
+    EXPECT_EQ(am1.FileName(), "/m/three.mid");  // floor(4 × 0.9) = 3
+    EXPECT_TRUE(draws.empty());
     w->repeat_Click();
     EXPECT_TRUE(Shown("repeaton"));
     am1.Advance(30);
