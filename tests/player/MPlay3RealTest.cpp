@@ -117,5 +117,28 @@ TEST_F(MPlay3Real, PauseKeepsThePositionAndTheKnobSeeks) {
     EXPECT_FALSE(control.Playing());
 }
 
+TEST_F(MPlay3Real, FilesThatCannotBeOpenedArePassedOverQuietly) {
+    const std::string noise = dir.File("noise.mp3");
+    std::string bytes;
+    for (int i = 0; i < 8192; ++i) bytes += static_cast<char>((i * 7919 + 13) % 251);
+    testing::WriteAll(noise, bytes);
+    testing::WriteAll(dir.File("empty.mid"), "");
+    testing::WriteAll(dir.File("self.asx"), "<asx><entry><ref href=\"self.asx\"/></entry>");
+    for (const std::string& bad : {noise, dir.File("empty.mid"), dir.File("missing.wav")}) Add(bad);
+    Add(dir.File("self.asx"));  // names only itself: adds nothing
+    Add(wav);
+    ASSERT_EQ(w->Playlist().Count(), 4);
+    for (int row = 0; row < 3; ++row) {
+        w->lstfavs_DblClick(row);
+        EXPECT_FALSE(control.Playing()) << row;
+        EXPECT_TRUE(control.FileName().isEmpty()) << row;
+    }
+    // The next entry after the last bad one plays.
+    w->next_Click();
+    EXPECT_EQ(control.FileName().toStdString(), wav);
+    EXPECT_TRUE(control.Playing());
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+}
+
 }  // namespace
 }  // namespace qsr::player
