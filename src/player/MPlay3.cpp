@@ -213,7 +213,8 @@ void DrawGlyph(QPainter& g, Glyph glyph, const QRectF& r, const QColor& colour) 
 class FaceButton : public QAbstractButton {
   public:
     FaceButton(Glyph glyph, QWidget* parent) : QAbstractButton(parent), glyph_(glyph) {
-        setFocusPolicy(Qt::NoFocus);
+        // Tab reaches every key; Space presses it.
+        setFocusPolicy(Qt::TabFocus);
         setCursor(Qt::PointingHandCursor);
     }
 
@@ -226,7 +227,7 @@ class FaceButton : public QAbstractButton {
         const bool down = isDown();
         body.setColorAt(0, down ? QColor(20, 27, 37) : QColor(52, 64, 82));
         body.setColorAt(1, down ? QColor(36, 46, 60) : QColor(22, 29, 40));
-        g.setPen(QPen(QColor(70, 86, 108), 1));
+        g.setPen(QPen(hasFocus() ? kGlyph : QColor(70, 86, 108), 1));
         g.setBrush(body);
         g.drawRoundedRect(r, 3, 3);
         DrawGlyph(g, glyph_, r, !isEnabled() ? kGlyphDim : down ? Qt::white : kGlyph);
