@@ -596,6 +596,8 @@ void MPlay3::Form_Load() {
     }
     for (QTimer* t : {Timer55_, Timer5_, Timer4_, Timer1_, Timer7_, Timer3_, toppicture_, Timer6_})
         t->start();
+    // Keys start at Play, not at the title strip's window buttons.
+    if (auto* play = findChild<FaceButton*>("play")) play->setFocus();
     loaded_ = true;
 }
 
