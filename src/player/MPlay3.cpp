@@ -1,6 +1,7 @@
 #include "player/MPlay3.h"
 
 #include <QAbstractButton>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
@@ -8,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -321,6 +323,7 @@ MPlay3::MPlay3(mediaplayer::IMediaControl& am1, services::DesktopServices deskto
     };
     services::ApplySkin(*this, applicationFolder);
     BuildFace();
+    BuildMenu();
     services::NameControlsForAccessibility(this);
     connect(&am1_, &mediaplayer::IMediaControl::EndOfStream, this, [this] { am1_EndOfStream(); });
 }
@@ -572,6 +575,47 @@ void MPlay3::BuildFace() {
     islider_->resize(16, 12);
     balance_->resize(10, 14);
     SetHeightTwips(kHeightNormal);
+}
+
+void MPlay3::BuildMenu() {
+    menu_ = new QMenu(this);
+    menu_->setObjectName("PlayerMenu");
+    menu_->setAccessibleName("Audio Player");
+    const struct {
+        const char* name;
+        const char* caption;
+        void (MPlay3::*handler)();
+    } items[] = {{"mnuAddSongs", "Add Songs", &MPlay3::openfile_Click},
+                 {"mnuAddSong", "Add Song", &MPlay3::Image3_Click},
+                 {"mnuAddDirectory", "Add Directory", &MPlay3::directory_Click},
+                 {nullptr, nullptr, nullptr},
+                 {"mnuLoadPlaylist", "Load Playlist", &MPlay3::LOADLIST_Click},
+                 {"mnuSavePlaylist", "Save Playlist", &MPlay3::savelist_Click},
+                 {nullptr, nullptr, nullptr},
+                 {"mnuShuffle", "Shuffle Songs", &MPlay3::shuffle_Click},
+                 {"mnuRepeat", "Repeat Song", &MPlay3::repeat_Click},
+                 {"mnuOnTop", "On Top", &MPlay3::Image9_Click}};
+    for (const auto& item : items) {
+        if (!item.name) {
+            menu_->addSeparator();
+            continue;
+        }
+        QAction* a = menu_->addAction(item.caption);
+        a->setObjectName(item.name);
+        connect(a, &QAction::triggered, this, [this, h = item.handler] { (this->*h)(); });
+    }
+    for (const char* name : {"mnuShuffle", "mnuRepeat", "mnuOnTop"})
+        menu_->findChild<QAction*>(name)->setCheckable(true);
+    // The ticks show the state as it is when the menu opens.
+    connect(menu_, &QMenu::aboutToShow, this, [this] {
+        menu_->findChild<QAction*>("mnuShuffle")->setChecked(Shuffled());
+        menu_->findChild<QAction*>("mnuRepeat")->setChecked(repeating_);
+        menu_->findChild<QAction*>("mnuOnTop")->setChecked(onTop_);
+    });
+}
+
+void MPlay3::contextMenuEvent(QContextMenuEvent* event) {
+    menu_->popup(event->globalPos());
 }
 
 void MPlay3::Form_Load() {

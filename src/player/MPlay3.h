@@ -13,6 +13,7 @@ class QLineEdit;
 class QListWidget;
 class QRadioButton;
 class QTimer;
+class QMenu;
 class QWidget;
 
 namespace qsr::player {
@@ -109,6 +110,7 @@ class MPlay3 : public QDialog {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -126,6 +128,7 @@ class MPlay3 : public QDialog {
     void PlaceKnob(FaceKnob* knob, int leftTwips, int topTwips);
     void ShowBars(int count);
     void BuildFace();
+    void BuildMenu();
 
     mediaplayer::IMediaControl& am1_;
     services::DesktopServices desktop_;
@@ -179,6 +182,8 @@ class MPlay3 : public QDialog {
     QTimer* Timer3_;
     QTimer* toppicture_;
     QTimer* Timer6_;
+    // The face's right-click menu: the file, playlist and order commands.
+    QMenu* menu_;
 };
 
 }  // namespace qsr::player

@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QTimer>
 #include <QWindow>
 #include <deque>
@@ -345,6 +346,20 @@ TEST_F(MPlay3Test, PanelsToggleAndOnTopSetsTheWindowHint) {
     EXPECT_TRUE(w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
     w->Image9_Click();
     EXPECT_FALSE(w->windowHandle()->flags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST_F(MPlay3Test, TheRightClickMenuRunsTheSameCommandsAndTicksTheState) {
+    auto* menu = Child<QMenu>("PlayerMenu");
+    menu->findChild<QAction*>("mnuShuffle")->trigger();
+    menu->findChild<QAction*>("mnuRepeat")->trigger();
+    EXPECT_TRUE(w->Shuffled());
+    EXPECT_TRUE(w->Repeating());
+    emit menu->aboutToShow();
+    EXPECT_TRUE(menu->findChild<QAction*>("mnuShuffle")->isChecked());
+    EXPECT_FALSE(menu->findChild<QAction*>("mnuOnTop")->isChecked());
+    desktop.fileDialog.openAnswers.push_back("/m/two.wav");
+    menu->findChild<QAction*>("mnuAddSongs")->trigger();
+    EXPECT_EQ(am1.FileName(), "/m/two.wav");
 }
 
 TEST_F(MPlay3Test, CaptionShowsTheTitleWhenMinimized) {
