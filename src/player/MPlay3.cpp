@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -635,8 +636,12 @@ void MPlay3::Form_Load() {
             ParseInt(desktop_.userSettings->Get(settingsApp_, kSection, "MAINTOP", ""));
         const auto left =
             ParseInt(desktop_.userSettings->Get(settingsApp_, kSection, "MAINLEFT", ""));
+        const QPoint design = pos();
         if (top) move(x(), Px(*top));
         if (left) move(Px(*left), y());
+        // The face has no frame to grab: a place no screen shows any more (a
+        // monitor since unplugged) would leave it out of reach.
+        if (!QGuiApplication::screenAt(geometry().center())) move(design);
     }
     for (QTimer* t : {Timer55_, Timer5_, Timer4_, Timer1_, Timer7_, Timer3_, toppicture_, Timer6_})
         t->start();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -86,6 +87,11 @@ TEST_F(MPlay3Test, PositionIsRestoredFromTheStoreAndSavedOnUnload) {
     w->Image1_Click();  // "Exit"
     EXPECT_EQ(desktop.userSettings.values["quorvin/Audio Player/MAINTOP"], "900");
     EXPECT_EQ(desktop.userSettings.values["quorvin/Audio Player/MAINLEFT"], "600");
+
+    // A place no screen shows is not taken.
+    desktop.userSettings.values["quorvin/Audio Player/MAINTOP"] = "900000";
+    Load();
+    EXPECT_NE(QGuiApplication::screenAt(w->geometry().center()), nullptr);
 }
 
 TEST_F(MPlay3Test, OpenAddsAndPlaysAddSongOnlyAddsCancelAddsNothing) {
