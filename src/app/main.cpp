@@ -130,6 +130,11 @@ int main(int argc, char** argv) {
         };
         media.title = [&] { return QFileInfo(playerControl->FileName()).fileName(); };
         media.lengthSeconds = [&] { return playerControl->Duration(); };
+        media.positionSeconds = [&] { return playerControl->CurrentPosition(); };
+        media.volume = [&] {
+            const auto gains = mediaplayer::GainsFor(playerControl->Volume(), 0);
+            return gains.left;
+        };
         desktop::MprisService mpris(QDBusConnection::sessionBus(), media);
         QTimer mediaRefresh;
         QObject::connect(&mediaRefresh, &QTimer::timeout, &mpris, &desktop::MprisService::Refresh);

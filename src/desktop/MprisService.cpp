@@ -1,6 +1,7 @@
 #include "desktop/MprisService.h"
 
 #include <QDBusMessage>
+#include <algorithm>
 #include <cmath>
 
 #include "core/AppInfo.h"
@@ -83,6 +84,16 @@ void MprisService::Refresh() {
 
 QString MprisRootAdaptor::Identity() const {
     return QString::fromUtf8(core::kAppTitle);
+}
+
+double MprisPlayerAdaptor::Volume() const {
+    const auto& volume = service_->Targets().volume;
+    return volume ? std::clamp(volume(), 0.0, 1.0) : 1.0;
+}
+
+qlonglong MprisPlayerAdaptor::Position() const {
+    const auto& position = service_->Targets().positionSeconds;
+    return position ? static_cast<qlonglong>(std::llround(std::max(position(), 0.0) * 1e6)) : 0;
 }
 
 void MprisPlayerAdaptor::Next() {

@@ -19,6 +19,9 @@ struct MprisTargets {
     std::function<MprisStatus()> status;
     std::function<QString()> title;
     std::function<double()> lengthSeconds;
+    std::function<double()> positionSeconds;
+    // 0 silent .. 1 full.
+    std::function<double()> volume;
 };
 
 // Publishes a player on a D-Bus connection as "org.mpris.MediaPlayer2.quorvin"
@@ -99,8 +102,8 @@ class MprisPlayerAdaptor : public QDBusAbstractAdaptor {
     QString PlaybackStatus() const { return service_->PlaybackStatus(); }
     QVariantMap Metadata() const { return service_->Metadata(); }
     double Rate() const { return 1.0; }
-    double Volume() const { return 1.0; }
-    qlonglong Position() const { return 0; }
+    double Volume() const;
+    qlonglong Position() const;
     bool Can() const { return true; }
     bool CanSeek() const { return false; }
   public slots:

@@ -33,6 +33,8 @@ class MprisTest : public ::testing::Test {
         targets.status = [this] { return status; };
         targets.title = [this] { return title; };
         targets.lengthSeconds = [this] { return length; };
+        targets.positionSeconds = [] { return 1.25; };
+        targets.volume = [] { return 0.1; };
     }
     void TearDown() override {
         service_.reset();
@@ -92,6 +94,8 @@ TEST_F(MprisTest, TheSoundMenuSeesStatusTitleAndLength) {
     EXPECT_TRUE(metadata.contains("\"Morning Take.wav\"")) << metadata.toStdString();
     EXPECT_TRUE(metadata.contains("int64 3500000")) << metadata.toStdString();
     EXPECT_TRUE(Get("org.mpris.MediaPlayer2.Player", "PlaybackStatus").contains("\"Playing\""));
+    EXPECT_TRUE(Get("org.mpris.MediaPlayer2.Player", "Position").contains("int64 1250000"));
+    EXPECT_TRUE(Get("org.mpris.MediaPlayer2.Player", "Volume").contains("double 0.1"));
 }
 
 // Collects the PropertiesChanged signals a listener on the bus receives.
