@@ -12,6 +12,7 @@ extern "C" {
 #include <cmath>
 
 #include "platform/audio/PulseConnection.h"
+#include "platform/mediaplayer/MidiRender.h"
 
 namespace qsr::mediaplayer {
 namespace {
@@ -110,7 +111,11 @@ RealMediaControl::~RealMediaControl() {
 
 bool RealMediaControl::SetFileName(const QString& path) {
     std::vector<std::int16_t> decoded;
-    if (!DecodeWhole(path.toStdString(), decoded)) return false;
+    const std::string file = path.toStdString();
+    // MIDI holds no sound of its own: a synthesizer renders it.
+    const bool ok = IsMidiName(file) ? RenderMidi(file, kRate, decoded, FindSoundFont())
+                                     : DecodeWhole(file, decoded);
+    if (!ok) return false;
     ReleaseStream();
     samples_ = std::move(decoded);
     fileName_ = path;
