@@ -88,6 +88,9 @@ class FfmpegDecoder : public IDecoder {
         }
         ctx_ = avcodec_alloc_context3(dec);
         avcodec_parameters_to_context(ctx_, fmt_->streams[stream_]->codecpar);
+        // Lets the decoder keep frame timestamps right when it drops the
+        // encoder delay; seeking counts on them.
+        ctx_->pkt_timebase = fmt_->streams[stream_]->time_base;
         if ((rc = avcodec_open2(ctx_, dec, nullptr)) < 0) return Fail(error, rc);
         rate_ = ctx_->sample_rate;
         channels_ = ctx_->ch_layout.nb_channels;
@@ -130,6 +133,9 @@ class FfmpegDecoder : public IDecoder {
         if (fmt_->iformat && fmt_->iformat->long_name) {
             description_ = std::string(fmt_->iformat->long_name) + ": " + description_;
         }
+        // The first frame tells where sample 0 lies for later seeks; it stays
+        // queued for the first read.
+        while (!originKnown_ && !eof_) DecodeSome();
         return true;
     }
 
@@ -150,23 +156,21 @@ class FfmpegDecoder : public IDecoder {
 
     std::int64_t Seek(std::int64_t frame) override {
         frame = std::max<std::int64_t>(frame, 0);
-        // Exact positions: go back to the start when needed, then decode forward.
-        if (frame < position_) {
-            if (av_seek_frame(fmt_, stream_,
-                              fmt_->streams[stream_]->start_time == AV_NOPTS_VALUE
-                                  ? 0
-                                  : fmt_->streams[stream_]->start_time,
-                              AVSEEK_FLAG_BACKWARD) < 0 &&
-                avformat_seek_file(fmt_, -1, INT64_MIN, 0, 0, 0) < 0) {
-                return position_;
-            }
-            avcodec_flush_buffers(ctx_);
-            swr_init(swr_);
-            pending_.clear();
-            eof_ = false;
-            drained_ = false;
-            position_ = 0;
-        }
+        if (total_ > 0) frame = std::min(frame, total_);
+        // Near ahead: decoding on is cheaper than a seek.
+        if (frame >= position_ && frame - position_ <= rate_) return SkipTo(frame);
+        if (SeekByIndex(frame)) return position_;
+        // No index and no timestamps: decode again from the start.
+        if (!Rewind()) return position_;
+        return SkipTo(frame);
+    }
+
+    // Since the file was opened; damage read again after a seek counts again.
+    std::int64_t DamagedFrames() const override { return damaged_; }
+
+  private:
+    // Output already decoded but before the target of a seek is dropped.
+    std::int64_t SkipTo(std::int64_t frame) {
         while (position_ < frame) {
             const long step = static_cast<long>(std::min<std::int64_t>(frame - position_, 65536));
             if (Read(step).empty()) break;
@@ -174,7 +178,54 @@ class FfmpegDecoder : public IDecoder {
         return position_;
     }
 
-  private:
+    // How far before the target a seek lands: an MP3 frame may take its data
+    // from the frames before it and every codec overlaps blocks, so decoding
+    // starts half a second early and what it yields up to the target is
+    // identical to decoding from the start.
+    std::int64_t Preroll() const { return std::max<std::int64_t>(rate_ / 2, 4096); }
+
+    void ResetDecoding() {
+        avcodec_flush_buffers(ctx_);
+        swr_init(swr_);
+        pending_.clear();
+        eof_ = false;
+        drained_ = false;
+    }
+
+    // Back to the first sample: the file opened afresh, so that the encoder
+    // delay is dropped as on the first open.
+    bool Rewind() {
+        CloseAll();
+        pending_.clear();
+        position_ = 0;
+        eof_ = drained_ = false;
+        origin_ = AV_NOPTS_VALUE;
+        seekTarget_ = -1;
+        originKnown_ = landed_ = false;
+        readErrors_ = 0;
+        std::string error;
+        return Open(error);
+    }
+
+    // A seek through the container's index (or its own seek method): lands on
+    // a packet before the target, then decodes forward and counts from the
+    // timestamps of the decoded frames. False, with nothing changed that a
+    // rewind does not mend, when the container cannot seek or gives no
+    // timestamps.
+    bool SeekByIndex(std::int64_t frame) {
+        const AVStream* st = fmt_->streams[stream_];
+        const AVRational perSample{1, rate_};
+        const std::int64_t ts = av_rescale_q(frame - Preroll(), perSample, st->time_base) + origin_;
+        if (av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0) return false;
+        ResetDecoding();
+        seekTarget_ = frame;
+        landed_ = false;  // until the first decoded frame says where
+        while (seekTarget_ >= 0 && !eof_) DecodeSome();
+        // Landing later than asked leaves the decoder too little to settle.
+        if (!landed_ || position_ > frame - std::min(frame, Preroll() / 4)) return false;
+        return SkipTo(frame) == frame;
+    }
+
     bool Fail(std::string& error, int rc) {
         char buf[AV_ERROR_MAX_STRING_SIZE] = {};
         av_strerror(rc, buf, sizeof buf);
@@ -199,10 +250,30 @@ class FfmpegDecoder : public IDecoder {
         if (n > 0) pending_.insert(pending_.end(), buf.begin(), buf.begin() + n * channels_);
     }
     void Receive() {
-        while (avcodec_receive_frame(ctx_, frame_) == 0) {
+        for (;;) {
+            const int rc = avcodec_receive_frame(ctx_, frame_);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
+            if (rc < 0) {
+                ++damaged_;  // a frame the decoder refused: go on with the next
+                continue;
+            }
+            Place(frame_->best_effort_timestamp);
             Convert(frame_);
             av_frame_unref(frame_);
         }
+    }
+    // Timestamps of decoded frames: the first one from the start is where
+    // sample 0 lies; after a seek, the first one says where we landed.
+    void Place(std::int64_t pts) {
+        if (!originKnown_) {
+            originKnown_ = true;
+            origin_ = pts;
+        }
+        if (seekTarget_ < 0) return;
+        seekTarget_ = -1;
+        if (pts == AV_NOPTS_VALUE || origin_ == AV_NOPTS_VALUE) return;  // position_ stays unknown
+        position_ = av_rescale_q(pts - origin_, fmt_->streams[stream_]->time_base, {1, rate_});
+        landed_ = true;
     }
     void DecodeSome() {
         if (drained_) {
@@ -211,15 +282,28 @@ class FfmpegDecoder : public IDecoder {
         }
         const int rc = av_read_frame(fmt_, pkt_);
         if (rc < 0) {
+            // Damage the demuxer cannot get past on its own ends the file as
+            // well; a bounded number of retries keeps a stuck one from looping.
+            if (rc != AVERROR_EOF && !avio_feof(fmt_->pb) && ++readErrors_ < kMaxReadErrors) {
+                ++damaged_;
+                return;
+            }
             avcodec_send_packet(ctx_, nullptr);
             Receive();
             Convert(nullptr);
             drained_ = true;
             return;
         }
-        if (pkt_->stream_index == stream_ && avcodec_send_packet(ctx_, pkt_) >= 0) Receive();
+        readErrors_ = 0;
+        if (pkt_->stream_index == stream_) {
+            const int sent = avcodec_send_packet(ctx_, pkt_);
+            if (sent < 0 && sent != AVERROR(EAGAIN)) ++damaged_;
+            Receive();
+        }
         av_packet_unref(pkt_);
     }
+
+    static constexpr int kMaxReadErrors = 1000;
 
     std::string path_;
     bool dither_;
@@ -232,6 +316,11 @@ class FfmpegDecoder : public IDecoder {
     int rate_ = 0, channels_ = 0;
     std::int64_t total_ = 0, position_ = 0;
     bool eof_ = false, drained_ = false;
+    // Timestamp of the first sample; seek target while a seek looks for it.
+    std::int64_t origin_ = AV_NOPTS_VALUE, seekTarget_ = -1;
+    bool originKnown_ = false, landed_ = false;
+    std::int64_t damaged_ = 0;
+    int readErrors_ = 0;
     std::deque<std::int16_t> pending_;
     std::string description_;
 };
