@@ -10,59 +10,30 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
+#include <optional>
 
 #include "platform/audio/FileCodecs.h"
+#include "platform/audio/Mp3Frames.h"
 
 // Reads every file FFmpeg decodes, as interleaved 16-bit frames at the file's
 // own rate and channel count.
 namespace qsr::audio::file {
 namespace {
 
-std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, size_t n, int rate) {
-    if (n < 200 || b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) return -1;
-    for (size_t x = 4; x + 160 < n && x < 64; ++x) {
-        if (std::memcmp(b + x, "Xing", 4) != 0 && std::memcmp(b + x, "Info", 4) != 0) continue;
-        const unsigned flags =
-            static_cast<unsigned>(b[x + 4] << 24 | b[x + 5] << 16 | b[x + 6] << 8 | b[x + 7]);
-        if (!(flags & 1)) return -1;
-        size_t at = x + 8;
-        const std::int64_t frames =
-            static_cast<std::int64_t>(b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]);
-        at += 4;
-        if (flags & 2) at += 4;
-        if (flags & 4) at += 100;
-        if (flags & 8) at += 4;
-        if (at + 24 > n) return -1;
-        // The LAME extension: encoder delay and padding, 12 bits each, at +21.
-        const int delay = b[at + 21] << 4 | b[at + 22] >> 4;
-        const int padding = (b[at + 22] & 0x0F) << 8 | b[at + 23];
-        const int perFrame = rate >= 32000 ? 1152 : 576;
-        const std::int64_t total = frames * perFrame - delay - padding;
-        return total > 0 ? total : -1;
-    }
-    return -1;
-}
-
-// The exact length of an MP3 file from its Xing/Info and LAME header frame:
-// frames x samples per frame, less the encoder delay and the end padding.
+// The exact length of an MP3 file from its Xing/Info and LAME header frame;
 // -1 when the file has no such frame.
-std::int64_t Mp3ExactLength(const std::string& path, int rate) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+std::int64_t Mp3ExactLength(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!f) return -1;
     unsigned char b[4096];
-    const size_t n = std::fread(b, 1, sizeof b, f);
-    long start = 0;
-    if (n >= 10 && std::memcmp(b, "ID3", 3) == 0) {
-        start =
-            10 + ((b[6] & 0x7F) << 21 | (b[7] & 0x7F) << 14 | (b[8] & 0x7F) << 7 | (b[9] & 0x7F));
-        if (b[5] & 0x10) start += 10;  // footer
-        std::fseek(f, start, SEEK_SET);
-        const size_t m = std::fread(b, 1, sizeof b, f);
-        std::fclose(f);
-        return Mp3ExactLengthFromFrame(b, m, rate);
+    size_t n = std::fread(b, 1, sizeof b, f.get());
+    const size_t start = Mp3AudioStart(b, n);
+    if (start > 0) {
+        if (fseeko(f.get(), static_cast<off_t>(start), SEEK_SET) != 0) return -1;
+        n = std::fread(b, 1, sizeof b, f.get());
     }
-    std::fclose(f);
-    return Mp3ExactLengthFromFrame(b, n, rate);
+    return Mp3ExactLengthFromFrame(b, n);
 }
 
 class FfmpegDecoder : public IDecoder {
@@ -124,8 +95,10 @@ class FfmpegDecoder : public IDecoder {
             total_ = av_rescale(fmt_->duration, rate_, AV_TIME_BASE);
         }
         if (ctx_->codec_id == AV_CODEC_ID_MP3) {
-            const std::int64_t exact = Mp3ExactLength(path_, rate_);
+            const std::int64_t exact = Mp3ExactLength(path_);
             if (exact > 0) total_ = exact;
+            exactTotal_ = exact > 0;
+            mp3File_ = fmt_->iformat && std::strcmp(fmt_->iformat->name, "mp3") == 0;
         }
         char desc[256];
         avcodec_string(desc, sizeof desc, ctx_, 0);
@@ -145,6 +118,10 @@ class FfmpegDecoder : public IDecoder {
     std::string Describe() const override { return description_; }
 
     Samples Read(long frames) override {
+        if (exactTotal_ && position_ + frames > total_) {
+            // Past its recorded length an MP3 holds only the encoder's padding.
+            frames = static_cast<long>(std::max<std::int64_t>(total_ - position_, 0));
+        }
         const size_t want = static_cast<size_t>(std::max(frames, 0L)) * channels_;
         while (pending_.size() < want && !eof_) DecodeSome();
         const size_t n = std::min(want, pending_.size());
@@ -213,10 +190,14 @@ class FfmpegDecoder : public IDecoder {
     // rewind does not mend, when the container cannot seek or gives no
     // timestamps.
     bool SeekByIndex(std::int64_t frame) {
-        const AVStream* st = fmt_->streams[stream_];
-        const AVRational perSample{1, rate_};
-        const std::int64_t ts = av_rescale_q(frame - Preroll(), perSample, st->time_base) + origin_;
-        if (av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0) return false;
+        if (origin_ == AV_NOPTS_VALUE) return false;
+        if (mp3File_) {
+            if (!SeekMp3(frame)) return false;
+        } else {
+            const AVRational tb = fmt_->streams[stream_]->time_base;
+            const std::int64_t ts = av_rescale_q(frame - Preroll(), {1, rate_}, tb) + origin_;
+            if (av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0) return false;
+        }
         ResetDecoding();
         seekTarget_ = frame;
         landed_ = false;  // until the first decoded frame says where
@@ -224,6 +205,36 @@ class FfmpegDecoder : public IDecoder {
         // Landing later than asked leaves the decoder too little to settle.
         if (!landed_ || position_ > frame - std::min(frame, Preroll() / 4)) return false;
         return SkipTo(frame) == frame;
+    }
+
+    // MP3 timestamps after a seek are estimates (from the bitrate or a coarse
+    // table), so MP3 files seek to the exact byte of a frame from an index of
+    // their frame headers, made at the first far seek, and number the packets
+    // themselves (see Mp3PacketTime).
+    bool SeekMp3(std::int64_t frame) {
+        if (!mp3Index_) mp3Index_ = IndexMp3File(path_);
+        const Mp3FrameIndex& index = *mp3Index_;
+        const int spf = index.samplesPerFrame;
+        if (spf <= 0) return false;
+        const AVRational tb = fmt_->streams[stream_]->time_base;
+        const std::int64_t lead = av_rescale_q(origin_, tb, {1, rate_});  // the encoder delay
+        const std::int64_t first = (frame + lead - Preroll()) / spf;
+        // The start itself is reached by opening again, which drops the delay.
+        if (frame + lead - Preroll() <= 0 ||
+            first >= static_cast<std::int64_t>(index.offsets.size()))
+            return false;
+        return av_seek_frame(fmt_, -1, index.offsets[static_cast<size_t>(first)],
+                             AVSEEK_FLAG_BYTE) >= 0;
+    }
+    // The timestamp of the packet at `pos` from the frame index; none when
+    // the packet does not start at a frame the index knows.
+    std::int64_t Mp3PacketTime(std::int64_t pos) const {
+        const auto& offsets = mp3Index_->offsets;
+        const auto it = std::lower_bound(offsets.begin(), offsets.end(), pos);
+        if (it == offsets.end() || *it != pos) return AV_NOPTS_VALUE;
+        const std::int64_t n = it - offsets.begin();
+        return av_rescale_q(n * mp3Index_->samplesPerFrame, {1, rate_},
+                            fmt_->streams[stream_]->time_base);
     }
 
     bool Fail(std::string& error, int rc) {
@@ -296,6 +307,9 @@ class FfmpegDecoder : public IDecoder {
         }
         readErrors_ = 0;
         if (pkt_->stream_index == stream_) {
+            if (seekTarget_ >= 0 && mp3File_ && mp3Index_) {
+                pkt_->pts = pkt_->dts = Mp3PacketTime(pkt_->pos);
+            }
             const int sent = avcodec_send_packet(ctx_, pkt_);
             if (sent < 0 && sent != AVERROR(EAGAIN)) ++damaged_;
             Receive();
@@ -319,6 +333,8 @@ class FfmpegDecoder : public IDecoder {
     // Timestamp of the first sample; seek target while a seek looks for it.
     std::int64_t origin_ = AV_NOPTS_VALUE, seekTarget_ = -1;
     bool originKnown_ = false, landed_ = false;
+    bool exactTotal_ = false, mp3File_ = false;
+    std::optional<Mp3FrameIndex> mp3Index_;
     std::int64_t damaged_ = 0;
     int readErrors_ = 0;
     std::deque<std::int16_t> pending_;
