@@ -13,6 +13,7 @@ extern "C" {
 #include <memory>
 #include <optional>
 
+#include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
 #include "platform/audio/Mp3Frames.h"
 
@@ -42,12 +43,7 @@ class FfmpegDecoder : public IDecoder {
     ~FfmpegDecoder() override { CloseAll(); }
 
     bool Open(std::string& error) {
-        // Decoder chatter (skipped-sample notes) is no business of our callers.
-        static const bool quiet = [] {
-            av_log_set_level(AV_LOG_ERROR);
-            return true;
-        }();
-        (void)quiet;
+        QuietCodecLogByDefault();
         int rc = avformat_open_input(&fmt_, path_.c_str(), nullptr, nullptr);
         if (rc < 0) return Fail(error, rc);
         if ((rc = avformat_find_stream_info(fmt_, nullptr)) < 0) return Fail(error, rc);

@@ -1,5 +1,6 @@
 #include "platform/audio/Mp3Frames.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdio>
@@ -73,27 +74,49 @@ namespace {
 // The scan over any source of bytes: bytes(at, n) gives n bytes from offset
 // `at`, or null past the end.
 template <typename Bytes>
-Mp3FrameIndex Scan(Bytes bytes, std::size_t start) {
+Mp3FrameIndex Scan(Bytes bytes, std::size_t start, std::size_t sizeHint) {
     Mp3FrameIndex index;
     std::size_t at = start;
     Mp3Header first;
     const unsigned char* b = bytes(at, 4);
     if (!b || !ParseMp3Header(b, first)) return index;
     index.samplesPerFrame = first.samplesPerFrame;
+    index.offsets.reserve(sizeHint / static_cast<std::size_t>(first.length) + 16);
+    // Frames of one stream share their header but for the padding bit: the
+    // lengths of the last two headers seen are kept.
+    unsigned keys[2] = {~0u, ~0u};
+    std::size_t lengths[2] = {0, 0};
+    int older = 0;
     bool checkInfo = true;
     while ((b = bytes(at, 4)) != nullptr) {
-        Mp3Header h;
-        // Every frame of one stream has the same layer, version and rate.
-        if (!ParseMp3Header(b, h) || h.samplesPerFrame != first.samplesPerFrame ||
-            h.rate != first.rate) {
-            break;
+        const unsigned key = unsigned{b[1]} << 8 | b[2];
+        std::size_t length;
+        if (b[0] == 0xFF && key == keys[0]) {
+            length = lengths[0];
+        } else if (b[0] == 0xFF && key == keys[1]) {
+            length = lengths[1];
+        } else {
+            Mp3Header h;
+            // Every frame of one stream has the same layer, version and rate.
+            if (!ParseMp3Header(b, h) || h.samplesPerFrame != first.samplesPerFrame ||
+                h.rate != first.rate) {
+                break;
+            }
+            length = static_cast<std::size_t>(h.length);
+            keys[older] = key;
+            lengths[older] = length;
+            older ^= 1;
         }
-        const std::size_t length = static_cast<std::size_t>(h.length);
-        if (!(b = bytes(at, length))) break;  // cut short
-        if (!(checkInfo && IsInfoFrame(b, length))) {
-            index.offsets.push_back(static_cast<std::int64_t>(at));
+        if (checkInfo) {
+            if (!(b = bytes(at, length))) break;  // cut short
+            checkInfo = false;
+            if (IsInfoFrame(b, length)) {
+                at += length;
+                continue;
+            }
         }
-        checkInfo = false;
+        if (!bytes(at, length)) break;  // cut short
+        index.offsets.push_back(static_cast<std::int64_t>(at));
         at += length;
     }
     return index;
@@ -106,7 +129,7 @@ Mp3FrameIndex IndexMp3Frames(const unsigned char* data, std::size_t size, std::s
         [&](std::size_t at, std::size_t n) -> const unsigned char* {
             return at <= size && n <= size - at ? data + at : nullptr;
         },
-        start);
+        start, size);
 }
 
 Mp3FrameIndex IndexMp3File(const std::string& path) {
@@ -136,7 +159,10 @@ Mp3FrameIndex IndexMp3File(const std::string& path) {
         return at + n <= base + filled ? window.data() + (at - base) : nullptr;
     };
     const unsigned char* head = bytes(0, 10);
-    return Scan(bytes, head ? Mp3AudioStart(head, 10) : 0);
+    struct stat st {};
+    const std::size_t size =
+        fstat(fileno(f.get()), &st) == 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    return Scan(bytes, head ? Mp3AudioStart(head, 10) : 0, size);
 }
 
 std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, std::size_t n) {

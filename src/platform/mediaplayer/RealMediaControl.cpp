@@ -11,6 +11,7 @@ extern "C" {
 #include <algorithm>
 #include <cmath>
 
+#include "platform/audio/CodecLog.h"
 #include "platform/audio/PulseConnection.h"
 
 namespace qsr::mediaplayer {
@@ -19,11 +20,7 @@ namespace {
 // Decodes the first audio stream of a file into interleaved stereo 16-bit
 // samples at kRate. False for anything FFmpeg cannot open or decode.
 bool DecodeWhole(const std::string& path, std::vector<std::int16_t>& out) {
-    static const bool quiet = [] {
-        av_log_set_level(AV_LOG_ERROR);
-        return true;
-    }();
-    (void)quiet;
+    audio::QuietCodecLogByDefault();
     out.clear();
     AVFormatContext* fmt = nullptr;
     if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return false;
