@@ -27,14 +27,17 @@ namespace {
 std::int64_t Mp3ExactLength(const std::string& path) {
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!f) return -1;
+    if (fseeko(f.get(), 0, SEEK_END) != 0) return -1;
+    const std::int64_t size = ftello(f.get());
     unsigned char b[4096];
+    std::rewind(f.get());
     size_t n = std::fread(b, 1, sizeof b, f.get());
     const size_t start = Mp3AudioStart(b, n);
     if (start > 0) {
         if (fseeko(f.get(), static_cast<off_t>(start), SEEK_SET) != 0) return -1;
         n = std::fread(b, 1, sizeof b, f.get());
     }
-    return Mp3ExactLengthFromFrame(b, n);
+    return Mp3ExactLengthFromFrame(b, n, size);
 }
 
 class FfmpegDecoder : public IDecoder {

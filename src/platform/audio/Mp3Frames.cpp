@@ -165,7 +165,8 @@ Mp3FrameIndex IndexMp3File(const std::string& path) {
     return Scan(bytes, head ? Mp3AudioStart(head, 10) : 0, size);
 }
 
-std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, std::size_t n) {
+std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, std::size_t n,
+                                     std::int64_t fileBytes) {
     Mp3Header h;
     if (n < 200 || !ParseMp3Header(b, h)) return -1;
     for (std::size_t x = 4; x + 160 < n && x < 64; ++x) {
@@ -174,6 +175,7 @@ std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, std::size_t n) {
         if (!(flags & 1)) return -1;
         std::size_t at = x + 8;
         const std::int64_t frames = Be32(b + at);
+        if (fileBytes >= 0 && frames > fileBytes / 4) return -1;
         at += 4;
         if (flags & 2) at += 4;
         if (flags & 4) at += 100;

@@ -36,7 +36,10 @@ std::size_t Mp3AudioStart(const unsigned char* head, std::size_t size);
 
 // The exact length in samples an Xing/Info frame with a LAME extension records
 // (frames x samples per frame, less the encoder delay and the end padding),
-// from the bytes of that frame; -1 when there is none or it makes no sense.
-std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, std::size_t n);
+// from the bytes of that frame; -1 when there is none or it makes no sense,
+// also when it counts more frames than `fileBytes` can hold (a frame takes at
+// least its 4-byte header; -1 = size unknown).
+std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, std::size_t n,
+                                     std::int64_t fileBytes = -1);
 
 }  // namespace qsr::audio::file
