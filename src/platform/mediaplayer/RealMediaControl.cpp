@@ -1,91 +1,15 @@
 #include "platform/mediaplayer/RealMediaControl.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
-
 #include <QMetaObject>
 #include <algorithm>
 #include <cmath>
 
-#include "platform/audio/CodecLog.h"
+#include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/InputAdapter.h"
 #include "platform/audio/PulseConnection.h"
 
 namespace qsr::mediaplayer {
 namespace {
-
-// Decodes the first audio stream of a file into interleaved stereo 16-bit
-// samples at kRate. False for anything FFmpeg cannot open or decode.
-bool DecodeWhole(const std::string& path, std::vector<std::int16_t>& out) {
-    audio::QuietCodecLogByDefault();
-    out.clear();
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return false;
-    AVCodecContext* ctx = nullptr;
-    SwrContext* swr = nullptr;
-    AVPacket* pkt = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    bool ok = false;
-    const auto cleanup = [&] {
-        av_frame_free(&frame);
-        av_packet_free(&pkt);
-        swr_free(&swr);
-        avcodec_free_context(&ctx);
-        avformat_close_input(&fmt);
-    };
-    do {
-        if (avformat_find_stream_info(fmt, nullptr) < 0) break;
-        const AVCodec* codec = nullptr;
-        const int index = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-        if (index < 0 || !codec) break;
-        ctx = avcodec_alloc_context3(codec);
-        if (!ctx || avcodec_parameters_to_context(ctx, fmt->streams[index]->codecpar) < 0) break;
-        if (avcodec_open2(ctx, codec, nullptr) < 0) break;
-        if (ctx->ch_layout.nb_channels <= 0 || ctx->sample_rate <= 0) break;
-        AVChannelLayout in;
-        if (ctx->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&in, ctx->ch_layout.nb_channels);
-        else
-            av_channel_layout_copy(&in, &ctx->ch_layout);
-        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-        const int rc =
-            swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_S16, RealMediaControl::kRate, &in,
-                                ctx->sample_fmt, ctx->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&in);
-        if (rc < 0 || swr_init(swr) < 0) break;
-        const auto convert = [&](const AVFrame* f) {
-            const int inFrames = f ? f->nb_samples : 0;
-            const int room = swr_get_out_samples(swr, inFrames);
-            if (room <= 0) return;
-            const std::size_t at = out.size();
-            out.resize(at + static_cast<std::size_t>(room) * 2);
-            auto* dst = reinterpret_cast<std::uint8_t*>(out.data() + at);
-            const int got = swr_convert(
-                swr, &dst, room, f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
-                inFrames);
-            out.resize(at + static_cast<std::size_t>(std::max(got, 0)) * 2);
-        };
-        const auto receive = [&] {
-            while (avcodec_receive_frame(ctx, frame) == 0) {
-                convert(frame);
-                av_frame_unref(frame);
-            }
-        };
-        while (av_read_frame(fmt, pkt) >= 0) {
-            if (pkt->stream_index == index && avcodec_send_packet(ctx, pkt) >= 0) receive();
-            av_packet_unref(pkt);
-        }
-        avcodec_send_packet(ctx, nullptr);
-        receive();
-        convert(nullptr);
-        ok = !out.empty();
-    } while (false);
-    cleanup();
-    return ok;
-}
 
 void OnCorked(pa_stream*, int, void* userdata) {
     static_cast<audio::PulseConnection*>(userdata)->Signal();
@@ -99,17 +23,28 @@ void OnStreamState(pa_stream*, void* userdata) {
 }  // namespace
 
 RealMediaControl::RealMediaControl(QObject* parent)
-    : IMediaControl(parent), conn_(std::make_unique<audio::PulseConnection>()) {}
+    : IMediaControl(parent),
+      conn_(std::make_unique<audio::PulseConnection>()),
+      adapter_(std::make_unique<audio::file::InputAdapter>()) {}
 
 RealMediaControl::~RealMediaControl() {
     ReleaseStream();
 }
 
+// The file is read as it plays, a block at a time, so a long file starts at
+// once and a seek goes through the reader's index.
 bool RealMediaControl::SetFileName(const QString& path) {
-    std::vector<std::int16_t> decoded;
-    if (!DecodeWhole(path.toStdString(), decoded)) return false;
+    auto file = audio::CreateRealAudioFile();
+    file->SetOption(true);  // dither the reduction to 16 bits
+    if (file->OpenFile(path.toStdString()) < 0 || file->SampleRate() <= 0 ||
+        file->ChannelCount() <= 0 || file->ReadBlock(1).empty()) {
+        return false;  // not something we can decode
+    }
     ReleaseStream();
-    samples_ = std::move(decoded);
+    file_ = std::move(file);
+    fileRate_ = file_->SampleRate();
+    // The length at the stream's rate.
+    totalFrames_ = file_->TotalSamples() * kRate / fileRate_;
     fileName_ = path;
     stoppedAt_ = 0;
     paused_ = false;
@@ -118,7 +53,7 @@ bool RealMediaControl::SetFileName(const QString& path) {
 }
 
 void RealMediaControl::Play() {
-    if (samples_.empty()) return;
+    if (!file_) return;
     if (stream_ && paused_) {
         audio::PulseConnection::Lock lock(*conn_);
         conn_->Wait(pa_stream_cork(stream_, 0, OnCorked, conn_.get()));
@@ -146,7 +81,7 @@ void RealMediaControl::Stop() {
 }
 
 double RealMediaControl::Duration() const {
-    return static_cast<double>(samples_.size() / kChannels) / kRate;
+    return static_cast<double>(totalFrames_) / kRate;
 }
 
 // The position runs on a clock of its own while the stream plays: the
@@ -159,11 +94,10 @@ double RealMediaControl::CurrentPosition() const {
 }
 
 void RealMediaControl::SetCurrentPosition(double seconds) {
-    if (samples_.empty()) return;
-    const auto frames = static_cast<std::int64_t>(samples_.size() / kChannels);
+    if (!file_) return;
     const auto frame =
         std::clamp(static_cast<std::int64_t>(std::llround(std::max(seconds, 0.0) * kRate)),
-                   std::int64_t{0}, frames);
+                   std::int64_t{0}, totalFrames_);
     if (!stream_) {
         stoppedAt_ = frame;
         return;
@@ -196,11 +130,18 @@ bool RealMediaControl::SetBalance(int balance) {
 bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     if (!conn_->EnsureConnected()) return false;
     audio::PulseConnection::Lock lock(*conn_);
+    // No stream runs, so the reader is the UI thread's until the new one
+    // asks for data.
+    const std::int64_t at = file_->Seek(frame * fileRate_ / kRate);
+    adapter_->Configure(fileRate_, file_->ChannelCount(), kRate, kChannels, true);
+    ready_.clear();
+    readyAt_ = 0;
+    fileEnded_ = false;
+    frame = at * kRate / fileRate_;
     pa_sample_spec ss;
     stream_ = conn_->NewS16Stream("Audio Player", kRate, kChannels, ss);
     if (!stream_) return false;
     startFrame_ = frame;
-    writeFrame_ = frame;
     drainAsked_ = false;
     ++generation_;
     pa_stream_set_write_callback(stream_, OnWrite, this);
@@ -237,11 +178,32 @@ void RealMediaControl::ReleaseStream() {
     clock_.invalidate();
 }
 
+// PulseAudio thread, lock held: reads on until `frames` are ready or the file
+// ends.
+void RealMediaControl::Fill(std::int64_t frames) {
+    if (readyAt_ > 0) {  // what was written goes; little is kept ahead
+        ready_.erase(ready_.begin(), ready_.begin() + readyAt_ * kChannels);
+        readyAt_ = 0;
+    }
+    while (!fileEnded_ &&
+           static_cast<std::int64_t>(ready_.size()) / kChannels - readyAt_ < frames) {
+        const audio::Samples block = file_->ReadBlock(kBlockFrames);
+        const auto more = block.empty() ? adapter_->Flush()
+                          : adapter_->Passthrough()
+                              ? block
+                              : adapter_->Convert(block.data(), static_cast<long>(block.size()) /
+                                                                    file_->ChannelCount());
+        ready_.insert(ready_.end(), more.begin(), more.end());
+        fileEnded_ = block.empty();
+    }
+}
+
 // PulseAudio thread, lock held.
 void RealMediaControl::OnWrite(pa_stream* s, size_t nbytes, void* userdata) {
     auto* self = static_cast<RealMediaControl*>(userdata);
-    const auto total = static_cast<std::int64_t>(self->samples_.size() / kChannels);
-    const std::int64_t left = total - self->writeFrame_;
+    self->Fill(static_cast<std::int64_t>(nbytes / 4));
+    const std::int64_t left =
+        static_cast<std::int64_t>(self->ready_.size()) / kChannels - self->readyAt_;
     if (left <= 0) {
         if (!self->drainAsked_) {
             self->drainAsked_ = true;
@@ -257,14 +219,17 @@ void RealMediaControl::OnWrite(pa_stream* s, size_t nbytes, void* userdata) {
     if (pa_stream_begin_write(s, &buffer, &bytes) < 0 || !buffer) return;
     const std::int64_t n = static_cast<std::int64_t>(bytes / 4);
     auto* dst = static_cast<std::int16_t*>(buffer);
-    const std::int16_t* src = self->samples_.data() + self->writeFrame_ * 2;
+    const std::int16_t* src = self->ready_.data() + self->readyAt_ * 2;
     for (std::int64_t i = 0; i < n; ++i) {
         dst[2 * i] = static_cast<std::int16_t>(std::lround(src[2 * i] * self->gainLeft_));
         dst[2 * i + 1] = static_cast<std::int16_t>(std::lround(src[2 * i + 1] * self->gainRight_));
     }
     pa_stream_write(s, buffer, bytes, nullptr, 0, PA_SEEK_RELATIVE);
-    self->writeFrame_ += n;
-    if (self->writeFrame_ >= total && !self->drainAsked_) {
+    self->readyAt_ += n;
+    self->Fill(1);
+    if (self->fileEnded_ &&
+        static_cast<std::int64_t>(self->ready_.size()) / kChannels <= self->readyAt_ &&
+        !self->drainAsked_) {
         self->drainAsked_ = true;
         auto* op = pa_stream_drain(s, OnDrained, self);
         if (op) pa_operation_unref(op);
