@@ -70,6 +70,10 @@ TEST(Seek, LandsOnTheExactSampleInFilesOfEveryMaker) {
     const std::vector<Made> made = {
         {"cbr.mp3", "lame --silent -b 64 " + stereo + " " + dir.File("cbr.mp3")},
         {"vbr.mp3", "lame --silent -V 5 " + mono + " " + dir.File("vbr.mp3")},
+        // No Xing/LAME frame (no delay to drop), and one behind an ID3v2 tag.
+        {"bare.mp3", "lame --silent -t -b 96 " + stereo + " " + dir.File("bare.mp3")},
+        {"tagged.mp3",
+         "lame --silent --add-id3v2 --tt Title -b 64 " + mono + " " + dir.File("tagged.mp3")},
         {"q.ogg", "oggenc -Q -q 2 -o " + dir.File("q.ogg") + " " + stereo},
         {"m.ogg", "oggenc -Q -q 0 -o " + dir.File("m.ogg") + " " + mono},
         {"a.flac", "sox " + stereo + " " + dir.File("a.flac")},
