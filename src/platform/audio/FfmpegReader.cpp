@@ -161,6 +161,7 @@ class FfmpegDecoder : public IDecoder {
     std::int64_t Preroll() const { return std::max<std::int64_t>(rate_ / 2, 4096); }
 
     void ResetDecoding() {
+        packetEnd_ = AV_NOPTS_VALUE;
         avcodec_flush_buffers(ctx_);
         swr_init(swr_);
         pending_.clear();
@@ -179,6 +180,7 @@ class FfmpegDecoder : public IDecoder {
         seekTarget_ = -1;
         originKnown_ = landed_ = false;
         readErrors_ = 0;
+        packetEnd_ = AV_NOPTS_VALUE;
         std::string error;
         return Open(error);
     }
@@ -309,6 +311,14 @@ class FfmpegDecoder : public IDecoder {
             if (seekTarget_ >= 0 && mp3File_ && mp3Index_) {
                 pkt_->pts = pkt_->dts = Mp3PacketTime(pkt_->pos);
             }
+            // Some demuxers (Ogg) drop a damaged page without a word: the
+            // timestamps then jump ahead.
+            if (pkt_->pts != AV_NOPTS_VALUE && pkt_->duration > 0) {
+                if (packetEnd_ != AV_NOPTS_VALUE && pkt_->pts > packetEnd_) ++damaged_;
+                packetEnd_ = pkt_->pts + pkt_->duration;
+            } else if (packetEnd_ != AV_NOPTS_VALUE) {
+                packetEnd_ += std::max<std::int64_t>(pkt_->duration, 0);
+            }
             const int sent = avcodec_send_packet(ctx_, pkt_);
             if (sent < 0 && sent != AVERROR(EAGAIN)) ++damaged_;
             Receive();
@@ -335,6 +345,7 @@ class FfmpegDecoder : public IDecoder {
     bool exactTotal_ = false, mp3File_ = false;
     std::optional<Mp3FrameIndex> mp3Index_;
     std::int64_t damaged_ = 0;
+    std::int64_t packetEnd_ = AV_NOPTS_VALUE;  // where the last packet read ends
     int readErrors_ = 0;
     std::deque<std::int16_t> pending_;
     std::string description_;
