@@ -205,7 +205,10 @@ class FfmpegDecoder : public IDecoder {
         while (seekTarget_ >= 0 && !eof_) DecodeSome();
         // Landing later than asked leaves the decoder too little to settle.
         if (!landed_ || position_ > frame - std::min(frame, Preroll() / 4)) return false;
-        return SkipTo(frame) == frame;
+        // Short of the target only where the file ends before it (a length
+        // that was an estimate, a cut file): that is where the seek goes.
+        SkipTo(frame);
+        return true;
     }
 
     // MP3 timestamps after a seek are estimates (from the bitrate or a coarse
@@ -219,11 +222,11 @@ class FfmpegDecoder : public IDecoder {
         if (spf <= 0) return false;
         const AVRational tb = fmt_->streams[stream_]->time_base;
         const std::int64_t lead = av_rescale_q(origin_, tb, {1, rate_});  // the encoder delay
-        const std::int64_t first = (frame + lead - Preroll()) / spf;
         // The start itself is reached by opening again, which drops the delay.
-        if (frame + lead - Preroll() <= 0 ||
-            first >= static_cast<std::int64_t>(index.offsets.size()))
-            return false;
+        if (frame + lead - Preroll() <= 0 || index.offsets.empty()) return false;
+        // Past the frames found (a cut file): its last frame.
+        const std::int64_t first = std::min<std::int64_t>(
+            (frame + lead - Preroll()) / spf, static_cast<std::int64_t>(index.offsets.size()) - 1);
         return av_seek_frame(fmt_, -1, index.offsets[static_cast<size_t>(first)],
                              AVSEEK_FLAG_BYTE) >= 0;
     }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 #include "platform/audio/AudioFileComponent.h"
@@ -104,6 +105,30 @@ TEST(Seek, LandsOnTheExactSampleInOurOwnMp3AndOgg) {
         }
         w->Close();
         ExpectExactSeeks(dir.File(name), name);
+    }
+}
+
+// A cut file whose header still gives the whole length: a seek past what is
+// there goes to its real end; one inside it lands exactly.
+TEST(Seek, ACutFileSeeksToItsRealEnd) {
+    TempDir dir;
+    const std::string source = MakeSource(dir, 44100, 2);
+    for (const char* name : {"cut.mp3", "cut.ogg"}) {
+        const std::string whole = dir.File(std::string("whole-") + name);
+        Capture(std::string(name).find("mp3") != std::string::npos
+                    ? "lame --silent -b 96 " + source + " " + whole
+                    : "oggenc -Q -q 1 -o " + whole + " " + source);
+        const std::string bytes = qsr::testing::ReadAll(whole);
+        std::ofstream(dir.File(name), std::ios::binary) << bytes.substr(0, bytes.size() * 6 / 10);
+        auto f = CreateRealAudioFile();
+        const Samples there = ReadWhole(*f, dir.File(name));
+        const auto frames = static_cast<std::int64_t>(there.size() / 2);
+        ASSERT_GE(f->OpenFile(dir.File(name)), 0);
+        EXPECT_EQ(f->Seek(f->TotalSamples()), frames) << name;
+        EXPECT_TRUE(f->ReadBlock(1000).empty()) << name;
+        EXPECT_EQ(f->Seek(frames / 2), frames / 2) << name;
+        const Samples got = f->ReadBlock(1000);
+        EXPECT_TRUE(std::equal(got.begin(), got.end(), there.begin() + frames / 2 * 2)) << name;
     }
 }
 
