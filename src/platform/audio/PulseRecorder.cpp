@@ -343,6 +343,7 @@ int PulseRecorder::Start() {
     announce_.clear();
     cutter_.Reset(static_cast<std::size_t>(blockLength_) * static_cast<std::size_t>(channels_));
     recent_.Clear();
+    chain_.Reset();  // a new recording learns its level afresh
     chain_.Configure(filters_, rate_, channels_);
     currentValues_ = 0;
     currentSamples_ = 0;
