@@ -48,7 +48,7 @@ class IMp3Settings {
     virtual bool Crc() const = 0;
     virtual void SetCrc(bool on) = 0;
     virtual void SetSampleRate(int hz) = 0;  // write only
-    virtual int Bitrate() const = 0;  // kbit/s
+    virtual int Bitrate() const = 0;         // kbit/s
     virtual void SetBitrate(int kbps) = 0;
 };
 
