@@ -26,6 +26,7 @@
 #include "platform/services/AppFolder.h"
 #include "platform/services/Skin.h"
 #include "player/PlaybackRules.h"
+#include "recording/Dropouts.h"
 #include "recording/RecoveryJournal.h"
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
@@ -354,7 +355,16 @@ void Form1::RecordingStarted(const std::string& path, const std::string& descrip
     StatusPanel1->setText(QString::fromStdString(path));
     StatusPanel2->setText(QString::fromStdString(description));
     Label1->setText(QString::fromStdString(core::ElapsedText(0)));
+    ShowDropouts(0);
     SetTransportEnabled(false);
+}
+
+// Shown once the recording lost sound; it stays with the finished recording
+// until the next one starts.
+void Form1::ShowDropouts(long count) {
+    const std::string text = recording::DropoutText(count);
+    PanelDropouts->setText(QString::fromStdString(text));
+    PanelDropouts->setVisible(!text.empty());
 }
 
 void Form1::StopRecord() {
@@ -419,6 +429,7 @@ void Form1::AudioRecord_Timer(long CurrentSamples, int /*LevelLeft*/, int /*Leve
     inRecordTimer_ = true;
     Label1->setText(QString::fromStdString(
         core::ElapsedText(recorder_->SamplesToMilliseconds(CurrentSamples))));
+    ShowDropouts(recorder_->DropoutCount());
 
     // The displays only while recording; the final progress of a stop only sets the time.
     const int channels = recorder_->Channels();

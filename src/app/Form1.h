@@ -196,6 +196,7 @@ class Form1 : public QMainWindow {
 
     // Views of the session and of the playback.
     void RecordingStarted(const std::string& path, const std::string& description);
+    void ShowDropouts(long count);
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     void RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds);
     void RecordingCutShort(const std::string& path, const std::string& reason);
@@ -321,6 +322,7 @@ class Form1 : public QMainWindow {
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QLabel* StatusPanel2 = nullptr;
+    QLabel* PanelDropouts = nullptr;  // sound the recording lost; hidden while none
 };
 
 }  // namespace qsr::app

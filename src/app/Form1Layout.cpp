@@ -168,8 +168,13 @@ void Form1::BuildControls() {
     StatusPanel1->setObjectName("Panel1");
     StatusPanel2 = new QLabel(StatusBar1);
     StatusPanel2->setObjectName("Panel2");
+    PanelDropouts = new QLabel(StatusBar1);
+    PanelDropouts->setObjectName("PanelDropouts");
+    PanelDropouts->setAccessibleName("Dropouts");
+    PanelDropouts->hide();
     StatusBar1->addWidget(StatusPanel1, 3);
     StatusBar1->addWidget(StatusPanel2, 2);
+    StatusBar1->addPermanentWidget(PanelDropouts);
     setStatusBar(StatusBar1);
 
     connect(cmdrecord, &QPushButton::clicked, this, &Form1::cmdrecord_Click);

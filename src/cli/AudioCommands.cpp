@@ -22,6 +22,7 @@
 #include "platform/audio-api/WmaProfiles.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/EventPump.h"
+#include "recording/Dropouts.h"
 #include "recording/RecordingSession.h"
 #include "recording/RecoveryJournal.h"
 #include "settings/ApplySettings.h"
@@ -287,6 +288,11 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
                  FramesText(session.FramesWritten(), rec->Rate()).c_str());
+    // The file is complete and in place: lost sound is a warning, not a failure.
+    if (const std::string warning = recording::DropoutWarning(rec->DropoutCount());
+        !warning.empty()) {
+        std::fprintf(err, "quorvin-cli record: %s\n", warning.c_str());
+    }
     return 0;
 }
 

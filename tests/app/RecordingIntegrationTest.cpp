@@ -3,6 +3,8 @@
 // real-time 1000 Hz tone. Records about 3 s into each format through
 // StartRecord/StopRecord, decodes every listed file and plays one to its end.
 #include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -10,6 +12,7 @@
 #include <QTest>
 #include <QTreeWidget>
 #include <cmath>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -169,6 +172,68 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
     EXPECT_TRUE(sawPosition);
     EXPECT_GT(clock.elapsed(), 2000);  // it really played, not just ended
     EXPECT_GT(Seconds(f.Label1->text()), 2.0);
+}
+
+// A small file system of its own for the recordings (root may mount one);
+// elsewhere a file-size limit on this process refuses the bytes past it the
+// same way, with its own reason.
+class FullDisk {
+  public:
+    FullDisk(const fs::path& folder, unsigned long bytes) : folder_(folder) {
+        const std::string size = "size=" + std::to_string(bytes);
+        mounted_ = ::mount("tmpfs", folder.c_str(), "tmpfs", 0, size.c_str()) == 0;
+        if (mounted_) return;
+        ::getrlimit(RLIMIT_FSIZE, &saved_);
+        handler_ = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved_;
+        small.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    }
+    ~FullDisk() {
+        if (mounted_) {
+            ::umount(folder_.c_str());
+        } else {
+            ::setrlimit(RLIMIT_FSIZE, &saved_);
+            std::signal(SIGXFSZ, handler_);
+        }
+    }
+    std::string Reason() const { return mounted_ ? "No space left on device" : "File too large"; }
+
+  private:
+    fs::path folder_;
+    bool mounted_ = false;
+    struct rlimit saved_ {};
+    void (*handler_)(int) = nullptr;
+};
+
+TEST_F(RecordingIntegrationTest, ARecordingThatFillsTheDiskStopsIsListedAndSaysWhyOnce) {
+    auto& f = *form;
+    f.cboEncoders->setCurrentIndex(0);  // WAV: the default format fills 300 kB in 2 s
+    std::string path;
+    {
+        FullDisk disk(out, 300 * 1024);
+        f.StartRecord();
+        ASSERT_TRUE(f.flgRecord());
+        QElapsedTimer clock;
+        clock.start();
+        while (f.flgRecord() && clock.elapsed() < 20000) QTest::qWait(50);
+        EXPECT_FALSE(f.flgRecord()) << "the recording went on with a full disk";
+        QTest::qWait(300);  // anything said late would be said by now
+        ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+        ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
+        path = f.ListView1->topLevelItem(0)->text(1).toStdString();
+        EXPECT_EQ(desk.messageBox.shown[0].text,
+                  "The recording to " + path + " stopped: " + disk.Reason());
+        const double listed = Seconds(f.ListView1->topLevelItem(0)->text(3));
+        // Decoded while the file is still on the full disk: what was written plays.
+        const Decoded d = Decode(*f.FileComponent(), path);
+        EXPECT_GT(d.seconds, 1.0);
+        EXPECT_GE(d.seconds + 0.01, listed);
+        EXPECT_GT(d.toneShare, 0.8);
+        const std::string probed = qsr::testing::Capture(
+            "ffprobe -v error -show_entries format=duration -of csv=p=0 " + path);
+        EXPECT_NEAR(std::atof(probed.c_str()), d.seconds, 0.01) << probed;
+    }
 }
 
 }  // namespace

@@ -203,6 +203,25 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
     EXPECT_EQ(f.Label1->text(), "0:00.000");
 }
 
+// The status bar tells of lost sound once there is some, and the next
+// recording starts without the note.
+TEST_F(RecordingSessionTest, StatusBarShowsDropoutsOnceThereAreAny) {
+    auto& f = Load();
+    f.show();
+    f.StartRecord();
+    emit Recorder().Timer(8000, 0, 0);
+    EXPECT_FALSE(f.PanelDropouts->isVisible());
+    Recorder().dropouts = 3;
+    emit Recorder().Timer(16000, 0, 0);
+    EXPECT_TRUE(f.PanelDropouts->isVisible());
+    EXPECT_EQ(f.PanelDropouts->text(), "Dropouts: 3");
+    f.StopRecord();
+    EXPECT_TRUE(f.PanelDropouts->isVisible());  // still about the recording just listed
+    f.StartRecord();
+    EXPECT_FALSE(f.PanelDropouts->isVisible());
+    f.StopRecord();
+}
+
 TEST_F(RecordingSessionTest, StartWhileRecordingListsTheFirstFileAndStartsTheNext) {
     auto& f = Load();
     f.StartRecord();

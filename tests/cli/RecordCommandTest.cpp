@@ -3,6 +3,7 @@
 
 #include <QTimer>
 #include <cstdlib>
+#include <filesystem>
 
 #include "cli/Commands.h"
 #include "fakes/FakeAudio.h"
@@ -84,6 +85,7 @@ TEST_F(RecordCommandTest, EveryAnnouncedBlockReachesTheFileAtTheEncodersFormat) 
         engine, {"--device", "0", "--seconds", "1", "--format", "Raw", "--rate", "16000", path},
         o.out, o.err);
     ASSERT_EQ(rc, 0) << Output::Read(o.err);
+    EXPECT_EQ(Output::Read(o.err), "");  // nothing lost, nothing to warn of
     EXPECT_NE(Output::Read(o.out).find("take.RAW: RAW 16-bit PCM, 16000 Hz, Mono"),
               std::string::npos)
         << Output::Read(o.out);
@@ -101,6 +103,31 @@ TEST_F(RecordCommandTest, EveryAnnouncedBlockReachesTheFileAtTheEncodersFormat) 
     // One second of sound exactly, however the blocks fell.
     EXPECT_EQ(f->TotalSamples(), 16000);
     EXPECT_GE(delivered, 16000);
+}
+
+// Sound lost during the recording is told at the end; the file is kept and
+// the command still succeeds.
+TEST_F(RecordCommandTest, DropoutsAreAWarningAtTheEnd) {
+    ScriptedEngine engine;
+    QTimer feeder;
+    QObject::connect(&feeder, &QTimer::timeout, [&] {
+        if (engine.recorder && engine.recorder->status == 1) {
+            engine.recorder->dropouts = 2;
+            engine.recorder->Deliver(audio::Samples(8000, 5));
+            emit engine.recorder->Timer(engine.recorder->currentSamples, 0, 0);
+        }
+    });
+    feeder.start(50);
+    Output o;
+    const std::string path = dir_.File("gaps.WAV");
+    const int rc = RecordCommand(
+        engine, {"--device", "0", "--seconds", "1", "--format", "WAV", "--channels", "1", path},
+        o.out, o.err);
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(Output::Read(o.err),
+              "quorvin-cli record: warning: 2 dropouts: capture could not keep up and the gaps "
+              "hold silence\n");
+    EXPECT_TRUE(std::filesystem::exists(path));
 }
 
 TEST_F(RecordCommandTest, MissingRecorderOrDeviceIsAClearError) {

@@ -151,6 +151,7 @@ void FakeRecorder::SetBlockLength(long samples) {
 int FakeRecorder::Start() {
     Log("Start()");
     currentSamples = 0;
+    dropouts = 0;
     status = startResult < 0 ? startResult : 1;
     return startResult;
 }

@@ -57,6 +57,7 @@ class FakeRecorder : public audio::IAudioRecorder {
     float notchHz = 50, highPassHz = 400, lowPassHz = 4000;
     std::int32_t agcLow = -30, agcHigh = -10, agcAttack = 100;
     int status = 0;
+    long dropouts = 0;  // what DropoutCount reports; Start clears it
 
     // Queues a block and announces it as EndArrayRecord(n).
     void Deliver(const audio::Samples& block);
@@ -97,6 +98,7 @@ class FakeRecorder : public audio::IAudioRecorder {
     long CurrentSamples() const override { return currentSamples; }
     audio::Samples LatestSamples(long n) const override;
     audio::Samples TakeBlock(long nBlock) override;
+    long DropoutCount() const override { return dropouts; }
     void SetNotchEnabled(bool on) override;
     void SetNotchFrequency(float hz) override;
     float NotchFrequency() const override { return notchHz; }

@@ -45,6 +45,9 @@ class IAudioFile {
     virtual int EncoderChannels() const = 0;
     virtual void SetInputFormat(int rate, int channels) = 0;
     virtual int WriteBlock(const Samples& block) = 0;  // below 0 = failure
+    // Finishes the file (encoder tail, headers, trailers). A finish that fails
+    // leaves Status below 0, as a failed write does; a good one leaves the
+    // status as it was.
     virtual void Close() = 0;
 
     // Reading.
@@ -60,7 +63,9 @@ class IAudioFile {
     virtual std::int64_t DamagedFrames() const { return 0; }
 
     virtual int Status() const = 0;  // below 0 = failure
-    // Why the last create or open failed, for the caller's message.
+    // Why the last create, open, write or finish failed, for the caller's
+    // message: the system's own words where it gave the reason ("No space
+    // left on device").
     virtual std::string LastError() const = 0;
 };
 

@@ -59,13 +59,18 @@ class IAudioRecorder : public QObject {
     virtual long MillisecondsToSamples(long ms) const = 0;
     virtual long SamplesToMilliseconds(long samples) const = 0;
     virtual void SetBlockLength(long samples) = 0;
-    virtual int Start() = 0;         // below 0 = failure
-    virtual void Stop() = 0;         // the last, partial block is still announced
+    virtual int Start() = 0;  // below 0 = failure
+    // Every sample captured before the call is still announced, the last,
+    // partial block included.
+    virtual void Stop() = 0;
     virtual int Status() const = 0;  // below 0 = failure, 1 = capturing, 0 = idle
     virtual long CurrentSamples() const = 0;
     virtual Samples LatestSamples(long n) const = 0;  // n values, interleaved
     // Takes the block announced by EndArrayRecord(nBlock); empty when unknown.
     virtual Samples TakeBlock(long nBlock) = 0;
+    // Times the capture lost sound since Start (the device or the server
+    // could not keep up); the recording goes on, with silence in the gap.
+    virtual long DropoutCount() const = 0;
 
     // Filters and automatic gain control.
     virtual void SetNotchEnabled(bool on) = 0;

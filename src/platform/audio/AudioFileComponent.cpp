@@ -2,7 +2,9 @@
 
 #include <sndfile.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "core/OutputFormats.h"
@@ -221,22 +223,38 @@ class AudioFileComponent : public IAudioFile {
         const int inCh = adapter_.InChannels() > 0 ? adapter_.InChannels() : 1;
         const long frames = static_cast<long>(block.size()) / inCh;
         bool ok;
+        errno = 0;
         if (adapter_.Passthrough()) {
             ok = encoder_->Write(block.data(), frames);
         } else {
             const auto out = adapter_.Convert(block.data(), frames);
             ok = encoder_->Write(out.data(), static_cast<long>(out.size()) / encChannels_);
         }
-        if (!ok) error_ = "writing failed";
+        if (!ok) error_ = Reason(errno, "writing failed");
         return status_ = ok ? 0 : -1;
     }
+    // A finish that fails (the resampler's tail, the LAME tag, the last Ogg
+    // page, the WAV header, the WMA trailer) leaves Status below 0 and says
+    // why, as a failed write does; a good finish leaves the status as it was.
     void Close() override {
         if (encoder_) {
+            errno = 0;
+            bool ok = true;
             const auto tail = adapter_.Flush();
             if (!tail.empty())
-                encoder_->Write(tail.data(), static_cast<long>(tail.size()) / encChannels_);
-            encoder_->Finish();
+                ok = encoder_->Write(tail.data(), static_cast<long>(tail.size()) / encChannels_);
+            // The tail's reason first: the finish may fail for the same cause.
+            std::string why = ok ? std::string() : Reason(errno, "writing failed");
+            errno = 0;
+            if (!encoder_->Finish() && ok) {
+                ok = false;
+                why = Reason(errno, "the file could not be finished");
+            }
             encoder_.reset();
+            if (!ok) {
+                error_ = why;
+                status_ = -1;
+            }
         }
         decoder_.reset();
     }
@@ -301,6 +319,12 @@ class AudioFileComponent : public IAudioFile {
                 return DescribeWma(wmaProfile_);
         }
         return {};
+    }
+    // The encoder's own reason, else what the system said, else `fallback`.
+    std::string Reason(int savedErrno, const char* fallback) const {
+        std::string why = encoder_ ? encoder_->Error() : std::string();
+        if (why.empty() && savedErrno != 0) why = std::strerror(savedErrno);
+        return why.empty() ? fallback : why;
     }
     int Failed(const std::string& why) {
         error_ = why;

@@ -49,13 +49,17 @@ double Biquad::MagnitudeAt(double rate, double hz) const {
 }
 
 Agc::Agc(int rate, int channels, double lowDb, double highDb, double attackMs)
-    : channels_(std::max(1, channels)),
-      low_(std::min(lowDb, highDb)),
-      high_(std::max(lowDb, highDb)) {
+    : rate_(std::max(1, rate)), channels_(std::max(1, channels)) {
+    Retune(lowDb, highDb, attackMs);
+    warmup_ = static_cast<long>(std::max(1.0, attackMs) / 1000.0 * rate_);
+}
+
+void Agc::Retune(double lowDb, double highDb, double attackMs) {
+    low_ = std::min(lowDb, highDb);
+    high_ = std::max(lowDb, highDb);
     const double tau = std::max(1.0, attackMs) / 1000.0;
-    levelCoeff_ = 1 - std::exp(-1.0 / (tau * std::max(1, rate)));
-    gainCoeff_ = 1 - std::exp(-static_cast<double>(kControlFrames) / (tau * std::max(1, rate)));
-    warmup_ = static_cast<long>(tau * std::max(1, rate));
+    levelCoeff_ = 1 - std::exp(-1.0 / (tau * rate_));
+    gainCoeff_ = 1 - std::exp(-static_cast<double>(kControlFrames) / (tau * rate_));
 }
 
 void Agc::Control() {
@@ -86,18 +90,47 @@ void Agc::Process(double* values, long frames) {
 }
 
 void DspChain::Configure(const FilterSettings& s, int rate, int channels) {
-    channels_ = std::max(1, channels);
+    channels = std::max(1, channels);
+    const bool sameStream = rate == rate_ && channels == channels_;
+    if (!sameStream) Reset();
+    rate_ = rate;
+    channels_ = channels;
+    const std::vector<Kind> oldKinds = std::move(kinds_);
+    const std::vector<Biquad::State> oldStates = std::move(states_);
+    kinds_.clear();
     filters_.clear();
-    agc_.reset();
-    if (channels_ > kMaxChannels) return;  // left unprocessed
+    states_.clear();
+    if (channels_ > kMaxChannels) {  // left unprocessed
+        agc_.reset();
+        return;
+    }
     const double nyquist = rate / 2.0;
     auto fits = [&](float hz) { return hz > 0 && hz < nyquist * 0.98; };
+    auto add = [&](Kind kind, const Biquad& q) {
+        kinds_.push_back(kind);
+        filters_.push_back(q);
+    };
     if (s.highPassOn && fits(s.highPassHz))
-        filters_.push_back(Biquad::HighPass(rate, s.highPassHz));
-    if (s.lowPassOn && fits(s.lowPassHz)) filters_.push_back(Biquad::LowPass(rate, s.lowPassHz));
-    if (s.notchOn && fits(s.notchHz)) filters_.push_back(Biquad::Notch(rate, s.notchHz));
-    states_.assign(filters_.size() * static_cast<size_t>(channels_), Biquad::State{});
-    if (s.agcOn) agc_.emplace(rate, channels_, s.agcLowDb, s.agcHighDb, s.agcAttackMs);
+        add(Kind::HighPass, Biquad::HighPass(rate, s.highPassHz));
+    if (s.lowPassOn && fits(s.lowPassHz)) add(Kind::LowPass, Biquad::LowPass(rate, s.lowPassHz));
+    if (s.notchOn && fits(s.notchHz)) add(Kind::Notch, Biquad::Notch(rate, s.notchHz));
+    const std::size_t ch = static_cast<std::size_t>(channels_);
+    states_.assign(filters_.size() * ch, Biquad::State{});
+    // A filter that stays on goes on from where it was.
+    for (std::size_t k = 0; k < kinds_.size(); ++k) {
+        for (std::size_t old = 0; old < oldKinds.size(); ++old) {
+            if (oldKinds[old] != kinds_[k] || (old + 1) * ch > oldStates.size()) continue;
+            std::copy_n(oldStates.begin() + static_cast<std::ptrdiff_t>(old * ch), ch,
+                        states_.begin() + static_cast<std::ptrdiff_t>(k * ch));
+        }
+    }
+    if (!s.agcOn) {
+        agc_.reset();
+    } else if (agc_) {
+        agc_->Retune(s.agcLowDb, s.agcHighDb, s.agcAttackMs);
+    } else {
+        agc_.emplace(rate, channels_, s.agcLowDb, s.agcHighDb, s.agcAttackMs);
+    }
 }
 
 namespace {

@@ -39,6 +39,8 @@ struct Biquad {
 class Agc {
   public:
     Agc(int rate, int channels, double lowDb, double highDb, double attackMs);
+    // New levels and attack time; the level followed and the gain reached stay.
+    void Retune(double lowDb, double highDb, double attackMs);
     // Frames of interleaved values in the range -1..1, changed in place.
     void Process(double* values, long frames);
     // Takes one frame's loudest squared value; returns the gain for that frame.
@@ -80,6 +82,7 @@ class Agc {
 
   private:
     void Control();
+    int rate_;
     int channels_;
     double low_, high_;
     double levelCoeff_, gainCoeff_;
@@ -107,11 +110,17 @@ struct FilterSettings {
 // The chain the recorder runs captured samples through: high-pass, low-pass,
 // notch, then gain control. A filter whose frequency does not fit below half
 // the sample rate is left out rather than made unstable.
+//
+// Configuring again for the same rate and channels (a filter changed during a
+// recording) keeps what the running chain has learnt: the gain control's level
+// and gain, and the state of each filter that stays on, so the change makes no
+// jump in level. Reset() forgets it, for a new recording.
 class DspChain {
   public:
     static constexpr int kMaxChannels = 8;
     static constexpr std::size_t kMaxFilters = 3;
     void Configure(const FilterSettings& settings, int rate, int channels);
+    void Reset() { *this = DspChain(); }
     bool Active() const { return !filters_.empty() || agc_.has_value(); }
     void Process(std::int16_t* values, long frames);
     void Process(Samples& samples) {
@@ -123,7 +132,10 @@ class DspChain {
     void Run(std::int16_t* values, long frames);
     template <std::size_t NF>
     void RunStereo(std::int16_t* values, long frames);
+    enum class Kind { HighPass, LowPass, Notch };
+    int rate_ = 0;
     int channels_ = 0;
+    std::vector<Kind> kinds_;  // of each filter
     std::vector<Biquad> filters_;
     std::vector<Biquad::State> states_;  // filters_ x channels_
     std::optional<Agc> agc_;

@@ -19,6 +19,9 @@ class IEncoder {
     virtual ~IEncoder() = default;
     virtual bool Write(const std::int16_t* frames, long count) = 0;
     virtual bool Finish() = 0;  // flushes and closes; false when the tail could not be written
+    // Why the last Write or Finish failed ("No space left on device", ...);
+    // empty when the encoder cannot tell, and the caller falls back on errno.
+    virtual std::string Error() const { return {}; }
 };
 
 // Reads interleaved 16-bit frames.
@@ -81,8 +84,15 @@ std::unique_ptr<IEncoder> OpenOggEncoder(const std::string& path, const OggParam
                                          std::string& error);
 std::unique_ptr<IEncoder> OpenWavPcmEncoder(const std::string& path, int rate, int channels,
                                             std::string& error);
+// WAV codings without an RF64 form stop at this size, before their 32-bit
+// sizes overflow, room for the last ADPCM block and the header kept.
+constexpr std::uint64_t kWavSizeLimit = 0xFFFFFFFFull - (1u << 16);
+// WAV codings that RF64 also takes (8/24-bit PCM, float, A-law, mu-law) go on
+// past 4 GiB; the others fail the write that would pass `wavSizeLimit` (a
+// test sets a small one), with a reason that says so.
 std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfFormat, int rate,
-                                             int channels, std::string& error);
+                                             int channels, std::string& error,
+                                             std::uint64_t wavSizeLimit = kWavSizeLimit);
 std::unique_ptr<IEncoder> OpenG726Encoder(const std::string& path, const G726Params& p,
                                           std::string& error);
 std::unique_ptr<IEncoder> OpenWmaEncoder(const std::string& path, int profile, std::string& error);

@@ -103,37 +103,51 @@ class Mp3Encoder : public IEncoder {
                           : lame_encode_buffer_interleaved(gf_, const_cast<short*>(frames),
                                                            static_cast<int>(count), out_.data(),
                                                            static_cast<int>(out_.size()));
-        if (n < 0) return false;
-        // Each block reaches the file at once: a killed program leaves whole frames.
-        return Put(out_.data(), static_cast<size_t>(n)) && std::fflush(f_) == 0;
+        if (n < 0) return Encoder(n);
+        // Each block reaches the file at once (the stream is unbuffered): a
+        // killed program leaves whole frames.
+        return Put(out_.data(), static_cast<size_t>(n));
     }
     bool Finish() override {
         if (!f_) return true;
         out_.resize(7200);
         const int n = lame_encode_flush(gf_, out_.data(), static_cast<int>(out_.size()));
-        bool ok = n >= 0 && Put(out_.data(), static_cast<size_t>(n));
+        bool ok = n >= 0 ? Put(out_.data(), static_cast<size_t>(n)) : Encoder(n);
         if (lame_get_bWriteVbrTag(gf_)) {
             // The VBR/LAME header frame replaces the placeholder LAME put first,
             // so decoders know the exact length.
             unsigned char tag[2880];
             const size_t len = lame_get_lametag_frame(gf_, tag, sizeof tag);
             if (len > 0 && len <= sizeof tag) {
-                ok = std::fseek(f_, 0, SEEK_SET) == 0 && Put(tag, len) && ok;
+                const bool tagOk = std::fseek(f_, 0, SEEK_SET) == 0 ? Put(tag, len) : System();
+                ok = tagOk && ok;
             }
         }
-        ok = std::fclose(f_) == 0 && ok;
+        if (std::fclose(f_) != 0 && ok) ok = System();
         f_ = nullptr;
         lame_close(gf_);
         gf_ = nullptr;
         return ok;
     }
+    std::string Error() const override { return error_; }
 
   private:
-    bool Put(const unsigned char* p, size_t n) { return std::fwrite(p, 1, n, f_) == n; }
+    bool Put(const unsigned char* p, size_t n) {
+        return n == 0 || std::fwrite(p, 1, n, f_) == n || System();
+    }
+    bool System() {
+        error_ = std::strerror(errno != 0 ? errno : EIO);
+        return false;
+    }
+    bool Encoder(int code) {
+        error_ = "the MP3 encoder failed (" + std::to_string(code) + ")";
+        return false;
+    }
     std::FILE* f_;
     lame_global_flags* gf_;
     int channels_;
     std::vector<unsigned char> out_;
+    std::string error_;
 };
 
 }  // namespace
@@ -181,6 +195,9 @@ std::unique_ptr<IEncoder> OpenMp3Encoder(const std::string& path, const Mp3Optio
         lame_close(gf);
         return nullptr;
     }
+    // Unbuffered: nothing a refused write leaves waiting in a buffer can
+    // block the seek back to the LAME tag.
+    std::setvbuf(f, nullptr, _IONBF, 0);
     return std::make_unique<Mp3Encoder>(f, gf, o.Channels());
 }
 

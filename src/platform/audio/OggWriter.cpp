@@ -55,7 +55,7 @@ class OggEncoder : public IEncoder {
         ogg_stream_packetin(&os_, &h);
         ogg_stream_packetin(&os_, &hc);
         ogg_stream_packetin(&os_, &hcode);
-        return Pages(true) && std::fflush(f_) == 0;
+        return Pages(true);
     }
     ~OggEncoder() override {
         if (f_) Finish();
@@ -83,16 +83,18 @@ class OggEncoder : public IEncoder {
             done += n;
         }
         // Flushing the page at each block keeps the file decodable up to it.
-        return Drain(true) && std::fflush(f_) == 0;
+        return Drain(true);
     }
+    // The last page carries the end-of-stream mark and the final length.
     bool Finish() override {
         if (!f_) return true;
         vorbis_analysis_wrote(&vd_, 0);
         bool ok = Drain(true);
-        ok = std::fclose(f_) == 0 && ok;
+        if (std::fclose(f_) != 0 && ok) ok = System();
         f_ = nullptr;
         return ok;
     }
+    std::string Error() const override { return error_; }
 
   private:
     bool Drain(bool flush) {
@@ -109,10 +111,14 @@ class OggEncoder : public IEncoder {
         while (flush ? ogg_stream_flush(&os_, &og) : ogg_stream_pageout(&os_, &og)) {
             if (std::fwrite(og.header, 1, og.header_len, f_) != size_t(og.header_len) ||
                 std::fwrite(og.body, 1, og.body_len, f_) != size_t(og.body_len)) {
-                return false;
+                return System();
             }
         }
         return true;
+    }
+    bool System() {
+        error_ = std::strerror(errno != 0 ? errno : EIO);
+        return false;
     }
     std::FILE* f_;
     int channels_;
@@ -122,6 +128,7 @@ class OggEncoder : public IEncoder {
     vorbis_dsp_state vd_{};
     vorbis_block vb_{};
     ogg_stream_state os_{};
+    std::string error_;
 };
 
 }  // namespace
@@ -156,9 +163,13 @@ std::unique_ptr<IEncoder> OpenOggEncoder(const std::string& path, const OggParam
         error = std::strerror(errno);
         return nullptr;
     }
+    // Unbuffered: each page reaches the file when it is written, and a
+    // refused write leaves nothing behind in a buffer.
+    std::setvbuf(f, nullptr, _IONBF, 0);
     auto enc = std::make_unique<OggEncoder>(f, p.channels);
     if (!enc->Start(p)) {
-        error = "the Ogg Vorbis encoder refuses these parameters";
+        error =
+            enc->Error().empty() ? "the Ogg Vorbis encoder refuses these parameters" : enc->Error();
         enc.reset();
         std::remove(path.c_str());
         return nullptr;

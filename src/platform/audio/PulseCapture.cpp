@@ -16,6 +16,15 @@ void CaptureBuffer::AppendSilence(std::size_t count) {
     appended_ += static_cast<std::int64_t>(count);
 }
 
+void CaptureBuffer::AppendHole(std::size_t count) {
+    AppendSilence(count);
+    ++dropouts_;
+}
+
+void CaptureBuffer::NoteOverflow() {
+    ++dropouts_;
+}
+
 Samples CaptureBuffer::TakeAll() {
     Samples out;
     std::lock_guard lock(mutex_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -19,6 +20,14 @@ class CaptureBuffer {
     // Any thread.
     void Append(const std::int16_t* values, std::size_t count);
     void AppendSilence(std::size_t count);
+    // A hole the server reported in the stream: filled with silence so the
+    // timing stays true, and counted as a dropout.
+    void AppendHole(std::size_t count);
+    // The server dropped data it could not hand over in time.
+    void NoteOverflow();
+    // Holes and overflows since the last ResetDropouts().
+    long Dropouts() const { return dropouts_.load(); }
+    void ResetDropouts() { dropouts_ = 0; }
     // Consumer: everything appended since the last take.
     Samples TakeAll();
     // The same into `out`, whose storage the buffer keeps for the next
@@ -30,6 +39,7 @@ class CaptureBuffer {
     mutable std::mutex mutex_;
     Samples pending_;
     std::int64_t appended_ = 0;
+    std::atomic<long> dropouts_{0};
 };
 
 // Cuts a stream of interleaved values into numbered blocks of a fixed length

@@ -370,18 +370,22 @@ int PulseRecorder::Start() {
     announce_.clear();
     cutter_.Reset(static_cast<std::size_t>(blockLength_) * static_cast<std::size_t>(channels_));
     recent_.Clear();
+    chain_.Reset();  // a new recording learns its level afresh
     chain_.Configure(filters_, rate_, channels_);
     currentValues_ = 0;
     currentSamples_ = 0;
     peak_[0] = peak_[1] = 0;
     streamFailed_ = false;
     pumpPending_ = false;
+    readBytes_ = 0;
+    buffer_.ResetDropouts();
 
     PulseConnection::Lock lock(conn_);
     pa_sample_spec ss;
     stream_ = conn_.NewS16Stream("Recording", rate_, channels_, ss);
     if (!stream_) return -1;
     pa_stream_set_read_callback(stream_, OnRead, this);
+    pa_stream_set_overflow_callback(stream_, OnOverflow, this);
     pa_stream_set_state_callback(stream_, OnStreamState, this);
 
     // Fragments of kFragmentMs: often enough for the progress display, rare
@@ -417,10 +421,17 @@ void PulseRecorder::OnRead(pa_stream* s, size_t, void* userdata) {
             self->buffer_.Append(static_cast<const std::int16_t*>(data),
                                  bytes / sizeof(std::int16_t));
         else
-            self->buffer_.AppendSilence(bytes / sizeof(std::int16_t));  // a hole in the stream
+            self->buffer_.AppendHole(bytes / sizeof(std::int16_t));
         pa_stream_drop(s);
+        self->readBytes_ += static_cast<std::int64_t>(bytes);
     }
-    // No event here: the owning thread's timer collects the samples.
+    // No event here: the owning thread's timer collects the samples. Only a
+    // stop waiting for the last captured data is woken.
+    pa_threaded_mainloop_signal(self->conn_.Mainloop(), 0);
+}
+
+void PulseRecorder::OnOverflow(pa_stream*, void* userdata) {
+    static_cast<PulseRecorder*>(userdata)->buffer_.NoteOverflow();
 }
 
 void PulseRecorder::OnStreamState(pa_stream* s, void* userdata) {
@@ -519,8 +530,28 @@ void PulseRecorder::Finish(int endStatus) {
     Announce();
 }
 
+// What the source captured before the stop is still on its way: in the
+// device's buffer, in the server's queue (handed over a fragment at a time)
+// and in transit. Read on until all of it has arrived, for at most the time
+// it can take, then let go of the stream.
+void PulseRecorder::Drain() {
+    PulseConnection::Lock lock(conn_);
+    if (!stream_ || streamFailed_) return;
+    if (!conn_.Wait(pa_stream_update_timing_info(stream_, nullptr, nullptr))) return;
+    const pa_timing_info* t = pa_stream_get_timing_info(stream_);
+    const pa_sample_spec* ss = pa_stream_get_sample_spec(stream_);
+    if (!t || !ss || t->write_index_corrupt) return;
+    const std::int64_t target =
+        t->write_index + static_cast<std::int64_t>(pa_usec_to_bytes(t->source_usec, ss));
+    const pa_usec_t latency = t->source_usec + t->transport_usec;
+    const int timeoutMs = static_cast<int>(
+        std::min<pa_usec_t>(latency / PA_USEC_PER_MSEC + 2 * kFragmentMs + 100, 3000));
+    conn_.WaitUntil([this, target] { return readBytes_ >= target || streamFailed_; }, timeoutMs);
+}
+
 void PulseRecorder::Stop() {
     if (status_ != 1) return;
+    Drain();
     Finish(0);
 }
 

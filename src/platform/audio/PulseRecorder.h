@@ -68,6 +68,7 @@ class PulseRecorder : public IAudioRecorder {
     long CurrentSamples() const override { return currentSamples_; }
     Samples LatestSamples(long n) const override { return recent_.Latest(n); }
     Samples TakeBlock(long nBlock) override { return cutter_.Take(nBlock); }
+    long DropoutCount() const override { return buffer_.Dropouts(); }
 
     void SetNotchEnabled(bool on) override {
         filters_.notchOn = on;
@@ -150,6 +151,7 @@ class PulseRecorder : public IAudioRecorder {
 
     // PulseAudio thread.
     static void OnRead(pa_stream* s, size_t nbytes, void* userdata);
+    static void OnOverflow(pa_stream* s, void* userdata);
     static void OnStreamState(pa_stream* s, void* userdata);
     void RequestPump();
 
@@ -159,6 +161,7 @@ class PulseRecorder : public IAudioRecorder {
     void Announce();
     void EmitTimer();
     void Finish(int endStatus);
+    void Drain();
     void Disconnect();
 
     mutable PulseConnection conn_;
@@ -185,6 +188,7 @@ class PulseRecorder : public IAudioRecorder {
     CaptureBuffer buffer_;
     std::atomic<bool> pumpPending_{false};
     std::atomic<bool> streamFailed_{false};
+    std::atomic<std::int64_t> readBytes_{0};  // taken from the stream, holes included
     BlockCutter cutter_;
     RecentSamples recent_;
     dsp::FilterSettings filters_;

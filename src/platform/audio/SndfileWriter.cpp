@@ -1,7 +1,9 @@
 #include <sndfile.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -14,27 +16,33 @@ namespace {
 
 class SndfileEncoder : public IEncoder {
   public:
-    // `path` is given for WAV files: their 32-bit sizes end at 4 GiB.
-    SndfileEncoder(SNDFILE* sf, std::string path, bool evenCounts)
-        : sf_(sf), path_(std::move(path)), evenCounts_(evenCounts) {}
+    // `sizeLimit` (0 = none) is where a WAV file whose coding has no RF64
+    // form must end; `limitReason` says so to the user.
+    SndfileEncoder(SNDFILE* sf, std::string path, bool evenCounts, std::uint64_t sizeLimit,
+                   double bytesPerFrame, std::string limitReason)
+        : sf_(sf),
+          path_(std::move(path)),
+          evenCounts_(evenCounts),
+          limit_(sizeLimit),
+          bytesPerFrame_(bytesPerFrame),
+          limitReason_(std::move(limitReason)) {}
     ~SndfileEncoder() override { Finish(); }
     bool Write(const std::int16_t* frames, long count) override {
         if (!sf_) return false;
-        if (!path_.empty()) {
-            // The compressed WAV codings have no RF64 form here: stop short of
-            // 4 GiB (more than a day of audio) rather than break the header.
+        long take = count;
+        if (limit_ > 0) {
+            // What fits below the limit is still written; the rest cannot be.
             std::error_code ec;
-            const auto size = std::filesystem::file_size(path_, ec);
-            if (!ec && size + static_cast<std::uintmax_t>(count) * 8 + (1u << 20) > 0xFFFFFFFFull) {
-                return false;
-            }
+            const std::uintmax_t size = std::filesystem::file_size(path_, ec);
+            const double room = ec || size >= limit_ ? 0.0 : static_cast<double>(limit_ - size);
+            take = std::min(count, static_cast<long>(room / bytesPerFrame_));
         }
-        if (evenCounts_) return WriteEven(frames, count);
-        const sf_count_t n = sf_writef_short(sf_, frames, count);
-        // Hand each block to the system at once, header included, so a killed
-        // program loses at most the block in hand.
-        sf_write_sync(sf_);
-        return n == count;
+        const bool ok = evenCounts_ ? WriteEven(frames, take) : WriteFrames(frames, take);
+        if (ok && take < count) {
+            error_ = limitReason_;
+            return false;
+        }
+        return ok;
     }
     bool Finish() override {
         if (!sf_) return true;
@@ -43,14 +51,34 @@ class SndfileEncoder : public IEncoder {
             // The last odd sample, completed by one sample of silence.
             const std::int16_t pair[2] = {*carried_, 0};
             carried_.reset();
-            ok = sf_writef_short(sf_, pair, 2) == 2;
+            ok = WriteFrames(pair, 2);
         }
-        ok = sf_close(sf_) == 0 && ok;
+        // Closing writes the final header (and the last partial ADPCM block).
+        errno = 0;
+        if (sf_close(sf_) != 0 && ok) ok = System("the file could not be finished");
         sf_ = nullptr;
         return ok;
     }
+    std::string Error() const override { return error_; }
 
   private:
+    bool WriteFrames(const std::int16_t* frames, long count) {
+        if (count <= 0) return true;
+        errno = 0;
+        const sf_count_t n = sf_writef_short(sf_, frames, count);
+        // The ADPCM coders count a block as written even when the system
+        // refused it; the error they leave behind tells.
+        if (n != count || sf_error(sf_) != SF_ERR_NO_ERROR) return System(sf_strerror(sf_));
+        // Hand each block to the system at once, header included, so a killed
+        // program loses at most the block in hand.
+        sf_write_sync(sf_);
+        return true;
+    }
+    // The system's reason when there is one (libsndfile writes with write()).
+    bool System(const char* fallback) {
+        error_ = errno != 0 ? std::strerror(errno) : fallback;
+        return false;
+    }
     // The VOX (OKI ADPCM) coder packs two samples a byte and takes only even
     // counts: an odd sample waits for the next block. Mono only.
     bool WriteEven(const std::int16_t* frames, long count) {
@@ -63,17 +91,33 @@ class SndfileEncoder : public IEncoder {
             carried_ = pending.back();
             pending.pop_back();
         }
-        const auto even = static_cast<sf_count_t>(pending.size());
-        const sf_count_t n = even > 0 ? sf_writef_short(sf_, pending.data(), even) : 0;
-        sf_write_sync(sf_);
-        return n == even;
+        return WriteFrames(pending.data(), static_cast<long>(pending.size()));
     }
 
     SNDFILE* sf_;
     std::string path_;
     bool evenCounts_;
+    std::uint64_t limit_;
+    double bytesPerFrame_;
+    std::string limitReason_;
     std::optional<std::int16_t> carried_;
+    std::string error_;
 };
+
+// Bytes one frame may take on disk in a WAV coding, rounded up, block
+// headers included (IMA and MS ADPCM near 4.1 bits, GSM 6.10 1.6 bits).
+double WavBytesPerFrame(int sfFormat, int channels) {
+    switch (sfFormat & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_GSM610:
+            return 0.25 * channels;
+        case SF_FORMAT_IMA_ADPCM:
+        case SF_FORMAT_MS_ADPCM:
+        case SF_FORMAT_G721_32:
+            return 0.53 * channels;
+        default:
+            return 4.0 * channels;
+    }
+}
 
 class SndfileDecoder : public IDecoder {
   public:
@@ -163,7 +207,8 @@ int SndfileRawFormat(int compression) {
 }
 
 std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfFormat, int rate,
-                                             int channels, std::string& error) {
+                                             int channels, std::string& error,
+                                             std::uint64_t wavSizeLimit) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
@@ -172,15 +217,32 @@ std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfForm
         error = "the codec refuses these parameters";
         return nullptr;
     }
+    const bool wav = (sfFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV;
+    // A WAV coding that RF64 also takes is written as RF64 that stays a plain
+    // WAV file while it is small: past 4 GiB the recording goes on.
+    SF_INFO rf64 = info;
+    rf64.format = SF_FORMAT_RF64 | (sfFormat & SF_FORMAT_SUBMASK);
+    const bool growsPast4GiB = wav && sf_format_check(&rf64);
+    if (growsPast4GiB) info = rf64;
+    errno = 0;
     SNDFILE* sf = sf_open(path.c_str(), SFM_WRITE, &info);
     if (!sf) {
-        error = sf_strerror(nullptr);
+        error = errno != 0 ? std::strerror(errno) : sf_strerror(nullptr);
         return nullptr;
     }
+    if (growsPast4GiB) sf_command(sf, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
     sf_command(sf, SFC_SET_UPDATE_HEADER_AUTO, nullptr, SF_TRUE);
-    const bool wav = (sfFormat & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV;
     const bool vox = (sfFormat & SF_FORMAT_SUBMASK) == SF_FORMAT_VOX_ADPCM;
-    return std::make_unique<SndfileEncoder>(sf, wav ? path : std::string(), vox);
+    if (!wav || growsPast4GiB) {
+        return std::make_unique<SndfileEncoder>(sf, std::string(), vox, 0, 0.0, std::string());
+    }
+    // The other WAV codings end at the 32-bit size limit, cleanly.
+    WavCoding coding = WavCoding::Pcm16;
+    CodingOfSndfile(sfFormat, coding);
+    return std::make_unique<SndfileEncoder>(
+        sf, path, vox, wavSizeLimit, WavBytesPerFrame(sfFormat, channels),
+        std::string("the WAV file reached its 4 GiB size limit (") + WavCodingName(coding) +
+            " cannot continue as RF64)");
 }
 
 std::unique_ptr<IDecoder> OpenSndfileRawDecoder(const std::string& path, int sfFormat, int rate,

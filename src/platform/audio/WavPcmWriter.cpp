@@ -1,5 +1,8 @@
 #include "platform/audio/WavPcmWriter.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -36,13 +39,18 @@ WavPcmWriter::~WavPcmWriter() {
     Close();
 }
 
+bool WavPcmWriter::Fail() {
+    error_ = std::strerror(errno);
+    return false;
+}
+
 bool WavPcmWriter::Open(const std::string& path, int rate, int channels, std::string& error) {
     if (rate <= 0 || channels < 1 || channels > 2) {
         error = "unsupported WAV parameters";
         return false;
     }
-    f_ = std::fopen(path.c_str(), "wb");
-    if (!f_) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd_ < 0) {
         error = std::strerror(errno);
         return false;
     }
@@ -50,10 +58,13 @@ bool WavPcmWriter::Open(const std::string& path, int rate, int channels, std::st
     channels_ = channels;
     data_ = 0;
     rf64_ = false;
-    if (!PutHeader() || std::fflush(f_) != 0) {
-        error = std::strerror(errno);
-        std::fclose(f_);
-        f_ = nullptr;
+    error_.clear();
+    // The header goes in place with pwrite; the data follows it.
+    if (!PutHeader() || ::lseek(fd_, 0, SEEK_END) < 0) {
+        if (error_.empty()) error_ = std::strerror(errno);
+        error = error_;
+        ::close(fd_);
+        fd_ = -1;
         return false;
     }
     return true;
@@ -87,33 +98,59 @@ bool WavPcmWriter::PutHeader() {
     Put16(h, 16);
     PutId(h, "data");
     Put32(h, rf64_ ? 0xFFFFFFFFu : static_cast<std::uint32_t>(data_));
-    return std::fseek(f_, 0, SEEK_SET) == 0 && std::fwrite(h.data(), 1, h.size(), f_) == h.size() &&
-           std::fseek(f_, 0, SEEK_END) == 0;
+    const ssize_t n = ::pwrite(fd_, h.data(), h.size(), 0);
+    if (n == static_cast<ssize_t>(h.size())) return true;
+    if (n >= 0) errno = ENOSPC;
+    return Fail();
 }
 
 bool WavPcmWriter::Write(const std::int16_t* frames, long count) {
-    if (!f_) return false;
-    const size_t values = static_cast<size_t>(count) * static_cast<size_t>(channels_);
-    size_t written;
-    if (LittleEndianHost()) {
-        written = std::fwrite(frames, 2, values, f_);
-    } else {
-        std::vector<unsigned char> b;
-        b.reserve(values * 2);
-        for (size_t i = 0; i < values; ++i) Put16(b, static_cast<std::uint16_t>(frames[i]));
-        written = std::fwrite(b.data(), 2, values, f_);
+    if (fd_ < 0) return false;
+    const std::size_t frameBytes = 2u * static_cast<std::size_t>(channels_);
+    const std::size_t bytes = static_cast<std::size_t>(count) * frameBytes;
+    std::vector<unsigned char> swapped;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(frames);
+    if (!LittleEndianHost()) {
+        swapped.reserve(bytes);
+        for (std::size_t i = 0; i < bytes / 2; ++i)
+            Put16(swapped, static_cast<std::uint16_t>(frames[i]));
+        p = swapped.data();
     }
-    data_ += written * 2;
+    std::size_t done = 0;
+    int failure = 0;
+    while (done < bytes) {
+        const ssize_t n = ::write(fd_, p + done, bytes - done);
+        if (n > 0) {
+            done += static_cast<std::size_t>(n);
+        } else if (n < 0 && errno == EINTR) {
+            continue;
+        } else {
+            failure = n < 0 ? errno : ENOSPC;
+            break;
+        }
+    }
+    // Only whole frames count; a torn frame at the end is cut off again.
+    const std::size_t whole = done / frameBytes * frameBytes;
+    // Should the cut fail, the header still names whole frames only and
+    // readers ignore the stray bytes after them.
+    if (whole < done && ::ftruncate(fd_, static_cast<off_t>(kHeaderBytes + data_ + whole)) == 0)
+        ::lseek(fd_, 0, SEEK_END);
+    data_ += whole;
     // Header after data: at every moment the sizes describe bytes already there.
-    return PutHeader() && std::fflush(f_) == 0 && written == values;
+    const bool headerOk = PutHeader();
+    if (failure != 0) {
+        errno = failure;
+        return Fail();
+    }
+    return headerOk;
 }
 
 bool WavPcmWriter::Close() {
-    if (!f_) return true;
-    const bool ok = PutHeader();
-    const bool closed = std::fclose(f_) == 0;
-    f_ = nullptr;
-    return ok && closed;
+    if (fd_ < 0) return true;
+    bool ok = PutHeader();
+    if (::close(fd_) != 0 && ok) ok = Fail();
+    fd_ = -1;
+    return ok;
 }
 
 namespace {
@@ -124,6 +161,7 @@ class WavPcmEncoder : public IEncoder {
     }
     bool Write(const std::int16_t* frames, long count) override { return w_.Write(frames, count); }
     bool Finish() override { return w_.Close(); }
+    std::string Error() const override { return w_.Error(); }
 
   private:
     WavPcmWriter w_;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
 namespace qsr::audio::file {
@@ -11,6 +10,10 @@ namespace qsr::audio::file {
 // reserves a JUNK chunk; when the RIFF size would pass `riffLimit` (4 GiB in
 // use, small in tests) the file turns into RF64 and the JUNK chunk becomes the
 // ds64 chunk with the 64-bit sizes.
+//
+// Data and header go to the file descriptor directly: a write refused half
+// way (disk full, a file-size limit) leaves no bytes waiting in a library
+// buffer, so the header can still be brought up to what reached the disk.
 class WavPcmWriter {
   public:
     static constexpr std::uint64_t kRiffLimit = 0xFFFFFFFFull;
@@ -26,10 +29,14 @@ class WavPcmWriter {
     bool Close();
     bool IsRf64() const { return rf64_; }
     std::uint64_t DataBytes() const { return data_; }
+    // Why the last Write or Close failed.
+    const std::string& Error() const { return error_; }
 
   private:
     bool PutHeader();
-    std::FILE* f_ = nullptr;
+    bool Fail();  // keeps errno's text; returns false
+    int fd_ = -1;
+    std::string error_;
     std::uint64_t limit_;
     std::uint64_t data_ = 0;
     int rate_ = 0, channels_ = 0;

@@ -78,7 +78,9 @@ class WmaEncoder : public IEncoder {
             used += static_cast<size_t>(size * channels_);
         }
         pending_.erase(pending_.begin(), pending_.begin() + static_cast<long>(used));
-        return true;
+        // Hand the block to the system now, so a full disk shows at this block.
+        avio_flush(oc_->pb);
+        return Check(oc_->pb->error);
     }
     bool Finish() override {
         if (!open_) return true;
@@ -88,10 +90,12 @@ class WmaEncoder : public IEncoder {
             ok = Encode(pending_.data(), static_cast<long>(pending_.size()) / channels_);
         }
         ok = Send(nullptr) && ok;
-        ok = av_write_trailer(oc_) >= 0 && ok;
-        ok = avio_closep(&oc_->pb) >= 0 && ok;
+        // The trailer completes the index and the header's sizes.
+        ok = Check(av_write_trailer(oc_)) && ok;
+        ok = Check(avio_closep(&oc_->pb)) && ok;
         return ok;
     }
+    std::string Error() const override { return error_; }
 
   private:
     bool Encode(const std::int16_t* s, long n) {
@@ -100,7 +104,7 @@ class WmaEncoder : public IEncoder {
         frame_->format = ctx_->sample_fmt;
         frame_->sample_rate = ctx_->sample_rate;
         av_channel_layout_copy(&frame_->ch_layout, &ctx_->ch_layout);
-        if (av_frame_get_buffer(frame_, 0) < 0) return false;
+        if (!Check(av_frame_get_buffer(frame_, 0))) return false;
         for (int c = 0; c < channels_; ++c) {
             auto* dst = reinterpret_cast<float*>(frame_->data[c]);
             for (long i = 0; i < n; ++i) dst[i] = s[i * channels_ + c] / 32768.0f;
@@ -110,15 +114,23 @@ class WmaEncoder : public IEncoder {
         return Send(frame_);
     }
     bool Send(AVFrame* f) {
-        if (avcodec_send_frame(ctx_, f) < 0) return false;
+        if (!Check(avcodec_send_frame(ctx_, f))) return false;
         for (;;) {
             const int rc = avcodec_receive_packet(ctx_, pkt_);
             if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return true;
-            if (rc < 0) return false;
+            if (!Check(rc)) return false;
             av_packet_rescale_ts(pkt_, ctx_->time_base, stream_->time_base);
             pkt_->stream_index = stream_->index;
-            if (av_interleaved_write_frame(oc_, pkt_) < 0) return false;
+            if (!Check(av_interleaved_write_frame(oc_, pkt_))) return false;
+            // The muxer's buffer hides a failed write until the next flush:
+            // look at the stream's own error so the failing block reports it.
+            if (oc_->pb && !Check(oc_->pb->error)) return false;
         }
+    }
+    bool Check(int rc) {
+        if (rc >= 0) return true;
+        if (error_.empty()) error_ = AvError(rc);
+        return false;
     }
     AVFormatContext* oc_ = nullptr;
     AVCodecContext* ctx_ = nullptr;
@@ -129,6 +141,7 @@ class WmaEncoder : public IEncoder {
     std::int64_t pts_ = 0;
     bool open_ = false;
     std::vector<std::int16_t> pending_;
+    std::string error_;
 };
 
 }  // namespace

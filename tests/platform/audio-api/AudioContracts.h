@@ -120,7 +120,8 @@ TEST_P(AudioContract, RecorderStatusFollowsStartAndStop) {
     r->SetBlockLength(r->MillisecondsToSamples(100));
     ASSERT_GE(r->Start(), 0);
     EXPECT_EQ(r->Status(), 1);
-    r->SetFormat(44100, 2);  // a running capture keeps its format
+    EXPECT_EQ(r->DropoutCount(), 0);  // a fresh capture has lost nothing
+    r->SetFormat(44100, 2);           // a running capture keeps its format
     EXPECT_EQ(r->Rate(), 8000);
     r->Stop();
     EXPECT_EQ(r->Status(), 0);

@@ -99,3 +99,22 @@ TEST(CaptureAccounting, RecentSamplesKeepsTheNewestInOrder) {
     EXPECT_EQ(recent.Latest(5), (Samples{32, 33, 34, 35, 36}));
     EXPECT_EQ(recent.Latest(0), Samples{});
 }
+
+// A hole the server reports keeps its place in time as silence; holes and
+// overflows are counted as dropouts, from the server thread, until reset.
+TEST(CaptureAccounting, HolesAndOverflowsCountAsDropouts) {
+    CaptureBuffer buffer;
+    const Samples piece{1, 2, 3, 4};
+    std::thread server([&] {
+        buffer.Append(piece.data(), piece.size());
+        buffer.AppendHole(3);
+        buffer.NoteOverflow();
+        buffer.Append(piece.data(), 2);
+        buffer.AppendSilence(2);  // silence of our own making is no dropout
+    });
+    server.join();
+    EXPECT_EQ(buffer.TakeAll(), (Samples{1, 2, 3, 4, 0, 0, 0, 1, 2, 0, 0}));
+    EXPECT_EQ(buffer.Dropouts(), 2);
+    buffer.ResetDropouts();
+    EXPECT_EQ(buffer.Dropouts(), 0);
+}

@@ -214,3 +214,32 @@ TEST(Dsp, StereoMatchesMonoWhateverThePieceSizes) {
         EXPECT_NE(mono, Sine(700, 1.0, 44100, 1, 0.01));  // the chain did act
     }
 }
+
+// A filter switched on during a recording leaves the gain control where it
+// was: a quiet voice raised by 23 dB stays raised, with no dip to 0 dB.
+TEST(Dsp, ChangingAFilterKeepsTheGainControlsState) {
+    for (int channels : {1, 2}) {
+        FilterSettings f;
+        f.agcOn = true;
+        f.highPassOn = true;
+        f.highPassHz = 100;
+        DspChain chain;
+        chain.Configure(f, 44100, channels);
+        Samples tone = Sine(440, 2.2, 44100, channels, 0.003);
+        const auto at = [&](double seconds) {
+            return tone.begin() +
+                   static_cast<std::ptrdiff_t>(std::lround(seconds * 44100)) * channels;
+        };
+        Samples before(tone.begin(), at(2.0)), after(at(2.0), tone.end());
+        chain.Process(before);
+        const Samples lastBefore(before.end() - 4410 * channels, before.end());
+        f.notchOn = true;  // 50 Hz: far from the tone
+        f.agcAttackMs = 150;
+        chain.Configure(f, 44100, channels);
+        chain.Process(after);
+        const Samples firstAfter(after.begin(), after.begin() + 4410 * channels);
+        // TailRmsDb looks at the second half of each 100 ms stretch.
+        EXPECT_GT(TailRmsDb(lastBefore), -33) << channels;
+        EXPECT_NEAR(TailRmsDb(firstAfter), TailRmsDb(lastBefore), 1.0) << channels;
+    }
+}

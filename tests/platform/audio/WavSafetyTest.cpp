@@ -78,15 +78,20 @@ TEST(WavSafety, KillDuringWritingLosesAtMostTheLastBlock) {
 // (less the block the encoder still held: MP3 and Vorbis look ahead).
 TEST(WavSafety, KilledRecordingsOfEveryTypeDecodeUpToTheCut) {
     TempDir dir;
-    for (const char* name : {"k.vox", "k.raw", "k.g726", "k.mp3", "k.ogg", "k.wav"}) {
+    // k24.wav: a coding written as RF64 that stays plain WAV while small.
+    for (const std::string name :
+         {"k.vox", "k.raw", "k.g726", "k.mp3", "k.ogg", "k.wav", "k24.wav"}) {
         const std::string path = dir.File(name);
-        auto configure = [](IAudioFile& f) {
+        auto configure = [name](IAudioFile& f) {
             f.SetVoxFormat(8000);
             f.SetRawFormat(3, 8000, 1, 16);
             f.SetG726Format(8000, 3);
             f.SetMp3Format(22050, 64, 1);
             f.SetOggFormat(22050, 1, 64, 0, 0, -1);
-            f.SetWavAdpcmFormat(8000, 1);
+            if (name == "k24.wav")
+                f.SetWavFormat(8000, 1, 24);
+            else
+                f.SetWavAdpcmFormat(8000, 1);
         };
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
