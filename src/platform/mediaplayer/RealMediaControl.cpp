@@ -315,15 +315,19 @@ void RealMediaControl::CurrentLevels(float& left, float& right) const {
     if (!Playing()) return;
     const auto now = static_cast<std::int64_t>(CurrentPosition() * kRate);
     if (now >= totalFrames_) return;  // at the end nothing more sounds
-    const std::int64_t from = now - kLevelWindowMs * kRate / 1000;
+    // The slice nearest the position: the clock and the server's reading
+    // may run a little apart, but what was written last is never far off.
+    constexpr std::int64_t kSlice = kLevelWindowMs * kRate / 1000;
     int peakLeft = 0;
     int peakRight = 0;
     audio::PulseConnection::Lock lock(*conn_);
+    std::int64_t nearest = -1;
     for (const Peak& p : peaks_) {
-        // A slice ends at p.end and began at most one window before it.
-        if (p.end < from || p.end - kLevelWindowMs * kRate / 1000 > now) continue;
-        peakLeft = std::max(peakLeft, p.left);
-        peakRight = std::max(peakRight, p.right);
+        const std::int64_t distance = std::abs(p.end - kSlice / 2 - now);
+        if (nearest >= 0 && distance >= nearest) continue;
+        nearest = distance;
+        peakLeft = p.left;
+        peakRight = p.right;
     }
     // The peaks were taken after volume and balance.
     left = static_cast<float>(std::min(1.0, peakLeft / 32768.0));

@@ -55,7 +55,7 @@ class RealMediaControl : public IMediaControl {
     bool Paused() const override { return paused_; }
 
     // Peak levels 0..1 (after volume and balance) of the kLevelWindowMs of
-    // sound at the current position; 0 while nothing plays.
+    // sound nearest the current position; 0 while nothing plays.
     static constexpr int kLevelWindowMs = 50;
     void CurrentLevels(float& left, float& right) const;
 
