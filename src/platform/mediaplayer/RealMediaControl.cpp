@@ -10,6 +10,7 @@ extern "C" {
 #include <QMetaObject>
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "platform/audio/PulseConnection.h"
 
@@ -174,6 +175,26 @@ void RealMediaControl::SetCurrentPosition(double seconds) {
     const bool corked = paused_;
     ReleaseStream();
     StartStream(frame, corked);
+}
+
+void RealMediaControl::CurrentLevels(float& left, float& right) const {
+    left = 0;
+    right = 0;
+    if (!Playing()) return;
+    const auto total = static_cast<std::int64_t>(samples_.size() / kChannels);
+    const auto end =
+        std::clamp(static_cast<std::int64_t>(CurrentPosition() * kRate), std::int64_t{0}, total);
+    const auto begin = std::max<std::int64_t>(0, end - kLevelWindowMs * kRate / 1000);
+    int peakLeft = 0;
+    int peakRight = 0;
+    for (std::int64_t f = begin; f < end; ++f) {
+        peakLeft = std::max(peakLeft, std::abs(int{samples_[static_cast<std::size_t>(2 * f)]}));
+        peakRight =
+            std::max(peakRight, std::abs(int{samples_[static_cast<std::size_t>(2 * f + 1)]}));
+    }
+    const auto g = GainsFor(volume_, balance_);
+    left = static_cast<float>(std::min(1.0, peakLeft / 32768.0 * g.left));
+    right = static_cast<float>(std::min(1.0, peakRight / 32768.0 * g.right));
 }
 
 bool RealMediaControl::SetVolume(int volume) {

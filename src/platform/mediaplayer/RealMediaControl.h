@@ -46,6 +46,11 @@ class RealMediaControl : public IMediaControl {
     bool Playing() const override { return stream_ != nullptr && !paused_; }
     bool Paused() const override { return paused_; }
 
+    // Peak levels 0..1 (after volume and balance) of the kLevelWindowMs of
+    // sound before the current position; 0 while nothing plays.
+    static constexpr int kLevelWindowMs = 50;
+    void CurrentLevels(float& left, float& right) const;
+
   private:
     static void OnWrite(pa_stream* s, size_t nbytes, void* userdata);
     static void OnDrained(pa_stream* s, int success, void* userdata);
