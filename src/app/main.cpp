@@ -16,9 +16,11 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/QtServices.h"
+#include "platform/soundlib/SoundLibrary.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
 #include "settings/FormatValues.h"
+#include "tags/Frmid3v.h"
 
 int main(int argc, char** argv) {
     using namespace qsr;
@@ -69,6 +71,9 @@ int main(int argc, char** argv) {
     // Windows are created on first use and kept until shut-down.
     std::unique_ptr<app::frmAbout> about;
     std::unique_ptr<converter::frmcov> converterWindow;
+    // The tag editor's sound library outlives the editor, which closes it.
+    std::unique_ptr<soundlib::ISoundLibrary> soundLibrary;
+    std::unique_ptr<tags::Frmid3v> id3Editor;
 
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
@@ -94,6 +99,14 @@ int main(int argc, char** argv) {
         }
         modal.Exec(*converterWindow);
     };
+    openers.id3Editor = [&] {
+        if (!soundLibrary) soundLibrary = soundlib::CreateSoundLibrary();
+        if (!id3Editor) {
+            id3Editor = std::make_unique<tags::Frmid3v>(*soundLibrary, desktop, folder, &window);
+        }
+        id3Editor->Form_Load();  // each opening loads it anew; closing unloads it
+        modal.Exec(*id3Editor);
+    };
     window.SetWindowOpeners(openers);
 
     desktop::TrayTargets targets;
@@ -115,6 +128,7 @@ int main(int argc, char** argv) {
         about.reset();
         scheduleWindow.Form_Unload();  // saves schedule.dat
         converterWindow.reset();
+        id3Editor.reset();
         tray.close();
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });

@@ -252,6 +252,11 @@ void Frmid3v::Form_Load() {
     scan_ = std::make_unique<FolderScan>(*source_);
     loaded_ = true;
     unloaded_ = false;
+    // A window opened again starts as a fresh one.
+    lvw_->clear();
+    shownRecord_ = 0;
+    menPlaybackMenu_->menuAction()->setVisible(false);
+    ftv_->SetSelectedFolder(QString());
     // The library comes up before the stored folder is selected, since
     // selecting it scans through the library.
     fmodOk_ = fmod_->Init(44100, 16);
