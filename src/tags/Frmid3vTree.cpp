@@ -17,6 +17,12 @@ Frmid3vTree::Frmid3vTree(QWidget* parent) : QTreeView(parent), model_(new QFileS
             [this](const QModelIndex& current) {
                 if (current.isValid()) emit FolderChanged(model_->filePath(current));
             });
+    // The model lists folders in the background: once the selected folder's
+    // parent is listed, bring the selection into view.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
+        const QModelIndex current = currentIndex();
+        if (current.isValid() && model_->filePath(current.parent()) == path) scrollTo(current);
+    });
 }
 
 QString Frmid3vTree::SelectedFolder() const {
