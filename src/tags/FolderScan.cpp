@@ -98,7 +98,8 @@ int FolderScan::Scan(const std::string& folder) {
         batch.push_back(RowFor(i, table_.back(), *file));
         listed = i;
         const auto now = std::chrono::steady_clock::now();
-        if (now - lastBatch >= batchInterval) {
+        // The first row goes out at once, so a long scan shows something early.
+        if (i == 1 || now - lastBatch >= batchInterval) {
             if (onRows) onRows(batch);
             batch.clear();
             lastBatch = now;

@@ -69,8 +69,8 @@ class FolderScan {
     std::function<void(int count)> onStart;
     // Before each file, 1..count.
     std::function<void(int index)> onProgress;
-    // A batch of rows, in list order; at most every `batchInterval`, and the
-    // rest at the end.
+    // A batch of rows, in list order: the first row alone, then at most
+    // every `batchInterval`, and the rest at the end.
     std::function<void(const std::vector<ScanRow>& rows)> onRows;
     std::chrono::milliseconds batchInterval{40};
 

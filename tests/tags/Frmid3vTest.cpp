@@ -152,6 +152,29 @@ TEST_F(Frmid3vTest, ASecondScanWaitsWhileTheHourglassShows) {
     EXPECT_EQ(List()->topLevelItemCount(), 2);
 }
 
+// Events run between batches: a folder click then is ignored, and closing
+// the window stops the scan after the file in hand.
+TEST_F(Frmid3vTest, EventsDuringAScanCannotStartAnotherAndClosingStopsIt) {
+    const std::string folder = ToneFolder(30);
+    const std::string other = dir.File("other");
+    fs::create_directory(other);
+    w->Form_Load();
+    int pumps = 0;
+    desktop.eventPump.onPump = [&] {
+        if (++pumps > 1) return;
+        EXPECT_EQ(List()->topLevelItemCount(), 1);  // the first row shows at once
+        EXPECT_TRUE(Child<QProgressBar>("prb")->isVisibleTo(w.get()));
+        w->UpdateFolder(other);  // ignored: the hourglass shows
+        w->reject();
+    };
+    w->UpdateFolder(folder);
+    EXPECT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(fs::path(w->Table()[1].filename).parent_path(), fs::path(folder));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(library.Initialised());
+    EXPECT_EQ(library.OpenStreams(), 0);
+}
+
 TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
     w->Form_Load();
     EXPECT_TRUE(Child<QCheckBox>("chkOpt0")->isChecked());
