@@ -206,8 +206,15 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, services::DesktopServices des
         vu->setValue(0);
         vu->setTextVisible(false);
     }
-    Place(vuLeft_, 7800, 7560, 3960, 180);
-    Place(vuRight_, 7800, 7800, 3960, 180);
+    const std::pair<const char*, QProgressBar*> meters[] = {{"L", vuLeft_}, {"R", vuRight_}};
+    int meterTop = 7500;
+    for (const auto& [caption, meter] : meters) {
+        auto* label = new QLabel(caption, client_);
+        label->setBuddy(meter);
+        Place(label, 7800, meterTop, 240, 240);
+        Place(meter, 8040, meterTop + 30, 3720, 180);
+        meterTop += 300;
+    }
     levelTimer_ = new QTimer(this);
     levelTimer_->setInterval(100);
     connect(levelTimer_, &QTimer::timeout, this, [this] { UpdateLevels(); });
@@ -223,6 +230,10 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, services::DesktopServices des
             [this](const QString& path) { UpdateFolder(path.toStdString()); });
     connect(lvw_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { RefreshItem(item->data(0, Qt::UserRole).toInt()); });
+    // Moving through the rows with the keyboard shows their tags too.
+    connect(lvw_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item != nullptr) RefreshItem(item->data(0, Qt::UserRole).toInt());
+    });
     connect(lvw_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column == 0) RefreshItem(item->data(0, Qt::UserRole).toInt());
     });

@@ -265,6 +265,9 @@ TEST_F(Frmid3vTest, SelectMenuTicksAndUnticksEveryRow) {
     EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(1)->data(0, Qt::UserRole).toInt());
     w->menSelect_Click(1);
     EXPECT_EQ(w->GetSelNum(), 0);
+    // Moving to a row (mouse or keyboard) shows its record as well.
+    List()->setCurrentItem(List()->topLevelItem(2));
+    EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(2)->data(0, Qt::UserRole).toInt());
 }
 
 TEST_F(Frmid3vTest, PlaybackCommandsGoThroughTheWrapper) {
