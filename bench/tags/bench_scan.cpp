@@ -48,7 +48,10 @@ void Generate(const fs::path& folder, int count, qsr::audio::IAudioEngine& engin
         v2.tagArtist(i % 3 == 0 ? "Ærø Песня " + n : "Artist " + n);
         v2.tagAlbum("Album " + std::to_string(i / 12));
         v2.tagYear(std::to_string(1960 + i % 60));
-        v2.tagGenre("(" + std::to_string(i % 148) + ")Genre");
+        std::string genre = "(";  // appended, not prepended: GCC 12 warns falsely on "(" + s
+        genre += std::to_string(i % 148);
+        genre += ")Genre";
+        v2.tagGenre(genre);
         v2.tagComments("Comment " + n);
         v2.tagComposer("Composer " + std::to_string(i % 7));
         v2.tagOrigArtist("Original");
