@@ -226,8 +226,11 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, services::DesktopServices des
     layout->addWidget(client_);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
-    connect(ftv_, &Frmid3vTree::FolderChanged, this,
-            [this](const QString& path) { UpdateFolder(path.toStdString()); });
+    // Queued: the folder selected at load is scanned once the window is up,
+    // so a large folder fills a visible list instead of delaying the window.
+    connect(
+        ftv_, &Frmid3vTree::FolderChanged, this,
+        [this](const QString& path) { UpdateFolder(path.toStdString()); }, Qt::QueuedConnection);
     connect(lvw_, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem* item) { RefreshItem(item->data(0, Qt::UserRole).toInt()); });
     // Moving through the rows with the keyboard shows their tags too.
@@ -323,7 +326,9 @@ void Frmid3v::SaveSettings() {
 }
 
 void Frmid3v::UpdateFolder(const std::string& folder) {
-    if (!scan_ || HourglassShown()) return;
+    // Not loaded, or already unloaded (a queued folder change can arrive after
+    // the window closed): the wrapper the scan reads through is gone.
+    if (!scan_ || !fmod_ || HourglassShown()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
     lvw_->clear();
     for (auto& column : longest_) column.Reset();

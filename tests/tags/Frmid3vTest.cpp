@@ -202,7 +202,19 @@ TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
     EXPECT_TRUE(Child<QCheckBox>("chkOpt2")->isChecked());
     EXPECT_EQ(w->Option(1), 1);
     EXPECT_EQ(w->SplitterLeft(), 4500);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);  // the scan waits for the event loop
+    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
+
+    // A folder change that arrives after the window closed is dropped.
+    const std::string one = dir.File("one");
+    fs::create_directory(one);
+    fs::copy_file(testing::TagCorpus() + "v1_only.mp3", one + "/a.mp3");
+    library.AddFile(one + "/a.mp3", {1000, 8000, {}});
+    w->Form_Unload();
+    w->UpdateFolder(one);
     EXPECT_EQ(List()->topLevelItemCount(), 3);
+    w->Form_Load();
+    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
 
     // Changes are written when the window closes.
     Child<QCheckBox>("chkOpt1")->click();
