@@ -7,6 +7,7 @@
 // Target: our scan at least twice as fast as mutagen.
 //
 //   bench_scan [FILES]
+//   bench_scan --folder DIR   (an existing folder, left as it is)
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -113,13 +114,18 @@ double Mutagen(const fs::path& folder, int& files) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int count = argc > 1 ? std::stoi(argv[1]) : 5000;
+    const bool given = argc > 2 && std::string(argv[1]) == "--folder";
+    int count = given ? 0 : argc > 1 ? std::stoi(argv[1]) : 5000;
     std::random_device rd;
-    const fs::path folder = fs::temp_directory_path() / ("qsr-bench-scan-" + std::to_string(rd()));
-    fs::create_directories(folder);
+    const fs::path folder =
+        given ? fs::path(argv[2])
+              : fs::temp_directory_path() / ("qsr-bench-scan-" + std::to_string(rd()));
     auto engine = qsr::audio::CreateRealAudioEngine();
-    std::printf("generating %d files in %s ...\n", count, folder.string().c_str());
-    Generate(folder, count, *engine);
+    if (!given) {
+        fs::create_directories(folder);
+        std::printf("generating %d files in %s ...\n", count, folder.string().c_str());
+        Generate(folder, count, *engine);
+    }
 
     auto library = qsr::soundlib::CreateSoundLibrary();
     StderrBox box;
@@ -127,6 +133,7 @@ int main(int argc, char** argv) {
     fmod.Init(44100, 16);
     FmodTagSource fmodSource(fmod);
     const Timed ours = TimeScan(fmodSource, folder.string());
+    if (given) count = ours.listed;
     TagClassesSource classSource(*engine);
     const Timed classes = TimeScan(classSource, folder.string());
     int mutagenFiles = 0;
@@ -152,6 +159,6 @@ int main(int argc, char** argv) {
                     ours.bothTags, classes.bothTags, count);
     }
     std::error_code ec;
-    fs::remove_all(folder, ec);
+    if (!given) fs::remove_all(folder, ec);
     return 0;
 }
