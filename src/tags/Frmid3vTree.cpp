@@ -17,12 +17,17 @@ Frmid3vTree::Frmid3vTree(QWidget* parent) : QTreeView(parent), model_(new QFileS
             [this](const QModelIndex& current) {
                 if (current.isValid()) emit FolderChanged(model_->filePath(current));
             });
-    // The model lists folders in the background: once the selected folder's
-    // parent is listed, bring the selection into view.
+    // The model lists folders in the background, and each listing above the
+    // selected folder moves it: keep it in view as they come in.
     connect(model_, &QFileSystemModel::directoryLoaded, this, [this](const QString& path) {
         const QModelIndex current = currentIndex();
-        if (current.isValid() && model_->filePath(current.parent()) == path) scrollTo(current);
+        if (current.isValid() && model_->filePath(current).startsWith(path)) scrollTo(current);
     });
+}
+
+void Frmid3vTree::showEvent(QShowEvent* event) {
+    QTreeView::showEvent(event);
+    if (currentIndex().isValid()) scrollTo(currentIndex());
 }
 
 QString Frmid3vTree::SelectedFolder() const {

@@ -22,6 +22,9 @@ class Frmid3vTree : public QTreeView {
   signals:
     void FolderChanged(const QString& path);
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     QFileSystemModel* model_;
 };
