@@ -35,6 +35,10 @@ Scanned ScanAll(FolderScan& scan, const std::string& folder) {
         s.rows.insert(s.rows.end(), rows.begin(), rows.end());
     };
     s.listed = scan.Scan(folder);
+    // The callbacks hold this frame's result: leave none behind.
+    scan.onStart = nullptr;
+    scan.onProgress = nullptr;
+    scan.onRows = nullptr;
     return s;
 }
 
