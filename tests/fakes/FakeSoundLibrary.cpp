@@ -63,6 +63,7 @@ Handle FakeSoundLibrary::StreamOpen(const std::string& path, int mode) {
     if (!Enter("StreamOpen")) return 0;
     calls.back() += "(" + path + "," + std::to_string(mode) + ")";
     if (!initialised_) return Fail(soundlib::kErrUninitialized);
+    if (badFiles_.count(path)) return Fail(soundlib::kErrFileFormat);
     if (!files_.count(path)) return Fail(soundlib::kErrFileNotFound);
     const Handle h = nextHandle_++;
     streams_[h] = Stream{path, 0, 0};

@@ -22,6 +22,8 @@ class FakeSoundLibrary : public soundlib::ISoundLibrary {
         std::vector<soundlib::TagField> fields;
     };
     void AddFile(const std::string& path, File file) { files_[path] = std::move(file); }
+    // A file that exists but holds no audio the library recognises.
+    void AddBadFile(const std::string& path) { badFiles_.insert(path); }
     // Moves every playing, unpaused stream on, stopping at its end.
     void Advance(int ms);
 
@@ -74,6 +76,7 @@ class FakeSoundLibrary : public soundlib::ISoundLibrary {
     void Stop(int channel);
 
     std::map<std::string, File> files_;
+    std::set<std::string> badFiles_;
     std::map<soundlib::Handle, Stream> streams_;
     std::map<int, Channel> channels_;
     soundlib::Handle nextHandle_ = 1;

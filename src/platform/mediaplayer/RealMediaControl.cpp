@@ -184,6 +184,7 @@ void RealMediaControl::CurrentLevels(float& left, float& right) const {
     const auto total = static_cast<std::int64_t>(samples_.size() / kChannels);
     const auto end =
         std::clamp(static_cast<std::int64_t>(CurrentPosition() * kRate), std::int64_t{0}, total);
+    if (end >= total) return;  // at the end nothing more sounds
     const auto begin = std::max<std::int64_t>(0, end - kLevelWindowMs * kRate / 1000);
     int peakLeft = 0;
     int peakRight = 0;

@@ -164,7 +164,8 @@ int RealSoundLibrary::StreamPlay(int channel, Handle stream) {
     s->finished = false;
     s->player->SetVolume(PlayerVolume(255));
     s->volume = 255;
-    s->player->SetCurrentPosition(s->timeMs / 1000.0);
+    // A fresh player already plays from the start; a seek would restart its stream.
+    if (s->timeMs > 0 || !s->player->Playing()) s->player->SetCurrentPosition(s->timeMs / 1000.0);
     s->player->Play();
     if (!s->player->Playing()) {
         s->player->Stop();
