@@ -269,6 +269,14 @@ TEST_F(Frmid3vTest, SelectMenuTicksAndUnticksEveryRow) {
     w->Form_Load();
     w->UpdateFolder(ToneFolder(3));
     EXPECT_EQ(w->GetSelNum(), 0);
+    // A right-button release over the list pops the menu up.
+    auto* select = Child<QMenu>("menSelectMenu");
+    const QPoint at = List()->viewport()->rect().center();
+    QMouseEvent release(QEvent::MouseButtonRelease, at, List()->viewport()->mapToGlobal(at),
+                        Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(List()->viewport(), &release);
+    EXPECT_TRUE(select->isVisible());
+    select->hide();
     w->menSelect_Click(0);
     EXPECT_EQ(w->GetSelNum(), 3);
     List()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
