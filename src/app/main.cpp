@@ -9,6 +9,7 @@
 #include "app/frmAbout.h"
 #include "converter/frmcov.h"
 #include "core/AppInfo.h"
+#include "desktop/PortalHotkeys.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/SleepInhibitor.h"
 #include "desktop/X11Hotkeys.h"
@@ -19,7 +20,16 @@
 #include "platform/soundlib/SoundLibrary.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
+#include "settings/Form2.h"
+#include "settings/Form4.h"
 #include "settings/FormatValues.h"
+#include "settings/MixerPage.h"
+#include "settings/frmG726.h"
+#include "settings/frmMP3.h"
+#include "settings/frmOgg.h"
+#include "settings/frmRAW.h"
+#include "settings/frmVOX.h"
+#include "settings/frmWAV.h"
 #include "tags/Frmid3v.h"
 
 int main(int argc, char** argv) {
@@ -46,7 +56,12 @@ int main(int argc, char** argv) {
     services::QtProcessStarter processStarter;
     services::QtEventPump eventPump;
     services::QtModalRunner modal;
-    desktop::X11HotkeyRegistrar hotkeys;
+    std::unique_ptr<services::IHotkeyRegistrar> hotkeys;
+    if (desktop::UsePortalHotkeys(QGuiApplication::platformName(),
+                                  qEnvironmentVariable("XDG_SESSION_TYPE")))
+        hotkeys = std::make_unique<desktop::PortalHotkeyRegistrar>(QDBusConnection::sessionBus());
+    else
+        hotkeys = std::make_unique<desktop::X11HotkeyRegistrar>();
 
     services::DesktopServices desktop;
     desktop.messageBox = &messageBox;
@@ -56,7 +71,7 @@ int main(int argc, char** argv) {
     desktop.userSettings = &userSettings;
     desktop.urlOpener = &urlOpener;
     desktop.processStarter = &processStarter;
-    desktop.hotkeys = &hotkeys;
+    desktop.hotkeys = hotkeys.get();
     desktop.singleInstance = &instance;
     desktop.eventPump = &eventPump;
     desktop.modal = &modal;
@@ -74,12 +89,37 @@ int main(int argc, char** argv) {
     // The tag editor's sound library outlives the editor, which closes it.
     std::unique_ptr<soundlib::ISoundLibrary> soundLibrary;
     std::unique_ptr<tags::Frmid3v> id3Editor;
+    // The Formats and Filters dialog exists while it is shown; its option
+    // dialogs write their new description back into it.
+    std::unique_ptr<settings::Form2> formatsDialog;
+    auto setSummary = [&formatsDialog](core::Encoder which) {
+        return [&formatsDialog, which](const std::string& text) {
+            if (formatsDialog) formatsDialog->SetSummary(which, text);
+        };
+    };
+    auto execModal = [&modal](QDialog& dialog) { return modal.Exec(dialog); };
+
+    // No suspend while a recording runs or a scheduled one is about to start.
+    desktop::SleepInhibitor sleepInhibitor(QDBusConnection::sessionBus(),
+                                           QDBusConnection::systemBus());
+    bool recordingRuns = false;
+    bool slotPending = false;
+    const auto keepAwake = [&] {
+        if (recordingRuns || slotPending)
+            sleepInhibitor.Hold(recordingRuns ? "Recording" : "Scheduled recording");
+        else
+            sleepInhibitor.Release();
+    };
 
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
     schedule::ScheduleTargets scheduleTargets;
     scheduleTargets.startRecord = [&window] { window.StartScheduledRecord(); };
     scheduleTargets.stopRecord = [&window] { window.StopRecord(); };
+    scheduleTargets.slotPending = [&](bool pending) {
+        slotPending = pending;
+        keepAwake();
+    };
     scheduleTargets.addSlot = [&folder, desktop] {
         return schedule::ShowScheduler(folder, desktop);
     };
@@ -98,6 +138,43 @@ int main(int argc, char** argv) {
             converterWindow->Form_Load();
         }
         modal.Exec(*converterWindow);
+    };
+    openers.formatSettings = [&] {
+        if (formatsDialog) return;  // already open
+        settings::FormatOptionOpeners options;
+        options.mp3 = [&] {
+            settings::ShowMp3Options(*engine, window.FileComponent(), formatValues, folder,
+                                     setSummary(core::Encoder::Mp3), execModal,
+                                     formatsDialog.get());
+        };
+        // The other option dialogs: each writes its section of settings.dat
+        // and sets its format on the main window's file component.
+        const std::string settingsFile = services::AppPath(folder, settings::kSettingsFileName);
+        const auto optionDialog = [&](auto show, core::Encoder which) {
+            return [&, show, which] {
+                if (audio::IAudioFile* file = window.FileComponent())
+                    show(desktop, *file, formatValues, settingsFile, setSummary(which),
+                         formatsDialog.get());
+            };
+        };
+        options.ogg = optionDialog(&settings::ShowOggOptions, core::Encoder::Ogg);
+        options.wav = optionDialog(&settings::ShowWavOptions, core::Encoder::Wav);
+        options.vox = optionDialog(&settings::ShowVoxOptions, core::Encoder::Vox);
+        options.raw = optionDialog(&settings::ShowRawOptions, core::Encoder::Raw);
+        options.g726 = optionDialog(&settings::ShowG726Options, core::Encoder::G726);
+        formatsDialog = std::make_unique<settings::Form2>(window.Recorder(), window.FileComponent(),
+                                                          formatValues, folder, options, &window);
+        // The "Mixer" page of the current capture device; Form2 takes it over.
+        if (audio::IAudioRecorder* recorder = window.Recorder()) {
+            auto* page = new settings::MixerPage(*recorder, desktop, folder);
+            formatsDialog->SetMixerPage(page, [page](int n) { page->BuildMixerPage(n); });
+        }
+        formatsDialog->Form_Load();
+        modal.Exec(*formatsDialog);
+        formatsDialog.reset();
+    };
+    openers.outputFiles = [&folder, desktop, &window] {
+        settings::ShowOutputFiles(folder, desktop, &window);
     };
     openers.id3Editor = [&] {
         if (!soundLibrary) soundLibrary = soundlib::CreateSoundLibrary();
@@ -125,6 +202,7 @@ int main(int argc, char** argv) {
     // About, Form4, Form5, Form6, frmcov, the option dialogs, Frmid3v, MPlay3,
     // frmtray); the program ends once control is back in the event loop.
     QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
+        if (formatsDialog) formatsDialog->Command2_Click();  // its opener deletes it
         about.reset();
         scheduleWindow.Form_Unload();  // saves schedule.dat
         converterWindow.reset();
@@ -133,13 +211,16 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });
     window.Form_Load();
-    // No suspend while a recording runs.
-    desktop::SleepInhibitor sleepInhibitor(QDBusConnection::sessionBus(),
-                                           QDBusConnection::systemBus());
     QObject::connect(&window.Session(), &recording::RecordingSession::Started, &sleepInhibitor,
-                     [&sleepInhibitor] { sleepInhibitor.Hold("Recording"); });
+                     [&] {
+                         recordingRuns = true;
+                         keepAwake();
+                     });
     QObject::connect(&window.Session(), &recording::RecordingSession::Finished, &sleepInhibitor,
-                     [&sleepInhibitor] { sleepInhibitor.Release(); });
+                     [&] {
+                         recordingRuns = false;
+                         keepAwake();
+                     });
     scheduleWindow.Form_Load();
     window.show();
     return QApplication::exec();

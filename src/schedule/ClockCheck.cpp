@@ -29,6 +29,17 @@ ClockActions ClockCheck(const std::vector<ScheduleRow>& rows, const CheckerState
     return actions;
 }
 
+bool SlotStartsWithin(const std::vector<ScheduleRow>& rows, DateTime now,
+                      std::chrono::seconds ahead) {
+    for (const auto& row : rows) {
+        const auto start = ParseDateTime(row.start);
+        if (!start || *start <= now || *start > now + ahead) continue;
+        const auto stop = ParseDateTime(row.stop);
+        if (stop && *stop > *start) return true;
+    }
+    return false;
+}
+
 DateTime LocalNow() {
     const std::time_t t = std::time(nullptr);
     std::tm parts{};

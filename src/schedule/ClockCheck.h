@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <vector>
@@ -48,6 +49,12 @@ struct ClockActions {
 //   after now cannot hold), so nothing starts in that check.
 ClockActions ClockCheck(const std::vector<ScheduleRow>& rows, const CheckerState& state,
                         std::optional<DateTime> lastCheck, DateTime now);
+
+// Whether a slot is about to start: a row whose start lies after now and not
+// after now + ahead, and whose stop parses and lies after its start. The
+// machine must not fall asleep before such a slot's start.
+bool SlotStartsWithin(const std::vector<ScheduleRow>& rows, DateTime now,
+                      std::chrono::seconds ahead);
 
 // The system clock as the user's wall-clock time, to the second.
 DateTime LocalNow();

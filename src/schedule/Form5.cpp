@@ -137,6 +137,11 @@ void Form5::Timer1_Timer() {
     const ClockActions actions = ClockCheck(Rows(), state_, lastCheck_, now);
     lastCheck_ = now;
     state_ = actions.next;
+    const bool pending = SlotStartsWithin(Rows(), now, std::chrono::minutes(1));
+    if (pending != slotPending_) {
+        slotPending_ = pending;
+        if (targets_.slotPending) targets_.slotPending(pending);
+    }
     if (actions.stopRecord && targets_.stopRecord) targets_.stopRecord();
     if (actions.startRow) {
         // Marked before the start, whose events could change the list.

@@ -25,6 +25,9 @@ struct ScheduleTargets {
     std::function<void()> stopRecord;
     // Shows the Scheduler dialog modal; the row it made, or nothing when cancelled.
     std::function<std::optional<ScheduleRow>()> addSlot;
+    // Called when a slot comes within a minute of its start (true) and when
+    // none is that close any more (false), so the machine can be kept awake.
+    std::function<void(bool)> slotPending;
     // The clock; the system's local time when not set.
     std::function<DateTime()> now;
 };
@@ -80,6 +83,7 @@ class Form5 : public QDialog {
     CheckerState state_;
     std::optional<DateTime> lastCheck_;
     bool checking_ = false;
+    bool slotPending_ = false;
 };
 
 }  // namespace qsr::schedule

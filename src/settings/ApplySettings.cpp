@@ -26,6 +26,26 @@ std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& f,
     return d;
 }
 
+std::vector<std::pair<core::Encoder, std::string>> DescribeFormatsForDialog(audio::IAudioFile& f,
+                                                                            const FormatValues& v) {
+    using core::Encoder;
+    std::vector<std::pair<Encoder, std::string>> d;
+    f.SetMp3Format(v.MP3Frequency, v.MP3Bitrate, v.MP3Channels);
+    d.emplace_back(Encoder::Mp3, f.FormatDescription());
+    f.SetWavFormat(v.Freq, v.Channel, 16);
+    d.emplace_back(Encoder::Wav, f.FormatDescription());
+    f.SetVoxFormat(v.voxFreq);
+    d.emplace_back(Encoder::Vox, f.FormatDescription());
+    f.SetRawFormat(v.rawCompr, v.rawFreq, v.rawChannel, 16);
+    d.emplace_back(Encoder::Raw, f.FormatDescription());
+    f.SetG726Format(v.gFreq, v.gbit);
+    d.emplace_back(Encoder::G726, f.FormatDescription());
+    const OggParameters ogg = ChooseOggParameters(v);
+    f.SetOggFormat(44100, 2, ogg.nominal, ogg.minimum, ogg.maximum, ogg.quality);
+    d.emplace_back(Encoder::Ogg, f.FormatDescription());
+    return d;
+}
+
 void ApplyFilterSettings(audio::IAudioRecorder& r, const FilterSettings& f) {
     r.SetNotchEnabled(f.notch);
     if (f.notch && f.notchFrequency) r.SetNotchFrequency(*f.notchFrequency);

@@ -2,6 +2,8 @@
 
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "core/OutputFormats.h"
 #include "settings/FormatValues.h"
@@ -19,6 +21,13 @@ namespace qsr::settings {
 // it (empty = refused); the component is left holding G.726.
 std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& file,
                                                        const FormatValues& values);
+
+// The six summaries of the Formats and Filters dialog, in its order: each
+// format set on the file component from `values` and its description read
+// back (MP3, WAV 16-bit, VOX, RAW 16-bit, G.726, then Ogg Vorbis at 44100 Hz
+// stereo, so the component is left holding Ogg Vorbis).
+std::vector<std::pair<core::Encoder, std::string>> DescribeFormatsForDialog(
+    audio::IAudioFile& file, const FormatValues& values);
 
 // Switches each filter and the automatic gain control on or off as stored and
 // hands over the stored frequencies and levels of those that are on; a value

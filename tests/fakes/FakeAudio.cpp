@@ -96,6 +96,7 @@ void FakeRecorder::SetSourceActive(bool active) {
     Log(Call("SetSourceActive", active));
     auto* device = const_cast<FakeDevice*>(Device());
     if (!device || !Line()) return;
+    if (!active && device->keepsOneLine) return;
     if (active)
         for (auto& l : device->lines) l.active = false;
     Line()->active = active;

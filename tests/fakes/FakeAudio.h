@@ -31,6 +31,9 @@ struct FakeLine {
 struct FakeDevice {
     std::string name;
     bool usable = true;
+    // Records from exactly one line, as a sound server's source with ports:
+    // a line is switched off only by choosing another.
+    bool keepsOneLine = false;
     std::vector<FakeLine> lines;
 };
 

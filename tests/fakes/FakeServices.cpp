@@ -31,20 +31,27 @@ std::optional<T> Pop(std::deque<T>& queue) {
 }  // namespace
 
 std::optional<std::string> FakeFileDialog::OpenFile(const std::string& title,
-                                                    const std::string& filter, const std::string&) {
+                                                    const std::string& filter,
+                                                    const std::string& startDir) {
     titles.push_back(title);
     filters.push_back(filter);
+    startDirs.push_back(startDir);
     return Pop(openAnswers);
 }
 
 std::optional<std::string> FakeFileDialog::SaveFile(const std::string& title,
-                                                    const std::string& filter, const std::string&) {
+                                                    const std::string& filter,
+                                                    const std::string& startDir) {
     titles.push_back(title);
     filters.push_back(filter);
+    startDirs.push_back(startDir);
     return Pop(saveAnswers);
 }
 
-std::optional<std::string> FakeFolderPicker::PickFolder(const std::string&, const std::string&) {
+std::optional<std::string> FakeFolderPicker::PickFolder(const std::string& title,
+                                                        const std::string& startDir) {
+    titles.push_back(title);
+    startDirs.push_back(startDir);
     return Pop(answers);
 }
 

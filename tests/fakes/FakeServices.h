@@ -34,7 +34,7 @@ class FakeMessageBox : public services::IMessageBox {
 class FakeFileDialog : public services::IFileDialog {
   public:
     std::deque<std::string> openAnswers, saveAnswers;
-    std::vector<std::string> titles, filters;
+    std::vector<std::string> titles, filters, startDirs;
     std::optional<std::string> OpenFile(const std::string& title, const std::string& filter,
                                         const std::string& startDir) override;
     std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,
@@ -44,6 +44,7 @@ class FakeFileDialog : public services::IFileDialog {
 class FakeFolderPicker : public services::IFolderPicker {
   public:
     std::deque<std::string> answers;
+    std::vector<std::string> titles, startDirs;
     std::optional<std::string> PickFolder(const std::string& title,
                                           const std::string& startDir) override;
 };

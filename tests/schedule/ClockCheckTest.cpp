@@ -156,4 +156,15 @@ TEST(ClockCheck, AnEmptyListStartsNothingButTheActiveSlotStillStops) {
     EXPECT_EQ(c.log, (Log{"stop 10:00:03"}));
 }
 
+TEST(ClockCheck, ASlotIsAboutToStartWithinTheWindowBeforeItsStart) {
+    const std::vector<ScheduleRow> rows = {Slot(kTen, kTen + seconds(30)),
+                                           {"not a time", FormatDateTime(kTen), "", kWaiting, ""}};
+    const seconds minute(60);
+    EXPECT_TRUE(SlotStartsWithin(rows, kTen - minute, minute));
+    EXPECT_FALSE(SlotStartsWithin(rows, kTen - minute - seconds(1), minute));
+    EXPECT_FALSE(SlotStartsWithin(rows, kTen, minute)) << "started: the recording holds it now";
+    // A slot that could never run keeps nothing awake.
+    EXPECT_FALSE(SlotStartsWithin({Slot(kTen, kTen)}, kTen - seconds(5), minute));
+}
+
 }  // namespace

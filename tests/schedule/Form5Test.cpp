@@ -28,6 +28,7 @@ struct Fixture {
     fakes::FakeDesktop desk;
     DateTime now = kTen - seconds(10);
     std::vector<std::string> log;
+    std::vector<std::pair<DateTime, bool>> pending;  // when slotPending was called
     std::deque<std::optional<ScheduleRow>> answers;  // what "Add" gets
     std::unique_ptr<Form5> form;
 
@@ -45,6 +46,7 @@ struct Fixture {
             return s;
         };
         t.now = [this] { return now; };
+        t.slotPending = [this](bool on) { pending.emplace_back(now, on); };
         form = std::make_unique<Form5>(home.path().string(), desk.Services(), t);
         form->Form_Load();
         return *form;
@@ -187,6 +189,9 @@ TEST(Form5, ScheduledRecordingStartsAndStopsWithTheSlot) {
     EXPECT_EQ(fx.log, (std::vector<std::string>{"StartRecord", "StopRecord"}));
     EXPECT_FALSE(f.State().active);
     EXPECT_EQ(fx.Cell(1, 3), "Waiting") << "the second row with the same start never starts";
+    // The machine was kept awake from a minute before the start until it.
+    EXPECT_EQ(fx.pending,
+              (std::vector<std::pair<DateTime, bool>>{{kTen - seconds(9), true}, {kTen, false}}));
 }
 
 TEST(Form5, SlotsWhoseStartPassedBeforeTheLoadDoNotStart) {

@@ -38,5 +38,27 @@ TEST(ApplySettings, StoredFormatsReachTheFileComponentInLoadOrderAndFiltersTheRe
     EXPECT_EQ(recorder.agcHigh, -10);  // absent: the recorder keeps its own
 }
 
+TEST(ApplySettings, DialogSummariesComeInTheDialogsOrderAndLeaveOggSet) {
+    fakes::CallLog log;
+    fakes::FakeAudioFile audioFile(&log);
+    FormatValues values = ShippedFormatValues();
+    values.VbrEnabled = 1;  // a bitrate range, quality mode off
+    values.MinBitrate = 112;
+    values.MaxBitrate = 192;
+    const auto summaries = DescribeFormatsForDialog(audioFile, values);
+    EXPECT_EQ(log,
+              (fakes::CallLog{"SetMp3Format(44100,128,2)", "SetWavFormat(44100,2,16)",
+                              "SetVoxFormat(8000)", "SetRawFormat(1,8000,1,16)",
+                              "SetG726Format(8000,4)", "SetOggFormat(44100,2,128,112,192,-1)"}));
+    using core::Encoder;
+    std::vector<Encoder> order;
+    for (const auto& [encoder, text] : summaries) {
+        order.push_back(encoder);
+        EXPECT_EQ(text, "fake format");
+    }
+    EXPECT_EQ(order, (std::vector<Encoder>{Encoder::Mp3, Encoder::Wav, Encoder::Vox, Encoder::Raw,
+                                           Encoder::G726, Encoder::Ogg}));
+}
+
 }  // namespace
 }  // namespace qsr::settings

@@ -37,9 +37,11 @@ class IMp3Settings {
     virtual void SetEnforceMinBitrate(bool on) = 0;
     virtual int AthControl() const = 0;  // 0 default, 1 only, 2 disabled, 3 short blocks only
     virtual void SetAthControl(int value) = 0;
-    virtual int LowPassFrequency() const = 0;  // Hz, -1 = off
+    // Filter frequencies in Hz: -1 = off, 0 = the encoder picks; widths in Hz,
+    // 0 = the encoder's own transition band.
+    virtual int LowPassFrequency() const = 0;
     virtual void SetLowPassFrequency(int hz) = 0;
-    virtual int HighPassFrequency() const = 0;  // Hz, -1 = off
+    virtual int HighPassFrequency() const = 0;
     virtual void SetHighPassFrequency(int hz) = 0;
     virtual int LowPassWidth() const = 0;
     virtual void SetLowPassWidth(int hz) = 0;
@@ -48,7 +50,7 @@ class IMp3Settings {
     virtual bool Crc() const = 0;
     virtual void SetCrc(bool on) = 0;
     virtual void SetSampleRate(int hz) = 0;  // write only
-    virtual int Bitrate() const = 0;  // kbit/s
+    virtual int Bitrate() const = 0;         // kbit/s
     virtual void SetBitrate(int kbps) = 0;
 };
 

@@ -77,10 +77,15 @@ class AudioFileComponent : public IAudioFile {
     // "DSP" stands for G.721 ADPCM at 32 kbit/s, 8000 Hz mono.
     void SetWavDspFormat() override { AcceptWav({WavCoding::G721, 8000, 1}); }
     int ChooseWavFormatFromMenu() override {
-        if (!chooser_) return -1;
         const int index =
-            chooser_->Choose("Choose the WAV coding", "Set WAV Format", WavMenuCodings());
-        if (index < 0 || index >= static_cast<int>(std::size(kMenu))) return -1;
+            chooser_ ? chooser_->Choose("Choose the WAV coding", "Set WAV Format", WavMenuCodings())
+                     : -1;
+        if (index < 0 || index >= static_cast<int>(std::size(kMenu))) {
+            // Nothing chosen: the WAV format in force stays, and the
+            // description says so rather than naming whatever was set last.
+            description_ = DescribeWav(wav_);
+            return -1;
+        }
         const WavCoding c = kMenu[index].coding;
         // GSM and G.721 are mono; G.721 is 8000 Hz only.
         if (c == WavCoding::G721) {

@@ -72,8 +72,17 @@ std::string DescribeRaw(const RawParams& p) {
 
 std::string DescribeG726(const G726Params& p) {
     if (!RateOk(p.rate) || p.bitsCode < 2 || p.bitsCode > 5) return {};
-    return "G.726 ADPCM " + std::to_string(p.bitsCode * 8) + " kbit/s (" +
-           std::to_string(p.bitsCode) + " bit), " + std::to_string(p.rate) + " Hz, Mono";
+    // The stream holds bitsCode bits for every sample at the chosen rate, so
+    // 3 bits at 11025 Hz make 33.075 kbit/s, not the 24 of a 8000 Hz line.
+    const int bitsPerSecond = p.bitsCode * p.rate;
+    std::string kbit = std::to_string(bitsPerSecond / 1000);
+    if (const int rest = bitsPerSecond % 1000; rest != 0) {
+        std::string fraction = std::to_string(1000 + rest).substr(1);
+        fraction.erase(fraction.find_last_not_of('0') + 1);
+        kbit += "." + fraction;
+    }
+    return "G.726 ADPCM " + kbit + " kbit/s (" + std::to_string(p.bitsCode) + " bit), " +
+           std::to_string(p.rate) + " Hz, Mono";
 }
 
 std::string DescribeWma(int profile) {

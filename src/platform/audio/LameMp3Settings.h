@@ -20,10 +20,12 @@ struct Mp3Options {
     bool isoCompliance = false;
     bool enforceMinBitrate = false;
     int athControl = 0;
-    int lowPassFrequency = -1;
-    int highPassFrequency = -1;
-    int lowPassWidth = -1;
-    int highPassWidth = -1;
+    // Hz; -1 = filter off, 0 = the encoder picks (its default for the bitrate).
+    int lowPassFrequency = 0;
+    int highPassFrequency = 0;
+    // Hz; 0 = the encoder's own transition band.
+    int lowPassWidth = 0;
+    int highPassWidth = 0;
     bool crc = false;
     int sampleRate = 44100;
     int bitrate = 128;

@@ -57,12 +57,13 @@ lame_global_flags* InitLame(const Mp3Options& o) {
     if (o.athControl == 1) lame_set_ATHonly(gf, 1);
     if (o.athControl == 2) lame_set_noATH(gf, 1);
     if (o.athControl == 3) lame_set_ATHshort(gf, 1);
-    // Filter off (-1) means no frequency of the user's: LAME picks its own
-    // (0), the low-pass its psychoacoustic model expects for the bitrate.
-    lame_set_lowpassfreq(gf, o.lowPassFrequency < 0 ? 0 : o.lowPassFrequency);
-    lame_set_highpassfreq(gf, o.highPassFrequency < 0 ? 0 : o.highPassFrequency);
-    if (o.lowPassWidth >= 0) lame_set_lowpasswidth(gf, o.lowPassWidth);
-    if (o.highPassWidth >= 0) lame_set_highpasswidth(gf, o.highPassWidth);
+    // A negative frequency switches the filter off (LAME's -1); 0 lets LAME
+    // pick the one its psychoacoustic model expects for the bitrate.
+    lame_set_lowpassfreq(gf, o.lowPassFrequency < 0 ? -1 : o.lowPassFrequency);
+    lame_set_highpassfreq(gf, o.highPassFrequency < 0 ? -1 : o.highPassFrequency);
+    // A width of 0 (or less) keeps LAME's own transition band.
+    if (o.lowPassWidth > 0) lame_set_lowpasswidth(gf, o.lowPassWidth);
+    if (o.highPassWidth > 0) lame_set_highpasswidth(gf, o.highPassWidth);
     lame_set_error_protection(gf, o.crc ? 1 : 0);
     if (lame_init_params(gf) < 0) {
         lame_close(gf);

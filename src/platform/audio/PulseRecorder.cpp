@@ -44,7 +44,7 @@ PulseRecorder::~PulseRecorder() {
 
 void PulseRecorder::LoadDevices() const {
     loaded_ = true;
-    devices_.clear();
+    for (Device& d : devices_) d.present = false;
     if (!conn_.EnsureConnected()) return;
     PulseConnection::Lock lock(conn_);
 
@@ -59,16 +59,16 @@ void PulseRecorder::LoadDevices() const {
         &sinks));
 
     struct Ctx {
-        std::vector<Device>* devices;
+        std::vector<Device> found;
         std::vector<std::uint32_t> monitorOf;
-    } ctx{&devices_, {}};
+    } ctx;
     conn_.Wait(pa_context_get_source_info_list(
         conn_.Context(),
         [](pa_context*, const pa_source_info* i, int eol, void* u) {
             if (eol || !i) return;
             auto* c = static_cast<Ctx*>(u);
             Device d;
-            d.index = i->index;
+            d.present = true;
             d.name = i->name ? i->name : "";
             d.description = i->description ? i->description : d.name;
             for (std::uint32_t p = 0; p < i->n_ports; ++p)
@@ -78,10 +78,31 @@ void PulseRecorder::LoadDevices() const {
             d.volume = i->volume;
             d.map = i->channel_map;
             d.mute = i->mute != 0;
-            c->devices->push_back(std::move(d));
+            c->found.push_back(std::move(d));
             c->monitorOf.push_back(i->monitor_of_sink);
         },
         &ctx));
+
+    // A sink's monitor is "the mix of what other programs play": say so in its name.
+    for (std::size_t k = 0; k < ctx.found.size(); ++k) {
+        if (ctx.monitorOf[k] == PA_INVALID_INDEX) continue;
+        Device& d = ctx.found[k];
+        for (const auto& [index, description] : sinks) {
+            if (index == ctx.monitorOf[k]) d.description = kMonitorPrefix + description;
+        }
+        if (d.description.rfind(kMonitorPrefix, 0) != 0)
+            d.description = kMonitorPrefix + d.description;
+    }
+
+    // Known sources keep their index; new ones are added at the end.
+    for (Device& d : ctx.found) {
+        const auto known = std::find_if(devices_.begin(), devices_.end(),
+                                        [&d](const Device& k) { return k.name == d.name; });
+        if (known != devices_.end())
+            *known = std::move(d);
+        else
+            devices_.push_back(std::move(d));
+    }
 
     // Until the user picks a device, the current one is the server's default
     // source, as the desktop's sound settings name it.
@@ -95,48 +116,48 @@ void PulseRecorder::LoadDevices() const {
             },
             &defaultSource));
         for (std::size_t k = 0; k < devices_.size(); ++k) {
-            if (devices_[k].name == defaultSource) currentDevice_ = static_cast<int>(k);
+            if (devices_[k].present && devices_[k].name == defaultSource)
+                currentDevice_ = static_cast<int>(k);
         }
-    }
-
-    // A sink's monitor is "the mix of what other programs play": say so in its name.
-    for (std::size_t k = 0; k < devices_.size(); ++k) {
-        if (ctx.monitorOf[k] == PA_INVALID_INDEX) continue;
-        for (const auto& [index, description] : sinks) {
-            if (index == ctx.monitorOf[k]) devices_[k].description = kMonitorPrefix + description;
-        }
-        if (devices_[k].description.rfind(kMonitorPrefix, 0) != 0)
-            devices_[k].description = kMonitorPrefix + devices_[k].description;
     }
 }
 
 bool PulseRecorder::RefreshDevice() const {
     if (!loaded_) LoadDevices();
     if (currentDevice_ < 0 || currentDevice_ >= static_cast<int>(devices_.size())) return false;
-    if (!conn_.EnsureConnected()) return false;
     Device& d = devices_[static_cast<std::size_t>(currentDevice_)];
+    if (!conn_.EnsureConnected()) {
+        d.present = false;
+        return false;
+    }
     PulseConnection::Lock lock(conn_);
     struct Ctx {
         Device* d;
         bool found = false;
     } ctx{&d};
-    conn_.Wait(pa_context_get_source_info_by_index(
-        conn_.Context(), d.index,
+    // By name: the server's index of a source changes when it comes back.
+    conn_.Wait(pa_context_get_source_info_by_name(
+        conn_.Context(), d.name.c_str(),
         [](pa_context*, const pa_source_info* i, int eol, void* u) {
             if (eol || !i) return;
             auto* c = static_cast<Ctx*>(u);
             c->found = true;
+            c->d->ports.clear();
+            for (std::uint32_t p = 0; p < i->n_ports; ++p)
+                c->d->ports.push_back({i->ports[p]->name ? i->ports[p]->name : "",
+                                       i->ports[p]->description ? i->ports[p]->description : ""});
             c->d->activePort = i->active_port && i->active_port->name ? i->active_port->name : "";
             c->d->volume = i->volume;
             c->d->map = i->channel_map;
             c->d->mute = i->mute != 0;
         },
         &ctx));
+    d.present = ctx.found;
     return ctx.found;
 }
 
 int PulseRecorder::DeviceCount() const {
-    LoadDevices();  // the list can change between calls (devices plugged in or out)
+    LoadDevices();  // devices plugged in or out since the last look
     return static_cast<int>(devices_.size());
 }
 
@@ -150,7 +171,8 @@ void PulseRecorder::SelectDevice(int index) {
 const PulseRecorder::Device* PulseRecorder::SelectedDevice() const {
     if (!loaded_) LoadDevices();
     if (currentDevice_ < 0 || currentDevice_ >= static_cast<int>(devices_.size())) return nullptr;
-    return &devices_[static_cast<std::size_t>(currentDevice_)];
+    const Device& d = devices_[static_cast<std::size_t>(currentDevice_)];
+    return d.present ? &d : nullptr;
 }
 
 bool PulseRecorder::DeviceUsable() const {
@@ -192,8 +214,8 @@ bool PulseRecorder::SourceSelectable() const {
 }
 
 bool PulseRecorder::SourceActive() const {
-    if (!LineValid()) return false;
-    RefreshDevice();
+    // Read afresh first: the device's ports may have changed since.
+    if (!RefreshDevice() || !LineValid()) return false;
     const Device* d = SelectedDevice();
     if (d->ports.empty()) return true;
     return d->ports[static_cast<std::size_t>(currentSource_)].name == d->activePort;
@@ -208,8 +230,8 @@ void PulseRecorder::SetSourceActive(bool active) {
     {
         PulseConnection::Lock lock(conn_);
         if (!conn_.Ready()) return;
-        conn_.Wait(pa_context_set_source_port_by_index(
-            conn_.Context(), d->index,
+        conn_.Wait(pa_context_set_source_port_by_name(
+            conn_.Context(), d->name.c_str(),
             d->ports[static_cast<std::size_t>(currentSource_)].name.c_str(),
             PulseConnection::SuccessCallback, conn_.Mainloop()));
     }
@@ -231,8 +253,9 @@ void PulseRecorder::SetCVolume(const pa_cvolume& v) {
     {
         PulseConnection::Lock lock(conn_);
         if (!conn_.Ready()) return;
-        conn_.Wait(pa_context_set_source_volume_by_index(
-            conn_.Context(), d->index, &v, PulseConnection::SuccessCallback, conn_.Mainloop()));
+        conn_.Wait(pa_context_set_source_volume_by_name(conn_.Context(), d->name.c_str(), &v,
+                                                        PulseConnection::SuccessCallback,
+                                                        conn_.Mainloop()));
     }
     RefreshDevice();
 }
@@ -243,9 +266,9 @@ void PulseRecorder::SetMute(bool mute) {
     {
         PulseConnection::Lock lock(conn_);
         if (!conn_.Ready()) return;
-        conn_.Wait(pa_context_set_source_mute_by_index(conn_.Context(), d->index, mute ? 1 : 0,
-                                                       PulseConnection::SuccessCallback,
-                                                       conn_.Mainloop()));
+        conn_.Wait(
+            pa_context_set_source_mute_by_name(conn_.Context(), d->name.c_str(), mute ? 1 : 0,
+                                               PulseConnection::SuccessCallback, conn_.Mainloop()));
     }
     RefreshDevice();
 }
@@ -295,14 +318,14 @@ std::string PulseRecorder::AdvancedName(int index) const {
 }
 
 AdvancedValue PulseRecorder::AdvancedGet(int index) const {
-    if (index < 0 || index > AdvancedLastIndex() || !RefreshDevice()) return {};
+    if (!RefreshDevice() || index < 0 || index > AdvancedLastIndex()) return {};
     const Device* d = SelectedDevice();
     if (index == 0) return AdvancedValueOf(true, d->mute ? 1 : 0);
     return AdvancedValueOf(false, ToScale(d->volume.values[index - 1]));
 }
 
 void PulseRecorder::AdvancedSet(int index, std::int32_t value) {
-    if (index < 0 || index > AdvancedLastIndex() || !RefreshDevice()) return;
+    if (!RefreshDevice() || index < 0 || index > AdvancedLastIndex()) return;
     if (index == 0) {
         SetMute(value != 0);
         return;
@@ -336,7 +359,11 @@ int PulseRecorder::Start() {
     if (status_ == 1) Stop();
     status_ = -1;
     if (!conn_.EnsureConnected()) return -1;
+    // Only the chosen source, and only while it is there: never the server's
+    // default in its place.
+    if (!RefreshDevice()) return -1;
     const Device* d = SelectedDevice();
+    if (!d) return -1;
 
     buffer_.TakeAll();
     carry_.clear();
@@ -364,8 +391,10 @@ int PulseRecorder::Start() {
     attr.tlength = attr.prebuf = attr.minreq = static_cast<std::uint32_t>(-1);
     attr.fragsize =
         static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &ss));
-    const char* device = d ? d->name.c_str() : nullptr;
-    if (pa_stream_connect_record(stream_, device, &attr, PA_STREAM_ADJUST_LATENCY) < 0) {
+    // Not moved elsewhere should the source go away: the capture then fails.
+    if (pa_stream_connect_record(
+            stream_, d->name.c_str(), &attr,
+            static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE)) < 0) {
         PulseConnection::ReleaseStream(stream_);
         return -1;
     }

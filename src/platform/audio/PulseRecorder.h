@@ -17,11 +17,15 @@ namespace qsr::audio {
 
 // The recorder over the PulseAudio client API. Devices are the server's
 // capture sources (monitors of sinks included), source lines are the ports of
-// the selected source. The PulseAudio thread only appends captured samples to
-// a growing buffer; a timer of the thread that owns the recorder collects them
-// at its own pace, and filtering, block cutting and every signal happen there.
-// The server thread posts nothing per fragment (only when the stream fails),
-// so the owning thread wakes once per progress interval, not per fragment.
+// the selected source; volume, balance and mute belong to the source, so every
+// line of one device shows the same. A device index names one server source
+// (by its server name) for the recorder's whole life: a source that appears
+// later gets the next index, one that goes away keeps its index and is
+// unusable (starting on it fails) until it comes back. The PulseAudio thread only appends captured
+// samples to a growing buffer; a timer of the thread that owns the recorder collects them at its
+// own pace, and filtering, block cutting and every signal happen there. The server thread posts
+// nothing per fragment (only when the stream fails), so the owning thread wakes once per progress
+// interval, not per fragment.
 class PulseRecorder : public IAudioRecorder {
     Q_OBJECT
   public:
@@ -123,8 +127,8 @@ class PulseRecorder : public IAudioRecorder {
         std::string name, description;
     };
     struct Device {
-        std::uint32_t index = PA_INVALID_INDEX;
-        std::string name, description;
+        std::string name, description;  // name: the server's, which never changes
+        bool present = false;           // on the server at the last look
         std::vector<Port> ports;
         std::string activePort;
         pa_cvolume volume{};
@@ -138,6 +142,7 @@ class PulseRecorder : public IAudioRecorder {
     }
     void LoadDevices() const;
     bool RefreshDevice() const;  // re-reads the selected device from the server
+    // The selected device while it is on the server, else null.
     const Device* SelectedDevice() const;
     bool LineValid() const;
     void SetCVolume(const pa_cvolume& v);
@@ -157,7 +162,7 @@ class PulseRecorder : public IAudioRecorder {
     void Disconnect();
 
     mutable PulseConnection conn_;
-    mutable std::vector<Device> devices_;
+    mutable std::vector<Device> devices_;  // never reordered, never shortened
     mutable bool loaded_ = false;
     bool deviceChosen_ = false;      // SelectDevice was called
     mutable int currentDevice_ = 0;  // the default source until one is chosen

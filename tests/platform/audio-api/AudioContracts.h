@@ -71,6 +71,47 @@ TEST_P(AudioContract, RecorderFiltersAndLevelsReadBack) {
     }
 }
 
+// The first device records from one line at a time (a sound server's source
+// with its ports): the page's source ticks rely on that read-back.
+TEST_P(AudioContract, RecorderChoosingALineMakesItTheOnlyActiveOne) {
+    auto r = engine_->CreateRecorder();
+    ASSERT_NE(r, nullptr);
+    r->SelectDevice(0);
+    const int last = r->SourceLastIndex();
+    ASSERT_GE(last, 0);
+    for (int i = 0; i <= last; ++i) {
+        r->SelectSource(i);
+        if (!r->SourceSelectable()) continue;
+        r->SetSourceActive(true);
+        for (int j = 0; j <= last; ++j) {
+            r->SelectSource(j);
+            EXPECT_EQ(r->SourceActive(), i == j) << "chose " << i << ", line " << j;
+        }
+        // Dropping the only active line is ignored: it keeps recording.
+        r->SelectSource(i);
+        r->SetSourceActive(false);
+        EXPECT_TRUE(r->SourceActive());
+    }
+}
+
+TEST_P(AudioContract, RecorderAdvancedSwitchesReadBackWhatWasSet) {
+    auto r = engine_->CreateRecorder();
+    ASSERT_NE(r, nullptr);
+    r->SelectDevice(0);
+    r->SelectSource(0);
+    int switches = 0;
+    for (int i = 0; i <= r->AdvancedLastIndex(); ++i) {
+        EXPECT_FALSE(r->AdvancedName(i).empty());
+        if (!r->AdvancedGet(i).isSwitch) continue;
+        ++switches;
+        r->AdvancedSet(i, 1);
+        EXPECT_EQ(r->AdvancedGet(i).value, 1);
+        r->AdvancedSet(i, 0);
+        EXPECT_EQ(r->AdvancedGet(i).value, 0);
+    }
+    EXPECT_GE(switches, 1);
+}
+
 TEST_P(AudioContract, RecorderStatusFollowsStartAndStop) {
     auto r = engine_->CreateRecorder();
     ASSERT_NE(r, nullptr);

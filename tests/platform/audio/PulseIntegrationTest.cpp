@@ -129,6 +129,84 @@ TEST_F(PulseIntegration, AFreshRecorderStartsOnTheServersDefaultSource) {
     EXPECT_EQ(rec->CurrentDevice(), silent);
 }
 
+// What another client of the server says: pactl's output.
+QString Pactl(const QStringList& args) {
+    QProcess pactl;
+    pactl.start("pactl", args);
+    if (!pactl.waitForFinished(10000)) return {};
+    return QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+}
+
+// A device plugged in and out: a null sink whose monitor comes and goes.
+struct PluggedSink {
+    explicit PluggedSink(const char* name) : sink(name) { Plug(); }
+    ~PluggedSink() { Unplug(); }
+    void Plug() {
+        module = Pactl({"load-module", "module-null-sink", QString("sink_name=") + sink,
+                        QString("sink_properties=device.description=") + sink});
+    }
+    void Unplug() {
+        if (!module.isEmpty()) Pactl({"unload-module", module});
+        module.clear();
+    }
+    const char* sink;
+    QString module;
+};
+
+TEST_F(PulseIntegration, DeviceNumbersStayTrueWhenDevicesComeAndGo) {
+    PulseRecorder rec;
+    const int count = rec.DeviceCount();
+    const int tone = FindDevice(rec, "Monitor of Tone_Output");
+    ASSERT_GE(tone, 0);
+    PluggedSink usb("QsrPlugged");
+    ASSERT_FALSE(usb.module.isEmpty());
+    // The new device comes last; the others keep their numbers.
+    ASSERT_EQ(rec.DeviceCount(), count + 1);
+    const int plugged = FindDevice(rec, "Monitor of QsrPlugged");
+    EXPECT_EQ(plugged, count);
+    EXPECT_EQ(FindDevice(rec, "Monitor of Tone_Output"), tone);
+
+    // Unplugged while chosen: starting on it fails, nothing records from another source.
+    rec.SelectDevice(plugged);
+    ASSERT_TRUE(rec.DeviceUsable());
+    const QString outputsBefore = Pactl({"list", "short", "source-outputs"});
+    usb.Unplug();
+    EXPECT_LT(rec.Start(), 0);
+    EXPECT_LT(rec.Status(), 0);
+    EXPECT_FALSE(rec.DeviceUsable());
+    EXPECT_EQ(rec.DeviceName(), "");
+    EXPECT_EQ(rec.SourceLastIndex(), -1);
+    EXPECT_EQ(Pactl({"list", "short", "source-outputs"}), outputsBefore);
+    // The list is read again: still the same numbers, the gone device unusable.
+    EXPECT_EQ(rec.DeviceCount(), count + 1);
+    EXPECT_EQ(rec.CurrentDevice(), plugged);
+    EXPECT_FALSE(rec.DeviceUsable());
+    rec.SelectDevice(tone);
+    EXPECT_EQ(rec.DeviceName(), "Monitor of Tone_Output");
+
+    // Plugged in again (the server gives it a new number of its own): the same index.
+    usb.Plug();
+    EXPECT_EQ(rec.DeviceCount(), count + 1);
+    rec.SelectDevice(plugged);
+    EXPECT_TRUE(rec.DeviceUsable());
+    EXPECT_EQ(rec.DeviceName(), "Monitor of QsrPlugged");
+    // A volume change goes to that device and no other.
+    rec.SelectSource(0);
+    rec.SetVolume(32768);
+    EXPECT_NE(Pactl({"get-source-volume", "QsrPlugged.monitor"}).indexOf("50%"), -1);
+    EXPECT_EQ(Pactl({"get-source-volume", "qsr_tone_sink.monitor"}).indexOf("50%"), -1);
+
+    // Unplugged while recording: the capture ends as failed, it does not move on.
+    rec.SetFormat(44100, 2);
+    rec.SetBlockLength(44100);
+    Collector c(rec);
+    ASSERT_EQ(rec.Start(), 0);
+    RunFor(300);
+    usb.Unplug();
+    EXPECT_TRUE(RunUntil([&] { return rec.Status() != 1; }, 10000));
+    EXPECT_LT(rec.Status(), 0);
+}
+
 TEST_F(PulseIntegration, VolumeBalanceMuteAndLevelsReadBackFromTheServer) {
     PulseRecorder rec;
     const int dev = FindDevice(rec, "Monitor of Test_Output");
@@ -357,7 +435,12 @@ TEST_F(PulseIntegration, ServerLossEndsCaptureAndDeliversWhatWasCaptured) {
         player.Stop();
         rec.Stop();                 // harmless now
         EXPECT_LT(rec.Start(), 0);  // no server to start on
-        EXPECT_EQ(rec.DeviceCount(), 0);
+        // The devices keep their numbers, and none of them can be used.
+        const int count = rec.DeviceCount();
+        for (int i = 0; i < count; ++i) {
+            rec.SelectDevice(i);
+            EXPECT_FALSE(rec.DeviceUsable());
+        }
     }
     setenv("PULSE_SERVER", old.c_str(), 1);
     QProcess::execute(QSR_SOUND_SERVER_SCRIPT, {"stop", QString::fromStdString(serverDir)});

@@ -149,6 +149,15 @@ TEST(RoundTrip, VoxAndG726KeepTheToneAboveTheirNoiseFloor) {
         ExpectTone(d, 8000, 1, 1);
         EXPECT_GT(SnrDb(original, Channel(d.samples, 1)), floors[bits]) << bits << " bits";
     }
+    // The bitrate stated is bits per sample times the sample rate.
+    f->SetG726Format(8000, 3);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 24 kbit/s (3 bit), 8000 Hz, Mono");
+    f->SetG726Format(11025, 3);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 33.075 kbit/s (3 bit), 11025 Hz, Mono");
+    f->SetG726Format(22050, 2);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 44.1 kbit/s (2 bit), 22050 Hz, Mono");
+    f->SetG726Format(16000, 5);
+    EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 80 kbit/s (5 bit), 16000 Hz, Mono");
 }
 
 TEST(RoundTrip, WavCodecVariants) {
@@ -183,14 +192,20 @@ TEST(RoundTrip, WavCodecVariants) {
     chooser.choices = {5, -1};
     EXPECT_EQ(f->ChooseWavFormatFromMenu(), 5);
     EXPECT_EQ(f->FormatDescription(), "WAV Microsoft ADPCM, 16000 Hz, Mono");
-    // Cancel keeps the coding.
+    // Cancel keeps the coding, and the description then tells the WAV format
+    // in force even when another type's format was set in between.
+    f->SetOggFormat(44100, 2, 128, 0, 0, 300);
     EXPECT_EQ(f->ChooseWavFormatFromMenu(), -1);
+    EXPECT_EQ(f->FormatDescription(), "WAV Microsoft ADPCM, 16000 Hz, Mono");
     WriteTone(*f, dir.File("ms.wav"));
     d = ReadAll(*f, dir.File("ms.wav"));
     ExpectTone(d, 16000, 1, 1024);
     // After opening, the description tells what the file holds.
     EXPECT_EQ(f->FormatDescription(), "WAV Microsoft ADPCM, 16000 Hz, Mono");
-    EXPECT_EQ(CreateRealAudioFile()->ChooseWavFormatFromMenu(), -1);  // no list to show
+    auto noList = CreateRealAudioFile();
+    noList->SetVoxFormat(8000);
+    EXPECT_EQ(noList->ChooseWavFormatFromMenu(), -1);  // no list to show
+    EXPECT_EQ(noList->FormatDescription(), "WAV PCM 16 bit, 44100 Hz, Stereo");
 
     // Like a sample: the GSM file made above.
     auto g = CreateRealAudioFile();
@@ -273,6 +288,43 @@ TEST(Mp3Settings, EveryModeReachesLameAndIsReadBack) {
     }
     EXPECT_GT(frames, 100);
     EXPECT_EQ(protectedFrames, frames);
+}
+
+// Root mean square of an 18 kHz tone written at 128 kbit/s with the given
+// low-pass, read back (one channel, the first and last 0.2 s left out).
+double HighToneLevel(int lowPass) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    LameMp3Settings s;
+    s.SetLowPassFrequency(lowPass);
+    f->SetMp3Settings(s);
+    EXPECT_NE(f->FormatDescription(), "");
+    const std::string path = dir.File("high.mp3");
+    EXPECT_GE(f->CreateFile(path), 0) << f->LastError();
+    EXPECT_GE(f->WriteBlock(Tone(44100, 2, 2.0, 18000.0)), 0);
+    f->Close();
+    const Samples all = ReadAll(*f, path).samples;
+    const std::vector<double> x = Channel(all, 2);
+    double sum = 0;
+    size_t n = 0;
+    for (size_t i = 8820; i + 8820 < x.size(); ++i, ++n) sum += x[i] * x[i];
+    return n ? std::sqrt(sum / static_cast<double>(n)) : 0.0;
+}
+
+TEST(Mp3Settings, LowPassOffReallyKeepsTheHighBand) {
+    // The tone's own level is 12000 / sqrt(2), about 8485.
+    EXPECT_GT(HighToneLevel(-1), 4000.0);  // off: the encoder keeps 18 kHz
+    EXPECT_LT(HighToneLevel(0), 1000.0);   // the encoder's own low-pass for 128 kbit/s
+    EXPECT_LT(HighToneLevel(12000), 1000.0);
+}
+
+TEST(Mp3Settings, FreshObjectLetsTheEncoderPickFiltersAndWidths) {
+    const LameMp3Settings s;
+    EXPECT_EQ(s.LowPassFrequency(), 0);
+    EXPECT_EQ(s.HighPassFrequency(), 0);
+    EXPECT_EQ(s.LowPassWidth(), 0);
+    EXPECT_EQ(s.HighPassWidth(), 0);
+    EXPECT_EQ(s.Bitrate(), 128);
 }
 
 TEST(RoundTrip, OggQualityAndBitrate) {

@@ -1,0 +1,176 @@
+#include "settings/FormatOptionRules.h"
+
+#include <algorithm>
+
+#include "settings/Inifun.h"
+#include "settings/SettingsRules.h"
+
+namespace qsr::settings {
+namespace {
+
+constexpr int kRate44100Index = 6;
+
+void ReadInt32(const std::string& file, const char* section, const char* key, std::int32_t& field) {
+    ConvertInt32(ReadIniValue(file, section, key), field);
+}
+
+void ReadInt16(const std::string& file, const char* section, const char* key, std::int16_t& field) {
+    ConvertInt16(ReadIniValue(file, section, key), field);
+}
+
+void Write(const std::string& file, const char* section, const char* key, int value) {
+    WriteIniValue(file, section, key, std::to_string(value));
+}
+
+// Selects the rate button for field and makes field that button's rate.
+int ChooseRate(std::int32_t& field, int buttons) {
+    const int index = RateButtonIndex(field, buttons);
+    field = kRateButtons[static_cast<std::size_t>(index)];
+    return index;
+}
+
+// A minimum or maximum bitrate: its table position, or 128 at position 2.
+int ChooseRangeBitrate(std::int16_t& field) {
+    if (const auto position = OggSliderPosition(field)) return *position;
+    field = static_cast<std::int16_t>(OggBitrateAt(kOggDefaultPosition));
+    return kOggDefaultPosition;
+}
+
+}  // namespace
+
+int RateButtonIndex(std::int32_t rate, int buttons) {
+    const int count = std::clamp(buttons, 0, static_cast<int>(kRateButtons.size()));
+    for (int i = 0; i < count; ++i) {
+        if (kRateButtons[static_cast<std::size_t>(i)] == rate) return i;
+    }
+    return kRate44100Index;
+}
+
+int ChannelChoice(int stored) {
+    return stored == 1 ? 1 : 2;
+}
+
+int RawCompressionChoice(int stored) {
+    return stored >= 1 && stored <= 3 ? stored : 1;
+}
+
+int G726BitsChoice(int stored) {
+    return stored >= 2 && stored <= 5 ? stored : 4;
+}
+
+WavChoice LoadWavOptions(const std::string& file, FormatValues& v) {
+    ReadInt32(file, "wav", "Freq", v.Freq);
+    ReadInt16(file, "wav", "Channel", v.Channel);
+    WavChoice c;
+    c.rateIndex = ChooseRate(v.Freq, kRateButtonsWavVox);
+    c.channels = ChannelChoice(v.Channel);
+    v.Channel = static_cast<std::int16_t>(c.channels);
+    return c;
+}
+
+void WriteWavOptions(const std::string& file, const FormatValues& v) {
+    Write(file, "wav", "Freq", v.Freq);
+    Write(file, "wav", "Channel", v.Channel);
+}
+
+int LoadVoxOptions(const std::string& file, FormatValues& v) {
+    ReadInt32(file, "vox", "voxFreq", v.voxFreq);
+    return ChooseRate(v.voxFreq, kRateButtonsWavVox);
+}
+
+void WriteVoxOptions(const std::string& file, const FormatValues& v) {
+    Write(file, "vox", "voxFreq", v.voxFreq);
+}
+
+RawChoice LoadRawOptions(const std::string& file, FormatValues& v) {
+    ReadInt32(file, "raw", "rawFreq", v.rawFreq);
+    ReadInt16(file, "raw", "rawChannel", v.rawChannel);
+    ReadInt16(file, "raw", "rawCompr", v.rawCompr);
+    RawChoice c;
+    c.rateIndex = ChooseRate(v.rawFreq, kRateButtonsRawG726);
+    c.channels = ChannelChoice(v.rawChannel);
+    v.rawChannel = static_cast<std::int16_t>(c.channels);
+    c.compression = RawCompressionChoice(v.rawCompr);
+    v.rawCompr = static_cast<std::int16_t>(c.compression);
+    return c;
+}
+
+void WriteRawOptions(const std::string& file, const FormatValues& v) {
+    Write(file, "raw", "rawFreq", v.rawFreq);
+    Write(file, "raw", "rawChannel", v.rawChannel);
+    Write(file, "raw", "rawCompr", v.rawCompr);
+}
+
+G726Choice LoadG726Options(const std::string& file, FormatValues& v) {
+    ReadInt32(file, "g726", "gFreq", v.gFreq);
+    ReadInt16(file, "g726", "gbit", v.gbit);
+    G726Choice c;
+    c.rateIndex = ChooseRate(v.gFreq, kRateButtonsRawG726);
+    c.bits = G726BitsChoice(v.gbit);
+    v.gbit = static_cast<std::int16_t>(c.bits);
+    return c;
+}
+
+void WriteG726Options(const std::string& file, const FormatValues& v) {
+    Write(file, "g726", "gFreq", v.gFreq);
+    Write(file, "g726", "gbit", v.gbit);
+}
+
+int OggBitrateAt(int position) {
+    const int p = std::clamp(position, kOggFirstPosition, kOggLastPosition);
+    return kOggBitrates[static_cast<std::size_t>(p - kOggFirstPosition)];
+}
+
+std::optional<int> OggSliderPosition(int bitrate) {
+    const auto at = std::find(kOggBitrates.begin(), kOggBitrates.end(), bitrate);
+    if (at == kOggBitrates.end()) return std::nullopt;
+    return static_cast<int>(at - kOggBitrates.begin()) + kOggFirstPosition;
+}
+
+std::string OggQualityText(int quality) {
+    const int q = std::clamp(quality, 0, kOggQualityMaximum);
+    std::string text = std::to_string(q / 100);
+    const int rest = q % 100;
+    if (rest != 0) {
+        text += '.';
+        text += static_cast<char>('0' + rest / 10);
+        if (rest % 10 != 0) text += static_cast<char>('0' + rest % 10);
+    }
+    return text;
+}
+
+OggChoice LoadOggOptions(const std::string& file, FormatValues& v) {
+    v.MaxBitrate = static_cast<std::int16_t>(OggBitrateAt(kOggDefaultPosition));
+    v.VbrEnabled = 0;
+    v.Quality = 300;
+    v.QualityEnabled = 0;
+
+    OggChoice c;
+    ReadInt16(file, "ogg", "oggBitrate", v.oggBitrate);
+    c.bitratePosition = OggSliderPosition(v.oggBitrate).value_or(kOggDefaultPosition);
+    ReadInt16(file, "ogg", "MinBitrate", v.MinBitrate);
+    c.minimumPosition = ChooseRangeBitrate(v.MinBitrate);
+    ReadInt16(file, "ogg", "MaxBitrate", v.MaxBitrate);
+    c.maximumPosition = ChooseRangeBitrate(v.MaxBitrate);
+    ReadInt16(file, "ogg", "Quality", v.Quality);
+    v.Quality = static_cast<std::int16_t>(std::clamp<int>(v.Quality, 0, kOggQualityMaximum));
+    c.quality = v.Quality;
+    ReadInt16(file, "ogg", "VbrEnabled", v.VbrEnabled);
+    ReadInt16(file, "ogg", "QualityEnabled", v.QualityEnabled);
+    c.vbr = v.VbrEnabled == 1;
+    c.qualityMode = v.QualityEnabled == 1;
+    v.VbrEnabled = c.vbr ? 1 : 0;
+    v.QualityEnabled = c.qualityMode ? 1 : 0;
+    return c;
+}
+
+void WriteOggOptions(const std::string& file, const FormatValues& v) {
+    Write(file, "ogg", "oggBitrate", v.oggBitrate);
+    Write(file, "ogg", "MinBitrate", v.MinBitrate);
+    Write(file, "ogg", "MaxBitrate", v.MaxBitrate);
+    Write(file, "ogg", "Quality", v.Quality);
+    Write(file, "ogg", "VbrEnabled", v.VbrEnabled == 1 ? 1 : 0);
+    Write(file, "ogg", "QualityEnabled", v.QualityEnabled == 1 ? 1 : 0);
+}
+
+}  // namespace qsr::settings

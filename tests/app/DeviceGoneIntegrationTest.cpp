@@ -1,0 +1,85 @@
+// The main window over the real engine and the private sound server that
+// scripts/test starts (PULSE_SERVER): a record device unplugged after the
+// window listed it cannot be recorded from, and nothing else is recorded
+// in its place.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QProcess>
+#include <QTreeWidget>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/Form1.h"
+#include "fakes/FakeServices.h"
+#include "platform/audio/RealAudioEngine.h"
+#include "platform/services/QtServices.h"
+#include "settings/Inifun.h"
+#include "support/TempDir.h"
+
+using namespace qsr;
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Pactl(const QStringList& args) {
+    QProcess pactl;
+    pactl.start("pactl", args);
+    if (!pactl.waitForFinished(10000)) return {};
+    return QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+}
+
+TEST(DeviceGoneIntegration, StartOnAnUnpluggedDeviceFailsWithTheStartMessage) {
+    if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server (run scripts/test)";
+    qsr::testing::TempDir home;
+    const fs::path out = home.path() / "out";
+    const std::string settingsFile = home.File("settings.dat");
+    // The shipped defaults, recording WAV into our folder.
+    qsr::testing::WriteAll(
+        settingsFile,
+        qsr::testing::ReadAll(std::string(QSR_SOURCE_DIR) + "/resources/appfolder/settings.dat"));
+    ASSERT_EQ(settings::ReadIniValue(settingsFile, "set", "outputformat"), "0");
+    settings::WriteIniValue(settingsFile, "set", "outputfolder", out.string());
+    settings::WriteIniValue(settingsFile, "set", "filename", "gone");
+    settings::WriteIniValue(settingsFile, "set", "datetime", "0");
+    const QString module = Pactl({"load-module", "module-null-sink", "sink_name=QsrUsbMic",
+                                  "sink_properties=device.description=QsrUsbMic"});
+    ASSERT_FALSE(module.isEmpty());
+
+    auto engine = audio::CreateRealAudioEngine();
+    fakes::FakeDesktop desk;
+    services::QtEventPump pump;
+    auto services = desk.Services();
+    services.eventPump = &pump;
+    app::Form1 form(*engine, services, home.path().string());
+    form.Form_Load();
+    const int plugged = form.DeviceCombo->findText("Monitor of QsrUsbMic");
+    ASSERT_GE(plugged, 0);
+    form.DeviceCombo->setCurrentIndex(plugged);
+    emit form.DeviceCombo->activated(plugged);
+
+    Pactl({"unload-module", module});
+    const QString outputsBefore = Pactl({"list", "short", "source-outputs"});
+    form.StartRecord();
+    EXPECT_FALSE(form.flgRecord());
+    EXPECT_EQ(Pactl({"list", "short", "source-outputs"}), outputsBefore)
+        << "nothing records from another source";
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desk.messageBox.shown[0].text, "Cannot record to " + (out / "gone.WAV").string() +
+                                                 ": the recording device could not be started");
+    EXPECT_EQ(desk.messageBox.shown[0].icon, services::MsgIcon::Error);
+    EXPECT_EQ(form.ListView1->topLevelItemCount(), 0);
+    EXPECT_FALSE(fs::exists(out / "gone.WAV"));
+
+    // The other devices still record under the numbers the window holds.
+    const int tone = form.DeviceCombo->findText("Monitor of Tone_Output");
+    ASSERT_GE(tone, 0);
+    form.DeviceCombo->setCurrentIndex(tone);
+    emit form.DeviceCombo->activated(tone);
+    form.StartRecord();
+    EXPECT_TRUE(form.flgRecord());
+    form.StopRecord();
+    EXPECT_EQ(form.ListView1->topLevelItemCount(), 1);
+}
+
+}  // namespace

@@ -1,0 +1,229 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "fakes/FakeAudio.h"
+#include "platform/services/Accessibility.h"
+#include "settings/ApplySettings.h"
+#include "settings/Form2.h"
+#include "settings/Inifun.h"
+#include "settings/UpDown.h"
+#include "support/TempDir.h"
+
+namespace qsr::settings {
+namespace {
+
+using fakes::CallLog;
+using fakes::Only;
+using qsr::testing::ReadAll;
+using qsr::testing::WriteAll;
+
+// Describes each format by the call that set it, so a summary shows which
+// call it came from.
+class DescribingFile : public fakes::FakeAudioFile {
+  public:
+    explicit DescribingFile(CallLog* log) : FakeAudioFile(log), log_(log) {}
+    std::string FormatDescription() const override { return log_->empty() ? "" : log_->back(); }
+
+  private:
+    CallLog* log_;
+};
+
+struct Form2Test : ::testing::Test {
+    qsr::testing::TempDir dir;
+    CallLog log;
+    fakes::FakeRecorder recorder{&log};
+    DescribingFile file{&log};
+    FormatValues values = ShippedFormatValues();
+    FormatOptionOpeners openers;
+    std::vector<int> mixerBuilt;
+    std::unique_ptr<Form2> w;
+
+    void SetUp() override {
+        fakes::FakeDevice device{"Card", true, false, {}};
+        for (int i = 0; i < 10; ++i)
+            device.lines.push_back(fakes::FakeLine{
+                "Line " + std::to_string(i), true, false, true, 32768, true, 50, {}});
+        recorder.devices = {device};
+    }
+    std::string Settings() const { return dir.File("settings.dat"); }
+    void Load() {
+        w = std::make_unique<Form2>(&recorder, &file, values, dir.path().string(), openers);
+        w->SetMixerPage(nullptr, [this](int last) { mixerBuilt.push_back(last); });
+        w->Form_Load();
+        w->show();
+    }
+};
+
+TEST_F(Form2Test, LoadSwitchesGainControlOffThenSummarisesEveryFormatAndReadsTheFilters) {
+    WriteAll(Settings(),
+             "[other]\nnotch=0\nnotchtxt=60\nlowpass=x\nlowpasstxt=3500\nautogain=1\n"
+             "lowlevel=-40\n");
+    values.QualityEnabled = 1;
+    Load();
+    EXPECT_EQ(log,
+              (CallLog{"SetAgcEnabled(0)", "SetMp3Format(44100,128,2)", "SetWavFormat(44100,2,16)",
+                       "SetVoxFormat(8000)", "SetRawFormat(1,8000,1,16)", "SetG726Format(8000,4)",
+                       "SetOggFormat(44100,2,128,0,0,300)"}));
+    EXPECT_EQ(mixerBuilt, (std::vector<int>{7}));  // ten lines, eight shown
+    EXPECT_EQ(w->txtMP3->text(), "SetMp3Format(44100,128,2)");
+    EXPECT_EQ(w->txtWAV->text(), "SetWavFormat(44100,2,16)");
+    EXPECT_EQ(w->txtVOX->text(), "SetVoxFormat(8000)");
+    EXPECT_EQ(w->txtRAW->text(), "SetRawFormat(1,8000,1,16)");
+    EXPECT_EQ(w->txtG726->text(), "SetG726Format(8000,4)");
+    EXPECT_EQ(w->txtOGG->text(), "SetOggFormat(44100,2,128,0,0,300)");
+
+    // "0" clears, absent or not a number ticks; boxes follow their ticks.
+    EXPECT_FALSE(w->chFilter->isChecked());
+    EXPECT_FALSE(w->txtNotchFreq->isEnabled());
+    EXPECT_FALSE(w->udNotchFreq->isEnabled());
+    EXPECT_EQ(w->txtNotchFreq->text(), "60");
+    EXPECT_TRUE(w->chFilter1->isChecked());
+    EXPECT_TRUE(w->txtHighPassFreq->isEnabled());
+    EXPECT_EQ(w->txtHighPassFreq->text(), "400");  // absent key: the box keeps its text
+    EXPECT_TRUE(w->chFilter2->isChecked());
+    EXPECT_EQ(w->udLowPassFreq->value(), 3500);  // the stored number moves the up-down too
+    EXPECT_TRUE(w->chAutoGainControl->isChecked());
+    EXPECT_TRUE(w->udAGCAttackTime->isEnabled());
+    // The gain levels come from the recorder; only the attack time is written out.
+    EXPECT_EQ(w->txtAGCLowLevel->text(), "-40");
+    EXPECT_EQ(w->udAGCLowLevel->value(), -40);
+    EXPECT_EQ(w->txtAGCHighLevel->text(), "");
+    EXPECT_EQ(w->udAGCHighLevel->value(), -10);
+    EXPECT_EQ(w->txtAGCAttackTime->text(), "100");
+    EXPECT_FALSE(recorder.agcOn);
+}
+
+TEST_F(Form2Test, OkStoresTheBoxesAsTypedButSendsOnlyUpDownValuesInRange) {
+    recorder.agcOn = true;
+    Load();
+    log.clear();
+    w->txtNotchFreq->setText("abc");                  // not a number: the up-down keeps 50
+    w->txtHighPassFreq->setText("99999");             // above the range: the up-down holds 44100
+    QTest::mouseClick(w->chFilter2, Qt::LeftButton);  // low-pass off
+    EXPECT_FALSE(w->txtLowPassFreq->isEnabled());
+    w->txtAGCLowLevel->setText("-35");
+    w->txtAGCHighLevel->setText("-5");
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+
+    EXPECT_EQ(w->result(), QDialog::Accepted);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_EQ(log,
+              (CallLog{"SetNotchEnabled(1)", "SetNotchFrequency(50)", "SetHighPassEnabled(1)",
+                       "SetHighPassFrequency(44100)", "SetLowPassEnabled(0)", "SetAgcEnabled(1)",
+                       "SetAgcHighLevel(-5)", "SetAgcLowLevel(-35)", "SetAgcAttackTime(100)"}));
+    std::vector<std::string> stored;
+    for (const char* key : {"notch", "notchtxt", "highpass", "highpasstxt", "lowpass", "lowpasstxt",
+                            "autogain", "lowlevel", "highlevel", "attacktime"})
+        stored.push_back(ReadIniValue(Settings(), "other", key));
+    EXPECT_EQ(stored, (std::vector<std::string>{"1", "abc", "1", "99999", "0", "4000", "1", "-35",
+                                                "-5", "100"}));
+}
+
+TEST_F(Form2Test, CancelWritesNothingSendsNothingAndLeavesGainControlOff) {
+    recorder.agcOn = true;
+    WriteAll(Settings(), "[other]\nnotch=1\n");
+    Load();
+    log.clear();
+    w->txtNotchFreq->setText("70");
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    EXPECT_EQ(w->result(), QDialog::Rejected);
+    EXPECT_TRUE(log.empty());
+    EXPECT_FALSE(recorder.agcOn);
+    EXPECT_EQ(ReadAll(Settings()), "[other]\nnotch=1\n");
+}
+
+TEST_F(Form2Test, WithoutACaptureDeviceNothingIsReadOrSet) {
+    recorder.devices.clear();
+    WriteAll(Settings(), "[other]\nnotch=1\nhighpass=1\n");
+    Load();
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(mixerBuilt.empty());
+    for (QLineEdit* summary : {w->txtMP3, w->txtWAV, w->txtVOX, w->txtOGG, w->txtRAW, w->txtG726})
+        EXPECT_EQ(summary->text(), "");
+    for (QCheckBox* tick : {w->chFilter, w->chFilter1, w->chFilter2, w->chAutoGainControl}) {
+        EXPECT_FALSE(tick->isChecked());
+    }
+    EXPECT_FALSE(w->txtNotchFreq->isEnabled());
+    EXPECT_FALSE(w->udAGCLowLevel->isEnabled());
+}
+
+TEST_F(Form2Test, DamagedSettingsOpenWithTheFallBacksAndSendOnlyInRangeValues) {
+    using namespace std::string_literals;
+    WriteAll(Settings(),
+             "\xff\xfe\0garbage\n[set\nnotch=\x01\x02\n[other]\nhighpass=-1\n"
+             "lowlevel=99999999999999\nhighlevel=-12.5\nattacktime=\xff\n"s);
+    Load();
+    EXPECT_TRUE(w->chFilter->isChecked());    // unreadable: on
+    EXPECT_FALSE(w->chFilter1->isChecked());  // a number other than 1: off
+    EXPECT_TRUE(w->chAutoGainControl->isChecked());
+    EXPECT_EQ(w->txtAGCLowLevel->text(), "99999999999999");
+    log.clear();
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_EQ(Only(log, {"SetAgc"}), (CallLog{"SetAgcEnabled(1)", "SetAgcHighLevel(-12)",
+                                              "SetAgcLowLevel(-30)", "SetAgcAttackTime(100)"}));
+    EXPECT_EQ(ReadIniValue(Settings(), "other", "lowlevel"), "99999999999999");
+}
+
+TEST_F(Form2Test, EachDotsButtonOpensItsOptionDialogWhichRefreshesItsSummary) {
+    std::vector<std::string> opened;
+    auto opener = [&](const char* name, core::Encoder which) {
+        return [this, &opened, name, which] {
+            opened.push_back(name);
+            w->SetSummary(which, std::string("new ") + name);
+        };
+    };
+    openers.mp3 = opener("mp3", core::Encoder::Mp3);
+    openers.wav = opener("wav", core::Encoder::Wav);
+    openers.vox = opener("vox", core::Encoder::Vox);
+    openers.ogg = opener("ogg", core::Encoder::Ogg);
+    openers.raw = opener("raw", core::Encoder::Raw);
+    openers.g726 = opener("g726", core::Encoder::G726);
+    Load();
+    for (QPushButton* b : {w->cmdMP3, w->cmdWAV, w->cmdVOX, w->cmdOgg, w->cmdRAW, w->cmdG726}) {
+        EXPECT_EQ(b->text(), "...");
+        QTest::mouseClick(b, Qt::LeftButton);
+    }
+    EXPECT_EQ(opened, (std::vector<std::string>{"mp3", "wav", "vox", "ogg", "raw", "g726"}));
+    EXPECT_EQ(w->txtMP3->text(), "new mp3");
+    EXPECT_EQ(w->txtOGG->text(), "new ogg");
+    EXPECT_EQ(w->Summary(core::Encoder::G726), "new g726");
+    // Cancelling the dialog afterwards keeps what the option dialog did.
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    EXPECT_EQ(w->txtMP3->text(), "new mp3");
+}
+
+TEST_F(Form2Test, ArrowsStepTheBoxWithinTheRange) {
+    Load();
+    w->txtNotchFreq->setText("190");
+    w->udNotchFreq->stepBy(1);
+    EXPECT_EQ(w->txtNotchFreq->text(), "200");
+    w->udNotchFreq->stepBy(1);  // the top of 40..200
+    EXPECT_EQ(w->txtNotchFreq->text(), "200");
+    w->txtAGCAttackTime->setText("51");
+    w->udAGCAttackTime->stepBy(-5);
+    EXPECT_EQ(w->txtAGCAttackTime->text(), "50");
+}
+
+TEST_F(Form2Test, CaptionsAndAccessibleNames) {
+    Load();
+    EXPECT_EQ(w->windowTitle(), "Formats And Filters Settings ");
+    ASSERT_EQ(w->SSTab1->count(), 2);
+    EXPECT_EQ(w->SSTab1->tabText(0), "Mixer");
+    EXPECT_EQ(w->SSTab1->tabText(1), "Formats And Filters Settings ");
+    EXPECT_EQ(w->chFilter->text(), "Notch");
+    EXPECT_EQ(w->chFilter1->text(), "HighPass");
+    EXPECT_EQ(w->chFilter2->text(), "LowPass");
+    EXPECT_EQ(w->chAutoGainControl->text(), "Enabled");
+    EXPECT_EQ(w->txtAGCLowLevel->accessibleName(), "Low Level:");
+    EXPECT_EQ(w->txtMP3->accessibleName(), "MP3");
+    EXPECT_EQ(w->cmdG726->accessibleName(), "G726 options");
+    EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace qsr::settings

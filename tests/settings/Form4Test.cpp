@@ -1,0 +1,180 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "fakes/FakeServices.h"
+#include "platform/services/Accessibility.h"
+#include "settings/Form4.h"
+#include "settings/Inifun.h"
+#include "support/TempDir.h"
+
+using namespace qsr;
+using settings::Form4;
+using settings::ReadIniValue;
+using settings::WriteIniValue;
+
+namespace {
+
+struct Fixture {
+    qsr::testing::TempDir home;
+    fakes::FakeDesktop desk;
+    std::string App() const { return home.path().string(); }
+    std::string Settings() const { return home.File("settings.dat"); }
+    void Store(const std::string& key, const std::string& value) {
+        WriteIniValue(Settings(), "set", key, value);
+    }
+    std::string Stored(const std::string& key) const {
+        return ReadIniValue(Settings(), "set", key);
+    }
+};
+
+TEST(Form4, CaptionsNamesAndTheFirstOpening) {
+    Fixture fx;
+    Form4 f(fx.App(), fx.desk.Services());
+    f.Form_Load();
+    EXPECT_EQ(f.windowTitle(), "Output Files");
+    EXPECT_EQ(f.Frame1->title(), "Save Recording Sound Files to");
+    EXPECT_EQ(f.SkinLabel1->text(), "Output Folder");
+    EXPECT_EQ(f.Command4->text(), "Browse...");
+    EXPECT_EQ(f.SkinLabel2->text(), "File Name");
+    EXPECT_EQ(f.SkinLabel3->text(), "+");
+    EXPECT_EQ(f.Check1->text(), "Date + Time");
+    EXPECT_EQ(f.Frame2->title(), "If same as an existed file");
+    EXPECT_EQ(f.Option1->text(), "Add number after filename");
+    EXPECT_EQ(f.Option2->text(), "Overwrite the existed file");
+    EXPECT_EQ(f.Command1->text(), "OK");
+    EXPECT_EQ(f.Command2->text(), "Cancel");
+    EXPECT_EQ(f.Command3->text(), "Reload");
+    EXPECT_EQ(services::UnnamedControls(&f), std::vector<std::string>{});
+    EXPECT_EQ(f.Text2->accessibleName(), "Output Folder");
+    EXPECT_EQ(f.Text1->accessibleName(), "File Name");
+    // Nothing stored: the application folder, the offered name, date and time, numbering.
+    EXPECT_EQ(f.Text2->text().toStdString(), fx.App());
+    EXPECT_EQ(f.Text1->text(), "Recorded");
+    EXPECT_TRUE(f.Check1->isChecked());
+    EXPECT_TRUE(f.Option1->isChecked());
+}
+
+TEST(Form4, ShowsTheStoredValues) {
+    Fixture fx;
+    fx.Store("outputfolder", "/srv/recordings");
+    fx.Store("filename", "lecture");
+    fx.Store("datetime", "0");
+    fx.Store("existedfile", "1");
+    Form4 f(fx.App(), fx.desk.Services());
+    f.Form_Load();
+    EXPECT_EQ(f.Text2->text(), "/srv/recordings");
+    EXPECT_EQ(f.Text1->text(), "lecture");
+    EXPECT_FALSE(f.Check1->isChecked());
+    EXPECT_TRUE(f.Option2->isChecked());
+    EXPECT_FALSE(f.Option1->isChecked());
+}
+
+TEST(Form4, BlankNameIsRefusedAndNothingIsWritten) {
+    Fixture fx;
+    Form4 f(fx.App(), fx.desk.Services());
+    f.Form_Load();
+    f.show();
+    f.Text1->setText("   ");
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(fx.desk.messageBox.shown[0].text, "Please enter audio file name.");
+    EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
+    EXPECT_EQ(fx.desk.messageBox.shown[0].title, "Quorvin Sound Recorder");
+    EXPECT_TRUE(f.isVisible()) << "the dialog stays open";
+    EXPECT_FALSE(std::filesystem::exists(fx.Settings())) << "nothing written";
+}
+
+TEST(Form4, OkStoresTrimmedValuesAndCancelStoresNothing) {
+    Fixture fx;
+    {
+        Form4 f(fx.App(), fx.desk.Services());
+        f.Form_Load();
+        f.show();
+        f.Text2->setText("  /data/rec  ");
+        f.Text1->setText(" show ");
+        QTest::mouseClick(f.Check1, Qt::LeftButton);  // off
+        f.Option2->click();
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        EXPECT_EQ(f.result(), QDialog::Accepted);
+        EXPECT_FALSE(f.isVisible());
+    }
+    EXPECT_EQ(fx.Stored("outputfolder"), "/data/rec");
+    EXPECT_EQ(fx.Stored("filename"), "show");
+    EXPECT_EQ(fx.Stored("datetime"), "0");
+    EXPECT_EQ(fx.Stored("existedfile"), "1");
+    const std::string before = qsr::testing::ReadAll(fx.Settings());
+
+    Form4 g(fx.App(), fx.desk.Services());
+    g.Form_Load();
+    g.show();
+    g.Text1->setText("other");
+    g.Option1->click();
+    QTest::mouseClick(g.Command2, Qt::LeftButton);
+    EXPECT_EQ(g.result(), QDialog::Rejected);
+    EXPECT_EQ(qsr::testing::ReadAll(fx.Settings()), before);
+}
+
+TEST(Form4, BrowseFillsTheFolderAndCancelLeavesIt) {
+    Fixture fx;
+    fx.Store("outputfolder", "/old");
+    Form4 f(fx.App(), fx.desk.Services());
+    f.Form_Load();
+    f.show();
+    QTest::mouseClick(f.Command4, Qt::LeftButton);  // cancelled (no answer)
+    EXPECT_EQ(f.Text2->text(), "/old");
+    fx.desk.folderPicker.answers.push_back(std::string("/media/stick/rec\0junk", 21));
+    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    EXPECT_EQ(f.Text2->text(), "/media/stick/rec");
+    EXPECT_EQ(f.ChosenFolder(), "/media/stick/rec");
+    EXPECT_EQ(fx.desk.folderPicker.titles,
+              (std::vector<std::string>{"Quorvin Sound Recorder", "Quorvin Sound Recorder"}));
+    EXPECT_EQ(fx.desk.folderPicker.startDirs.front(), "/old");
+    EXPECT_EQ(fx.Stored("outputfolder"), "/old") << "stored only by OK";
+}
+
+TEST(Form4, ReloadBringsBackTheStoredValues) {
+    Fixture fx;
+    fx.Store("filename", "kept");
+    fx.Store("existedfile", "1");
+    Form4 f(fx.App(), fx.desk.Services());
+    f.Form_Load();
+    f.show();
+    f.Text1->setText("typed");
+    f.Text2->setText("/typed");
+    f.Option1->setChecked(true);
+    // Another writer changed a key meanwhile: Reload shows what is stored now.
+    fx.Store("datetime", "0");
+    QTest::mouseClick(f.Command3, Qt::LeftButton);
+    EXPECT_EQ(f.Text1->text(), "kept");
+    EXPECT_EQ(f.Text2->text().toStdString(), fx.App());
+    EXPECT_TRUE(f.Option2->isChecked());
+    EXPECT_FALSE(f.Check1->isChecked());
+    EXPECT_TRUE(f.isVisible());
+}
+
+TEST(Form4, ShownModalFromTheMainWindowsOpener) {
+    Fixture fx;
+    fx.desk.modal.scripts.push_back([](QDialog& d) {
+        auto& f = dynamic_cast<Form4&>(d);
+        f.Text1->setText("via opener");
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        return d.result();
+    });
+    fx.desk.modal.scripts.push_back([](QDialog& d) {
+        QTest::mouseClick(dynamic_cast<Form4&>(d).Command2, Qt::LeftButton);
+        return d.result();
+    });
+    EXPECT_TRUE(settings::ShowOutputFiles(fx.App(), fx.desk.Services()));
+    EXPECT_EQ(fx.Stored("filename"), "via opener");
+    EXPECT_FALSE(settings::ShowOutputFiles(fx.App(), fx.desk.Services()));
+    EXPECT_EQ(fx.desk.modal.shownObjectNames, (std::vector<std::string>{"Form4", "Form4"}));
+}
+
+}  // namespace

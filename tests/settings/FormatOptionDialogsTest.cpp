@@ -1,0 +1,247 @@
+// The WAV, VOX, RAW and G.726 option dialogs over fakes.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "fakes/FakeAudio.h"
+#include "fakes/FakeServices.h"
+#include "platform/services/Accessibility.h"
+#include "settings/FormatValues.h"
+#include "settings/frmG726.h"
+#include "settings/frmRAW.h"
+#include "settings/frmVOX.h"
+#include "settings/frmWAV.h"
+#include "support/TempDir.h"
+
+using namespace qsr;
+using qsr::testing::ReadAll;
+using qsr::testing::WriteAll;
+
+namespace {
+
+struct Fixture {
+    qsr::testing::TempDir home;
+    std::string file = home.File("settings.dat");
+    fakes::FakeDesktop desk;
+    fakes::CallLog log;
+    fakes::FakeAudioFile audio{&log};
+    settings::FormatValues values = settings::ShippedFormatValues();
+    std::vector<std::string> summaries;
+    settings::SetSummary Summary() {
+        return [this](const std::string& s) { summaries.push_back(s); };
+    }
+    template <class Dialog>
+    std::unique_ptr<Dialog> Open() {
+        auto d = std::make_unique<Dialog>(desk.Services(), audio, values, file, Summary());
+        d->Form_Load();
+        d->show();
+        return d;
+    }
+};
+
+std::vector<std::string> Captions(const std::vector<QRadioButton*>& buttons) {
+    std::vector<std::string> out;
+    for (const QRadioButton* b : buttons) out.push_back(b->text().toStdString());
+    return out;
+}
+
+// The checked button among buttons, by its name; empty when none is.
+std::string Checked(const std::vector<QRadioButton*>& buttons) {
+    for (const QRadioButton* b : buttons)
+        if (b->isChecked()) return b->objectName().toStdString();
+    return {};
+}
+
+TEST(frmWAV, LoadsTheStoredRateAndOkStoresItAndSetsPcm) {
+    Fixture fx;
+    WriteAll(fx.file, "[wav]\nFreq=48000\nChannel=1\n");
+    auto f = fx.Open<settings::frmWAV>();
+    EXPECT_EQ(f->windowTitle(), "Set WAV Format");
+    EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(Captions(f->F), (std::vector<std::string>{"8000", "16000", "24000", "32000", "11025",
+                                                        "22050", "44100", "48000"}));
+    EXPECT_EQ(Checked(f->F), "F8");
+    EXPECT_TRUE(f->P1->isChecked());
+    for (const auto& [button, caption] :
+         std::vector<std::pair<QPushButton*, const char*>>{{f->cmdPCM, "PCM"},
+                                                           {f->cmdADPCM, "ADPCM"},
+                                                           {f->cmdGSM, "GSM"},
+                                                           {f->cmdDSP, "DSP"},
+                                                           {f->cmdMenu, "From Menu"},
+                                                           {f->cmdSample, "Like Sample"},
+                                                           {f->Command1, "OK"},
+                                                           {f->Command2, "Cancel"}})
+        EXPECT_EQ(button->text(), caption);
+    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    EXPECT_EQ(f->result(), QDialog::Accepted);
+    EXPECT_EQ(ReadAll(fx.file), "[wav]\nFreq=48000\nChannel=1\n");
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavFormat(48000,1,16)"}));
+    EXPECT_EQ(fx.summaries, std::vector<std::string>{"fake format"});
+}
+
+TEST(frmWAV, OptionButtonsChangeTheSharedValuesAndCancelWritesNothing) {
+    Fixture fx;
+    const std::string stored = "[wav]\nFreq=44100\nChannel=2\n";
+    WriteAll(fx.file, stored);
+    auto f = fx.Open<settings::frmWAV>();
+    QTest::mouseClick(f->F[0], Qt::LeftButton);
+    QTest::mouseClick(f->P1, Qt::LeftButton);
+    EXPECT_EQ(fx.values.Freq, 8000);
+    EXPECT_EQ(fx.values.Channel, 1);
+    QTest::mouseClick(f->Command2, Qt::LeftButton);
+    EXPECT_EQ(f->result(), QDialog::Rejected);
+    EXPECT_EQ(ReadAll(fx.file), stored);
+    EXPECT_TRUE(fx.log.empty());
+    EXPECT_TRUE(fx.summaries.empty());
+}
+
+TEST(frmWAV, CodecButtonsSetTheCodingOnlyAndARefusalKeepsTheDialogOpen) {
+    Fixture fx;
+    WriteAll(fx.file, "[wav]\nFreq=32000\nChannel=2\n");
+    const std::string stored = ReadAll(fx.file);
+    {
+        auto f = fx.Open<settings::frmWAV>();
+        fx.audio.description = "";  // the codec refuses 32000 Hz
+        QTest::mouseClick(f->cmdGSM, Qt::LeftButton);
+        EXPECT_EQ(fx.desk.messageBox.Texts(),
+                  std::vector<std::string>{"Format Parametr not valid"});
+        EXPECT_EQ(fx.desk.messageBox.shown[0].title, "Quorvin Sound Recorder");
+        EXPECT_EQ(fx.desk.messageBox.shown[0].buttons, services::MsgButtons::Ok);
+        EXPECT_TRUE(f->isVisible());
+        EXPECT_TRUE(fx.summaries.empty()) << "the WAV summary stays as it was";
+        QTest::mouseClick(f->cmdMenu, Qt::LeftButton);  // a listed coding refused as well
+        EXPECT_EQ(fx.desk.messageBox.shown.size(), 2u);
+        EXPECT_TRUE(f->isVisible());
+        fx.audio.description = "WAV IMA";
+        QTest::mouseClick(f->cmdADPCM, Qt::LeftButton);
+        EXPECT_FALSE(f->isVisible());
+        EXPECT_EQ(f->result(), QDialog::Accepted);
+    }
+    for (auto button :
+         {&settings::frmWAV::cmdPCM, &settings::frmWAV::cmdDSP, &settings::frmWAV::cmdMenu}) {
+        auto f = fx.Open<settings::frmWAV>();
+        QTest::mouseClick((*f).*button, Qt::LeftButton);
+        EXPECT_FALSE(f->isVisible());
+    }
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavGsmFormat(32000)", "ChooseWavFormatFromMenu()",
+                                      "SetWavAdpcmFormat(32000,2)", "SetWavFormat(32000,2,16)",
+                                      "SetWavDspFormat()", "ChooseWavFormatFromMenu()"}));
+    EXPECT_EQ(fx.summaries.size(), 4u);
+    EXPECT_EQ(ReadAll(fx.file), stored) << "codec buttons store nothing";
+}
+
+TEST(frmWAV, LikeSampleAsksInTheHomeFolderAndStaysOpen) {
+    Fixture fx;
+    auto f = fx.Open<settings::frmWAV>();
+    QTest::mouseClick(f->cmdSample, Qt::LeftButton);  // cancelled: nothing changes
+    EXPECT_TRUE(fx.log.empty());
+    EXPECT_TRUE(fx.summaries.empty());
+    fx.desk.fileDialog.openAnswers = {"/music/sample.wav", "/music/song.mp3"};
+    QTest::mouseClick(f->cmdSample, Qt::LeftButton);
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavFormatLikeSample(/music/sample.wav)"}));
+    EXPECT_EQ(fx.summaries, std::vector<std::string>{"fake format"});
+    EXPECT_TRUE(f->isVisible());
+    // A file whose coding the component cannot write.
+    fx.audio.description = "";
+    QTest::mouseClick(f->cmdSample, Qt::LeftButton);
+    EXPECT_EQ(fx.desk.messageBox.Texts(), std::vector<std::string>{"Format Parametr not valid"});
+    EXPECT_EQ(fx.summaries.size(), 1u);
+    EXPECT_EQ(fx.desk.fileDialog.filters, std::vector<std::string>(3, "Wav files (*.wav)"));
+    EXPECT_EQ(fx.desk.fileDialog.startDirs,
+              std::vector<std::string>(3, QDir::homePath().toStdString()));
+}
+
+TEST(frmVOX, RateNotOfferedSelects44100AndOkStoresIt) {
+    Fixture fx;
+    WriteAll(fx.file, "[vox]\nvoxFreq=6000\n");
+    auto f = fx.Open<settings::frmVOX>();
+    EXPECT_EQ(f->windowTitle(), "Set VOX Format");
+    EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(f->F.size(), 8u);
+    EXPECT_EQ(f->F[4]->text(), "11025 ");
+    EXPECT_EQ(Checked(f->F), "F7");
+    EXPECT_EQ(f->cmdOK->text(), "Ok");
+    QTest::mouseClick(f->cmdOK, Qt::LeftButton);
+    EXPECT_EQ(ReadAll(fx.file), "[vox]\nvoxFreq=44100\n");
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetVoxFormat(44100)"}));
+    EXPECT_EQ(fx.summaries.size(), 1u);
+}
+
+TEST(frmRAW, BadCompressionFallsBackAndOkStoresAllThree) {
+    Fixture fx;
+    WriteAll(fx.file, "[raw]\nrawFreq=12000\nrawChannel=1\nrawCompr=7\n");
+    auto f = fx.Open<settings::frmRAW>();
+    EXPECT_EQ(f->windowTitle(), "Set RAW Format");
+    EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(Captions(f->F),
+              (std::vector<std::string>{"8000", "16000", "24000", "32000", "11025 ", "22050",
+                                        "44100", "48000", "6000", "12000"}));
+    EXPECT_EQ(Checked(f->F), "F10");
+    EXPECT_TRUE(f->P1->isChecked());
+    EXPECT_TRUE(f->C1->isChecked());
+    EXPECT_EQ(f->C2->text(), "8-bit A-Law ");
+    QTest::mouseClick(f->C3, Qt::LeftButton);
+    QTest::mouseClick(f->P2, Qt::LeftButton);
+    QTest::mouseClick(f->cmdOK, Qt::LeftButton);
+    EXPECT_EQ(ReadAll(fx.file), "[raw]\nrawFreq=12000\nrawChannel=2\nrawCompr=3\n");
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetRawFormat(3,12000,2,16)"}));
+    EXPECT_EQ(fx.summaries.size(), 1u);
+}
+
+TEST(frmG726, BadBitsSelectFourAndTheChosenBitsAreStoredAndSet) {
+    Fixture fx;
+    WriteAll(fx.file, "[g726]\ngFreq=8000\ngbit=6\n");
+    auto f = fx.Open<settings::frmG726>();
+    EXPECT_EQ(f->windowTitle(), "Set CCUIT G.726 Format");
+    EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(Captions(f->Option1),
+              (std::vector<std::string>{"2 bit ", "3 bit", "4 bit ", "5 bit"}));
+    EXPECT_EQ(Checked(f->Option1), "Option1_2");
+    EXPECT_EQ(fx.values.gbit, 4);
+    QTest::mouseClick(f->Option1[1], Qt::LeftButton);
+    QTest::mouseClick(f->cmdOK, Qt::LeftButton);
+    EXPECT_EQ(ReadAll(fx.file), "[g726]\ngFreq=8000\ngbit=3\n");
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetG726Format(8000,3)"}));
+    EXPECT_EQ(fx.summaries.size(), 1u);
+}
+
+TEST(FormatOptionDialogs, EachOpensModalAndCancelLeavesFileAndComponentAlone) {
+    Fixture fx;
+    const std::string stored =
+        "[wav]\nFreq=8000\n[vox]\nvoxFreq=8000\n[raw]\nrawFreq=8000\n"
+        "[g726]\ngFreq=8000\n";
+    WriteAll(fx.file, stored);
+    for (int i = 0; i < 4; ++i) {
+        fx.desk.modal.scripts.push_back([](QDialog& d) {
+            d.findChild<QRadioButton*>("F2")->click();  // 16000 in every one
+            QTest::mouseClick(
+                d.findChild<QPushButton*>(d.objectName() == "frmWAV" ? "Command2" : "cmdCancel"),
+                Qt::LeftButton);
+            return d.result();
+        });
+    }
+    auto desk = fx.desk.Services();
+    EXPECT_EQ(settings::ShowWavOptions(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+              QDialog::Rejected);
+    EXPECT_EQ(settings::ShowVoxOptions(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+              QDialog::Rejected);
+    EXPECT_EQ(settings::ShowRawOptions(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+              QDialog::Rejected);
+    EXPECT_EQ(settings::ShowG726Options(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+              QDialog::Rejected);
+    EXPECT_EQ(fx.desk.modal.shownObjectNames,
+              (std::vector<std::string>{"frmWAV", "frmVOX", "frmRAW", "frmG726"}));
+    EXPECT_EQ(ReadAll(fx.file), stored);
+    EXPECT_TRUE(fx.log.empty());
+    EXPECT_TRUE(fx.summaries.empty());
+    // The option buttons still changed the values in memory.
+    EXPECT_EQ(fx.values.Freq, 16000);
+    EXPECT_EQ(fx.values.voxFreq, 16000);
+    EXPECT_EQ(fx.values.rawFreq, 16000);
+    EXPECT_EQ(fx.values.gFreq, 16000);
+}
+
+}  // namespace
