@@ -31,4 +31,6 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 # Dependencies come from the libraries the binaries really link.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The player's MIDI synthesizer needs a General MIDI sound font.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont | fluid-soundfont-gm")
 include(CPack)

@@ -2,6 +2,7 @@
 // the windows and wires them together. Windows reach each other only through
 // what is handed to them here.
 #include <QApplication>
+#include <QFileInfo>
 #include <QTimer>
 #include <memory>
 
@@ -9,15 +10,18 @@
 #include "app/frmAbout.h"
 #include "converter/frmcov.h"
 #include "core/AppInfo.h"
+#include "desktop/MprisService.h"
 #include "desktop/PortalHotkeys.h"
 #include "desktop/SingleInstance.h"
 #include "desktop/SleepInhibitor.h"
 #include "desktop/X11Hotkeys.h"
 #include "desktop/frmtray.h"
 #include "platform/audio/RealAudioEngine.h"
+#include "platform/mediaplayer/RealMediaControl.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
+#include "player/MPlay3.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
 #include "settings/Form2.h"
@@ -110,6 +114,10 @@ int main(int argc, char** argv) {
         else
             sleepInhibitor.Release();
     };
+    // The player and its media control live while the window is open; each
+    // opening starts with an empty playlist.
+    std::unique_ptr<mediaplayer::RealMediaControl> playerControl;
+    std::unique_ptr<player::MPlay3> playerWindow;
 
     // The schedule list: loaded hidden once the main window is loaded; its
     // clock runs from then to the end of the program, shown or not.
@@ -184,6 +192,47 @@ int main(int argc, char** argv) {
         id3Editor->Form_Load();  // each opening loads it anew; closing unloads it
         modal.Exec(*id3Editor);
     };
+    openers.audioPlayer = [&] {
+        if (playerWindow) return;
+        playerControl = std::make_unique<mediaplayer::RealMediaControl>();
+        playerWindow = std::make_unique<player::MPlay3>(
+            *playerControl, desktop,
+            QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString(),
+            folder, &window);
+        playerWindow->Form_Load();
+        // While the player is open the desktop's media keys and sound menu
+        // reach it.
+        desktop::MprisTargets media;
+        media.playPause = [&] { playerWindow->pause_Click(); };
+        media.play = [&] {
+            if (!playerControl->Playing()) playerWindow->pause_Click();
+        };
+        media.pause = [&] {
+            if (playerControl->Playing()) playerWindow->pause_Click();
+        };
+        media.stop = [&] { playerWindow->stop_Click(); };
+        media.next = [&] { playerWindow->next_Click(); };
+        media.previous = [&] { playerWindow->previous_Click(); };
+        media.status = [&] {
+            return playerControl->Playing()  ? desktop::MprisStatus::Playing
+                   : playerControl->Paused() ? desktop::MprisStatus::Paused
+                                             : desktop::MprisStatus::Stopped;
+        };
+        media.title = [&] { return QFileInfo(playerControl->FileName()).fileName(); };
+        media.lengthSeconds = [&] { return playerControl->Duration(); };
+        media.positionSeconds = [&] { return playerControl->CurrentPosition(); };
+        media.volume = [&] {
+            const auto gains = mediaplayer::GainsFor(playerControl->Volume(), 0);
+            return gains.left;
+        };
+        desktop::MprisService mpris(QDBusConnection::sessionBus(), media);
+        QTimer mediaRefresh;
+        QObject::connect(&mediaRefresh, &QTimer::timeout, &mpris, &desktop::MprisService::Refresh);
+        mediaRefresh.start(500);
+        modal.Exec(*playerWindow);
+        playerWindow.reset();
+        playerControl.reset();
+    };
     window.SetWindowOpeners(openers);
 
     desktop::TrayTargets targets;
@@ -207,6 +256,8 @@ int main(int argc, char** argv) {
         scheduleWindow.Form_Unload();  // saves schedule.dat
         converterWindow.reset();
         id3Editor.reset();
+        // Saves its position and ends its modal loop; the opener frees it.
+        if (playerWindow) playerWindow->done(0);
         tray.close();
         QTimer::singleShot(0, &app, &QCoreApplication::quit);
     });

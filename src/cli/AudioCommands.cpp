@@ -15,6 +15,7 @@
 
 #include "cli/Commands.h"
 #include "converter/ConvertJob.h"
+#include "converter/ConvertRules.h"
 #include "core/OutputFormats.h"
 #include "core/Text.h"
 #include "platform/audio-api/AudioEngine.h"
@@ -113,18 +114,22 @@ bool RecordOptionApplies(core::Encoder encoder, const std::string& option) {
     return true;
 }
 
-// The output file is checked before anything is recorded: a folder, a name
-// without an extension or with another format's, an existing file (unless
-// replacing was asked for) are refused. Empty when it may be written.
+// The output file is checked before anything is written: a folder, a name
+// without an extension or with another format's (when `fmt` names one), an
+// existing file (unless replacing was asked for) are refused. Empty when it
+// may be written.
 std::string RefuseOutput(const std::string& path, const std::string& fmt, bool overwrite) {
+    const std::string ending =
+        fmt.empty() ? "an audio extension (.mp3, .ogg, .wav ...)" : "." + fmt;
     std::error_code ec;
     if (path.empty() || path.back() == '/' || std::filesystem::is_directory(path, ec))
-        return path + " is a folder; give a file name ending in ." + fmt;
+        return path + " is a folder; give a file name ending in " + ending;
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return path + " has no extension; give a file name ending in ." + fmt;
-    if (Upper(path.substr(dot + 1)) != fmt) return "the output file's extension must be ." + fmt;
+        return path + " has no extension; give a file name ending in " + ending;
+    if (!fmt.empty() && Upper(path.substr(dot + 1)) != fmt)
+        return "the output file's extension must be ." + fmt;
     if (!overwrite && std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
         return path + " exists; give --overwrite to replace it";
     return {};
@@ -144,6 +149,27 @@ std::string SiblingPath(const std::string& path) {
             return candidate;
     }
 }
+
+// Where a command writes `path`: a file that replaces another is written
+// beside it and renamed over it only once complete, so a failure never
+// damages what was there; a new file is written in place. Either way a
+// failed write leaves nothing behind.
+struct OutputTarget {
+    std::string path, target;
+    OutputTarget(const std::string& p, bool overwrite)
+        : path(p), target(overwrite ? SiblingPath(p) : p) {}
+    void Discard() const {
+        std::error_code ec;
+        std::filesystem::remove(target, ec);
+    }
+    // Empty on success, else why the file could not take its place.
+    std::string Commit() const {
+        if (target == path || std::rename(target.c_str(), path.c_str()) == 0) return {};
+        const std::string reason = std::strerror(errno);
+        Discard();
+        return "cannot replace " + path + ": " + reason;
+    }
+};
 
 std::string FramesText(std::int64_t frames, int rate) {
     return core::ElapsedText(rate > 0 ? frames * 1000 / rate : 0);
@@ -241,9 +267,8 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     recording::RecoveryJournal journal(
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
     session.SetJournal(&journal);
-    // A file that is replaced is written beside it first: a failure never
-    // damages what was there.
-    const std::string target = overwrite ? SiblingPath(path) : path;
+    const OutputTarget output(path, overwrite);
+    const std::string& target = output.target;
     if (!session.Start(target)) return Failure(err, "record", session.LastError());
     // N seconds of sound, counted in samples; the clock is only a guard
     // against a device that delivers nothing.
@@ -254,13 +279,11 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     loop.exec();
     session.Stop();
     if (!session.WriteError().empty()) {
-        if (target != path) std::filesystem::remove(target);
+        if (target != path) output.Discard();
         return Failure(err, "record", "writing " + path + " failed: " + session.WriteError());
     }
-    if (target != path && std::rename(target.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        std::filesystem::remove(target);
-        return Failure(err, "record", "cannot replace " + path + ": " + reason);
+    if (const std::string failed = output.Commit(); !failed.empty()) {
+        return Failure(err, "record", failed);
     }
     std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
                  FramesText(session.FramesWritten(), rec->Rate()).c_str());
@@ -271,7 +294,9 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
                    std::FILE* out, std::FILE* err) {
     Parsed p;
     std::string why;
-    if (!Parse(args, {"wma-profile"}, p, why)) return Usage(err, "convert", why);
+    if (!Parse(args, {"wma-profile"}, p, why, {"overwrite", "verbose"})) {
+        return Usage(err, "convert", why);
+    }
     long profile = 24;
     if (p.Get("wma-profile") == "list") {
         std::fputs("WMA profiles (number, bitrate, rate, channels):\n", out);
@@ -284,6 +309,18 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
                      "unknown WMA profile; the profiles are:\n" + audio::WmaProfileHelp());
     }
     if (p.positional.size() != 2) return Usage(err, "convert", "give IN and OUT");
+    const std::string& in = p.positional[0];
+    const std::string& path = p.positional[1];
+    // Also through another spelling, a symbolic or a hard link: writing it
+    // would destroy the input while it is read.
+    if (converter::IsSameFile(in, path)) {
+        return Failure(err, "convert", path + ": output is the input file");
+    }
+    const bool overwrite = p.Has("overwrite");
+    if (const std::string refused = RefuseOutput(path, "", overwrite); !refused.empty()) {
+        return Usage(err, "convert", refused);
+    }
+    engine.SetCodecLogVerbose(p.Has("verbose"));
     const settings::FormatValues v = LoadSettings();
     auto reader = engine.CreateFile();
     auto writer = engine.CreateFile();
@@ -302,12 +339,22 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
             std::fflush(err);
         };
     }
-    const auto outcome = job.Convert(p.positional[0], p.positional[1]);
+    const OutputTarget output(path, overwrite);
+    const auto outcome = job.Convert(in, output.target);
     if (terminal) std::fputs("\r    \r", err);
     if (outcome != converter::ConvertJob::Outcome::Complete) {
+        output.Discard();
         return Failure(err, "convert", job.Reason());
     }
-    std::fprintf(out, "%s -> %s: %s\n", p.positional[0].c_str(), p.positional[1].c_str(),
+    if (const std::string failed = output.Commit(); !failed.empty()) {
+        return Failure(err, "convert", failed);
+    }
+    if (job.DamagedFrames() > 0) {
+        std::fprintf(err,
+                     "quorvin-cli convert: warning: %s is damaged; %lld bad frames were skipped\n",
+                     in.c_str(), static_cast<long long>(job.DamagedFrames()));
+    }
+    std::fprintf(out, "%s -> %s: %s\n", in.c_str(), path.c_str(),
                  FramesText(job.FramesWritten(), job.InputRate()).c_str());
     return 0;
 }

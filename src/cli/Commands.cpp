@@ -21,8 +21,12 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "                                            in .FMT; other parameters from "
          "settings.dat\n"},
         {"convert",
-         "  convert [--wma-profile N] IN OUT          format from OUT's extension (also .wma);\n"
-         "                                            --wma-profile list shows the profiles\n"},
+         "  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT\n"
+         "                                            format from OUT's extension (also .wma);\n"
+         "                                            --wma-profile list shows the profiles;\n"
+         "                                            an existing OUT is replaced only with\n"
+         "                                            --overwrite; --verbose shows the codec\n"
+         "                                            library's own messages\n"},
         {"info", "  info FILE                                 what the reader sees in FILE\n"},
         {"tags",
          "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n"},

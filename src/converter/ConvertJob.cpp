@@ -24,7 +24,7 @@ void ConvertJob::Report(double percent, bool force) {
 
 ConvertJob::Outcome ConvertJob::Convert(const std::string& source, const std::string& target) {
     reason_.clear();
-    frames_ = 0;
+    frames_ = damaged_ = 0;
     lastReport_ = {};
     Report(0.0, true);
     // The writer truncates its target on create; were that the input, the
@@ -91,6 +91,7 @@ ConvertJob::Outcome ConvertJob::Convert(const std::string& source, const std::st
         outcome = Outcome::Failed;
         why = writer_.LastError();
     }
+    damaged_ = reader_.DamagedFrames();
     reader_.Close();
     if (outcome == Outcome::Failed) return Fail(why);
     Report(100.0, true);

@@ -42,6 +42,8 @@ class ConvertJob {
     const std::string& Reason() const { return reason_; }
     std::int64_t FramesWritten() const { return frames_; }
     int InputRate() const { return rate_; }  // of the last input opened
+    // Damaged frames the reader passed over in the last input (it read on).
+    std::int64_t DamagedFrames() const { return damaged_; }
 
   private:
     Outcome Fail(std::string why);
@@ -51,7 +53,7 @@ class ConvertJob {
     audio::IAudioFile& writer_;
     bool cancelled_ = false;
     std::string reason_;
-    std::int64_t frames_ = 0;
+    std::int64_t frames_ = 0, damaged_ = 0;
     int rate_ = 0;
     std::chrono::steady_clock::time_point lastReport_{};
 };

@@ -77,10 +77,100 @@ TEST_F(Cli, ConvertsToEveryTypeAndInfoReadsItBack) {
 TEST_F(Cli, ConvertNeverOverwritesItsInput) {
     const std::string in = MakeWav("in.wav", 44100, 2);
     const std::string before = qsr::testing::ReadAll(in);
-    const Result r = Run("convert " + in + " " + dir_.File("./in.wav"));
-    EXPECT_EQ(r.code, 1);
-    EXPECT_NE(r.out.find("output is the input file"), std::string::npos) << r.out;
-    EXPECT_EQ(qsr::testing::ReadAll(in), before);
+    std::filesystem::create_symlink(in, dir_.File("sym.wav"));
+    std::filesystem::create_hard_link(in, dir_.File("hard.wav"));
+    // Also with --overwrite, which would otherwise write beside it and rename.
+    for (const std::string& out :
+         {dir_.File("./in.wav"), dir_.File("sym.wav"), dir_.File("hard.wav")}) {
+        for (const char* flag : {"", "--overwrite "}) {
+            const Result r = Run("convert " + std::string(flag) + in + " " + out);
+            EXPECT_EQ(r.code, 1) << out;
+            EXPECT_NE(r.out.find("output is the input file"), std::string::npos) << r.out;
+            EXPECT_EQ(qsr::testing::ReadAll(in), before) << out;
+        }
+    }
+}
+
+// Files in `dir` the program left beside its outputs (the hidden name an
+// output is written under before it replaces another).
+std::vector<std::string> Leftovers(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir)) {
+        if (e.path().filename().string().rfind(".qsr-", 0) == 0) names.push_back(e.path());
+    }
+    return names;
+}
+
+TEST_F(Cli, ConvertReplacesAFileOnlyWithOverwriteAndOnlyWhenComplete) {
+    const std::string in = MakeWav("in.wav", 44100, 2);
+    const std::string out = dir_.File("out.mp3");
+    std::ofstream(out) << "keep me";
+    Result r = Run("convert " + in + " " + out);
+    EXPECT_EQ(r.code, 2);
+    EXPECT_NE(r.out.find("exists; give --overwrite"), std::string::npos) << r.out;
+    EXPECT_EQ(qsr::testing::ReadAll(out), "keep me");
+
+    // A write that fails (a file-size limit of 40 KB) keeps the old file and
+    // leaves nothing half-made; a new file that fails is not left either.
+    const std::string limited = "sh -c 'trap \"\" XFSZ; ulimit -f 80; exec \"$0\" \"$@\"' ";
+    const std::string cli = QSR_BINARY_DIR "/src/cli/quorvin-cli";
+    const auto runLimited = [&](const std::string& args) {
+        return std::system(("QSR_HOME='" + home_.path().string() + "' " + limited + cli + " " +
+                            args + " >/dev/null 2>&1")
+                               .c_str());
+    };
+    const std::string big = MakeWav("big.wav", 44100, 2);  // 2 s: 350 KB, over the limit as WAV
+    EXPECT_NE(runLimited("convert --overwrite " + big + " " + dir_.File("old.wav")), 0);
+    std::ofstream(dir_.File("old.wav")) << "old";
+    EXPECT_NE(runLimited("convert --overwrite " + big + " " + dir_.File("old.wav")), 0);
+    EXPECT_EQ(qsr::testing::ReadAll(dir_.File("old.wav")), "old");
+    EXPECT_NE(runLimited("convert " + big + " " + dir_.File("new.wav")), 0);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("new.wav")));
+    EXPECT_TRUE(Leftovers(dir_.path()).empty());
+
+    r = Run("convert --overwrite " + in + " " + out);
+    ASSERT_EQ(r.code, 0) << r.out;
+    auto f = CreateRealAudioFile();
+    ASSERT_GE(f->OpenFile(out), 0);
+    EXPECT_NEAR(static_cast<double>(f->TotalSamples()), 2.0 * 44100, 10);
+    EXPECT_TRUE(Leftovers(dir_.path()).empty());
+}
+
+// Seconds of sound in `path` as the reader decodes it.
+double DecodedSeconds(const std::string& path) {
+    auto f = CreateRealAudioFile();
+    if (f->OpenFile(path) < 0) return 0;
+    std::int64_t frames = 0;
+    for (Samples b; !(b = f->ReadBlock(44100)).empty();) frames += b.size() / f->ChannelCount();
+    return static_cast<double>(frames) / f->SampleRate();
+}
+
+TEST_F(Cli, ConvertReadsPastDamageAndSaysHowMuchWasSkipped) {
+    const std::string wav = dir_.File("long.wav");
+    qsr::testing::Capture("ffmpeg -v error -f lavfi -i 'sine=f=440:d=4.7:r=44100' -ac 2 -y " + wav);
+    const std::string mp3 = dir_.File("full.mp3");
+    ASSERT_EQ(Run("convert " + wav + " " + mp3).code, 0);
+    std::string bytes = qsr::testing::ReadAll(mp3);
+    // Cut after 60 %; and a whole one with garbage over 0.1 s in the middle.
+    std::ofstream(dir_.File("cut.mp3"), std::ios::binary) << bytes.substr(0, bytes.size() * 6 / 10);
+    for (size_t i = bytes.size() / 3; i < bytes.size() / 3 + 1600; ++i) bytes[i] ^= 0x5A;
+    std::ofstream(dir_.File("hole.mp3"), std::ios::binary) << bytes;
+
+    Result r = Run("convert " + dir_.File("cut.mp3") + " " + dir_.File("cut.wav"));
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NEAR(DecodedSeconds(dir_.File("cut.wav")), 4.7 * 0.6, 0.15);
+
+    r = Run("convert " + dir_.File("hole.mp3") + " " + dir_.File("hole.wav"));
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_GT(DecodedSeconds(dir_.File("hole.wav")), 4.7 - 0.3);
+    EXPECT_NE(r.out.find("warning: " + dir_.File("hole.mp3") + " is damaged; "), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("bad frames were skipped"), std::string::npos) << r.out;
+    // The decoder's own complaints only when asked for.
+    EXPECT_EQ(r.out.find("[mp3"), std::string::npos) << r.out;
+    r = Run("convert --verbose --overwrite " + dir_.File("hole.mp3") + " " + dir_.File("hole.wav"));
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NE(r.out.find("[mp3"), std::string::npos) << r.out;
 }
 
 TEST_F(Cli, SettingsDatChoosesTheParameters) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "player/Playlist.h"
+#include "support/TempDir.h"
 
 namespace qsr::player {
 namespace {
@@ -47,6 +48,41 @@ TEST(M3u, WritesWhatItReadsBack) {
 TEST(M3u, EmptyAndCommentOnlyTextsGiveNoEntries) {
     EXPECT_TRUE(ParseM3u("", "/").empty());
     EXPECT_TRUE(ParseM3u("#EXTM3U\n#EXTINF:3,x\n", "/").empty());
+}
+
+TEST(Asx, FirstRefOfEachEntryInAnyCaseWithEntitiesAndRelativePaths) {
+    const auto entries = ParseAsx(
+        "<ASX version=\"3.0\"><Title>mine</Title>\n"
+        "<Entry><REF HREF=\"sub/a&amp;b.mp3\"/><ref href=\"fallback.mp3\"/></Entry>\n"
+        "<entry><ref href='file:///abs/c.wav'></ref></entry>\n"
+        "<entry><ref href=http://radio/live></entry>\n"
+        "<entryref href=\"other.asx\"/>\n"
+        "<entry><ref href=plain/d.mid/></entry>\n"
+        "<ref href=\"outside.mp3\"/></asx>",
+        "/music/lists");
+    EXPECT_EQ(entries, (std::vector<std::string>{"/music/lists/sub/a&b.mp3", "/abs/c.wav",
+                                                 "/music/lists/plain/d.mid"}));
+}
+
+TEST(Asx, DamagedTextsGiveWhatCanBeReadAndNeverMore) {
+    EXPECT_TRUE(ParseAsx("", "/").empty());
+    EXPECT_TRUE(ParseAsx("<entry><ref href=\"unterminated", "/").empty());
+    EXPECT_TRUE(ParseAsx("<entry><ref nohref=\"x\"></entry>", "/").empty());
+    EXPECT_EQ(ParseAsx("<entry><ref href=\"x.mp3\">", "/m").size(), 1u);
+}
+
+TEST(Asx, MetafilesExpandToTheirEntriesButNeverToMetafiles) {
+    testing::TempDir dir;
+    const std::string self = dir.File("self.ASX");
+    testing::WriteAll(self,
+                      "<asx><entry><ref href=\"self.ASX\"/></entry>"
+                      "<entry><ref href=\"song.mp3\"/></entry>"
+                      "<entry><ref href=\"more.lsx\"/></entry></asx>");
+    EXPECT_EQ(ExpandPlayable(self), (std::vector<std::string>{dir.File("song.mp3")}));
+    EXPECT_TRUE(ExpandPlayable(dir.File("missing.asx")).empty());
+    EXPECT_EQ(ExpandPlayable("/m/a.mp3"), (std::vector<std::string>{"/m/a.mp3"}));
+    EXPECT_TRUE(IsMetafile("x.Lsx"));
+    EXPECT_FALSE(IsMetafile("asx"));
 }
 
 }  // namespace

@@ -25,6 +25,9 @@ class IAudioEngine {
     virtual std::unique_ptr<IAudioPlayer> CreatePlayer() = 0;
     virtual std::unique_ptr<IMp3Settings> CreateMp3Settings() = 0;
     virtual std::unique_ptr<IId3v2Tag> CreateId3v2Tag() = 0;
+    // Whether the codec libraries' own log lines reach stderr; by default they
+    // do not (failures are reported by the components themselves).
+    virtual void SetCodecLogVerbose(bool verbose) { (void)verbose; }
 };
 
 }  // namespace qsr::audio

@@ -55,6 +55,9 @@ class IAudioFile {
     virtual Samples ReadBlock(long n) = 0;                 // empty at the end
     virtual std::int64_t Seek(std::int64_t position) = 0;  // the new position
     virtual double SizeValue() const = 0;                  // bytes that make one unit of the total
+    // Damaged frames the open file's reader has passed over so far (it goes on
+    // after each one); 0 for an undamaged file.
+    virtual std::int64_t DamagedFrames() const { return 0; }
 
     virtual int Status() const = 0;  // below 0 = failure
     // Why the last create or open failed, for the caller's message.

@@ -273,6 +273,7 @@ class AudioFileComponent : public IAudioFile {
     std::int64_t Seek(std::int64_t position) override {
         return decoder_ ? decoder_->Seek(position) : 0;
     }
+    std::int64_t DamagedFrames() const override { return decoder_ ? decoder_->DamagedFrames() : 0; }
     // The total counts frames and blocks are 16-bit interleaved: one frame is
     // 2 bytes per channel.
     double SizeValue() const override { return decoder_ ? 2.0 * decoder_->Channels() : 0.0; }

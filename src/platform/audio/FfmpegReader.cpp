@@ -10,59 +10,34 @@ extern "C" {
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <memory>
+#include <optional>
 
+#include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
+#include "platform/audio/Mp3Frames.h"
 
 // Reads every file FFmpeg decodes, as interleaved 16-bit frames at the file's
 // own rate and channel count.
 namespace qsr::audio::file {
 namespace {
 
-std::int64_t Mp3ExactLengthFromFrame(const unsigned char* b, size_t n, int rate) {
-    if (n < 200 || b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) return -1;
-    for (size_t x = 4; x + 160 < n && x < 64; ++x) {
-        if (std::memcmp(b + x, "Xing", 4) != 0 && std::memcmp(b + x, "Info", 4) != 0) continue;
-        const unsigned flags =
-            static_cast<unsigned>(b[x + 4] << 24 | b[x + 5] << 16 | b[x + 6] << 8 | b[x + 7]);
-        if (!(flags & 1)) return -1;
-        size_t at = x + 8;
-        const std::int64_t frames =
-            static_cast<std::int64_t>(b[at] << 24 | b[at + 1] << 16 | b[at + 2] << 8 | b[at + 3]);
-        at += 4;
-        if (flags & 2) at += 4;
-        if (flags & 4) at += 100;
-        if (flags & 8) at += 4;
-        if (at + 24 > n) return -1;
-        // The LAME extension: encoder delay and padding, 12 bits each, at +21.
-        const int delay = b[at + 21] << 4 | b[at + 22] >> 4;
-        const int padding = (b[at + 22] & 0x0F) << 8 | b[at + 23];
-        const int perFrame = rate >= 32000 ? 1152 : 576;
-        const std::int64_t total = frames * perFrame - delay - padding;
-        return total > 0 ? total : -1;
-    }
-    return -1;
-}
-
-// The exact length of an MP3 file from its Xing/Info and LAME header frame:
-// frames x samples per frame, less the encoder delay and the end padding.
+// The exact length of an MP3 file from its Xing/Info and LAME header frame;
 // -1 when the file has no such frame.
-std::int64_t Mp3ExactLength(const std::string& path, int rate) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
+std::int64_t Mp3ExactLength(const std::string& path) {
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> f(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!f) return -1;
+    if (fseeko(f.get(), 0, SEEK_END) != 0) return -1;
+    const std::int64_t size = ftello(f.get());
     unsigned char b[4096];
-    const size_t n = std::fread(b, 1, sizeof b, f);
-    long start = 0;
-    if (n >= 10 && std::memcmp(b, "ID3", 3) == 0) {
-        start =
-            10 + ((b[6] & 0x7F) << 21 | (b[7] & 0x7F) << 14 | (b[8] & 0x7F) << 7 | (b[9] & 0x7F));
-        if (b[5] & 0x10) start += 10;  // footer
-        std::fseek(f, start, SEEK_SET);
-        const size_t m = std::fread(b, 1, sizeof b, f);
-        std::fclose(f);
-        return Mp3ExactLengthFromFrame(b, m, rate);
+    std::rewind(f.get());
+    size_t n = std::fread(b, 1, sizeof b, f.get());
+    const size_t start = Mp3AudioStart(b, n);
+    if (start > 0) {
+        if (fseeko(f.get(), static_cast<off_t>(start), SEEK_SET) != 0) return -1;
+        n = std::fread(b, 1, sizeof b, f.get());
     }
-    std::fclose(f);
-    return Mp3ExactLengthFromFrame(b, n, rate);
+    return Mp3ExactLengthFromFrame(b, n, size);
 }
 
 class FfmpegDecoder : public IDecoder {
@@ -71,12 +46,7 @@ class FfmpegDecoder : public IDecoder {
     ~FfmpegDecoder() override { CloseAll(); }
 
     bool Open(std::string& error) {
-        // Decoder chatter (skipped-sample notes) is no business of our callers.
-        static const bool quiet = [] {
-            av_log_set_level(AV_LOG_ERROR);
-            return true;
-        }();
-        (void)quiet;
+        QuietCodecLogByDefault();
         int rc = avformat_open_input(&fmt_, path_.c_str(), nullptr, nullptr);
         if (rc < 0) return Fail(error, rc);
         if ((rc = avformat_find_stream_info(fmt_, nullptr)) < 0) return Fail(error, rc);
@@ -88,6 +58,9 @@ class FfmpegDecoder : public IDecoder {
         }
         ctx_ = avcodec_alloc_context3(dec);
         avcodec_parameters_to_context(ctx_, fmt_->streams[stream_]->codecpar);
+        // Lets the decoder keep frame timestamps right when it drops the
+        // encoder delay; seeking counts on them.
+        ctx_->pkt_timebase = fmt_->streams[stream_]->time_base;
         if ((rc = avcodec_open2(ctx_, dec, nullptr)) < 0) return Fail(error, rc);
         rate_ = ctx_->sample_rate;
         channels_ = ctx_->ch_layout.nb_channels;
@@ -121,8 +94,10 @@ class FfmpegDecoder : public IDecoder {
             total_ = av_rescale(fmt_->duration, rate_, AV_TIME_BASE);
         }
         if (ctx_->codec_id == AV_CODEC_ID_MP3) {
-            const std::int64_t exact = Mp3ExactLength(path_, rate_);
+            const std::int64_t exact = Mp3ExactLength(path_);
             if (exact > 0) total_ = exact;
+            exactTotal_ = exact > 0;
+            mp3File_ = fmt_->iformat && std::strcmp(fmt_->iformat->name, "mp3") == 0;
         }
         char desc[256];
         avcodec_string(desc, sizeof desc, ctx_, 0);
@@ -130,6 +105,9 @@ class FfmpegDecoder : public IDecoder {
         if (fmt_->iformat && fmt_->iformat->long_name) {
             description_ = std::string(fmt_->iformat->long_name) + ": " + description_;
         }
+        // The first frame tells where sample 0 lies for later seeks; it stays
+        // queued for the first read.
+        while (!originKnown_ && !eof_) DecodeSome();
         return true;
     }
 
@@ -139,6 +117,10 @@ class FfmpegDecoder : public IDecoder {
     std::string Describe() const override { return description_; }
 
     Samples Read(long frames) override {
+        if (exactTotal_ && position_ + frames > total_) {
+            // Past its recorded length an MP3 holds only the encoder's padding.
+            frames = static_cast<long>(std::max<std::int64_t>(total_ - position_, 0));
+        }
         const size_t want = static_cast<size_t>(std::max(frames, 0L)) * channels_;
         while (pending_.size() < want && !eof_) DecodeSome();
         const size_t n = std::min(want, pending_.size());
@@ -150,23 +132,21 @@ class FfmpegDecoder : public IDecoder {
 
     std::int64_t Seek(std::int64_t frame) override {
         frame = std::max<std::int64_t>(frame, 0);
-        // Exact positions: go back to the start when needed, then decode forward.
-        if (frame < position_) {
-            if (av_seek_frame(fmt_, stream_,
-                              fmt_->streams[stream_]->start_time == AV_NOPTS_VALUE
-                                  ? 0
-                                  : fmt_->streams[stream_]->start_time,
-                              AVSEEK_FLAG_BACKWARD) < 0 &&
-                avformat_seek_file(fmt_, -1, INT64_MIN, 0, 0, 0) < 0) {
-                return position_;
-            }
-            avcodec_flush_buffers(ctx_);
-            swr_init(swr_);
-            pending_.clear();
-            eof_ = false;
-            drained_ = false;
-            position_ = 0;
-        }
+        if (total_ > 0) frame = std::min(frame, total_);
+        // Near ahead: decoding on is cheaper than a seek.
+        if (frame >= position_ && frame - position_ <= rate_) return SkipTo(frame);
+        if (SeekByIndex(frame)) return position_;
+        // No index and no timestamps: decode again from the start.
+        if (!Rewind()) return position_;
+        return SkipTo(frame);
+    }
+
+    // Since the file was opened; damage read again after a seek counts again.
+    std::int64_t DamagedFrames() const override { return damaged_; }
+
+  private:
+    // Output already decoded but before the target of a seek is dropped.
+    std::int64_t SkipTo(std::int64_t frame) {
         while (position_ < frame) {
             const long step = static_cast<long>(std::min<std::int64_t>(frame - position_, 65536));
             if (Read(step).empty()) break;
@@ -174,7 +154,93 @@ class FfmpegDecoder : public IDecoder {
         return position_;
     }
 
-  private:
+    // How far before the target a seek lands: an MP3 frame may take its data
+    // from the frames before it and every codec overlaps blocks, so decoding
+    // starts half a second early and what it yields up to the target is
+    // identical to decoding from the start.
+    std::int64_t Preroll() const { return std::max<std::int64_t>(rate_ / 2, 4096); }
+
+    void ResetDecoding() {
+        packetEnd_ = AV_NOPTS_VALUE;
+        avcodec_flush_buffers(ctx_);
+        swr_init(swr_);
+        pending_.clear();
+        eof_ = false;
+        drained_ = false;
+    }
+
+    // Back to the first sample: the file opened afresh, so that the encoder
+    // delay is dropped as on the first open.
+    bool Rewind() {
+        CloseAll();
+        pending_.clear();
+        position_ = 0;
+        eof_ = drained_ = false;
+        origin_ = AV_NOPTS_VALUE;
+        seekTarget_ = -1;
+        originKnown_ = landed_ = false;
+        readErrors_ = 0;
+        packetEnd_ = AV_NOPTS_VALUE;
+        std::string error;
+        return Open(error);
+    }
+
+    // A seek through the container's index (or its own seek method): lands on
+    // a packet before the target, then decodes forward and counts from the
+    // timestamps of the decoded frames. False, with nothing changed that a
+    // rewind does not mend, when the container cannot seek or gives no
+    // timestamps.
+    bool SeekByIndex(std::int64_t frame) {
+        if (origin_ == AV_NOPTS_VALUE) return false;
+        if (mp3File_) {
+            if (!SeekMp3(frame)) return false;
+        } else {
+            const AVRational tb = fmt_->streams[stream_]->time_base;
+            const std::int64_t ts = av_rescale_q(frame - Preroll(), {1, rate_}, tb) + origin_;
+            if (av_seek_frame(fmt_, stream_, ts, AVSEEK_FLAG_BACKWARD) < 0) return false;
+        }
+        ResetDecoding();
+        seekTarget_ = frame;
+        landed_ = false;  // until the first decoded frame says where
+        while (seekTarget_ >= 0 && !eof_) DecodeSome();
+        // Landing later than asked leaves the decoder too little to settle.
+        if (!landed_ || position_ > frame - std::min(frame, Preroll() / 4)) return false;
+        // Short of the target only where the file ends before it (a length
+        // that was an estimate, a cut file): that is where the seek goes.
+        SkipTo(frame);
+        return true;
+    }
+
+    // MP3 timestamps after a seek are estimates (from the bitrate or a coarse
+    // table), so MP3 files seek to the exact byte of a frame from an index of
+    // their frame headers, made at the first far seek, and number the packets
+    // themselves (see Mp3PacketTime).
+    bool SeekMp3(std::int64_t frame) {
+        if (!mp3Index_) mp3Index_ = IndexMp3File(path_);
+        const Mp3FrameIndex& index = *mp3Index_;
+        const int spf = index.samplesPerFrame;
+        if (spf <= 0) return false;
+        const AVRational tb = fmt_->streams[stream_]->time_base;
+        const std::int64_t lead = av_rescale_q(origin_, tb, {1, rate_});  // the encoder delay
+        // The start itself is reached by opening again, which drops the delay.
+        if (frame + lead - Preroll() <= 0 || index.offsets.empty()) return false;
+        // Past the frames found (a cut file): its last frame.
+        const std::int64_t first = std::min<std::int64_t>(
+            (frame + lead - Preroll()) / spf, static_cast<std::int64_t>(index.offsets.size()) - 1);
+        return av_seek_frame(fmt_, -1, index.offsets[static_cast<size_t>(first)],
+                             AVSEEK_FLAG_BYTE) >= 0;
+    }
+    // The timestamp of the packet at `pos` from the frame index; none when
+    // the packet does not start at a frame the index knows.
+    std::int64_t Mp3PacketTime(std::int64_t pos) const {
+        const auto& offsets = mp3Index_->offsets;
+        const auto it = std::lower_bound(offsets.begin(), offsets.end(), pos);
+        if (it == offsets.end() || *it != pos) return AV_NOPTS_VALUE;
+        const std::int64_t n = it - offsets.begin();
+        return av_rescale_q(n * mp3Index_->samplesPerFrame, {1, rate_},
+                            fmt_->streams[stream_]->time_base);
+    }
+
     bool Fail(std::string& error, int rc) {
         char buf[AV_ERROR_MAX_STRING_SIZE] = {};
         av_strerror(rc, buf, sizeof buf);
@@ -199,10 +265,30 @@ class FfmpegDecoder : public IDecoder {
         if (n > 0) pending_.insert(pending_.end(), buf.begin(), buf.begin() + n * channels_);
     }
     void Receive() {
-        while (avcodec_receive_frame(ctx_, frame_) == 0) {
+        for (;;) {
+            const int rc = avcodec_receive_frame(ctx_, frame_);
+            if (rc == AVERROR(EAGAIN) || rc == AVERROR_EOF) return;
+            if (rc < 0) {
+                ++damaged_;  // a frame the decoder refused: go on with the next
+                continue;
+            }
+            Place(frame_->best_effort_timestamp);
             Convert(frame_);
             av_frame_unref(frame_);
         }
+    }
+    // Timestamps of decoded frames: the first one from the start is where
+    // sample 0 lies; after a seek, the first one says where we landed.
+    void Place(std::int64_t pts) {
+        if (!originKnown_) {
+            originKnown_ = true;
+            origin_ = pts;
+        }
+        if (seekTarget_ < 0) return;
+        seekTarget_ = -1;
+        if (pts == AV_NOPTS_VALUE || origin_ == AV_NOPTS_VALUE) return;  // position_ stays unknown
+        position_ = av_rescale_q(pts - origin_, fmt_->streams[stream_]->time_base, {1, rate_});
+        landed_ = true;
     }
     void DecodeSome() {
         if (drained_) {
@@ -211,15 +297,39 @@ class FfmpegDecoder : public IDecoder {
         }
         const int rc = av_read_frame(fmt_, pkt_);
         if (rc < 0) {
+            // Damage the demuxer cannot get past on its own ends the file as
+            // well; a bounded number of retries keeps a stuck one from looping.
+            if (rc != AVERROR_EOF && !avio_feof(fmt_->pb) && ++readErrors_ < kMaxReadErrors) {
+                ++damaged_;
+                return;
+            }
             avcodec_send_packet(ctx_, nullptr);
             Receive();
             Convert(nullptr);
             drained_ = true;
             return;
         }
-        if (pkt_->stream_index == stream_ && avcodec_send_packet(ctx_, pkt_) >= 0) Receive();
+        readErrors_ = 0;
+        if (pkt_->stream_index == stream_) {
+            if (seekTarget_ >= 0 && mp3File_ && mp3Index_) {
+                pkt_->pts = pkt_->dts = Mp3PacketTime(pkt_->pos);
+            }
+            // Some demuxers (Ogg) drop a damaged page without a word: the
+            // timestamps then jump ahead.
+            if (pkt_->pts != AV_NOPTS_VALUE && pkt_->duration > 0) {
+                if (packetEnd_ != AV_NOPTS_VALUE && pkt_->pts > packetEnd_) ++damaged_;
+                packetEnd_ = pkt_->pts + pkt_->duration;
+            } else if (packetEnd_ != AV_NOPTS_VALUE) {
+                packetEnd_ += std::max<std::int64_t>(pkt_->duration, 0);
+            }
+            const int sent = avcodec_send_packet(ctx_, pkt_);
+            if (sent < 0 && sent != AVERROR(EAGAIN)) ++damaged_;
+            Receive();
+        }
         av_packet_unref(pkt_);
     }
+
+    static constexpr int kMaxReadErrors = 1000;
 
     std::string path_;
     bool dither_;
@@ -232,6 +342,14 @@ class FfmpegDecoder : public IDecoder {
     int rate_ = 0, channels_ = 0;
     std::int64_t total_ = 0, position_ = 0;
     bool eof_ = false, drained_ = false;
+    // Timestamp of the first sample; seek target while a seek looks for it.
+    std::int64_t origin_ = AV_NOPTS_VALUE, seekTarget_ = -1;
+    bool originKnown_ = false, landed_ = false;
+    bool exactTotal_ = false, mp3File_ = false;
+    std::optional<Mp3FrameIndex> mp3Index_;
+    std::int64_t damaged_ = 0;
+    std::int64_t packetEnd_ = AV_NOPTS_VALUE;  // where the last packet read ends
+    int readErrors_ = 0;
     std::deque<std::int16_t> pending_;
     std::string description_;
 };

@@ -31,6 +31,8 @@ class IDecoder {
     virtual Samples Read(long frames) = 0;  // empty at the end
     virtual std::int64_t Seek(std::int64_t frame) = 0;
     virtual std::string Describe() const = 0;
+    // Frames or packets passed over as damaged so far; reading goes on after them.
+    virtual std::int64_t DamagedFrames() const { return 0; }
 };
 
 // ---- Parameters of each type -------------------------------------------------

@@ -1,6 +1,7 @@
 #include "platform/audio/RealAudioEngine.h"
 
 #include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/CodecLog.h"
 #include "platform/audio/LameMp3Settings.h"
 #include "platform/audio/PulsePlayer.h"
 #include "platform/audio/PulseRecorder.h"
@@ -26,6 +27,7 @@ class RealAudioEngine : public IAudioEngine {
     std::unique_ptr<IId3v2Tag> CreateId3v2Tag() override {
         return std::make_unique<TagLibId3v2Tag>();
     }
+    void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
 
   private:
     services::IInputBox* chooser_;  // the list for "From Menu"; may be null

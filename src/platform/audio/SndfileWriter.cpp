@@ -1,5 +1,6 @@
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <optional>
@@ -87,11 +88,16 @@ class SndfileDecoder : public IDecoder {
         Samples s(static_cast<size_t>(frames) * static_cast<size_t>(info_.channels));
         const sf_count_t n = sf_readf_short(sf_, s.data(), frames);
         s.resize(static_cast<size_t>(n > 0 ? n : 0) * static_cast<size_t>(info_.channels));
+        if (n > 0) position_ += n;
         return s;
     }
+    // A place past the end is the end; a seek the coding cannot make (or a
+    // damaged file refuses) leaves the position where it was.
     std::int64_t Seek(std::int64_t frame) override {
+        frame = std::clamp<std::int64_t>(frame, 0, std::max<sf_count_t>(info_.frames, 0));
         const sf_count_t r = sf_seek(sf_, frame, SEEK_SET);
-        return r < 0 ? sf_seek(sf_, 0, SEEK_CUR) : r;
+        if (r >= 0) position_ = r;
+        return position_;
     }
     std::string Describe() const override { return description_; }
 
@@ -99,6 +105,7 @@ class SndfileDecoder : public IDecoder {
     SNDFILE* sf_;
     SF_INFO info_;
     std::string description_;
+    std::int64_t position_ = 0;
 };
 
 }  // namespace

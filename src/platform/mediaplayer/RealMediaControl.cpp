@@ -1,95 +1,17 @@
 #include "platform/mediaplayer/RealMediaControl.h"
 
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libswresample/swresample.h>
-}
-
 #include <QMetaObject>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/InputAdapter.h"
 #include "platform/audio/PulseConnection.h"
+#include "platform/mediaplayer/MidiRender.h"
 
 namespace qsr::mediaplayer {
 namespace {
-
-// Decodes the first audio stream of a file into interleaved stereo 16-bit
-// samples at kRate. False for anything FFmpeg cannot open or decode.
-bool DecodeWhole(const std::string& path, std::vector<std::int16_t>& out) {
-    static const bool quiet = [] {
-        av_log_set_level(AV_LOG_ERROR);
-        return true;
-    }();
-    (void)quiet;
-    out.clear();
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return false;
-    AVCodecContext* ctx = nullptr;
-    SwrContext* swr = nullptr;
-    AVPacket* pkt = av_packet_alloc();
-    AVFrame* frame = av_frame_alloc();
-    bool ok = false;
-    const auto cleanup = [&] {
-        av_frame_free(&frame);
-        av_packet_free(&pkt);
-        swr_free(&swr);
-        avcodec_free_context(&ctx);
-        avformat_close_input(&fmt);
-    };
-    do {
-        if (avformat_find_stream_info(fmt, nullptr) < 0) break;
-        const AVCodec* codec = nullptr;
-        const int index = av_find_best_stream(fmt, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
-        if (index < 0 || !codec) break;
-        ctx = avcodec_alloc_context3(codec);
-        if (!ctx || avcodec_parameters_to_context(ctx, fmt->streams[index]->codecpar) < 0) break;
-        if (avcodec_open2(ctx, codec, nullptr) < 0) break;
-        if (ctx->ch_layout.nb_channels <= 0 || ctx->sample_rate <= 0) break;
-        AVChannelLayout in;
-        if (ctx->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&in, ctx->ch_layout.nb_channels);
-        else
-            av_channel_layout_copy(&in, &ctx->ch_layout);
-        AVChannelLayout stereo = AV_CHANNEL_LAYOUT_STEREO;
-        const int rc =
-            swr_alloc_set_opts2(&swr, &stereo, AV_SAMPLE_FMT_S16, RealMediaControl::kRate, &in,
-                                ctx->sample_fmt, ctx->sample_rate, 0, nullptr);
-        av_channel_layout_uninit(&in);
-        if (rc < 0 || swr_init(swr) < 0) break;
-        const auto convert = [&](const AVFrame* f) {
-            const int inFrames = f ? f->nb_samples : 0;
-            const int room = swr_get_out_samples(swr, inFrames);
-            if (room <= 0) return;
-            const std::size_t at = out.size();
-            out.resize(at + static_cast<std::size_t>(room) * 2);
-            auto* dst = reinterpret_cast<std::uint8_t*>(out.data() + at);
-            const int got = swr_convert(
-                swr, &dst, room, f ? const_cast<const std::uint8_t**>(f->extended_data) : nullptr,
-                inFrames);
-            out.resize(at + static_cast<std::size_t>(std::max(got, 0)) * 2);
-        };
-        const auto receive = [&] {
-            while (avcodec_receive_frame(ctx, frame) == 0) {
-                convert(frame);
-                av_frame_unref(frame);
-            }
-        };
-        while (av_read_frame(fmt, pkt) >= 0) {
-            if (pkt->stream_index == index && avcodec_send_packet(ctx, pkt) >= 0) receive();
-            av_packet_unref(pkt);
-        }
-        avcodec_send_packet(ctx, nullptr);
-        receive();
-        convert(nullptr);
-        ok = !out.empty();
-    } while (false);
-    cleanup();
-    return ok;
-}
 
 void OnCorked(pa_stream*, int, void* userdata) {
     static_cast<audio::PulseConnection*>(userdata)->Signal();
@@ -103,17 +25,42 @@ void OnStreamState(pa_stream*, void* userdata) {
 }  // namespace
 
 RealMediaControl::RealMediaControl(QObject* parent)
-    : IMediaControl(parent), conn_(std::make_unique<audio::PulseConnection>()) {}
+    : IMediaControl(parent),
+      conn_(std::make_unique<audio::PulseConnection>()),
+      adapter_(std::make_unique<audio::file::InputAdapter>()) {}
 
 RealMediaControl::~RealMediaControl() {
     ReleaseStream();
 }
 
+// The file is read as it plays, a block at a time, so a long file starts at
+// once and a seek goes through the reader's index. MIDI holds no sound of its
+// own: a synthesizer renders it whole, and it plays from memory.
 bool RealMediaControl::SetFileName(const QString& path) {
-    std::vector<std::int16_t> decoded;
-    if (!DecodeWhole(path.toStdString(), decoded)) return false;
+    const std::string name = path.toStdString();
+    std::unique_ptr<audio::IAudioFile> file;
+    std::vector<std::int16_t> rendered;
+    if (IsMidiName(name)) {
+        if (!RenderMidi(name, kRate, rendered, FindSoundFont()) || rendered.empty()) return false;
+    } else {
+        file = audio::CreateRealAudioFile();
+        file->SetOption(true);  // dither the reduction to 16 bits
+        if (file->OpenFile(name) < 0 || file->SampleRate() <= 0 || file->ChannelCount() <= 0 ||
+            file->ReadBlock(1).empty()) {
+            return false;  // not something we can decode
+        }
+    }
     ReleaseStream();
-    samples_ = std::move(decoded);
+    file_ = std::move(file);
+    rendered_ = std::move(rendered);
+    if (file_) {
+        fileRate_ = file_->SampleRate();
+        // The length at the stream's rate.
+        totalFrames_ = file_->TotalSamples() * kRate / fileRate_;
+    } else {
+        fileRate_ = kRate;
+        totalFrames_ = static_cast<std::int64_t>(rendered_.size()) / kChannels;
+    }
     fileName_ = path;
     stoppedAt_ = 0;
     paused_ = false;
@@ -122,7 +69,7 @@ bool RealMediaControl::SetFileName(const QString& path) {
 }
 
 void RealMediaControl::Play() {
-    if (samples_.empty()) return;
+    if (!HasSound()) return;
     if (stream_ && paused_) {
         audio::PulseConnection::Lock lock(*conn_);
         conn_->Wait(pa_stream_cork(stream_, 0, OnCorked, conn_.get()));
@@ -150,7 +97,7 @@ void RealMediaControl::Stop() {
 }
 
 double RealMediaControl::Duration() const {
-    return static_cast<double>(samples_.size() / kChannels) / kRate;
+    return static_cast<double>(totalFrames_) / kRate;
 }
 
 // The position runs on a clock of its own while the stream plays: the
@@ -163,11 +110,10 @@ double RealMediaControl::CurrentPosition() const {
 }
 
 void RealMediaControl::SetCurrentPosition(double seconds) {
-    if (samples_.empty()) return;
-    const auto frames = static_cast<std::int64_t>(samples_.size() / kChannels);
+    if (!HasSound()) return;
     const auto frame =
         std::clamp(static_cast<std::int64_t>(std::llround(std::max(seconds, 0.0) * kRate)),
-                   std::int64_t{0}, frames);
+                   std::int64_t{0}, totalFrames_);
     if (!stream_) {
         stoppedAt_ = frame;
         return;
@@ -175,27 +121,6 @@ void RealMediaControl::SetCurrentPosition(double seconds) {
     const bool corked = paused_;
     ReleaseStream();
     StartStream(frame, corked);
-}
-
-void RealMediaControl::CurrentLevels(float& left, float& right) const {
-    left = 0;
-    right = 0;
-    if (!Playing()) return;
-    const auto total = static_cast<std::int64_t>(samples_.size() / kChannels);
-    const auto end =
-        std::clamp(static_cast<std::int64_t>(CurrentPosition() * kRate), std::int64_t{0}, total);
-    if (end >= total) return;  // at the end nothing more sounds
-    const auto begin = std::max<std::int64_t>(0, end - kLevelWindowMs * kRate / 1000);
-    int peakLeft = 0;
-    int peakRight = 0;
-    for (std::int64_t f = begin; f < end; ++f) {
-        peakLeft = std::max(peakLeft, std::abs(int{samples_[static_cast<std::size_t>(2 * f)]}));
-        peakRight =
-            std::max(peakRight, std::abs(int{samples_[static_cast<std::size_t>(2 * f + 1)]}));
-    }
-    const auto g = GainsFor(volume_, balance_);
-    left = static_cast<float>(std::min(1.0, peakLeft / 32768.0 * g.left));
-    right = static_cast<float>(std::min(1.0, peakRight / 32768.0 * g.right));
 }
 
 bool RealMediaControl::SetVolume(int volume) {
@@ -221,11 +146,25 @@ bool RealMediaControl::SetBalance(int balance) {
 bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     if (!conn_->EnsureConnected()) return false;
     audio::PulseConnection::Lock lock(*conn_);
+    // No stream runs, so the reader is the UI thread's until the new one
+    // asks for data.
+    std::int64_t at = frame;
+    if (file_) {
+        at = file_->Seek(frame * fileRate_ / kRate);
+        adapter_->Configure(fileRate_, file_->ChannelCount(), kRate, kChannels, true);
+    } else {
+        renderedAt_ = frame;
+    }
+    ready_.clear();
+    readyAt_ = 0;
+    fileEnded_ = false;
+    frame = at * kRate / fileRate_;
     pa_sample_spec ss;
     stream_ = conn_->NewS16Stream("Audio Player", kRate, kChannels, ss);
     if (!stream_) return false;
     startFrame_ = frame;
-    writeFrame_ = frame;
+    writtenTo_ = frame;
+    peaks_.clear();
     drainAsked_ = false;
     ++generation_;
     pa_stream_set_write_callback(stream_, OnWrite, this);
@@ -262,11 +201,41 @@ void RealMediaControl::ReleaseStream() {
     clock_.invalidate();
 }
 
+// PulseAudio thread, lock held: reads on until `frames` are ready or the file
+// ends.
+void RealMediaControl::Fill(std::int64_t frames) {
+    if (readyAt_ > 0) {  // what was written goes; little is kept ahead
+        ready_.erase(ready_.begin(), ready_.begin() + readyAt_ * kChannels);
+        readyAt_ = 0;
+    }
+    while (!fileEnded_ &&
+           static_cast<std::int64_t>(ready_.size()) / kChannels - readyAt_ < frames) {
+        if (!file_) {  // rendered MIDI
+            const auto total = static_cast<std::int64_t>(rendered_.size()) / kChannels;
+            const std::int64_t n = std::min<std::int64_t>(kBlockFrames, total - renderedAt_);
+            const auto from = rendered_.begin() + renderedAt_ * kChannels;
+            ready_.insert(ready_.end(), from, from + std::max<std::int64_t>(n, 0) * kChannels);
+            renderedAt_ += std::max<std::int64_t>(n, 0);
+            fileEnded_ = n <= 0;
+            continue;
+        }
+        const audio::Samples block = file_->ReadBlock(kBlockFrames);
+        const auto more = block.empty() ? adapter_->Flush()
+                          : adapter_->Passthrough()
+                              ? block
+                              : adapter_->Convert(block.data(), static_cast<long>(block.size()) /
+                                                                    file_->ChannelCount());
+        ready_.insert(ready_.end(), more.begin(), more.end());
+        fileEnded_ = block.empty();
+    }
+}
+
 // PulseAudio thread, lock held.
 void RealMediaControl::OnWrite(pa_stream* s, size_t nbytes, void* userdata) {
     auto* self = static_cast<RealMediaControl*>(userdata);
-    const auto total = static_cast<std::int64_t>(self->samples_.size() / kChannels);
-    const std::int64_t left = total - self->writeFrame_;
+    self->Fill(static_cast<std::int64_t>(nbytes / 4));
+    const std::int64_t left =
+        static_cast<std::int64_t>(self->ready_.size()) / kChannels - self->readyAt_;
     if (left <= 0) {
         if (!self->drainAsked_) {
             self->drainAsked_ = true;
@@ -282,14 +251,18 @@ void RealMediaControl::OnWrite(pa_stream* s, size_t nbytes, void* userdata) {
     if (pa_stream_begin_write(s, &buffer, &bytes) < 0 || !buffer) return;
     const std::int64_t n = static_cast<std::int64_t>(bytes / 4);
     auto* dst = static_cast<std::int16_t*>(buffer);
-    const std::int16_t* src = self->samples_.data() + self->writeFrame_ * 2;
+    const std::int16_t* src = self->ready_.data() + self->readyAt_ * 2;
     for (std::int64_t i = 0; i < n; ++i) {
         dst[2 * i] = static_cast<std::int16_t>(std::lround(src[2 * i] * self->gainLeft_));
         dst[2 * i + 1] = static_cast<std::int16_t>(std::lround(src[2 * i + 1] * self->gainRight_));
     }
+    self->NotePeaks(dst, n);
     pa_stream_write(s, buffer, bytes, nullptr, 0, PA_SEEK_RELATIVE);
-    self->writeFrame_ += n;
-    if (self->writeFrame_ >= total && !self->drainAsked_) {
+    self->readyAt_ += n;
+    self->Fill(1);
+    if (self->fileEnded_ &&
+        static_cast<std::int64_t>(self->ready_.size()) / kChannels <= self->readyAt_ &&
+        !self->drainAsked_) {
         self->drainAsked_ = true;
         auto* op = pa_stream_drain(s, OnDrained, self);
         if (op) pa_operation_unref(op);
@@ -311,6 +284,50 @@ void RealMediaControl::Finished(unsigned generation) {
     stoppedAt_ = 0;
     paused_ = false;
     emit EndOfStream();
+}
+
+bool RealMediaControl::HasSound() const {
+    return file_ != nullptr || !rendered_.empty();
+}
+
+// PulseAudio thread, lock held: the peaks of what was just written, in slices
+// of kLevelWindowMs, so the levels can follow what is heard.
+void RealMediaControl::NotePeaks(const std::int16_t* written, std::int64_t frames) {
+    constexpr std::int64_t kSlice = kLevelWindowMs * kRate / 1000;
+    for (std::int64_t at = 0; at < frames; at += kSlice) {
+        const std::int64_t end = std::min(frames, at + kSlice);
+        Peak peak{writtenTo_ + end, 0, 0};
+        for (std::int64_t f = at; f < end; ++f) {
+            peak.left = std::max(peak.left, std::abs(int{written[2 * f]}));
+            peak.right = std::max(peak.right, std::abs(int{written[2 * f + 1]}));
+        }
+        peaks_.push_back(peak);
+    }
+    writtenTo_ += frames;
+    // What is written runs at most the stream buffer ahead of what is heard.
+    const std::size_t keep = 2 * kBufferMs / kLevelWindowMs + 4;
+    while (peaks_.size() > keep) peaks_.pop_front();
+}
+
+void RealMediaControl::CurrentLevels(float& left, float& right) const {
+    left = 0;
+    right = 0;
+    if (!Playing()) return;
+    const auto now = static_cast<std::int64_t>(CurrentPosition() * kRate);
+    if (now >= totalFrames_) return;  // at the end nothing more sounds
+    const std::int64_t from = now - kLevelWindowMs * kRate / 1000;
+    int peakLeft = 0;
+    int peakRight = 0;
+    audio::PulseConnection::Lock lock(*conn_);
+    for (const Peak& p : peaks_) {
+        // A slice ends at p.end and began at most one window before it.
+        if (p.end < from || p.end - kLevelWindowMs * kRate / 1000 > now) continue;
+        peakLeft = std::max(peakLeft, p.left);
+        peakRight = std::max(peakRight, p.right);
+    }
+    // The peaks were taken after volume and balance.
+    left = static_cast<float>(std::min(1.0, peakLeft / 32768.0));
+    right = static_cast<float>(std::min(1.0, peakRight / 32768.0));
 }
 
 }  // namespace qsr::mediaplayer

@@ -4,20 +4,27 @@
 
 #include <QElapsedTimer>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <vector>
 
 #include "platform/mediaplayer/MediaControl.h"
 
 namespace qsr::audio {
+class IAudioFile;
 class PulseConnection;
+namespace file {
+class InputAdapter;
 }
+}  // namespace qsr::audio
 
 namespace qsr::mediaplayer {
 
-// Decodes a whole file with FFmpeg into stereo 44.1 kHz samples, then plays
-// them through a PulseAudio stream. Gain and balance are applied as the
-// samples are written, so a change is heard within the short stream buffer.
+// Reads a file with the engine's file component as it plays (a MIDI file is
+// rendered first), converts it to stereo 44.1 kHz and plays it through a
+// PulseAudio stream. Gain and balance
+// are applied as the samples are written, so a change is heard within the
+// short stream buffer.
 // Pause corks the stream, which keeps the position; a seek starts a fresh
 // stream at the new frame.
 class RealMediaControl : public IMediaControl {
@@ -27,6 +34,7 @@ class RealMediaControl : public IMediaControl {
     static constexpr int kChannels = 2;
     // Long enough to ride out a busy machine, short enough for volume changes.
     static constexpr int kBufferMs = 500;
+    static constexpr long kBlockFrames = 4096;  // read from the file at a time
 
     explicit RealMediaControl(QObject* parent = nullptr);
     ~RealMediaControl() override;
@@ -47,13 +55,16 @@ class RealMediaControl : public IMediaControl {
     bool Paused() const override { return paused_; }
 
     // Peak levels 0..1 (after volume and balance) of the kLevelWindowMs of
-    // sound before the current position; 0 while nothing plays.
+    // sound at the current position; 0 while nothing plays.
     static constexpr int kLevelWindowMs = 50;
     void CurrentLevels(float& left, float& right) const;
 
   private:
     static void OnWrite(pa_stream* s, size_t nbytes, void* userdata);
     static void OnDrained(pa_stream* s, int success, void* userdata);
+    void Fill(std::int64_t frames);
+    bool HasSound() const;
+    void NotePeaks(const std::int16_t* written, std::int64_t frames);
     bool StartStream(std::int64_t frame, bool corked);
     void ReleaseStream();
     void Finished(unsigned generation);
@@ -61,9 +72,15 @@ class RealMediaControl : public IMediaControl {
     std::unique_ptr<audio::PulseConnection> conn_;
     pa_stream* stream_ = nullptr;
     QString fileName_;
-    std::vector<std::int16_t> samples_;  // interleaved stereo
-    std::int64_t startFrame_ = 0;        // where the running stream began
-    std::int64_t stoppedAt_ = 0;         // position while no stream runs
+    // The reader is used by the UI thread while no stream runs, by the
+    // stream's callbacks (under the mainloop lock) while one does.
+    std::unique_ptr<audio::IAudioFile> file_;
+    std::unique_ptr<audio::file::InputAdapter> adapter_;
+    std::vector<std::int16_t> rendered_;  // a rendered MIDI file, stereo at kRate
+    int fileRate_ = 0;
+    std::int64_t totalFrames_ = 0;  // at kRate
+    std::int64_t startFrame_ = 0;   // where the running stream began
+    std::int64_t stoppedAt_ = 0;    // position while no stream runs
     bool paused_ = false;
     int volume_ = 0;
     int balance_ = 0;
@@ -72,7 +89,17 @@ class RealMediaControl : public IMediaControl {
     double clockBase_ = 0;
 
     // Guarded by the mainloop lock.
-    std::int64_t writeFrame_ = 0;
+    std::vector<std::int16_t> ready_;  // converted, interleaved stereo
+    std::int64_t readyAt_ = 0;         // frames of ready_ already written
+    bool fileEnded_ = false;
+    std::int64_t renderedAt_ = 0;  // next frame of rendered_ to read
+    std::int64_t writtenTo_ = 0;   // stream frame after the last one written
+    struct Peak {
+        std::int64_t end;  // stream frame after the slice
+        int left;
+        int right;
+    };
+    std::deque<Peak> peaks_;
     double gainLeft_ = 1.0;
     double gainRight_ = 1.0;
     bool drainAsked_ = false;

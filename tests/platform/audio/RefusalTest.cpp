@@ -122,6 +122,34 @@ TEST(Refusal, TruncatedAndDamagedFilesReadWithoutHarm) {
     }
 }
 
+// Garbage in the middle of an MP3 or Ogg file: the reader passes over what it
+// cannot decode, counts it, and reads the rest; a sound file counts nothing.
+// (Ogg loses the whole page the garbage touches: a page of a tone that
+// compresses this well holds about a second.)
+TEST(Refusal, DamageInTheMiddleIsReadPastAndCounted) {
+    TempDir dir;
+    auto w = CreateRealAudioFile();
+    w->SetMp3Format(44100, 128, 2);
+    w->SetOggFormat(44100, 2, 128, 0, 0, -1);
+    for (const char* name : {"a.mp3", "a.ogg"}) {
+        ASSERT_GE(w->CreateFile(dir.File(name)), 0);
+        ASSERT_GE(w->WriteBlock(Tone(44100, 2, 6.0)), 0);
+        w->Close();
+        std::string bytes = qsr::testing::ReadAll(dir.File(name));
+        for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 300; ++i) bytes[i] ^= 0x5A;
+        const std::string hole = dir.File(std::string("hole-") + name);
+        std::ofstream(hole, std::ios::binary) << bytes;
+        for (const auto& [path, damaged] : {std::pair{dir.File(name), false}, {hole, true}}) {
+            auto r = CreateRealAudioFile();
+            ASSERT_GE(r->OpenFile(path), 0) << path;
+            std::int64_t frames = 0;
+            for (Samples b; !(b = r->ReadBlock(44100)).empty();) frames += b.size() / 2;
+            EXPECT_GT(frames, 44100 * (damaged ? 4.0 : 5.9)) << path;
+            EXPECT_EQ(r->DamagedFrames() > 0, damaged) << path;
+        }
+    }
+}
+
 // What an independent reader sees: codec, rate, channels.
 std::string Probe(const std::string& path) {
     return Capture(

@@ -160,6 +160,30 @@ TEST(RoundTrip, VoxAndG726KeepTheToneAboveTheirNoiseFloor) {
     EXPECT_EQ(f->FormatDescription(), "G.726 ADPCM 80 kbit/s (5 bit), 16000 Hz, Mono");
 }
 
+// 3- and 5-bit codes end mid-byte: the last codes reach the file in a padded
+// byte, and decode as they would with more audio after them.
+TEST(RoundTrip, G726KeepsTheCodesOfItsLastPartialByte) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    const Samples tone = Tone(8000, 1, 0.5);
+    for (int bits : {3, 5}) {
+        f->SetG726Format(8000, bits);
+        const long n = 4001;  // 4001 x bits is not a whole number of bytes
+        for (const long count : {n, n + 8}) {
+            ASSERT_GE(f->CreateFile(dir.File(std::to_string(count) + ".g726")), 0);
+            ASSERT_GE(f->WriteBlock(Samples(tone.begin(), tone.begin() + count)), 0);
+            f->Close();
+        }
+        EXPECT_EQ(std::filesystem::file_size(dir.File(std::to_string(n) + ".g726")),
+                  static_cast<std::uintmax_t>((n * bits + 7) / 8))
+            << bits;
+        const Samples shorter = ReadAll(*f, dir.File(std::to_string(n) + ".g726")).samples;
+        const Samples longer = ReadAll(*f, dir.File(std::to_string(n + 8) + ".g726")).samples;
+        ASSERT_GE(shorter.size(), static_cast<size_t>(n)) << bits;
+        EXPECT_TRUE(std::equal(shorter.begin(), shorter.begin() + n, longer.begin())) << bits;
+    }
+}
+
 TEST(RoundTrip, WavCodecVariants) {
     TempDir dir;
     qsr::fakes::FakeInputBox chooser;

@@ -11,6 +11,7 @@
 
 #include "platform/mediaplayer/MediaControlContract.h"
 #include "platform/mediaplayer/RealMediaControl.h"
+#include "support/MidiFile.h"
 #include "support/TempDir.h"
 
 namespace qsr::contract {
@@ -145,6 +146,19 @@ TEST_F(RealMedia, VolumeMinus2000IsQuieterOnTheSinkMonitor) {
     ASSERT_GT(loud, 1000) << "nothing heard on the monitor";
     // -20 dB is a tenth of the amplitude.
     EXPECT_NEAR(quiet / loud, 0.1, 0.04);
+}
+
+TEST_F(RealMedia, AMidiFilePlaysSoundToItsEnd) {
+    const std::string mid = dir.File("note.mid");
+    testing::WriteMidiNote(mid, 2.0);
+    mediaplayer::RealMediaControl c;
+    QSignalSpy ended(&c, &mediaplayer::IMediaControl::EndOfStream);
+    ASSERT_TRUE(c.SetFileName(QString::fromStdString(mid)));
+    EXPECT_NEAR(c.Duration(), 3.0, 0.15);
+    Pump(0.3);
+    EXPECT_GT(MonitorLevel(), 300) << "the note was not heard on the monitor";
+    for (int i = 0; i < 80 && ended.count() == 0; ++i) Pump(0.1);
+    EXPECT_EQ(ended.count(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Real, MediaControlContract, ::testing::Values(&MakeReal));
