@@ -20,6 +20,7 @@
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/QtServices.h"
+#include "platform/soundlib/SoundLibrary.h"
 #include "player/MPlay3.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
@@ -33,6 +34,7 @@
 #include "settings/frmRAW.h"
 #include "settings/frmVOX.h"
 #include "settings/frmWAV.h"
+#include "tags/Frmid3v.h"
 
 int main(int argc, char** argv) {
     using namespace qsr;
@@ -88,6 +90,9 @@ int main(int argc, char** argv) {
     // Windows are created on first use and kept until shut-down.
     std::unique_ptr<app::frmAbout> about;
     std::unique_ptr<converter::frmcov> converterWindow;
+    // The tag editor's sound library outlives the editor, which closes it.
+    std::unique_ptr<soundlib::ISoundLibrary> soundLibrary;
+    std::unique_ptr<tags::Frmid3v> id3Editor;
     // The Formats and Filters dialog exists while it is shown; its option
     // dialogs write their new description back into it.
     std::unique_ptr<settings::Form2> formatsDialog;
@@ -179,6 +184,14 @@ int main(int argc, char** argv) {
     openers.outputFiles = [&folder, desktop, &window] {
         settings::ShowOutputFiles(folder, desktop, &window);
     };
+    openers.id3Editor = [&] {
+        if (!soundLibrary) soundLibrary = soundlib::CreateSoundLibrary();
+        if (!id3Editor) {
+            id3Editor = std::make_unique<tags::Frmid3v>(*soundLibrary, desktop, folder, &window);
+        }
+        id3Editor->Form_Load();  // each opening loads it anew; closing unloads it
+        modal.Exec(*id3Editor);
+    };
     openers.audioPlayer = [&] {
         if (playerWindow) return;
         playerControl = std::make_unique<mediaplayer::RealMediaControl>();
@@ -242,6 +255,7 @@ int main(int argc, char** argv) {
         about.reset();
         scheduleWindow.Form_Unload();  // saves schedule.dat
         converterWindow.reset();
+        id3Editor.reset();
         // Saves its position and ends its modal loop; the opener frees it.
         if (playerWindow) playerWindow->done(0);
         tray.close();

@@ -1,0 +1,112 @@
+#include "tags/FolderScan.h"
+
+#include <map>
+
+namespace qsr::tags {
+
+bool TagClassesSource::Open(const std::string& path) {
+    v1_.filename(path);
+    hasV1_ = v1_.ReadTag();
+    v2_.filename(path);
+    hasV2_ = v2_.ReadTag();
+    return true;
+}
+
+std::string TagClassesSource::Tag(int kind, const std::string& name) {
+    if (kind == kTagKindV1) {
+        if (!hasV1_) return {};
+        if (name == "TITLE") return v1_.tagTitle();
+        if (name == "ARTIST") return v1_.tagArtist();
+        if (name == "ALBUM") return v1_.tagAlbum();
+        if (name == "YEAR") return v1_.tagYear();
+        if (name == "COMMENT") return v1_.tagComments();
+        if (name == "TRACK") return v1_.tagTrack() == 0 ? "" : std::to_string(v1_.tagTrack());
+        if (name == "GENRE") return v1_.tagGenre() == 0 ? "" : std::to_string(v1_.tagGenre());
+        return {};
+    }
+    if (kind != kTagKindV2 || !hasV2_) return {};
+    // The component's field numbers by frame.
+    static const std::map<std::string, int> kFields = {
+        {"TRCK", 1}, {"TIT2", 2}, {"TPE1", 3}, {"TALB", 4},  {"TYER", 5},  {"TCON", 6},
+        {"COMM", 7}, {"TCOM", 8}, {"TOPE", 9}, {"TCOP", 10}, {"WXXX", 11}, {"TENC", 12}};
+    const auto it = kFields.find(name);
+    if (it == kFields.end()) return {};
+    switch (it->second) {
+        case 1:
+            return v2_.tagTrack();
+        case 2:
+            return v2_.tagTitle();
+        case 3:
+            return v2_.tagArtist();
+        case 4:
+            return v2_.tagAlbum();
+        case 5:
+            return v2_.tagYear();
+        case 6:
+            return v2_.tagGenre();
+        case 7:
+            return v2_.tagComments();
+        case 8:
+            return v2_.tagComposer();
+        case 9:
+            return v2_.tagOrigArtist();
+        case 10:
+            return v2_.tagCopyright();
+        case 11:
+            return v2_.tagURL();
+        default:
+            return v2_.tagEncodedBy();
+    }
+}
+
+ScanRow RowFor(int index, const TagFileRecord& record, const clsFile& file) {
+    ScanRow row;
+    row.record = index;
+    row.name = file.sName();
+    row.tags = TagsColumnText(record.hasV1, record.hasV2);
+    // A file that could not be examined has an all-zero record: no write time.
+    if (file.Info().lastWriteTime != 0) {
+        row.size = file.lSize();
+        row.date = file.dLastWriteTime();
+    }
+    return row;
+}
+
+int FolderScan::Scan(const std::string& folder) {
+    cancelled_ = false;
+    find_.Clear();
+    const int count = find_.Find(folder, "*.mp3", false);
+    table_.assign(1, TagFileRecord{});
+    table_.reserve(static_cast<std::size_t>(count) + 1);
+    if (onStart) onStart(count);
+
+    std::vector<ScanRow> batch;
+    auto lastBatch = std::chrono::steady_clock::now();
+    int listed = 0;
+    for (int i = 1; i <= count && !cancelled_; ++i) {
+        if (onProgress) onProgress(i);
+        const auto file = find_.Item(i);
+        TagFileRecord record;
+        record.filename = file->sFilename();
+        if (source_.Open(record.filename)) {
+            FillRecordFromTags(record, [this](int kind, const std::string& name) {
+                return source_.Tag(kind, name);
+            });
+            source_.Close();
+        }
+        table_.push_back(std::move(record));
+        batch.push_back(RowFor(i, table_.back(), *file));
+        listed = i;
+        const auto now = std::chrono::steady_clock::now();
+        // The first row goes out at once, so a long scan shows something early.
+        if (i == 1 || now - lastBatch >= batchInterval) {
+            if (onRows) onRows(batch);
+            batch.clear();
+            lastBatch = now;
+        }
+    }
+    if (!batch.empty() && onRows) onRows(batch);
+    return listed;
+}
+
+}  // namespace qsr::tags

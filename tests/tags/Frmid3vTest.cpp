@@ -1,0 +1,390 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontMetrics>
+#include <QFrame>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "Corpus.h"
+#include "CorpusManifest.h"
+#include "fakes/FakeServices.h"
+#include "fakes/FakeSoundLibrary.h"
+#include "platform/services/Accessibility.h"
+#include "support/EventWait.h"
+#include "support/TempDir.h"
+#include "tags/Frmid3v.h"
+
+namespace qsr::tags {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Frmid3vTest : ::testing::Test {
+    testing::TempDir dir;
+    fakes::FakeSoundLibrary library;
+    fakes::FakeDesktop desktop;
+    std::unique_ptr<soundlib::ISoundLibrary> real;  // outlives the window
+    std::unique_ptr<Frmid3v> w;
+
+    void SetUp() override { w = std::make_unique<Frmid3v>(library, desktop.Services(), ""); }
+
+    template <class T>
+    T* Child(const char* name) {
+        auto* c = w->findChild<T*>(name);
+        EXPECT_NE(c, nullptr) << name;
+        return c;
+    }
+    QTreeWidget* List() { return Child<QTreeWidget>("lvw"); }
+    QTreeWidgetItem* Row(const std::string& name) {
+        const auto found = List()->findItems(QString::fromStdString(name), Qt::MatchExactly, 0);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+    std::string Setting(const char* key) {
+        return desktop.userSettings.values[std::string("soundrecord/Settings/") + key];
+    }
+    void SetSetting(const char* key, const std::string& value) {
+        desktop.userSettings.values[std::string("soundrecord/Settings/") + key] = value;
+    }
+    // A folder of small files the fake library knows; the first n of them tagged.
+    std::string ToneFolder(int files) {
+        const std::string folder = dir.File("tones");
+        fs::create_directory(folder);
+        for (int i = 0; i < files; ++i) {
+            const std::string path = folder + "/tone" + std::to_string(i) + ".mp3";
+            fs::copy_file(testing::TagCorpus() + "v1_only.mp3", path);
+            library.AddFile(path, {4 * 60 * 1000 + 1, 8000, {{soundlib::kTagId3v1, "TITLE", "t"}}});
+        }
+        return folder;
+    }
+};
+
+// The real sound library reads the tags, as in the program.
+TEST_F(Frmid3vTest, ScannedCorpusShowsTheTagsItsManifestImplies) {
+    const std::string folder = dir.File("corpus");
+    fs::create_directory(folder);
+    for (const auto& e : fs::directory_iterator(testing::TagCorpus())) {
+        fs::copy_file(e.path(), fs::path(folder) / e.path().filename());
+    }
+    real = soundlib::CreateSoundLibrary();
+    w = std::make_unique<Frmid3v>(*real, desktop.Services(), "");
+    w->Form_Load();
+    w->UpdateFolder(folder);
+
+    const auto expected = testing::ExpectedTagsColumns(testing::TagCorpus());
+    ASSERT_EQ(List()->topLevelItemCount(), static_cast<int>(expected.size()));
+    for (const auto& [name, tags] : expected) {
+        QTreeWidgetItem* row = Row(fs::path(name).stem().string());
+        ASSERT_NE(row, nullptr) << name;
+        if (tags) {
+            EXPECT_EQ(row->text(1).toStdString(), *tags) << name;
+        }
+        const int record = row->data(0, Qt::UserRole).toInt();
+        ASSERT_GT(record, 0);
+        EXPECT_EQ(fs::path(w->Table()[static_cast<std::size_t>(record)].filename).filename(), name);
+        // The size column comes from the kB rule with the locale's separator.
+        EXPECT_EQ(row->text(2).toStdString(),
+                  KilobyteText(static_cast<std::int64_t>(fs::file_size(fs::path(folder) / name)),
+                               QLocale().groupSeparator().toStdString()));
+        EXPECT_FALSE(row->text(3).isEmpty());
+        EXPECT_EQ(row->checkState(0), Qt::Unchecked);
+    }
+    EXPECT_EQ(w->Table().size(), expected.size() + 1);
+    EXPECT_FALSE(Child<QProgressBar>("prb")->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Widths from the longest texts: the longest name plus its padding.
+    QString longestName;
+    for (int i = 0; i < List()->topLevelItemCount(); ++i) {
+        if (List()->topLevelItem(i)->text(0).size() > longestName.size())
+            longestName = List()->topLevelItem(i)->text(0);
+    }
+    EXPECT_EQ(List()->columnWidth(0),
+              QFontMetrics(w->font()).horizontalAdvance(longestName) + 480 / 15);
+    EXPECT_EQ(List()->columnWidth(1),
+              QFontMetrics(w->font()).horizontalAdvance("ID3v1 ID3v2") + 240 / 15);
+}
+
+TEST_F(Frmid3vTest, EachFileIsOpenedOnceForItsTags) {
+    const std::string folder = ToneFolder(4);
+    w->Form_Load();
+    library.calls.clear();
+    w->UpdateFolder(folder);
+    ASSERT_EQ(List()->topLevelItemCount(), 4);
+    EXPECT_EQ(List()->topLevelItem(0)->text(1), "ID3v1 ");
+    int opens = 0;
+    for (const auto& call : library.calls) {
+        if (call.rfind("StreamOpen(", 0) == 0) ++opens;
+        EXPECT_NE(call, "StreamPlay");
+        EXPECT_NE(call, "StreamGetLengthMs");  // no decoder for a tag read
+    }
+    EXPECT_EQ(opens, 4);
+    EXPECT_EQ(library.OpenStreams(), 0);
+}
+
+TEST_F(Frmid3vTest, EmptyFolderListsNothingAndKeepsTheColumns) {
+    w->Form_Load();
+    std::vector<int> before;
+    for (int c = 0; c < 4; ++c) before.push_back(List()->columnWidth(c));
+    testing::WriteAll(dir.File("readme.txt"), "x");
+    w->UpdateFolder(dir.path().string());
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(List()->columnWidth(c), before[static_cast<std::size_t>(c)]);
+    EXPECT_EQ(w->ShownRecord(), 0);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Frmid3vTest, ASecondScanWaitsWhileTheHourglassShows) {
+    const std::string folder = ToneFolder(2);
+    w->Form_Load();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    w->UpdateFolder(folder);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    QApplication::restoreOverrideCursor();
+    w->UpdateFolder(folder);
+    EXPECT_EQ(List()->topLevelItemCount(), 2);
+}
+
+// Events run between batches: a folder click then is ignored, and closing
+// the window stops the scan after the file in hand.
+TEST_F(Frmid3vTest, EventsDuringAScanCannotStartAnotherAndClosingStopsIt) {
+    const std::string folder = ToneFolder(30);
+    const std::string other = dir.File("other");
+    fs::create_directory(other);
+    w->Form_Load();
+    int pumps = 0;
+    desktop.eventPump.onPump = [&] {
+        if (++pumps > 1) return;
+        EXPECT_EQ(List()->topLevelItemCount(), 1);  // the first row shows at once
+        EXPECT_TRUE(Child<QProgressBar>("prb")->isVisibleTo(w.get()));
+        w->UpdateFolder(other);  // ignored: the hourglass shows
+        w->reject();
+    };
+    w->UpdateFolder(folder);
+    EXPECT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(fs::path(w->Table()[1].filename).parent_path(), fs::path(folder));
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_FALSE(library.Initialised());
+    EXPECT_EQ(library.OpenStreams(), 0);
+}
+
+TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
+    w->Form_Load();
+    EXPECT_TRUE(Child<QCheckBox>("chkOpt0")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>("chkOpt1")->isChecked());
+    EXPECT_FALSE(Child<QCheckBox>("chkOpt2")->isChecked());
+    EXPECT_EQ(w->SplitterLeft(), 3600);
+    w->Form_Unload();
+    EXPECT_EQ(Setting("opt0"), "1");
+    EXPECT_EQ(Setting("opt1"), "0");
+    EXPECT_EQ(Setting("opt2"), "0");
+    EXPECT_EQ(Setting("folderwidth"), "3600");
+    EXPECT_EQ(Setting("folder"), "");
+
+    // Stored values come back, and the stored folder is listed at load.
+    const std::string folder = ToneFolder(3);
+    SetSetting("opt0", "0");
+    SetSetting("opt1", "1");
+    SetSetting("opt2", "1");
+    SetSetting("folderwidth", "4500");
+    SetSetting("folder", folder);
+    w = std::make_unique<Frmid3v>(library, desktop.Services(), "");
+    w->Form_Load();
+    EXPECT_FALSE(Child<QCheckBox>("chkOpt0")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>("chkOpt1")->isChecked());
+    EXPECT_TRUE(Child<QCheckBox>("chkOpt2")->isChecked());
+    EXPECT_EQ(w->Option(1), 1);
+    EXPECT_EQ(w->SplitterLeft(), 4500);
+    EXPECT_EQ(List()->topLevelItemCount(), 0);  // the scan waits for the event loop
+    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
+
+    // A folder change that arrives after the window closed is dropped.
+    const std::string one = dir.File("one");
+    fs::create_directory(one);
+    fs::copy_file(testing::TagCorpus() + "v1_only.mp3", one + "/a.mp3");
+    library.AddFile(one + "/a.mp3", {1000, 8000, {}});
+    w->Form_Unload();
+    w->UpdateFolder(one);
+    EXPECT_EQ(List()->topLevelItemCount(), 3);
+    w->Form_Load();
+    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
+
+    // Changes are written when the window closes.
+    Child<QCheckBox>("chkOpt1")->click();
+    EXPECT_EQ(w->Option(1), 0);
+    w->p_MouseDown();
+    w->p_MouseUp(2400 - 4500);  // the boundary at 2400
+    w->reject();
+    EXPECT_EQ(Setting("opt0"), "0");
+    EXPECT_EQ(Setting("opt1"), "0");
+    EXPECT_EQ(Setting("opt2"), "1");
+    EXPECT_EQ(Setting("folderwidth"), "2410");
+    EXPECT_EQ(fs::path(Setting("folder")), fs::path(folder));
+    // The wrapper was released: the library is closed.
+    EXPECT_FALSE(library.Initialised());
+}
+
+TEST_F(Frmid3vTest, SplitterDragMovesThePanesAndDropUsesTheRule) {
+    w->Form_Load();
+    auto* list = List();
+    auto* splitter = Child<QFrame>("p");
+    const int listLeft = list->x();
+    w->p_MouseMove(300);  // no drag yet: nothing moves
+    EXPECT_EQ(list->x(), listLeft);
+
+    // Through real mouse events: press, move 30 px (450 twips) right, release.
+    const QPointF at(2, 10);
+    QMouseEvent press(QEvent::MouseButtonPress, at, splitter->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(splitter, &press);
+    const QPointF to(32, 10);
+    QMouseEvent move(QEvent::MouseMove, to, splitter->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(splitter, &move);
+    // Boundary 3600 + 480: list 120 twips past it, the tree up to it.
+    EXPECT_EQ(list->x(), (3600 + 480 + 120) / 15);
+    EXPECT_EQ(Child<QWidget>("ftv")->width(), (3600 + 480 - 120) / 15);
+    EXPECT_EQ(w->SplitterLeft(), 3600);  // the splitter itself waits for the release
+    QMouseEvent release(QEvent::MouseButtonRelease, to, splitter->mapToGlobal(to), Qt::LeftButton,
+                        Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(splitter, &release);
+    EXPECT_EQ(w->SplitterLeft(), 3600 + 480 - 90);
+
+    // Far right: pinned at 5410, the panes stay where the last move put them.
+    w->p_MouseDown();
+    w->p_MouseMove(9000);
+    EXPECT_EQ(list->x(), (3600 + 480 + 120) / 15);
+    w->p_MouseUp(9000);
+    EXPECT_EQ(w->SplitterLeft(), 5410);
+}
+
+TEST_F(Frmid3vTest, SelectMenuTicksAndUnticksEveryRow) {
+    w->Form_Load();
+    w->UpdateFolder(ToneFolder(3));
+    EXPECT_EQ(w->GetSelNum(), 0);
+    // A right-button release over the list pops the menu up.
+    auto* select = Child<QMenu>("menSelectMenu");
+    const QPoint at = List()->viewport()->rect().center();
+    QMouseEvent release(QEvent::MouseButtonRelease, at, List()->viewport()->mapToGlobal(at),
+                        Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(List()->viewport(), &release);
+    EXPECT_TRUE(select->isVisible());
+    select->hide();
+    w->menSelect_Click(0);
+    EXPECT_EQ(w->GetSelNum(), 3);
+    List()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    EXPECT_EQ(w->GetSelNum(), 2);
+    // Ticking a row shows its record.
+    EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(1)->data(0, Qt::UserRole).toInt());
+    w->menSelect_Click(1);
+    EXPECT_EQ(w->GetSelNum(), 0);
+    // Moving to a row (mouse or keyboard) shows its record as well.
+    List()->setCurrentItem(List()->topLevelItem(2));
+    EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(2)->data(0, Qt::UserRole).toInt());
+}
+
+TEST_F(Frmid3vTest, PlaybackCommandsGoThroughTheWrapper) {
+    w->Form_Load();
+    ASSERT_TRUE(w->SoundLibraryReady());
+    const std::string folder = ToneFolder(1);
+    w->UpdateFolder(folder);
+    auto* menu = Child<QMenu>("menPlaybackMenu");
+    EXPECT_FALSE(menu->menuAction()->isVisible());
+
+    // Nothing loaded: the seek commands leave the library alone, silently.
+    library.calls.clear();
+    w->menPlayback_Click(3);
+    w->menPlayback_Click(1);
+    w->menJump_Click();
+    EXPECT_TRUE(library.calls.empty());
+    w->menPlayback_Click(2);  // stop while nothing plays
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+
+    // A release over the list shows the menu; Play takes the selected row's file.
+    QTreeWidgetItem* row = List()->topLevelItem(0);
+    List()->setCurrentItem(row);
+    const QPoint at = List()->visualItemRect(row).center();
+    QMouseEvent release(QEvent::MouseButtonRelease, at, List()->viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(List()->viewport(), &release);
+    EXPECT_TRUE(menu->menuAction()->isVisible());
+    library.calls.clear();
+    w->menPlayback_Click(0);
+    const std::string file = w->Table()[1].filename;
+    EXPECT_EQ(library.calls.at(2), "StreamOpen(" + file + ",131376)");
+    EXPECT_NE(std::find(library.calls.begin(), library.calls.end(), "SetVolume(255)"),
+              library.calls.end());
+
+    library.Advance(2000);
+    library.calls.clear();
+    w->menPlayback_Click(4);  // back 5 s from 2 s
+    EXPECT_NE(std::find(library.calls.begin(), library.calls.end(), "StreamSetTime(-3000)"),
+              library.calls.end());
+    w->menPlayback_Click(3);
+    w->menPlayback_Click(3);
+    library.calls.clear();
+    w->menJump_Click();  // 240001 ms long: the half 120000.5 goes to the even 120000
+    EXPECT_NE(std::find(library.calls.begin(), library.calls.end(), "StreamSetTime(120000)"),
+              library.calls.end());
+
+    // The level display follows the library's levels; pausing silences it.
+    w->Playback("pause");
+    library.Advance(1000);
+    w->Playback("pause");
+    w->Playback("forward");
+    auto* position = Child<QLabel>("lblPosition");
+    EXPECT_TRUE(testing::RunUntil([&] { return position->text() == "2:05 / 4:00"; }, 5000))
+        << position->text().toStdString();
+    EXPECT_EQ(Child<QProgressBar>("vuLeft")->value(), 50);
+    EXPECT_EQ(Child<QProgressBar>("vuRight")->value(), 25);
+
+    // Play again restarts from the start; Stop unloads.
+    w->menPlayback_Click(0);
+    EXPECT_EQ(position->text(), "0:00 / 4:00");
+    w->menPlayback_Click(2);
+    EXPECT_EQ(library.OpenStreams(), 0);
+    EXPECT_EQ(position->text(), "");
+    EXPECT_EQ(Child<QProgressBar>("vuLeft")->value(), 0);
+}
+
+TEST_F(Frmid3vTest, AFileTheLibraryCannotPlayIsReportedByTheWrapper) {
+    w->Form_Load();
+    w->Playback(dir.File("missing.mp3"));
+    ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desktop.messageBox.shown[0].text,
+              "Could not recognize & play \"" + dir.File("missing.mp3") + "\".");
+}
+
+TEST_F(Frmid3vTest, WithoutTheLibraryPlaybackDoesNothing) {
+    library.failing.insert("Init");
+    w->Form_Load();
+    EXPECT_FALSE(w->SoundLibraryReady());
+    desktop.messageBox.shown.clear();
+    library.calls.clear();
+    w->Playback(dir.File("any.mp3"));
+    EXPECT_TRUE(library.calls.empty());
+}
+
+TEST_F(Frmid3vTest, TabsSwitchThePagesAndEveryControlIsNamed) {
+    w->Form_Load();
+    auto* v1 = Child<QWidget>("frm0");
+    auto* v2 = Child<QWidget>("frm1");
+    w->show();
+    EXPECT_TRUE(v1->isVisible());
+    EXPECT_FALSE(v2->isVisible());
+    w->tabs_Click(2);
+    EXPECT_FALSE(v1->isVisible());
+    EXPECT_TRUE(v2->isVisible());
+    EXPECT_EQ(w->windowTitle(), "ID3 Editor");
+    EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace qsr::tags
