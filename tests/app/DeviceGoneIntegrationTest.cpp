@@ -15,6 +15,7 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
 #include "settings/Inifun.h"
+#include "support/RealMainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -35,9 +36,7 @@ TEST(DeviceGoneIntegration, StartOnAnUnpluggedDeviceFailsWithTheStartMessage) {
     const fs::path out = home.path() / "out";
     const std::string settingsFile = home.File("settings.dat");
     // The shipped defaults, recording WAV into our folder.
-    qsr::testing::WriteAll(
-        settingsFile,
-        qsr::testing::ReadAll(std::string(QSR_SOURCE_DIR) + "/resources/appfolder/settings.dat"));
+    ASSERT_TRUE(qsr::testing::SeedShippedSettings(home));
     ASSERT_EQ(settings::ReadIniValue(settingsFile, "set", "outputformat"), "0");
     settings::WriteIniValue(settingsFile, "set", "outputfolder", out.string());
     settings::WriteIniValue(settingsFile, "set", "filename", "gone");
@@ -46,17 +45,11 @@ TEST(DeviceGoneIntegration, StartOnAnUnpluggedDeviceFailsWithTheStartMessage) {
                                   "sink_properties=device.description=QsrUsbMic"});
     ASSERT_FALSE(module.isEmpty());
 
-    auto engine = audio::CreateRealAudioEngine();
-    fakes::FakeDesktop desk;
-    services::QtEventPump pump;
-    auto services = desk.Services();
-    services.eventPump = &pump;
-    app::Form1 form(*engine, services, home.path().string());
+    qsr::testing::RealMainWindow real(home.path().string());
+    app::Form1& form = *real.form;
+    auto& desk = real.desk;
     form.Form_Load();
-    const int plugged = form.DeviceCombo->findText("Monitor of QsrUsbMic");
-    ASSERT_GE(plugged, 0);
-    form.DeviceCombo->setCurrentIndex(plugged);
-    emit form.DeviceCombo->activated(plugged);
+    ASSERT_TRUE(real.SelectDevice("Monitor of QsrUsbMic"));
 
     Pactl({"unload-module", module});
     const QString outputsBefore = Pactl({"list", "short", "source-outputs"});

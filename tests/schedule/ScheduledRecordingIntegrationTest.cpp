@@ -23,6 +23,7 @@
 #include "platform/services/QtServices.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
+#include "support/RealMainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -85,17 +86,12 @@ TEST(ScheduledRecording, ASlotRecordsTheToneAndIsListed) {
     qsr::testing::WriteAll(home.File("settings.dat"), settings);
 
     // Wired as main() wires them.
-    auto engine = audio::CreateRealAudioEngine();
-    fakes::FakeDesktop desk;
-    services::QtEventPump pump;
-    auto services = desk.Services();
-    services.eventPump = &pump;
-    app::Form1 form(*engine, services, home.path().string());
+    qsr::testing::RealMainWindow real(home.path().string());
+    app::Form1& form = *real.form;
+    auto& desk = real.desk;
+    const auto services = real.services;
     form.Form_Load();
-    const int tone = form.DeviceCombo->findText("Monitor of Tone_Output");
-    ASSERT_GE(tone, 0);
-    form.DeviceCombo->setCurrentIndex(tone);
-    emit form.DeviceCombo->activated(tone);
+    ASSERT_TRUE(real.SelectDevice("Monitor of Tone_Output"));
 
     schedule::ScheduleTargets targets;
     targets.startRecord = [&form] { form.StartScheduledRecord(); };

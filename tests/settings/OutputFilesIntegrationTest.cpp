@@ -18,6 +18,7 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
 #include "settings/Form4.h"
+#include "support/RealMainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -28,24 +29,16 @@ namespace {
 TEST(OutputFilesIntegration, OkChangesWhereTheNextRecordingGoes) {
     if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server (run scripts/test)";
     qsr::testing::TempDir home;
-    std::string defaults =
-        qsr::testing::ReadAll(std::string(QSR_SOURCE_DIR) + "/resources/appfolder/settings.dat");
-    ASSERT_FALSE(defaults.empty());
-    qsr::testing::WriteAll(home.File("settings.dat"), defaults);
+    ASSERT_TRUE(qsr::testing::SeedShippedSettings(home));
     const fs::path first = home.path() / "first";
     const fs::path second = home.path() / "second" / "deeper";
 
-    auto engine = audio::CreateRealAudioEngine();
-    fakes::FakeDesktop desk;
-    services::QtEventPump pump;
-    auto services = desk.Services();
-    services.eventPump = &pump;
-    app::Form1 form(*engine, services, home.path().string());
+    qsr::testing::RealMainWindow real(home.path().string());
+    app::Form1& form = *real.form;
+    auto& desk = real.desk;
+    const auto services = real.services;
     form.Form_Load();
-    const int tone = form.DeviceCombo->findText("Monitor of Tone_Output");
-    ASSERT_GE(tone, 0);
-    form.DeviceCombo->setCurrentIndex(tone);
-    emit form.DeviceCombo->activated(tone);
+    ASSERT_TRUE(real.SelectDevice("Monitor of Tone_Output"));
     form.cboEncoders->setCurrentIndex(0);  // WAV
 
     // The dialog as the user fills it: folder, name, no date, overwrite.
