@@ -64,15 +64,16 @@ Form4::Form4(std::string applicationFolder, services::DesktopServices desktop, Q
     fields->addWidget(Frame2, 2, 0, 1, 5);
     fields->setColumnStretch(1, 1);
 
+    // Made in the order they stand, left to right, which is Tab's order.
+    Command3 = new QPushButton("Reload", this);
+    Command3->setObjectName("Command3");
+    Command3->setAutoDefault(false);
     Command1 = new QPushButton("OK", this);
     Command1->setObjectName("Command1");
     Command1->setDefault(true);
     Command2 = new QPushButton("Cancel", this);
     Command2->setObjectName("Command2");
     Command2->setAutoDefault(false);
-    Command3 = new QPushButton("Reload", this);
-    Command3->setObjectName("Command3");
-    Command3->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(Command3);
     buttons->addStretch(1);

@@ -476,6 +476,7 @@ TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSays) {
     auto& f = Load();
     f.show();
     EXPECT_EQ(services::UnnamedControls(&f), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(&f), std::vector<std::string>{});
     EXPECT_EQ(f.cmdrecord->accessibleName(), "Start Recording (Hotkey:CTRL+R)");  // its tooltip
     EXPECT_EQ(f.cmdPlay->accessibleName(), "Play");
     EXPECT_EQ(f.DeviceCombo->accessibleName(), "Record Device");  // its label

@@ -55,6 +55,7 @@ TEST_F(FrmcovTest, LoadShowsTheDefaults) {
     EXPECT_TRUE(engine.lastFile->option);
     EXPECT_EQ(Child<QLineEdit>("txtWMAFormatString")->text(), "fake format");
     EXPECT_TRUE(services::UnnamedControls(w.get()).empty());
+    EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }
 
 TEST_F(FrmcovTest, AllThreeRunInOrderWmaMp3Ogg) {

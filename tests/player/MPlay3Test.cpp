@@ -76,6 +76,7 @@ TEST_F(MPlay3Test, LoadSetsTheStartingStateAndNamesEveryControl) {
     EXPECT_EQ(Child<QAbstractButton>("pluss")->toolTip(), "Increase Vloume");
     EXPECT_EQ(Child<QAbstractButton>("openfile")->accessibleName(), "Add Songs");
     EXPECT_TRUE(services::UnnamedControls(w.get()).empty());
+    EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }
 
 TEST_F(MPlay3Test, PositionIsRestoredFromTheStoreAndSavedOnUnload) {

@@ -223,6 +223,7 @@ TEST_F(Form2Test, CaptionsAndAccessibleNames) {
     EXPECT_EQ(w->txtMP3->accessibleName(), "MP3");
     EXPECT_EQ(w->cmdG726->accessibleName(), "G726 options");
     EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -52,6 +52,7 @@ TEST(Form4, CaptionsNamesAndTheFirstOpening) {
     EXPECT_EQ(f.Command2->text(), "Cancel");
     EXPECT_EQ(f.Command3->text(), "Reload");
     EXPECT_EQ(services::UnnamedControls(&f), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(&f), std::vector<std::string>{});
     EXPECT_EQ(f.Text2->accessibleName(), "Output Folder");
     EXPECT_EQ(f.Text1->accessibleName(), "File Name");
     // Nothing stored: the application folder, the offered name, date and time, numbering.

@@ -61,6 +61,7 @@ TEST(frmWAV, LoadsTheStoredRateAndOkStoresItAndSetsPcm) {
     auto f = fx.Open<settings::frmWAV>();
     EXPECT_EQ(f->windowTitle(), "Set WAV Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
     EXPECT_EQ(Captions(f->F), (std::vector<std::string>{"8000", "16000", "24000", "32000", "11025",
                                                         "22050", "44100", "48000"}));
     EXPECT_EQ(Checked(f->F), "F8");
@@ -160,6 +161,7 @@ TEST(frmVOX, RateNotOfferedSelects44100AndOkStoresIt) {
     auto f = fx.Open<settings::frmVOX>();
     EXPECT_EQ(f->windowTitle(), "Set VOX Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
     EXPECT_EQ(f->F.size(), 8u);
     EXPECT_EQ(f->F[4]->text(), "11025 ");
     EXPECT_EQ(Checked(f->F), "F7");
@@ -176,6 +178,7 @@ TEST(frmRAW, BadCompressionFallsBackAndOkStoresAllThree) {
     auto f = fx.Open<settings::frmRAW>();
     EXPECT_EQ(f->windowTitle(), "Set RAW Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
     EXPECT_EQ(Captions(f->F),
               (std::vector<std::string>{"8000", "16000", "24000", "32000", "11025 ", "22050",
                                         "44100", "48000", "6000", "12000"}));
@@ -197,6 +200,7 @@ TEST(frmG726, BadBitsSelectFourAndTheChosenBitsAreStoredAndSet) {
     auto f = fx.Open<settings::frmG726>();
     EXPECT_EQ(f->windowTitle(), "Set CCUIT G.726 Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
     EXPECT_EQ(Captions(f->Option1),
               (std::vector<std::string>{"2 bit ", "3 bit", "4 bit ", "5 bit"}));
     EXPECT_EQ(Checked(f->Option1), "Option1_2");

@@ -84,6 +84,7 @@ TEST(MixerPage, ThreeLinesShowThreeColumnsAsTheRecorderHoldsThem) {
     // Building changed no mixer state.
     EXPECT_TRUE(fakes::Only(fx.log, {"Set"}).empty());
     EXPECT_EQ(services::UnnamedControls(&page), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(&page), std::vector<std::string>{});
     EXPECT_EQ(page.slVolume[1]->accessibleName(), "Volume: Line In");
 }
 
@@ -210,6 +211,7 @@ TEST(frmAdv, ASwitchShowsATickBoxInTheNarrowWindow) {
     EXPECT_EQ(adv.Check1->text(), "");
     EXPECT_EQ(adv.width(), 250);
     EXPECT_EQ(services::UnnamedControls(&adv), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(&adv), std::vector<std::string>{});
     EXPECT_EQ(adv.Check1->accessibleName(), "Mic Boost");
     // Applied at once and read back.
     adv.Check1->click();

@@ -221,6 +221,7 @@ TEST_F(FrmMp3Test, CaptionsPagesAndAccessibleNames) {
     EXPECT_EQ(w->Combo4->itemText(2), "citt j.17");
     EXPECT_EQ(w->tVbrQ->accessibleName(), "VBR Quality:");
     EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }
 
 }  // namespace

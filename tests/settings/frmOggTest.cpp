@@ -47,6 +47,7 @@ TEST(frmOgg, OddStoredBitratesOpenAtPositionTwoAndOkStoresAndSetsTheRange) {
     auto f = fx.Open();
     EXPECT_EQ(f->windowTitle(), "Ogg Vorbis Option");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
     EXPECT_EQ(f->sldrBitrate->value(), 2);
     EXPECT_EQ(f->lblBitrate->text(), "Current nominal Bitrate: 96 kbit");
     EXPECT_EQ(f->sldrBitrate->toolTip(), "96");

@@ -384,6 +384,7 @@ TEST_F(Frmid3vTest, TabsSwitchThePagesAndEveryControlIsNamed) {
     EXPECT_TRUE(v2->isVisible());
     EXPECT_EQ(w->windowTitle(), "ID3 Editor");
     EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }
 
 }  // namespace

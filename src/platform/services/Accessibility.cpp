@@ -98,4 +98,31 @@ std::vector<std::string> UnnamedControls(QWidget* root) {
     return unnamed;
 }
 
+std::vector<std::string> TabOrderProblems(QWidget* root) {
+    if (root->layout()) root->layout()->activate();
+    std::vector<QWidget*> chain;
+    for (QWidget* w = root->nextInFocusChain(); w && w != root; w = w->nextInFocusChain()) {
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(root) && root->isAncestorOf(w))
+            chain.push_back(w);
+    }
+    std::vector<std::string> problems;
+    for (std::size_t i = 1; i < chain.size(); ++i) {
+        const QWidget* a = chain[i - 1];
+        const QWidget* b = chain[i];
+        if (a->parentWidget() != b->parentWidget()) continue;
+        const QRect ra = a->geometry();
+        const QRect rb = b->geometry();
+        // Reading order lets the next control lie below, or to the right
+        // (along a row, or the top of the next column).
+        const bool above = rb.bottom() < ra.top();
+        const bool sameRow = !above && rb.top() <= ra.bottom() && ra.top() <= rb.bottom();
+        const bool toTheRight = rb.left() >= ra.right();
+        if ((above && !toTheRight) || (sameRow && rb.right() <= ra.left())) {
+            problems.push_back(a->objectName().toStdString() + " -> " +
+                               b->objectName().toStdString());
+        }
+    }
+    return problems;
+}
+
 }  // namespace qsr::services

@@ -18,4 +18,10 @@ void NameControlsForAccessibility(QWidget* root);
 // name, as "objectName (role)"; empty when every one is named. For tests.
 std::vector<std::string> UnnamedControls(QWidget* root);
 
+// Where Tab goes backwards against the reading order between two controls of
+// one container: to a control above that is not to the right (a new column
+// may start at the top), or to the left within a row. As "from -> to"; empty
+// when Tab follows the layout. For tests.
+std::vector<std::string> TabOrderProblems(QWidget* root);
+
 }  // namespace qsr::services
