@@ -6,7 +6,10 @@
 #include <cdio/paranoia/paranoia.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
+#include <fstream>
 
 namespace qsr::mediaplayer {
 
@@ -25,7 +28,7 @@ struct CdAudio::Handles {
 CdAudio::CdAudio(std::unique_ptr<Handles> handles) : h_(std::move(handles)) {}
 CdAudio::~CdAudio() = default;
 
-std::unique_ptr<CdAudio> CdAudio::Open(const std::string& drive) {
+std::unique_ptr<CdAudio> CdAudio::Open(const std::string& drive, int track) {
     // A missing drive or disc is an ordinary answer here, not worth the
     // library's warnings on the terminal.
     cdio_loglevel_default = CDIO_LOG_ASSERT;
@@ -48,8 +51,17 @@ std::unique_ptr<CdAudio> CdAudio::Open(const std::string& drive) {
         return nullptr;
     }
     if (cdio_cddap_open(h->drive) != 0) return nullptr;
-    h->first = cdio_cddap_disc_firstsector(h->drive);
-    h->last = cdio_cddap_disc_lastsector(h->drive);
+    if (track == 0) {
+        h->first = cdio_cddap_disc_firstsector(h->drive);
+        h->last = cdio_cddap_disc_lastsector(h->drive);
+    } else {
+        if (track < 0 || track > cdio_cddap_tracks(h->drive) ||
+            cdio_cddap_track_audiop(h->drive, static_cast<track_t>(track)) != 1) {
+            return nullptr;
+        }
+        h->first = cdio_cddap_track_firstsector(h->drive, static_cast<track_t>(track));
+        h->last = cdio_cddap_track_lastsector(h->drive, static_cast<track_t>(track));
+    }
     if (h->first < 0 || h->last < h->first) return nullptr;  // no audio tracks
     h->paranoia = cdio_paranoia_init(h->drive);
     if (!h->paranoia) return nullptr;
@@ -85,6 +97,32 @@ std::vector<std::int16_t> CdAudio::Read(int sectors) {
         ++h_->next;
     }
     return out;
+}
+
+int CdAudio::TrackOfFile(const std::string& path) {
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || path.size() - dot != 4) return 0;
+    std::string ext = path.substr(dot + 1);
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (ext != "cda") return 0;
+    // "RIFF", size, "CDDA", "fmt ", chunk size, version, then the track.
+    char header[24] = {};
+    std::ifstream in(path, std::ios::binary);
+    if (in.read(header, sizeof header) && std::memcmp(header, "RIFF", 4) == 0 &&
+        std::memcmp(header + 8, "CDDA", 4) == 0) {
+        return static_cast<unsigned char>(header[22]) | static_cast<unsigned char>(header[23]) << 8;
+    }
+    const auto slash = path.find_last_of('/');
+    std::string name = path.substr(slash == std::string::npos ? 0 : slash + 1);
+    name.resize(name.size() - 4);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    std::size_t digits = name.size();
+    while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) --digits;
+    if (digits == name.size() || name.size() - digits > 2) return 0;
+    std::string word = name.substr(0, digits);
+    while (!word.empty() && word.back() == ' ') word.pop_back();
+    if (word != "track") return 0;
+    return std::stoi(name.substr(digits));
 }
 
 }  // namespace qsr::mediaplayer

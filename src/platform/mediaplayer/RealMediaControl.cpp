@@ -44,9 +44,12 @@ bool RealMediaControl::SetFileName(const QString& path) {
     std::unique_ptr<audio::IAudioFile> file;
     std::vector<std::int16_t> rendered;
     std::unique_ptr<CdAudio> cd;
-    if (path == QLatin1String(kCdAudio)) {
-        cd = CdAudio::Open(cdDrive_);
-        if (!cd) return false;  // no drive, no disc or no audio on it
+    // The whole disc, or the one track a track file names.
+    const bool wholeDisc = path == QLatin1String(kCdAudio);
+    const int track = wholeDisc ? 0 : CdAudio::TrackOfFile(name);
+    if (wholeDisc || track > 0) {
+        cd = CdAudio::Open(cdDrive_, track);
+        if (!cd) return false;  // no drive, no disc or no such audio on it
     } else if (IsMidiName(name)) {
         if (!RenderMidi(name, kRate, rendered, FindSoundFont()) || rendered.empty()) return false;
     } else {

@@ -25,7 +25,8 @@ class CdAudio;
 
 // Reads a file with the engine's file component as it plays (a MIDI file is
 // rendered first), converts it to stereo 44.1 kHz and plays it through a
-// PulseAudio stream; kCdAudio plays the whole audio CD in the drive. Gain and balance
+// PulseAudio stream; kCdAudio plays the whole audio CD in the drive, a
+// ".cda" track file the track it names. Gain and balance
 // are applied as the samples are written, so a change is heard within the
 // short stream buffer.
 // Pause corks the stream, which keeps the position; a seek starts a fresh

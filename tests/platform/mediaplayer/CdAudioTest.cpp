@@ -62,6 +62,34 @@ TEST_F(CdAudioImage, SeekGoesToTheSectorStartAndReadsFromThere) {
     EXPECT_EQ(cd->Read(5).size(), CdAudio::kSectorFrames * 2u);
 }
 
+TEST_F(CdAudioImage, ATrackAloneReadsFromItsOwnStartToItsEnd) {
+    auto cd = CdAudio::Open(cue, 2);
+    ASSERT_TRUE(cd);
+    EXPECT_EQ(cd->TotalFrames(), kTrackFrames);
+    EXPECT_TRUE(cd->Read(3) == Written(kTrackFrames, 3 * CdAudio::kSectorFrames));
+    EXPECT_EQ(cd->Seek(kTrackFrames - 1), kTrackFrames - CdAudio::kSectorFrames);
+    EXPECT_EQ(cd->Read(9).size(), CdAudio::kSectorFrames * 2u);  // not into a next track
+    EXPECT_FALSE(CdAudio::Open(cue, 3));
+    EXPECT_FALSE(CdAudio::Open(cue, -1));
+}
+
+TEST(CdTrackFile, TheHeaderNamesTheTrackElseTheFileName) {
+    testing::TempDir dir;
+    // A track file's header: "RIFF", size, "CDDA", "fmt ", 24, version 1, track 7.
+    const std::string header("RIFF\x24\0\0\0CDDAfmt \x18\0\0\0\x01\0\x07\0", 24);
+    const std::string named = dir.File("Track02.cda");
+    std::ofstream(named, std::ios::binary) << header;
+    EXPECT_EQ(CdAudio::TrackOfFile(named), 7);
+    EXPECT_EQ(CdAudio::TrackOfFile("/media/cd/Track03.cda"), 3);
+    EXPECT_EQ(CdAudio::TrackOfFile("/media/cd/Track 12.CDA"), 12);
+    EXPECT_EQ(CdAudio::TrackOfFile("/media/cd/track1.Cda"), 1);
+    for (const char* other :
+         {"/media/cd/Track03.wav", "/media/cd/Song03.cda", "/media/cd/Track.cda",
+          "/media/cd/Track123.cda", "cda", "/x/Track03.cdax", ""}) {
+        EXPECT_EQ(CdAudio::TrackOfFile(other), 0) << other;
+    }
+}
+
 TEST_F(CdAudioImage, WithoutANameTheDriveVariableIsUsed) {
     ::setenv(CdAudio::kDriveVariable, cue.c_str(), 1);
     auto cd = CdAudio::Open("");

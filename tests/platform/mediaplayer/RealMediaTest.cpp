@@ -197,6 +197,19 @@ TEST_F(RealMedia, AnAudioCdPlaysFromItsStartSeeksIntoItsSecondTrackAndEnds) {
     EXPECT_FALSE(c.Playing());
 }
 
+// A track file plays its own track only.
+TEST_F(RealMedia, ACdTrackFilePlaysItsTrack) {
+    const std::string cue = dir.File("disc.cue");
+    testing::WriteCdImage(cue, dir.File("disc.bin"), 2, 150);
+    mediaplayer::RealMediaControl c(nullptr, cue);
+    ASSERT_TRUE(c.SetFileName("/media/cd/Track02.cda"));
+    EXPECT_DOUBLE_EQ(c.Duration(), 2.0);
+    Pump(0.2);
+    EXPECT_NEAR(MonitorFrequency(), 880, 60);
+    EXPECT_FALSE(c.SetFileName("/media/cd/Track03.cda"));  // the disc has two
+    EXPECT_EQ(c.FileName(), "/media/cd/Track02.cda");
+}
+
 // The tone at the level written: 13000 on the left and 6500 on the right
 // give an RMS of about 7270; bytes read in the wrong order would not.
 TEST_F(RealMedia, AnAudioCdIsHeardAtItsOwnLevel) {
