@@ -164,21 +164,5 @@ TEST_F(MPlay3Real, ACdTrackPlaysTheDiscAndNextPlaysTheTrack) {
     EXPECT_TRUE(desktop.messageBox.shown.empty());
 }
 
-TEST_F(MPlay3Real, WithoutADiscACdTrackIsListedAndTheNextFilePlays) {
-    ::setenv(mediaplayer::CdAudio::kDriveVariable, dir.File("no-drive").c_str(), 1);
-    desktop.fileDialog.openAnswers.push_back("/media/cd/Track01.cda");
-    w->openfile_Click();
-    EXPECT_FALSE(control.Playing());
-    EXPECT_EQ(w->Playlist().Count(), 1);
-    Add(wav);
-    w->lstfavs_DblClick(0);
-    EXPECT_FALSE(control.Playing());
-    w->next_Click();
-    EXPECT_EQ(control.FileName().toStdString(), wav);
-    EXPECT_TRUE(control.Playing());
-    ::unsetenv(mediaplayer::CdAudio::kDriveVariable);
-    EXPECT_TRUE(desktop.messageBox.shown.empty());
-}
-
 }  // namespace
 }  // namespace qsr::player

@@ -68,6 +68,10 @@ std::unique_ptr<CdAudio> CdAudio::Open(const std::string& drive, int track) {
     // Check what is read, but never stall on a scratch: a skip is heard
     // as a click, a stall as silence.
     cdio_paranoia_modeset(h->paranoia, PARANOIA_MODE_FULL ^ PARANOIA_MODE_NEVERSKIP);
+    // One sector read now spins the disc up here rather than in the middle
+    // of the sound server's callback, and proves the audio can be read.
+    cdio_paranoia_seek(h->paranoia, h->first, SEEK_SET);
+    if (!cdio_paranoia_read(h->paranoia, nullptr)) return nullptr;
     cdio_paranoia_seek(h->paranoia, h->first, SEEK_SET);
     h->next = h->first;
     return std::unique_ptr<CdAudio>(new CdAudio(std::move(h)));
