@@ -1,6 +1,7 @@
 // The Audio Player window over the real media control on the private sound
 // server (PULSE_SERVER): real WAV and MP3 files play to their end and the
-// playlist moves on, then stops after its last entry.
+// playlist moves on, then stops after its last entry; a CD image stands
+// in for the drive.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -12,8 +13,10 @@
 #include <thread>
 
 #include "fakes/FakeServices.h"
+#include "platform/mediaplayer/CdAudio.h"
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "player/MPlay3.h"
+#include "support/CdImage.h"
 #include "support/TempDir.h"
 
 namespace qsr::player {
@@ -137,6 +140,27 @@ TEST_F(MPlay3Real, FilesThatCannotBeOpenedArePassedOverQuietly) {
     w->next_Click();
     EXPECT_EQ(control.FileName().toStdString(), wav);
     EXPECT_TRUE(control.Playing());
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+}
+
+// A CD track chosen in the Open dialog plays the disc in the drive (here a
+// CD image named by the drive variable); reached with Next, the entry plays
+// its own track.
+TEST_F(MPlay3Real, ACdTrackPlaysTheDiscAndNextPlaysTheTrack) {
+    const std::string cue = dir.File("disc.cue");
+    testing::WriteCdImage(cue, dir.File("disc.bin"), 2, 150);
+    ::setenv(mediaplayer::CdAudio::kDriveVariable, cue.c_str(), 1);
+    desktop.fileDialog.openAnswers.push_back("/media/cd/Track02.cda");
+    w->openfile_Click();
+    EXPECT_EQ(control.FileName(), "CDAUDIO:");
+    EXPECT_TRUE(control.Playing());
+    EXPECT_DOUBLE_EQ(control.Duration(), 4.0);
+    EXPECT_TRUE(SinkInputs().contains("Audio Player"));
+    w->next_Click();  // the only entry again
+    EXPECT_EQ(control.FileName(), "/media/cd/Track02.cda");
+    EXPECT_TRUE(control.Playing());
+    EXPECT_DOUBLE_EQ(control.Duration(), 2.0);
+    ::unsetenv(mediaplayer::CdAudio::kDriveVariable);
     EXPECT_TRUE(desktop.messageBox.shown.empty());
 }
 

@@ -8,6 +8,7 @@
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/InputAdapter.h"
 #include "platform/audio/PulseConnection.h"
+#include "platform/mediaplayer/CdAudio.h"
 #include "platform/mediaplayer/MidiRender.h"
 
 namespace qsr::mediaplayer {
@@ -24,10 +25,11 @@ void OnStreamState(pa_stream*, void* userdata) {
 
 }  // namespace
 
-RealMediaControl::RealMediaControl(QObject* parent)
+RealMediaControl::RealMediaControl(QObject* parent, std::string cdDrive)
     : IMediaControl(parent),
       conn_(std::make_unique<audio::PulseConnection>()),
-      adapter_(std::make_unique<audio::file::InputAdapter>()) {}
+      adapter_(std::make_unique<audio::file::InputAdapter>()),
+      cdDrive_(std::move(cdDrive)) {}
 
 RealMediaControl::~RealMediaControl() {
     ReleaseStream();
@@ -35,12 +37,20 @@ RealMediaControl::~RealMediaControl() {
 
 // The file is read as it plays, a block at a time, so a long file starts at
 // once and a seek goes through the reader's index. MIDI holds no sound of its
-// own: a synthesizer renders it whole, and it plays from memory.
+// own: a synthesizer renders it whole, and it plays from memory. A CD is
+// read like a file, a few sectors at a time.
 bool RealMediaControl::SetFileName(const QString& path) {
     const std::string name = path.toStdString();
     std::unique_ptr<audio::IAudioFile> file;
     std::vector<std::int16_t> rendered;
-    if (IsMidiName(name)) {
+    std::unique_ptr<CdAudio> cd;
+    // The whole disc, or the one track a track file names.
+    const bool wholeDisc = path == QLatin1String(kCdAudio);
+    const int track = wholeDisc ? 0 : CdAudio::TrackOfFile(name);
+    if (wholeDisc || track > 0) {
+        cd = CdAudio::Open(cdDrive_, track);
+        if (!cd) return false;  // no drive, no disc or no such audio on it
+    } else if (IsMidiName(name)) {
         if (!RenderMidi(name, kRate, rendered, FindSoundFont()) || rendered.empty()) return false;
     } else {
         file = audio::CreateRealAudioFile();
@@ -53,7 +63,11 @@ bool RealMediaControl::SetFileName(const QString& path) {
     ReleaseStream();
     file_ = std::move(file);
     rendered_ = std::move(rendered);
-    if (file_) {
+    cd_ = std::move(cd);
+    if (cd_) {
+        fileRate_ = kRate;
+        totalFrames_ = cd_->TotalFrames();
+    } else if (file_) {
         fileRate_ = file_->SampleRate();
         // The length at the stream's rate.
         totalFrames_ = file_->TotalSamples() * kRate / fileRate_;
@@ -149,7 +163,9 @@ bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     // No stream runs, so the reader is the UI thread's until the new one
     // asks for data.
     std::int64_t at = frame;
-    if (file_) {
+    if (cd_) {
+        at = cd_->Seek(frame);
+    } else if (file_) {
         at = file_->Seek(frame * fileRate_ / kRate);
         adapter_->Configure(fileRate_, file_->ChannelCount(), kRate, kChannels, true);
     } else {
@@ -210,6 +226,12 @@ void RealMediaControl::Fill(std::int64_t frames) {
     }
     while (!fileEnded_ &&
            static_cast<std::int64_t>(ready_.size()) / kChannels - readyAt_ < frames) {
+        if (cd_) {
+            const auto sectors = cd_->Read(kBlockFrames / CdAudio::kSectorFrames + 1);
+            ready_.insert(ready_.end(), sectors.begin(), sectors.end());
+            fileEnded_ = sectors.empty();
+            continue;
+        }
         if (!file_) {  // rendered MIDI
             const auto total = static_cast<std::int64_t>(rendered_.size()) / kChannels;
             const std::int64_t n = std::min<std::int64_t>(kBlockFrames, total - renderedAt_);
@@ -287,7 +309,7 @@ void RealMediaControl::Finished(unsigned generation) {
 }
 
 bool RealMediaControl::HasSound() const {
-    return file_ != nullptr || !rendered_.empty();
+    return file_ != nullptr || cd_ != nullptr || !rendered_.empty();
 }
 
 // PulseAudio thread, lock held: the peaks of what was just written, in slices

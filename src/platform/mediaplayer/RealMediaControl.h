@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/mediaplayer/MediaControl.h"
@@ -20,9 +21,12 @@ class InputAdapter;
 
 namespace qsr::mediaplayer {
 
+class CdAudio;
+
 // Reads a file with the engine's file component as it plays (a MIDI file is
 // rendered first), converts it to stereo 44.1 kHz and plays it through a
-// PulseAudio stream. Gain and balance
+// PulseAudio stream; kCdAudio plays the whole audio CD in the drive, a
+// ".cda" track file the track it names. Gain and balance
 // are applied as the samples are written, so a change is heard within the
 // short stream buffer.
 // Pause corks the stream, which keeps the position; a seek starts a fresh
@@ -36,7 +40,11 @@ class RealMediaControl : public IMediaControl {
     static constexpr int kBufferMs = 500;
     static constexpr long kBlockFrames = 4096;  // read from the file at a time
 
-    explicit RealMediaControl(QObject* parent = nullptr);
+    static constexpr const char* kCdAudio = "CDAUDIO:";
+
+    // `cdDrive` is the drive (or CD image) kCdAudio reads; empty for the
+    // one CdAudio::Open finds.
+    explicit RealMediaControl(QObject* parent = nullptr, std::string cdDrive = {});
     ~RealMediaControl() override;
 
     bool SetFileName(const QString& path) override;
@@ -77,6 +85,8 @@ class RealMediaControl : public IMediaControl {
     std::unique_ptr<audio::IAudioFile> file_;
     std::unique_ptr<audio::file::InputAdapter> adapter_;
     std::vector<std::int16_t> rendered_;  // a rendered MIDI file, stereo at kRate
+    std::unique_ptr<CdAudio> cd_;         // while kCdAudio plays
+    std::string cdDrive_;
     int fileRate_ = 0;
     std::int64_t totalFrames_ = 0;  // at kRate
     std::int64_t startFrame_ = 0;   // where the running stream began

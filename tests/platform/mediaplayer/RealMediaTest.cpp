@@ -11,6 +11,7 @@
 
 #include "platform/mediaplayer/MediaControlContract.h"
 #include "platform/mediaplayer/RealMediaControl.h"
+#include "support/CdImage.h"
 #include "support/MidiFile.h"
 #include "support/TempDir.h"
 
@@ -82,8 +83,9 @@ class RealMedia : public ::testing::Test {
     void SetUp() override {
         if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server";
     }
-    // RMS of what the default sink plays over the next 0.6 s.
-    static double MonitorLevel() {
+    // What the default sink plays over the next 0.6 s, less its first 0.1 s
+    // (the recorder's own start): interleaved stereo at 44.1 kHz.
+    static std::vector<std::int16_t> MonitorSamples() {
         QProcess sink;
         sink.start("pactl", {"get-default-sink"});
         sink.waitForFinished();
@@ -92,17 +94,29 @@ class RealMedia : public ::testing::Test {
         QProcess rec;
         rec.start("ffmpeg", {"-loglevel", "error", "-f", "pulse", "-i", monitor, "-t", "0.6", "-ac",
                              "2", "-ar", "44100", "-f", "s16le", "-"});
-        if (!rec.waitForStarted()) return -1;
+        if (!rec.waitForStarted()) return {};
         for (int i = 0; i < 50 && rec.state() != QProcess::NotRunning; ++i) Pump(0.1);
         rec.waitForFinished();
         const QByteArray raw = rec.readAllStandardOutput();
         const auto* s = reinterpret_cast<const std::int16_t*>(raw.constData());
         const qsizetype n = raw.size() / 2;
-        // Skip the first 0.1 s: the recorder's own start.
         const qsizetype from = std::min<qsizetype>(n, 44100 * 2 / 10);
+        return {s + from, s + n};
+    }
+    // RMS of MonitorSamples.
+    static double MonitorLevel() {
+        const auto s = MonitorSamples();
         double sum = 0;
-        for (qsizetype i = from; i < n; ++i) sum += double(s[i]) * s[i];
-        return n > from ? std::sqrt(sum / double(n - from)) : 0;
+        for (std::int16_t v : s) sum += double(v) * v;
+        return s.empty() ? 0 : std::sqrt(sum / double(s.size()));
+    }
+    // The frequency of the left channel of MonitorSamples, from its zero
+    // crossings.
+    static double MonitorFrequency() {
+        const auto s = MonitorSamples();
+        int crossings = 0;
+        for (std::size_t i = 2; i < s.size(); i += 2) crossings += (s[i - 2] < 0) != (s[i] < 0);
+        return s.size() < 4 ? 0 : crossings / 2.0 / (double(s.size()) / 2 / 44100);
     }
     testing::TempDir dir;
 };
@@ -159,6 +173,59 @@ TEST_F(RealMedia, AMidiFilePlaysSoundToItsEnd) {
     EXPECT_GT(MonitorLevel(), 300) << "the note was not heard on the monitor";
     for (int i = 0; i < 80 && ended.count() == 0; ++i) Pump(0.1);
     EXPECT_EQ(ended.count(), 1);
+}
+
+// A BIN/CUE image stands in for the drive: track 1 is a 440 Hz tone, track 2
+// an 880 Hz one, two seconds each.
+TEST_F(RealMedia, AnAudioCdPlaysFromItsStartSeeksIntoItsSecondTrackAndEnds) {
+    const std::string cue = dir.File("disc.cue");
+    testing::WriteCdImage(cue, dir.File("disc.bin"), 2, 150);
+    mediaplayer::RealMediaControl c(nullptr, cue);
+    QSignalSpy ended(&c, &mediaplayer::IMediaControl::EndOfStream);
+    ASSERT_TRUE(c.SetFileName("CDAUDIO:"));
+    EXPECT_EQ(c.FileName(), "CDAUDIO:");
+    EXPECT_DOUBLE_EQ(c.Duration(), 4.0);
+    EXPECT_TRUE(c.Playing());
+    Pump(0.2);
+    EXPECT_NEAR(MonitorFrequency(), 440, 40) << "the first track was not heard";
+    c.SetCurrentPosition(2.3);
+    EXPECT_NEAR(c.CurrentPosition(), 2.3, 0.05);
+    Pump(0.1);
+    EXPECT_NEAR(MonitorFrequency(), 880, 60) << "the seek did not reach the second track";
+    for (int i = 0; i < 60 && ended.count() == 0; ++i) Pump(0.1);
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(c.Playing());
+}
+
+// A track file plays its own track only.
+TEST_F(RealMedia, ACdTrackFilePlaysItsTrack) {
+    const std::string cue = dir.File("disc.cue");
+    testing::WriteCdImage(cue, dir.File("disc.bin"), 2, 150);
+    mediaplayer::RealMediaControl c(nullptr, cue);
+    ASSERT_TRUE(c.SetFileName("/media/cd/Track02.cda"));
+    EXPECT_DOUBLE_EQ(c.Duration(), 2.0);
+    Pump(0.2);
+    EXPECT_NEAR(MonitorFrequency(), 880, 60);
+    EXPECT_FALSE(c.SetFileName("/media/cd/Track03.cda"));  // the disc has two
+    EXPECT_EQ(c.FileName(), "/media/cd/Track02.cda");
+}
+
+// Without a drive (or with no disc in it) "CDAUDIO:" is refused and what
+// was playing goes on.
+TEST_F(RealMedia, WithoutADiscTheCdIsRefusedAndTheFileGoesOn) {
+    const std::string wav = dir.File("tone.wav");
+    WriteToneWav(wav, 3.0);
+    mediaplayer::RealMediaControl c(nullptr, dir.File("no-such-drive"));
+    ASSERT_TRUE(c.SetFileName(QString::fromStdString(wav)));
+    EXPECT_FALSE(c.SetFileName("CDAUDIO:"));
+    EXPECT_EQ(c.FileName().toStdString(), wav);
+    EXPECT_TRUE(c.Playing());
+    EXPECT_NEAR(c.Duration(), 3.0, 0.01);
+    mediaplayer::RealMediaControl idle(nullptr, dir.File("no-such-drive"));
+    EXPECT_FALSE(idle.SetFileName("CDAUDIO:"));
+    idle.Play();
+    EXPECT_FALSE(idle.Playing());
+    EXPECT_EQ(idle.Duration(), 0.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Real, MediaControlContract, ::testing::Values(&MakeReal));
