@@ -176,6 +176,11 @@ V2Values V2ValuesToSave(const PageValues& pages, const TagFileRecord& own,
         }
     }
     v.genre = keep && Trim(pages.v2Genre).empty() ? own.v2Genre : pages.v2Genre;
+    // The genre shown without its "(n)" reference: left alone, the file keeps
+    // the frame as it was ("(17)" alone shows empty and would be lost).
+    if (own.hasV2 && v.genre == own.v2Genre && CutGenreReference(own.v2GenreFrame) == own.v2Genre) {
+        v.genre = own.v2GenreFrame;
+    }
     if (batch != nullptr && batch->numberTracks) v.fields[kV2Track] = std::to_string(fileIndex);
     if (batch != nullptr && batch->grabTitles) v.fields[kV2Title] = GrabTitle(own.filename);
     return v;
@@ -205,6 +210,7 @@ void StoreV2(TagFileRecord& record, const V2Values& values) {
     record.v2URL = values.fields[kV2URL];
     record.v2EncodedBy = values.fields[kV2EncodedBy];
     record.v2Genre = values.genre;
+    record.v2GenreFrame = values.genre;
     record.hasV2 = true;
 }
 

@@ -102,7 +102,8 @@ V1Values V1ValuesToSave(const PageValues& pages, const TagFileRecord& own,
 
 // The ID3v2 values of a save, as V1ValuesToSave: boxes as typed (not
 // trimmed), the track only when its leading number is above 0, the real
-// file index as track with numberTracks.
+// file index as track with numberTracks. A genre equal to the one the file
+// shows is written as the file holds it, its "(n)" reference included.
 V2Values V2ValuesToSave(const PageValues& pages, const TagFileRecord& own,
                         const BatchOptions* batch, int fileIndex);
 

@@ -179,6 +179,24 @@ TEST(TagPagesSave, KeepOwnValuesChangesOnlyFilledBoxesOfEachFile) {
     EXPECT_EQ(V2ValuesToSave(pages, FullRecord("x"), &keep, 1).fields[kV2Track], "");
 }
 
+TEST(TagPagesSave, AnUnchangedGenreKeepsItsReference) {
+    TagFileRecord own = FullRecord("x");
+    own.v2GenreFrame = "(17)";
+    own.v2Genre = "";
+    PageValues pages;  // the genre box shows "" for "(17)"
+    const BatchOptions keep{true, false, false};
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "(17)");
+    EXPECT_EQ(V2ValuesToSave(pages, own, &keep, 1).genre, "(17)");
+    own.v2GenreFrame = "(8)Jazz";
+    own.v2Genre = "Jazz";
+    pages.v2Genre = "Jazz";
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "(8)Jazz");
+    pages.v2Genre = "Blues";  // a changed genre is written as typed
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "Blues");
+    pages.v2Genre = "";  // emptied by the user: no genre frame
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "");
+}
+
 TEST(TagPagesSave, BatchWithoutKeepingWritesEveryBox) {
     PageValues pages;
     pages.v1Boxes[kV1Album] = "New Album";
