@@ -11,8 +11,8 @@
 #include <random>
 #include <string>
 
-#include "platform/audio/TagLibId3v2Tag.h"
 #include "support/TempDir.h"
+#include "platform/audio/TagLibId3v2Tag.h"
 
 namespace fs = std::filesystem;
 using qsr::audio::TagLibId3v2Tag;
