@@ -285,6 +285,7 @@ void Frmid3v::BuildPages() {
         bar->setAccessibleName(page == 0 ? "ID3v1 toolbar" : "ID3v2 toolbar");
         bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
         bar->setIconSize(QSize(1, 1));
+        bar->setMovable(false);
         for (int button = 1; button <= 7; ++button) {
             const char* caption = toolCaptions[page][button - 1];
             if (caption == nullptr) {
@@ -293,7 +294,14 @@ void Frmid3v::BuildPages() {
             }
             QAction* action = bar->addAction(caption);
             action->setObjectName(QStringLiteral("tbr%1Button%2").arg(page).arg(button));
-            if (button == 7) action->setMenu(menPlaybackMenu_);
+            if (button == 7) {
+                // Its own pop-up with the menu's actions: a menu given to a
+                // second action would take that action as its menu title.
+                auto* popup = new QMenu(bar);
+                popup->setObjectName(QStringLiteral("tbr%1Popup").arg(page));
+                popup->addActions(menPlaybackMenu_->actions());
+                action->setMenu(popup);
+            }
             connect(action, &QAction::triggered, this,
                     [this, page, button] { tbr_ButtonClick(page, button); });
             if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
