@@ -140,9 +140,6 @@ TEST_F(Frmid3vPagesTest, OneRowShowsItsRecordAndTickedRowsTheirMerge) {
     EXPECT_TRUE(Child<QCheckBox>("chkv2")->isChecked());
     EXPECT_EQ(V2(1)->text(), "Only v2");
     EXPECT_EQ(V2(6)->text(), "Bach");
-    Tick("c");
-    EXPECT_EQ(V1(1)->text(), "");
-    EXPECT_EQ(Child<QComboBox>("cmbv1")->currentIndex(), -1);
 }
 
 TEST_F(Frmid3vPagesTest, TrackBoxRefusesLettersAndClampsAfterEachKey) {
@@ -242,52 +239,6 @@ TEST_F(Frmid3vPagesTest, BatchNumbersTicksInListOrderWithProgressAndNoScanMeanwh
     }
     EXPECT_EQ(fileIndex, 3);
     EXPECT_TRUE(desktop.messageBox.shown.empty());
-}
-
-TEST_F(Frmid3vPagesTest, KeepingOwnValuesChangesOnlyTheAlbumOfEachFile) {
-    AddFile("x.mp3", {{soundlib::kTagId3v1, "TITLE", "First"},
-                      {soundlib::kTagId3v1, "TRACK", "4"},
-                      {soundlib::kTagId3v1, "GENRE", "17"}});
-    AddFile("y.mp3", {{soundlib::kTagId3v1, "TITLE", "Second"},
-                      {soundlib::kTagId3v1, "TRACK", "9"},
-                      {soundlib::kTagId3v1, "GENRE", "13"}});
-    Load();
-    Tick("x");
-    Tick("y");
-    EXPECT_EQ(V1(1)->text(), "");
-    V1(3)->setText("Shared Album");
-    w->SaveItems();
-    const struct {
-        const char* row;
-        const char* title;
-        int track, genre;
-    } own[] = {{"x", "First", 4, 17}, {"y", "Second", 9, 13}};
-    for (const auto& file : own) {
-        const clsID3v1 v1 = ReadV1(file.row);
-        EXPECT_EQ(v1.tagAlbum(), "Shared Album");
-        EXPECT_EQ(v1.tagTitle(), file.title);
-        EXPECT_EQ(v1.tagTrack(), file.track);
-        EXPECT_EQ(v1.tagGenre(), file.genre);
-    }
-}
-
-TEST_F(Frmid3vPagesTest, AFileThatCannotBeWrittenIsNamedAndKeepsItsRow) {
-    AddFile("good.mp3", {{soundlib::kTagId3v1, "TITLE", "Old"}});
-    AddFile("gone.mp3", {{soundlib::kTagId3v1, "TITLE", "Old"}});
-    Load();
-    Tick("good");
-    Tick("gone");
-    V1(1)->setText("New");
-    // Removed after the scan: the write cannot reach it.
-    fs::remove(Path("gone"));
-    w->SaveItems();
-    ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
-    EXPECT_NE(desktop.messageBox.shown[0].text.find("gone.mp3"), std::string::npos);
-    EXPECT_EQ(desktop.messageBox.shown[0].text.find("good.mp3"), std::string::npos);
-    const int goneRecord = Row("gone")->data(0, Qt::UserRole).toInt();
-    EXPECT_EQ(w->Table()[static_cast<std::size_t>(goneRecord)].v1Title, "Old");
-    EXPECT_EQ(Row("gone")->text(1), "ID3v1 ");
-    EXPECT_EQ(ReadV1("good").tagTitle(), "New");
 }
 
 TEST_F(Frmid3vPagesTest, SingleSaveWithoutId3v1RemovesItAndRevertShowsTheTable) {
