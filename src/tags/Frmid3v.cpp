@@ -547,7 +547,7 @@ void Frmid3v::RefreshItem(int index) {
     if (GetSelNum() <= 1) {
         if (index <= 0 || index >= static_cast<int>(table.size())) return;
         shownRecord_ = index;
-        ShowPages(PagesForRecord(table[static_cast<std::size_t>(index)]), true);
+        ShowPages(PagesForRecord(table[static_cast<std::size_t>(index)]));
     } else {
         std::vector<const TagFileRecord*> ticked;
         for (int i = 0; i < lvw_->topLevelItemCount(); ++i) {
@@ -559,19 +559,20 @@ void Frmid3v::RefreshItem(int index) {
             }
         }
         if (index > 0 && index < static_cast<int>(table.size())) shownRecord_ = index;
-        ShowPages(MergeRecords(ticked), false);
+        ShowPages(MergeRecords(ticked));
     }
     UpdateGrabbedTitle();
 }
 
-void Frmid3v::ShowPages(const PageValues& pages, bool single) {
+void Frmid3v::ShowPages(const PageValues& pages) {
     if (pages.v1) {
         for (int k = 0; k < kV1Boxes; ++k) {
             txtv1_[static_cast<std::size_t>(k)]->setText(
                 QString::fromStdString(pages.v1Boxes[static_cast<std::size_t>(k)]));
         }
-        // One file's genre without a list entry (255: none) leaves the list as it was.
-        if (!single || pages.v1Genre != kNoGenrePosition) cmbv1_->setCurrentIndex(pages.v1Genre);
+        // A genre without list entry (255: none) shows no choice; leaving the
+        // previous file's genre in the list would save it into this file.
+        cmbv1_->setCurrentIndex(pages.v1Genre);
     }
     SetV1Enabled(pages.v1);
     chkv1_->setChecked(pages.v1);

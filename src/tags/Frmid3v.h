@@ -112,7 +112,7 @@ class Frmid3v : public QDialog {
     void UpdateLevels();
     void PlaceSplitter(int leftTwips);
     void BuildPages();
-    void ShowPages(const PageValues& pages, bool single);
+    void ShowPages(const PageValues& pages);
     void SetV1Enabled(bool enabled);
     void SetV2Enabled(bool enabled);
     std::string V2Text(int box) const;

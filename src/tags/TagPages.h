@@ -48,7 +48,7 @@ struct PageValues {
 
 // The pages for one record: its values, a box set used only when the file
 // has that tag. A genre byte without list entry (such as 255) gives
-// kNoGenrePosition; the window then leaves its list as it was.
+// kNoGenrePosition: no choice.
 PageValues PagesForRecord(const TagFileRecord& record);
 
 // The pages for several ticked records, merged in list order. A record takes

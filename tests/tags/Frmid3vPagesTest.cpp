@@ -124,11 +124,18 @@ TEST_F(Frmid3vPagesTest, OneRowShowsItsRecordAndTickedRowsTheirMerge) {
                       {soundlib::kTagId3v2, "TCOM", "Bach"}});
     AddFile("c.mp3",
             {{soundlib::kTagId3v1, "TITLE", "Other"}, {soundlib::kTagId3v1, "GENRE", "13"}});
+    AddFile("d.mp3",
+            {{soundlib::kTagId3v1, "TITLE", "None"}, {soundlib::kTagId3v1, "GENRE", "255"}});
     Load();
-    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    ASSERT_EQ(List()->topLevelItemCount(), 4);
 
     Select("c");
     EXPECT_EQ(V1(1)->text(), "Other");
+    EXPECT_EQ(Child<QComboBox>("cmbv1")->currentIndex(), 13);
+    // No genre: no choice, not the genre of the file shown before.
+    Select("d");
+    EXPECT_EQ(Child<QComboBox>("cmbv1")->currentIndex(), -1);
+    Select("c");
     EXPECT_TRUE(Child<QCheckBox>("chkv1")->isChecked());
     EXPECT_FALSE(Child<QCheckBox>("chkv2")->isChecked());
     EXPECT_FALSE(V2(1)->isEnabled());
