@@ -1,5 +1,7 @@
 #include "tags/Frmid3v.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,6 +29,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
@@ -76,6 +79,17 @@ QString PositionText(long ms) {
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
+// Why a tag write to a file failed, as far as the file itself tells; the
+// ID3v1 class answers only with false.
+std::string WhyNotWritten(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) return "the file is gone";
+    if (!std::filesystem::is_regular_file(status)) return "not a file";
+    if (::access(path.c_str(), W_OK) != 0) return "no permission to write";
+    return "the file could not be written";
+}
+
 bool HourglassShown() {
     const QCursor* cursor = QApplication::overrideCursor();
     return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
@@ -87,7 +101,6 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
                  services::DesktopServices desktop, std::string applicationFolder, QWidget* parent)
     : QDialog(parent),
       library_(library),
-      tagEngine_(tagEngine),
       desktop_(desktop),
       applicationFolder_(std::move(applicationFolder)),
       v2_(tagEngine) {
@@ -759,13 +772,13 @@ void Frmid3v::SaveFile(QTreeWidgetItem* item, const PageValues& pages, const Bat
         if (v1_.SaveTag()) {
             StoreV1(record, held);
         } else {
-            why.push_back("ID3v1 tag not written");
+            why.push_back("ID3v1 tag not written (" + WhyNotWritten(record.filename) + ")");
         }
     } else if (record.hasV1) {
         if (v1_.RemoveTag()) {
             ClearV1(record);
         } else {
-            why.push_back("ID3v1 tag not removed");
+            why.push_back("ID3v1 tag not removed (" + WhyNotWritten(record.filename) + ")");
         }
     } else {
         ClearV1(record);

@@ -124,7 +124,6 @@ class Frmid3v : public QDialog {
     void UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record);
 
     soundlib::ISoundLibrary& library_;
-    audio::IAudioEngine& tagEngine_;
     services::DesktopServices desktop_;
     std::string applicationFolder_;
     std::unique_ptr<player::clsFMOD> fmod_;
