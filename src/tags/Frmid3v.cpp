@@ -191,6 +191,9 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     Frame1_->setObjectName("Frame1");
     Place(Frame1_, 7800, kTabTop + 420, 3960, 2040);
     auto* options = new QVBoxLayout(Frame1_);
+    // Tight enough for the grabbed title's two lines under the three options.
+    options->setContentsMargins(9, 4, 9, 4);
+    options->setSpacing(2);
     const char* const optCaptions[] = {"&Empty fields keep original value.",
                                        "&Add track number from file index.",
                                        "&Grab title from filename."};
