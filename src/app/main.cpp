@@ -187,7 +187,8 @@ int main(int argc, char** argv) {
     openers.id3Editor = [&] {
         if (!soundLibrary) soundLibrary = soundlib::CreateSoundLibrary();
         if (!id3Editor) {
-            id3Editor = std::make_unique<tags::Frmid3v>(*soundLibrary, desktop, folder, &window);
+            id3Editor =
+                std::make_unique<tags::Frmid3v>(*soundLibrary, *engine, desktop, folder, &window);
         }
         id3Editor->Form_Load();  // each opening loads it anew; closing unloads it
         modal.Exec(*id3Editor);

@@ -1,25 +1,35 @@
 #include "tags/Frmid3v.h"
 
+#include <unistd.h>
+
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFrame>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
@@ -27,6 +37,7 @@
 #include "tags/EditorSplitter.h"
 #include "tags/FmodTagSource.h"
 #include "tags/Frmid3vTree.h"
+#include "tags/SplitPath.h"
 
 namespace qsr::tags {
 namespace {
@@ -68,6 +79,17 @@ QString PositionText(long ms) {
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
+// Why a tag write to a file failed, as far as the file itself tells; the
+// ID3v1 class answers only with false.
+std::string WhyNotWritten(const std::string& path) {
+    std::error_code error;
+    const auto status = std::filesystem::status(path, error);
+    if (!std::filesystem::exists(status)) return "the file is gone";
+    if (!std::filesystem::is_regular_file(status)) return "not a file";
+    if (::access(path.c_str(), W_OK) != 0) return "no permission to write";
+    return "the file could not be written";
+}
+
 bool HourglassShown() {
     const QCursor* cursor = QApplication::overrideCursor();
     return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
@@ -75,12 +97,13 @@ bool HourglassShown() {
 
 }  // namespace
 
-Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, services::DesktopServices desktop,
-                 std::string applicationFolder, QWidget* parent)
+Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngine,
+                 services::DesktopServices desktop, std::string applicationFolder, QWidget* parent)
     : QDialog(parent),
       library_(library),
       desktop_(desktop),
-      applicationFolder_(std::move(applicationFolder)) {
+      applicationFolder_(std::move(applicationFolder)),
+      v2_(tagEngine) {
     setObjectName("Frmid3v");
     setWindowTitle("ID3 Editor");
 
@@ -162,11 +185,15 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, services::DesktopServices des
         page->setVisible(i == 0);
         frm_[static_cast<std::size_t>(i)] = page;
     }
+    BuildPages();
 
     Frame1_ = new QGroupBox("Multiple file options", client_);
     Frame1_->setObjectName("Frame1");
     Place(Frame1_, 7800, kTabTop + 420, 3960, 2040);
     auto* options = new QVBoxLayout(Frame1_);
+    // Tight enough for the grabbed title's two lines under the three options.
+    options->setContentsMargins(9, 4, 9, 4);
+    options->setSpacing(2);
     const char* const optCaptions[] = {"&Empty fields keep original value.",
                                        "&Add track number from file index.",
                                        "&Grab title from filename."};
@@ -251,6 +278,143 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, services::DesktopServices des
         view->horizontalScrollBar()->setAccessibleName(caption + " horizontal scroll bar");
     }
     services::NameControlsForAccessibility(this);
+}
+
+void Frmid3v::BuildPages() {
+    const QStringList genres = [] {
+        QStringList names;
+        for (const std::string& name : GenreListNames()) names << QString::fromStdString(name);
+        return names;
+    }();
+    const char* const toolCaptions[2][7] = {
+        {"Revert", "Save", nullptr, "Copy from ID3v2", "Copy to ID3v2", nullptr, "Playback"},
+        {"Revert", "Save", nullptr, "Copy to ID3v1", "Copy from ID3v1", nullptr, "Playback"}};
+    for (int page = 0; page < 2; ++page) {
+        QGroupBox* frame = frm_[static_cast<std::size_t>(page)];
+        auto* grid = new QGridLayout(frame);
+        grid->setContentsMargins(6, 2, 6, 4);
+        grid->setHorizontalSpacing(6);
+        grid->setVerticalSpacing(2);
+
+        auto* bar = new QToolBar(frame);
+        bar->setObjectName(QStringLiteral("tbr%1").arg(page));
+        bar->setAccessibleName(page == 0 ? "ID3v1 toolbar" : "ID3v2 toolbar");
+        bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        bar->setIconSize(QSize(1, 1));
+        bar->setMovable(false);
+        for (int button = 1; button <= 7; ++button) {
+            const char* caption = toolCaptions[page][button - 1];
+            if (caption == nullptr) {
+                bar->addSeparator();
+                continue;
+            }
+            QAction* action = bar->addAction(caption);
+            action->setObjectName(QStringLiteral("tbr%1Button%2").arg(page).arg(button));
+            if (button == 7) {
+                // Its own pop-up with the menu's actions: a menu given to a
+                // second action would take that action as its menu title.
+                auto* popup = new QMenu(bar);
+                popup->setObjectName(QStringLiteral("tbr%1Popup").arg(page));
+                popup->addActions(menPlaybackMenu_->actions());
+                action->setMenu(popup);
+            }
+            connect(action, &QAction::triggered, this,
+                    [this, page, button] { tbr_ButtonClick(page, button); });
+            if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(action))) {
+                tool->setObjectName(QStringLiteral("tbr%1Button%2Tool").arg(page).arg(button));
+                tool->setAccessibleName(caption);
+                if (button == 7) tool->setPopupMode(QToolButton::InstantPopup);
+            }
+        }
+        grid->addWidget(bar, 0, 0, 1, 4);
+
+        auto* check = new QCheckBox(page == 0 ? "&ID3v1 tag" : "&ID3v2 tag", frame);
+        check->setObjectName(page == 0 ? "chkv1" : "chkv2");
+        grid->addWidget(check, 1, 0, 1, 4);
+        if (page == 0) {
+            chkv1_ = check;
+            connect(check, &QCheckBox::clicked, this, [this] { chkv1_Click(); });
+        } else {
+            chkv2_ = check;
+            connect(check, &QCheckBox::clicked, this, [this] { chkv2_Click(); });
+        }
+    }
+
+    // ID3v1: one column of boxes with their byte limits, then the genre list.
+    QGridLayout* grid1 = static_cast<QGridLayout*>(frm_[0]->layout());
+    const char* const v1Labels[] = {
+        "Track #:", "Title:", "Artist:", "Album:", "Year:", "Comments:"};
+    const int v1Limits[] = {3, 30, 30, 30, 4, 30};
+    for (int k = 0; k < kV1Boxes; ++k) {
+        auto* box = new QLineEdit(frm_[0]);
+        box->setObjectName(QStringLiteral("txtv1_%1").arg(k));
+        box->setMaxLength(v1Limits[k]);
+        auto* label = new QLabel(v1Labels[k], frm_[0]);
+        label->setBuddy(box);
+        grid1->addWidget(label, 2 + k, 0);
+        grid1->addWidget(box, 2 + k, 1, 1, k == kV1Track || k == kV1Year ? 1 : 3);
+        txtv1_[static_cast<std::size_t>(k)] = box;
+    }
+    txtv1_[kV1Track]->setMaximumWidth(60);
+    txtv1_[kV1Year]->setMaximumWidth(60);
+    txtv1_[kV1Track]->installEventFilter(this);
+    cmbv1_ = new QComboBox(frm_[0]);
+    cmbv1_->setObjectName("cmbv1");
+    cmbv1_->addItems(genres);
+    cmbv1_->setCurrentIndex(-1);
+    cmbv1_->setMaxVisibleItems(20);
+    auto* genre1 = new QLabel("Genre:", frm_[0]);
+    genre1->setBuddy(cmbv1_);
+    grid1->addWidget(genre1, 2 + kV1Boxes, 0);
+    grid1->addWidget(cmbv1_, 2 + kV1Boxes, 1, 1, 3);
+    grid1->setColumnStretch(3, 1);
+    grid1->setRowStretch(3 + kV1Boxes, 1);
+
+    // ID3v2: the shared fields on the left, the rest and the taller comment
+    // box on the right.
+    QGridLayout* grid2 = static_cast<QGridLayout*>(frm_[1]->layout());
+    const char* const v2Labels[] = {
+        "Track #:",  "Title:",        "Artist:",    "Album:", "Year:",      "Comments:",
+        "Composer:", "Orig. Artist:", "Copyright:", "URL:",   "Encoded by:"};
+    const std::pair<int, int> v2Cells[] = {{2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {2, 2},
+                                           {4, 2}, {5, 2}, {6, 2}, {7, 2}, {8, 2}};
+    for (int k = 0; k < kV2Boxes; ++k) {
+        QWidget* box;
+        if (k == kV2Comment) {
+            txtv2Comment_ = new QPlainTextEdit(frm_[1]);
+            txtv2Comment_->setTabChangesFocus(true);
+            box = txtv2Comment_;
+        } else {
+            txtv2_[static_cast<std::size_t>(k)] = new QLineEdit(frm_[1]);
+            box = txtv2_[static_cast<std::size_t>(k)];
+        }
+        box->setObjectName(QStringLiteral("txtv2_%1").arg(k));
+        auto* label = new QLabel(v2Labels[k], frm_[1]);
+        label->setBuddy(box);
+        const auto [row, column] = v2Cells[k];
+        grid2->addWidget(label, row, column, Qt::AlignTop);
+        grid2->addWidget(box, row, column + 1, k == kV2Comment ? 2 : 1, 1);
+    }
+    txtv2Comment_->setFixedHeight(2 * txtv2_[kV2Title]->sizeHint().height());
+    cmbv2_ = new QComboBox(frm_[1]);
+    cmbv2_->setObjectName("cmbv2");
+    cmbv2_->setEditable(true);
+    cmbv2_->setInsertPolicy(QComboBox::NoInsert);
+    cmbv2_->addItems(genres);
+    cmbv2_->setCurrentIndex(-1);
+    cmbv2_->setMaxVisibleItems(20);
+    cmbv2_->lineEdit()->setObjectName("cmbv2Text");
+    auto* genre2 = new QLabel("Genre:", frm_[1]);
+    genre2->setBuddy(cmbv2_);
+    grid2->addWidget(genre2, 7, 0);
+    grid2->addWidget(cmbv2_, 7, 1);
+    grid2->setColumnStretch(1, 1);
+    grid2->setColumnStretch(3, 1);
+    grid2->setRowStretch(9, 1);
+    cmbv2_->lineEdit()->setAccessibleName("Genre:");
+
+    SetV1Enabled(false);
+    SetV2Enabled(false);
 }
 
 Frmid3v::~Frmid3v() {
@@ -394,9 +558,142 @@ void Frmid3v::RefreshSelected() {
 }
 
 void Frmid3v::RefreshItem(int index) {
-    // The tag pages show the record; until they exist, the window remembers
-    // which record is shown.
-    if (index > 0 && index < static_cast<int>(Table().size())) shownRecord_ = index;
+    if (!scan_) return;
+    const TagFileTable& table = Table();
+    if (GetSelNum() <= 1) {
+        if (index <= 0 || index >= static_cast<int>(table.size())) return;
+        shownRecord_ = index;
+        ShowPages(PagesForRecord(table[static_cast<std::size_t>(index)]));
+    } else {
+        std::vector<const TagFileRecord*> ticked;
+        for (int i = 0; i < lvw_->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = lvw_->topLevelItem(i);
+            const int record = item->data(0, Qt::UserRole).toInt();
+            if (item->checkState(0) == Qt::Checked && record > 0 &&
+                record < static_cast<int>(table.size())) {
+                ticked.push_back(&table[static_cast<std::size_t>(record)]);
+            }
+        }
+        if (index > 0 && index < static_cast<int>(table.size())) shownRecord_ = index;
+        ShowPages(MergeRecords(ticked));
+    }
+    UpdateGrabbedTitle();
+}
+
+void Frmid3v::ShowPages(const PageValues& pages) {
+    if (pages.v1) {
+        for (int k = 0; k < kV1Boxes; ++k) {
+            txtv1_[static_cast<std::size_t>(k)]->setText(
+                QString::fromStdString(pages.v1Boxes[static_cast<std::size_t>(k)]));
+        }
+        // A genre without list entry (255: none) shows no choice; leaving the
+        // previous file's genre in the list would save it into this file.
+        cmbv1_->setCurrentIndex(pages.v1Genre);
+    }
+    SetV1Enabled(pages.v1);
+    chkv1_->setChecked(pages.v1);
+    if (pages.v2) {
+        for (int k = 0; k < kV2Boxes; ++k) {
+            SetV2Text(k, pages.v2Boxes[static_cast<std::size_t>(k)]);
+        }
+        cmbv2_->setEditText(QString::fromStdString(pages.v2Genre));
+    }
+    SetV2Enabled(pages.v2);
+    chkv2_->setChecked(pages.v2);
+}
+
+void Frmid3v::SetV1Enabled(bool enabled) {
+    for (QLineEdit* box : txtv1_) box->setEnabled(enabled);
+    cmbv1_->setEnabled(enabled);
+}
+
+void Frmid3v::SetV2Enabled(bool enabled) {
+    for (QLineEdit* box : txtv2_) {
+        if (box != nullptr) box->setEnabled(enabled);
+    }
+    txtv2Comment_->setEnabled(enabled);
+    cmbv2_->setEnabled(enabled);
+}
+
+std::string Frmid3v::V2Text(int box) const {
+    if (box == kV2Comment) return txtv2Comment_->toPlainText().toStdString();
+    return txtv2_[static_cast<std::size_t>(box)]->text().toStdString();
+}
+
+void Frmid3v::SetV2Text(int box, const std::string& text) {
+    if (box == kV2Comment) {
+        txtv2Comment_->setPlainText(QString::fromStdString(text));
+    } else {
+        txtv2_[static_cast<std::size_t>(box)]->setText(QString::fromStdString(text));
+    }
+}
+
+PageValues Frmid3v::Pages() const {
+    PageValues pages;
+    pages.v1 = chkv1_->isChecked();
+    for (int k = 0; k < kV1Boxes; ++k) {
+        pages.v1Boxes[static_cast<std::size_t>(k)] =
+            txtv1_[static_cast<std::size_t>(k)]->text().toStdString();
+    }
+    pages.v1Genre = cmbv1_->currentIndex();
+    pages.v2 = chkv2_->isChecked();
+    for (int k = 0; k < kV2Boxes; ++k) pages.v2Boxes[static_cast<std::size_t>(k)] = V2Text(k);
+    pages.v2Genre = cmbv2_->currentText().toStdString();
+    return pages;
+}
+
+void Frmid3v::chkv1_Click() {
+    SetV1Enabled(chkv1_->isChecked());
+}
+
+void Frmid3v::chkv2_Click() {
+    SetV2Enabled(chkv2_->isChecked());
+}
+
+void Frmid3v::tbr_ButtonClick(int page, int button) {
+    (void)page;  // both toolbars act alike: the button decides
+    switch (button) {
+        case 1:
+            if (const int record = SelectedRecord(); record > 0) RefreshItem(record);
+            break;
+        case 2:
+            SaveItems();
+            break;
+        case 4:
+            chkv1_->setEnabled(true);
+            chkv1_->setChecked(true);
+            chkv1_Click();
+            for (int k = 0; k < kV1Boxes; ++k) {
+                txtv1_[static_cast<std::size_t>(k)]->setText(QString::fromStdString(V2Text(k)));
+            }
+            cmbv1_->setCurrentIndex(cmbv1_->findText(cmbv2_->currentText()));
+            break;
+        case 5:
+            chkv2_->setEnabled(true);
+            chkv2_->setChecked(true);
+            chkv2_Click();
+            for (int k = 0; k < kV1Boxes; ++k) {
+                SetV2Text(k, txtv1_[static_cast<std::size_t>(k)]->text().toStdString());
+            }
+            cmbv2_->setCurrentIndex(cmbv1_->currentIndex());
+            if (cmbv1_->currentIndex() < 0) cmbv2_->setEditText(QString());
+            break;
+        default:
+            break;  // 7 opens its pop-up by itself
+    }
+}
+
+void Frmid3v::UpdateGrabbedTitle() {
+    if (opt_[2] == 0) {
+        lblTitle_->clear();
+        return;
+    }
+    const int record = SelectedRecord();
+    const std::string title = record > 0 && record < static_cast<int>(Table().size())
+                                  ? GrabTitle(Table()[static_cast<std::size_t>(record)].filename)
+                                  : std::string();
+    lblTitle_->setText(QStringLiteral("Grabbed title for selected mp3: \n") +
+                       QString::fromStdString(title));
 }
 
 int Frmid3v::GetSelNum() const {
@@ -408,8 +705,141 @@ int Frmid3v::GetSelNum() const {
 }
 
 void Frmid3v::SaveItems() {
-    // Writing needs the tag pages; stop the preview so the files are free.
+    // A save already yielding to events, or a scan, owns the list.
+    if (!scan_ || HourglassShown() || lvw_->topLevelItemCount() == 0) return;
+    QTreeWidgetItem* single = nullptr;
+    const int ticked = GetSelNum();
+    if (ticked <= 1) {
+        for (int i = 0; i < lvw_->topLevelItemCount() && single == nullptr; ++i) {
+            if (lvw_->topLevelItem(i)->checkState(0) == Qt::Checked) single = lvw_->topLevelItem(i);
+        }
+        if (single == nullptr && lvw_->currentItem() != nullptr &&
+            lvw_->currentItem()->isSelected()) {
+            single = lvw_->currentItem();
+        }
+        if (single == nullptr) return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     Playback("");
+    const PageValues pages = Pages();
+    std::vector<std::string> failures;
+    if (single != nullptr) {
+        SaveFile(single, pages, nullptr, 0, failures);
+    } else {
+        const BatchOptions options{opt_[0] != 0, opt_[1] != 0, opt_[2] != 0};
+        const int rows = lvw_->topLevelItemCount();
+        prb_->setRange(0, rows);
+        prb_->setValue(1);
+        prb_->show();
+        int fileIndex = 0;
+        for (int i = 0; i < rows && i < lvw_->topLevelItemCount(); ++i) {
+            prb_->setValue(i + 1);
+            if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
+            QTreeWidgetItem* item = lvw_->topLevelItem(i);
+            if (item->checkState(0) != Qt::Checked) continue;
+            ++fileIndex;
+            SaveFile(item, pages, &options, fileIndex, failures);
+        }
+        prb_->hide();
+    }
+    QApplication::restoreOverrideCursor();
+    if (!failures.empty() && desktop_.messageBox != nullptr) {
+        std::string text = "The tags of these files could not be saved:\n";
+        for (const std::string& failure : failures) text += "\n" + failure;
+        desktop_.messageBox->Show(text, services::MsgIcon::Error, services::MsgButtons::Ok,
+                                  "ID3 Editor");
+    }
+}
+
+void Frmid3v::SaveFile(QTreeWidgetItem* item, const PageValues& pages, const BatchOptions* batch,
+                       int fileIndex, std::vector<std::string>& failures) {
+    const int index = item->data(0, Qt::UserRole).toInt();
+    if (index <= 0 || index >= static_cast<int>(Table().size())) return;
+    TagFileRecord& record = scan_->Table()[static_cast<std::size_t>(index)];
+    std::vector<std::string> why;
+
+    // Each tag's values reach the record only when the file took them.
+    v1_.filename(record.filename);
+    if (pages.v1) {
+        const V1Values wanted = V1ValuesToSave(pages, record, batch, fileIndex);
+        // This order: the comment and track share the block's last bytes.
+        v1_.tagTrack(wanted.track);
+        v1_.tagTitle(wanted.title);
+        v1_.tagArtist(wanted.artist);
+        v1_.tagAlbum(wanted.album);
+        v1_.tagYear(wanted.year);
+        v1_.tagComments(wanted.comment);
+        v1_.tagGenre(wanted.genre);
+        const V1Values held{v1_.tagTrack(), v1_.tagTitle(),    v1_.tagArtist(), v1_.tagAlbum(),
+                            v1_.tagYear(),  v1_.tagComments(), v1_.tagGenre()};
+        if (v1_.SaveTag()) {
+            StoreV1(record, held);
+        } else {
+            why.push_back("ID3v1 tag not written (" + WhyNotWritten(record.filename) + ")");
+        }
+    } else if (record.hasV1) {
+        if (v1_.RemoveTag()) {
+            ClearV1(record);
+        } else {
+            why.push_back("ID3v1 tag not removed (" + WhyNotWritten(record.filename) + ")");
+        }
+    } else {
+        ClearV1(record);
+    }
+
+    v2_.filename(record.filename);
+    if (pages.v2) {
+        const V2Values wanted = V2ValuesToSave(pages, record, batch, fileIndex);
+        v2_.tagTrack(wanted.fields[kV2Track]);
+        v2_.tagTitle(wanted.fields[kV2Title]);
+        v2_.tagArtist(wanted.fields[kV2Artist]);
+        v2_.tagAlbum(wanted.fields[kV2Album]);
+        v2_.tagYear(wanted.fields[kV2Year]);
+        v2_.tagComments(wanted.fields[kV2Comment]);
+        v2_.tagComposer(wanted.fields[kV2Composer]);
+        v2_.tagOrigArtist(wanted.fields[kV2OrigArtist]);
+        v2_.tagCopyright(wanted.fields[kV2Copyright]);
+        v2_.tagURL(wanted.fields[kV2URL]);
+        v2_.tagEncodedBy(wanted.fields[kV2EncodedBy]);
+        v2_.tagGenre(wanted.genre);
+        if (v2_.SaveTag()) {
+            StoreV2(record, wanted);
+            // Twelve empty values leave no tag behind.
+            record.hasV2 = v2_.TagPresent();
+        } else {
+            why.push_back("ID3v2 tag not written" + (v2_.sLastError().empty()
+                                                         ? std::string()
+                                                         : " (" + v2_.sLastError() + ")"));
+        }
+    } else if (record.hasV2) {
+        if (v2_.RemoveTag()) {
+            ClearV2(record);
+        } else {
+            why.push_back("ID3v2 tag not removed" + (v2_.sLastError().empty()
+                                                         ? std::string()
+                                                         : " (" + v2_.sLastError() + ")"));
+        }
+    } else {
+        ClearV2(record);
+    }
+    UpdateRow(item, record);
+
+    if (!why.empty()) {
+        std::string line = SplitPath(record.filename, kSplitName | kSplitExtension) + ": ";
+        for (std::size_t i = 0; i < why.size(); ++i) line += (i > 0 ? "; " : "") + why[i];
+        failures.push_back(line);
+    }
+}
+
+void Frmid3v::UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record) {
+    clsFile file;
+    file.sFilename(record.filename);
+    const ScanRow row = RowFor(item->data(0, Qt::UserRole).toInt(), record, file);
+    item->setText(1, QString::fromStdString(row.tags));
+    item->setText(2, row.size < 0 ? QString()
+                                  : QString::fromStdString(KilobyteText(
+                                        row.size, QLocale().groupSeparator().toStdString())));
+    item->setText(3, row.date ? DateText(*row.date) : QString());
 }
 
 void Frmid3v::Playback(const std::string& command) {
@@ -499,7 +929,7 @@ void Frmid3v::menSelect_Click(int index) {
 void Frmid3v::chkOpt_Click(int index) {
     opt_[static_cast<std::size_t>(index)] =
         chkOpt_[static_cast<std::size_t>(index)]->isChecked() ? 1 : 0;
-    // The grabbed-title label follows the option once the pages are there.
+    UpdateGrabbedTitle();
 }
 
 void Frmid3v::tabs_Click(int position) {
@@ -549,6 +979,17 @@ bool Frmid3v::eventFilter(QObject* watched, QEvent* event) {
                    event->type() == QEvent::MouseButtonRelease) {
             p_MouseUp(Tw(static_cast<int>(mouse->position().x())));
         }
+    } else if (watched == txtv1_[kV1Track] && event->type() == QEvent::KeyPress) {
+        // Only digits, "." and the editing keys reach the Track box.
+        const QString text = static_cast<QKeyEvent*>(event)->text();
+        if (!text.isEmpty()) {
+            const int code = text.at(0).unicode();
+            if (code >= 32 && code != 127 && !TrackKeyAccepted(code)) return true;
+        }
+    } else if (watched == txtv1_[kV1Track] && event->type() == QEvent::KeyRelease) {
+        const std::string text = txtv1_[kV1Track]->text().toStdString();
+        const std::string clamped = ClampTrackText(text);
+        if (clamped != text) txtv1_[kV1Track]->setText(QString::fromStdString(clamped));
     } else if (watched == lvw_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         menPlaybackMenu_->menuAction()->setVisible(true);

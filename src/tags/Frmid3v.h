@@ -7,17 +7,24 @@
 
 #include "platform/services/Services.h"
 #include "tags/FolderScan.h"
+#include "tags/TagPages.h"
+#include "tags/clsID3v1.h"
+#include "tags/clsID3v23.h"
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
+class QLineEdit;
 class QMenu;
 class QMenuBar;
+class QPlainTextEdit;
 class QProgressBar;
 class QTabBar;
 class QTimer;
+class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -40,13 +47,15 @@ inline constexpr const char* kEditorSettingsSection = "Settings";
 // The "ID3 Editor" window: a folder tree, the MP3 files of the chosen folder
 // with their tag kinds, sizes and dates, and the tag pages under them. Tags
 // are read, and files previewed, through the sound library wrapper, which
-// the window initialises at load and releases when it closes. Positions of
-// the splitter are twips, as the stored "folderwidth" is.
+// the window initialises at load and releases when it closes; they are
+// written through the tag classes, ID3v2 with the engine's tag component.
+// Positions of the splitter are twips, as the stored "folderwidth" is.
 class Frmid3v : public QDialog {
     Q_OBJECT
   public:
-    Frmid3v(soundlib::ISoundLibrary& library, services::DesktopServices desktop,
-            std::string applicationFolder, QWidget* parent = nullptr);
+    Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngine,
+            services::DesktopServices desktop, std::string applicationFolder,
+            QWidget* parent = nullptr);
     ~Frmid3v() override;
 
     void Form_Load();
@@ -57,10 +66,13 @@ class Frmid3v : public QDialog {
     void SaveSettings();
     // Lists the folder's MP3 files; ignored while a scan (hourglass) runs.
     void UpdateFolder(const std::string& folder);
-    // Shows the tags of a file table entry on the pages.
+    // Shows the tags of a file table entry on the pages, or with two or more
+    // ticked rows the values the ticked files share.
     void RefreshItem(int index);
     int GetSelNum() const;
-    // Writes the pages' values to the ticked (or the selected) files.
+    // Writes the pages' values to the ticked (or the selected) files; the
+    // files whose tags could not be written are named in one message and
+    // keep their old values in the table and the list. Nothing without rows.
     void SaveItems();
     // "pause", "forward", "back", "jump", empty (stop) or a file name (play it).
     void Playback(const std::string& command);
@@ -76,6 +88,13 @@ class Frmid3v : public QDialog {
     void menJump_Click();
     void chkOpt_Click(int index);
     void tabs_Click(int position);  // 1-based, as the tab strip counts
+    // Toolbar button (1 Revert, 2 Save, 4 and 5 copy, 7 Playback) of either page.
+    void tbr_ButtonClick(int page, int button);
+    void chkv1_Click();
+    void chkv2_Click();
+
+    // What the pages hold now.
+    PageValues Pages() const;
 
     const TagFileTable& Table() const { return scan_->Table(); }
     bool SoundLibraryReady() const { return fmodOk_; }
@@ -92,6 +111,17 @@ class Frmid3v : public QDialog {
     void RefreshSelected();
     void UpdateLevels();
     void PlaceSplitter(int leftTwips);
+    void BuildPages();
+    void ShowPages(const PageValues& pages);
+    void SetV1Enabled(bool enabled);
+    void SetV2Enabled(bool enabled);
+    std::string V2Text(int box) const;
+    void SetV2Text(int box, const std::string& text);
+    void UpdateGrabbedTitle();
+    // Writes one file; a failure appends "name: why" to failures.
+    void SaveFile(QTreeWidgetItem* item, const PageValues& pages, const BatchOptions* batch,
+                  int fileIndex, std::vector<std::string>& failures);
+    void UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record);
 
     soundlib::ISoundLibrary& library_;
     services::DesktopServices desktop_;
@@ -126,6 +156,16 @@ class Frmid3v : public QDialog {
     QGroupBox* Frame1_;
     std::array<QCheckBox*, 3> chkOpt_{};
     QLabel* lblTitle_;
+    QCheckBox* chkv1_ = nullptr;
+    QCheckBox* chkv2_ = nullptr;
+    std::array<QLineEdit*, kV1Boxes> txtv1_{};
+    std::array<QLineEdit*, kV2Boxes> txtv2_{};  // the comment box is txtv2Comment_
+    QPlainTextEdit* txtv2Comment_ = nullptr;
+    QComboBox* cmbv1_ = nullptr;
+    QComboBox* cmbv2_ = nullptr;
+    std::array<QToolBar*, 2> tbr_{};
+    clsID3v1 v1_;
+    clsID3v23 v2_;
     QProgressBar* vuLeft_;
     QProgressBar* vuRight_;
     QLabel* lblPosition_;

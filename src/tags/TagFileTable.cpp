@@ -27,7 +27,8 @@ void FillRecordFromTags(TagFileRecord& r, const TagLookup& lookup) {
     r.v2Composer = v2("TCOM");
     r.v2Copyright = v2("TCOP");
     r.v2EncodedBy = v2("TENC");
-    r.v2Genre = CutGenreReference(v2("TCON"));
+    r.v2GenreFrame = v2("TCON");
+    r.v2Genre = CutGenreReference(r.v2GenreFrame);
     r.v2OrigArtist = v2("TOPE");
     r.v2Title = v2("TIT2");
     r.v2Track = v2("TRCK");

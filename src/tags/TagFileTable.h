@@ -25,6 +25,9 @@ struct TagFileRecord {
     std::string v2Album;
     std::string v2Year;
     std::string v2Genre;
+    // The genre frame as the file holds it, a "(n)" reference included, so a
+    // save that leaves the shown genre alone does not drop the reference.
+    std::string v2GenreFrame;
     std::string v2Comment;
     std::string v2Composer;
     std::string v2OrigArtist;

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <cstdlib>
 
+#include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "support/EventWait.h"
@@ -30,7 +31,8 @@ TEST(Frmid3vPlayback, MenuPlaysTheSelectedFileWithLevelsAndPosition) {
               0);
     auto library = soundlib::CreateSoundLibrary();
     fakes::FakeDesktop desktop;
-    Frmid3v w(*library, desktop.Services(), "");
+    fakes::FakeAudioEngine engine;  // no tag is written here
+    Frmid3v w(*library, engine, desktop.Services(), "");
     w.Form_Load();
     ASSERT_TRUE(w.SoundLibraryReady());
     w.UpdateFolder(dir.path().string());

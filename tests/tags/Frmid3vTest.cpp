@@ -14,6 +14,7 @@
 
 #include "Corpus.h"
 #include "CorpusManifest.h"
+#include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeSoundLibrary.h"
 #include "platform/services/Accessibility.h"
@@ -29,11 +30,14 @@ namespace fs = std::filesystem;
 struct Frmid3vTest : ::testing::Test {
     testing::TempDir dir;
     fakes::FakeSoundLibrary library;
+    fakes::FakeAudioEngine engine;
     fakes::FakeDesktop desktop;
     std::unique_ptr<soundlib::ISoundLibrary> real;  // outlives the window
     std::unique_ptr<Frmid3v> w;
 
-    void SetUp() override { w = std::make_unique<Frmid3v>(library, desktop.Services(), ""); }
+    void SetUp() override {
+        w = std::make_unique<Frmid3v>(library, engine, desktop.Services(), "");
+    }
 
     template <class T>
     T* Child(const char* name) {
@@ -73,7 +77,7 @@ TEST_F(Frmid3vTest, ScannedCorpusShowsTheTagsItsManifestImplies) {
         fs::copy_file(e.path(), fs::path(folder) / e.path().filename());
     }
     real = soundlib::CreateSoundLibrary();
-    w = std::make_unique<Frmid3v>(*real, desktop.Services(), "");
+    w = std::make_unique<Frmid3v>(*real, engine, desktop.Services(), "");
     w->Form_Load();
     w->UpdateFolder(folder);
 
@@ -195,7 +199,7 @@ TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
     SetSetting("opt2", "1");
     SetSetting("folderwidth", "4500");
     SetSetting("folder", folder);
-    w = std::make_unique<Frmid3v>(library, desktop.Services(), "");
+    w = std::make_unique<Frmid3v>(library, engine, desktop.Services(), "");
     w->Form_Load();
     EXPECT_FALSE(Child<QCheckBox>("chkOpt0")->isChecked());
     EXPECT_TRUE(Child<QCheckBox>("chkOpt1")->isChecked());

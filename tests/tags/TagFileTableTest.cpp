@@ -53,6 +53,7 @@ TEST(TagFileTable, RecordTakesEveryFieldFromItsOwnName) {
     EXPECT_EQ(r.v2Album, "b2");
     EXPECT_EQ(r.v2Year, "2001");
     EXPECT_EQ(r.v2Genre, "Jazz");
+    EXPECT_EQ(r.v2GenreFrame, "(8)Jazz");
     EXPECT_EQ(r.v2Comment, "c2");
     EXPECT_EQ(r.v2Composer, "comp");
     EXPECT_EQ(r.v2OrigArtist, "orig");

@@ -1,0 +1,265 @@
+#include "tags/TagPages.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tags/SplitPath.h"
+#include "tags/clsID3v1.h"
+
+namespace qsr::tags {
+namespace {
+
+std::string Trim(const std::string& text) {
+    const auto begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos) return {};
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+char Lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+void ReplaceAll(std::string& text, const std::string& from, const std::string& to) {
+    for (auto at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+        text.replace(at, from.size(), to);
+    }
+}
+
+int PositionFromByte(std::uint8_t genre) {
+    return genre < clsID3v1::kGenreCount ? genre : kNoGenrePosition;
+}
+
+std::array<std::string, kV1Boxes> V1Texts(const TagFileRecord& r) {
+    return {r.v1Track, r.v1Title, r.v1Artist, r.v1Album, r.v1Year, r.v1Comment};
+}
+
+std::array<std::string, kV2Boxes> V2Texts(const TagFileRecord& r) {
+    return {r.v2Track,    r.v2Title,      r.v2Artist,    r.v2Album, r.v2Year,     r.v2Comment,
+            r.v2Composer, r.v2OrigArtist, r.v2Copyright, r.v2URL,   r.v2EncodedBy};
+}
+
+bool TrackAbove0(const std::string& text) {
+    const auto number = LeadingNumber(text);
+    return number && *number > 0;
+}
+
+bool SameTrackNumber(const std::string& a, const std::string& b) {
+    const auto na = LeadingNumber(a);
+    const auto nb = LeadingNumber(b);
+    return na && nb && *na == *nb;
+}
+
+}  // namespace
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+PageValues PagesForRecord(const TagFileRecord& record) {
+    PageValues pages;
+    pages.v1 = record.hasV1;
+    if (record.hasV1) {
+        pages.v1Boxes = V1Texts(record);
+        pages.v1Genre = PositionFromByte(record.v1Genre);
+    }
+    pages.v2 = record.hasV2;
+    if (record.hasV2) {
+        pages.v2Boxes = V2Texts(record);
+        pages.v2Genre = record.v2Genre;
+    }
+    return pages;
+}
+
+PageValues MergeRecords(const std::vector<const TagFileRecord*>& records) {
+    PageValues merged;
+    int v1Genre = kNoGenrePosition;
+    for (const TagFileRecord* r : records) {
+        if (r->hasV1) {
+            const auto texts = V1Texts(*r);
+            if (!merged.v1) {
+                merged.v1 = true;
+                merged.v1Boxes = texts;
+                v1Genre = r->v1Genre;
+            } else {
+                std::string& track = merged.v1Boxes[kV1Track];
+                if (!SameTrackNumber(track, texts[kV1Track])) track.clear();
+                for (int k = kV1Title; k < kV1Boxes; ++k) {
+                    std::string& box = merged.v1Boxes[static_cast<std::size_t>(k)];
+                    if (!SameIgnoringCase(box, texts[static_cast<std::size_t>(k)])) box.clear();
+                }
+                if (v1Genre != r->v1Genre) v1Genre = kNoGenrePosition;
+            }
+        }
+        if (r->hasV2) {
+            const auto texts = V2Texts(*r);
+            if (!merged.v2) {
+                merged.v2 = true;
+                merged.v2Boxes = texts;
+                merged.v2Genre = r->v2Genre;
+            } else {
+                std::string& track = merged.v2Boxes[kV2Track];
+                if (track != texts[kV2Track]) track.clear();
+                for (int k = kV2Title; k < kV2Boxes; ++k) {
+                    std::string& box = merged.v2Boxes[static_cast<std::size_t>(k)];
+                    if (!SameIgnoringCase(box, texts[static_cast<std::size_t>(k)])) box.clear();
+                }
+                if (!SameIgnoringCase(merged.v2Genre, r->v2Genre)) merged.v2Genre.clear();
+            }
+        }
+    }
+    if (merged.v1) {
+        if (!TrackAbove0(merged.v1Boxes[kV1Track])) merged.v1Boxes[kV1Track].clear();
+        merged.v1Genre =
+            v1Genre >= 0 && v1Genre < clsID3v1::kGenreCount ? v1Genre : kNoGenrePosition;
+    }
+    return merged;
+}
+
+std::uint8_t TrackByte(const std::string& text) {
+    const auto number = LeadingNumber(Trim(text));
+    if (!number) return 0;
+    const double rounded = std::nearbyint(*number);
+    return rounded >= 1 && rounded <= 255 ? static_cast<std::uint8_t>(rounded) : 0;
+}
+
+std::uint8_t GenreByteFromPosition(int position) {
+    return position >= 0 && position <= 255 ? static_cast<std::uint8_t>(position) : kNoGenreByte;
+}
+
+V1Values V1ValuesToSave(const PageValues& pages, const TagFileRecord& own,
+                        const BatchOptions* batch, int fileIndex) {
+    const bool keep = batch != nullptr && batch->keepOwnValues;
+    const auto box = [&](int k, const std::string& ownValue) {
+        const std::string text = Trim(pages.v1Boxes[static_cast<std::size_t>(k)]);
+        return keep && text.empty() ? ownValue : text;
+    };
+    V1Values v;
+    const std::string track = box(kV1Track, own.v1Track);
+    v.track = TrackByte(track);
+    v.title = box(kV1Title, own.v1Title);
+    v.artist = box(kV1Artist, own.v1Artist);
+    v.album = box(kV1Album, own.v1Album);
+    v.year = box(kV1Year, own.v1Year);
+    v.comment = box(kV1Comment, own.v1Comment);
+    if (keep && pages.v1Genre < 0) {
+        // A file without an ID3v1 tag has no genre of its own to keep.
+        v.genre = own.hasV1 ? own.v1Genre : kNoGenreByte;
+    } else {
+        v.genre = GenreByteFromPosition(pages.v1Genre);
+    }
+    if (batch != nullptr && batch->numberTracks) {
+        v.track = fileIndex >= 1 && fileIndex <= 255 ? static_cast<std::uint8_t>(fileIndex) : 0;
+    }
+    if (batch != nullptr && batch->grabTitles) v.title = GrabTitle(own.filename);
+    return v;
+}
+
+V2Values V2ValuesToSave(const PageValues& pages, const TagFileRecord& own,
+                        const BatchOptions* batch, int fileIndex) {
+    const bool keep = batch != nullptr && batch->keepOwnValues;
+    V2Values v;
+    const auto ownTexts = V2Texts(own);
+    for (int k = 0; k < kV2Boxes; ++k) {
+        const std::string& text = pages.v2Boxes[static_cast<std::size_t>(k)];
+        std::string& field = v.fields[static_cast<std::size_t>(k)];
+        if (keep && Trim(text).empty()) {
+            field = ownTexts[static_cast<std::size_t>(k)];
+        } else if (k == kV2Track) {
+            field = TrackAbove0(text) ? text : std::string();
+        } else {
+            field = text;
+        }
+    }
+    v.genre = keep && Trim(pages.v2Genre).empty() ? own.v2Genre : pages.v2Genre;
+    // The genre shown without its "(n)" reference: left alone, the file keeps
+    // the frame as it was ("(17)" alone shows empty and would be lost).
+    if (own.hasV2 && v.genre == own.v2Genre && CutGenreReference(own.v2GenreFrame) == own.v2Genre) {
+        v.genre = own.v2GenreFrame;
+    }
+    if (batch != nullptr && batch->numberTracks) v.fields[kV2Track] = std::to_string(fileIndex);
+    if (batch != nullptr && batch->grabTitles) v.fields[kV2Title] = GrabTitle(own.filename);
+    return v;
+}
+
+void StoreV1(TagFileRecord& record, const V1Values& values) {
+    record.v1Album = values.album;
+    record.v1Artist = values.artist;
+    record.v1Comment = values.comment;
+    record.v1Genre = values.genre;
+    record.v1Title = values.title;
+    record.v1Track = std::to_string(values.track);
+    record.v1Year = values.year;
+    record.hasV1 = true;
+}
+
+void StoreV2(TagFileRecord& record, const V2Values& values) {
+    record.v2Track = values.fields[kV2Track];
+    record.v2Title = values.fields[kV2Title];
+    record.v2Artist = values.fields[kV2Artist];
+    record.v2Album = values.fields[kV2Album];
+    record.v2Year = values.fields[kV2Year];
+    record.v2Comment = values.fields[kV2Comment];
+    record.v2Composer = values.fields[kV2Composer];
+    record.v2OrigArtist = values.fields[kV2OrigArtist];
+    record.v2Copyright = values.fields[kV2Copyright];
+    record.v2URL = values.fields[kV2URL];
+    record.v2EncodedBy = values.fields[kV2EncodedBy];
+    record.v2Genre = values.genre;
+    record.v2GenreFrame = values.genre;
+    record.hasV2 = true;
+}
+
+void ClearV1(TagFileRecord& record) {
+    record.v1Title.clear();
+    record.v1Artist.clear();
+    record.v1Album.clear();
+    record.v1Year.clear();
+    record.v1Comment.clear();
+    record.v1Track.clear();
+    record.v1Genre = 0;
+    record.hasV1 = false;
+}
+
+void ClearV2(TagFileRecord& record) {
+    StoreV2(record, V2Values{});
+    record.hasV2 = false;
+}
+
+std::string GrabTitle(const std::string& filename) {
+    const std::string name = SplitPath(filename, kSplitName);
+    const auto dash = name.rfind('-');
+    if (dash == std::string::npos) return {};
+    return Trim(CleanTitle(name.substr(dash + 1)));
+}
+
+std::string CleanTitle(const std::string& text) {
+    std::string out = text;
+    std::replace(out.begin(), out.end(), '_', ' ');
+    ReplaceAll(out, "%20", " ");
+    out = ProperCase(out);
+    static const std::string openers = "[({./\\-";
+    for (std::size_t i = 0; i + 1 < out.size(); ++i) {
+        if (openers.find(out[i]) != std::string::npos) out[i + 1] = Upper(out[i + 1]);
+    }
+    return out;
+}
+
+bool TrackKeyAccepted(int keyCode) {
+    return (keyCode >= '0' && keyCode <= '9') || keyCode == 8 || keyCode == 13 || keyCode == 27 ||
+           keyCode == 46;
+}
+
+std::string ClampTrackText(const std::string& text) {
+    const auto number = LeadingNumber(text);
+    if (!number) return text;
+    if (*number < 0) return "0";
+    if (*number > 255) return "255";
+    return text;
+}
+
+}  // namespace qsr::tags

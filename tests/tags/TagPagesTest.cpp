@@ -1,0 +1,268 @@
+#include <gtest/gtest.h>
+
+#include "tags/TagPages.h"
+
+using namespace qsr::tags;
+
+namespace {
+
+TagFileRecord V1Record(const std::string& title, std::uint8_t genre,
+                       const std::string& track = "1") {
+    TagFileRecord r;
+    r.hasV1 = true;
+    r.v1Title = title;
+    r.v1Artist = "Artist";
+    r.v1Track = track;
+    r.v1Genre = genre;
+    return r;
+}
+
+TagFileRecord FullRecord(const std::string& name) {
+    TagFileRecord r;
+    r.filename = "/music/" + name + ".mp3";
+    r.hasV1 = r.hasV2 = true;
+    r.v1Title = r.v2Title = name + " title";
+    r.v1Artist = r.v2Artist = name + " artist";
+    r.v1Album = r.v2Album = name + " album";
+    r.v1Year = r.v2Year = "1990";
+    r.v1Comment = r.v2Comment = name + " comment";
+    r.v1Track = "7";
+    r.v2Track = "7/9";
+    r.v1Genre = 13;
+    r.v2Genre = "Pop";
+    r.v2Composer = name + " composer";
+    r.v2URL = "http://" + name;
+    return r;
+}
+
+}  // namespace
+
+TEST(TagPagesMerge, TextsAgreeingIgnoringCaseStayAsTheFirstHasThem) {
+    const TagFileRecord a = V1Record("Song", 17), b = V1Record("SONG", 17),
+                        c = V1Record("Other", 13);
+    const PageValues same = MergeRecords({&a, &b});
+    EXPECT_TRUE(same.v1);
+    EXPECT_EQ(same.v1Boxes[kV1Title], "Song");
+    EXPECT_EQ(same.v1Genre, 17);  // "Rock"
+    EXPECT_FALSE(same.v2);
+
+    const PageValues differ = MergeRecords({&a, &b, &c});
+    EXPECT_EQ(differ.v1Boxes[kV1Title], "");
+    EXPECT_EQ(differ.v1Boxes[kV1Artist], "Artist");
+    EXPECT_EQ(differ.v1Genre, kNoGenrePosition);
+    // Once blanked a value stays blank, even when a later record agrees again.
+    const TagFileRecord d = V1Record("Song", 17);
+    EXPECT_EQ(MergeRecords({&a, &c, &d}).v1Boxes[kV1Title], "");
+}
+
+TEST(TagPagesMerge, TracksCompareByNumberInId3v1AndExactlyInId3v2) {
+    TagFileRecord a = V1Record("x", 1, "03"), b = V1Record("x", 1, "3"), c = V1Record("x", 1, "x");
+    EXPECT_EQ(MergeRecords({&a, &b}).v1Boxes[kV1Track], "03");
+    EXPECT_EQ(MergeRecords({&a, &c}).v1Boxes[kV1Track], "");
+    TagFileRecord zero = V1Record("x", 1, "0"), zero2 = V1Record("x", 1, "0");
+    EXPECT_EQ(MergeRecords({&zero, &zero2}).v1Boxes[kV1Track], "");  // 0 is no track
+
+    a.hasV2 = b.hasV2 = true;
+    a.v2Track = "3/10";
+    b.v2Track = "3/10";
+    a.v2Artist = "ABBA";
+    b.v2Artist = "abba";
+    a.v2Genre = "Rock";
+    b.v2Genre = "rock";
+    EXPECT_EQ(MergeRecords({&a, &b}).v2Boxes[kV2Track], "3/10");
+    EXPECT_EQ(MergeRecords({&a, &b}).v2Boxes[kV2Artist], "ABBA");
+    EXPECT_EQ(MergeRecords({&a, &b}).v2Genre, "Rock");
+    b.v2Track = "3/10 ";
+    EXPECT_EQ(MergeRecords({&a, &b}).v2Boxes[kV2Track], "");
+}
+
+TEST(TagPagesMerge, OnlyRecordsWithATagTakePartInItsMerge) {
+    TagFileRecord v1only = V1Record("One", 17);
+    TagFileRecord both = V1Record("Two", 17);
+    both.hasV2 = true;
+    both.v2Title = "Two v2";
+    both.v2Composer = "Bach";
+    const PageValues merged = MergeRecords({&v1only, &both});
+    EXPECT_TRUE(merged.v2);
+    EXPECT_EQ(merged.v2Boxes[kV2Title], "Two v2");
+    EXPECT_EQ(merged.v2Boxes[kV2Composer], "Bach");
+    EXPECT_EQ(merged.v1Boxes[kV1Title], "");
+
+    TagFileRecord none1, none2;
+    const PageValues empty = MergeRecords({&none1, &none2});
+    EXPECT_FALSE(empty.v1);
+    EXPECT_FALSE(empty.v2);
+}
+
+TEST(TagPagesRecord, GenreWithoutListEntryShowsNoChoice) {
+    const TagFileRecord noGenre = V1Record("t", 255);
+    EXPECT_EQ(PagesForRecord(noGenre).v1Genre, kNoGenrePosition);
+    EXPECT_EQ(PagesForRecord(V1Record("t", 147)).v1Genre, 147);
+    EXPECT_FALSE(PagesForRecord(noGenre).v2);
+}
+
+TEST(TagPagesSave, SingleSaveTrimsId3v1BoxesAndMapsNoGenreToNone) {
+    PageValues pages;
+    pages.v1Boxes = {" 12.6 ", "  Title ", "Artist", "Album", "2001", "Comment"};
+    pages.v1Genre = kNoGenrePosition;
+    const V1Values v = V1ValuesToSave(pages, FullRecord("own"), nullptr, 5);
+    EXPECT_EQ(v.track, 13);
+    EXPECT_EQ(v.title, "Title");
+    EXPECT_EQ(v.genre, kNoGenreByte);
+    pages.v1Genre = 17;
+    pages.v1Boxes[kV1Track] = "";
+    EXPECT_EQ(V1ValuesToSave(pages, FullRecord("own"), nullptr, 5).genre, 17);
+    // An empty box in a single save empties its field: no option applies.
+    EXPECT_EQ(V1ValuesToSave(pages, FullRecord("own"), nullptr, 5).track, 0);
+
+    TagFileRecord stored;
+    StoreV1(stored, v);
+    EXPECT_EQ(stored.v1Track, "13");
+    EXPECT_EQ(stored.v1Genre, kNoGenreByte);
+    EXPECT_TRUE(stored.hasV1);
+}
+
+TEST(TagPagesSave, TrackByteKeepsOnlyWhatTheByteHolds) {
+    EXPECT_EQ(TrackByte("255"), 255);
+    EXPECT_EQ(TrackByte("256"), 0);
+    EXPECT_EQ(TrackByte("-3"), 0);
+    EXPECT_EQ(TrackByte("2.5"), 2);  // halves to even
+    EXPECT_EQ(TrackByte("3/12"), 3);
+    EXPECT_EQ(TrackByte("abc"), 0);
+}
+
+TEST(TagPagesSave, Id3v2SingleSaveKeepsTextAsTypedAndDropsTrackZero) {
+    PageValues pages;
+    pages.v2Boxes[kV2Track] = "0";
+    pages.v2Boxes[kV2Title] = "  spaced ";
+    pages.v2Genre = "";
+    V2Values v = V2ValuesToSave(pages, FullRecord("own"), nullptr, 1);
+    EXPECT_EQ(v.fields[kV2Track], "");
+    EXPECT_EQ(v.fields[kV2Title], "  spaced ");
+    EXPECT_EQ(v.fields[kV2Composer], "");  // empty box, no option: emptied
+    EXPECT_EQ(v.genre, "");                // no genre frame
+    pages.v2Boxes[kV2Track] = "4/10";
+    EXPECT_EQ(V2ValuesToSave(pages, FullRecord("own"), nullptr, 1).fields[kV2Track], "4/10");
+}
+
+TEST(TagPagesSave, KeepOwnValuesChangesOnlyFilledBoxesOfEachFile) {
+    PageValues pages;
+    pages.v1Boxes[kV1Album] = "New Album";
+    pages.v2Boxes[kV2Album] = "New Album";
+    const BatchOptions keep{true, false, false};
+    for (const char* name : {"first", "second"}) {
+        const TagFileRecord own = FullRecord(name);
+        const V1Values v1 = V1ValuesToSave(pages, own, &keep, 2);
+        EXPECT_EQ(v1.album, "New Album");
+        EXPECT_EQ(v1.title, own.v1Title);
+        EXPECT_EQ(v1.artist, own.v1Artist);
+        EXPECT_EQ(v1.year, own.v1Year);
+        EXPECT_EQ(v1.comment, own.v1Comment);
+        EXPECT_EQ(v1.track, 7);
+        EXPECT_EQ(v1.genre, own.v1Genre);
+        const V2Values v2 = V2ValuesToSave(pages, own, &keep, 2);
+        EXPECT_EQ(v2.fields[kV2Album], "New Album");
+        EXPECT_EQ(v2.fields[kV2Track], "7/9");
+        EXPECT_EQ(v2.fields[kV2Composer], own.v2Composer);
+        EXPECT_EQ(v2.fields[kV2URL], own.v2URL);
+        EXPECT_EQ(v2.genre, "Pop");
+    }
+    // A file without an ID3v1 tag keeps "no genre" rather than genre 0.
+    TagFileRecord v2only = FullRecord("v2only");
+    v2only.hasV1 = false;
+    v2only.v1Genre = 0;
+    EXPECT_EQ(V1ValuesToSave(pages, v2only, &keep, 1).genre, kNoGenreByte);
+    // A chosen genre and a track box do count.
+    pages.v1Genre = 17;
+    pages.v2Boxes[kV2Track] = "0";
+    EXPECT_EQ(V1ValuesToSave(pages, FullRecord("x"), &keep, 1).genre, 17);
+    EXPECT_EQ(V2ValuesToSave(pages, FullRecord("x"), &keep, 1).fields[kV2Track], "");
+}
+
+TEST(TagPagesSave, AnUnchangedGenreKeepsItsReference) {
+    TagFileRecord own = FullRecord("x");
+    own.v2GenreFrame = "(17)";
+    own.v2Genre = "";
+    PageValues pages;  // the genre box shows "" for "(17)"
+    const BatchOptions keep{true, false, false};
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "(17)");
+    EXPECT_EQ(V2ValuesToSave(pages, own, &keep, 1).genre, "(17)");
+    own.v2GenreFrame = "(8)Jazz";
+    own.v2Genre = "Jazz";
+    pages.v2Genre = "Jazz";
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "(8)Jazz");
+    pages.v2Genre = "Blues";  // a changed genre is written as typed
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "Blues");
+    pages.v2Genre = "";  // emptied by the user: no genre frame
+    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "");
+}
+
+TEST(TagPagesSave, BatchWithoutKeepingWritesEveryBox) {
+    PageValues pages;
+    pages.v1Boxes[kV1Album] = "New Album";
+    const BatchOptions plain{false, false, false};
+    const V1Values v = V1ValuesToSave(pages, FullRecord("a"), &plain, 1);
+    EXPECT_EQ(v.title, "");
+    EXPECT_EQ(v.genre, kNoGenreByte);
+}
+
+TEST(TagPagesSave, FileIndexNumbersTracksAndGrabbedTitleWins) {
+    PageValues pages;
+    pages.v1Boxes = {"9", "Typed", "", "", "", ""};
+    pages.v2Boxes[kV2Track] = "9";
+    pages.v2Boxes[kV2Title] = "Typed";
+    const BatchOptions all{true, true, true};
+    TagFileRecord own = FullRecord("x");
+    own.filename = "/m/Band - my_song.mp3";
+    for (int index : {1, 2, 3}) {
+        EXPECT_EQ(V1ValuesToSave(pages, own, &all, index).track, index);
+        EXPECT_EQ(V2ValuesToSave(pages, own, &all, index).fields[kV2Track], std::to_string(index));
+    }
+    EXPECT_EQ(V1ValuesToSave(pages, own, &all, 1).title, "My Song");
+    EXPECT_EQ(V2ValuesToSave(pages, own, &all, 1).fields[kV2Title], "My Song");
+    // Past 255 the ID3v1 byte holds no track; the ID3v2 frame keeps the number.
+    EXPECT_EQ(V1ValuesToSave(pages, own, &all, 256).track, 0);
+    EXPECT_EQ(V2ValuesToSave(pages, own, &all, 256).fields[kV2Track], "256");
+    // A name without "-" grabs an empty title, which still replaces the box.
+    own.filename = "/m/track01.mp3";
+    EXPECT_EQ(V1ValuesToSave(pages, own, &all, 1).title, "");
+}
+
+TEST(TagPagesSave, ClearingARemovedTagEmptiesItsValues) {
+    TagFileRecord r = FullRecord("x");
+    ClearV1(r);
+    EXPECT_FALSE(r.hasV1);
+    EXPECT_EQ(r.v1Title, "");
+    EXPECT_EQ(r.v1Genre, 0);
+    ClearV2(r);
+    EXPECT_FALSE(r.hasV2);
+    EXPECT_EQ(r.v2Composer, "");
+    EXPECT_EQ(r.v2Genre, "");
+}
+
+TEST(TagPagesTitle, GrabTitleTakesTheCleanedTextAfterTheLastDash) {
+    EXPECT_EQ(GrabTitle("/mp3/Artist - my_song.mp3"), "My Song");
+    EXPECT_EQ(GrabTitle("/mp3/a-b-(live)_mix.mp3"), "(Live) Mix");
+    EXPECT_EQ(GrabTitle("/mp3/track01.mp3"), "");
+    EXPECT_EQ(GrabTitle("/mp3/band-.mp3"), "");
+    // The folder's dashes do not count.
+    EXPECT_EQ(GrabTitle("/my-music/track01.mp3"), "");
+}
+
+TEST(TagPagesTitle, CleanTitleCapitalisesWordsAndAfterOpeners) {
+    EXPECT_EQ(CleanTitle("the end%20(remix)"), "The End (Remix)");
+    EXPECT_EQ(CleanTitle("ROCK_and_ROLL"), "Rock And Roll");
+    EXPECT_EQ(CleanTitle("a.b/c\\d-e[f{g"), "A.B/C\\D-E[F{G");
+    EXPECT_EQ(CleanTitle("ends with ("), "Ends With (");
+}
+
+TEST(TagPagesTrackBox, KeysAndClamping) {
+    for (char c : std::string("0123456789.")) EXPECT_TRUE(TrackKeyAccepted(c));
+    for (int code : {8, 13, 27}) EXPECT_TRUE(TrackKeyAccepted(code));
+    for (char c : std::string("a-+ /")) EXPECT_FALSE(TrackKeyAccepted(c));
+    EXPECT_EQ(ClampTrackText("300"), "255");
+    EXPECT_EQ(ClampTrackText("255"), "255");
+    EXPECT_EQ(ClampTrackText("-1"), "0");
+    EXPECT_EQ(ClampTrackText("12"), "12");
+    EXPECT_EQ(ClampTrackText(""), "");
+}
