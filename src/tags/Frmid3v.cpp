@@ -379,6 +379,22 @@ void Frmid3v::BuildPages() {
     const std::pair<int, int> v2Cells[] = {{2, 0}, {3, 0}, {4, 0}, {5, 0}, {6, 0}, {2, 2},
                                            {4, 2}, {5, 2}, {6, 2}, {7, 2}, {8, 2}};
     for (int k = 0; k < kV2Boxes; ++k) {
+        // The genre closes the left column; made here so Tab reaches it
+        // before the right column.
+        if (k == kV2Comment) {
+            cmbv2_ = new QComboBox(frm_[1]);
+            cmbv2_->setObjectName("cmbv2");
+            cmbv2_->setEditable(true);
+            cmbv2_->setInsertPolicy(QComboBox::NoInsert);
+            cmbv2_->addItems(genres);
+            cmbv2_->setCurrentIndex(-1);
+            cmbv2_->setMaxVisibleItems(20);
+            cmbv2_->lineEdit()->setObjectName("cmbv2Text");
+            auto* genre2 = new QLabel("Genre:", frm_[1]);
+            genre2->setBuddy(cmbv2_);
+            grid2->addWidget(genre2, 7, 0);
+            grid2->addWidget(cmbv2_, 7, 1);
+        }
         QWidget* box;
         if (k == kV2Comment) {
             txtv2Comment_ = new QPlainTextEdit(frm_[1]);
@@ -396,18 +412,6 @@ void Frmid3v::BuildPages() {
         grid2->addWidget(box, row, column + 1, k == kV2Comment ? 2 : 1, 1);
     }
     txtv2Comment_->setFixedHeight(2 * txtv2_[kV2Title]->sizeHint().height());
-    cmbv2_ = new QComboBox(frm_[1]);
-    cmbv2_->setObjectName("cmbv2");
-    cmbv2_->setEditable(true);
-    cmbv2_->setInsertPolicy(QComboBox::NoInsert);
-    cmbv2_->addItems(genres);
-    cmbv2_->setCurrentIndex(-1);
-    cmbv2_->setMaxVisibleItems(20);
-    cmbv2_->lineEdit()->setObjectName("cmbv2Text");
-    auto* genre2 = new QLabel("Genre:", frm_[1]);
-    genre2->setBuddy(cmbv2_);
-    grid2->addWidget(genre2, 7, 0);
-    grid2->addWidget(cmbv2_, 7, 1);
     grid2->setColumnStretch(1, 1);
     grid2->setColumnStretch(3, 1);
     grid2->setRowStretch(9, 1);
