@@ -13,34 +13,11 @@
 #include "converter/ConvertRules.h"
 #include "platform/audio-api/WmaProfiles.h"
 #include "platform/audio/RealAudioEngine.h"
+#include "support/Signal.h"
 #include "support/TempDir.h"
 
 namespace qsr::converter {
 namespace {
-
-void WriteToneWav(const std::string& path, int rate, int channels, double seconds) {
-    const auto frames = static_cast<std::uint32_t>(rate * seconds);
-    const std::uint32_t bytes = frames * static_cast<std::uint32_t>(channels) * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](std::uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](std::uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(static_cast<std::uint16_t>(channels));
-    u32(static_cast<std::uint32_t>(rate));
-    u32(static_cast<std::uint32_t>(rate * channels * 2));
-    u16(static_cast<std::uint16_t>(channels * 2));
-    u16(16);
-    out.write("data", 4);
-    u32(bytes);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const auto s = static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440.0 * i / rate));
-        for (int c = 0; c < channels; ++c) u16(static_cast<std::uint16_t>(s));
-    }
-}
 
 std::string Probe(const std::string& path, const std::string& entries) {
     const std::string cmd = "ffprobe -v error -select_streams a:0 -show_entries " + entries +
@@ -60,7 +37,7 @@ struct Expect {
 TEST(ConvertReal, ToneToWmaMp3AndOgg) {
     testing::TempDir dir;
     const std::string input = dir.File("tone.wav");
-    WriteToneWav(input, 44100, 2, 3.0);
+    qsr::testing::WriteToneWav(input, 44100, 2, 3.0, 440.0, 8000.0);
     auto engine = audio::CreateRealAudioEngine();
     auto reader = engine->CreateFile();
     auto writer = engine->CreateFile();
@@ -99,7 +76,7 @@ TEST(ConvertReal, ToneToWmaMp3AndOgg) {
 TEST(ConvertReal, CancelledFileIsClosedAndPlayable) {
     testing::TempDir dir;
     const std::string input = dir.File("tone.wav");
-    WriteToneWav(input, 44100, 2, 3.0);
+    qsr::testing::WriteToneWav(input, 44100, 2, 3.0, 440.0, 8000.0);
     auto engine = audio::CreateRealAudioEngine();
     auto reader = engine->CreateFile();
     auto writer = engine->CreateFile();

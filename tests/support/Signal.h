@@ -23,6 +23,32 @@ inline audio::Samples Tone(int rate, int channels, double seconds, double hz = 1
     return s;
 }
 
+// A 16-bit PCM WAV file of a tone, for readers and players to open.
+inline void WriteToneWav(const std::string& path, int rate, int channels, double seconds,
+                         double hz = 440.0, double amplitude = 16000.0) {
+    const audio::Samples s = Tone(rate, channels, seconds, hz, amplitude);
+    const auto bytes = static_cast<std::uint32_t>(s.size() * 2);
+    std::FILE* out = std::fopen(path.c_str(), "wb");
+    if (!out) return;
+    const auto le = [out](std::uint32_t v, int n) {
+        for (int i = 0; i < n; ++i) std::fputc(static_cast<int>((v >> (8 * i)) & 0xFF), out);
+    };
+    std::fwrite("RIFF", 1, 4, out);
+    le(36 + bytes, 4);
+    std::fwrite("WAVEfmt ", 1, 8, out);
+    le(16, 4);
+    le(1, 2);
+    le(static_cast<std::uint32_t>(channels), 2);
+    le(static_cast<std::uint32_t>(rate), 4);
+    le(static_cast<std::uint32_t>(rate * channels * 2), 4);
+    le(static_cast<std::uint32_t>(channels * 2), 2);
+    le(16, 2);
+    std::fwrite("data", 1, 4, out);
+    le(bytes, 4);
+    for (const std::int16_t v : s) le(static_cast<std::uint16_t>(v), 2);
+    std::fclose(out);
+}
+
 // One channel of interleaved samples, as doubles.
 inline std::vector<double> Channel(const audio::Samples& s, int channels, int which = 0) {
     std::vector<double> out;

@@ -13,37 +13,11 @@
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "support/CdImage.h"
 #include "support/MidiFile.h"
+#include "support/Signal.h"
 #include "support/TempDir.h"
 
 namespace qsr::contract {
 namespace {
-
-void WriteLe(std::ofstream& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-// A stereo 44.1 kHz 16-bit WAV of a 440 Hz tone at half scale.
-void WriteToneWav(const std::string& path, double seconds) {
-    const auto frames = static_cast<std::uint32_t>(seconds * 44100);
-    std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    WriteLe(out, 36 + frames * 4, 4);
-    out.write("WAVEfmt ", 8);
-    WriteLe(out, 16, 4);
-    WriteLe(out, 1, 2);
-    WriteLe(out, 2, 2);
-    WriteLe(out, 44100, 4);
-    WriteLe(out, 44100 * 4, 4);
-    WriteLe(out, 4, 2);
-    WriteLe(out, 16, 2);
-    out.write("data", 4);
-    WriteLe(out, frames * 4, 4);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<std::int16_t>(16000 * std::sin(2 * M_PI * 440 * i / 44100.0));
-        WriteLe(out, static_cast<std::uint16_t>(v), 2);
-        WriteLe(out, static_cast<std::uint16_t>(v), 2);
-    }
-}
 
 void Pump(double seconds) {
     QElapsedTimer t;
@@ -61,7 +35,7 @@ struct RealHarness : MediaHarness {
     mediaplayer::IMediaControl& Control() override { return control; }
     QString MakeFile(double seconds) override {
         const std::string path = dir.File("tone" + std::to_string(++made) + ".wav");
-        WriteToneWav(path, seconds);
+        qsr::testing::WriteToneWav(path, 44100, 2, seconds);
         return QString::fromStdString(path);
     }
     QString MakeBadFile() override {
@@ -123,7 +97,7 @@ class RealMedia : public ::testing::Test {
 
 TEST_F(RealMedia, WavAndMp3PlayToTheirEndAsAVisibleStream) {
     const std::string wav = dir.File("three.wav");
-    WriteToneWav(wav, 3.0);
+    qsr::testing::WriteToneWav(wav, 44100, 2, 3.0);
     const std::string mp3 = dir.File("three.mp3");
     ASSERT_EQ(QProcess::execute("lame", {"--quiet", "-b", "128", QString::fromStdString(wav),
                                          QString::fromStdString(mp3)}),
@@ -149,7 +123,7 @@ TEST_F(RealMedia, WavAndMp3PlayToTheirEndAsAVisibleStream) {
 
 TEST_F(RealMedia, VolumeMinus2000IsQuieterOnTheSinkMonitor) {
     const std::string wav = dir.File("long.wav");
-    WriteToneWav(wav, 5.0);
+    qsr::testing::WriteToneWav(wav, 44100, 2, 5.0);
     mediaplayer::RealMediaControl c;
     ASSERT_TRUE(c.SetFileName(QString::fromStdString(wav)));
     Pump(0.3);
@@ -214,7 +188,7 @@ TEST_F(RealMedia, ACdTrackFilePlaysItsTrack) {
 // was playing goes on.
 TEST_F(RealMedia, WithoutADiscTheCdIsRefusedAndTheFileGoesOn) {
     const std::string wav = dir.File("tone.wav");
-    WriteToneWav(wav, 3.0);
+    qsr::testing::WriteToneWav(wav, 44100, 2, 3.0);
     mediaplayer::RealMediaControl c(nullptr, dir.File("no-such-drive"));
     ASSERT_TRUE(c.SetFileName(QString::fromStdString(wav)));
     EXPECT_FALSE(c.SetFileName("CDAUDIO:"));

@@ -15,44 +15,18 @@
 #include "platform/soundlib/RealSoundLibrary.h"
 #include "platform/soundlib/SoundLibraryContract.h"
 #include "player/clsFMOD.h"
+#include "support/Signal.h"
 #include "support/TempDir.h"
 
 namespace qsr::contract {
 namespace {
-
-void WriteLe(std::ofstream& out, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-// A stereo 44.1 kHz 16-bit WAV of a 440 Hz tone at half scale.
-void WriteToneWav(const std::string& path, double seconds) {
-    const auto frames = static_cast<std::uint32_t>(seconds * 44100);
-    std::ofstream out(path, std::ios::binary);
-    out.write("RIFF", 4);
-    WriteLe(out, 36 + frames * 4, 4);
-    out.write("WAVEfmt ", 8);
-    WriteLe(out, 16, 4);
-    WriteLe(out, 1, 2);
-    WriteLe(out, 2, 2);
-    WriteLe(out, 44100, 4);
-    WriteLe(out, 44100 * 4, 4);
-    WriteLe(out, 4, 2);
-    WriteLe(out, 16, 2);
-    out.write("data", 4);
-    WriteLe(out, frames * 4, 4);
-    for (std::uint32_t i = 0; i < frames; ++i) {
-        const auto v = static_cast<std::int16_t>(16000 * std::sin(2 * M_PI * 440 * i / 44100.0));
-        WriteLe(out, static_cast<std::uint16_t>(v), 2);
-        WriteLe(out, static_cast<std::uint16_t>(v), 2);
-    }
-}
 
 // An MP3 of the tone by LAME, titled in an ID3v2 tag.
 std::string MakeMp3(const testing::TempDir& dir, const std::string& name, double seconds,
                     const std::string& title) {
     const std::string wav = dir.File(name + ".wav");
     const std::string mp3 = dir.File(name + ".mp3");
-    WriteToneWav(wav, seconds);
+    qsr::testing::WriteToneWav(wav, 44100, 2, seconds);
     const int rc = QProcess::execute(
         "lame", {"--quiet", "-b", "128", "--add-id3v2", "--tt", QString::fromStdString(title),
                  QString::fromStdString(wav), QString::fromStdString(mp3)});
