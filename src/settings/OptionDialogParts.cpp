@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
@@ -54,6 +55,23 @@ QPushButton* MakeCommandButton(QWidget* parent, const QString& name, const QStri
     b->setAccessibleName(caption);
     b->setAutoDefault(false);
     return b;
+}
+
+QHBoxLayout* MakeClosingRow(std::initializer_list<QPushButton*> buttons) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    for (QPushButton* b : buttons) row->addWidget(b);
+    if (buttons.size() > 0) (*buttons.begin())->setDefault(true);
+    return row;
+}
+
+void OnOptionChosen(QObject* context, const std::vector<QRadioButton*>& group,
+                    std::function<void(int)> chosen) {
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        QObject::connect(group[i], &QRadioButton::toggled, context, [chosen, i](bool on) {
+            if (on) chosen(static_cast<int>(i));
+        });
+    }
 }
 
 QGroupBox* MakeRateFrame(QWidget* parent, int count, bool blankAfter11025,

@@ -3,12 +3,15 @@
 #include <QDialog>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "platform/services/Services.h"
 
 class QGroupBox;
+class QHBoxLayout;
+class QObject;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -59,6 +62,14 @@ class FormatOptionDialog : public QDialog {
 // accessible name).
 QRadioButton* MakeOptionButton(QWidget* parent, const QString& name, const QString& caption);
 QPushButton* MakeCommandButton(QWidget* parent, const QString& name, const QString& caption);
+
+// The dialog's closing row: the buttons at the right, the first one the
+// default (Enter presses it).
+QHBoxLayout* MakeClosingRow(std::initializer_list<QPushButton*> buttons);
+
+// Calls chosen(i) when option button i of the group is ticked.
+void OnOptionChosen(QObject* context, const std::vector<QRadioButton*>& group,
+                    std::function<void(int)> chosen);
 
 // The "Frequency (Hz)" frame with the first `count` rate buttons F1.. in two
 // columns; `blankAfter11025` gives F5 the caption "11025 " (VOX, RAW, G.726).

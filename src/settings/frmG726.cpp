@@ -29,28 +29,15 @@ frmG726::frmG726(services::DesktopServices desktop, audio::IAudioFile& file, For
         bitRow->addWidget(Option1.back());
     }
     cmdOK = MakeCommandButton(this, "cmdOK", "Ok");
-    cmdOK->setDefault(true);
     cmdCancel = MakeCommandButton(this, "cmdCancel", "Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    QHBoxLayout* buttons = MakeClosingRow({cmdOK, cmdCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rates);
     layout->addWidget(bits);
     layout->addLayout(buttons);
 
-    for (int i = 0; i < static_cast<int>(F.size()); ++i) {
-        connect(F[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) F_Click(i);
-        });
-    }
-    for (int i = 0; i < static_cast<int>(Option1.size()); ++i) {
-        connect(Option1[static_cast<std::size_t>(i)], &QRadioButton::toggled, this,
-                [this, i](bool on) {
-                    if (on) Option1_Click(i);
-                });
-    }
+    OnOptionChosen(this, F, [this](int i) { F_Click(i); });
+    OnOptionChosen(this, Option1, [this](int i) { Option1_Click(i); });
     connect(cmdOK, &QPushButton::clicked, this, &frmG726::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmG726::cmdCancel_Click);
     services::NameControlsForAccessibility(this);

@@ -96,12 +96,8 @@ frmOgg::frmOgg(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     qualityColumn->addWidget(sldrQuality);
 
     cmdOk = MakeCommandButton(this, "cmdOk", "Ok");
-    cmdOk->setDefault(true);
     cmdCancel = MakeCommandButton(this, "cmdCancel", "Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOk);
-    buttons->addWidget(cmdCancel);
+    QHBoxLayout* buttons = MakeClosingRow({cmdOk, cmdCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frmOption);
     layout->addWidget(frmVbr);

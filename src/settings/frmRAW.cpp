@@ -38,25 +38,17 @@ frmRAW::frmRAW(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     codingColumn->addStretch(1);
 
     cmdOK = MakeCommandButton(this, "cmdOK", "Ok");
-    cmdOK->setDefault(true);
     cmdCancel = MakeCommandButton(this, "cmdCancel", "Cancel");
     auto* row = new QHBoxLayout;
     row->addWidget(channels);
     row->addWidget(codings);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    QHBoxLayout* buttons = MakeClosingRow({cmdOK, cmdCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rates);
     layout->addLayout(row);
     layout->addLayout(buttons);
 
-    for (int i = 0; i < static_cast<int>(F.size()); ++i) {
-        connect(F[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) F_Click(i);
-        });
-    }
+    OnOptionChosen(this, F, [this](int i) { F_Click(i); });
     const std::pair<QRadioButton*, void (frmRAW::*)()> handlers[] = {{P1, &frmRAW::P1_Click},
                                                                      {P2, &frmRAW::P2_Click},
                                                                      {C1, &frmRAW::C1_Click},

@@ -21,21 +21,13 @@ frmVOX::frmVOX(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     setWindowTitle("Set VOX Format");
     QGroupBox* rates = MakeRateFrame(this, kRateButtonsWavVox, true, F);
     cmdOK = MakeCommandButton(this, "cmdOK", "Ok");
-    cmdOK->setDefault(true);
     cmdCancel = MakeCommandButton(this, "cmdCancel", "Cancel");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(cmdOK);
-    buttons->addWidget(cmdCancel);
+    QHBoxLayout* buttons = MakeClosingRow({cmdOK, cmdCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(rates);
     layout->addLayout(buttons);
 
-    for (int i = 0; i < static_cast<int>(F.size()); ++i) {
-        connect(F[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) F_Click(i);
-        });
-    }
+    OnOptionChosen(this, F, [this](int i) { F_Click(i); });
     connect(cmdOK, &QPushButton::clicked, this, &frmVOX::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmVOX::cmdCancel_Click);
     services::NameControlsForAccessibility(this);

@@ -45,7 +45,6 @@ frmWAV::frmWAV(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     codecColumn->addStretch(1);
 
     Command1 = MakeCommandButton(this, "Command1", "OK");
-    Command1->setDefault(true);
     Command2 = MakeCommandButton(this, "Command2", "Cancel");
 
     auto* left = new QVBoxLayout;
@@ -54,19 +53,12 @@ frmWAV::frmWAV(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     auto* top = new QHBoxLayout;
     top->addLayout(left);
     top->addWidget(codecs);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    QHBoxLayout* buttons = MakeClosingRow({Command1, Command2});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
     layout->addLayout(buttons);
 
-    for (int i = 0; i < static_cast<int>(F.size()); ++i) {
-        connect(F[static_cast<std::size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
-            if (on) F_Click(i);
-        });
-    }
+    OnOptionChosen(this, F, [this](int i) { F_Click(i); });
     connect(P1, &QRadioButton::toggled, this, [this](bool on) {
         if (on) P1_Click();
     });
