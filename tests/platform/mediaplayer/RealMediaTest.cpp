@@ -13,6 +13,7 @@
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "support/CdImage.h"
 #include "support/MidiFile.h"
+#include "support/EventWait.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 
@@ -20,12 +21,7 @@ namespace qsr::contract {
 namespace {
 
 void Pump(double seconds) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < seconds * 1000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    qsr::testing::RunFor(static_cast<int>(seconds * 1000));
 }
 
 struct RealHarness : MediaHarness {

@@ -15,6 +15,7 @@
 #include "platform/soundlib/RealSoundLibrary.h"
 #include "platform/soundlib/SoundLibraryContract.h"
 #include "player/clsFMOD.h"
+#include "support/EventWait.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 
@@ -34,12 +35,7 @@ std::string MakeMp3(const testing::TempDir& dir, const std::string& name, double
 }
 
 void Pump(double seconds) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < seconds * 1000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+    qsr::testing::RunFor(static_cast<int>(seconds * 1000));
 }
 
 struct RealHarness : SoundLibHarness {
