@@ -125,9 +125,8 @@ struct Portal {
     StubShortcuts stub{stubBus};
 
     bool Serve() {
-        return bus.Up() && stubBus.registerService("org.freedesktop.portal.Desktop") &&
-               stubBus.registerObject("/org/freedesktop/portal/desktop", &stub,
-                                      QDBusConnection::ExportAllSlots);
+        return bus.Up() && bus.Serve("org.freedesktop.portal.Desktop",
+                                     "/org/freedesktop/portal/desktop", &stub);
     }
 };
 

@@ -84,9 +84,8 @@ TEST(SleepInhibitor, HoldsThePortalsSuspendInhibitWhileRecordingAndClosesItAfter
     ASSERT_TRUE(session.Up() && system.Up()) << "dbus-daemon did not start";
     QDBusConnection stub = session.Stub();
     StubPortal portal(stub);
-    ASSERT_TRUE(stub.registerService("org.freedesktop.portal.Desktop"));
-    ASSERT_TRUE(stub.registerObject("/org/freedesktop/portal/desktop", &portal,
-                                    QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(session.Serve("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+                              &portal));
 
     SleepInhibitor inhibitor(session.Client(), system.Client());
     inhibitor.Hold("Recording");
@@ -103,11 +102,8 @@ TEST(SleepInhibitor, FallsBackToLogindWhereThereIsNoPortal) {
     PrivateBus session("session2");
     PrivateBus system("system2");
     ASSERT_TRUE(session.Up() && system.Up()) << "dbus-daemon did not start";
-    QDBusConnection stub = system.Stub();
     StubLogind logind;
-    ASSERT_TRUE(stub.registerService("org.freedesktop.login1"));
-    ASSERT_TRUE(
-        stub.registerObject("/org/freedesktop/login1", &logind, QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(system.Serve("org.freedesktop.login1", "/org/freedesktop/login1", &logind));
 
     SleepInhibitor inhibitor(session.Client(), system.Client());
     QString grantedBy;
@@ -129,9 +125,8 @@ TEST(SleepInhibitor, ARecordingThatEndsBeforeTheAnswerLeavesNothingHeld) {
     ASSERT_TRUE(session.Up() && system.Up()) << "dbus-daemon did not start";
     QDBusConnection stub = session.Stub();
     StubPortal portal(stub);
-    ASSERT_TRUE(stub.registerService("org.freedesktop.portal.Desktop"));
-    ASSERT_TRUE(stub.registerObject("/org/freedesktop/portal/desktop", &portal,
-                                    QDBusConnection::ExportAllSlots));
+    ASSERT_TRUE(session.Serve("org.freedesktop.portal.Desktop", "/org/freedesktop/portal/desktop",
+                              &portal));
     SleepInhibitor inhibitor(session.Client(), system.Client());
     inhibitor.Hold("Recording");
     inhibitor.Release();  // before the portal answered

@@ -25,6 +25,12 @@ class PrivateBus {
     }
     bool Up() const { return !address_.isEmpty(); }
     QDBusConnection Stub() { return QDBusConnection::connectToBus(address_, name_ + "-stub"); }
+    // Offers object at path under the service name, on the stub's connection.
+    bool Serve(const QString& service, const QString& path, QObject* object) {
+        QDBusConnection stub = Stub();
+        return stub.registerService(service) &&
+               stub.registerObject(path, object, QDBusConnection::ExportAllSlots);
+    }
     QDBusConnection Client() { return QDBusConnection::connectToBus(address_, name_ + "-client"); }
 
   private:
