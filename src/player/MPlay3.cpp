@@ -21,6 +21,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
 #include <random>
 
@@ -463,47 +464,45 @@ void MPlay3::BuildFace() {
     islider_->onUp = [this] { islider_MouseUp(); };
     sliderLeft_ = kKnobMin;
 
-    // Transport, adding files and playlists.
-    const struct {
+    // A row of keys on `bar` at height y, each calling its handler.
+    struct Key {
         const char* name;
         Glyph glyph;
         const char* caption;
         int x;
         void (MPlay3::*handler)();
-    } keys[] = {{"previous", Glyph::Previous, "Previous", 6, &MPlay3::previous_Click},
-                {"play", Glyph::Play, "Play", 32, &MPlay3::play_Click},
-                {"pause", Glyph::Pause, "Pause", 58, &MPlay3::pause_Click},
-                {"stop", Glyph::Stop, "Stop", 84, &MPlay3::stop_Click},
-                {"next", Glyph::Next, "Next", 110, &MPlay3::next_Click},
-                {"openfile", Glyph::Eject, "Add Songs", 140, &MPlay3::openfile_Click},
-                {"addfile", Glyph::AddFiles, "Add Files", 170, &MPlay3::addfile_Click},
-                {"list", Glyph::Playlists, "Playlists", 196, &MPlay3::list_Click}};
-    for (const auto& k : keys) {
-        auto* b = Button(this, k.name, k.glyph, k.caption, k.caption, {k.x, 90, 24, 20});
-        connect(b, &QAbstractButton::clicked, this, [this, h = k.handler] { (this->*h)(); });
-    }
+    };
+    const auto addKeys = [this](QWidget* bar, int y, bool tooltips,
+                                std::initializer_list<Key> keys) {
+        for (const Key& k : keys) {
+            auto* b = Button(bar, k.name, k.glyph, k.caption, tooltips ? k.caption : nullptr,
+                             {k.x, y, 24, 20});
+            connect(b, &QAbstractButton::clicked, this, [this, h = k.handler] { (this->*h)(); });
+        }
+    };
+
+    // Transport, adding files and playlists.
+    addKeys(this, 90, true,
+            {{"previous", Glyph::Previous, "Previous", 6, &MPlay3::previous_Click},
+             {"play", Glyph::Play, "Play", 32, &MPlay3::play_Click},
+             {"pause", Glyph::Pause, "Pause", 58, &MPlay3::pause_Click},
+             {"stop", Glyph::Stop, "Stop", 84, &MPlay3::stop_Click},
+             {"next", Glyph::Next, "Next", 110, &MPlay3::next_Click},
+             {"openfile", Glyph::Eject, "Add Songs", 140, &MPlay3::openfile_Click},
+             {"addfile", Glyph::AddFiles, "Add Files", 170, &MPlay3::addfile_Click},
+             {"list", Glyph::Playlists, "Playlists", 196, &MPlay3::list_Click}});
     filebar_ = new QWidget(this);
     filebar_->setObjectName("filebar");
     filebar_->setGeometry(226, 90, 50, 20);
     listbar_ = new QWidget(this);
     listbar_->setObjectName("listbar");
     listbar_->setGeometry(278, 90, 50, 20);
-    const struct {
-        QWidget* bar;
-        const char* name;
-        Glyph glyph;
-        const char* caption;
-        int x;
-        void (MPlay3::*handler)();
-    } panelKeys[] = {
-        {filebar_, "Image3", Glyph::AddOne, "Add Song", 0, &MPlay3::Image3_Click},
-        {filebar_, "directory", Glyph::AddFolder, "Add Directory", 26, &MPlay3::directory_Click},
-        {listbar_, "LOADLIST", Glyph::Load, "Load Playlist", 0, &MPlay3::LOADLIST_Click},
-        {listbar_, "savelist", Glyph::Save, "Save Playlist", 26, &MPlay3::savelist_Click}};
-    for (const auto& k : panelKeys) {
-        auto* b = Button(k.bar, k.name, k.glyph, k.caption, k.caption, {k.x, 0, 24, 20});
-        connect(b, &QAbstractButton::clicked, this, [this, h = k.handler] { (this->*h)(); });
-    }
+    addKeys(filebar_, 0, true,
+            {{"Image3", Glyph::AddOne, "Add Song", 0, &MPlay3::Image3_Click},
+             {"directory", Glyph::AddFolder, "Add Directory", 26, &MPlay3::directory_Click}});
+    addKeys(listbar_, 0, true,
+            {{"LOADLIST", Glyph::Load, "Load Playlist", 0, &MPlay3::LOADLIST_Click},
+             {"savelist", Glyph::Save, "Save Playlist", 26, &MPlay3::savelist_Click}});
 
     // The playlist panel, below the face.
     lstfavs_ = new QListWidget(this);
@@ -521,21 +520,12 @@ void MPlay3::BuildFace() {
         playlist_.Select(row);
         SelectRow(playlist_.Current());
     });
-    const struct {
-        const char* name;
-        Glyph glyph;
-        const char* caption;
-        int x;
-        void (MPlay3::*handler)();
-    } panelTransport[] = {{"Image14", Glyph::Previous, "Previous", 6, &MPlay3::previous_Click},
-                          {"Image10", Glyph::Play, "Play", 32, &MPlay3::Image10_Click},
-                          {"Image11", Glyph::Pause, "Pause", 58, &MPlay3::pause_Click},
-                          {"Image12", Glyph::Stop, "Stop", 84, &MPlay3::stop_Click},
-                          {"Image13", Glyph::Next, "Next", 110, &MPlay3::next_Click}};
-    for (const auto& k : panelTransport) {
-        auto* b = Button(this, k.name, k.glyph, k.caption, nullptr, {k.x, 350, 24, 20});
-        connect(b, &QAbstractButton::clicked, this, [this, h = k.handler] { (this->*h)(); });
-    }
+    addKeys(this, 350, false,
+            {{"Image14", Glyph::Previous, "Previous", 6, &MPlay3::previous_Click},
+             {"Image10", Glyph::Play, "Play", 32, &MPlay3::Image10_Click},
+             {"Image11", Glyph::Pause, "Pause", 58, &MPlay3::pause_Click},
+             {"Image12", Glyph::Stop, "Stop", 84, &MPlay3::stop_Click},
+             {"Image13", Glyph::Next, "Next", 110, &MPlay3::next_Click}});
 
     // Hidden state holders.
     Labelpause_ = new QLabel(this);
