@@ -742,10 +742,7 @@ void MPlay3::Image3_Click() {
 
 void MPlay3::PlayCurrent() {
     const int i = playlist_.Current();
-    if (i < 0) return;
-    // The title names the entry that plays, also after Next and Previous.
-    SetTitle(QString::fromStdString(playlist_.Name(i)));
-    am1_.SetFileName(QString::fromStdString(playlist_.Path(i)));
+    if (i >= 0) am1_.SetFileName(QString::fromStdString(playlist_.Path(i)));
 }
 
 void MPlay3::play_Click() {
@@ -787,12 +784,16 @@ void MPlay3::lstfavs_DblClick(int row) {
 void MPlay3::next_Click() {
     if (!playlist_.Next()) return;
     SelectRow(playlist_.Current());
+    // The title names the entry that now plays.
+    SetTitle(QString::fromStdString(playlist_.Name(playlist_.Current())));
     PlayCurrent();
 }
 
 void MPlay3::previous_Click() {
     if (!playlist_.Previous()) return;
     SelectRow(playlist_.Current());
+    // The title names the entry that now plays.
+    SetTitle(QString::fromStdString(playlist_.Name(playlist_.Current())));
     PlayCurrent();
 }
 

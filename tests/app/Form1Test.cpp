@@ -293,8 +293,9 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     EXPECT_FALSE(f.flgRecord());
     f.Command3->click();
     EXPECT_EQ(stopped.count(), 2);
-    // StopRecord clears the level display, and each stop button clears it again.
-    EXPECT_EQ(level.shown.size(), 3u);
+    // StopRecord clears the level display, each stop button clears it again,
+    // and so does the (idle) playback the second one stops.
+    EXPECT_EQ(level.shown.size(), 4u);
     for (const auto& shown : level.shown) EXPECT_TRUE(shown.empty());
     Find<QAction>("mnuStop")->trigger();
     EXPECT_EQ(stopped.count(), 3);
@@ -348,6 +349,11 @@ TEST_F(Form1Test, StopEndsAPlaybackAndTheMetersReturnToZero) {
     f.cmdrecord->click();
     f.cmdStop->click();
     ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
+    // The recording as the fake file component will play it.
+    qsr::testing::WriteAll(f.ListView1->topLevelItem(0)->text(1).toStdString(), "x");
+    engine.lastFile->contentRate = 44100;
+    engine.lastFile->contentChannels = 2;
+    engine.lastFile->content.assign(44100 * 2 * 5, 1);
     f.ListView1->setCurrentItem(f.ListView1->topLevelItem(0));
     f.PlaySelected();
     ASSERT_FALSE(f.PlaybackStopped()) << "the recording plays";
