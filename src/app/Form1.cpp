@@ -463,11 +463,12 @@ std::vector<RecordingRow> Form1::Rows() const {
 }
 
 void Form1::AddRow(const RecordingRow& row) {
-    new QTreeWidgetItem(
+    auto* item = new QTreeWidgetItem(
         ListView1,
         QStringList{QString::fromStdString(row.number), QString::fromStdString(row.fileName),
                     QString::fromStdString(row.size), QString::fromStdString(row.duration),
                     QString::fromStdString(row.recordTime)});
+    item->setToolTip(1, item->text(1));  // the column elides; the whole path stays at hand
 }
 
 QTreeWidgetItem* Form1::SelectedRow() const {
@@ -531,8 +532,10 @@ void Form1::RenameSelected() {
     }
     const RenameOutcome outcome = RenameAudioFile(oldPath, *answer);
     if (outcome.status == RenameStatus::Nothing) return;
-    if (outcome.status == RenameStatus::Succeeded)
+    if (outcome.status == RenameStatus::Succeeded) {
         item->setText(1, QString::fromStdString(outcome.newPath));
+        item->setToolTip(1, item->text(1));
+    }
     ShowMessage(outcome.message, services::MsgIcon::Information);
 }
 
@@ -563,6 +566,7 @@ void Form1::StopPlayback() {
 void Form1::AudioPlayer_EndPlay() {
     slPosition->setValue(0);
     if (av1Display_) av1Display_->ShowSamples({});
+    if (levelDisplay_) levelDisplay_->ShowSamples({});
 }
 
 void Form1::PauseResume() {
@@ -662,10 +666,12 @@ void Form1::StartRecordControl() {
 // ---------------------------------------------------------------- handlers
 
 void Form1::cmdStop_Click() {
-    if (flgRecord()) {
+    // Stop ends whichever runs: the recording, or else the playback.
+    if (flgRecord())
         StopRecord();
+    else
         StopPlayback();
-    }
+    if (av1Display_) av1Display_->ShowSamples({});
     if (levelDisplay_) levelDisplay_->ShowSamples({});
 }
 void Form1::ListView1_DblClick() {

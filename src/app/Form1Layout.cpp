@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/ElidedLabel.h"
 #include "app/Form1.h"
 #include "app/SampleDisplays.h"
 #include "player/PlaybackRules.h"
@@ -134,6 +135,8 @@ void Form1::BuildControls() {
     ListView1->setRootIsDecorated(false);
     ListView1->setUniformRowHeights(true);
     ListView1->setHeaderLabels({"NO.", "File Name", "Size", "Duration", "Record Time"});
+    // A long path keeps its file name and extension in sight.
+    ListView1->setTextElideMode(Qt::ElideMiddle);
     ListView1->header()->setStretchLastSection(true);
     ListView1->setColumnWidth(0, 44);
     ListView1->setColumnWidth(1, 300);
@@ -164,9 +167,10 @@ void Form1::BuildControls() {
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
-    StatusPanel1 = new QLabel(StatusBar1);
+    // Panels elide a long text: the window never resizes itself for one.
+    StatusPanel1 = new ElidedLabel(StatusBar1);
     StatusPanel1->setObjectName("Panel1");
-    StatusPanel2 = new QLabel(StatusBar1);
+    StatusPanel2 = new ElidedLabel(StatusBar1);
     StatusPanel2->setObjectName("Panel2");
     PanelDropouts = new QLabel(StatusBar1);
     PanelDropouts->setObjectName("PanelDropouts");

@@ -52,6 +52,10 @@ RenameOutcome RenameAudioFile(const std::string& oldPath, const std::string& ans
     RenameOutcome outcome;
     outcome.newPath = core::Trim(answer);
     if (outcome.newPath.empty()) return outcome;
+    // A name without a folder (or a relative one) is taken in the recording's
+    // own folder, never in the program's working folder.
+    if (!std::filesystem::path(outcome.newPath).is_absolute())
+        outcome.newPath = (std::filesystem::path(oldPath).parent_path() / outcome.newPath).string();
 
     const auto fail = [&outcome] {
         outcome.status = RenameStatus::Failed;

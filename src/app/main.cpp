@@ -172,6 +172,7 @@ int main(int argc, char** argv) {
         options.g726 = optionDialog(&settings::ShowG726Options, core::Encoder::G726);
         formatsDialog = std::make_unique<settings::Form2>(window.Recorder(), window.FileComponent(),
                                                           formatValues, folder, options, &window);
+        formatsDialog->SetMessageBox(desktop.messageBox);
         // The "Mixer" page of the current capture device; Form2 takes it over.
         if (audio::IAudioRecorder* recorder = window.Recorder()) {
             auto* page = new settings::MixerPage(*recorder, desktop, folder);

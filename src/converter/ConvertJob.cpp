@@ -99,13 +99,17 @@ ConvertJob::Outcome ConvertJob::Convert(const std::string& source, const std::st
 }
 
 StepEntry StepEntryFor(const std::string& format, ConvertJob::Outcome outcome,
-                       const std::string& reason) {
+                       const std::string& reason, std::int64_t damagedFrames) {
     switch (outcome) {
         case ConvertJob::Outcome::Skipped:
             return {"Skip Convert To " + format + ": " + reason, true};
         case ConvertJob::Outcome::Failed:
             return {"failed Convert To " + format + ": " + reason, true};
         default:
+            if (damagedFrames > 0)
+                return {"complete Convert To " + format + ": the input is damaged; " +
+                            std::to_string(damagedFrames) + " bad frames were skipped",
+                        false, true};
             return {"complete Convert To " + format, false};
     }
 }

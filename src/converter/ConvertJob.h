@@ -59,12 +59,14 @@ class ConvertJob {
 };
 
 // The event-list entry ending one format step ("MP3", "Ogg", "WMA"). A
-// cancelled step still completed what it wrote.
+// cancelled step still completed what it wrote. A step that passed over
+// damaged frames of the input says how many, as a warning.
 struct StepEntry {
     std::string text;
     bool error;
+    bool warning = false;
 };
 StepEntry StepEntryFor(const std::string& format, ConvertJob::Outcome outcome,
-                       const std::string& reason);
+                       const std::string& reason, std::int64_t damagedFrames = 0);
 
 }  // namespace qsr::converter

@@ -31,6 +31,8 @@ QIcon EventIcon(int icon) {
             return s->standardIcon(QStyle::SP_FileDialogDetailedView);
         case kIconError:
             return s->standardIcon(QStyle::SP_MessageBoxCritical);
+        case kIconWarning:
+            return s->standardIcon(QStyle::SP_MessageBoxWarning);
         default:
             return s->standardIcon(QStyle::SP_DialogApplyButton);
     }
@@ -162,7 +164,8 @@ void frmcov::Form_Load() {
     txtOGGFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
     FileW_->SetMp3Format(44100, 128, 2);
     txtMP3FormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
-    FileW_->SetWmaFormat(39);
+    // The line names the profile the spin box holds, the one a conversion uses.
+    FileW_->SetWmaFormat(udWMAProfile_->value());
     txtWMAFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
     // Only user changes after load announce themselves.
     connect(udWMAProfile_, &QSpinBox::valueChanged, this, [this] { udWMAProfile_Change(); });
@@ -201,8 +204,8 @@ void frmcov::ConvertStep(const std::string& format, const std::string& target) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto outcome = job_->Convert(filename_, target);
     QApplication::restoreOverrideCursor();
-    const StepEntry entry = StepEntryFor(format, outcome, job_->Reason());
-    AddEvent(entry.text, entry.error ? kIconError : kIconStep);
+    const StepEntry entry = StepEntryFor(format, outcome, job_->Reason(), job_->DamagedFrames());
+    AddEvent(entry.text, entry.error ? kIconError : entry.warning ? kIconWarning : kIconStep);
 }
 
 void frmcov::cmdConvert_Click() {

@@ -21,6 +21,7 @@ namespace qsr::converter {
 inline constexpr int kIconStep = 1;
 inline constexpr int kIconSetting = 2;
 inline constexpr int kIconError = 3;
+inline constexpr int kIconWarning = 4;
 
 // The "Audio Converter" window: one input file to WMA, MP3 and/or Ogg Vorbis
 // next to it. The conversion runs on this thread; ConvertJob lets events run

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -16,6 +17,12 @@
 
 namespace qsr::audio::tagfile {
 namespace {
+
+std::atomic<StepHook> stepHook{nullptr};
+
+void Step(const char* name) {
+    if (const StepHook hook = stepHook.load()) hook(name);
+}
 
 class Fd {
   public:
@@ -287,15 +294,18 @@ bool IsMpegAudioFile(const std::string& path, std::string& why) {
 }
 
 bool WriteInPlace(int fd, const std::string& bytes, std::string& error) {
+    Step("in place: write");
     // One write call: the kernel applies it to the page cache as a whole.
     if (!WriteAll(fd, bytes.data(), bytes.size(), 0)) {
         error = ErrnoText("cannot write the tag");
         return false;
     }
+    Step("in place: flush");
     if (::fsync(fd) != 0) {
         error = ErrnoText("cannot flush the file");
         return false;
     }
+    Step("in place: done");
     return true;
 }
 
@@ -345,6 +355,7 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
         return result;
     };
 
+    Step("replace: created");
     if (!WriteAll(out.get(), head.data(), head.size(), 0)) {
         return fail(ReplaceResult::Failed, ErrnoText("cannot write the new file"));
     }
@@ -363,6 +374,7 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
         }
         in += n;
         put += n;
+        Step("replace: block");
     }
 
     struct stat made {};
@@ -378,6 +390,7 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
     std::string why;
     if (!CopyAttributes(fd, out.get(), why)) return fail(ReplaceResult::Impossible, why);
     if (::fsync(out.get()) != 0) return fail(ReplaceResult::Failed, ErrnoText("cannot flush"));
+    Step("replace: flushed");
     if (::close(out.release()) != 0) {
         ::unlink(temp.c_str());
         error = ErrnoText("cannot close the new file");
@@ -390,9 +403,11 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
         error = ErrnoText("cannot replace the file");
         return ReplaceResult::Failed;
     }
+    Step("replace: renamed");
     // The rename itself survives a power cut only once the folder is flushed.
     Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dir.get() >= 0) (void)::fsync(dir.get());
+    Step("replace: done");
     return ReplaceResult::Done;
 }
 
@@ -467,6 +482,10 @@ bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<Ra
         pos += 10 + std::size_t{size};
     }
     return true;
+}
+
+void SetStepHook(StepHook hook) {
+    stepHook.store(hook);
 }
 
 }  // namespace qsr::audio::tagfile

@@ -70,6 +70,13 @@ enum class ReplaceResult { Done, Impossible, Failed };
 ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st,
                           const std::string& head, std::uint64_t from, std::string& error);
 
+// Tests only: called with the name of each step of a write ("in place: write",
+// "in place: flush", "in place: done", "replace: created", "replace: block",
+// "replace: flushed", "replace: renamed", "replace: done"), so a crash test
+// can end the process at a known moment instead of a guessed one.
+using StepHook = void (*)(const char* step);
+void SetStepHook(StepHook hook);
+
 // One frame of a tag, as stored: header and body.
 struct RawFrame {
     std::string id;

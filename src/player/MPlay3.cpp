@@ -25,6 +25,7 @@
 #include <optional>
 #include <random>
 
+#include "core/AppInfo.h"
 #include "core/AtomicFile.h"
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
@@ -319,8 +320,8 @@ MPlay3::MPlay3(mediaplayer::IMediaControl& am1, services::DesktopServices deskto
     setWindowTitle("Audio Player");
     // The face draws its own title strip and window buttons.
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
-    random_ = [] {
-        std::mt19937 generator(static_cast<unsigned>(QTime::currentTime().msecsSinceStartOfDay()));
+    // One generator, seeded once: draws in the same millisecond must differ.
+    random_ = [generator = std::mt19937(std::random_device{}())]() mutable {
         return std::uniform_real_distribution<double>(0.0, 1.0)(generator);
     };
     services::ApplySkin(*this, applicationFolder);
@@ -783,12 +784,16 @@ void MPlay3::lstfavs_DblClick(int row) {
 void MPlay3::next_Click() {
     if (!playlist_.Next()) return;
     SelectRow(playlist_.Current());
+    // The title names the entry that now plays.
+    SetTitle(QString::fromStdString(playlist_.Name(playlist_.Current())));
     PlayCurrent();
 }
 
 void MPlay3::previous_Click() {
     if (!playlist_.Previous()) return;
     SelectRow(playlist_.Current());
+    // The title names the entry that now plays.
+    SetTitle(QString::fromStdString(playlist_.Name(playlist_.Current())));
     PlayCurrent();
 }
 
@@ -820,6 +825,7 @@ void MPlay3::am1_EndOfStream() {
             playlist_.Draw(random_());
             const int i = playlist_.Current();
             SelectRow(i);
+            SetTitle(QString::fromStdString(playlist_.Name(i)));
             if (am1_.SetFileName(QString::fromStdString(playlist_.Path(i)))) {
                 if (!playlist_.Name(i).empty()) am1_.Play();
                 return;
@@ -899,9 +905,15 @@ void MPlay3::savelist_Click() {
     const auto chosen =
         desktop_.fileDialog->SaveFile("Save Playlist", DialogFilter(kPlaylistSaveFilter), "");
     if (!chosen || chosen->empty()) return;
+    // "my list" becomes "my list.m3u", the type the dialog's filter names.
+    std::string path = *chosen;
+    if (QFileInfo(QString::fromStdString(path)).suffix().isEmpty()) path += ".m3u";
     std::vector<M3uEntry> entries;
-    for (const auto& path : playlist_.Paths()) entries.push_back({path, "", -1});
-    core::WriteFileAtomically(*chosen, FormatM3u(entries));
+    for (const auto& p : playlist_.Paths()) entries.push_back({p, "", -1});
+    std::string why;
+    if (!core::WriteFileAtomically(path, FormatM3u(entries), &why) && desktop_.messageBox)
+        desktop_.messageBox->Show(path + " could not be saved: " + why, services::MsgIcon::Error,
+                                  services::MsgButtons::Ok, core::kAppTitle);
 }
 
 // --- Knobs -------------------------------------------------------------------

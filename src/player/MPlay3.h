@@ -100,9 +100,10 @@ class MPlay3 : public QDialog {
     bool Shuffled() const;
     bool Repeating() const { return repeating_; }
     bool OnTop() const { return onTop_; }
-    // The shuffle draw's source of r in [0, 1); the default is seeded from
-    // the clock.
+    // The shuffle draw's source of r in [0, 1); the default is one generator
+    // seeded once from the system's entropy.
     void SetRandomSource(std::function<double()> random) { random_ = std::move(random); }
+    const std::function<double()>& RandomSource() const { return random_; }
 
     // Unloads the window, then closes it.
     void done(int result) override;

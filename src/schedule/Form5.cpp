@@ -7,6 +7,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "core/AppInfo.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/Skin.h"
 
@@ -17,6 +18,22 @@ enum Column { kStart, kStop, kFile, kStatus, kComment };
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// Each cell keeps the bytes it was read with, so text that is not UTF-8 is
+// written back as it was unless the cell is changed.
+constexpr int kReadBytes = Qt::UserRole;
+
+void SetCell(QTreeWidgetItem& item, int column, const std::string& bytes) {
+    item.setText(column, Q(bytes));
+    item.setData(column, kReadBytes, QByteArray::fromStdString(bytes));
+}
+
+std::string CellBytes(const QTreeWidgetItem& item, int column) {
+    const QByteArray read = item.data(column, kReadBytes).toByteArray();
+    const QString text = item.text(column);
+    if (!read.isNull() && QString::fromUtf8(read) == text) return read.toStdString();
+    return text.toStdString();
 }
 
 }  // namespace
@@ -90,8 +107,19 @@ void Form5::Form_Load() {
     EnsureScheduleFile(file);
     std::vector<ScheduleRow> rows;
     ListView1->clear();
-    if (ReadScheduleFile(file, rows))
+    readError_.clear();
+    if (ReadScheduleFile(file, rows, &readError_)) {
         for (const ScheduleRow& row : rows) AddRow(row);
+    } else {
+        // Saving the empty list would wipe slots we merely failed to read.
+        if (readError_.empty()) readError_ = "unknown error";
+        for (QPushButton* b : {Command1, Command2, Command3}) b->setEnabled(false);
+        if (desktop_.messageBox)
+            desktop_.messageBox->Show(
+                std::string(kScheduleFileName) + " could not be read: " + readError_ +
+                    "; it is left as it is",
+                services::MsgIcon::Error, services::MsgButtons::Ok, core::kAppTitle);
+    }
     // The program runs from this second on: a slot starting now still starts,
     // one whose start has already passed does not.
     lastCheck_ = Now() - std::chrono::seconds(1);
@@ -105,7 +133,19 @@ void Form5::Form_Unload() {
 }
 
 bool Form5::SaveList() {
-    return WriteScheduleFile(ScheduleFile(), Rows());
+    if (!readError_.empty()) return false;
+    std::string why;
+    if (WriteScheduleFile(ScheduleFile(), Rows(), &why)) {
+        saveFailureShown_ = false;
+        return true;
+    }
+    if (!saveFailureShown_ && desktop_.messageBox) {
+        saveFailureShown_ = true;
+        desktop_.messageBox->Show(ScheduleFile() + " could not be saved: " + why,
+                                  services::MsgIcon::Error, services::MsgButtons::Ok,
+                                  core::kAppTitle);
+    }
+    return false;
 }
 
 std::vector<ScheduleRow> Form5::Rows() const {
@@ -113,20 +153,19 @@ std::vector<ScheduleRow> Form5::Rows() const {
     rows.reserve(static_cast<std::size_t>(ListView1->topLevelItemCount()));
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = ListView1->topLevelItem(i);
-        rows.push_back({item->text(kStart).toStdString(), item->text(kStop).toStdString(),
-                        item->text(kFile).toStdString(), item->text(kStatus).toStdString(),
-                        item->text(kComment).toStdString()});
+        rows.push_back({CellBytes(*item, kStart), CellBytes(*item, kStop), CellBytes(*item, kFile),
+                        CellBytes(*item, kStatus), CellBytes(*item, kComment)});
     }
     return rows;
 }
 
 void Form5::AddRow(const ScheduleRow& row) {
     auto* item = new QTreeWidgetItem(ListView1);
-    item->setText(kStart, Q(row.start));
-    item->setText(kStop, Q(row.stop));
-    item->setText(kFile, Q(row.file));
-    item->setText(kStatus, Q(row.status));
-    item->setText(kComment, Q(row.comment));
+    SetCell(*item, kStart, row.start);
+    SetCell(*item, kStop, row.stop);
+    SetCell(*item, kFile, row.file);
+    SetCell(*item, kStatus, row.status);
+    SetCell(*item, kComment, row.comment);
 }
 
 void Form5::Timer1_Timer() {
@@ -143,13 +182,19 @@ void Form5::Timer1_Timer() {
         if (targets_.slotPending) targets_.slotPending(pending);
     }
     if (actions.stopRecord && targets_.stopRecord) targets_.stopRecord();
+    bool statusChanged = false;
     if (actions.startRow) {
         // Marked before the start, whose events could change the list.
         const int row = static_cast<int>(*actions.startRow);
-        if (QTreeWidgetItem* item = ListView1->topLevelItem(row)) item->setText(kStatus, kDone);
+        if (QTreeWidgetItem* item = ListView1->topLevelItem(row)) {
+            statusChanged = item->text(kStatus) != kDone;
+            item->setText(kStatus, kDone);
+        }
         if (targets_.startRecord) targets_.startRecord();
     }
     checking_ = false;
+    // Saved at once, so a crash after the slot ran never starts it again.
+    if (statusChanged) SaveList();
 }
 
 void Form5::Command1_Click() {

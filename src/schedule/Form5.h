@@ -47,8 +47,12 @@ class Form5 : public QDialog {
     void Form_Load();
     // Shut-down: saves the list and stops the clock.
     void Form_Unload();
-    // Writes every row to schedule.dat; false when the file could not be written.
+    // Writes every row to schedule.dat; false when the file could not be
+    // written (said once, with the reason) or was not read at load: a file
+    // that could not be read is never saved over.
     bool SaveList();
+    // Why schedule.dat could not be read at load; empty when it was.
+    const std::string& ReadError() const { return readError_; }
 
     // One check of the clock (Timer1's tick).
     void Timer1_Timer();
@@ -84,6 +88,8 @@ class Form5 : public QDialog {
     std::optional<DateTime> lastCheck_;
     bool checking_ = false;
     bool slotPending_ = false;
+    std::string readError_;
+    bool saveFailureShown_ = false;
 };
 
 }  // namespace qsr::schedule

@@ -153,15 +153,18 @@ void Form6::Timer1_Timer() {
 void Form6::Command1_Click() {
     const auto start = FromPickers(*DTPicker1, *DTPicker2);
     const auto end = FromPickers(*DTPicker3, *DTPicker4);
-    if (!start || !end || *end <= *start) {
+    auto refuse = [this](const char* text) {
         if (desktop_.messageBox)
-            desktop_.messageBox->Show("Time is error", services::MsgIcon::Error,
-                                      services::MsgButtons::Ok, core::kAppTitle);
-        return;
-    }
+            desktop_.messageBox->Show(text, services::MsgIcon::Error, services::MsgButtons::Ok,
+                                      core::kAppTitle);
+    };
+    if (!start || !end || *end <= *start) return refuse("Time is error");
+    // The clock only looks forward: a start already behind it never comes.
+    if (*start < Now()) return refuse("The start time has already passed.");
     ScheduleRow row;
-    row.start = (DTPicker1->text() + " " + DTPicker2->text()).toStdString();
-    row.stop = (DTPicker3->text() + " " + DTPicker4->text()).toStdString();
+    // The cells in the fixed form, whatever digits the pickers show.
+    row.start = FormatDateTime(*start);
+    row.stop = FormatDateTime(*end);
     row.status = kWaiting;
     row.comment = Text1->text().toStdString();
     row_ = std::move(row);

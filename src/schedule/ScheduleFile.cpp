@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -138,15 +139,22 @@ std::string ScheduleText(const std::vector<ScheduleRow>& rows) {
     return text;
 }
 
-bool ReadScheduleFile(const std::string& path, std::vector<ScheduleRow>& rows) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<std::size_t>(st.st_size) > kMaxScheduleFileSize)
+bool ReadScheduleFile(const std::string& path, std::vector<ScheduleRow>& rows, std::string* why) {
+    auto fail = [why](std::string reason) {
+        if (why) *why = std::move(reason);
         return false;
+    };
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return fail(std::strerror(errno));
+    if (!S_ISREG(st.st_mode)) return fail("not a regular file");
+    const std::string tooLarge =
+        "larger than " + std::to_string(kMaxScheduleFileSize / (1024 * 1024)) + " MB";
+    if (static_cast<std::size_t>(st.st_size) > kMaxScheduleFileSize) return fail(tooLarge);
     std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
+    if (!in) return fail(std::strerror(errno));
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad() || text.size() > kMaxScheduleFileSize) return false;
+    if (in.bad()) return fail("read error");
+    if (text.size() > kMaxScheduleFileSize) return fail(tooLarge);
     rows = ParseScheduleText(text);
     return true;
 }
@@ -158,8 +166,9 @@ bool EnsureScheduleFile(const std::string& path) {
     return true;
 }
 
-bool WriteScheduleFile(const std::string& path, const std::vector<ScheduleRow>& rows) {
-    return core::WriteFileAtomically(path, ScheduleText(rows));
+bool WriteScheduleFile(const std::string& path, const std::vector<ScheduleRow>& rows,
+                       std::string* why) {
+    return core::WriteFileAtomically(path, ScheduleText(rows), why);
 }
 
 }  // namespace qsr::schedule

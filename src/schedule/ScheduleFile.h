@@ -64,17 +64,20 @@ std::vector<ScheduleRow> ParseScheduleText(std::string_view text);
 std::string ScheduleText(const std::vector<ScheduleRow>& rows);
 
 // Reads the file into rows (replacing them). False when it cannot be read;
-// rows are then unchanged. Files larger than kMaxScheduleFileSize are refused
-// as not a schedule.
+// rows are then unchanged and `why` (when given) says why. Files larger than
+// kMaxScheduleFileSize are refused as not a schedule.
 inline constexpr std::size_t kMaxScheduleFileSize = 16 * 1024 * 1024;
-bool ReadScheduleFile(const std::string& path, std::vector<ScheduleRow>& rows);
+bool ReadScheduleFile(const std::string& path, std::vector<ScheduleRow>& rows,
+                      std::string* why = nullptr);
 
 // Creates the file empty when it does not exist; true when it exists afterwards.
 bool EnsureScheduleFile(const std::string& path);
 
 // Replaces the file with every row, in order. The content goes to a fresh
 // file in the same folder that is renamed over the old one, so a crash or a
-// full disk leaves the old schedule whole; false when that fails.
-bool WriteScheduleFile(const std::string& path, const std::vector<ScheduleRow>& rows);
+// full disk leaves the old schedule whole; false (with the reason in `why`
+// when given) when that fails.
+bool WriteScheduleFile(const std::string& path, const std::vector<ScheduleRow>& rows,
+                       std::string* why = nullptr);
 
 }  // namespace qsr::schedule

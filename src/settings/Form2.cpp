@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "core/AppInfo.h"
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioRecorder.h"
 #include "platform/services/Accessibility.h"
@@ -257,30 +258,25 @@ std::string Form2::SettingsFile() const {
 
 void Form2::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
-    // Without a capture device nothing is read: ticks clear, summaries empty.
-    if (!recorder_ || recorder_->DeviceCount() < 1) {
-        for (QCheckBox* tick : {chFilter, chFilter1, chFilter2, chAutoGainControl})
-            tick->setChecked(false);
-        chFilter_Click();
-        chFilter1_Click();
-        chFilter2_Click();
-        chAutoGainControl_Click();
-        return;
-    }
-    (void)recorder_->CurrentDevice();
-    const int lastLine = std::min(recorder_->SourceLastIndex(), kLastMixerLine);
-    if (buildMixerPage_) buildMixerPage_(lastLine);
+    // Without a capture device the recorder has nothing to read; the stored
+    // filter and gain settings are still shown, so OK stores them back
+    // instead of wiping them.
+    if (recorder_ && recorder_->DeviceCount() >= 1) {
+        (void)recorder_->CurrentDevice();
+        const int lastLine = std::min(recorder_->SourceLastIndex(), kLastMixerLine);
+        if (buildMixerPage_) buildMixerPage_(lastLine);
 
-    // Gain control stays off while the dialog is open; only OK turns it back on.
-    recorder_->SetAgcEnabled(false);
-    udAGCLowLevel->setValue(recorder_->AgcLowLevel());
-    udAGCHighLevel->setValue(recorder_->AgcHighLevel());
-    udAGCAttackTime->setValue(recorder_->AgcAttackTime());
-    txtAGCAttackTime->setText(QString::number(recorder_->AgcAttackTime()));
+        // Gain control stays off while the dialog is open; only OK turns it back on.
+        recorder_->SetAgcEnabled(false);
+        udAGCLowLevel->setValue(recorder_->AgcLowLevel());
+        udAGCHighLevel->setValue(recorder_->AgcHighLevel());
+        udAGCAttackTime->setValue(recorder_->AgcAttackTime());
+        txtAGCAttackTime->setText(QString::number(recorder_->AgcAttackTime()));
 
-    if (file_) {
-        for (const auto& [encoder, description] : DescribeFormatsForDialog(*file_, values_))
-            SetSummary(encoder, description);
+        if (file_) {
+            for (const auto& [encoder, description] : DescribeFormatsForDialog(*file_, values_))
+                SetSummary(encoder, description);
+        }
     }
 
     const std::string file = SettingsFile();
@@ -332,8 +328,11 @@ void Form2::chAutoGainControl_Click() {
 
 void Form2::Command1_Click() {
     const std::string file = SettingsFile();
+    std::string failure;  // the first write that failed, said once
     auto put = [&](const char* key, const std::string& value) {
-        WriteIniValue(file, "other", key, value);
+        std::string why;
+        if (!WriteIniValue(file, "other", key, value, &why) && failure.empty())
+            failure = why.empty() ? "unknown error" : why;
     };
     put("notch", Flag(chFilter));
     put("notchtxt", txtNotchFreq->text().toStdString());
@@ -345,6 +344,9 @@ void Form2::Command1_Click() {
     put("lowlevel", txtAGCLowLevel->text().toStdString());
     put("highlevel", txtAGCHighLevel->text().toStdString());
     put("attacktime", txtAGCAttackTime->text().toStdString());
+    if (!failure.empty() && messageBox_)
+        messageBox_->Show(file + " could not be saved: " + failure, services::MsgIcon::Error,
+                          services::MsgButtons::Ok, core::kAppTitle);
 
     // The recorder only ever receives the up-downs' values, within their ranges.
     if (recorder_) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/OutputFormats.h"
+#include "platform/services/Services.h"
 #include "settings/FormatValues.h"
 
 class QCheckBox;
@@ -50,6 +51,9 @@ class Form2 : public QDialog {
     // The summary box of one format (an option dialog's OK refreshes it).
     void SetSummary(core::Encoder which, const std::string& text);
     std::string Summary(core::Encoder which) const;
+
+    // Where OK reports a settings file it could not write.
+    void SetMessageBox(services::IMessageBox* box) { messageBox_ = box; }
 
     void Form_Load();
     void Form_Unload();
@@ -107,6 +111,7 @@ class Form2 : public QDialog {
     audio::IAudioRecorder* recorder_;
     audio::IAudioFile* file_;
     const FormatValues& values_;
+    services::IMessageBox* messageBox_ = nullptr;
     std::string applicationFolder_;
     FormatOptionOpeners openers_;
     QVBoxLayout* mixerLayout_ = nullptr;

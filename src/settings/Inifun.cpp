@@ -140,8 +140,8 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
     return std::string(Trim(value));
 }
 
-void WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) {
+bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value, std::string* why) {
     const std::string content = ReadWholeFile(file).value_or(std::string());
     const auto lines = SplitLines(content);
     const std::string_view eol = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
@@ -172,7 +172,7 @@ void WriteIniValue(const std::string& file, const std::string& section, const st
         out += entry;
         out += eol;
     }
-    core::WriteFileAtomically(file, out);  // a failed write keeps the old file
+    return core::WriteFileAtomically(file, out, why);  // a failed write keeps the old file
 }
 
 }  // namespace qsr::settings

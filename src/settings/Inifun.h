@@ -16,8 +16,9 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 // Replaces the key's value in place, or adds the key (and the section, and the
 // file) when missing. Every other line is kept byte for byte. The file is
 // replaced atomically, so a crash never leaves it half-written; a file that
-// cannot be written keeps its old content. Nothing is reported.
-void WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value);
+// cannot be written keeps its old content and gives false, with the system's
+// reason in `why` when given.
+bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value, std::string* why = nullptr);
 
 }  // namespace qsr::settings

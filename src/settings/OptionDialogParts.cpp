@@ -22,7 +22,13 @@ FormatOptionDialog::FormatOptionDialog(services::DesktopServices desktop, audio:
       file_(file),
       values_(values),
       settingsFile_(std::move(settingsFile)),
-      setSummary_(std::move(setSummary)) {}
+      setSummary_(std::move(setSummary)),
+      found_(values) {}
+
+void FormatOptionDialog::reject() {
+    values_ = found_;
+    QDialog::reject();
+}
 
 void FormatOptionDialog::ApplyApplicationSkin() {
     services::ApplySkin(*this, FolderOfSettingsFile(settingsFile_));

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/services/Services.h"
+#include "settings/FormatValues.h"
 
 class QGroupBox;
 class QHBoxLayout;
@@ -21,8 +22,6 @@ class IAudioFile;
 }
 
 namespace qsr::settings {
-
-struct FormatValues;
 
 // Hands a format description to the summary box of the dialog that opened
 // an option dialog.
@@ -40,6 +39,11 @@ class FormatOptionDialog : public QDialog {
     // Shown modal through the desktop's runner; the dialog's result.
     int RunModal();
 
+  public slots:
+    // Cancel, Escape and the close box: the option buttons changed the shared
+    // values at once, so they go back to what the dialog found.
+    void reject() override;
+
   protected:
     // The skin of the application folder settings.dat lies in.
     void ApplyApplicationSkin();
@@ -54,6 +58,9 @@ class FormatOptionDialog : public QDialog {
     FormatValues& values_;
     std::string settingsFile_;
     SetSummary setSummary_;
+
+  private:
+    FormatValues found_;
 };
 
 // Pieces the format option dialogs share.

@@ -74,7 +74,8 @@ frmMP3::frmMP3(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValue
       file_(file),
       values_(values),
       applicationFolder_(std::move(applicationFolder)),
-      summary_(std::move(summary)) {
+      summary_(std::move(summary)),
+      found_(values) {
     setObjectName("frmMP3");
     setWindowTitle("MP3 Advanced Option");
 
@@ -541,6 +542,11 @@ void frmMP3::Command1_Click() {
 void frmMP3::Command2_Click() {
     Form_Unload();
     reject();
+}
+
+void frmMP3::reject() {
+    values_ = found_;
+    QDialog::reject();
 }
 
 void frmMP3::Form_Unload() {

@@ -47,6 +47,9 @@ class frmMP3 : public QDialog {
     void Form_Unload();
     void Command1_Click();  // OK
     void Command2_Click();  // Cancel
+    // Cancel, Escape and the close box: the shared bitrate, rate and channels
+    // go back to what the dialog found.
+    void reject() override;
 
     void Slider1_Scroll();
     void Slider2_Scroll();
@@ -136,6 +139,7 @@ class frmMP3 : public QDialog {
     std::string applicationFolder_;
     std::function<void(const std::string&)> summary_;
     std::unique_ptr<audio::IMp3Settings> settings_;
+    FormatValues found_;
 };
 
 // Loads the MP3 options dialog and shows it modal through `exec`; true when

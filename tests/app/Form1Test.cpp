@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
@@ -284,15 +285,17 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     Find<QAction>("mnuRecord")->trigger();  // finishes the first recording, starts the next
     EXPECT_EQ(started.count(), 2);
     EXPECT_EQ(stopped.count(), 1);
-    // Stop buttons stop only while recording; the Stop menu always asks StopRecord.
+    // Stop buttons stop the recording, else the playback; the Stop menu always
+    // asks StopRecord.
     fakes::FakeDisplay av, level;
     f.SetSampleDisplays(&av, &level);
     f.cmdStop->click();
     EXPECT_FALSE(f.flgRecord());
     f.Command3->click();
     EXPECT_EQ(stopped.count(), 2);
-    // StopRecord clears the level display, and each stop button clears it again.
-    EXPECT_EQ(level.shown.size(), 3u);
+    // StopRecord clears the level display, each stop button clears it again,
+    // and so does the (idle) playback the second one stops.
+    EXPECT_EQ(level.shown.size(), 4u);
     for (const auto& shown : level.shown) EXPECT_TRUE(shown.empty());
     Find<QAction>("mnuStop")->trigger();
     EXPECT_EQ(stopped.count(), 3);
@@ -335,6 +338,55 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     std::vector<std::string> twice = once;
     twice.insert(twice.end(), once.begin(), once.end());
     EXPECT_EQ(opened, twice);
+}
+
+// The small Stop button ends a playback as well as a recording, and the
+// meters go back to zero, also when a playback ends by itself.
+TEST_F(Form1Test, StopEndsAPlaybackAndTheMetersReturnToZero) {
+    auto& f = Load();
+    fakes::FakeDisplay av, level;
+    f.SetSampleDisplays(&av, &level);
+    f.cmdrecord->click();
+    f.cmdStop->click();
+    ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
+    // The recording as the fake file component will play it.
+    qsr::testing::WriteAll(f.ListView1->topLevelItem(0)->text(1).toStdString(), "x");
+    engine.lastFile->contentRate = 44100;
+    engine.lastFile->contentChannels = 2;
+    engine.lastFile->content.assign(44100 * 2 * 5, 1);
+    f.ListView1->setCurrentItem(f.ListView1->topLevelItem(0));
+    f.PlaySelected();
+    ASSERT_FALSE(f.PlaybackStopped()) << "the recording plays";
+    level.shown.clear();
+    f.cmdStop->click();
+    EXPECT_TRUE(f.PlaybackStopped());
+    ASSERT_FALSE(level.shown.empty());
+    EXPECT_TRUE(level.shown.back().empty());
+
+    f.PlaySelected();
+    ASSERT_FALSE(f.PlaybackStopped());
+    level.shown.clear();
+    Find<QAction>("mnuStopPlay")->trigger();  // the playback's end, as the player reports it
+    ASSERT_FALSE(level.shown.empty());
+    EXPECT_TRUE(level.shown.back().empty());
+}
+
+// A long status text is shortened, never pushes the window wider; a long
+// path in the list keeps its file name and extension in sight.
+TEST_F(Form1Test, LongTextsNeverWidenTheWindow) {
+    auto& f = Load();
+    f.resize(820, 600);
+    f.show();
+    QCoreApplication::processEvents();
+    const int width = f.width();
+    const QString longText = "/home/user/" + QString(300, 'x') + "/recording.mp3";
+    f.StatusPanel1->setText(longText);
+    f.StatusPanel2->setText(longText);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(f.width(), width);
+    EXPECT_LT(f.minimumSizeHint().width(), width);
+    EXPECT_EQ(f.StatusPanel1->text(), longText) << "the text itself stays whole";
+    EXPECT_EQ(f.ListView1->textElideMode(), Qt::ElideMiddle);
 }
 
 TEST_F(Form1Test, HelpOpensTheShippedFileEvenInAFolderWithBlanks) {

@@ -41,6 +41,25 @@ TEST(Rename, MovesTheFileAndReportsSuccess) {
     EXPECT_EQ(qsr::testing::ReadAll(dir.File("b.WAV")), "a");
 }
 
+// A bare name stays in the recording's folder, whatever the working folder.
+TEST(Rename, ABareNameStaysInTheRecordingsFolder) {
+    TempDir dir, elsewhere;
+    std::filesystem::create_directory(dir.File("rec"));
+    WriteAll(dir.File("rec/a.WAV"), "a");
+    const auto cwd = std::filesystem::current_path();
+    std::filesystem::current_path(elsewhere.path());
+    const RenameOutcome r = RenameAudioFile(dir.File("rec/a.WAV"), " b.WAV ");
+    std::filesystem::current_path(cwd);
+    EXPECT_EQ(r.status, RenameStatus::Succeeded);
+    EXPECT_EQ(r.newPath, dir.File("rec/b.WAV"));
+    EXPECT_EQ(qsr::testing::ReadAll(dir.File("rec/b.WAV")), "a");
+    EXPECT_TRUE(std::filesystem::is_empty(elsewhere.path()));
+    // An existing name in that folder is refused.
+    WriteAll(dir.File("rec/c.WAV"), "c");
+    EXPECT_EQ(RenameAudioFile(dir.File("rec/b.WAV"), "c.WAV").status, RenameStatus::Failed);
+    EXPECT_EQ(qsr::testing::ReadAll(dir.File("rec/c.WAV")), "c");
+}
+
 TEST(Rename, OntoItselfSucceedsAndKeepsTheFile) {
     TempDir dir;
     WriteAll(dir.File("a.WAV"), "a");

@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStyle>
 #include <QTreeWidget>
 
 #include "converter/frmcov.h"
@@ -132,6 +133,24 @@ TEST_F(FrmcovTest, FailedAndSelfTargetStepsSayWhy) {
     reader->lastError = "not an audio file";
     w->cmdConvert_Click();
     EXPECT_EQ(Operations()[6], "failed Convert To MP3: not an audio file");
+}
+
+// A damaged input converts, but the entry says how many frames were lost,
+// with the warning icon; the WMA line describes the profile the box holds.
+TEST_F(FrmcovTest, DamagedInputIsAWarningAndTheWmaLineNamesTheProfileUsed) {
+    EXPECT_NE(std::find(engine.log.begin(), engine.log.end(), "SetWmaFormat(24)"),
+              engine.log.end());
+    EXPECT_EQ(std::find(engine.log.begin(), engine.log.end(), "SetWmaFormat(39)"),
+              engine.log.end());
+    reader->damagedFrames = 7;
+    Check("chMP3");
+    w->cmdConvert_Click();
+    EXPECT_EQ(Operations()[1],
+              "complete Convert To MP3: the input is damaged; 7 bad frames were skipped");
+    auto* list = Child<QTreeWidget>("viewEvent");
+    const QImage shown = list->topLevelItem(1)->icon(0).pixmap(16).toImage();
+    EXPECT_EQ(shown, w->style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(16).toImage());
+    EXPECT_NE(shown, list->topLevelItem(2)->icon(0).pixmap(16).toImage());
 }
 
 TEST_F(FrmcovTest, ProfileChangeAndFileChoice) {

@@ -137,6 +137,7 @@ class FakeAudioFile : public audio::IAudioFile {
     int createResult = 0;
     int openResult = 0;
     std::string lastError;
+    std::int64_t damagedFrames = 0;  // what the reader reports having passed over
     int encoderRate = 44100;
     int encoderChannels = 2;
     std::string createdPath;
@@ -183,6 +184,7 @@ class FakeAudioFile : public audio::IAudioFile {
     double SizeValue() const override { return 1.0; }
     int Status() const override { return status_; }
     std::string LastError() const override { return lastError; }
+    std::int64_t DamagedFrames() const override { return damagedFrames; }
 
   private:
     void Log(const std::string& call) const {

@@ -10,7 +10,9 @@
 #include <QTimer>
 #include <QWindow>
 #include <deque>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "fakes/FakeMediaControl.h"
@@ -205,6 +207,23 @@ TEST_F(MPlay3Test, NextAndPreviousWrapAndSetTheFile) {
     w->previous_Click();
     EXPECT_EQ(am1.FileName(), "/m/two.wav");
     EXPECT_EQ(Child<QListWidget>("lstfavs")->currentRow(), 1);
+    EXPECT_EQ(w->Title(), "two.wav") << "the title names the entry that plays";
+    w->next_Click();
+    EXPECT_EQ(w->Title(), "one.mp3");
+}
+
+// The window's own source: retries in the same millisecond must not draw the
+// same entry again, so consecutive draws all differ.
+TEST_F(MPlay3Test, TheDefaultRandomSourceIsOneGeneratorSeededOnce) {
+    const auto& random = w->RandomSource();
+    std::set<double> drawn;
+    for (int i = 0; i < 50; ++i) {
+        const double r = random();
+        EXPECT_GE(r, 0.0);
+        EXPECT_LT(r, 1.0);
+        drawn.insert(r);
+    }
+    EXPECT_EQ(drawn.size(), 50u);
 }
 
 TEST_F(MPlay3Test, EndOfStreamInOrderAdvancesSkipsBadFilesAndStopsAtTheEnd) {
@@ -394,6 +413,20 @@ TEST_F(MPlay3Test, PlaylistsSaveAndLoadAndAFolderAddsItsFilesInNameOrder) {
     std::stringstream saved;
     saved << std::ifstream(list).rdbuf();
     EXPECT_EQ(saved.str().substr(0, 8), "#EXTM3U\n");
+
+    // A name without a type gets the filter's ".m3u"; a failed save is said.
+    desktop.fileDialog.saveAnswers.push_back(dir.File("my list"));
+    w->savelist_Click();
+    EXPECT_TRUE(std::filesystem::exists(dir.File("my list.m3u")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("my list")));
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+    desktop.fileDialog.saveAnswers.push_back(dir.File("no-such-folder/x.m3u"));
+    w->savelist_Click();
+    ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desktop.messageBox.shown[0].text.rfind(
+                  dir.File("no-such-folder/x.m3u") + " could not be saved: ", 0),
+              0u);
+    EXPECT_EQ(desktop.messageBox.shown[0].icon, services::MsgIcon::Error);
 
     Load();  // a new window starts empty
     EXPECT_EQ(w->Playlist().Count(), 0);

@@ -222,4 +222,59 @@ TEST(Form5, ShutDownSavesTheListAndStopsTheClock) {
     EXPECT_EQ(rows[0].comment, "saved at exit");
 }
 
+// A file the program could not read holds slots it does not know: it is
+// said once and never saved over, by OK, the close box or the shut-down.
+TEST(Form5, AScheduleFileThatCouldNotBeReadIsLeftAsItIs) {
+    Fixture fx;
+    const std::string line = schedule::JoinScheduleLine(Slot(kTen, kTen + seconds(30))) + "\r\n";
+    std::string big;
+    while (big.size() <= schedule::kMaxScheduleFileSize) big += line;
+    qsr::testing::WriteAll(fx.File(), big);
+    Form5& f = fx.Load();
+    EXPECT_EQ(fx.desk.messageBox.Texts(),
+              (std::vector<std::string>{
+                  "schedule.dat could not be read: larger than 16 MB; it is left as it is"}));
+    EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
+    EXPECT_FALSE(f.Command1->isEnabled()) << "the list is read-only for this run";
+    f.show();
+    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    f.show();
+    f.close();
+    f.Form_Unload();
+    EXPECT_TRUE(qsr::testing::ReadAll(fx.File()) == big);
+    EXPECT_EQ(fx.desk.messageBox.shown.size(), 1u);
+}
+
+// A slot that ran is saved at once: a crash afterwards never starts it again.
+// Cells that are not UTF-8 keep their bytes.
+TEST(Form5, AStatusChangeIsSavedAtOnceAndUntouchedBytesStayAsRead) {
+    Fixture fx;
+    const std::string other = "\x01\x02\xff\xfe binary\t\t\t\tcaf\xe9\r\n";
+    qsr::testing::WriteAll(
+        fx.File(), schedule::JoinScheduleLine(Slot(kTen, kTen + seconds(30))) + "\r\n" + other);
+    fx.Load();
+    fx.TickUntil(kTen);
+    EXPECT_EQ(fx.log, (std::vector<std::string>{"StartRecord"}));
+    EXPECT_EQ(
+        qsr::testing::ReadAll(fx.File()),
+        schedule::JoinScheduleLine({schedule::FormatDateTime(kTen),
+                                    schedule::FormatDateTime(kTen + seconds(30)), "", "Done", ""}) +
+            "\r\n" + other);
+}
+
+// A save that fails says so once, naming the file and the reason.
+TEST(Form5, AFailedSaveIsReportedOnce) {
+    Fixture fx;
+    Form5& f = fx.Load();
+    std::filesystem::remove(fx.File());
+    std::filesystem::create_directory(fx.File());  // nothing can replace a folder
+    EXPECT_FALSE(f.SaveList());
+    EXPECT_FALSE(f.SaveList());
+    ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
+    const std::string text = fx.desk.messageBox.shown[0].text;
+    EXPECT_EQ(text.rfind(fx.File() + " could not be saved: ", 0), 0u) << text;
+    EXPECT_GT(text.size(), (fx.File() + " could not be saved: ").size()) << "with the reason";
+    EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
+}
+
 }  // namespace

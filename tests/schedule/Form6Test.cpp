@@ -69,6 +69,54 @@ TEST(Form6, EndNotAfterStartIsRefused) {
     EXPECT_FALSE(f.Row());
 }
 
+// The dialog opens with start = now; a user who only sets the end and presses
+// OK a few seconds later would get a row that never records.
+TEST(Form6, AStartThatHasAlreadyPassedIsRefused) {
+    Fixture fx;
+    Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
+    f.Form_Load();
+    f.show();
+    f.DTPicker4->setTime(QTime(10, 0, 0));
+    fx.now += seconds(5);
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(fx.desk.messageBox.shown[0].text, "The start time has already passed.");
+    EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
+    EXPECT_EQ(fx.desk.messageBox.shown[0].title, "Quorvin Sound Recorder");
+    EXPECT_TRUE(f.isVisible());
+    EXPECT_FALSE(f.Row());
+    // A start still ahead of the clock is taken.
+    f.DTPicker2->setTime(QTime(9, 41, 12));
+    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    ASSERT_TRUE(f.Row());
+    EXPECT_EQ(f.Row()->start, "2026-12-08 09:41:12");
+}
+
+// Pickers of a locale with its own digits show them; the cells are still
+// written in ASCII digits, so the clock can read them.
+TEST(Form6, LocalesWithOtherDigitsStillMakeCellsTheClockReads) {
+    for (const char* name : {"ar_EG", "fa_IR"}) {
+        SCOPED_TRACE(name);
+        const QLocale before;
+        QLocale::setDefault(QLocale(name));
+        Fixture fx;
+        Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
+        f.Form_Load();
+        f.show();
+        f.DTPicker2->setTime(QTime(9, 45, 0));
+        f.DTPicker4->setTime(QTime(9, 50, 30));
+        EXPECT_NE(f.DTPicker2->text(), "09:45:00") << "the locale's own digits are shown";
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        QLocale::setDefault(before);
+        EXPECT_TRUE(fx.desk.messageBox.shown.empty());
+        ASSERT_TRUE(f.Row());
+        EXPECT_EQ(f.Row()->start, "2026-12-08 09:45:00");
+        EXPECT_EQ(f.Row()->stop, "2026-12-08 09:50:30");
+        EXPECT_EQ(schedule::ParseDateTime(f.Row()->start),
+                  schedule::MakeDateTime(2026, 12, 8, 9, 45, 0));
+    }
+}
+
 TEST(Form6, OkMakesAWaitingRowInTheFixedForm) {
     Fixture fx;
     Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());

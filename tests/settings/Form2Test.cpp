@@ -5,8 +5,10 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <filesystem>
 
 #include "fakes/FakeAudio.h"
+#include "fakes/FakeServices.h"
 #include "platform/services/Accessibility.h"
 #include "settings/ApplySettings.h"
 #include "settings/Form2.h"
@@ -137,19 +139,42 @@ TEST_F(Form2Test, CancelWritesNothingSendsNothingAndLeavesGainControlOff) {
     EXPECT_EQ(ReadAll(Settings()), "[other]\nnotch=1\n");
 }
 
-TEST_F(Form2Test, WithoutACaptureDeviceNothingIsReadOrSet) {
+// No sound server: the recorder has nothing to read, but the stored filters
+// and gain control are shown and OK stores them back, never wiped.
+TEST_F(Form2Test, WithoutACaptureDeviceTheStoredSettingsAreShownAndKept) {
     recorder.devices.clear();
-    WriteAll(Settings(), "[other]\nnotch=1\nhighpass=1\n");
+    const std::vector<std::pair<std::string, std::string>> stored = {
+        {"notch", "1"},       {"notchtxt", "60"},     {"highpass", "0"}, {"highpasstxt", "300"},
+        {"lowpass", "1"},     {"lowpasstxt", "3500"}, {"autogain", "1"}, {"lowlevel", "-40"},
+        {"highlevel", "-10"}, {"attacktime", "120"}};
+    std::string text = "[other]\n";
+    for (const auto& [key, value] : stored) text += key + "=" + value + "\n";
+    WriteAll(Settings(), text);
     Load();
-    EXPECT_TRUE(log.empty());
     EXPECT_TRUE(mixerBuilt.empty());
     for (QLineEdit* summary : {w->txtMP3, w->txtWAV, w->txtVOX, w->txtOGG, w->txtRAW, w->txtG726})
         EXPECT_EQ(summary->text(), "");
-    for (QCheckBox* tick : {w->chFilter, w->chFilter1, w->chFilter2, w->chAutoGainControl}) {
-        EXPECT_FALSE(tick->isChecked());
-    }
-    EXPECT_FALSE(w->txtNotchFreq->isEnabled());
-    EXPECT_FALSE(w->udAGCLowLevel->isEnabled());
+    EXPECT_TRUE(w->chFilter->isChecked());
+    EXPECT_FALSE(w->chFilter1->isChecked());
+    EXPECT_TRUE(w->chAutoGainControl->isChecked());
+    EXPECT_EQ(w->txtAGCLowLevel->text(), "-40");
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    for (const auto& [key, value] : stored)
+        EXPECT_EQ(ReadIniValue(Settings(), "other", key), value) << key;
+}
+
+// OK on a settings file that cannot be written says so once, with the reason.
+TEST_F(Form2Test, AFailedSaveIsReportedOnce) {
+    Load();
+    std::filesystem::create_directory(Settings());  // nothing can replace a folder
+    fakes::FakeMessageBox box;
+    w->SetMessageBox(&box);
+    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    ASSERT_EQ(box.shown.size(), 1u);
+    EXPECT_EQ(box.shown[0].text.rfind(Settings() + " could not be saved: ", 0), 0u)
+        << box.shown[0].text;
+    EXPECT_GT(box.shown[0].text.size(), (Settings() + " could not be saved: ").size());
+    EXPECT_EQ(box.shown[0].icon, services::MsgIcon::Error);
 }
 
 TEST_F(Form2Test, DamagedSettingsOpenWithTheFallBacksAndSendOnlyInRangeValues) {

@@ -94,6 +94,8 @@ TEST(frmWAV, OptionButtonsChangeTheSharedValuesAndCancelWritesNothing) {
     EXPECT_EQ(fx.values.Channel, 1);
     QTest::mouseClick(f->Command2, Qt::LeftButton);
     EXPECT_EQ(f->result(), QDialog::Rejected);
+    EXPECT_EQ(fx.values.Freq, settings::ShippedFormatValues().Freq);
+    EXPECT_EQ(fx.values.Channel, settings::ShippedFormatValues().Channel);
     EXPECT_EQ(ReadAll(fx.file), stored);
     EXPECT_TRUE(fx.log.empty());
     EXPECT_TRUE(fx.summaries.empty());
@@ -241,11 +243,13 @@ TEST(FormatOptionDialogs, EachOpensModalAndCancelLeavesFileAndComponentAlone) {
     EXPECT_EQ(ReadAll(fx.file), stored);
     EXPECT_TRUE(fx.log.empty());
     EXPECT_TRUE(fx.summaries.empty());
-    // The option buttons still changed the values in memory.
-    EXPECT_EQ(fx.values.Freq, 16000);
-    EXPECT_EQ(fx.values.voxFreq, 16000);
-    EXPECT_EQ(fx.values.rawFreq, 16000);
-    EXPECT_EQ(fx.values.gFreq, 16000);
+    // The option buttons changed the shared values at once; Cancel put back
+    // what each dialog found, so the next recording uses what is stored.
+    const settings::FormatValues shipped = settings::ShippedFormatValues();
+    EXPECT_EQ(fx.values.Freq, shipped.Freq);
+    EXPECT_EQ(fx.values.voxFreq, shipped.voxFreq);
+    EXPECT_EQ(fx.values.rawFreq, shipped.rawFreq);
+    EXPECT_EQ(fx.values.gFreq, shipped.gFreq);
 }
 
 }  // namespace

@@ -197,15 +197,17 @@ TEST_F(FrmMp3Test, OkStoresHandsTheObjectOverAndRefreshesTheSummary) {
     EXPECT_EQ(ReadIniValue(Settings(), "mp3", "MP3Bitrate"), "160");
 }
 
-TEST_F(FrmMp3Test, CancelWritesNothingAndHandsNothingOverButKeepsTheSharedValues) {
+TEST_F(FrmMp3Test, CancelWritesNothingHandsNothingOverAndPutsTheSharedValuesBack) {
+    const std::int16_t before = values.MP3Bitrate;
     Load();
     w->Slider1->setValue(14);
+    EXPECT_EQ(values.MP3Bitrate, 320);
     QTest::mouseClick(w->Command2, Qt::LeftButton);
     EXPECT_EQ(w->result(), QDialog::Rejected);
     EXPECT_TRUE(fileLog.empty());
     EXPECT_TRUE(summaries.empty());
     EXPECT_EQ(ReadIniValue(Settings(), "mp3", "MP3Bitrate"), "");
-    EXPECT_EQ(values.MP3Bitrate, 320);
+    EXPECT_EQ(values.MP3Bitrate, before) << "the next recording uses what is stored";
 }
 
 TEST_F(FrmMp3Test, CaptionsPagesAndAccessibleNames) {

@@ -101,7 +101,7 @@ TEST(frmOgg, QualityModeDisablesTheBitratesAndWinsOnOk) {
     EXPECT_EQ(settings::ReadIniValue(fx.file, "ogg", "oggBitrate"), "320");
 }
 
-TEST(frmOgg, SlidersAndTicksChangeTheSharedValuesButCancelWritesNothing) {
+TEST(frmOgg, SlidersAndTicksChangeTheSharedValuesAndCancelPutsThemBack) {
     Fixture fx;
     const std::string stored =
         "[ogg]\noggBitrate=128\nMinBitrate=112\nMaxBitrate=160\n"
@@ -137,7 +137,8 @@ TEST(frmOgg, SlidersAndTicksChangeTheSharedValuesButCancelWritesNothing) {
     EXPECT_EQ(ReadAll(fx.file), stored);
     EXPECT_TRUE(fx.log.empty());
     EXPECT_TRUE(fx.summaries.empty());
-    EXPECT_EQ(fx.values.oggBitrate, 160) << "the shared values keep what the dialog set";
+    EXPECT_EQ(fx.values.oggBitrate, settings::ShippedFormatValues().oggBitrate)
+        << "the shared values are back to what the dialog found";
 }
 
 TEST(frmOgg, ShownModalThroughTheDesktop) {

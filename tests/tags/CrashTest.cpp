@@ -1,18 +1,20 @@
-// kill -9 at random moments of a tag write or removal: the file is always
-// the old one or the new one, bit for bit.
+// kill -9 at every step of a tag write or removal: the file is always the
+// old one or the new one, bit for bit. The writer stops itself at a named
+// step, so the moment is the same under any load.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <functional>
-#include <random>
 #include <string>
+#include <vector>
 
-#include "support/TempDir.h"
+#include "core/MpegTagFile.h"
 #include "platform/audio/TagLibId3v2Tag.h"
+#include "support/TempDir.h"
 
 namespace fs = std::filesystem;
 using qsr::audio::TagLibId3v2Tag;
@@ -24,56 +26,48 @@ namespace {
 
 using Operation = std::function<bool(const std::string&)>;
 
-// Runs the operation in a child and returns how long it took.
-double TimeInChild(const Operation& op, const std::string& path) {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) ::_exit(op(path) ? 0 : 1);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start)
-        .count();
+// The step the child dies at: its name and which occurrence (1 = first).
+const char* killStep = nullptr;
+int killOccurrence = 0;
+
+void KillAtStep(const char* step) {
+    if (std::strcmp(step, killStep) == 0 && --killOccurrence == 0) ::raise(SIGKILL);
 }
 
-// Starts the operation on a fresh copy of `old` many times, kills it at a
-// random moment, and checks what is left.
-void KillAtRandom(const std::string& old, const Operation& op, int rounds, int leastKilled) {
+struct Kill {
+    const char* step;
+    int occurrence;
+    bool newAfter;  // the new file is in place once the process dies here
+};
+
+// Runs the operation on a fresh copy of `old` once per kill point, the child
+// killing itself at that step, and checks what is left each time.
+void KillAtEachStep(const std::string& old, const Operation& op, const std::vector<Kill>& kills) {
     TempDir dir;
     const std::string path = dir.File("song.mp3");
     WriteAll(path, old);
-    const double micros = TimeInChild(op, path);
+    ASSERT_TRUE(op(path));
     const std::string result = ReadAll(path);
     ASSERT_NE(result, old);
 
-    std::mt19937 random(12345);
-    std::uniform_real_distribution<double> when(0, micros * 1.2);
-    int killed = 0, sawOld = 0, sawNew = 0;
-    for (int round = 0; round < rounds; ++round) {
+    for (const Kill& kill : kills) {
+        SCOPED_TRACE(std::string(kill.step) + " #" + std::to_string(kill.occurrence));
         for (const auto& e : fs::directory_iterator(dir.path())) fs::remove(e.path());
         WriteAll(path, old);
         const pid_t pid = ::fork();
-        if (pid == 0) ::_exit(op(path) ? 0 : 1);
-        ::usleep(static_cast<useconds_t>(when(random)));
-        ::kill(pid, SIGKILL);
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            killStep = kill.step;
+            killOccurrence = kill.occurrence;
+            qsr::audio::tagfile::SetStepHook(&KillAtStep);
+            ::_exit(op(path) ? 0 : 1);
+        }
         int status = 0;
         ::waitpid(pid, &status, 0);
-        if (WIFSIGNALED(status)) ++killed;
-        const std::string now = ReadAll(path);
-        if (now == old) {
-            ++sawOld;
-        } else if (now == result) {
-            ++sawNew;
-        } else {
-            ADD_FAILURE() << "round " << round << ": the file is neither the old nor the new one";
-            return;
-        }
+        // The write really passed that step and died there.
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        EXPECT_TRUE(ReadAll(path) == (kill.newAfter ? result : old));
     }
-    // The kills must really have landed while the work was going on.
-    EXPECT_GE(killed, leastKilled) << "took " << micros << " us";
-    EXPECT_GT(sawOld, 0);
-    std::printf("%d rounds, %.0f us each: %d killed, %d old, %d new\n", rounds, micros, killed,
-                sawOld, sawNew);
 }
 
 // A few MiB of MPEG audio behind a small ID3v2.3 tag.
@@ -93,8 +87,14 @@ std::string BigTaggedFile() {
 
 }  // namespace
 
+// A grown tag rewrites the file beside it: before the rename the old file,
+// after it the new one, never a mix. The copy runs in 1 MiB blocks.
+const std::vector<Kill> kReplaceSteps = {
+    {"replace: created", 1, false}, {"replace: block", 1, false},  {"replace: block", 2, false},
+    {"replace: flushed", 1, false}, {"replace: renamed", 1, true}, {"replace: done", 1, true}};
+
 TEST(TagCrash, AGrowingWriteIsAllOrNothing) {
-    KillAtRandom(
+    KillAtEachStep(
         BigTaggedFile(),
         [](const std::string& path) {
             TagLibId3v2Tag tag;
@@ -102,21 +102,23 @@ TEST(TagCrash, AGrowingWriteIsAllOrNothing) {
             tag.SetField(3, "Artist");
             return tag.WriteTag(path);
         },
-        50, 5);
+        kReplaceSteps);
 }
 
 TEST(TagCrash, ARemovalIsAllOrNothing) {
-    KillAtRandom(
+    KillAtEachStep(
         BigTaggedFile(),
         [](const std::string& path) {
             TagLibId3v2Tag tag;
             return tag.RemoveTag(path);
         },
-        50, 5);
+        kReplaceSteps);
 }
 
+// A tag that fits its old space is one write: once the write call returned,
+// the page cache holds the new tag whether or not the flush ran.
 TEST(TagCrash, AnInPlaceWriteIsAllOrNothing) {
-    KillAtRandom(
+    KillAtEachStep(
         BigTaggedFile(),
         [](const std::string& path) {
             TagLibId3v2Tag tag;
@@ -124,6 +126,5 @@ TEST(TagCrash, AnInPlaceWriteIsAllOrNothing) {
             tag.SetField(3, "Artist");
             return tag.WriteTag(path);
         },
-        // Most of the time goes to reading before the one write.
-        50, 1);
+        {{"in place: write", 1, false}, {"in place: flush", 1, true}, {"in place: done", 1, true}});
 }

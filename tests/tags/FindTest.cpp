@@ -144,7 +144,6 @@ TEST(clsFile, InformationSizeNamesAndTimes) {
     const FileDate expected{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,
                             local.tm_hour,        local.tm_min,     local.tm_sec};
     EXPECT_EQ(file.dLastWriteTime(), expected);
-    EXPECT_EQ(file.dLastWriteTime(), file.dLastWriteTime());
     EXPECT_EQ(file.dLastAccessTime(), expected);
     EXPECT_EQ(file.RefreshInfo(), false);
 

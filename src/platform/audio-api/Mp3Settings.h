@@ -37,8 +37,9 @@ class IMp3Settings {
     virtual void SetEnforceMinBitrate(bool on) = 0;
     virtual int AthControl() const = 0;  // 0 default, 1 only, 2 disabled, 3 short blocks only
     virtual void SetAthControl(int value) = 0;
-    // Filter frequencies in Hz: -1 = off, 0 = the encoder picks; widths in Hz,
-    // 0 = the encoder's own transition band.
+    // Filter frequencies in Hz: -1 (the default) = no filter of ours, so the
+    // encoder keeps its own choice, as does 0; widths in Hz, 0 = the
+    // encoder's own transition band.
     virtual int LowPassFrequency() const = 0;
     virtual void SetLowPassFrequency(int hz) = 0;
     virtual int HighPassFrequency() const = 0;

@@ -158,6 +158,9 @@ class AudioFileComponent : public IAudioFile {
                           "' (use MP3, WAV, VOX, RAW, G726, OGG or WMA)");
         std::string err;
         int rate = 0, channels = 0;
+        // Whatever stood at the path (a file, a link, a folder) is the user's.
+        const bool existed = std::filesystem::symlink_status(path, ec).type() !=
+                             std::filesystem::file_type::not_found;
         switch (*encoder) {
             case core::Encoder::Mp3:
                 rate = mp3_.sampleRate;
@@ -198,7 +201,8 @@ class AudioFileComponent : public IAudioFile {
                 rate = w ? w->rate : 0;
                 channels = w ? w->channels : 0;
                 encoder_ = OpenWmaEncoder(path, wmaProfile_, err);
-                if (!encoder_) std::filesystem::remove(path, ec);  // no half-made file
+                // No half-made file, but never one that was there before.
+                if (!encoder_ && !existed) std::filesystem::remove(path, ec);
                 break;
             }
         }

@@ -12,6 +12,7 @@ extern "C" {
 #include <deque>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
@@ -21,6 +22,36 @@ extern "C" {
 // own rate and channel count.
 namespace qsr::audio::file {
 namespace {
+
+// The same kind of text the program gives its own recordings, e.g.
+// "MP3 128 kbit/s, 44100 Hz, Stereo", not the decoder's internals.
+std::string FriendlyDescription(const AVCodecContext& ctx, const AVCodecParameters& par) {
+    std::string name;
+    switch (ctx.codec_id) {
+        case AV_CODEC_ID_MP3:
+            name = "MP3";
+            break;
+        case AV_CODEC_ID_VORBIS:
+            name = "OGG Vorbis";
+            break;
+        case AV_CODEC_ID_WMAV1:
+        case AV_CODEC_ID_WMAV2:
+            name = "WMA";
+            break;
+        default: {
+            const AVCodecDescriptor* d = avcodec_descriptor_get(ctx.codec_id);
+            name = d && d->long_name ? d->long_name : d ? d->name : "audio";
+        }
+    }
+    const std::int64_t bitRate = ctx.bit_rate > 0 ? ctx.bit_rate : par.bit_rate;
+    if (bitRate > 0) name += " " + std::to_string((bitRate + 500) / 1000) + " kbit/s";
+    const int channels = ctx.ch_layout.nb_channels;
+    name += ", " + std::to_string(ctx.sample_rate) + " Hz, ";
+    name += channels == 1   ? "Mono"
+            : channels == 2 ? "Stereo"
+                            : std::to_string(channels) + " channels";
+    return name;
+}
 
 // The exact length of an MP3 file from its Xing/Info and LAME header frame;
 // -1 when the file has no such frame.
@@ -99,12 +130,7 @@ class FfmpegDecoder : public IDecoder {
             exactTotal_ = exact > 0;
             mp3File_ = fmt_->iformat && std::strcmp(fmt_->iformat->name, "mp3") == 0;
         }
-        char desc[256];
-        avcodec_string(desc, sizeof desc, ctx_, 0);
-        description_ = desc;
-        if (fmt_->iformat && fmt_->iformat->long_name) {
-            description_ = std::string(fmt_->iformat->long_name) + ": " + description_;
-        }
+        description_ = FriendlyDescription(*ctx_, *fmt_->streams[stream_]->codecpar);
         // The first frame tells where sample 0 lies for later seeks; it stays
         // queued for the first read.
         while (!originKnown_ && !eof_) DecodeSome();

@@ -20,9 +20,10 @@ struct Mp3Options {
     bool isoCompliance = false;
     bool enforceMinBitrate = false;
     int athControl = 0;
-    // Hz; -1 = filter off, 0 = the encoder picks (its default for the bitrate).
-    int lowPassFrequency = 0;
-    int highPassFrequency = 0;
+    // Hz; -1 = off (no filter of ours: the encoder keeps its default for the
+    // bitrate, so an untouched object encodes as LAME would), 0 = the same.
+    int lowPassFrequency = -1;
+    int highPassFrequency = -1;
     // Hz; 0 = the encoder's own transition band.
     int lowPassWidth = 0;
     int highPassWidth = 0;

@@ -57,10 +57,10 @@ lame_global_flags* InitLame(const Mp3Options& o) {
     if (o.athControl == 1) lame_set_ATHonly(gf, 1);
     if (o.athControl == 2) lame_set_noATH(gf, 1);
     if (o.athControl == 3) lame_set_ATHshort(gf, 1);
-    // A negative frequency switches the filter off (LAME's -1); 0 lets LAME
-    // pick the one its psychoacoustic model expects for the bitrate.
-    lame_set_lowpassfreq(gf, o.lowPassFrequency < 0 ? -1 : o.lowPassFrequency);
-    lame_set_highpassfreq(gf, o.highPassFrequency < 0 ? -1 : o.highPassFrequency);
+    // Only a frequency the user set is handed over; off (or 0) leaves LAME the
+    // filter its psychoacoustic model expects for the bitrate.
+    if (o.lowPassFrequency > 0) lame_set_lowpassfreq(gf, o.lowPassFrequency);
+    if (o.highPassFrequency > 0) lame_set_highpassfreq(gf, o.highPassFrequency);
     // A width of 0 (or less) keeps LAME's own transition band.
     if (o.lowPassWidth > 0) lame_set_lowpasswidth(gf, o.lowPassWidth);
     if (o.highPassWidth > 0) lame_set_highpasswidth(gf, o.highPassWidth);

@@ -71,6 +71,33 @@ TEST_P(AudioContract, RecorderFiltersAndLevelsReadBack) {
     }
 }
 
+// A fresh MP3 settings object: the options dialog shows these as they are, so
+// the fake and the real object must agree (both filters start off).
+TEST_P(AudioContract, Mp3SettingsStartWithTheirDefaults) {
+    auto s = engine_->CreateMp3Settings();
+    ASSERT_NE(s, nullptr);
+    EXPECT_EQ(s->LowPassFrequency(), -1);
+    EXPECT_EQ(s->HighPassFrequency(), -1);
+    EXPECT_EQ(s->LowPassWidth(), 0);
+    EXPECT_EQ(s->HighPassWidth(), 0);
+    EXPECT_EQ(s->MaxVbrBitrate(), 320);
+    EXPECT_EQ(s->VbrQuality(), 4);
+    EXPECT_EQ(s->VbrMethod(), -1);
+    EXPECT_EQ(s->AbrBitrate(), 128);
+    EXPECT_EQ(s->ChannelMode(), 2);
+    EXPECT_EQ(s->EncoderQuality(), 5);
+    EXPECT_TRUE(s->WriteVbrHeader());
+    EXPECT_TRUE(s->BitReservoir());
+    EXPECT_FALSE(s->DifferentBlockTypes());
+    EXPECT_TRUE(s->ShortBlocks());
+    EXPECT_EQ(s->Deemphasis(), 0);
+    EXPECT_FALSE(s->IsoCompliance());
+    EXPECT_FALSE(s->EnforceMinBitrate());
+    EXPECT_EQ(s->AthControl(), 0);
+    EXPECT_FALSE(s->Crc());
+    EXPECT_EQ(s->Bitrate(), 128);
+}
+
 // The first device records from one line at a time (a sound server's source
 // with its ports): the page's source ticks rely on that read-back.
 TEST_P(AudioContract, RecorderChoosingALineMakesItTheOnlyActiveOne) {

@@ -184,5 +184,23 @@ TEST(Ffprobe, AgreesWithWhatWeMeant) {
     EXPECT_EQ(Probe(dir.File("c.wav")), "gsm_ms,8000,1\n");
 }
 
+// A WMA file that cannot be made is cleaned away only when this create made
+// it: a link or folder that stood at the path before stays.
+TEST(Refusal, AFailedWmaCreateNeverRemovesWhatWasThere) {
+    namespace fs = std::filesystem;
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetWmaFormat(24);
+    const std::string link = dir.File("link.wma");
+    fs::create_symlink(dir.File("no-such-folder/x.wma"), link);
+    const std::string folder = dir.File("folder.wma");
+    fs::create_directory(folder);
+    for (const std::string& path : {link, folder}) {
+        EXPECT_LT(f->CreateFile(path), 0) << path;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(path))) << path << " was removed";
+    }
+    EXPECT_TRUE(fs::is_symlink(link));
+}
+
 }  // namespace
 }  // namespace qsr::audio
