@@ -38,6 +38,7 @@
 #include "tags/FmodTagSource.h"
 #include "tags/Frmid3vTree.h"
 #include "tags/SplitPath.h"
+#include "tags/TagSave.h"
 
 namespace qsr::tags {
 namespace {
@@ -77,17 +78,6 @@ QString DateText(const FileDate& d) {
 QString PositionText(long ms) {
     const long s = ms / 1000;
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
-// Why a tag write to a file failed, as far as the file itself tells; the
-// ID3v1 class answers only with false.
-std::string WhyNotWritten(const std::string& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) return "the file is gone";
-    if (!std::filesystem::is_regular_file(status)) return "not a file";
-    if (::access(path.c_str(), W_OK) != 0) return "no permission to write";
-    return "the file could not be written";
 }
 
 bool HourglassShown() {
@@ -267,7 +257,9 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     connect(lvw_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column == 0) RefreshItem(item->data(0, Qt::UserRole).toInt());
     });
-    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+    // Every way of moving the tab (mouse, arrow keys, Ctrl+Tab, the wheel, an
+    // accessibility press) changes the current tab; the page follows it.
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0) tabs_Click(index + 1);
     });
 
@@ -524,7 +516,8 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
         }
     }
     QApplication::restoreOverrideCursor();
-    if (const int record = SelectedRecord(); record > 0) RefreshItem(record);
+    // The pages of the previous folder's file must not stay to be saved here.
+    RefreshItem(SelectedRecord());
 }
 
 void Frmid3v::AddRows(const std::vector<ScanRow>& rows) {
@@ -558,52 +551,62 @@ int Frmid3v::SelectedRecord() const {
 }
 
 void Frmid3v::RefreshSelected() {
-    if (const int record = SelectedRecord(); record > 0) RefreshItem(record);
+    RefreshItem(SelectedRecord());
 }
 
 void Frmid3v::RefreshItem(int index) {
     if (!scan_) return;
     const TagFileTable& table = Table();
-    if (GetSelNum() <= 1) {
-        if (index <= 0 || index >= static_cast<int>(table.size())) return;
-        shownRecord_ = index;
-        ShowPages(PagesForRecord(table[static_cast<std::size_t>(index)]));
-    } else {
-        std::vector<const TagFileRecord*> ticked;
-        for (int i = 0; i < lvw_->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = lvw_->topLevelItem(i);
-            const int record = item->data(0, Qt::UserRole).toInt();
-            if (item->checkState(0) == Qt::Checked && record > 0 &&
-                record < static_cast<int>(table.size())) {
-                ticked.push_back(&table[static_cast<std::size_t>(record)]);
-            }
-        }
-        if (index > 0 && index < static_cast<int>(table.size())) shownRecord_ = index;
+    const auto valid = [&table](int r) { return r > 0 && r < static_cast<int>(table.size()); };
+    std::vector<const TagFileRecord*> ticked;
+    int firstTicked = 0;
+    for (int i = 0; i < lvw_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvw_->topLevelItem(i);
+        const int record = item->data(0, Qt::UserRole).toInt();
+        if (item->checkState(0) != Qt::Checked || !valid(record)) continue;
+        ticked.push_back(&table[static_cast<std::size_t>(record)]);
+        if (firstTicked == 0) firstTicked = record;
+    }
+    if (ticked.size() >= 2) {
+        if (valid(index)) shownRecord_ = index;
         ShowPages(MergeRecords(ticked));
+    } else {
+        // The pages show the file a save writes: the one ticked row, else the
+        // selected (or given) one; with none, an empty page that saves nothing.
+        const int selected = SelectedRecord();
+        const int target = ticked.size() == 1 ? firstTicked : selected > 0 ? selected : index;
+        if (valid(target)) {
+            shownRecord_ = target;
+            ShowPages(PagesForRecord(table[static_cast<std::size_t>(target)]));
+        } else {
+            shownRecord_ = 0;
+            ShowPages(PageValues{}, false);
+        }
     }
     UpdateGrabbedTitle();
 }
 
-void Frmid3v::ShowPages(const PageValues& pages) {
-    if (pages.v1) {
-        for (int k = 0; k < kV1Boxes; ++k) {
-            txtv1_[static_cast<std::size_t>(k)]->setText(
-                QString::fromStdString(pages.v1Boxes[static_cast<std::size_t>(k)]));
-        }
-        // A genre without list entry (255: none) shows no choice; leaving the
-        // previous file's genre in the list would save it into this file.
-        cmbv1_->setCurrentIndex(pages.v1Genre);
+void Frmid3v::ShowPages(const PageValues& pages, bool target) {
+    // A tag the file lacks shows empty boxes: what another file showed there
+    // is nothing a save would write.
+    for (int k = 0; k < kV1Boxes; ++k) {
+        txtv1_[static_cast<std::size_t>(k)]->setText(
+            QString::fromStdString(pages.v1Boxes[static_cast<std::size_t>(k)]));
     }
+    // A genre without list entry (255: none, 200 from another program) shows
+    // no choice; the file keeps it unless the user picks one.
+    cmbv1_->setCurrentIndex(pages.v1Genre);
     SetV1Enabled(pages.v1);
     chkv1_->setChecked(pages.v1);
-    if (pages.v2) {
-        for (int k = 0; k < kV2Boxes; ++k) {
-            SetV2Text(k, pages.v2Boxes[static_cast<std::size_t>(k)]);
-        }
-        cmbv2_->setEditText(QString::fromStdString(pages.v2Genre));
-    }
+    for (int k = 0; k < kV2Boxes; ++k) SetV2Text(k, pages.v2Boxes[static_cast<std::size_t>(k)]);
+    cmbv2_->setCurrentIndex(-1);
+    cmbv2_->setEditText(QString::fromStdString(pages.v2Genre));
     SetV2Enabled(pages.v2);
     chkv2_->setChecked(pages.v2);
+    chkv1_->setEnabled(target);
+    chkv2_->setEnabled(target);
+    // A save writes only what differs from this.
+    filled_ = Pages();
 }
 
 void Frmid3v::SetV1Enabled(bool enabled) {
@@ -725,12 +728,14 @@ void Frmid3v::SaveItems() {
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Playback("");
-    const PageValues pages = Pages();
+    SaveRequest request{Pages(), {}, nullptr, isRecording_};
+    request.edits = EditsSince(filled_, request.pages);
     std::vector<std::string> failures;
     if (single != nullptr) {
-        SaveFile(single, pages, nullptr, 0, failures);
+        SaveFile(single, request, 0, failures);
     } else {
         const BatchOptions options{opt_[0] != 0, opt_[1] != 0, opt_[2] != 0};
+        request.batch = &options;
         const int rows = lvw_->topLevelItemCount();
         prb_->setRange(0, rows);
         prb_->setValue(1);
@@ -742,7 +747,7 @@ void Frmid3v::SaveItems() {
             QTreeWidgetItem* item = lvw_->topLevelItem(i);
             if (item->checkState(0) != Qt::Checked) continue;
             ++fileIndex;
-            SaveFile(item, pages, &options, fileIndex, failures);
+            SaveFile(item, request, fileIndex, failures);
         }
         prb_->hide();
     }
@@ -755,84 +760,14 @@ void Frmid3v::SaveItems() {
     }
 }
 
-void Frmid3v::SaveFile(QTreeWidgetItem* item, const PageValues& pages, const BatchOptions* batch,
-                       int fileIndex, std::vector<std::string>& failures) {
+void Frmid3v::SaveFile(QTreeWidgetItem* item, const SaveRequest& request, int fileIndex,
+                       std::vector<std::string>& failures) {
     const int index = item->data(0, Qt::UserRole).toInt();
     if (index <= 0 || index >= static_cast<int>(Table().size())) return;
     TagFileRecord& record = scan_->Table()[static_cast<std::size_t>(index)];
-    std::vector<std::string> why;
-
-    // Each tag's values reach the record only when the file took them.
-    v1_.filename(record.filename);
-    if (pages.v1) {
-        const V1Values wanted = V1ValuesToSave(pages, record, batch, fileIndex);
-        // This order: the comment and track share the block's last bytes.
-        v1_.tagTrack(wanted.track);
-        v1_.tagTitle(wanted.title);
-        v1_.tagArtist(wanted.artist);
-        v1_.tagAlbum(wanted.album);
-        v1_.tagYear(wanted.year);
-        v1_.tagComments(wanted.comment);
-        v1_.tagGenre(wanted.genre);
-        const V1Values held{v1_.tagTrack(), v1_.tagTitle(),    v1_.tagArtist(), v1_.tagAlbum(),
-                            v1_.tagYear(),  v1_.tagComments(), v1_.tagGenre()};
-        if (v1_.SaveTag()) {
-            StoreV1(record, held);
-        } else {
-            why.push_back("ID3v1 tag not written (" + WhyNotWritten(record.filename) + ")");
-        }
-    } else if (record.hasV1) {
-        if (v1_.RemoveTag()) {
-            ClearV1(record);
-        } else {
-            why.push_back("ID3v1 tag not removed (" + WhyNotWritten(record.filename) + ")");
-        }
-    } else {
-        ClearV1(record);
-    }
-
-    v2_.filename(record.filename);
-    if (pages.v2) {
-        const V2Values wanted = V2ValuesToSave(pages, record, batch, fileIndex);
-        v2_.tagTrack(wanted.fields[kV2Track]);
-        v2_.tagTitle(wanted.fields[kV2Title]);
-        v2_.tagArtist(wanted.fields[kV2Artist]);
-        v2_.tagAlbum(wanted.fields[kV2Album]);
-        v2_.tagYear(wanted.fields[kV2Year]);
-        v2_.tagComments(wanted.fields[kV2Comment]);
-        v2_.tagComposer(wanted.fields[kV2Composer]);
-        v2_.tagOrigArtist(wanted.fields[kV2OrigArtist]);
-        v2_.tagCopyright(wanted.fields[kV2Copyright]);
-        v2_.tagURL(wanted.fields[kV2URL]);
-        v2_.tagEncodedBy(wanted.fields[kV2EncodedBy]);
-        v2_.tagGenre(wanted.genre);
-        if (v2_.SaveTag()) {
-            StoreV2(record, wanted);
-            // Twelve empty values leave no tag behind.
-            record.hasV2 = v2_.TagPresent();
-        } else {
-            why.push_back("ID3v2 tag not written" + (v2_.sLastError().empty()
-                                                         ? std::string()
-                                                         : " (" + v2_.sLastError() + ")"));
-        }
-    } else if (record.hasV2) {
-        if (v2_.RemoveTag()) {
-            ClearV2(record);
-        } else {
-            why.push_back("ID3v2 tag not removed" + (v2_.sLastError().empty()
-                                                         ? std::string()
-                                                         : " (" + v2_.sLastError() + ")"));
-        }
-    } else {
-        ClearV2(record);
-    }
+    const std::string failure = SaveFileTags(v1_, v2_, record, request, fileIndex);
     UpdateRow(item, record);
-
-    if (!why.empty()) {
-        std::string line = SplitPath(record.filename, kSplitName | kSplitExtension) + ": ";
-        for (std::size_t i = 0; i < why.size(); ++i) line += (i > 0 ? "; " : "") + why[i];
-        failures.push_back(line);
-    }
+    if (!failure.empty()) failures.push_back(failure);
 }
 
 void Frmid3v::UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record) {

@@ -62,6 +62,11 @@ PageValues PagesForRecord(const TagFileRecord& record);
 // above 0; a genre without list entry shows no choice.
 PageValues MergeRecords(const std::vector<const TagFileRecord*>& records);
 
+// Text without blanks at either end.
+std::string Trim(const std::string& text);
+// Whether a track text's leading number is above 0.
+bool TrackAbove0(const std::string& text);
+
 // Equality ignoring ASCII case, as the merge compares texts.
 bool SameIgnoringCase(const std::string& a, const std::string& b);
 
@@ -91,21 +96,6 @@ std::uint8_t TrackByte(const std::string& text);
 
 // An ID3v1 genre byte from a list position; no choice gives 255 (no genre).
 std::uint8_t GenreByteFromPosition(int position);
-
-// The ID3v1 values of a save. With `batch` null (one file) every box counts,
-// trimmed. In a batch, keepOwnValues takes each empty box's field (and the
-// genre when none is chosen) from `own`, the file's record; then
-// numberTracks sets the track to fileIndex (0 past 255: the byte cannot hold
-// it) and grabTitles the title to GrabTitle(own.filename).
-V1Values V1ValuesToSave(const PageValues& pages, const TagFileRecord& own,
-                        const BatchOptions* batch, int fileIndex);
-
-// The ID3v2 values of a save, as V1ValuesToSave: boxes as typed (not
-// trimmed), the track only when its leading number is above 0, the real
-// file index as track with numberTracks. A genre equal to the one the file
-// shows is written as the file holds it, its "(n)" reference included.
-V2Values V2ValuesToSave(const PageValues& pages, const TagFileRecord& own,
-                        const BatchOptions* batch, int fileIndex);
 
 // Stores saved values into a record as the list keeps them (the ID3v1 track
 // as decimal text) and marks the tag present.

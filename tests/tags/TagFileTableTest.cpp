@@ -64,6 +64,17 @@ TEST(TagFileTable, RecordTakesEveryFieldFromItsOwnName) {
     EXPECT_TRUE(r.hasV2);
 }
 
+TEST(TagFileTable, A24DateGivesTheYearWhenThereIsNoTyer) {
+    TagFileRecord r;
+    FillRecordFromTags(r, From({{"2:TDRC", "1999-05-04"}}));
+    EXPECT_EQ(r.v2Year, "1999");
+    EXPECT_TRUE(r.hasV2);
+    FillRecordFromTags(r, From({{"2:TYER", "2001"}, {"2:TDRC", "1999-05-04"}}));
+    EXPECT_EQ(r.v2Year, "2001");
+    EXPECT_EQ(YearOfDate("1999"), "1999");
+    EXPECT_EQ(YearOfDate("circa 1999"), "circa 1999");
+}
+
 TEST(TagFileTable, TagMarks) {
     TagFileRecord r;
     FillRecordFromTags(r, From({}));
