@@ -135,6 +135,11 @@ std::string SaveFileTags(clsID3v1& v1, clsID3v23& v2, TagFileRecord& record,
             // Like the ID3v2 tag, the block goes into MPEG audio only: a WAV
             // named .mp3 must not be left half-changed.
             std::string notMpeg;
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(record.filename, error)) {
+                why.push_back(WithReason("ID3v1 tag not written", WhyNotWritten(record.filename)));
+                break;
+            }
             if (!audio::tagfile::IsMpegAudioFile(record.filename, notMpeg)) {
                 why.push_back(WithReason("ID3v1 tag not written",
                                          "ID3 tags go into MPEG audio files only (" + notMpeg + ")"));
