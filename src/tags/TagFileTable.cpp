@@ -46,9 +46,9 @@ void FillRecordFromTags(TagFileRecord& r, const TagLookup& lookup) {
 }
 
 std::string YearOfDate(const std::string& date) {
-    const bool yearFirst = date.size() >= 4 && std::all_of(date.begin(), date.begin() + 4, [](char c) {
-                               return c >= '0' && c <= '9';
-                           });
+    const bool yearFirst =
+        date.size() >= 4 &&
+        std::all_of(date.begin(), date.begin() + 4, [](char c) { return c >= '0' && c <= '9'; });
     return yearFirst ? date.substr(0, 4) : date;
 }
 

@@ -141,8 +141,9 @@ std::string SaveFileTags(clsID3v1& v1, clsID3v23& v2, TagFileRecord& record,
                 break;
             }
             if (!audio::tagfile::IsMpegAudioFile(record.filename, notMpeg)) {
-                why.push_back(WithReason("ID3v1 tag not written",
-                                         "ID3 tags go into MPEG audio files only (" + notMpeg + ")"));
+                why.push_back(
+                    WithReason("ID3v1 tag not written",
+                               "ID3 tags go into MPEG audio files only (" + notMpeg + ")"));
                 break;
             }
             v1.ReadTag();  // unchanged fields keep the file's own bytes

@@ -52,8 +52,8 @@ struct Frmid3vPagesTest : ::testing::Test {
         v1.filename(path);
         v1.RemoveTag();
         // The engine's tag component finds the same ID3v2 fields.
-        static const std::map<std::string, int> kField = {{"TRCK", 1}, {"TIT2", 2}, {"TPE1", 3},
-                                                          {"TALB", 4}, {"TCON", 6}};
+        static const std::map<std::string, int> kField = {
+            {"TRCK", 1}, {"TIT2", 2}, {"TPE1", 3}, {"TALB", 4}, {"TCON", 6}};
         for (const auto& f : fields) {
             if (f.kind == soundlib::kTagId3v2 && kField.count(f.name))
                 engine.tags[path][kField.at(f.name)] = f.value;

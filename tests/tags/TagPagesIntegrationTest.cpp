@@ -4,11 +4,11 @@
 // mutagen for the frames, the ID3v1 block and the audio by hand).
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
-#include <QAction>
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QTreeWidget>
@@ -29,6 +29,7 @@
 #include "support/EventWait.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
+#include "support/ToneMonitor.h"
 #include "tags/Frmid3v.h"
 
 namespace qsr::tags {
@@ -65,7 +66,21 @@ std::string Latin1Frame(const std::string& id, const std::string& text) {
     return id + "(encoding=<Encoding.LATIN1: 0>, text=['" + text + "'])";
 }
 
-TEST(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCouldNotWrite) {
+// The editor over the real sound library, tag classes and engine.
+struct TagPagesIntegration : ::testing::Test {
+    std::unique_ptr<soundlib::ISoundLibrary> library = soundlib::CreateSoundLibrary();
+    std::unique_ptr<audio::IAudioEngine> engine = audio::CreateRealAudioEngine();
+    fakes::FakeDesktop desktop;
+    Frmid3v w{*library, *engine, desktop.Services(), ""};
+
+    QTreeWidget* Open(const std::string& folder) {
+        w.Form_Load();
+        w.UpdateFolder(folder);
+        return w.findChild<QTreeWidget*>("lvw");
+    }
+};
+
+TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCouldNotWrite) {
     testing::TempDir dir;
     const std::string folder = dir.File("album");
     fs::create_directory(folder);
@@ -78,13 +93,7 @@ TEST(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCoul
     std::map<std::string, Snapshot> before;
     for (const std::string& name : names) before[name] = Read(folder + "/" + name + ".mp3");
 
-    auto library = soundlib::CreateSoundLibrary();
-    auto engine = audio::CreateRealAudioEngine();
-    fakes::FakeDesktop desktop;
-    Frmid3v w(*library, *engine, desktop.Services(), "");
-    w.Form_Load();
-    w.UpdateFolder(folder);
-    auto* list = w.findChild<QTreeWidget*>("lvw");
+    QTreeWidget* list = Open(folder);
     ASSERT_EQ(list->topLevelItemCount(), 4);
     for (int i = 0; i < 4; ++i) list->topLevelItem(i)->setCheckState(0, Qt::Checked);
 
@@ -160,7 +169,6 @@ TEST(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCoul
     EXPECT_EQ(now.hasV2, unwritableRecord.hasV2);
 }
 
-
 // What other programs leave in a folder (editor_folder.py: ffmpeg audio,
 // mutagen tags), in dir/name.
 std::string OtherProgramsFolder(testing::TempDir& dir, const std::string& name) {
@@ -190,20 +198,15 @@ void SelectAllTypeAnAlbumAndSave(Frmid3v& w, const QString& album) {
     w.findChild<QAction*>("tbr1Button2")->trigger();
 }
 
-TEST(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
+TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
     testing::TempDir dir;
     const std::string folder = OtherProgramsFolder(dir, "mixed");
     std::map<std::string, Snapshot> before;
-    for (const auto& e : fs::directory_iterator(folder)) before[e.path().string()] = Read(e.path().string());
+    for (const auto& e : fs::directory_iterator(folder))
+        before[e.path().string()] = Read(e.path().string());
     const std::string wave = Bytes(folder + "/wave.mp3");
 
-    auto library = soundlib::CreateSoundLibrary();
-    auto engine = audio::CreateRealAudioEngine();
-    fakes::FakeDesktop desktop;
-    Frmid3v w(*library, *engine, desktop.Services(), "");
-    w.Form_Load();
-    w.UpdateFolder(folder);
-    auto* list = w.findChild<QTreeWidget*>("lvw");
+    QTreeWidget* list = Open(folder);
     ASSERT_EQ(list->topLevelItemCount(), 6);
     const auto show = [&](const char* name) {
         list->setCurrentItem(list->findItems(name, Qt::MatchExactly, 0).value(0));
@@ -253,21 +256,13 @@ TEST(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
 
 // A recording into the folder while the same save runs: the recorder keeps
 // writing the file it has open, so that file is left alone and named.
-TEST(TagPagesIntegration, TheFileBeingRecordedIsLeftAloneAndKeepsEverySecond) {
+TEST_F(TagPagesIntegration, TheFileBeingRecordedIsLeftAloneAndKeepsEverySecond) {
     if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server";
     testing::TempDir dir;
     const std::string folder = OtherProgramsFolder(dir, "recording");
-    auto library = soundlib::CreateSoundLibrary();
-    auto engine = audio::CreateRealAudioEngine();
     auto file = engine->CreateFile();
     auto recorder = engine->CreateRecorder();
-    int tone = -1;
-    for (int i = 0; i < recorder->DeviceCount(); ++i) {
-        recorder->SelectDevice(i);
-        if (recorder->DeviceName() == "Monitor of Tone_Output") tone = i;
-    }
-    ASSERT_GE(tone, 0);
-    recorder->SelectDevice(tone);
+    ASSERT_TRUE(testing::SelectToneMonitor(*recorder));
     services::QtEventPump pump;
     recording::RecordingSession session(&pump);
     session.Attach(recorder.get(), file.get());
@@ -276,22 +271,18 @@ TEST(TagPagesIntegration, TheFileBeingRecordedIsLeftAloneAndKeepsEverySecond) {
     session.SetFrameLimit(4LL * recorder->Rate());
     ASSERT_TRUE(testing::RunUntil([&] { return session.FramesWritten() > 0; }, 20000));
 
-    fakes::FakeDesktop desktop;
-    Frmid3v w(*library, *engine, desktop.Services(), "");
     w.SetRecordingQuery([&session, recorded](const std::string& path) {
         return (session.IsRecording() || session.IsStopping()) && path == recorded;
     });
-    w.Form_Load();
-    w.UpdateFolder(folder);
-    ASSERT_EQ(w.findChild<QTreeWidget*>("lvw")->topLevelItemCount(), 7);
+    ASSERT_EQ(Open(folder)->topLevelItemCount(), 7);
     SelectAllTypeAnAlbumAndSave(w, "New Album");
     ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
     EXPECT_NE(desktop.messageBox.shown[0].text.find("\nrec.mp3 is being recorded"),
               std::string::npos)
         << desktop.messageBox.shown[0].text;
 
-    ASSERT_TRUE(testing::RunUntil([&] { return !session.IsRecording() && !session.IsStopping(); },
-                                  30000));
+    ASSERT_TRUE(
+        testing::RunUntil([&] { return !session.IsRecording() && !session.IsStopping(); }, 30000));
     EXPECT_EQ(session.WriteError(), "");
     EXPECT_EQ(session.FramesWritten(), 4LL * recorder->Rate());
     const std::string probed = testing::Capture(

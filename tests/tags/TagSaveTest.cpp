@@ -96,9 +96,9 @@ TEST(TagSave, OnlyAChangedTagBoxAddsOrRemovesATag) {
     // ticked, box edited, file has the tag, changes -> step
     EXPECT_EQ(StepFor(true, false, true, true), TagStep::Write);
     EXPECT_EQ(StepFor(true, false, true, false), TagStep::Leave);
-    EXPECT_EQ(StepFor(true, false, false, true), TagStep::Leave);  // no tag from the merge
-    EXPECT_EQ(StepFor(false, false, true, true), TagStep::Leave);  // merge showed it unticked
-    EXPECT_EQ(StepFor(true, true, false, false), TagStep::Write);  // the user ticked it
+    EXPECT_EQ(StepFor(true, false, false, true), TagStep::Leave);   // no tag from the merge
+    EXPECT_EQ(StepFor(false, false, true, true), TagStep::Leave);   // merge showed it unticked
+    EXPECT_EQ(StepFor(true, true, false, false), TagStep::Write);   // the user ticked it
     EXPECT_EQ(StepFor(false, true, true, false), TagStep::Remove);  // the user unticked it
     EXPECT_EQ(StepFor(false, true, false, false), TagStep::Leave);
 }
