@@ -54,6 +54,8 @@ constexpr int kTabTop = 4200;
 constexpr int kPaneHeight = kTabTop - 240;
 constexpr int kFilenamePad = 480;  // column padding beyond the longest text
 constexpr int kColumnPad = 240;
+constexpr int kPageWidth = 7080;
+constexpr int kOptionsLeft = 7800;  // "Multiple file options", the position and the meters
 
 int Px(int twips) {
     return twips / kTwipsPerPixel;
@@ -171,7 +173,7 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     for (int i = 0; i < 2; ++i) {
         auto* page = new QGroupBox(pageCaptions[i], client_);
         page->setObjectName(QStringLiteral("frm%1").arg(i));
-        Place(page, 600, kTabTop + 420, 7080, 3600);
+        Place(page, 600, kTabTop + 420, kPageWidth, 3600);
         page->setVisible(i == 0);
         frm_[static_cast<std::size_t>(i)] = page;
     }
@@ -179,7 +181,7 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
 
     Frame1_ = new QGroupBox("Multiple file options", client_);
     Frame1_->setObjectName("Frame1");
-    Place(Frame1_, 7800, kTabTop + 420, 3960, 2040);
+    Place(Frame1_, kOptionsLeft, kTabTop + 420, 3960, 2040);
     auto* options = new QVBoxLayout(Frame1_);
     // Tight enough for the grabbed title's two lines under the three options.
     options->setContentsMargins(9, 4, 9, 4);
@@ -204,14 +206,14 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     prb_->setObjectName("prb");
     prb_->setAccessibleName("Progress");
     prb_->setTextVisible(false);
-    Place(prb_, 7800, 6780, 3960, 300);
+    Place(prb_, kOptionsLeft, 6780, 3960, 300);
     prb_->hide();
 
     // The preview's position and levels.
     lblPosition_ = new QLabel(client_);
     lblPosition_->setObjectName("lblPosition");
     lblPosition_->setAccessibleName("Playback position");
-    Place(lblPosition_, 7800, 7200, 3960, 300);
+    Place(lblPosition_, kOptionsLeft, 7200, 3960, 300);
     vuLeft_ = new QProgressBar(client_);
     vuLeft_->setObjectName("vuLeft");
     vuLeft_->setAccessibleName("Left level");
@@ -228,7 +230,7 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     for (const auto& [caption, meter] : meters) {
         auto* label = new QLabel(caption, client_);
         label->setBuddy(meter);
-        Place(label, 7800, meterTop, 240, 240);
+        Place(label, kOptionsLeft, meterTop, 240, 240);
         Place(meter, 8040, meterTop + 30, 3720, 180);
         meterTop += 300;
     }
@@ -893,8 +895,9 @@ void Frmid3v::p_MouseDown() {
 void Frmid3v::p_MouseMove(int x) {
     const int boundary = dragLeft_ + x;
     if (!blnDrag_ || !splitter::MoveLaysOut(boundary, SplitterLeft())) return;
-    const splitter::Panes panes = splitter::LayOut(
-        boundary, {kInnerWidth, kInnerHeight, Tw(ftv_->x()), Tw(ftv_->y()), Tw(tabs_->y())});
+    const splitter::Panes panes =
+        splitter::LayOut(boundary, {kInnerWidth, kInnerHeight, Tw(ftv_->x()), Tw(ftv_->y()),
+                                    Tw(tabs_->y()), kPageWidth, kOptionsLeft});
     ftv_->resize(Px(panes.treeWidth), Px(panes.treeHeight));
     lvw_->setGeometry(Px(panes.listLeft), lvw_->y(), Px(panes.listWidth), lvw_->height());
     tabs_->setGeometry(Px(panes.tabLeft), tabs_->y(), Px(panes.tabWidth), tabs_->height());
