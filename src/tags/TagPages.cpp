@@ -1,9 +1,13 @@
 #include "tags/TagPages.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <algorithm>
 #include <cmath>
 
 #include "tags/SplitPath.h"
+#include "tags/TagText.h"
 #include "tags/clsID3v1.h"
 
 namespace qsr::tags {
@@ -56,8 +60,27 @@ bool TrackAbove0(const std::string& text) {
 }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
+    // The C library's Unicode case table, whatever locale the program runs in.
+    static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const Utf8Char x = DecodeUtf8(a, i);
+        const Utf8Char y = DecodeUtf8(b, j);
+        if (x.codePoint && y.codePoint) {
+            const auto fold = [](char32_t c) -> char32_t {
+                if (unicode != locale_t{}) {
+                    return static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), unicode));
+                }
+                return c < 128 ? static_cast<char32_t>(Lower(static_cast<char>(c))) : c;
+            };
+            if (fold(*x.codePoint) != fold(*y.codePoint)) return false;
+        } else if (a.compare(i, x.length, b, j, y.length) != 0) {
+            return false;  // broken bytes compare as they are
+        }
+        i += x.length;
+        j += y.length;
+    }
+    return i == a.size() && j == b.size();
 }
 
 PageValues PagesForRecord(const TagFileRecord& record) {

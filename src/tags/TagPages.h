@@ -56,7 +56,7 @@ PageValues PagesForRecord(const TagFileRecord& record);
 // it has an ID3v2 tag. The first taking part is copied; each further one
 // blanks what it disagrees with: the ID3v1 track when the leading numbers
 // differ (a text without a number differs from all), ID3v1 texts and all
-// ID3v2 values but the track when they differ ignoring case, the ID3v2 track
+// ID3v2 values but the track when they differ ignoring case (SameIgnoringCase), the ID3v2 track
 // when it differs exactly, the ID3v1 genre when the numbers differ. A
 // blanked value stays blank. The track is shown only when its number is
 // above 0; a genre without list entry shows no choice.
@@ -67,7 +67,8 @@ std::string Trim(const std::string& text);
 // Whether a track text's leading number is above 0.
 bool TrackAbove0(const std::string& text);
 
-// Equality ignoring ASCII case, as the merge compares texts.
+// Equality ignoring case in any script ("Café" and "CAFÉ" agree), as the
+// merge compares texts.
 bool SameIgnoringCase(const std::string& a, const std::string& b);
 
 // The ID3v1 values written into one file, in the order they are set.

@@ -55,6 +55,16 @@ TEST(TagPagesMerge, TextsAgreeingIgnoringCaseStayAsTheFirstHasThem) {
     EXPECT_EQ(MergeRecords({&a, &c, &d}).v1Boxes[kV1Title], "");
 }
 
+TEST(TagPagesMerge, CaseIsIgnoredInEveryScript) {
+    EXPECT_TRUE(SameIgnoringCase("Café", "CAFÉ"));
+    EXPECT_TRUE(SameIgnoringCase("Песня", "ПЕСНЯ"));
+    EXPECT_FALSE(SameIgnoringCase("Café", "Cafe"));
+    EXPECT_FALSE(SameIgnoringCase("Song", "Songs"));
+    // Broken bytes agree only with the same bytes.
+    EXPECT_TRUE(SameIgnoringCase("a\xFF", "A\xFF"));
+    EXPECT_FALSE(SameIgnoringCase("a\xFF", "a\xFE"));
+}
+
 TEST(TagPagesMerge, TracksCompareByNumberInId3v1AndExactlyInId3v2) {
     TagFileRecord a = V1Record("x", 1, "03"), b = V1Record("x", 1, "3"), c = V1Record("x", 1, "x");
     EXPECT_EQ(MergeRecords({&a, &b}).v1Boxes[kV1Track], "03");
