@@ -431,6 +431,7 @@ void Frmid3v::Form_Load() {
     // A window opened again starts as a fresh one.
     lvw_->clear();
     shownRecord_ = 0;
+    ShowPages(PageValues{}, false);  // nothing from the last opening to save
     menPlaybackMenu_->menuAction()->setVisible(false);
     ftv_->SetSelectedFolder(QString());
     // The library comes up before the stored folder is selected, since

@@ -68,8 +68,9 @@ class Frmid3v : public QDialog {
     void SaveSettings();
     // Lists the folder's MP3 files; ignored while a scan (hourglass) runs.
     void UpdateFolder(const std::string& folder);
-    // Shows the tags of a file table entry on the pages, or with two or more
-    // ticked rows the values the ticked files share.
+    // Shows on the pages what a save would write to: with two or more ticked
+    // rows the values the ticked files share, with one the ticked file, else
+    // the selected file or entry `index`; with none, empty disabled pages.
     void RefreshItem(int index);
     int GetSelNum() const;
     // Writes what the user changed on the pages since they were filled to the
