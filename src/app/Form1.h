@@ -161,6 +161,8 @@ class Form1 : public QMainWindow {
     bool Playing() const { return playback_.Playing(); }
     std::int64_t PlaybackOffset() const { return playback_.Offset(); }
     const std::string& OutputPath() const { return session_.Path(); }
+    // True for the file the running (or stopping) recording writes.
+    bool IsBeingRecorded(const std::string& path) const;
     // The recordings list as rows, in list order.
     std::vector<RecordingRow> Rows() const;
     std::string SettingsFile() const;
@@ -202,7 +204,6 @@ class Form1 : public QMainWindow {
     void RecordingCutShort(const std::string& path, const std::string& reason);
     // Repairs and lists what a crash interrupted (the journal names it).
     void RecoverInterruptedRecordings();
-    bool IsBeingRecorded(const std::string& path) const;
     void SaveProject(bool reportFailure);
     void PlaybackStarted(const std::string& path, const std::string& description);
     void AudioPlayer_Timer(std::int64_t position);

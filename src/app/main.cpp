@@ -190,6 +190,8 @@ int main(int argc, char** argv) {
         if (!id3Editor) {
             id3Editor =
                 std::make_unique<tags::Frmid3v>(*soundLibrary, *engine, desktop, folder, &window);
+            id3Editor->SetRecordingQuery(
+                [&window](const std::string& path) { return window.IsBeingRecorded(path); });
         }
         id3Editor->Form_Load();  // each opening loads it anew; closing unloads it
         modal.Exec(*id3Editor);

@@ -15,11 +15,16 @@ bool MoveLaysOut(int boundary, int splitterLeft) {
 
 Panes LayOut(int boundary, const Frame& f) {
     constexpr int kGap = 120;
+    constexpr int kPageInset = 480;
     Panes p;
     p.treeWidth = boundary - f.treeLeft;
     p.listLeft = boundary + kGap;
     p.listWidth = f.innerWidth - p.listLeft - kGap;
-    p.pagesUnderList = p.listWidth > kWideList;
+    // Under a list that starts further right the pages would run into what
+    // stands beside them.
+    const bool roomBeside =
+        f.besideLeft == 0 || p.listLeft + kPageInset + f.pageWidth + kGap <= f.besideLeft;
+    p.pagesUnderList = p.listWidth > kWideList && roomBeside;
     if (p.pagesUnderList) {
         p.tabLeft = p.listLeft;
         p.tabWidth = p.listWidth;
@@ -29,7 +34,7 @@ Panes LayOut(int boundary, const Frame& f) {
         p.treeHeight = f.tabTop - 2 * kGap;
         p.tabWidth = f.innerWidth - p.tabLeft - kGap;
     }
-    p.pageLeft = p.tabLeft + 480;
+    p.pageLeft = p.tabLeft + kPageInset;
     return p;
 }
 

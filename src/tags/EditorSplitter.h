@@ -29,6 +29,10 @@ struct Frame {
     int treeLeft = 0;
     int treeTop = 0;
     int tabTop = 0;
+    // The pages' width and the left of what stands beside them ("Multiple
+    // file options", the meters); 0: nothing stands there.
+    int pageWidth = 0;
+    int besideLeft = 0;
 };
 
 // Where the panes go for a boundary.
@@ -45,7 +49,8 @@ struct Panes {
 
 // Folder tree up to the boundary; list from 120 past it to 120 before the
 // right edge. A list wider than 8775 keeps the tab strip under itself and the
-// tree takes the full height; otherwise the tab strip spans the window under
+// tree takes the full height, provided the pages then still end 120 before
+// what stands beside them; otherwise the tab strip spans the window under
 // both. The pages stand 480 inside the tab strip.
 Panes LayOut(int boundary, const Frame& frame);
 

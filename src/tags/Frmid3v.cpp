@@ -38,6 +38,7 @@
 #include "tags/FmodTagSource.h"
 #include "tags/Frmid3vTree.h"
 #include "tags/SplitPath.h"
+#include "tags/TagSave.h"
 
 namespace qsr::tags {
 namespace {
@@ -53,6 +54,8 @@ constexpr int kTabTop = 4200;
 constexpr int kPaneHeight = kTabTop - 240;
 constexpr int kFilenamePad = 480;  // column padding beyond the longest text
 constexpr int kColumnPad = 240;
+constexpr int kPageWidth = 7080;
+constexpr int kOptionsLeft = 7800;  // "Multiple file options", the position and the meters
 
 int Px(int twips) {
     return twips / kTwipsPerPixel;
@@ -77,17 +80,6 @@ QString DateText(const FileDate& d) {
 QString PositionText(long ms) {
     const long s = ms / 1000;
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
-// Why a tag write to a file failed, as far as the file itself tells; the
-// ID3v1 class answers only with false.
-std::string WhyNotWritten(const std::string& path) {
-    std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (!std::filesystem::exists(status)) return "the file is gone";
-    if (!std::filesystem::is_regular_file(status)) return "not a file";
-    if (::access(path.c_str(), W_OK) != 0) return "no permission to write";
-    return "the file could not be written";
 }
 
 bool HourglassShown() {
@@ -181,7 +173,7 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     for (int i = 0; i < 2; ++i) {
         auto* page = new QGroupBox(pageCaptions[i], client_);
         page->setObjectName(QStringLiteral("frm%1").arg(i));
-        Place(page, 600, kTabTop + 420, 7080, 3600);
+        Place(page, 600, kTabTop + 420, kPageWidth, 3600);
         page->setVisible(i == 0);
         frm_[static_cast<std::size_t>(i)] = page;
     }
@@ -189,7 +181,7 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
 
     Frame1_ = new QGroupBox("Multiple file options", client_);
     Frame1_->setObjectName("Frame1");
-    Place(Frame1_, 7800, kTabTop + 420, 3960, 2040);
+    Place(Frame1_, kOptionsLeft, kTabTop + 420, 3960, 2040);
     auto* options = new QVBoxLayout(Frame1_);
     // Tight enough for the grabbed title's two lines under the three options.
     options->setContentsMargins(9, 4, 9, 4);
@@ -214,14 +206,14 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     prb_->setObjectName("prb");
     prb_->setAccessibleName("Progress");
     prb_->setTextVisible(false);
-    Place(prb_, 7800, 6780, 3960, 300);
+    Place(prb_, kOptionsLeft, 6780, 3960, 300);
     prb_->hide();
 
     // The preview's position and levels.
     lblPosition_ = new QLabel(client_);
     lblPosition_->setObjectName("lblPosition");
     lblPosition_->setAccessibleName("Playback position");
-    Place(lblPosition_, 7800, 7200, 3960, 300);
+    Place(lblPosition_, kOptionsLeft, 7200, 3960, 300);
     vuLeft_ = new QProgressBar(client_);
     vuLeft_->setObjectName("vuLeft");
     vuLeft_->setAccessibleName("Left level");
@@ -238,7 +230,7 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     for (const auto& [caption, meter] : meters) {
         auto* label = new QLabel(caption, client_);
         label->setBuddy(meter);
-        Place(label, 7800, meterTop, 240, 240);
+        Place(label, kOptionsLeft, meterTop, 240, 240);
         Place(meter, 8040, meterTop + 30, 3720, 180);
         meterTop += 300;
     }
@@ -267,7 +259,9 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
     connect(lvw_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (column == 0) RefreshItem(item->data(0, Qt::UserRole).toInt());
     });
-    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+    // Every way of moving the tab (mouse, arrow keys, Ctrl+Tab, the wheel, an
+    // accessibility press) changes the current tab; the page follows it.
+    connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0) tabs_Click(index + 1);
     });
 
@@ -437,6 +431,7 @@ void Frmid3v::Form_Load() {
     // A window opened again starts as a fresh one.
     lvw_->clear();
     shownRecord_ = 0;
+    ShowPages(PageValues{}, false);  // nothing from the last opening to save
     menPlaybackMenu_->menuAction()->setVisible(false);
     ftv_->SetSelectedFolder(QString());
     // The library comes up before the stored folder is selected, since
@@ -524,7 +519,8 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
         }
     }
     QApplication::restoreOverrideCursor();
-    if (const int record = SelectedRecord(); record > 0) RefreshItem(record);
+    // The pages of the previous folder's file must not stay to be saved here.
+    RefreshItem(SelectedRecord());
 }
 
 void Frmid3v::AddRows(const std::vector<ScanRow>& rows) {
@@ -558,52 +554,62 @@ int Frmid3v::SelectedRecord() const {
 }
 
 void Frmid3v::RefreshSelected() {
-    if (const int record = SelectedRecord(); record > 0) RefreshItem(record);
+    RefreshItem(SelectedRecord());
 }
 
 void Frmid3v::RefreshItem(int index) {
     if (!scan_) return;
     const TagFileTable& table = Table();
-    if (GetSelNum() <= 1) {
-        if (index <= 0 || index >= static_cast<int>(table.size())) return;
-        shownRecord_ = index;
-        ShowPages(PagesForRecord(table[static_cast<std::size_t>(index)]));
-    } else {
-        std::vector<const TagFileRecord*> ticked;
-        for (int i = 0; i < lvw_->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = lvw_->topLevelItem(i);
-            const int record = item->data(0, Qt::UserRole).toInt();
-            if (item->checkState(0) == Qt::Checked && record > 0 &&
-                record < static_cast<int>(table.size())) {
-                ticked.push_back(&table[static_cast<std::size_t>(record)]);
-            }
-        }
-        if (index > 0 && index < static_cast<int>(table.size())) shownRecord_ = index;
+    const auto valid = [&table](int r) { return r > 0 && r < static_cast<int>(table.size()); };
+    std::vector<const TagFileRecord*> ticked;
+    int firstTicked = 0;
+    for (int i = 0; i < lvw_->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = lvw_->topLevelItem(i);
+        const int record = item->data(0, Qt::UserRole).toInt();
+        if (item->checkState(0) != Qt::Checked || !valid(record)) continue;
+        ticked.push_back(&table[static_cast<std::size_t>(record)]);
+        if (firstTicked == 0) firstTicked = record;
+    }
+    if (ticked.size() >= 2) {
+        if (valid(index)) shownRecord_ = index;
         ShowPages(MergeRecords(ticked));
+    } else {
+        // The pages show the file a save writes: the one ticked row, else the
+        // selected (or given) one; with none, an empty page that saves nothing.
+        const int selected = SelectedRecord();
+        const int target = ticked.size() == 1 ? firstTicked : selected > 0 ? selected : index;
+        if (valid(target)) {
+            shownRecord_ = target;
+            ShowPages(PagesForRecord(table[static_cast<std::size_t>(target)]));
+        } else {
+            shownRecord_ = 0;
+            ShowPages(PageValues{}, false);
+        }
     }
     UpdateGrabbedTitle();
 }
 
-void Frmid3v::ShowPages(const PageValues& pages) {
-    if (pages.v1) {
-        for (int k = 0; k < kV1Boxes; ++k) {
-            txtv1_[static_cast<std::size_t>(k)]->setText(
-                QString::fromStdString(pages.v1Boxes[static_cast<std::size_t>(k)]));
-        }
-        // A genre without list entry (255: none) shows no choice; leaving the
-        // previous file's genre in the list would save it into this file.
-        cmbv1_->setCurrentIndex(pages.v1Genre);
+void Frmid3v::ShowPages(const PageValues& pages, bool target) {
+    // A tag the file lacks shows empty boxes: what another file showed there
+    // is nothing a save would write.
+    for (int k = 0; k < kV1Boxes; ++k) {
+        txtv1_[static_cast<std::size_t>(k)]->setText(
+            QString::fromStdString(pages.v1Boxes[static_cast<std::size_t>(k)]));
     }
+    // A genre without list entry (255: none, 200 from another program) shows
+    // no choice; the file keeps it unless the user picks one.
+    cmbv1_->setCurrentIndex(pages.v1Genre);
     SetV1Enabled(pages.v1);
     chkv1_->setChecked(pages.v1);
-    if (pages.v2) {
-        for (int k = 0; k < kV2Boxes; ++k) {
-            SetV2Text(k, pages.v2Boxes[static_cast<std::size_t>(k)]);
-        }
-        cmbv2_->setEditText(QString::fromStdString(pages.v2Genre));
-    }
+    for (int k = 0; k < kV2Boxes; ++k) SetV2Text(k, pages.v2Boxes[static_cast<std::size_t>(k)]);
+    cmbv2_->setCurrentIndex(-1);
+    cmbv2_->setEditText(QString::fromStdString(pages.v2Genre));
     SetV2Enabled(pages.v2);
     chkv2_->setChecked(pages.v2);
+    chkv1_->setEnabled(target);
+    chkv2_->setEnabled(target);
+    // A save writes only what differs from this.
+    filled_ = Pages();
 }
 
 void Frmid3v::SetV1Enabled(bool enabled) {
@@ -725,12 +731,14 @@ void Frmid3v::SaveItems() {
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Playback("");
-    const PageValues pages = Pages();
+    SaveRequest request{Pages(), {}, nullptr, isRecording_};
+    request.edits = EditsSince(filled_, request.pages);
     std::vector<std::string> failures;
     if (single != nullptr) {
-        SaveFile(single, pages, nullptr, 0, failures);
+        SaveFile(single, request, 0, failures);
     } else {
         const BatchOptions options{opt_[0] != 0, opt_[1] != 0, opt_[2] != 0};
+        request.batch = &options;
         const int rows = lvw_->topLevelItemCount();
         prb_->setRange(0, rows);
         prb_->setValue(1);
@@ -742,7 +750,7 @@ void Frmid3v::SaveItems() {
             QTreeWidgetItem* item = lvw_->topLevelItem(i);
             if (item->checkState(0) != Qt::Checked) continue;
             ++fileIndex;
-            SaveFile(item, pages, &options, fileIndex, failures);
+            SaveFile(item, request, fileIndex, failures);
         }
         prb_->hide();
     }
@@ -755,84 +763,14 @@ void Frmid3v::SaveItems() {
     }
 }
 
-void Frmid3v::SaveFile(QTreeWidgetItem* item, const PageValues& pages, const BatchOptions* batch,
-                       int fileIndex, std::vector<std::string>& failures) {
+void Frmid3v::SaveFile(QTreeWidgetItem* item, const SaveRequest& request, int fileIndex,
+                       std::vector<std::string>& failures) {
     const int index = item->data(0, Qt::UserRole).toInt();
     if (index <= 0 || index >= static_cast<int>(Table().size())) return;
     TagFileRecord& record = scan_->Table()[static_cast<std::size_t>(index)];
-    std::vector<std::string> why;
-
-    // Each tag's values reach the record only when the file took them.
-    v1_.filename(record.filename);
-    if (pages.v1) {
-        const V1Values wanted = V1ValuesToSave(pages, record, batch, fileIndex);
-        // This order: the comment and track share the block's last bytes.
-        v1_.tagTrack(wanted.track);
-        v1_.tagTitle(wanted.title);
-        v1_.tagArtist(wanted.artist);
-        v1_.tagAlbum(wanted.album);
-        v1_.tagYear(wanted.year);
-        v1_.tagComments(wanted.comment);
-        v1_.tagGenre(wanted.genre);
-        const V1Values held{v1_.tagTrack(), v1_.tagTitle(),    v1_.tagArtist(), v1_.tagAlbum(),
-                            v1_.tagYear(),  v1_.tagComments(), v1_.tagGenre()};
-        if (v1_.SaveTag()) {
-            StoreV1(record, held);
-        } else {
-            why.push_back("ID3v1 tag not written (" + WhyNotWritten(record.filename) + ")");
-        }
-    } else if (record.hasV1) {
-        if (v1_.RemoveTag()) {
-            ClearV1(record);
-        } else {
-            why.push_back("ID3v1 tag not removed (" + WhyNotWritten(record.filename) + ")");
-        }
-    } else {
-        ClearV1(record);
-    }
-
-    v2_.filename(record.filename);
-    if (pages.v2) {
-        const V2Values wanted = V2ValuesToSave(pages, record, batch, fileIndex);
-        v2_.tagTrack(wanted.fields[kV2Track]);
-        v2_.tagTitle(wanted.fields[kV2Title]);
-        v2_.tagArtist(wanted.fields[kV2Artist]);
-        v2_.tagAlbum(wanted.fields[kV2Album]);
-        v2_.tagYear(wanted.fields[kV2Year]);
-        v2_.tagComments(wanted.fields[kV2Comment]);
-        v2_.tagComposer(wanted.fields[kV2Composer]);
-        v2_.tagOrigArtist(wanted.fields[kV2OrigArtist]);
-        v2_.tagCopyright(wanted.fields[kV2Copyright]);
-        v2_.tagURL(wanted.fields[kV2URL]);
-        v2_.tagEncodedBy(wanted.fields[kV2EncodedBy]);
-        v2_.tagGenre(wanted.genre);
-        if (v2_.SaveTag()) {
-            StoreV2(record, wanted);
-            // Twelve empty values leave no tag behind.
-            record.hasV2 = v2_.TagPresent();
-        } else {
-            why.push_back("ID3v2 tag not written" + (v2_.sLastError().empty()
-                                                         ? std::string()
-                                                         : " (" + v2_.sLastError() + ")"));
-        }
-    } else if (record.hasV2) {
-        if (v2_.RemoveTag()) {
-            ClearV2(record);
-        } else {
-            why.push_back("ID3v2 tag not removed" + (v2_.sLastError().empty()
-                                                         ? std::string()
-                                                         : " (" + v2_.sLastError() + ")"));
-        }
-    } else {
-        ClearV2(record);
-    }
+    const std::string failure = SaveFileTags(v1_, v2_, record, request, fileIndex);
     UpdateRow(item, record);
-
-    if (!why.empty()) {
-        std::string line = SplitPath(record.filename, kSplitName | kSplitExtension) + ": ";
-        for (std::size_t i = 0; i < why.size(); ++i) line += (i > 0 ? "; " : "") + why[i];
-        failures.push_back(line);
-    }
+    if (!failure.empty()) failures.push_back(failure);
 }
 
 void Frmid3v::UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record) {
@@ -958,8 +896,9 @@ void Frmid3v::p_MouseDown() {
 void Frmid3v::p_MouseMove(int x) {
     const int boundary = dragLeft_ + x;
     if (!blnDrag_ || !splitter::MoveLaysOut(boundary, SplitterLeft())) return;
-    const splitter::Panes panes = splitter::LayOut(
-        boundary, {kInnerWidth, kInnerHeight, Tw(ftv_->x()), Tw(ftv_->y()), Tw(tabs_->y())});
+    const splitter::Panes panes =
+        splitter::LayOut(boundary, {kInnerWidth, kInnerHeight, Tw(ftv_->x()), Tw(ftv_->y()),
+                                    Tw(tabs_->y()), kPageWidth, kOptionsLeft});
     ftv_->resize(Px(panes.treeWidth), Px(panes.treeHeight));
     lvw_->setGeometry(Px(panes.listLeft), lvw_->y(), Px(panes.listWidth), lvw_->height());
     tabs_->setGeometry(Px(panes.tabLeft), tabs_->y(), Px(panes.tabWidth), tabs_->height());

@@ -2,12 +2,14 @@
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/services/Services.h"
 #include "tags/FolderScan.h"
 #include "tags/TagPages.h"
+#include "tags/TagSave.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 
@@ -66,14 +68,21 @@ class Frmid3v : public QDialog {
     void SaveSettings();
     // Lists the folder's MP3 files; ignored while a scan (hourglass) runs.
     void UpdateFolder(const std::string& folder);
-    // Shows the tags of a file table entry on the pages, or with two or more
-    // ticked rows the values the ticked files share.
+    // Shows on the pages what a save would write to: with two or more ticked
+    // rows the values the ticked files share, with one the ticked file, else
+    // the selected file or entry `index`; with none, empty disabled pages.
     void RefreshItem(int index);
     int GetSelNum() const;
-    // Writes the pages' values to the ticked (or the selected) files; the
+    // Writes what the user changed on the pages since they were filled to the
+    // ticked (or the selected) files, each keeping the rest of its tags; the
     // files whose tags could not be written are named in one message and
     // keep their old values in the table and the list. Nothing without rows.
     void SaveItems();
+    // Tells whether a recording is being written into a path; a save never
+    // writes that file and names it in its message.
+    void SetRecordingQuery(std::function<bool(const std::string& path)> query) {
+        isRecording_ = std::move(query);
+    }
     // "pause", "forward", "back", "jump", empty (stop) or a file name (play it).
     void Playback(const std::string& command);
 
@@ -112,15 +121,16 @@ class Frmid3v : public QDialog {
     void UpdateLevels();
     void PlaceSplitter(int leftTwips);
     void BuildPages();
-    void ShowPages(const PageValues& pages);
+    // `target` false: no file to show, the tag boxes are disabled too.
+    void ShowPages(const PageValues& pages, bool target = true);
     void SetV1Enabled(bool enabled);
     void SetV2Enabled(bool enabled);
     std::string V2Text(int box) const;
     void SetV2Text(int box, const std::string& text);
     void UpdateGrabbedTitle();
     // Writes one file; a failure appends "name: why" to failures.
-    void SaveFile(QTreeWidgetItem* item, const PageValues& pages, const BatchOptions* batch,
-                  int fileIndex, std::vector<std::string>& failures);
+    void SaveFile(QTreeWidgetItem* item, const SaveRequest& request, int fileIndex,
+                  std::vector<std::string>& failures);
     void UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record);
 
     soundlib::ISoundLibrary& library_;
@@ -137,6 +147,8 @@ class Frmid3v : public QDialog {
     // The splitter's Left in twips; the widget stands at the nearest pixel.
     int splitterLeft_ = 3600;
     int shownRecord_ = 0;
+    PageValues filled_;  // what the pages were last filled with
+    std::function<bool(const std::string& path)> isRecording_;
     std::array<std::uint8_t, 3> opt_{1, 0, 0};
     std::array<LongestText, 4> longest_;
 

@@ -1,5 +1,6 @@
 #include "tags/TagFileTable.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "tags/TagText.h"
@@ -34,12 +35,21 @@ void FillRecordFromTags(TagFileRecord& r, const TagLookup& lookup) {
     r.v2Track = v2("TRCK");
     r.v2URL = v2("WXXX");
     r.v2Year = v2("TYER");
+    // A 2.4 tag keeps its date in TDRC ("1999-05-04"): the box shows the year.
+    if (r.v2Year.empty()) r.v2Year = YearOfDate(v2("TDRC"));
     r.hasV2 = false;
     for (const std::string* s :
          {&r.v2Album, &r.v2Artist, &r.v2Comment, &r.v2Composer, &r.v2Copyright, &r.v2EncodedBy,
           &r.v2Genre, &r.v2OrigArtist, &r.v2Title, &r.v2Track, &r.v2URL, &r.v2Year}) {
         if (!s->empty()) r.hasV2 = true;
     }
+}
+
+std::string YearOfDate(const std::string& date) {
+    const bool yearFirst =
+        date.size() >= 4 &&
+        std::all_of(date.begin(), date.begin() + 4, [](char c) { return c >= '0' && c <= '9'; });
+    return yearFirst ? date.substr(0, 4) : date;
 }
 
 std::optional<double> LeadingNumber(const std::string& text) {

@@ -51,10 +51,15 @@ constexpr int kTagKindV2 = 2;
 using TagLookup = std::function<std::string(int kind, const std::string& name)>;
 
 // Fills the tag values of a record (not its filename) from one file's fields
+// (the ID3v2 year from TDRC when there is no TYER, as 2.4 tags keep it)
 // and sets hasV1 and hasV2: hasV1 when some ID3v1 text is not empty or the
 // genre number is not 0; hasV2 when some ID3v2 value is not empty, the genre
 // counted after its "(n)" reference is cut.
 void FillRecordFromTags(TagFileRecord& record, const TagLookup& lookup);
+
+// The year of an ID3v2.4 date: "1999-05-04" -> "1999"; a text that does not
+// start with four digits stays as it is.
+std::string YearOfDate(const std::string& date);
 
 // The number a text starts with: leading blanks skipped, an optional sign,
 // digits and an optional fraction ("12abc" -> 12, "3.5" -> 3.5); none when no

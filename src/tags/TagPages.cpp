@@ -1,19 +1,17 @@
 #include "tags/TagPages.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 #include <algorithm>
 #include <cmath>
 
 #include "tags/SplitPath.h"
+#include "tags/TagText.h"
 #include "tags/clsID3v1.h"
 
 namespace qsr::tags {
 namespace {
-
-std::string Trim(const std::string& text) {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos) return {};
-    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
-}
 
 char Upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -42,11 +40,6 @@ std::array<std::string, kV2Boxes> V2Texts(const TagFileRecord& r) {
             r.v2Composer, r.v2OrigArtist, r.v2Copyright, r.v2URL,   r.v2EncodedBy};
 }
 
-bool TrackAbove0(const std::string& text) {
-    const auto number = LeadingNumber(text);
-    return number && *number > 0;
-}
-
 bool SameTrackNumber(const std::string& a, const std::string& b) {
     const auto na = LeadingNumber(a);
     const auto nb = LeadingNumber(b);
@@ -55,9 +48,39 @@ bool SameTrackNumber(const std::string& a, const std::string& b) {
 
 }  // namespace
 
+std::string Trim(const std::string& text) {
+    const auto begin = text.find_first_not_of(' ');
+    if (begin == std::string::npos) return {};
+    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+}
+
+bool TrackAbove0(const std::string& text) {
+    const auto number = LeadingNumber(text);
+    return number && *number > 0;
+}
+
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                              [](char x, char y) { return Lower(x) == Lower(y); });
+    // The C library's Unicode case table, whatever locale the program runs in.
+    static const locale_t unicode = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", locale_t{});
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const Utf8Char x = DecodeUtf8(a, i);
+        const Utf8Char y = DecodeUtf8(b, j);
+        if (x.codePoint && y.codePoint) {
+            const auto fold = [](char32_t c) -> char32_t {
+                if (unicode != locale_t{}) {
+                    return static_cast<char32_t>(::towlower_l(static_cast<wint_t>(c), unicode));
+                }
+                return c < 128 ? static_cast<char32_t>(Lower(static_cast<char>(c))) : c;
+            };
+            if (fold(*x.codePoint) != fold(*y.codePoint)) return false;
+        } else if (a.compare(i, x.length, b, j, y.length) != 0) {
+            return false;  // broken bytes compare as they are
+        }
+        i += x.length;
+        j += y.length;
+    }
+    return i == a.size() && j == b.size();
 }
 
 PageValues PagesForRecord(const TagFileRecord& record) {
@@ -131,61 +154,6 @@ std::uint8_t GenreByteFromPosition(int position) {
     return position >= 0 && position <= 255 ? static_cast<std::uint8_t>(position) : kNoGenreByte;
 }
 
-V1Values V1ValuesToSave(const PageValues& pages, const TagFileRecord& own,
-                        const BatchOptions* batch, int fileIndex) {
-    const bool keep = batch != nullptr && batch->keepOwnValues;
-    const auto box = [&](int k, const std::string& ownValue) {
-        const std::string text = Trim(pages.v1Boxes[static_cast<std::size_t>(k)]);
-        return keep && text.empty() ? ownValue : text;
-    };
-    V1Values v;
-    const std::string track = box(kV1Track, own.v1Track);
-    v.track = TrackByte(track);
-    v.title = box(kV1Title, own.v1Title);
-    v.artist = box(kV1Artist, own.v1Artist);
-    v.album = box(kV1Album, own.v1Album);
-    v.year = box(kV1Year, own.v1Year);
-    v.comment = box(kV1Comment, own.v1Comment);
-    if (keep && pages.v1Genre < 0) {
-        // A file without an ID3v1 tag has no genre of its own to keep.
-        v.genre = own.hasV1 ? own.v1Genre : kNoGenreByte;
-    } else {
-        v.genre = GenreByteFromPosition(pages.v1Genre);
-    }
-    if (batch != nullptr && batch->numberTracks) {
-        v.track = fileIndex >= 1 && fileIndex <= 255 ? static_cast<std::uint8_t>(fileIndex) : 0;
-    }
-    if (batch != nullptr && batch->grabTitles) v.title = GrabTitle(own.filename);
-    return v;
-}
-
-V2Values V2ValuesToSave(const PageValues& pages, const TagFileRecord& own,
-                        const BatchOptions* batch, int fileIndex) {
-    const bool keep = batch != nullptr && batch->keepOwnValues;
-    V2Values v;
-    const auto ownTexts = V2Texts(own);
-    for (int k = 0; k < kV2Boxes; ++k) {
-        const std::string& text = pages.v2Boxes[static_cast<std::size_t>(k)];
-        std::string& field = v.fields[static_cast<std::size_t>(k)];
-        if (keep && Trim(text).empty()) {
-            field = ownTexts[static_cast<std::size_t>(k)];
-        } else if (k == kV2Track) {
-            field = TrackAbove0(text) ? text : std::string();
-        } else {
-            field = text;
-        }
-    }
-    v.genre = keep && Trim(pages.v2Genre).empty() ? own.v2Genre : pages.v2Genre;
-    // The genre shown without its "(n)" reference: left alone, the file keeps
-    // the frame as it was ("(17)" alone shows empty and would be lost).
-    if (own.hasV2 && v.genre == own.v2Genre && CutGenreReference(own.v2GenreFrame) == own.v2Genre) {
-        v.genre = own.v2GenreFrame;
-    }
-    if (batch != nullptr && batch->numberTracks) v.fields[kV2Track] = std::to_string(fileIndex);
-    if (batch != nullptr && batch->grabTitles) v.fields[kV2Title] = GrabTitle(own.filename);
-    return v;
-}
-
 void StoreV1(TagFileRecord& record, const V1Values& values) {
     record.v1Album = values.album;
     record.v1Artist = values.artist;
@@ -202,14 +170,16 @@ void StoreV2(TagFileRecord& record, const V2Values& values) {
     record.v2Title = values.fields[kV2Title];
     record.v2Artist = values.fields[kV2Artist];
     record.v2Album = values.fields[kV2Album];
-    record.v2Year = values.fields[kV2Year];
     record.v2Comment = values.fields[kV2Comment];
     record.v2Composer = values.fields[kV2Composer];
     record.v2OrigArtist = values.fields[kV2OrigArtist];
     record.v2Copyright = values.fields[kV2Copyright];
     record.v2URL = values.fields[kV2URL];
     record.v2EncodedBy = values.fields[kV2EncodedBy];
-    record.v2Genre = values.genre;
+    // As a scan would list the file again: the year of a date, the genre
+    // without its "(n)" reference.
+    record.v2Year = YearOfDate(values.fields[kV2Year]);
+    record.v2Genre = CutGenreReference(values.genre);
     record.v2GenreFrame = values.genre;
     record.hasV2 = true;
 }

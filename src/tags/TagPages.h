@@ -56,13 +56,19 @@ PageValues PagesForRecord(const TagFileRecord& record);
 // it has an ID3v2 tag. The first taking part is copied; each further one
 // blanks what it disagrees with: the ID3v1 track when the leading numbers
 // differ (a text without a number differs from all), ID3v1 texts and all
-// ID3v2 values but the track when they differ ignoring case, the ID3v2 track
+// ID3v2 values but the track when they differ ignoring case (SameIgnoringCase), the ID3v2 track
 // when it differs exactly, the ID3v1 genre when the numbers differ. A
 // blanked value stays blank. The track is shown only when its number is
 // above 0; a genre without list entry shows no choice.
 PageValues MergeRecords(const std::vector<const TagFileRecord*>& records);
 
-// Equality ignoring ASCII case, as the merge compares texts.
+// Text without blanks at either end.
+std::string Trim(const std::string& text);
+// Whether a track text's leading number is above 0.
+bool TrackAbove0(const std::string& text);
+
+// Equality ignoring case in any script ("Café" and "CAFÉ" agree), as the
+// merge compares texts.
 bool SameIgnoringCase(const std::string& a, const std::string& b);
 
 // The ID3v1 values written into one file, in the order they are set.
@@ -91,21 +97,6 @@ std::uint8_t TrackByte(const std::string& text);
 
 // An ID3v1 genre byte from a list position; no choice gives 255 (no genre).
 std::uint8_t GenreByteFromPosition(int position);
-
-// The ID3v1 values of a save. With `batch` null (one file) every box counts,
-// trimmed. In a batch, keepOwnValues takes each empty box's field (and the
-// genre when none is chosen) from `own`, the file's record; then
-// numberTracks sets the track to fileIndex (0 past 255: the byte cannot hold
-// it) and grabTitles the title to GrabTitle(own.filename).
-V1Values V1ValuesToSave(const PageValues& pages, const TagFileRecord& own,
-                        const BatchOptions* batch, int fileIndex);
-
-// The ID3v2 values of a save, as V1ValuesToSave: boxes as typed (not
-// trimmed), the track only when its leading number is above 0, the real
-// file index as track with numberTracks. A genre equal to the one the file
-// shows is written as the file holds it, its "(n)" reference included.
-V2Values V2ValuesToSave(const PageValues& pages, const TagFileRecord& own,
-                        const BatchOptions* batch, int fileIndex);
 
 // Stores saved values into a record as the list keeps them (the ID3v1 track
 // as decimal text) and marks the tag present.

@@ -180,13 +180,11 @@ bool FakeSoundLibrary::StreamFindTagField(Handle stream, int kind, const std::st
     if (!Enter("StreamFindTagField")) return false;
     const Stream* s = Find(stream);
     if (!s) return Fail(soundlib::kErrInvalidParam);
-    for (const auto& f : files_[s->path].fields) {
-        if (f.kind == kind && f.name == name) {
-            value = f.value;
-            return true;
-        }
-    }
-    return false;
+    // The real library's lookup, so the two cannot disagree on which field counts.
+    const soundlib::TagField* f = soundlib::FindField(files_[s->path].fields, kind, name);
+    if (f == nullptr) return false;
+    value = f->value;
+    return true;
 }
 
 int FakeSoundLibrary::StreamGetNumTagFields(Handle stream) {

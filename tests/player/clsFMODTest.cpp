@@ -26,7 +26,7 @@ class ClsFmodTest : public ::testing::Test {
                      3'200'000,
                      {{soundlib::kTagId3v1, "TITLE", Bytes("  Title\0\0\0", 10)},
                       {soundlib::kTagId3v2, "TIT2", Bytes("\0Song\0", 6)},
-                      {soundlib::kTagId3v2, "COMM", Bytes("\0engdesc\0Hi", 11)},
+                      {soundlib::kTagId3v2, "COMM", Bytes("\0eng\0Hi", 7)},
                       {soundlib::kTagId3v2, "WXXX", Bytes("\0\0http://q", 10)}}});
         lib.AddFile("/music/short.mp3", {900, 20000, {}});
         fmod = std::make_unique<clsFMOD>(lib, box);

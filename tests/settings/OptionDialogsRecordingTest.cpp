@@ -26,6 +26,7 @@
 #include "settings/frmWAV.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
+#include "support/ToneMonitor.h"
 
 using namespace qsr;
 
@@ -72,13 +73,7 @@ class OptionDialogsRecording : public ::testing::Test {
     // Three seconds of the tone through the recording session.
     void Record(const std::string& path) {
         auto recorder = engine->CreateRecorder();
-        int tone = -1;
-        for (int i = 0; i < recorder->DeviceCount(); ++i) {
-            recorder->SelectDevice(i);
-            if (recorder->DeviceName() == "Monitor of Tone_Output") tone = i;
-        }
-        ASSERT_GE(tone, 0);
-        recorder->SelectDevice(tone);
+        ASSERT_TRUE(qsr::testing::SelectToneMonitor(*recorder));
         services::QtEventPump pump;
         recording::RecordingSession session(&pump);
         session.Attach(recorder.get(), file.get());

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -389,6 +390,17 @@ TEST_F(Frmid3vTest, TabsSwitchThePagesAndEveryControlIsNamed) {
     EXPECT_EQ(w->windowTitle(), "ID3 Editor");
     EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
+}
+
+TEST_F(Frmid3vTest, TheArrowKeyOnTheTabStripShowsTheId3v2Page) {
+    w->Form_Load();
+    w->show();
+    auto* tabs = Child<QWidget>("tabs");
+    tabs->setFocus();
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(tabs, &right);
+    EXPECT_TRUE(Child<QWidget>("txtv2_6")->isVisible());  // "Composer:"
+    EXPECT_FALSE(Child<QWidget>("frm0")->isVisible());
 }
 
 }  // namespace

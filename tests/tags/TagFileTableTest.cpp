@@ -64,6 +64,17 @@ TEST(TagFileTable, RecordTakesEveryFieldFromItsOwnName) {
     EXPECT_TRUE(r.hasV2);
 }
 
+TEST(TagFileTable, A24DateGivesTheYearWhenThereIsNoTyer) {
+    TagFileRecord r;
+    FillRecordFromTags(r, From({{"2:TDRC", "1999-05-04"}}));
+    EXPECT_EQ(r.v2Year, "1999");
+    EXPECT_TRUE(r.hasV2);
+    FillRecordFromTags(r, From({{"2:TYER", "2001"}, {"2:TDRC", "1999-05-04"}}));
+    EXPECT_EQ(r.v2Year, "2001");
+    EXPECT_EQ(YearOfDate("1999"), "1999");
+    EXPECT_EQ(YearOfDate("circa 1999"), "circa 1999");
+}
+
 TEST(TagFileTable, TagMarks) {
     TagFileRecord r;
     FillRecordFromTags(r, From({}));
@@ -203,4 +214,19 @@ TEST(EditorSplitter, PanesFollowTheBoundary) {
     EXPECT_EQ(p.tabWidth, 10070);
     EXPECT_EQ(p.treeHeight, 8160);
     EXPECT_EQ(p.pageLeft, 4290);
+}
+
+TEST(EditorSplitter, NoBoundaryLaysThePagesOverWhatStandsBesideThem) {
+    using namespace splitter;
+    // The window's own figures: pages 7080 wide, the options from 7800 on.
+    const Frame frame{12000, 8400, 120, 120, 4200, 7080, 7800};
+    for (int boundary = kMinBoundary + 1; boundary < kMaxBoundary; ++boundary) {
+        const Panes p = LayOut(boundary, frame);
+        EXPECT_LE(p.pageLeft + 7080 + 120, 7800) << boundary;
+        // The tree ends above the tab strip unless the strip sits under the list.
+        if (!p.pagesUnderList) {
+            EXPECT_LE(120 + p.treeHeight, 4200) << boundary;
+        }
+        EXPECT_GE(p.listLeft, 120 + p.treeWidth) << boundary;
+    }
 }

@@ -4,21 +4,32 @@
 // mutagen for the frames, the ID3v1 block and the audio by hand).
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
 #include <QTreeWidget>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 
 #include "Corpus.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
+#include "platform/services/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
+#include "recording/RecordingSession.h"
+#include "support/EventWait.h"
+#include "support/Signal.h"
 #include "support/TempDir.h"
+#include "support/ToneMonitor.h"
 #include "tags/Frmid3v.h"
 
 namespace qsr::tags {
@@ -55,7 +66,21 @@ std::string Latin1Frame(const std::string& id, const std::string& text) {
     return id + "(encoding=<Encoding.LATIN1: 0>, text=['" + text + "'])";
 }
 
-TEST(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCouldNotWrite) {
+// The editor over the real sound library, tag classes and engine.
+struct TagPagesIntegration : ::testing::Test {
+    std::unique_ptr<soundlib::ISoundLibrary> library = soundlib::CreateSoundLibrary();
+    std::unique_ptr<audio::IAudioEngine> engine = audio::CreateRealAudioEngine();
+    fakes::FakeDesktop desktop;
+    Frmid3v w{*library, *engine, desktop.Services(), ""};
+
+    QTreeWidget* Open(const std::string& folder) {
+        w.Form_Load();
+        w.UpdateFolder(folder);
+        return w.findChild<QTreeWidget*>("lvw");
+    }
+};
+
+TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCouldNotWrite) {
     testing::TempDir dir;
     const std::string folder = dir.File("album");
     fs::create_directory(folder);
@@ -68,13 +93,7 @@ TEST(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCoul
     std::map<std::string, Snapshot> before;
     for (const std::string& name : names) before[name] = Read(folder + "/" + name + ".mp3");
 
-    auto library = soundlib::CreateSoundLibrary();
-    auto engine = audio::CreateRealAudioEngine();
-    fakes::FakeDesktop desktop;
-    Frmid3v w(*library, *engine, desktop.Services(), "");
-    w.Form_Load();
-    w.UpdateFolder(folder);
-    auto* list = w.findChild<QTreeWidget*>("lvw");
+    QTreeWidget* list = Open(folder);
     ASSERT_EQ(list->topLevelItemCount(), 4);
     for (int i = 0; i < 4; ++i) list->topLevelItem(i)->setCheckState(0, Qt::Checked);
 
@@ -117,8 +136,15 @@ TEST(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCoul
         expected["TRCK"] = Latin1Frame("TRCK", std::to_string(fileIndex));
         EXPECT_EQ(after.frames, expected);
 
+        // A file without an ID3v1 block gets none: its tag box was left as
+        // the merge showed it.
+        if (old.v1.isEmpty()) {
+            EXPECT_TRUE(after.v1.isEmpty());
+            EXPECT_EQ(list->topLevelItem(i)->text(1), "ID3v2");
+            continue;
+        }
         // The two files with an ID3v1 block share genre 17 but not their
-        // titles: the genre box counts for every file, each keeps its title.
+        // titles: each keeps its own title and genre.
         EXPECT_EQ(after.v1["album"].toString(), "Batch Album");
         EXPECT_EQ(after.v1["track"].toInt(), fileIndex);
         EXPECT_EQ(after.v1["title"].toString(), old.v1["title"].toString());
@@ -141,6 +167,127 @@ TEST(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCoul
     EXPECT_EQ(now.v1Album, unwritableRecord.v1Album);
     EXPECT_EQ(now.v1Track, unwritableRecord.v1Track);
     EXPECT_EQ(now.hasV2, unwritableRecord.hasV2);
+}
+
+// What other programs leave in a folder (editor_folder.py: ffmpeg audio,
+// mutagen tags), in dir/name.
+std::string OtherProgramsFolder(testing::TempDir& dir, const std::string& name) {
+    const std::string folder = dir.File(name);
+    fs::create_directory(folder);
+    const std::string command = "/usr/bin/python3 '" + std::string(QSR_TAGS_TEST_DIR) +
+                                "/editor_folder.py' '" + folder + "'";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return folder;
+}
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The user's way: Select All from the list's menu, type an album on both
+// pages, press Save.
+void SelectAllTypeAnAlbumAndSave(Frmid3v& w, const QString& album) {
+    w.findChild<QAction*>("menSelect0")->trigger();
+    for (const char* name : {"txtv1_3", "txtv2_3"}) {
+        auto* box = w.findChild<QLineEdit*>(name);
+        ASSERT_TRUE(box->isEnabled()) << name;
+        box->clear();
+        QTest::keyClicks(box, album);
+    }
+    w.findChild<QAction*>("tbr1Button2")->trigger();
+}
+
+TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
+    testing::TempDir dir;
+    const std::string folder = OtherProgramsFolder(dir, "mixed");
+    std::map<std::string, Snapshot> before;
+    for (const auto& e : fs::directory_iterator(folder))
+        before[e.path().string()] = Read(e.path().string());
+    const std::string wave = Bytes(folder + "/wave.mp3");
+
+    QTreeWidget* list = Open(folder);
+    ASSERT_EQ(list->topLevelItemCount(), 6);
+    const auto show = [&](const char* name) {
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly, 0).value(0));
+    };
+    const auto box = [&](const char* name) {
+        return w.findChild<QLineEdit*>(name)->text().toStdString();
+    };
+    // A 2.4 date shows its year; described comments and URLs are not the
+    // file's comment or URL.
+    show("v24_date");
+    EXPECT_EQ(box("txtv2_4"), "1999");
+    show("itunes");
+    EXPECT_EQ(box("txtv2_1"), "Noon");
+    EXPECT_EQ(w.findChild<QPlainTextEdit*>("txtv2_5")->toPlainText(), "");
+    EXPECT_EQ(box("txtv2_9"), "");
+
+    SelectAllTypeAnAlbumAndSave(w, "New Album");
+
+    for (const auto& [path, old] : before) {
+        SCOPED_TRACE(path);
+        const Snapshot now = Read(path);
+        if (path == folder + "/wave.mp3") {
+            EXPECT_EQ(Bytes(path), wave);
+            continue;
+        }
+        EXPECT_EQ(now.audio, old.audio);
+        std::map<std::string, std::string> frames = old.frames;
+        // Only files that had an ID3v2 tag get the album there; nobody gets a
+        // title, artist or comment of another file.
+        if (!old.frames.empty()) frames["TALB"] = Latin1Frame("TALB", "New Album");
+        EXPECT_EQ(now.frames, frames);
+        QJsonObject v1 = old.v1;
+        if (!v1.isEmpty()) v1["album"] = "New Album";
+        EXPECT_EQ(now.v1, v1);
+    }
+    ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
+    const std::string& message = desktop.messageBox.shown[0].text;
+    EXPECT_NE(message.find("wave.mp3: ID3v1 tag not written (ID3 tags go into MPEG audio files "
+                           "only"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("; ID3v2 tag not written"), std::string::npos) << message;
+    for (const char* other : {"v24_date", "itunes", "jazz", "genre200", "untagged"}) {
+        EXPECT_EQ(message.find(other), std::string::npos) << other;
+    }
+}
+
+// A recording into the folder while the same save runs: the recorder keeps
+// writing the file it has open, so that file is left alone and named.
+TEST_F(TagPagesIntegration, TheFileBeingRecordedIsLeftAloneAndKeepsEverySecond) {
+    if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server";
+    testing::TempDir dir;
+    const std::string folder = OtherProgramsFolder(dir, "recording");
+    auto file = engine->CreateFile();
+    auto recorder = engine->CreateRecorder();
+    ASSERT_TRUE(testing::SelectToneMonitor(*recorder));
+    services::QtEventPump pump;
+    recording::RecordingSession session(&pump);
+    session.Attach(recorder.get(), file.get());
+    const std::string recorded = folder + "/rec.mp3";
+    ASSERT_TRUE(session.Start(recorded)) << session.LastError();
+    session.SetFrameLimit(4LL * recorder->Rate());
+    ASSERT_TRUE(testing::RunUntil([&] { return session.FramesWritten() > 0; }, 20000));
+
+    w.SetRecordingQuery([&session, recorded](const std::string& path) {
+        return (session.IsRecording() || session.IsStopping()) && path == recorded;
+    });
+    ASSERT_EQ(Open(folder)->topLevelItemCount(), 7);
+    SelectAllTypeAnAlbumAndSave(w, "New Album");
+    ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
+    EXPECT_NE(desktop.messageBox.shown[0].text.find("\nrec.mp3 is being recorded"),
+              std::string::npos)
+        << desktop.messageBox.shown[0].text;
+
+    ASSERT_TRUE(
+        testing::RunUntil([&] { return !session.IsRecording() && !session.IsStopping(); }, 30000));
+    EXPECT_EQ(session.WriteError(), "");
+    EXPECT_EQ(session.FramesWritten(), 4LL * recorder->Rate());
+    const std::string probed = testing::Capture(
+        "ffprobe -v error -show_entries format=duration -of default=nw=1:nk=1 '" + recorded + "'");
+    EXPECT_NEAR(std::atof(probed.c_str()), 4.0, 0.1) << probed;
 }
 
 }  // namespace

@@ -55,6 +55,16 @@ TEST(TagPagesMerge, TextsAgreeingIgnoringCaseStayAsTheFirstHasThem) {
     EXPECT_EQ(MergeRecords({&a, &c, &d}).v1Boxes[kV1Title], "");
 }
 
+TEST(TagPagesMerge, CaseIsIgnoredInEveryScript) {
+    EXPECT_TRUE(SameIgnoringCase("Café", "CAFÉ"));
+    EXPECT_TRUE(SameIgnoringCase("Песня", "ПЕСНЯ"));
+    EXPECT_FALSE(SameIgnoringCase("Café", "Cafe"));
+    EXPECT_FALSE(SameIgnoringCase("Song", "Songs"));
+    // Broken bytes agree only with the same bytes.
+    EXPECT_TRUE(SameIgnoringCase("a\xFF", "A\xFF"));
+    EXPECT_FALSE(SameIgnoringCase("a\xFF", "a\xFE"));
+}
+
 TEST(TagPagesMerge, TracksCompareByNumberInId3v1AndExactlyInId3v2) {
     TagFileRecord a = V1Record("x", 1, "03"), b = V1Record("x", 1, "3"), c = V1Record("x", 1, "x");
     EXPECT_EQ(MergeRecords({&a, &b}).v1Boxes[kV1Track], "03");
@@ -101,27 +111,6 @@ TEST(TagPagesRecord, GenreWithoutListEntryShowsNoChoice) {
     EXPECT_FALSE(PagesForRecord(noGenre).v2);
 }
 
-TEST(TagPagesSave, SingleSaveTrimsId3v1BoxesAndMapsNoGenreToNone) {
-    PageValues pages;
-    pages.v1Boxes = {" 12.6 ", "  Title ", "Artist", "Album", "2001", "Comment"};
-    pages.v1Genre = kNoGenrePosition;
-    const V1Values v = V1ValuesToSave(pages, FullRecord("own"), nullptr, 5);
-    EXPECT_EQ(v.track, 13);
-    EXPECT_EQ(v.title, "Title");
-    EXPECT_EQ(v.genre, kNoGenreByte);
-    pages.v1Genre = 17;
-    pages.v1Boxes[kV1Track] = "";
-    EXPECT_EQ(V1ValuesToSave(pages, FullRecord("own"), nullptr, 5).genre, 17);
-    // An empty box in a single save empties its field: no option applies.
-    EXPECT_EQ(V1ValuesToSave(pages, FullRecord("own"), nullptr, 5).track, 0);
-
-    TagFileRecord stored;
-    StoreV1(stored, v);
-    EXPECT_EQ(stored.v1Track, "13");
-    EXPECT_EQ(stored.v1Genre, kNoGenreByte);
-    EXPECT_TRUE(stored.hasV1);
-}
-
 TEST(TagPagesSave, TrackByteKeepsOnlyWhatTheByteHolds) {
     EXPECT_EQ(TrackByte("255"), 255);
     EXPECT_EQ(TrackByte("256"), 0);
@@ -131,101 +120,16 @@ TEST(TagPagesSave, TrackByteKeepsOnlyWhatTheByteHolds) {
     EXPECT_EQ(TrackByte("abc"), 0);
 }
 
-TEST(TagPagesSave, Id3v2SingleSaveKeepsTextAsTypedAndDropsTrackZero) {
-    PageValues pages;
-    pages.v2Boxes[kV2Track] = "0";
-    pages.v2Boxes[kV2Title] = "  spaced ";
-    pages.v2Genre = "";
-    V2Values v = V2ValuesToSave(pages, FullRecord("own"), nullptr, 1);
-    EXPECT_EQ(v.fields[kV2Track], "");
-    EXPECT_EQ(v.fields[kV2Title], "  spaced ");
-    EXPECT_EQ(v.fields[kV2Composer], "");  // empty box, no option: emptied
-    EXPECT_EQ(v.genre, "");                // no genre frame
-    pages.v2Boxes[kV2Track] = "4/10";
-    EXPECT_EQ(V2ValuesToSave(pages, FullRecord("own"), nullptr, 1).fields[kV2Track], "4/10");
-}
-
-TEST(TagPagesSave, KeepOwnValuesChangesOnlyFilledBoxesOfEachFile) {
-    PageValues pages;
-    pages.v1Boxes[kV1Album] = "New Album";
-    pages.v2Boxes[kV2Album] = "New Album";
-    const BatchOptions keep{true, false, false};
-    for (const char* name : {"first", "second"}) {
-        const TagFileRecord own = FullRecord(name);
-        const V1Values v1 = V1ValuesToSave(pages, own, &keep, 2);
-        EXPECT_EQ(v1.album, "New Album");
-        EXPECT_EQ(v1.title, own.v1Title);
-        EXPECT_EQ(v1.artist, own.v1Artist);
-        EXPECT_EQ(v1.year, own.v1Year);
-        EXPECT_EQ(v1.comment, own.v1Comment);
-        EXPECT_EQ(v1.track, 7);
-        EXPECT_EQ(v1.genre, own.v1Genre);
-        const V2Values v2 = V2ValuesToSave(pages, own, &keep, 2);
-        EXPECT_EQ(v2.fields[kV2Album], "New Album");
-        EXPECT_EQ(v2.fields[kV2Track], "7/9");
-        EXPECT_EQ(v2.fields[kV2Composer], own.v2Composer);
-        EXPECT_EQ(v2.fields[kV2URL], own.v2URL);
-        EXPECT_EQ(v2.genre, "Pop");
-    }
-    // A file without an ID3v1 tag keeps "no genre" rather than genre 0.
-    TagFileRecord v2only = FullRecord("v2only");
-    v2only.hasV1 = false;
-    v2only.v1Genre = 0;
-    EXPECT_EQ(V1ValuesToSave(pages, v2only, &keep, 1).genre, kNoGenreByte);
-    // A chosen genre and a track box do count.
-    pages.v1Genre = 17;
-    pages.v2Boxes[kV2Track] = "0";
-    EXPECT_EQ(V1ValuesToSave(pages, FullRecord("x"), &keep, 1).genre, 17);
-    EXPECT_EQ(V2ValuesToSave(pages, FullRecord("x"), &keep, 1).fields[kV2Track], "");
-}
-
-TEST(TagPagesSave, AnUnchangedGenreKeepsItsReference) {
-    TagFileRecord own = FullRecord("x");
-    own.v2GenreFrame = "(17)";
-    own.v2Genre = "";
-    PageValues pages;  // the genre box shows "" for "(17)"
-    const BatchOptions keep{true, false, false};
-    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "(17)");
-    EXPECT_EQ(V2ValuesToSave(pages, own, &keep, 1).genre, "(17)");
-    own.v2GenreFrame = "(8)Jazz";
-    own.v2Genre = "Jazz";
-    pages.v2Genre = "Jazz";
-    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "(8)Jazz");
-    pages.v2Genre = "Blues";  // a changed genre is written as typed
-    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "Blues");
-    pages.v2Genre = "";  // emptied by the user: no genre frame
-    EXPECT_EQ(V2ValuesToSave(pages, own, nullptr, 1).genre, "");
-}
-
-TEST(TagPagesSave, BatchWithoutKeepingWritesEveryBox) {
-    PageValues pages;
-    pages.v1Boxes[kV1Album] = "New Album";
-    const BatchOptions plain{false, false, false};
-    const V1Values v = V1ValuesToSave(pages, FullRecord("a"), &plain, 1);
-    EXPECT_EQ(v.title, "");
-    EXPECT_EQ(v.genre, kNoGenreByte);
-}
-
-TEST(TagPagesSave, FileIndexNumbersTracksAndGrabbedTitleWins) {
-    PageValues pages;
-    pages.v1Boxes = {"9", "Typed", "", "", "", ""};
-    pages.v2Boxes[kV2Track] = "9";
-    pages.v2Boxes[kV2Title] = "Typed";
-    const BatchOptions all{true, true, true};
-    TagFileRecord own = FullRecord("x");
-    own.filename = "/m/Band - my_song.mp3";
-    for (int index : {1, 2, 3}) {
-        EXPECT_EQ(V1ValuesToSave(pages, own, &all, index).track, index);
-        EXPECT_EQ(V2ValuesToSave(pages, own, &all, index).fields[kV2Track], std::to_string(index));
-    }
-    EXPECT_EQ(V1ValuesToSave(pages, own, &all, 1).title, "My Song");
-    EXPECT_EQ(V2ValuesToSave(pages, own, &all, 1).fields[kV2Title], "My Song");
-    // Past 255 the ID3v1 byte holds no track; the ID3v2 frame keeps the number.
-    EXPECT_EQ(V1ValuesToSave(pages, own, &all, 256).track, 0);
-    EXPECT_EQ(V2ValuesToSave(pages, own, &all, 256).fields[kV2Track], "256");
-    // A name without "-" grabs an empty title, which still replaces the box.
-    own.filename = "/m/track01.mp3";
-    EXPECT_EQ(V1ValuesToSave(pages, own, &all, 1).title, "");
+TEST(TagPagesSave, StoredValuesReadAsARescanWouldListThem) {
+    V2Values saved;
+    saved.fields[kV2Year] = "1999-05-04";
+    saved.genre = "(8)Jazz";
+    TagFileRecord r;
+    StoreV2(r, saved);
+    EXPECT_EQ(r.v2Year, "1999");
+    EXPECT_EQ(r.v2Genre, "Jazz");
+    EXPECT_EQ(r.v2GenreFrame, "(8)Jazz");
+    EXPECT_TRUE(r.hasV2);
 }
 
 TEST(TagPagesSave, ClearingARemovedTagEmptiesItsValues) {

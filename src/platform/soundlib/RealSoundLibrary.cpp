@@ -289,13 +289,10 @@ bool RealSoundLibrary::StreamFindTagField(Handle stream, int kind, const std::st
     Stream* s = Find(stream);
     if (!s) return Fail(kErrInvalidParam);
     Ok();
-    for (const auto& f : s->facts.fields) {
-        if (f.kind == kind && f.name == name) {
-            value = f.value;
-            return true;
-        }
-    }
-    return false;
+    const TagField* f = FindField(s->facts.fields, kind, name);
+    if (f == nullptr) return false;
+    value = f->value;
+    return true;
 }
 
 int RealSoundLibrary::StreamGetNumTagFields(Handle stream) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qsr::soundlib {
 
@@ -61,6 +62,23 @@ struct TagField {
     std::string name;
     std::string value;  // raw bytes, see above
 };
+
+// The field a lookup by kind and name finds: the first of that name, except
+// that a comment (COMM) or URL (WXXX) counts only without a description;
+// described ones ("iTunNORM" and the like) belong to other programs. Null
+// when there is none.
+inline const TagField* FindField(const std::vector<TagField>& fields, int kind,
+                                 const std::string& name) {
+    // Raw COMM: 0, language (3 bytes), description, NUL, text; raw WXXX: 0,
+    // description, NUL, URL.
+    const std::size_t from = kind != kTagId3v2 ? 0 : name == "COMM" ? 4 : name == "WXXX" ? 1 : 0;
+    for (const auto& f : fields) {
+        if (f.kind != kind || f.name != name) continue;
+        if (from > 0 && f.value.size() > from && f.value[from] != '\0') continue;
+        return &f;
+    }
+    return nullptr;
+}
 
 class ISoundLibrary {
   public:

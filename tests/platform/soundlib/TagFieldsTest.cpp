@@ -79,6 +79,23 @@ TEST(TagFields, CommentsAndUrlsKeepTheirDescriptionAndNuls) {
     EXPECT_EQ(fields[3].value, B("\0image/png\0\x03\0\x89PNG", 16));  // as stored
 }
 
+TEST(TagFields, ALookupFindsOnlyTheUndescribedCommentAndUrl) {
+    // Other players write described comments ("iTunNORM") before the user's.
+    const std::string frames = Frame(3, "COMM", B("\0engiTunNORM\0 0000021A", 22)) +
+                               Frame(3, "WXXX", B("\0shop\0http://shop", 17)) +
+                               Frame(3, "COMM", B("\0eng\0mine", 9)) +
+                               Frame(3, "WXXX", B("\0\0http://mine", 14));
+    const auto fields = Id3v2Fields(Tag(3, frames));
+    ASSERT_EQ(fields.size(), 4u);
+    EXPECT_EQ(FindField(fields, kTagId3v2, "COMM"), &fields[2]);
+    EXPECT_EQ(FindField(fields, kTagId3v2, "WXXX"), &fields[3]);
+    // Described ones alone: no comment, no URL.
+    const auto described = Id3v2Fields(Tag(3, frames.substr(0, 2 * 10 + 22 + 17)));
+    ASSERT_EQ(described.size(), 2u);
+    EXPECT_EQ(FindField(described, kTagId3v2, "COMM"), nullptr);
+    EXPECT_EQ(FindField(described, kTagId3v2, "WXXX"), nullptr);
+}
+
 TEST(TagFields, FrameFlagsOfBothVersions) {
     // 2.4: a data length indicator and per-frame unsynchronisation are undone;
     // compressed and encrypted frames are left out.
