@@ -185,6 +185,15 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         }
     }
 
+    // A tag write rewrites the file; a recording into it would go on into
+    // the old, unlinked one and be lost.
+    const bool writes = !v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2;
+    if (writes && recording::IsBeingRecorded(
+                      file, recording::JournalFile(services::PrepareApplicationFolder()))) {
+        std::fprintf(err, "quorvin-cli tags: %s\n", recording::BeingRecordedMessage(file).c_str());
+        return 1;
+    }
+
     // An ID3 tag in a WAV or Ogg file breaks it for its own readers: write
     // nothing unless the content is MPEG audio.
     if (!v1Sets.empty() || !v2Sets.empty()) {
@@ -194,15 +203,6 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
                          why.c_str());
             return 1;
         }
-    }
-
-    // A tag write rewrites the file; a recording into it would go on into
-    // the old, unlinked one and be lost.
-    const bool writes = !v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2;
-    if (writes && recording::IsBeingRecorded(
-                      file, recording::JournalFile(services::PrepareApplicationFolder()))) {
-        std::fprintf(err, "quorvin-cli tags: %s\n", recording::BeingRecordedMessage(file).c_str());
-        return 1;
     }
 
     int status = 0;

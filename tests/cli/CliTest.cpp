@@ -276,8 +276,12 @@ TEST_F(Cli, NothingWritesTheFileBeingRecorded) {
     const std::string in = MakeWav("in.wav", 44100, 2);
     FILE* recording = Start("record --device " + device + " --seconds 8 --format MP3 " + x);
     const std::string journal = (home_.path() / "recordings.journal").string();
-    ASSERT_TRUE(
-        WaitUntil([&] { return qsr::testing::ReadAll(journal).find(x) != std::string::npos; }));
+    // Named in the journal and holding sound already, as a tag write 3 s in finds it.
+    ASSERT_TRUE(WaitUntil([&] {
+        std::error_code ec;
+        return qsr::testing::ReadAll(journal).find(x) != std::string::npos &&
+               std::filesystem::file_size(x, ec) > 0 && !ec;
+    }));
     std::filesystem::create_hard_link(x, dir_.File("link.mp3"));
     for (const std::string& args :
          {"tags " + x + " --v2 tagAlbum=Zed",
