@@ -68,6 +68,7 @@ bool RecordingSession::Start(const std::string& path) {
     recorder_->SetBlockLength(recorder_->MillisecondsToSamples(1000));
     if (recorder_->Start() < 0) {
         file_->Close();
+        watch_.Release();
         return Fail("the recording device could not be started", true);
     }
     state_ = State::Recording;
