@@ -27,6 +27,7 @@
 #include "platform/services/Skin.h"
 #include "player/PlaybackRules.h"
 #include "recording/Dropouts.h"
+#include "recording/LiveRecordings.h"
 #include "recording/RecoveryJournal.h"
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
@@ -417,10 +418,9 @@ void Form1::RecordingCutShort(const std::string& path, const std::string& reason
     ShowMessage("The recording to " + path + " stopped: " + reason, services::MsgIcon::Error);
 }
 
+// This window's recording or another process's: the journal names both.
 bool Form1::IsBeingRecorded(const std::string& path) const {
-    if (!session_.IsRecording() && !session_.IsStopping()) return false;
-    std::error_code ec;
-    return path == session_.Path() || std::filesystem::equivalent(path, session_.Path(), ec);
+    return recording::IsBeingRecorded(path, journal_.File());
 }
 
 void Form1::AudioRecord_Timer(long CurrentSamples, int /*LevelLeft*/, int /*LevelRight*/) {
@@ -527,7 +527,8 @@ void Form1::RenameSelected() {
     // The recording goes on into its file; a moved name would list a file
     // that no longer holds it.
     if (IsBeingRecorded(oldPath) && !core::Trim(*answer).empty()) {
-        ShowMessage(kRenameFailed, services::MsgIcon::Information);
+        ShowMessage("Cannot rename " + oldPath + ": it is being recorded.",
+                    services::MsgIcon::Error);
         return;
     }
     const RenameOutcome outcome = RenameAudioFile(oldPath, *answer);

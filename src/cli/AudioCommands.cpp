@@ -23,6 +23,7 @@
 #include "platform/services/AppFolder.h"
 #include "platform/services/EventPump.h"
 #include "recording/Dropouts.h"
+#include "recording/LiveRecordings.h"
 #include "recording/RecordingSession.h"
 #include "recording/RecoveryJournal.h"
 #include "settings/ApplySettings.h"
@@ -172,6 +173,12 @@ struct OutputTarget {
     }
 };
 
+// Whether a recording of ours writes `path` now: it must not be replaced.
+bool BeingRecorded(const std::string& path) {
+    return recording::IsBeingRecorded(path,
+                                      recording::JournalFile(services::PrepareApplicationFolder()));
+}
+
 std::string FramesText(std::int64_t frames, int rate) {
     return core::ElapsedText(rate > 0 ? frames * 1000 / rate : 0);
 }
@@ -220,6 +227,7 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     const std::string fmt = Upper(core::FormatName(*encoder));
     const std::string path = p.positional[0];
     const bool overwrite = p.Has("overwrite");
+    if (BeingRecorded(path)) return Failure(err, "record", recording::BeingRecordedMessage(path));
     if (const std::string refused = RefuseOutput(path, fmt, overwrite); !refused.empty()) {
         return Usage(err, "record", refused);
     }
@@ -269,6 +277,13 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
     session.SetJournal(&journal);
     const OutputTarget output(path, overwrite);
+    const auto stopped = [&]() -> std::string {
+        if (session.KeptPath().empty())
+            return "writing " + path + " failed: " + session.WriteError();
+        // Listed, as the window lists it: where what was recorded went.
+        return "The recording to " + path + " stopped: " + session.WriteError() +
+               "\nquorvin-cli record: what was recorded is kept in " + session.KeptPath();
+    };
     const std::string& target = output.target;
     if (!session.Start(target)) return Failure(err, "record", session.LastError());
     // N seconds of sound, counted in samples; the clock is only a guard
@@ -280,8 +295,15 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     loop.exec();
     session.Stop();
     if (!session.WriteError().empty()) {
-        if (target != path) output.Discard();
-        return Failure(err, "record", "writing " + path + " failed: " + session.WriteError());
+        // A file put in place of the target is not ours to remove.
+        if (target != path && session.KeptPath().empty()) output.Discard();
+        return Failure(err, "record", stopped());
+    }
+    // Another recording may have started into the file meanwhile: this one stays beside it.
+    if (target != path && BeingRecorded(path)) {
+        return Failure(
+            err, "record",
+            recording::BeingRecordedMessage(path) + "; this recording is kept in " + target);
     }
     if (const std::string failed = output.Commit(); !failed.empty()) {
         return Failure(err, "record", failed);
@@ -323,6 +345,7 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
         return Failure(err, "convert", path + ": output is the input file");
     }
     const bool overwrite = p.Has("overwrite");
+    if (BeingRecorded(path)) return Failure(err, "convert", recording::BeingRecordedMessage(path));
     if (const std::string refused = RefuseOutput(path, "", overwrite); !refused.empty()) {
         return Usage(err, "convert", refused);
     }
@@ -351,6 +374,11 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
     if (outcome != converter::ConvertJob::Outcome::Complete) {
         output.Discard();
         return Failure(err, "convert", job.Reason());
+    }
+    // A recording may have started into the file while this one converted.
+    if (output.target != path && BeingRecorded(path)) {
+        output.Discard();
+        return Failure(err, "convert", recording::BeingRecordedMessage(path));
     }
     if (const std::string failed = output.Commit(); !failed.empty()) {
         return Failure(err, "convert", failed);

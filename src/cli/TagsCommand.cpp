@@ -10,6 +10,8 @@
 #include "cli/Commands.h"
 #include "core/MpegTagFile.h"
 #include "platform/audio-api/AudioEngine.h"
+#include "platform/services/AppFolder.h"
+#include "recording/LiveRecordings.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 
@@ -183,6 +185,15 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         }
     }
 
+    // A tag write rewrites the file; a recording into it would go on into
+    // the old, unlinked one and be lost.
+    const bool writes = !v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2;
+    if (writes && recording::IsBeingRecorded(
+                      file, recording::JournalFile(services::PrepareApplicationFolder()))) {
+        std::fprintf(err, "quorvin-cli tags: %s\n", recording::BeingRecordedMessage(file).c_str());
+        return 1;
+    }
+
     // An ID3 tag in a WAV or Ogg file breaks it for its own readers: write
     // nothing unless the content is MPEG audio.
     if (!v1Sets.empty() || !v2Sets.empty()) {
@@ -233,7 +244,7 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
                      file.c_str(), Reason(v2).c_str());
         status = 1;
     }
-    if (!v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2) return status;
+    if (writes) return status;
 
     // Reading: a file we cannot open is an error, a file without tags is not.
     if (std::FILE* probe = std::fopen(file.c_str(), "rb")) {

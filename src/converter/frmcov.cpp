@@ -20,6 +20,7 @@
 #include "platform/audio-api/WmaProfiles.h"
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
+#include "recording/LiveRecordings.h"
 
 namespace qsr::converter {
 namespace {
@@ -201,6 +202,14 @@ void frmcov::udWMAProfile_Change() {
 
 void frmcov::ConvertStep(const std::string& format, const std::string& target) {
     AddEvent("Start Convert To " + format, kIconStep);
+    // Writing the target would cut a recording into it short.
+    if (recording::IsBeingRecorded(target, recording::JournalFile(applicationFolder_))) {
+        AddEvent(StepEntryFor(format, ConvertJob::Outcome::Skipped,
+                              recording::BeingRecordedMessage(target))
+                     .text,
+                 kIconError);
+        return;
+    }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto outcome = job_->Convert(filename_, target);
     QApplication::restoreOverrideCursor();

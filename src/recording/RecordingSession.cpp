@@ -10,6 +10,7 @@
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioRecorder.h"
 #include "platform/services/Services.h"
+#include "recording/LiveRecordings.h"
 #include "recording/RecoveryJournal.h"
 
 namespace qsr::recording {
@@ -46,7 +47,10 @@ bool RecordingSession::Start(const std::string& path) {
     writeError_.clear();
     framesWritten_ = 0;
     stopRequested_ = false;
+    keptPath_.clear();
     if (!file_ || !recorder_) return Fail("the audio components are not available", false);
+    if (journal_ && IsBeingRecorded(path_, journal_->File()))
+        return Fail(BeingRecordedMessage(path_), false);
 
     std::error_code ec;
     const bool existedBefore = std::filesystem::exists(path_, ec);
@@ -55,6 +59,7 @@ bool RecordingSession::Start(const std::string& path) {
         if (reason.empty()) reason = "the file could not be created";
         return Fail(reason, !existedBefore);
     }
+    watch_.Watch(path_);
     const int rate = file_->EncoderRate();
     const int channels = file_->EncoderChannels();
     recorder_->SetFormat(rate, channels);
@@ -63,6 +68,7 @@ bool RecordingSession::Start(const std::string& path) {
     recorder_->SetBlockLength(recorder_->MillisecondsToSamples(1000));
     if (recorder_->Start() < 0) {
         file_->Close();
+        watch_.Release();
         return Fail("the recording device could not be started", true);
     }
     state_ = State::Recording;
@@ -98,8 +104,16 @@ bool RecordingSession::Stop() {
                 file_->LastError().empty() ? "the file could not be finished" : file_->LastError();
         }
     }
+    // Also a replacement during the last block: the finished old file is copied out.
+    if (watch_.Replaced()) {
+        writeError_ = kFileReplacedReason;
+        std::string why;
+        keptPath_ = watch_.KeepBeside(&why);
+        if (keptPath_.empty()) writeError_ += " (" + why + ")";
+    }
+    watch_.Release();
     if (journal_) journal_->Remove(path_);
-    emit Finished(path_, ElapsedMilliseconds());
+    emit Finished(keptPath_.empty() ? path_ : keptPath_, ElapsedMilliseconds());
     if (!writeError_.empty()) emit WriteFailed(path_, writeError_);
     return true;
 }
@@ -145,6 +159,10 @@ void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
         return;
     }
     framesWritten_ += frames;
+    if (watch_.Replaced()) {
+        writeError_ = kFileReplacedReason;
+        StopSoon();
+    }
 }
 
 void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {

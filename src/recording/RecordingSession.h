@@ -5,6 +5,7 @@
 #include <string>
 
 #include "recording/OutputNaming.h"
+#include "recording/RecordedFileWatch.h"
 
 namespace qsr::audio {
 class IAudioFile;
@@ -37,6 +38,12 @@ class RecoveryJournal;
 //   fails (headers, trailers) is reported the same way.
 // - With a frame limit, exactly that many frames are written; the recording
 //   then stops by itself.
+// - A file another program replaces or deletes under the recording (checked
+//   after every block) ends it as a failed write does, with
+//   kFileReplacedReason; what was recorded is copied beside the path, and
+//   Finished lists that copy.
+// - With a journal, a start into a file another recording of ours writes is
+//   refused.
 class RecordingSession : public QObject {
     Q_OBJECT
   public:
@@ -73,6 +80,8 @@ class RecordingSession : public QObject {
     // While a recording runs, the journal names it (so a crash does not lose
     // it); null = no journal.
     void SetJournal(RecoveryJournal* journal) { journal_ = journal; }
+    // Where what was recorded went when the file was replaced (empty otherwise).
+    const std::string& KeptPath() const { return keptPath_; }
     // Stop by itself after this many frames (0 = no limit); counts from the
     // next block on, so it may be set right after Start.
     void SetFrameLimit(std::int64_t frames) { frameLimit_ = frames; }
@@ -105,6 +114,8 @@ class RecordingSession : public QObject {
     std::int64_t frameLimit_ = 0;
     bool stopRequested_ = false;
     RecoveryJournal* journal_ = nullptr;
+    RecordedFileWatch watch_;
+    std::string keptPath_;
 };
 
 }  // namespace qsr::recording

@@ -1,6 +1,8 @@
 #include "recording/RecoveryJournal.h"
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,6 +35,34 @@ void Set64(unsigned char* p, std::uint64_t v) {
     for (int i = 0; i < 8; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
 }
 
+// Other processes and the next start may run in another folder.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
+    return ec ? path : absolute.lexically_normal().string();
+}
+
+// Held while the journal is read and rewritten: the window and quorvin-cli
+// change it at the same moment, and neither may drop the other's entry. A
+// lock file beside it, as the journal itself is replaced on each change.
+class ChangeLock {
+  public:
+    explicit ChangeLock(const std::string& journal)
+        : fd_(::open((journal + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644)) {
+        if (fd_ >= 0)
+            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+            }
+    }
+    ~ChangeLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing lets go of the lock
+    }
+    ChangeLock(const ChangeLock&) = delete;
+    ChangeLock& operator=(const ChangeLock&) = delete;
+
+  private:
+    int fd_;
+};
+
 bool Fail(std::string* error, const std::string& why) {
     if (error) *error = why;
     return false;
@@ -52,7 +82,9 @@ std::vector<JournalEntry> ParseJournal(const std::string& text) {
         JournalEntry e;
         char* end = nullptr;
         e.pid = std::strtol(line.c_str(), &end, 10);
-        if (end != line.c_str() + tab1 || e.pid <= 0) continue;
+        if (e.pid <= 0) continue;
+        if (*end == ':') e.processStart = std::strtoull(end + 1, &end, 10);
+        if (end != line.c_str() + tab1) continue;
         e.startTime = std::strtoll(line.c_str() + tab1 + 1, &end, 10);
         if (end != line.c_str() + tab2) continue;
         e.path = line.substr(tab2 + 1);
@@ -63,13 +95,38 @@ std::vector<JournalEntry> ParseJournal(const std::string& text) {
 
 std::string JournalText(const std::vector<JournalEntry>& entries) {
     std::string text;
-    for (const JournalEntry& e : entries)
-        text += std::to_string(e.pid) + '\t' + std::to_string(e.startTime) + '\t' + e.path + '\n';
+    for (const JournalEntry& e : entries) {
+        text += std::to_string(e.pid);
+        if (e.processStart != 0) text += ':' + std::to_string(e.processStart);
+        text += '\t' + std::to_string(e.startTime) + '\t' + e.path + '\n';
+    }
     return text;
 }
 
 bool ProcessAlive(long pid) {
     return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM);
+}
+
+std::uint64_t ProcessStartTicks(long pid) {
+    if (pid <= 0) return 0;
+    const std::string stat = ReadText("/proc/" + std::to_string(pid) + "/stat");
+    // The name in parentheses may hold blanks; the start time is the 22nd
+    // field, the 20th after the name.
+    const auto paren = stat.rfind(')');
+    if (paren == std::string::npos) return 0;
+    std::istringstream fields(stat.substr(paren + 1));
+    std::string field;
+    for (int i = 0; i < 19 && fields >> field; ++i) {
+    }
+    std::uint64_t ticks = 0;
+    return fields >> ticks ? ticks : 0;
+}
+
+bool EntryProcessAlive(const JournalEntry& entry) {
+    if (!ProcessAlive(entry.pid)) return false;
+    if (entry.processStart == 0) return true;
+    const std::uint64_t now = ProcessStartTicks(entry.pid);
+    return now == 0 || now == entry.processStart;
 }
 
 std::vector<JournalEntry> RecoveryJournal::Entries() const {
@@ -86,22 +143,31 @@ void RecoveryJournal::Write(const std::vector<JournalEntry>& entries) {
 }
 
 void RecoveryJournal::Add(const JournalEntry& entry) {
+    const ChangeLock lock(file_);
     std::vector<JournalEntry> entries = Entries();
-    entries.push_back(entry);
+    JournalEntry added = entry;
+    added.path = AbsolutePath(entry.path);
+    if (added.pid == ::getpid() && added.processStart == 0)
+        added.processStart = ProcessStartTicks(added.pid);
+    entries.push_back(std::move(added));
     Write(entries);
 }
 
 void RecoveryJournal::Remove(const std::string& path) {
+    const ChangeLock lock(file_);
     std::vector<JournalEntry> entries = Entries();
     const long self = ::getpid();
-    std::erase_if(entries, [&](const JournalEntry& e) { return e.pid == self && e.path == path; });
+    const std::string absolute = AbsolutePath(path);
+    std::erase_if(entries,
+                  [&](const JournalEntry& e) { return e.pid == self && e.path == absolute; });
     Write(entries);
 }
 
 std::vector<JournalEntry> RecoveryJournal::TakeInterrupted() {
+    const ChangeLock lock(file_);
     std::vector<JournalEntry> kept, interrupted;
     for (JournalEntry& e : Entries())
-        (ProcessAlive(e.pid) ? kept : interrupted).push_back(std::move(e));
+        (EntryProcessAlive(e) ? kept : interrupted).push_back(std::move(e));
     if (!interrupted.empty()) Write(kept);
     return interrupted;
 }

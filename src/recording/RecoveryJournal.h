@@ -14,6 +14,9 @@ struct JournalEntry {
     long pid = 0;                // the process recording it
     std::string path;            // the recording's file
     std::int64_t startTime = 0;  // seconds since the epoch
+    // When that process started, in clock ticks since boot (0 = not known):
+    // tells it from a later process that got the same id.
+    std::uint64_t processStart = 0;
 
     bool operator==(const JournalEntry&) const = default;
 };
@@ -21,12 +24,17 @@ struct JournalEntry {
 // Names every recording while it runs, so that a recording interrupted by a
 // crash or a power loss is found at the next start. A small text file,
 // replaced atomically on each change: one line per recording, "pid<TAB>start
-// <TAB>path". The program and quorvin-cli share it; an entry whose process
-// still runs belongs to that process and is left alone.
+// <TAB>path", or "pid:processStart<TAB>start<TAB>path". The program and
+// quorvin-cli share it; an entry whose process still runs belongs to that
+// process and is left alone.
 class RecoveryJournal {
   public:
     explicit RecoveryJournal(std::string file) : file_(std::move(file)) {}
 
+    const std::string& File() const { return file_; }
+
+    // A relative path is stored absolute (so other processes and the next
+    // start find it); this process's own entry gets its start time.
     void Add(const JournalEntry& entry);
     // Removes this process's entry for path.
     void Remove(const std::string& path);
@@ -46,6 +54,12 @@ std::string JournalText(const std::vector<JournalEntry>& entries);
 
 // Whether a process with this id runs.
 bool ProcessAlive(long pid);
+// When the process started, in clock ticks since boot; 0 when not readable.
+std::uint64_t ProcessStartTicks(long pid);
+// Whether the entry's process still runs: its id is alive and, where both
+// start times are known, it is the same process, not a later one that got
+// the id again.
+bool EntryProcessAlive(const JournalEntry& entry);
 
 // Makes what a crash left of a recording playable as far as its format
 // allows: a RIFF or RF64 WAV file gets the sizes its length gives (whole

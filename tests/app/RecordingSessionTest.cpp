@@ -44,11 +44,14 @@ class DiskFile : public fakes::FakeAudioFile {
   public:
     using FakeAudioFile::FakeAudioFile;
     bool leaveFileOnFailure = false;
+    // Open from create to close, as the real one holds its file.
+    std::ofstream stream;
     int CreateFile(const std::string& path) override {
         const int result = FakeAudioFile::CreateFile(path);
         if (result >= 0 || leaveFileOnFailure) {
             errno = 0;
-            if (!std::ofstream(path, std::ios::binary | std::ios::trunc) && result >= 0) {
+            stream = std::ofstream(path, std::ios::binary | std::ios::trunc);
+            if (!stream && result >= 0) {
                 lastError = std::strerror(errno);  // as the real one reports it
                 return -1;
             }
@@ -56,10 +59,14 @@ class DiskFile : public fakes::FakeAudioFile {
         return result;
     }
     int WriteBlock(const audio::Samples& block) override {
-        std::ofstream(createdPath, std::ios::binary | std::ios::app)
-            .write(reinterpret_cast<const char*>(block.data()),
-                   static_cast<std::streamsize>(block.size() * sizeof(block[0])));
+        stream.write(reinterpret_cast<const char*>(block.data()),
+                     static_cast<std::streamsize>(block.size() * sizeof(block[0])));
+        stream.flush();
         return FakeAudioFile::WriteBlock(block);
+    }
+    void Close() override {
+        stream.close();
+        FakeAudioFile::Close();
     }
 };
 
@@ -709,7 +716,8 @@ TEST_F(RecordingSessionTest, TheFileBeingRecordedCanBeNeitherDeletedNorRenamed) 
     f.RenameSelected();
     EXPECT_TRUE(fs::exists(path));
     EXPECT_FALSE(fs::exists(out / "moved.WAV"));
-    EXPECT_EQ(desk.messageBox.shown.back().text, app::kRenameFailed);
+    EXPECT_EQ(desk.messageBox.shown.back().text,
+              "Cannot rename " + path + ": it is being recorded.");
     EXPECT_TRUE(f.flgRecord());
 }
 
@@ -727,6 +735,29 @@ TEST_F(RecordingSessionTest, AFailedWriteStopsListsAndNamesTheFileAndTheReason) 
     EXPECT_EQ(desk.messageBox.shown[0].text,
               "The recording to " + path + " stopped: No space left on device");
     EXPECT_TRUE(f.Command1->isEnabled());
+}
+
+TEST_F(RecordingSessionTest, AFileReplacedUnderTheRecordingStopsItAndWhatWasRecordedIsListed) {
+    auto& f = Load();
+    f.StartRecord();
+    const std::string path = (out / "rec.WAV").string();
+    Recorder().Deliver(audio::Samples(8000, 1));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(f.flgRecord());
+    qsr::testing::WriteAll((out / "other.WAV").string(), "another program's file");
+    fs::rename(out / "other.WAV", path);
+    Recorder().Deliver(audio::Samples(8000, 2));
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(f.flgRecord());
+    const std::string kept = (out / "rec (recovered).WAV").string();
+    EXPECT_EQ(Column(1), (std::vector<std::string>{kept}));
+    EXPECT_EQ(Column(3), (std::vector<std::string>{"0:01.000"}));  // 2 x 8000 samples, 8 kHz stereo
+    // Both blocks, the one after the replacement too.
+    EXPECT_EQ(fs::file_size(kept), 2 * 8000 * sizeof(audio::Samples::value_type));
+    EXPECT_EQ(qsr::testing::ReadAll(path), "another program's file");
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(desk.messageBox.shown[0].text,
+              "The recording to " + path + " stopped: the file was replaced by another program");
 }
 
 TEST_F(RecordingSessionTest, AProjectThatCannotBeSavedAtExitIsNamedWithTheReason) {

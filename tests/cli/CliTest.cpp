@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 
 #include "platform/audio-api/AudioEngine.h"
 #include "platform/audio/AudioFileComponent.h"
@@ -26,17 +29,32 @@ struct Result {
 class Cli : public ::testing::Test {
   protected:
     // Runs quorvin-cli with `args`; stdout and stderr together.
-    Result Run(const std::string& args) {
+    Result Run(const std::string& args) { return Finish(Start(args)); }
+    // The same in two steps, for a command that runs while others do.
+    FILE* Start(const std::string& args) {
         const std::string cmd = "QSR_HOME='" + home_.path().string() +
                                 "' " QSR_BINARY_DIR "/src/cli/quorvin-cli " + args + " 2>&1";
+        return popen(cmd.c_str(), "r");
+    }
+    static Result Finish(FILE* p) {
         Result r;
-        FILE* p = popen(cmd.c_str(), "r");
         char buf[512];
         size_t n;
         while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
         const int status = pclose(p);
         r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         return r;
+    }
+    // The number of the capture device that hears the test server's tone
+    // (the monitor of "Tone_Output").
+    std::string ToneDevice() {
+        const Result devices = Run("devices");
+        EXPECT_EQ(devices.code, 0) << devices.out;
+        const auto at = devices.out.find(": Monitor of Tone_Output");
+        EXPECT_NE(at, std::string::npos) << devices.out;
+        if (at == std::string::npos) return "none";
+        const auto lineStart = devices.out.rfind('\n', at) + 1;  // npos + 1 == 0 on the first line
+        return devices.out.substr(lineStart, at - lineStart);
     }
     std::string MakeWav(const std::string& name, int rate, int channels) {
         auto f = CreateRealAudioFile();
@@ -220,13 +238,7 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
 }
 
 TEST_F(Cli, RecordsTheToneOfTheSoundServer) {
-    const Result devices = Run("devices");
-    ASSERT_EQ(devices.code, 0) << devices.out;
-    // The test server's tone plays into "Tone_Output"; record its monitor.
-    const auto at = devices.out.find(": Monitor of Tone_Output");
-    ASSERT_NE(at, std::string::npos) << devices.out;
-    const auto lineStart = devices.out.rfind('\n', at) + 1;  // npos + 1 == 0 on the first line
-    const std::string device = devices.out.substr(lineStart, at - lineStart);
+    const std::string device = ToneDevice();
     for (const char* fmt : {"WAV", "MP3", "OGG"}) {
         const std::string out = dir_.File(std::string("rec.") + fmt);
         const Result r = Run("record --device " + device + " --seconds 3 --format " +
@@ -239,6 +251,77 @@ TEST_F(Cli, RecordsTheToneOfTheSoundServer) {
         EXPECT_EQ(DominantFrequency(Channel(all, f->ChannelCount()), f->SampleRate()), 1000.0)
             << fmt;
     }
+}
+
+// Waits (generously) until `done`; a condition, not a guess at the time.
+bool WaitUntil(const std::function<bool()>& done) {
+    for (int i = 0; i < 6000 && !done(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+}
+
+double ProbedSeconds(const std::string& path) {
+    return std::atof(qsr::testing::Capture("ffprobe -v error -show_entries format=duration -of "
+                                           "csv=p=0 '" +
+                                           path + "'")
+                         .c_str());
+}
+
+// While one quorvin-cli records a file, no other writes it under any name:
+// the tag write, a conversion and a second recording onto it are refused, and
+// the recording keeps all its sound.
+TEST_F(Cli, NothingWritesTheFileBeingRecorded) {
+    const std::string device = ToneDevice();
+    const std::string x = dir_.File("x.mp3");
+    const std::string in = MakeWav("in.wav", 44100, 2);
+    FILE* recording = Start("record --device " + device + " --seconds 8 --format MP3 " + x);
+    const std::string journal = (home_.path() / "recordings.journal").string();
+    // Named in the journal and holding sound already, as a tag write 3 s in finds it.
+    ASSERT_TRUE(WaitUntil([&] {
+        std::error_code ec;
+        return qsr::testing::ReadAll(journal).find(x) != std::string::npos &&
+               std::filesystem::file_size(x, ec) > 0 && !ec;
+    }));
+    std::filesystem::create_hard_link(x, dir_.File("link.mp3"));
+    for (const std::string& args :
+         {"tags " + x + " --v2 tagAlbum=Zed",
+          "tags " + dir_.File("link.mp3") + " --v1 tagAlbum=Zed",
+          "convert --overwrite " + in + " " + x,
+          "record --device " + device + " --seconds 1 --format MP3 --overwrite " + x}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, 1) << args << "\n" << r.out;
+        EXPECT_NE(r.out.find(" is being recorded"), std::string::npos) << args << "\n" << r.out;
+    }
+    const Result recorded = Finish(recording);
+    ASSERT_EQ(recorded.code, 0) << recorded.out;
+    EXPECT_NEAR(ProbedSeconds(x), 8.0, 0.2);
+    EXPECT_NE(Run("tags " + x).out.find("v2.present=0"), std::string::npos);
+}
+
+// "mv other.mp3 x.mp3" under a running recording: it stops, says why, and
+// what it had written is kept beside the path and named.
+TEST_F(Cli, AFileReplacedUnderTheRecordingKeepsWhatWasRecorded) {
+    const std::string device = ToneDevice();
+    const std::string x = dir_.File("x.mp3"), other = dir_.File("other.mp3");
+    ASSERT_EQ(Run("convert " + MakeWav("in.wav", 44100, 2) + " " + other).code, 0);
+    const std::string otherBytes = qsr::testing::ReadAll(other);
+    FILE* recording = Start("record --device " + device + " --seconds 8 --format MP3 " + x);
+    // Once sound is in the file, another program puts its own in place.
+    ASSERT_TRUE(WaitUntil([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(x, ec) > 0 && !ec;
+    }));
+    std::filesystem::rename(other, x);
+    const Result r = Finish(recording);
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(
+        r.out.find("The recording to " + x + " stopped: the file was replaced by another program"),
+        std::string::npos)
+        << r.out;
+    const std::string kept = dir_.File("x (recovered).mp3");
+    EXPECT_NE(r.out.find("what was recorded is kept in " + kept), std::string::npos) << r.out;
+    EXPECT_GT(ProbedSeconds(kept), 0.9);
+    EXPECT_EQ(qsr::testing::ReadAll(x), otherBytes);
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -11,6 +12,8 @@
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/services/Accessibility.h"
+#include "recording/LiveRecordings.h"
+#include "recording/RecoveryJournal.h"
 #include "support/TempDir.h"
 
 namespace qsr::converter {
@@ -57,6 +60,21 @@ TEST_F(FrmcovTest, LoadShowsTheDefaults) {
     EXPECT_EQ(Child<QLineEdit>("txtWMAFormatString")->text(), "fake format");
     EXPECT_TRUE(services::UnnamedControls(w.get()).empty());
     EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
+}
+
+TEST_F(FrmcovTest, ATargetBeingRecordedIsSkippedAndTheOthersAreWritten) {
+    const std::string mp3 = dir.File("song_128kbps.mp3");
+    recording::RecoveryJournal(recording::JournalFile(dir.path().string()))
+        .Add({::getpid(), mp3, 1700000000});
+    Check("chMP3");
+    Check("chOGG");
+    w->cmdConvert_Click();
+    EXPECT_EQ(Operations(),
+              (std::vector<std::string>{
+                  "Start Convert To MP3", "Skip Convert To MP3: " + mp3 + " is being recorded",
+                  "Start Convert To Ogg", "complete Convert To Ogg", "Tasks is completed"}));
+    EXPECT_EQ(std::find(engine.log.begin(), engine.log.end(), "CreateFile(" + mp3 + ")"),
+              engine.log.end());
 }
 
 TEST_F(FrmcovTest, AllThreeRunInOrderWmaMp3Ogg) {

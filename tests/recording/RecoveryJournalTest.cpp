@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "fakes/FakeAudio.h"
+#include "recording/LiveRecordings.h"
 #include "recording/RecordingSession.h"
 #include "recording/RecoveryJournal.h"
 #include "support/TempDir.h"
@@ -58,11 +59,51 @@ TEST(RecoveryJournal, NamesRunningRecordingsAndGivesBackThoseWhoseProcessIsGone)
     EXPECT_EQ(interrupted[1].path, "/rec/tab\there.WAV");
     // This process still runs: its entry stays until its own stop removes it.
     EXPECT_EQ(journal.Entries(),
-              (std::vector<JournalEntry>{{::getpid(), "/rec/mine.WAV", 1700000001}}));
+              (std::vector<JournalEntry>{
+                  {::getpid(), "/rec/mine.WAV", 1700000001, ProcessStartTicks(::getpid())}}));
     journal.Remove("/rec/mine.WAV");
     EXPECT_FALSE(std::filesystem::exists(dir.File(kJournalFileName)));
     // Damaged lines are left out.
     EXPECT_TRUE(ParseJournal("x\t1\t/a\n12\tno\t/b\n7\t1\n\n").empty());
+}
+
+// Only a live process's entry is a recording; the file is found through
+// every name it has.
+TEST(RecoveryJournal, AFileIsBeingRecordedWhileALiveProcessesEntryNamesItUnderAnyName) {
+    TempDir dir;
+    const std::string journalFile = dir.File(kJournalFileName);
+    RecoveryJournal journal(journalFile);
+    std::filesystem::create_directories(dir.File("sub"));
+    const std::string live = dir.File("live.mp3"), crashed = dir.File("crashed.mp3"),
+                      reused = dir.File("reused.mp3"), other = dir.File("other.mp3");
+    for (const std::string& f : {live, crashed, reused, other}) WriteAll(f, "x");
+    std::filesystem::create_hard_link(live, dir.File("hard link.mp3"));
+    std::filesystem::create_symlink(live, dir.File("sub/symlink.mp3"));
+
+    const std::uint64_t started = ProcessStartTicks(::getpid());
+    ASSERT_NE(started, 0u);
+    {  // the process grows; when it started stays
+        const std::vector<char> more(64 << 20, 1);
+        EXPECT_EQ(ProcessStartTicks(::getpid()), started);
+        EXPECT_EQ(more[more.size() / 2], 1);
+    }
+    journal.Add({::getpid(), dir.File("sub/../live.mp3"), 1700000000});
+    journal.Add({DeadPid(), crashed, 1700000000});
+    // This process's id, but a process that started later had it in the entry.
+    journal.Add({::getpid(), reused, 1700000000, started + 1});
+    journal.Add({::getpid(), dir.File("not yet.mp3"), 1700000000});
+
+    for (const std::string& name : {live, dir.File("hard link.mp3"), dir.File("sub/symlink.mp3"),
+                                    dir.File("sub/../sub/../live.mp3"), dir.File("not yet.mp3")})
+        EXPECT_TRUE(IsBeingRecorded(name, journalFile)) << name;
+    for (const std::string& name : {crashed, reused, other, dir.File("never.mp3")})
+        EXPECT_FALSE(IsBeingRecorded(name, journalFile)) << name;
+    EXPECT_EQ(BeingRecordedMessage(live), live + " is being recorded");
+
+    // The process-start field is stored and read back; the reused entry is a crash.
+    const auto interrupted = journal.TakeInterrupted();
+    ASSERT_EQ(interrupted.size(), 2u);
+    EXPECT_EQ(interrupted[1], (JournalEntry{::getpid(), reused, 1700000000, started + 1}));
 }
 
 TEST(RecoveryJournal, TheSessionNamesItsRecordingFromStartToStop) {
