@@ -66,7 +66,7 @@ int LengthMs(const std::string& path) {
 }
 
 const FfmpegModuleTable kTable{kFfmpegModuleVersion, UseQuietHook, OpenDecoder, OpenWma,
-                               Recognises, LengthMs};
+                               Recognises,           LengthMs};
 
 }  // namespace
 
