@@ -4,6 +4,9 @@
 //   mp3vbr  MP3 VBR default method, VBR quality 4, quality 3 (lame -V 4 -q 3)
 //   ogg     Ogg Vorbis quality 3 (oggenc -q 3)
 //   wma     WMA profile 24, 64 kbit/s 44100 Hz stereo (ffmpeg -c:a wmav2 -b:a 64k)
+//   mp3default, oggdefault   the program's own defaults (MP3 settings as a new
+//           settings object holds them; Ogg 128 kbit/s nominal, as the Ogg
+//           options start), for the comparison of each tool at its defaults
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -14,7 +17,8 @@
 int main(int argc, char** argv) {
     using namespace qsr::audio;
     if (argc != 4) {
-        std::fprintf(stderr, "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma IN OUT\n");
+        std::fprintf(
+            stderr, "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma|mp3default|oggdefault IN OUT\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -31,6 +35,10 @@ int main(int argc, char** argv) {
         mp3.SetVbrQuality(4);
         mp3.SetBitrate(32);  // the floor of the variable bitrate, as lame's own
         writer->SetMp3Settings(mp3);
+    } else if (kind == "mp3default") {
+        writer->SetMp3Settings(LameMp3Settings());
+    } else if (kind == "oggdefault") {
+        writer->SetOggFormat(44100, 2, 128, 0, 0, -1);
     } else if (kind == "ogg") {
         writer->SetOggFormat(44100, 2, 128, 0, 0, 300);
     } else if (kind == "wma") {

@@ -29,6 +29,7 @@
 #include "core/AtomicFile.h"
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
+#include "player/FaceClocks.h"
 #include "player/PlayerRules.h"
 #include "player/Playlist.h"
 
@@ -315,7 +316,11 @@ std::optional<int> ParseInt(const std::string& text) {
 
 MPlay3::MPlay3(mediaplayer::IMediaControl& am1, services::DesktopServices desktop,
                std::string settingsApp, const std::string& applicationFolder, QWidget* parent)
-    : QDialog(parent), am1_(am1), desktop_(desktop), settingsApp_(std::move(settingsApp)) {
+    : QDialog(parent),
+      watched_(am1, [this] { UpdateClocks(); }),
+      am1_(watched_),
+      desktop_(desktop),
+      settingsApp_(std::move(settingsApp)) {
     setObjectName("MPlay3");
     setWindowTitle("Audio Player");
     // The face draws its own title strip and window buttons.
@@ -547,20 +552,12 @@ void MPlay3::BuildFace() {
     TVolum_ = Timer(this, "TVolum", 50);
     Timer5_ = Timer(this, "Timer5", 1000);
     Timer4_ = Timer(this, "Timer4", 1000);
-    Timer1_ = Timer(this, "Timer1", 400);
     Timer7_ = Timer(this, "Timer7", 100);
-    Timer3_ = Timer(this, "Timer3", 60);
-    toppicture_ = Timer(this, "toppicture", 60);
-    Timer6_ = Timer(this, "Timer6", 50);
     connect(Timer55_, &QTimer::timeout, this, [this] { Timer55_Timer(); });
     connect(TVolum_, &QTimer::timeout, this, [this] { TVolum_Timer(); });
     connect(Timer5_, &QTimer::timeout, this, [this] { Timer5_Timer(); });
     connect(Timer4_, &QTimer::timeout, this, [this] { Timer4_Timer(); });
-    connect(Timer1_, &QTimer::timeout, this, [this] { Timer1_Timer(); });
     connect(Timer7_, &QTimer::timeout, this, [this] { Timer7_Timer(); });
-    connect(Timer3_, &QTimer::timeout, this, [this] { Timer3_Timer(); });
-    connect(toppicture_, &QTimer::timeout, this, [this] { toppicture_Timer(); });
-    connect(Timer6_, &QTimer::timeout, this, [this] { Timer6_Timer(); });
 
     PlaceKnob(islider_, sliderLeft_, 1110);
     PlaceKnob(balance_, balanceLeft_, 795);
@@ -634,19 +631,17 @@ void MPlay3::Form_Load() {
         // monitor since unplugged) would leave it out of reach.
         if (!QGuiApplication::screenAt(geometry().center())) move(design);
     }
-    for (QTimer* t : {Timer55_, Timer5_, Timer4_, Timer1_, Timer7_, Timer3_, toppicture_, Timer6_})
-        t->start();
     // Keys start at Play, not at the title strip's window buttons.
     if (auto* play = findChild<FaceButton*>("play")) play->setFocus();
     loaded_ = true;
+    Timer1_Timer();
+    UpdateClocks();
 }
 
 void MPlay3::Form_Unload() {
     if (!loaded_ || unloaded_) return;
     unloaded_ = true;
-    for (QTimer* t :
-         {Timer55_, TVolum_, Timer5_, Timer4_, Timer1_, Timer7_, Timer3_, toppicture_, Timer6_})
-        t->stop();
+    for (QTimer* t : {Timer55_, TVolum_, Timer5_, Timer4_, Timer7_}) t->stop();
     am1_.Stop();
     if (desktop_.userSettings) {
         desktop_.userSettings->Set(settingsApp_, kSection, "MAINTOP",
@@ -687,6 +682,8 @@ void MPlay3::SelectRow(int row) {
 void MPlay3::SetTitle(const QString& text) {
     Label24_->setText(text);
     Label24_->adjustSize();
+    Timer1_Timer();
+    UpdateClocks();
 }
 
 QString MPlay3::Title() const {
@@ -999,6 +996,10 @@ void MPlay3::ShowBars(int count) {
 void MPlay3::SetHeightTwips(int twips) {
     heightTwips_ = twips;
     setFixedHeight(std::max(1, Px(twips)));
+    // What shows in each height follows the height at once.
+    Timer3_Timer();
+    toppicture_Timer();
+    Timer6_Timer();
 }
 
 void MPlay3::Image4_Click() {
@@ -1079,7 +1080,46 @@ void MPlay3::Timer6_Timer() {
     for (auto* b : smallTransport_) b->setEnabled(heightTwips_ == kHeightSmall);
 }
 
+void MPlay3::UpdateClocks(bool visible) {
+    if (!loaded_ || unloaded_) return;
+    const FaceClocks want = ClocksFor({visible, isMinimized(), !am1_.FileName().isEmpty(),
+                                       am1_.Playing() && !am1_.Paused(), !Title().isEmpty()});
+    // One update now: a stopped or paused file shows where it stands, a
+    // started one does not wait a whole tick for its time.
+    Timer55_Timer();
+    Timer5_Timer();
+    Timer4_Timer();
+    for (QTimer* t : {Timer55_, Timer5_, Timer4_}) {
+        if (!want.position)
+            t->stop();
+        else if (!t->isActive())
+            t->start();
+    }
+    if (!want.titleScroll)
+        Timer7_->stop();
+    else if (!Timer7_->isActive())
+        Timer7_->start();
+}
+
 // --- Events --------------------------------------------------------------------
+
+void MPlay3::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    UpdateClocks(true);
+}
+
+void MPlay3::hideEvent(QHideEvent* event) {
+    QDialog::hideEvent(event);
+    UpdateClocks(false);
+}
+
+void MPlay3::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        Timer1_Timer();  // the caption says whether the window is minimised
+        UpdateClocks();
+    }
+}
 
 bool MPlay3::eventFilter(QObject* watched, QEvent* event) {
     if (watched == pldown_ &&

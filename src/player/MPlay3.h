@@ -7,6 +7,7 @@
 #include "platform/mediaplayer/MediaControl.h"
 #include "platform/services/Services.h"
 #include "player/PlayerList.h"
+#include "player/WatchedMediaControl.h"
 
 class QLabel;
 class QLineEdit;
@@ -110,6 +111,9 @@ class MPlay3 : public QDialog {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -130,7 +134,13 @@ class MPlay3 : public QDialog {
     void ShowBars(int count);
     void BuildFace();
     void BuildMenu();
+    // Runs the clocks that have something to show and brings the position
+    // display up to date; called whenever playback, the title or the
+    // window's visibility changes.
+    void UpdateClocks(bool visible);
+    void UpdateClocks() { UpdateClocks(isVisible()); }
 
+    WatchedMediaControl watched_;
     mediaplayer::IMediaControl& am1_;
     services::DesktopServices desktop_;
     std::string settingsApp_;
@@ -178,11 +188,7 @@ class MPlay3 : public QDialog {
     QTimer* TVolum_;
     QTimer* Timer5_;
     QTimer* Timer4_;
-    QTimer* Timer1_;
     QTimer* Timer7_;
-    QTimer* Timer3_;
-    QTimer* toppicture_;
-    QTimer* Timer6_;
     // The face's right-click menu: the file, playlist and order commands.
     QMenu* menu_;
 };

@@ -439,6 +439,37 @@ TEST_F(MPlay3Test, PlaylistsSaveAndLoadAndAFolderAddsItsFilesInNameOrder) {
     EXPECT_EQ(w->Playlist().Count(), 3);
 }
 
+TEST_F(MPlay3Test, ClocksRunWhilePlayingOrTitledAndNeverWhileHidden) {
+    const auto running = [this] {
+        std::string on;
+        for (const char* name : {"Timer55", "Timer5", "Timer4", "Timer7"})
+            if (Child<QTimer>(name)->isActive()) on += std::string(on.empty() ? "" : " ") + name;
+        return on;
+    };
+    w->show();
+    EXPECT_EQ(running(), "");  // nothing loaded
+    desktop.fileDialog.openAnswers.push_back("/m/one.mp3");
+    w->openfile_Click();
+    EXPECT_EQ(running(), "Timer55 Timer5 Timer4 Timer7");
+    am1.SetCurrentPosition(4);
+    w->pause_Click();  // the first press plays on, the second pauses
+    w->pause_Click();
+    ASSERT_TRUE(am1.Paused());
+    EXPECT_EQ(running(), "Timer7");
+    EXPECT_EQ(Child<QLabel>("Label20")->text(), "00:04");  // shows where it paused
+    w->pause_Click();
+    w->hide();
+    EXPECT_EQ(running(), "");
+    w->show();
+    EXPECT_EQ(running(), "Timer55 Timer5 Timer4 Timer7");
+    am1.Advance(60);  // the only file ends: the list stops
+    EXPECT_EQ(running(), "Timer7");
+    w->stop_Click();
+    EXPECT_EQ(Child<QLabel>("Label20")->text(), "00:00");
+    w->Form_Unload();
+    EXPECT_EQ(running(), "");
+}
+
 TEST_F(MPlay3Test, TheTitleScrollsAndComesBackFromTheRight) {
     auto* title = Child<QLabel>("Label24");
     const int start = title->x();

@@ -44,14 +44,6 @@ void Silent(int, const char*, void*) {}
 
 }  // namespace
 
-bool IsMidiName(std::string_view path) {
-    const auto dot = path.find_last_of('.');
-    if (dot == std::string_view::npos) return false;
-    std::string ext(path.substr(dot + 1));
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return ext == "mid" || ext == "midi" || ext == "rmi";
-}
-
 std::string FindSoundFont() {
     for (const char* candidate :
          {"/usr/share/sounds/sf2/default-GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",

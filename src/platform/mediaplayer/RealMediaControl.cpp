@@ -9,6 +9,7 @@
 #include "platform/audio/InputAdapter.h"
 #include "platform/audio/PulseConnection.h"
 #include "platform/mediaplayer/CdAudio.h"
+#include "platform/mediaplayer/MediaModules.h"
 #include "platform/mediaplayer/MidiRender.h"
 
 namespace qsr::mediaplayer {
@@ -43,15 +44,15 @@ bool RealMediaControl::SetFileName(const QString& path) {
     const std::string name = path.toStdString();
     std::unique_ptr<audio::IAudioFile> file;
     std::vector<std::int16_t> rendered;
-    std::unique_ptr<CdAudio> cd;
+    std::unique_ptr<CdReader> cd;
     // The whole disc, or the one track a track file names.
     const bool wholeDisc = path == QLatin1String(kCdAudio);
     const int track = wholeDisc ? 0 : CdAudio::TrackOfFile(name);
     if (wholeDisc || track > 0) {
-        cd = CdAudio::Open(cdDrive_, track);
+        cd = OpenCd(cdDrive_, track);
         if (!cd) return false;  // no drive, no disc or no such audio on it
     } else if (IsMidiName(name)) {
-        if (!RenderMidi(name, kRate, rendered, FindSoundFont()) || rendered.empty()) return false;
+        if (!RenderMidiFile(name, kRate, rendered) || rendered.empty()) return false;
     } else {
         file = audio::CreateRealAudioFile();
         file->SetOption(true);  // dither the reduction to 16 bits

@@ -21,7 +21,7 @@ class InputAdapter;
 
 namespace qsr::mediaplayer {
 
-class CdAudio;
+class CdReader;
 
 // Reads a file with the engine's file component as it plays (a MIDI file is
 // rendered first), converts it to stereo 44.1 kHz and plays it through a
@@ -85,7 +85,7 @@ class RealMediaControl : public IMediaControl {
     std::unique_ptr<audio::IAudioFile> file_;
     std::unique_ptr<audio::file::InputAdapter> adapter_;
     std::vector<std::int16_t> rendered_;  // a rendered MIDI file, stereo at kRate
-    std::unique_ptr<CdAudio> cd_;         // while kCdAudio plays
+    std::unique_ptr<CdReader> cd_;        // while kCdAudio plays
     std::string cdDrive_;
     int fileRate_ = 0;
     std::int64_t totalFrames_ = 0;  // at kRate

@@ -1,9 +1,5 @@
 #include "platform/soundlib/RealSoundLibrary.h"
 
-extern "C" {
-#include <libavformat/avformat.h>
-}
-
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +9,7 @@ extern "C" {
 #include <cmath>
 
 #include "core/MpegTagFile.h"
+#include "platform/audio/FfmpegModule.h"
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "platform/soundlib/TagFields.h"
 
@@ -31,30 +28,10 @@ bool FfmpegRecognises(const std::string& path, std::uint64_t from, std::uint64_t
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0) return false;
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(size - from, kProbeBytes));
-    std::vector<unsigned char> buf(n + AVPROBE_PADDING_SIZE, 0);
+    std::vector<unsigned char> buf(n, 0);
     const bool read = audio::tagfile::ReadAt(fd, buf.data(), n, from);
     ::close(fd);
-    if (!read) return false;
-    AVProbeData pd{};
-    pd.filename = "";
-    pd.buf = buf.data();
-    pd.buf_size = static_cast<int>(n);
-    int score = 0;
-    const AVInputFormat* format = av_probe_input_format3(&pd, 1, &score);
-    return format != nullptr && score > AVPROBE_SCORE_RETRY;
-}
-
-// The duration FFmpeg's demuxer gives, in ms; -1 when it cannot tell.
-int ProbeLengthMs(const std::string& path) {
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return -1;
-    int ms = -1;
-    if (avformat_find_stream_info(fmt, nullptr) >= 0 && fmt->duration != AV_NOPTS_VALUE &&
-        fmt->duration >= 0) {
-        ms = static_cast<int>(std::min<std::int64_t>(fmt->duration / 1000, INT_MAX));
-    }
-    avformat_close_input(&fmt);
-    return ms;
+    return read && audio::file::FfmpegRecognises(buf.data(), n);
 }
 
 // Volume 0..255 as the player's hundredths of a decibel.
@@ -237,7 +214,7 @@ int RealSoundLibrary::StreamGetLengthMs(Handle stream) {
     Stream* s = Find(stream);
     if (!s) return Fail(kErrInvalidParam);
     if (s->lengthMs < 0) {
-        const int ms = ProbeLengthMs(s->path);
+        const int ms = audio::file::FfmpegLengthMs(s->path);
         if (ms < 0) return Fail(kErrFileBad);
         s->lengthMs = ms;
     }

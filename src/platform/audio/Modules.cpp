@@ -1,0 +1,40 @@
+#include "platform/audio/Modules.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace qsr::audio {
+
+void* LoadModule(const char* file) {
+    std::error_code ec;
+    const auto program = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
+    // Installed: a fixed path from the program's folder; in the build tree,
+    // the one folder every module is built into.
+    for (const std::filesystem::path& folder :
+         {program / QSR_INSTALLED_MODULE_DIR, std::filesystem::path(QSR_BUILD_MODULE_DIR)}) {
+        const auto path = folder / file;
+        if (!std::filesystem::is_regular_file(path, ec)) continue;
+        if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
+        std::fprintf(stderr, "%s\n", dlerror());
+        return nullptr;
+    }
+    std::fprintf(stderr, "%s: module not found\n", file);
+    return nullptr;
+}
+
+const void* ModuleTable(const char* file, const char* name, int version) {
+    void* module = LoadModule(file);
+    if (!module) return nullptr;
+    using Get = const int* (*)();
+    const auto get = reinterpret_cast<Get>(dlsym(module, name));
+    const int* table = get ? get() : nullptr;
+    if (!table || *table != version) {
+        std::fprintf(stderr, "%s: not a module of this program's version\n", file);
+        return nullptr;
+    }
+    return table;
+}
+
+}  // namespace qsr::audio

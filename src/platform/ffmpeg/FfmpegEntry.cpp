@@ -1,0 +1,75 @@
+// The FFmpeg module's entry (see platform/audio/FfmpegModule.h): the readers
+// and the WMA writer of the file component, and FFmpeg's format probe.
+extern "C" {
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+#include "platform/audio/CodecLog.h"
+#include "platform/audio/FfmpegModule.h"
+
+namespace qsr::audio {
+namespace {
+void (*quietHook)() = nullptr;
+}
+
+// The decoders quiet FFmpeg's log through the program's own switch, which
+// knows whether a verbose log was asked for.
+void QuietCodecLogByDefault() {
+    if (quietHook) quietHook();
+}
+
+}  // namespace qsr::audio
+
+namespace {
+
+using namespace qsr::audio::file;
+
+void UseQuietHook(void (*quiet)()) {
+    qsr::audio::quietHook = quiet;
+}
+
+IDecoder* OpenDecoder(const std::string& path, bool dither, std::string& error) {
+    return OpenFfmpegDecoder(path, dither, error).release();
+}
+
+IEncoder* OpenWma(const std::string& path, int profile, std::string& error) {
+    return OpenWmaEncoder(path, profile, error).release();
+}
+
+bool Recognises(const unsigned char* bytes, std::size_t size) {
+    std::vector<unsigned char> buf(size + AVPROBE_PADDING_SIZE, 0);
+    std::copy_n(bytes, size, buf.begin());
+    AVProbeData pd{};
+    pd.filename = "";  // a name must not make text sound
+    pd.buf = buf.data();
+    pd.buf_size = static_cast<int>(size);
+    int score = 0;
+    const AVInputFormat* format = av_probe_input_format3(&pd, 1, &score);
+    return format != nullptr && score > AVPROBE_SCORE_RETRY;
+}
+
+int LengthMs(const std::string& path) {
+    qsr::audio::QuietCodecLogByDefault();
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return -1;
+    int ms = -1;
+    if (avformat_find_stream_info(fmt, nullptr) >= 0 && fmt->duration != AV_NOPTS_VALUE &&
+        fmt->duration >= 0) {
+        ms = static_cast<int>(std::min<std::int64_t>(fmt->duration / 1000, INT_MAX));
+    }
+    avformat_close_input(&fmt);
+    return ms;
+}
+
+const FfmpegModuleTable kTable{kFfmpegModuleVersion, UseQuietHook, OpenDecoder, OpenWma,
+                               Recognises,           LengthMs};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const FfmpegModuleTable* qsr_ffmpeg_module() {
+    return &kTable;
+}
