@@ -46,6 +46,7 @@ bool RecordingSession::Start(const std::string& path) {
     writeError_.clear();
     framesWritten_ = 0;
     stopRequested_ = false;
+    deviceLost_ = false;
     if (!file_ || !recorder_) return Fail("the audio components are not available", false);
 
     std::error_code ec;
@@ -101,7 +102,20 @@ bool RecordingSession::Stop() {
     if (journal_) journal_->Remove(path_);
     emit Finished(path_, ElapsedMilliseconds());
     if (!writeError_.empty()) emit WriteFailed(path_, writeError_);
+    if (deviceLost_) emit DeviceLost(path_);
     return true;
+}
+
+// A recorder that reports failure while still recording was not stopped by
+// us: its device or server went away.
+void RecordingSession::NoteRecorderEnd() {
+    if (state_ != State::Recording || !recorder_ || recorder_->Status() >= 0) return;
+    deviceLost_ = true;
+    StopSoon();
+}
+
+std::string DeviceLostMessage(const std::string& path) {
+    return "The recording to " + path + " stopped: the recording device was lost";
 }
 
 // Called from inside the recorder's own signal: the stop runs once control is
@@ -128,6 +142,7 @@ std::int64_t RecordingSession::ElapsedMilliseconds() const {
 
 void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
     if (state_ == State::Idle || !recorder_ || !file_) return;
+    NoteRecorderEnd();
     audio::Samples block = recorder_->TakeBlock(nBlock);
     // Nothing more goes into a file that failed or reached its limit.
     const bool full = frameLimit_ > 0 && framesWritten_ >= frameLimit_;
@@ -152,6 +167,7 @@ void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int
     if (state_ == State::Idle) return;
     samples_ = CurrentSamples;
     emit Progress(CurrentSamples, LevelLeft, LevelRight);
+    NoteRecorderEnd();
 }
 
 }  // namespace qsr::recording

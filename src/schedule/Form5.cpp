@@ -146,10 +146,18 @@ void Form5::Timer1_Timer() {
     if (actions.startRow) {
         // Marked before the start, whose events could change the list.
         const int row = static_cast<int>(*actions.startRow);
-        if (QTreeWidgetItem* item = ListView1->topLevelItem(row)) item->setText(kStatus, kDone);
+        startedRow_ = ListView1->topLevelItem(row);
+        if (startedRow_) startedRow_->setText(kStatus, kDone);
         if (targets_.startRecord) targets_.startRecord();
     }
     checking_ = false;
+}
+
+void Form5::NoteDeviceLost() {
+    // The row may have been removed since.
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        if (ListView1->topLevelItem(i) == startedRow_) startedRow_->setText(kStatus, kDeviceLost);
+    }
 }
 
 void Form5::Command1_Click() {

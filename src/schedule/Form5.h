@@ -53,6 +53,10 @@ class Form5 : public QDialog {
     // One check of the clock (Timer1's tick).
     void Timer1_Timer();
 
+    // The recording the clock started last ended because its device was
+    // lost: its row says so.
+    void NoteDeviceLost();
+
     std::vector<ScheduleRow> Rows() const;
     const CheckerState& State() const { return state_; }
     std::string ScheduleFile() const;
@@ -84,6 +88,7 @@ class Form5 : public QDialog {
     std::optional<DateTime> lastCheck_;
     bool checking_ = false;
     bool slotPending_ = false;
+    QTreeWidgetItem* startedRow_ = nullptr;  // the row the clock started last
 };
 
 }  // namespace qsr::schedule
