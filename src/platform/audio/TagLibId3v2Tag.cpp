@@ -420,9 +420,11 @@ void KeepV22DateParts(const std::string& tag22, std::vector<RawFrame>& frames) {
         const auto* p = reinterpret_cast<const unsigned char*>(tag22.data() + pos);
         const std::size_t size = (std::size_t{p[3]} << 16) | (std::size_t{p[4]} << 8) | p[5];
         if (size > tag22.size() - pos - 6) break;
-        for (const auto& [id22, id23] : kParts) {
+        for (const auto& part : kParts) {
+            const char* id22 = part.first;
+            const char* id23 = part.second;
             const bool kept = std::any_of(frames.begin(), frames.end(),
-                                          [&](const RawFrame& f) { return f.id == id23; });
+                                          [id23](const RawFrame& f) { return f.id == id23; });
             if (size == 0 || kept || tag22.compare(pos, 3, id22) != 0) continue;
             std::string bytes = id23;
             for (int i = 3; i >= 0; --i) bytes.push_back(static_cast<char>(size >> (8 * i)));
