@@ -12,6 +12,7 @@
 
 class QPushButton;
 class QTimer;
+class QTreeWidgetItem;
 class QTreeWidget;
 
 namespace qsr::schedule {
