@@ -25,21 +25,6 @@ std::string FolderOf(const std::string& path) {
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-std::string RandomName() {
-    unsigned char bytes[8] = {};
-    if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
-        // Without the kernel's generator the exclusive create still guards us.
-        for (auto& b : bytes) b = static_cast<unsigned char>(std::rand());
-    }
-    std::string out;
-    char hex[3];
-    for (const unsigned char b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        out += hex;
-    }
-    return out;
-}
-
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
@@ -48,6 +33,21 @@ void SyncFolder(const std::string& folder) {
 }
 
 }  // namespace
+
+std::string RandomHex(int bytes) {
+    std::string raw(static_cast<std::size_t>(bytes), '\0');
+    if (::getrandom(raw.data(), raw.size(), 0) != static_cast<ssize_t>(raw.size())) {
+        // Without the kernel's generator the exclusive create still guards us.
+        for (auto& b : raw) b = static_cast<char>(std::rand());
+    }
+    std::string out;
+    char hex[3];
+    for (const char b : raw) {
+        std::snprintf(hex, sizeof hex, "%02x", static_cast<unsigned char>(b));
+        out += hex;
+    }
+    return out;
+}
 
 ReplacingFile::~ReplacingFile() {
     Discard();
@@ -73,7 +73,7 @@ bool ReplacingFile::Begin(const std::string& path, std::string* error, const std
     }
     const std::string folder = FolderOf(target_);
     for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
-        temp_ = folder + (folder == "/" ? "" : "/") + ".qsr-write-" + RandomName() + suffix;
+        temp_ = folder + (folder == "/" ? "" : "/") + ".qsr-write-" + RandomHex(8) + suffix;
         // A new file gets the process's default mode from the kernel itself.
         fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                      existed_ ? 0600 : 0666);

@@ -43,6 +43,9 @@ class ReplacingFile {
     unsigned uid_ = 0, gid_ = 0;
 };
 
+// `bytes` random bytes as hexadecimal digits, for names no one can guess.
+std::string RandomHex(int bytes);
+
 // Replaces the file's whole content through a ReplacingFile.
 // On failure the old file is whole and `error` (when given) says why.
 bool WriteFileAtomically(const std::string& path, std::string_view content,

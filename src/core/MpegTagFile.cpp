@@ -3,7 +3,6 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -15,6 +14,8 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "core/AtomicFile.h"
 
 namespace qsr::audio::tagfile {
 namespace {
@@ -145,18 +146,7 @@ void RemoveLeftCopiesIn(const std::string& folder, const std::string& base) {
 }
 
 std::string RandomSuffix() {
-    unsigned char bytes[6] = {};
-    if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
-        // Without the kernel's generator the exclusive create still guards us.
-        for (auto& b : bytes) b = static_cast<unsigned char>(std::rand());
-    }
-    std::string out;
-    char hex[3];
-    for (const unsigned char b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        out += hex;
-    }
-    return out;
+    return qsr::core::RandomHex(6);
 }
 
 // Extended attributes (ACLs, security labels, user notes) go with the file
