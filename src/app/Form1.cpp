@@ -273,6 +273,8 @@ void Form1::ConnectSession() {
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::WriteFailed, this, &Form1::RecordingCutShort,
             Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::DeviceLost, this, &Form1::RecordingDeviceLost,
+            Qt::UniqueConnection);
     playback_.Attach(file_.get(), player_.get());
     connect(&playback_, &player::FilePlayback::Started, this, &Form1::PlaybackStarted,
             Qt::UniqueConnection);
@@ -303,6 +305,7 @@ void Form1::StartScheduledRecord() {
     if (exiting_) return;
     emit StartRecordCalled();
     StartRecording(false);
+    scheduledPath_ = session_.IsRecording() ? session_.Path() : std::string();
 }
 
 void Form1::StartRecording(bool interactive) {
@@ -416,6 +419,11 @@ void Form1::RecoverInterruptedRecordings() {
 
 void Form1::RecordingCutShort(const std::string& path, const std::string& reason) {
     ShowMessage("The recording to " + path + " stopped: " + reason, services::MsgIcon::Error);
+}
+
+void Form1::RecordingDeviceLost(const std::string& path) {
+    if (!scheduledPath_.empty() && path == scheduledPath_) emit ScheduledRecordingDeviceLost();
+    ShowMessage(recording::DeviceLostMessage(path), services::MsgIcon::Error);
 }
 
 // This window's recording or another process's: the journal names both.

@@ -174,6 +174,8 @@ class Form1 : public QMainWindow {
     // exitsystem has run to its end: the other windows are unloaded now and
     // the program ends.
     void Unloaded();
+    // A recording the schedule started ended because its device was lost.
+    void ScheduledRecordingDeviceLost();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -202,6 +204,7 @@ class Form1 : public QMainWindow {
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     void RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds);
     void RecordingCutShort(const std::string& path, const std::string& reason);
+    void RecordingDeviceLost(const std::string& path);
     // Repairs and lists what a crash interrupted (the journal names it).
     void RecoverInterruptedRecordings();
     void SaveProject(bool reportFailure);
@@ -285,6 +288,7 @@ class Form1 : public QMainWindow {
     // The current recording's start, as its row shows it.
     std::string startTimeText_;
     bool inRecordTimer_ = false;
+    std::string scheduledPath_;  // the recording the schedule started last
     // What arrived while a stop let events run, done once it has listed its file.
     enum class PendingStart { None, Interactive, Scheduled };
     PendingStart pendingStart_ = PendingStart::None;

@@ -132,6 +132,8 @@ int main(int argc, char** argv) {
         return schedule::ShowScheduler(folder, desktop);
     };
     schedule::Form5 scheduleWindow(folder, desktop, scheduleTargets);
+    QObject::connect(&window, &app::Form1::ScheduledRecordingDeviceLost, &scheduleWindow,
+                     &schedule::Form5::NoteDeviceLost);
 
     app::WindowOpeners openers;
     openers.schedule = [&modal, &scheduleWindow] { modal.Exec(scheduleWindow); };

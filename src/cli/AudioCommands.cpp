@@ -12,10 +12,12 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <memory>
 
 #include "cli/Commands.h"
 #include "converter/ConvertJob.h"
 #include "converter/ConvertRules.h"
+#include "core/AtomicFile.h"
 #include "core/OutputFormats.h"
 #include "core/Text.h"
 #include "platform/audio-api/AudioEngine.h"
@@ -137,39 +139,36 @@ std::string RefuseOutput(const std::string& path, const std::string& fmt, bool o
     return {};
 }
 
-// A fresh name beside `path` with the same extension, for a file that
-// replaces `path` only once it is complete.
-std::string SiblingPath(const std::string& path) {
-    const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
-    const std::string ext = path.substr(path.find_last_of('.'));
-    for (int i = 0;; ++i) {
-        const std::string candidate =
-            folder + ".qsr-" + std::to_string(::getpid()) + "-" + std::to_string(i) + ext;
-        std::error_code ec;
-        if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, ec)))
-            return candidate;
-    }
-}
-
 // Where a command writes `path`: a file that replaces another is written
-// beside it and renamed over it only once complete, so a failure never
+// beside it (exclusively, under a random name, links followed) and renamed
+// over it only once complete, keeping its mode and owner, so a failure never
 // damages what was there; a new file is written in place. Either way a
-// failed write leaves nothing behind.
+// failed write leaves nothing behind. `error` says why `path` cannot be
+// replaced (a hard-linked file, a folder that takes no new file).
 struct OutputTarget {
-    std::string path, target;
-    OutputTarget(const std::string& p, bool overwrite)
-        : path(p), target(overwrite ? SiblingPath(p) : p) {}
+    std::string path, target, error;
+    std::unique_ptr<core::ReplacingFile> replacing;
+    OutputTarget(const std::string& p, bool overwrite) : path(p), target(p) {
+        if (!overwrite) return;
+        replacing = std::make_unique<core::ReplacingFile>();
+        const auto dot = p.find_last_of('.');
+        if (replacing->Begin(p, &error, dot == std::string::npos ? "" : p.substr(dot))) {
+            target = replacing->TempPath();
+        }
+    }
     void Discard() const {
+        if (replacing) {
+            replacing->Discard();
+            return;
+        }
         std::error_code ec;
         std::filesystem::remove(target, ec);
     }
     // Empty on success, else why the file could not take its place.
     std::string Commit() const {
-        if (target == path || std::rename(target.c_str(), path.c_str()) == 0) return {};
-        const std::string reason = std::strerror(errno);
-        Discard();
-        return "cannot replace " + path + ": " + reason;
+        if (!replacing) return {};
+        std::string why;
+        return replacing->Commit(&why) ? std::string() : why;
     }
 };
 
@@ -277,6 +276,7 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
     session.SetJournal(&journal);
     const OutputTarget output(path, overwrite);
+    if (!output.error.empty()) return Failure(err, "record", output.error);
     const auto stopped = [&]() -> std::string {
         if (session.KeptPath().empty())
             return "writing " + path + " failed: " + session.WriteError();
@@ -310,6 +310,10 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
                  FramesText(session.FramesWritten(), rec->Rate()).c_str());
+    // What was captured is kept and listed; the cut is a failure all the same.
+    if (session.DeviceWasLost()) {
+        return Failure(err, "record", recording::DeviceLostMessage(path));
+    }
     // The file is complete and in place: lost sound is a warning, not a failure.
     if (const std::string warning = recording::DropoutWarning(rec->DropoutCount());
         !warning.empty()) {
@@ -369,6 +373,7 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
         };
     }
     const OutputTarget output(path, overwrite);
+    if (!output.error.empty()) return Failure(err, "convert", output.error);
     const auto outcome = job.Convert(in, output.target);
     if (terminal) std::fputs("\r    \r", err);
     if (outcome != converter::ConvertJob::Outcome::Complete) {
@@ -379,6 +384,13 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
     if (output.target != path && BeingRecorded(path)) {
         output.Discard();
         return Failure(err, "convert", recording::BeingRecordedMessage(path));
+    }
+    // An output without a single frame is no conversion of anything.
+    if (job.FramesWritten() == 0) {
+        output.Discard();
+        return Failure(err, "convert",
+                       "nothing in " + in + " could be decoded" +
+                           (job.DamagedFrames() > 0 ? " (the file is damaged)" : ""));
     }
     if (const std::string failed = output.Commit(); !failed.empty()) {
         return Failure(err, "convert", failed);

@@ -5,14 +5,48 @@
 
 namespace qsr::core {
 
-// Replaces the file's whole content so that a crash or a full disk leaves
-// either the old file or the new one, never half of either: the content goes
-// to a fresh, exclusively created file in the same folder, is flushed to disk
-// and renamed over the target in one step.
+// Every "write beside, then rename over" of the program goes through this:
 // - A symbolic link is followed: its target is replaced, the link stays.
-// - The replaced file keeps its permission bits (new files get 0644 less the umask).
-// - A file the user may not write is left untouched (false), as is anything
-//   that is not a regular file.
+// - A file with other hard links is refused (a replacing copy would split
+//   them), as is anything that is not a regular file, or a file the user may
+//   not write.
+// - The copy is created exclusively (O_EXCL, O_NOFOLLOW) under a random name
+//   in the target's folder; it takes the replaced file's mode and owner (a
+//   new file the process's default mode), is flushed, renamed over the target
+//   in one step, and the folder is flushed after the rename.
+// A crash or a full disk leaves either the old file or the new one.
+class ReplacingFile {
+  public:
+    ReplacingFile() = default;
+    ~ReplacingFile();  // discards an uncommitted copy
+    ReplacingFile(const ReplacingFile&) = delete;
+    ReplacingFile& operator=(const ReplacingFile&) = delete;
+
+    // Creates the empty copy for `path`, its name ending in `suffix` (an
+    // extension writers go by); false (with the reason) when `path` may not
+    // be replaced.
+    bool Begin(const std::string& path, std::string* error = nullptr,
+               const std::string& suffix = {});
+    // The copy's name: write it (by name or through Fd()), then Commit.
+    const std::string& TempPath() const { return temp_; }
+    int Fd() const { return fd_; }
+    // Renames the written copy over the target; on failure the copy is gone
+    // and the target untouched.
+    bool Commit(std::string* error = nullptr);
+    void Discard();
+
+  private:
+    std::string path_, target_, temp_;
+    int fd_ = -1;
+    bool existed_ = false;
+    unsigned mode_ = 0;
+    unsigned uid_ = 0, gid_ = 0;
+};
+
+// `bytes` random bytes as hexadecimal digits, for names no one can guess.
+std::string RandomHex(int bytes);
+
+// Replaces the file's whole content through a ReplacingFile.
 // On failure the old file is whole and `error` (when given) says why.
 bool WriteFileAtomically(const std::string& path, std::string_view content,
                          std::string* error = nullptr);

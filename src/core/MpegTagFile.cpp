@@ -1,7 +1,8 @@
 #include "core/MpegTagFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
-#include <sys/random.h>
+#include <sys/file.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -14,6 +15,8 @@
 #include <cstring>
 #include <memory>
 #include <vector>
+
+#include "core/AtomicFile.h"
 
 namespace qsr::audio::tagfile {
 namespace {
@@ -125,19 +128,32 @@ std::string ErrnoText(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
+// Copies ".NAME.xxxxxxxxxxxx.qsrtmp" of one file that no writer holds any
+// more: what a rewrite killed half way left behind.
+void RemoveLeftCopiesIn(const std::string& folder, const std::string& base) {
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return;
+    const std::string prefix = "." + base + ".";
+    const std::string suffix = ".qsrtmp";
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 12 + suffix.size() || name.rfind(prefix, 0) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            continue;
+        }
+        const int fd = ::openat(::dirfd(dir.get()), name.c_str(),
+                                O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlinkat(::dirfd(dir.get()), name.c_str(), 0);
+        }
+        ::close(fd);
+    }
+}
+
 std::string RandomSuffix() {
-    unsigned char bytes[6] = {};
-    if (::getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
-        // Without the kernel's generator the exclusive create still guards us.
-        for (auto& b : bytes) b = static_cast<unsigned char>(std::rand());
-    }
-    std::string out;
-    char hex[3];
-    for (const unsigned char b : bytes) {
-        std::snprintf(hex, sizeof hex, "%02x", b);
-        out += hex;
-    }
-    return out;
+    return qsr::core::RandomHex(6);
 }
 
 // Extended attributes (ACLs, security labels, user notes) go with the file
@@ -309,6 +325,17 @@ bool WriteInPlace(int fd, const std::string& bytes, std::string& error) {
     return true;
 }
 
+void RemoveLeftCopies(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    if (!resolved) return;
+    const std::string real = resolved.get();
+    const auto slash = real.rfind('/');
+    std::string base = real.substr(slash + 1);
+    if (base.size() > 100) base.resize(100);
+    RemoveLeftCopiesIn(slash == 0 ? "/" : real.substr(0, slash), base);
+}
+
 ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st,
                           const std::string& head, std::uint64_t from, std::string& error) {
     if (st.st_nlink > 1) {
@@ -328,12 +355,19 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
     std::string base = real.substr(slash + 1);
     if (base.size() > 100) base.resize(100);
 
+    RemoveLeftCopiesIn(folder, base);
+
     std::string temp;
     Fd out;
     for (int attempt = 0; attempt < 16 && out.get() < 0; ++attempt) {
         temp = folder + (folder == "/" ? "" : "/") + "." + base + "." + RandomSuffix() + ".qsrtmp";
         out.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-        if (out.get() >= 0) break;
+        if (out.get() >= 0) {
+            // Held while the copy is made: a later write tells a copy in
+            // progress from one an interrupted rewrite left behind.
+            ::flock(out.get(), LOCK_EX | LOCK_NB);
+            break;
+        }
         if (errno == EEXIST) continue;
         if (errno == EACCES || errno == EPERM || errno == EROFS) {
             error =
@@ -448,7 +482,7 @@ static std::string Resynchronise(const std::string& data) {
 // The frames of a 2.3 or 2.4 tag (its bytes, header included), as TagLib
 // reads them: up to padding, a bad frame id or a frame that does not fit.
 bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<RawFrame>& frames,
-                 std::string& problem) {
+                 std::string& problem, std::size_t* unread) {
     std::string body = tag.substr(10, header.size);
     if (header.major == 3 && (header.flags & 0x80)) body = Resynchronise(body);
     std::size_t pos = 0;
@@ -477,9 +511,15 @@ bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<Ra
                 if (ValidFrameId(body, pos + 10 + plain)) size = plain;
             }
         }
-        if (size == 0 || size > body.size() - pos - 10) break;
+        if (size > body.size() - pos - 10) break;
         frames.push_back({body.substr(pos, 4), body.substr(pos, 10 + std::size_t{size})});
         pos += 10 + std::size_t{size};
+    }
+    // What follows the last frame should be padding: anything else is
+    // damage no reader gets past.
+    if (unread != nullptr) {
+        *unread = 0;
+        for (std::size_t i = pos; i < body.size(); ++i) *unread += body[i] != 0 ? 1 : 0;
     }
     return true;
 }

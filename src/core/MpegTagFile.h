@@ -20,7 +20,8 @@ namespace qsr::audio::tagfile {
 //   audio copied in blocks, fsync, then renamed over the target. A kill at any
 //   moment leaves the old file or the new one. Not possible for a hard-linked
 //   file (the other names would keep the old file) or in a folder we cannot
-//   write; those are refused, never half done.
+//   write; those are refused, never half done. Copies a killed rewrite left
+//   beside the file are removed at its next rewrite.
 
 // An ID3v2 header: "ID3", major, revision, flags, four size bytes of 7 bits.
 struct TagHeader {
@@ -61,6 +62,10 @@ bool IsMpegAudioFile(const std::string& path, std::string& why);
 // Writes `bytes` over the start of the open file, then fsyncs it.
 bool WriteInPlace(int fd, const std::string& bytes, std::string& error);
 
+// Removes the copies a killed rewrite of `path` left beside it (never one a
+// running rewrite holds).
+void RemoveLeftCopies(const std::string& path);
+
 enum class ReplaceResult { Done, Impossible, Failed };
 
 // Makes the file at `path` (open as fd, described by st) hold `head`
@@ -85,9 +90,11 @@ struct RawFrame {
 
 // The frames of a 2.3 or 2.4 tag (its bytes, header included, a 2.3 tag's
 // unsynchronisation undone), as TagLib reads them: up to padding, a bad frame
-// id or a frame that does not fit. False for an extended header that does not.
+// id or a frame that does not fit; an empty frame (size 0) is kept and read
+// past. False for an extended header that does not fit. `unread` counts the
+// non-zero bytes after the last frame: damage, where padding should be.
 bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<RawFrame>& frames,
-                 std::string& problem);
+                 std::string& problem, std::size_t* unread = nullptr);
 
 // Big-endian 32-bit and synchsafe numbers (the latter read plain where a byte
 // has its high bit set, as some writers put plain numbers there).

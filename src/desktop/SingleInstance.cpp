@@ -13,9 +13,8 @@ std::string DefaultLockPath() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime && std::filesystem::is_directory(runtime))
         return std::string(runtime) + "/quorvin-sound-recorder.lock";
-    return (std::filesystem::temp_directory_path() /
-            ("quorvin-sound-recorder-" + std::to_string(getuid()) + ".lock"))
-        .string();
+    // A name in a folder others can write could be taken or planted by them.
+    return {};
 }
 
 LockFileInstance::LockFileInstance(std::string lockPath)
@@ -27,7 +26,8 @@ LockFileInstance::~LockFileInstance() {
 
 bool LockFileInstance::Acquire() {
     if (fd_ >= 0) return true;
-    const int fd = open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (lockPath_.empty()) return true;  // no private folder: no check
+    const int fd = open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
     // Without a lock file we cannot tell; running is better than refusing.
     if (fd < 0) return true;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

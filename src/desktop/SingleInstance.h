@@ -25,8 +25,8 @@ class LockFileInstance : public services::ISingleInstance {
     int fd_ = -1;
 };
 
-// The lock file's default place: $XDG_RUNTIME_DIR, else the temporary folder
-// with the user's id in the name.
+// The lock file's default place: $XDG_RUNTIME_DIR; empty without one (then
+// no copy is refused).
 std::string DefaultLockPath();
 
 }  // namespace qsr::desktop

@@ -48,6 +48,7 @@ bool RecordingSession::Start(const std::string& path) {
     framesWritten_ = 0;
     stopRequested_ = false;
     keptPath_.clear();
+    deviceLost_ = false;
     if (!file_ || !recorder_) return Fail("the audio components are not available", false);
     if (journal_ && IsBeingRecorded(path_, journal_->File()))
         return Fail(BeingRecordedMessage(path_), false);
@@ -115,7 +116,20 @@ bool RecordingSession::Stop() {
     if (journal_) journal_->Remove(path_);
     emit Finished(keptPath_.empty() ? path_ : keptPath_, ElapsedMilliseconds());
     if (!writeError_.empty()) emit WriteFailed(path_, writeError_);
+    if (deviceLost_) emit DeviceLost(path_);
     return true;
+}
+
+// A recorder that reports failure while still recording was not stopped by
+// us: its device or server went away.
+void RecordingSession::NoteRecorderEnd() {
+    if (state_ != State::Recording || !recorder_ || recorder_->Status() >= 0) return;
+    deviceLost_ = true;
+    StopSoon();
+}
+
+std::string DeviceLostMessage(const std::string& path) {
+    return "The recording to " + path + " stopped: the recording device was lost";
 }
 
 // Called from inside the recorder's own signal: the stop runs once control is
@@ -142,6 +156,7 @@ std::int64_t RecordingSession::ElapsedMilliseconds() const {
 
 void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
     if (state_ == State::Idle || !recorder_ || !file_) return;
+    NoteRecorderEnd();
     audio::Samples block = recorder_->TakeBlock(nBlock);
     // Nothing more goes into a file that failed or reached its limit.
     const bool full = frameLimit_ > 0 && framesWritten_ >= frameLimit_;
@@ -170,6 +185,7 @@ void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int
     if (state_ == State::Idle) return;
     samples_ = CurrentSamples;
     emit Progress(CurrentSamples, LevelLeft, LevelRight);
+    NoteRecorderEnd();
 }
 
 }  // namespace qsr::recording

@@ -44,6 +44,9 @@ class RecoveryJournal;
 //   Finished lists that copy.
 // - With a journal, a start into a file another recording of ours writes is
 //   refused.
+// - A recorder that ends by itself (the device or the sound server went
+//   away) stops the recording at once: the file is finished with what was
+//   captured, Finished lists it, and DeviceLost follows.
 class RecordingSession : public QObject {
     Q_OBJECT
   public:
@@ -75,6 +78,8 @@ class RecordingSession : public QObject {
     // Why a block (or the finish) of the current or last recording failed;
     // empty when none did.
     const std::string& WriteError() const { return writeError_; }
+    // The current (or last) recording ended because the device was lost.
+    bool DeviceWasLost() const { return deviceLost_; }
     // Frames written into the current (or last) file.
     std::int64_t FramesWritten() const { return framesWritten_; }
     // While a recording runs, the journal names it (so a crash does not lose
@@ -93,6 +98,8 @@ class RecordingSession : public QObject {
     void Failed(const std::string& path, const std::string& reason);
     // After Finished: the recording was cut short or its file not finished.
     void WriteFailed(const std::string& path, const std::string& reason);
+    // After Finished: the recording device or the sound server went away.
+    void DeviceLost(const std::string& path);
 
   private:
     enum class State { Idle, Recording, Stopping };
@@ -101,6 +108,7 @@ class RecordingSession : public QObject {
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     bool Fail(const std::string& reason, bool removeFile);
     void StopSoon();
+    void NoteRecorderEnd();
 
     services::IEventPump* pump_;
     audio::IAudioRecorder* recorder_ = nullptr;
@@ -113,9 +121,13 @@ class RecordingSession : public QObject {
     std::int64_t framesWritten_ = 0;
     std::int64_t frameLimit_ = 0;
     bool stopRequested_ = false;
+    bool deviceLost_ = false;
     RecoveryJournal* journal_ = nullptr;
     RecordedFileWatch watch_;
     std::string keptPath_;
 };
+
+// What the user is told when a recording ends because its device went away.
+std::string DeviceLostMessage(const std::string& path);
 
 }  // namespace qsr::recording

@@ -186,15 +186,27 @@ void Form5::Timer1_Timer() {
     if (actions.startRow) {
         // Marked before the start, whose events could change the list.
         const int row = static_cast<int>(*actions.startRow);
-        if (QTreeWidgetItem* item = ListView1->topLevelItem(row)) {
-            statusChanged = item->text(kStatus) != kDone;
-            item->setText(kStatus, kDone);
+        startedRow_ = ListView1->topLevelItem(row);
+        if (startedRow_) {
+            statusChanged = startedRow_->text(kStatus) != kDone;
+            startedRow_->setText(kStatus, kDone);
         }
         if (targets_.startRecord) targets_.startRecord();
     }
     checking_ = false;
     // Saved at once, so a crash after the slot ran never starts it again.
     if (statusChanged) SaveList();
+}
+
+void Form5::NoteDeviceLost() {
+    // The row may have been removed since.
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        if (ListView1->topLevelItem(i) == startedRow_) {
+            startedRow_->setText(kStatus, kDeviceLost);
+            SaveList();
+            return;
+        }
+    }
 }
 
 void Form5::Command1_Click() {

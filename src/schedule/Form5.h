@@ -12,6 +12,7 @@
 
 class QPushButton;
 class QTimer;
+class QTreeWidgetItem;
 class QTreeWidget;
 
 namespace qsr::schedule {
@@ -57,6 +58,10 @@ class Form5 : public QDialog {
     // One check of the clock (Timer1's tick).
     void Timer1_Timer();
 
+    // The recording the clock started last ended because its device was
+    // lost: its row says so.
+    void NoteDeviceLost();
+
     std::vector<ScheduleRow> Rows() const;
     const CheckerState& State() const { return state_; }
     std::string ScheduleFile() const;
@@ -90,6 +95,7 @@ class Form5 : public QDialog {
     bool slotPending_ = false;
     std::string readError_;
     bool saveFailureShown_ = false;
+    QTreeWidgetItem* startedRow_ = nullptr;  // the row the clock started last
 };
 
 }  // namespace qsr::schedule

@@ -31,6 +31,7 @@ std::optional<DateTime> MakeDateTime(int year, int month, int day, int hour, int
 // Texts of the "Status" column.
 inline constexpr const char* kWaiting = "Waiting";
 inline constexpr const char* kDone = "Done";
+inline constexpr const char* kDeviceLost = "Stopped: device lost";
 
 // One row of the schedule list and one line of schedule.dat. Every cell is
 // text as shown; "File" is never filled by the program, but a value read from

@@ -74,3 +74,27 @@ TEST(AtomicFile, LeavesWhatItMayNotOrCannotReplaceUntouched) {
 }
 
 }  // namespace
+
+namespace {
+
+// A replacing copy would leave the other names on the old content: refused.
+// A new file takes the process's default mode (here umask 027).
+TEST(AtomicFile, RefusesHardLinksAndGivesNewFilesTheDefaultMode) {
+    TempDir dir;
+    const std::string path = dir.File("schedule.dat");
+    WriteAll(path, "old");
+    fs::create_hard_link(path, dir.File("other-name.dat"));
+    std::string error;
+    EXPECT_FALSE(WriteFileAtomically(path, "new", &error));
+    EXPECT_NE(error.find("hard links"), std::string::npos) << error;
+    EXPECT_EQ(ReadAll(dir.File("other-name.dat")), "old");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2);
+
+    const mode_t old = ::umask(027);
+    const bool written = WriteFileAtomically(dir.File("new.dat"), "x");
+    ::umask(old);
+    ASSERT_TRUE(written);
+    EXPECT_EQ(Mode(dir.File("new.dat")), 0640u);
+}
+
+}  // namespace

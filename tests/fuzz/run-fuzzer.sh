@@ -3,6 +3,8 @@
 # line, on failure the end of the report and the failing input (base64), so a
 # CI log that is cut in the middle still shows what broke and how to replay it.
 # usage: run-fuzzer.sh FUZZER SECONDS CORPUS [SEED_DIR...]
+# QSR_FUZZ_SEED picks the random seed (default 1); QSR_FUZZ_KEEP names a
+# folder that failing inputs are copied to.
 set -uo pipefail
 fuzzer=$1 seconds=$2 corpus=$3
 shift 3
@@ -22,6 +24,11 @@ fi
 grep -v -E '^#[0-9]+[[:space:]]+(NEW|REDUCE|pulse|RELOAD)' "$work/log" | tail -80
 for artifact in "$work"/crash-* "$work"/leak-* "$work"/oom-* "$work"/timeout-*; do
   [ -e "$artifact" ] || continue
+  # A long campaign keeps it where every later run replays it.
+  if [ -n "${QSR_FUZZ_KEEP:-}" ]; then
+    mkdir -p "$QSR_FUZZ_KEEP" && cp "$artifact" "$QSR_FUZZ_KEEP/" &&
+      echo "kept as $QSR_FUZZ_KEEP/$(basename "$artifact")"
+  fi
   echo "failing input $(basename "$artifact") ($(stat -c %s "$artifact") bytes), base64:"
   base64 -w 100 "$artifact" | head -200
 done

@@ -194,6 +194,24 @@ TEST(Form5, ScheduledRecordingStartsAndStopsWithTheSlot) {
               (std::vector<std::pair<DateTime, bool>>{{kTen - seconds(9), true}, {kTen, false}}));
 }
 
+// A scheduled recording whose device went away: its own row says so, even
+// after a row above it was removed.
+TEST(Form5, ALostDeviceIsNotedInTheRowThatStarted) {
+    Fixture fx;
+    qsr::testing::WriteAll(
+        fx.File(), schedule::ScheduleText({Slot(kTen - seconds(90), kTen - seconds(80), "gone"),
+                                           Slot(kTen, kTen + seconds(60), "news")}));
+    Form5& f = fx.Load();
+    fx.TickUntil(kTen);
+    ASSERT_EQ(fx.log, (std::vector<std::string>{"StartRecord"}));
+    delete f.ListView1->topLevelItem(0);
+    f.NoteDeviceLost();
+    EXPECT_EQ(fx.Cell(0, 3), "Stopped: device lost");
+    f.ListView1->clear();
+    f.NoteDeviceLost();  // the row is gone: nothing to mark, no crash
+    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+}
+
 TEST(Form5, SlotsWhoseStartPassedBeforeTheLoadDoNotStart) {
     Fixture fx;
     fx.now = kTen + seconds(5);

@@ -99,22 +99,16 @@ class FfmpegDecoder : public IDecoder {
             error = "no sample rate or channels";
             return false;
         }
-        AVChannelLayout in{};
+        // The output keeps the first frame's rate and channels for the whole
+        // file; a later frame in another format is converted to it.
         if (ctx_->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
-            av_channel_layout_default(&in, channels_);
+            av_channel_layout_default(&outLayout_, channels_);
         } else {
-            av_channel_layout_copy(&in, &ctx_->ch_layout);
+            av_channel_layout_copy(&outLayout_, &ctx_->ch_layout);
         }
-        AVChannelLayout out{};
-        av_channel_layout_copy(&out, &in);
-        rc = swr_alloc_set_opts2(&swr_, &out, AV_SAMPLE_FMT_S16, rate_, &in, ctx_->sample_fmt,
-                                 rate_, 0, nullptr);
-        av_channel_layout_uninit(&in);
-        av_channel_layout_uninit(&out);
-        if (rc < 0) return Fail(error, rc);
-        // The on/off option: triangular dither when reducing to 16 bits.
-        if (dither_) av_opt_set_int(swr_, "dither_method", SWR_DITHER_TRIANGULAR, 0);
-        if ((rc = swr_init(swr_)) < 0) return Fail(error, rc);
+        if (!MakeResampler(ctx_->sample_rate, ctx_->sample_fmt, ctx_->ch_layout, error)) {
+            return false;
+        }
         frame_ = av_frame_alloc();
         pkt_ = av_packet_alloc();
 
@@ -189,7 +183,7 @@ class FfmpegDecoder : public IDecoder {
     void ResetDecoding() {
         packetEnd_ = AV_NOPTS_VALUE;
         avcodec_flush_buffers(ctx_);
-        swr_init(swr_);
+        if (swr_) swr_init(swr_);
         pending_.clear();
         eof_ = false;
         drained_ = false;
@@ -277,10 +271,56 @@ class FfmpegDecoder : public IDecoder {
         av_frame_free(&frame_);
         av_packet_free(&pkt_);
         swr_free(&swr_);
+        av_channel_layout_uninit(&inLayout_);
+        av_channel_layout_uninit(&outLayout_);
         avcodec_free_context(&ctx_);
         avformat_close_input(&fmt_);
     }
+    // A resampler from one input format to the file's output format.
+    bool MakeResampler(int rate, int format, const AVChannelLayout& layout, std::string& error) {
+        swr_free(&swr_);
+        AVChannelLayout in{};
+        if (layout.order == AV_CHANNEL_ORDER_UNSPEC || layout.nb_channels <= 0) {
+            av_channel_layout_default(&in, layout.nb_channels);
+        } else {
+            av_channel_layout_copy(&in, &layout);
+        }
+        int rc = in.nb_channels > 0 && rate > 0 && format >= 0
+                     ? swr_alloc_set_opts2(&swr_, &outLayout_, AV_SAMPLE_FMT_S16, rate_, &in,
+                                           static_cast<AVSampleFormat>(format), rate, 0, nullptr)
+                     : AVERROR(EINVAL);
+        if (rc >= 0) {
+            // The on/off option: triangular dither when reducing to 16 bits.
+            if (dither_) av_opt_set_int(swr_, "dither_method", SWR_DITHER_TRIANGULAR, 0);
+            rc = swr_init(swr_);
+        }
+        if (rc >= 0) rc = av_channel_layout_copy(&inLayout_, &in);
+        av_channel_layout_uninit(&in);
+        inRate_ = rate;
+        inFormat_ = format;
+        if (rc < 0) {
+            swr_free(&swr_);
+            return Fail(error, rc);
+        }
+        return true;
+    }
+    // A frame whose rate, channels or sample format differ from the last one
+    // (a damaged or spliced file) gets a resampler of its own; what the old
+    // one still holds is flushed first. A frame none can convert is damage.
+    bool Follow(const AVFrame& f) {
+        const bool same = swr_ && f.sample_rate == inRate_ && f.format == inFormat_ &&
+                          av_channel_layout_compare(&f.ch_layout, &inLayout_) == 0;
+        if (same) return true;
+        if (swr_) Convert(nullptr);
+        std::string error;
+        return MakeResampler(f.sample_rate, f.format, f.ch_layout, error);
+    }
     void Convert(const AVFrame* f) {
+        if (f && !Follow(*f)) {
+            ++damaged_;
+            return;
+        }
+        if (!swr_) return;
         const int outMax = swr_get_out_samples(swr_, f ? f->nb_samples : 0);
         if (outMax <= 0) return;
         std::vector<std::int16_t> buf(static_cast<size_t>(outMax) * channels_);
@@ -288,7 +328,11 @@ class FfmpegDecoder : public IDecoder {
         const int n = swr_convert(swr_, &out, outMax,
                                   f ? const_cast<const uint8_t**>(f->extended_data) : nullptr,
                                   f ? f->nb_samples : 0);
-        if (n > 0) pending_.insert(pending_.end(), buf.begin(), buf.begin() + n * channels_);
+        if (n > 0) {
+            pending_.insert(pending_.end(), buf.begin(), buf.begin() + n * channels_);
+        } else if (n < 0 && f) {
+            ++damaged_;
+        }
     }
     void Receive() {
         for (;;) {
@@ -313,7 +357,9 @@ class FfmpegDecoder : public IDecoder {
         if (seekTarget_ < 0) return;
         seekTarget_ = -1;
         if (pts == AV_NOPTS_VALUE || origin_ == AV_NOPTS_VALUE) return;  // position_ stays unknown
-        position_ = av_rescale_q(pts - origin_, fmt_->streams[stream_]->time_base, {1, rate_});
+        // A damaged file may stamp a frame before its first one.
+        position_ = std::max<std::int64_t>(
+            av_rescale_q(pts - origin_, fmt_->streams[stream_]->time_base, {1, rate_}), 0);
         landed_ = true;
     }
     void DecodeSome() {
@@ -362,6 +408,9 @@ class FfmpegDecoder : public IDecoder {
     AVFormatContext* fmt_ = nullptr;
     AVCodecContext* ctx_ = nullptr;
     SwrContext* swr_ = nullptr;
+    // What the resampler converts from, and the output's channel layout.
+    int inRate_ = 0, inFormat_ = -1;
+    AVChannelLayout inLayout_{}, outLayout_{};
     AVFrame* frame_ = nullptr;
     AVPacket* pkt_ = nullptr;
     int stream_ = -1;

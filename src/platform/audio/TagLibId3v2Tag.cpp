@@ -172,6 +172,94 @@ bool WithoutExtendedHeader(const std::string& path, TagLib::ByteVector& out) {
     return true;
 }
 
+// TagLib stops at an empty frame (size 0) and loses every frame after it. For
+// reading, the tag is handed over without its empty frames (and without an
+// extended header, and a 2.3 tag's unsynchronisation undone). False when the
+// tag has no empty frame.
+bool WithoutEmptyFrames(const std::string& path, TagLib::ByteVector& out) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char head[10];
+    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
+    TagHeader header;
+    std::string problem;
+    if (std::memcmp(head, "ID3", 3) != 0 || !tagfile::ParseHeader(head, header, problem) ||
+        (header.major != 3 && header.major != 4)) {
+        return false;
+    }
+    std::string tag(10 + std::size_t{header.size}, '\0');
+    in.seekg(0);
+    in.read(tag.data(), static_cast<std::streamsize>(tag.size()));
+    tag.resize(static_cast<std::size_t>(in.gcount()));
+    std::vector<RawFrame> frames;
+    if (!SplitFrames(tag, header, frames, problem)) return false;
+    std::string body;
+    bool empty = false;
+    for (const RawFrame& frame : frames) {
+        if (frame.bytes.size() == 10) {
+            empty = true;
+        } else {
+            body += frame.bytes;
+        }
+    }
+    if (!empty) return false;
+    std::string bytes =
+        tagfile::RenderHeader(header.major, static_cast<std::uint32_t>(body.size()));
+    // 2.4 frames say themselves whether they are unsynchronised.
+    if (header.major == 4) bytes[5] = static_cast<char>(header.flags & 0x80);
+    bytes += body;
+    out = TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()));
+    return true;
+}
+
+// True when the file starts with an ID3v2 tag holding anything but padding,
+// or one too damaged to be read: such a file has a tag, readable or not.
+bool HoldsTagBytes(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool holds = false;
+    if (::fstat(fd, &st) == 0) {
+        const TagRegion region = tagfile::FindTagRegion(fd, static_cast<std::uint64_t>(st.st_size));
+        if (region.lead == Lead::Damaged) {
+            holds = true;
+        } else if (region.lead == Lead::Valid && region.firstEnd > 10) {
+            std::string body(static_cast<std::size_t>(std::min<std::uint64_t>(
+                                 region.firstEnd - 10, std::uint64_t{1} << 20)),
+                             '\0');
+            holds = tagfile::ReadAt(fd, body.data(), body.size(), 10) &&
+                    body.find_first_not_of('\0') != std::string::npos;
+        }
+    }
+    ::close(fd);
+    return holds;
+}
+
+// True when any tags stacked behind the first hold nothing but padding.
+bool OnlyPaddingAfterFirst(int fd, const TagRegion& region) {
+    std::uint64_t at = region.firstEnd;
+    std::vector<char> block(65536);
+    while (at + 10 <= region.end) {
+        unsigned char h[10];
+        TagHeader header;
+        std::string problem;
+        if (!tagfile::ReadAt(fd, h, sizeof h, at) || !tagfile::ParseHeader(h, header, problem)) {
+            return false;
+        }
+        const std::uint64_t bodyEnd = std::min<std::uint64_t>(at + 10 + header.size, region.end);
+        for (std::uint64_t pos = at + 10; pos < bodyEnd; pos += block.size()) {
+            const auto n =
+                static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), bodyEnd - pos));
+            if (!tagfile::ReadAt(fd, block.data(), n, pos)) return false;
+            if (std::any_of(block.begin(), block.begin() + static_cast<long>(n),
+                            [](char c) { return c != 0; })) {
+                return false;
+            }
+        }
+        at = bodyEnd + (header.major == 4 && (header.flags & 0x10) != 0 ? 10 : 0);
+    }
+    return true;
+}
+
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
@@ -322,6 +410,32 @@ bool ConvertV22(const std::string& tag, std::string& converted) {
     return converted.size() >= 10;
 }
 
+// TagLib's conversion drops a 2.2 tag's day and time (TDA, TIM): they are
+// carried over as the 2.3 TDAT and TIME frames, unless the conversion kept
+// them.
+void KeepV22DateParts(const std::string& tag22, std::vector<RawFrame>& frames) {
+    static const std::pair<const char*, const char*> kParts[] = {{"TDA", "TDAT"}, {"TIM", "TIME"}};
+    std::size_t pos = 10;
+    while (pos + 6 <= tag22.size() && tag22[pos] != 0) {
+        const auto* p = reinterpret_cast<const unsigned char*>(tag22.data() + pos);
+        const std::size_t size = (std::size_t{p[3]} << 16) | (std::size_t{p[4]} << 8) | p[5];
+        if (size > tag22.size() - pos - 6) break;
+        for (const auto& part : kParts) {
+            const char* id22 = part.first;
+            const char* id23 = part.second;
+            const bool kept = std::any_of(frames.begin(), frames.end(),
+                                          [id23](const RawFrame& f) { return f.id == id23; });
+            if (size == 0 || kept || tag22.compare(pos, 3, id22) != 0) continue;
+            std::string bytes = id23;
+            for (int i = 3; i >= 0; --i) bytes.push_back(static_cast<char>(size >> (8 * i)));
+            bytes.append(2, '\0');
+            bytes += tag22.substr(pos + 6, size);
+            frames.push_back({id23, bytes});
+        }
+        pos += 6 + size;
+    }
+}
+
 bool ReadTagBytes(int fd, std::uint64_t size, std::string& out) {
     out.resize(static_cast<std::size_t>(size));
     return size == 0 || tagfile::ReadAt(fd, out.data(), out.size(), 0);
@@ -434,14 +548,19 @@ bool TagLibId3v2Tag::Load(const std::string& path) {
     present_ = false;
     loaded_.fill(std::string());
     if (!IsRegularFile(path)) return false;
+    bool loaded = false;
     TagLib::ByteVector repaired;
-    if (WithoutExtendedHeader(path, repaired)) {
+    if (WithoutEmptyFrames(path, repaired) || WithoutExtendedHeader(path, repaired)) {
         TagLib::ByteVectorStream memory(repaired);
-        return Load(&memory);
+        loaded = Load(&memory);
+    } else {
+        TagLib::FileStream stream(path.c_str(), true);
+        if (!stream.isOpen()) return false;
+        loaded = Load(&stream);
     }
-    TagLib::FileStream stream(path.c_str(), true);
-    if (!stream.isOpen()) return false;
-    return Load(&stream);
+    // A tag that could not be read is still a tag: never "no tag" for it.
+    if (!present_ && HoldsTagBytes(path)) present_ = true;
+    return loaded;
 }
 
 std::string TagLibId3v2Tag::GetField(int field) const {
@@ -467,10 +586,15 @@ bool TagLibId3v2Tag::WriteTag(const std::string& path) {
 bool TagLibId3v2Tag::Write(const std::string& path) {
     OpenFile file;
     if (!OpenForWriting(path, file, error_)) return false;
+    tagfile::RemoveLeftCopies(path);
     const auto size = static_cast<std::uint64_t>(file.st.st_size);
     const TagRegion region = tagfile::FindTagRegion(file.fd, size);
     if (region.lead == Lead::Damaged) {
         error_ = region.problem;
+        return false;
+    }
+    if (region.lead == Lead::Valid && !OnlyPaddingAfterFirst(file.fd, region)) {
+        error_ = "the file holds a second ID3v2 tag, which writing this one would remove";
         return false;
     }
     if (!tagfile::LooksLikeMpegAudio(file.fd, region.end, size)) {
@@ -495,6 +619,7 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
     TagHeader header;
     header.major = 3;
     std::vector<RawFrame> frames;
+    std::string tag22;  // a 2.2 tag as read, before its conversion
     if (region.lead == Lead::Valid) {
         header = region.header;
         if (!ReadTagBytes(file.fd, region.firstEnd, old)) {
@@ -509,9 +634,19 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
                 error_ = "the ID3v2.2 tag cannot be converted";
                 return false;
             }
+            tag22 = old;
             old = converted;
         }
-        if (!SplitFrames(old, header, frames, error_)) return false;
+        std::size_t unread = 0;
+        if (!SplitFrames(old, header, frames, error_, &unread)) return false;
+        // (An unsynchronised 2.2 tag is left to the conversion alone.)
+        if (!tag22.empty() && (region.header.flags & 0x80) == 0) KeepV22DateParts(tag22, frames);
+        if (unread > 0) {
+            error_ =
+                "the ID3v2 tag is damaged after its last readable frame, and writing "
+                "would lose what follows";
+            return false;
+        }
     }
     // A 2.4 tag stays 2.4: its own frames need no conversion, and none is lost.
     const int major = header.major;
@@ -533,6 +668,7 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
             body += bytes;
     };
     for (const RawFrame& frame : frames) {
+        if (frame.bytes.size() == 10) continue;  // an empty frame holds nothing; others stop at it
         int field = FieldOf(frame, major, tagHeader, commentSeen, urlSeen, commentLanguage);
         if (field == kDateParts) field = writesDateParts ? 5 : 0;
         if (field == 0 || !changed[static_cast<std::size_t>(field)]) {
@@ -548,6 +684,12 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
         if (changed[static_cast<std::size_t>(field)]) emit(field);
     }
 
+    // The old head, to put back should the new tag not read back as written.
+    std::string oldHead;
+    if (region.end > 0 && !ReadTagBytes(file.fd, region.end, oldHead)) {
+        error_ = std::string("cannot read the tag: ") + std::strerror(errno);
+        return false;
+    }
     if (body.empty()) {
         // Nothing left to hold: the file carries no ID3v2 tag at all.
         if (!RemoveRegion(path, file, region, error_)) return false;
@@ -560,6 +702,11 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
         tag += body;
         tag.resize(static_cast<std::size_t>(region.end), '\0');
         if (!tagfile::WriteInPlace(file.fd, tag, error_)) return false;
+        if (!ReadsBack(path, current, changed, major)) {
+            std::string ignored;
+            tagfile::WriteInPlace(file.fd, oldHead, ignored);
+            return false;
+        }
         present_ = true;
         return true;
     }
@@ -576,7 +723,38 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
         error_ = "the new tag does not fit in the old tag's space, and " + error_;
     }
     if (result != tagfile::ReplaceResult::Done) return false;
+    if (!ReadsBack(path, current, changed, major)) {
+        // The old head goes back in front of the same audio.
+        OpenFile written;
+        std::string ignored;
+        if (OpenForWriting(path, written, ignored)) {
+            tagfile::ReplaceHead(path, written.fd, written.st, oldHead, head.size(), ignored);
+        }
+        return false;
+    }
     present_ = true;
+    return true;
+}
+
+bool TagLibId3v2Tag::ReadsBack(const std::string& path, const TagLibId3v2Tag& before,
+                               const std::array<bool, 13>& changed, int major) {
+    TagLibId3v2Tag check;
+    check.Load(path);
+    for (int f = 1; f <= 12; ++f) {
+        const auto i = static_cast<std::size_t>(f - 1);
+        const std::string& got = check.loaded_[i];
+        std::string want = changed[static_cast<std::size_t>(f)] ? pending_[i] : before.loaded_[i];
+        std::string year, ddmm, hhmm;
+        if (f == 5 && major == 3 && SplitIsoDate(want, year, ddmm, hhmm)) want = year;
+        // Texts TagLib normalises (genres, URLs beyond Latin-1) are only
+        // checked for being there; every written text must be.
+        const bool exact = changed[static_cast<std::size_t>(f)] && f != 6 && f != 11;
+        if (exact ? got != want : got.empty() != want.empty()) {
+            error_ = "the written tag does not read back as written (field " + std::to_string(f) +
+                     "); the file is left as it was";
+            return false;
+        }
+    }
     return true;
 }
 

@@ -22,7 +22,10 @@ namespace qsr::audio {
 // a URL beyond Latin-1 is stored percent-encoded (UTF-8); a date "yyyy-MM-dd[Thh:mm]" becomes TYER,
 // TDAT and TIME in 2.3. Empty fields are left out, and a tag left with
 // nothing is removed. Only MPEG audio files are written, and never a tag
-// whose size is invalid or runs past the file. How the file is changed
+// whose size is invalid or runs past the file, that is damaged after its last
+// readable frame, or that a second tag with frames follows. Empty frames are
+// read past and dropped. A written tag is read again; if it does not read as
+// written, the old tag is put back and the write fails. How the file is changed
 // without a crash ever leaving half of it: see MpegTagFile.h.
 //
 // RemoveTag strips every ID3v2 tag at the start of the file; any ID3v1 tag
@@ -43,6 +46,10 @@ class TagLibId3v2Tag : public IId3v2Tag {
 
   private:
     bool Write(const std::string& path);
+    // True when the file now reads as written: every changed field as set,
+    // every other one still there. Otherwise false with the reason.
+    bool ReadsBack(const std::string& path, const TagLibId3v2Tag& before,
+                   const std::array<bool, 13>& changed, int major);
 
     bool present_ = false;
     std::string error_;
