@@ -447,13 +447,31 @@ void Frmid3v::Form_Load() {
 
 void Frmid3v::Form_Unload() {
     if (!loaded_ || unloaded_) return;
+    if (working_) {
+        // The scan or save reads through the wrapper: let go of it once they return.
+        StopWork();
+        unloadAfterWork_ = true;
+        return;
+    }
     unloaded_ = true;
-    if (scan_) scan_->Cancel();
     SaveSettings();
     Playback("");
     levelTimer_->stop();
     fmodOk_ = false;
     fmod_.reset();  // closes the library
+}
+
+void Frmid3v::StopWork() {
+    if (scan_) scan_->Cancel();
+    saveCancelled_ = true;
+}
+
+void Frmid3v::FinishWork() {
+    working_ = false;
+    if (unloadAfterWork_) {
+        unloadAfterWork_ = false;
+        Form_Unload();
+    }
 }
 
 void Frmid3v::done(int result) {
@@ -511,6 +529,7 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
         AddRows(rows);
         if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
     };
+    working_ = true;
     scan_->Scan(folder);
     prb_->hide();
 
@@ -524,7 +543,8 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
         }
     }
     QApplication::restoreOverrideCursor();
-    if (const int record = SelectedRecord(); record > 0) RefreshItem(record);
+    if (const int record = SelectedRecord(); record > 0 && !unloadAfterWork_) RefreshItem(record);
+    FinishWork();
 }
 
 void Frmid3v::AddRows(const std::vector<ScanRow>& rows) {
@@ -725,6 +745,8 @@ void Frmid3v::SaveItems() {
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Playback("");
+    working_ = true;
+    saveCancelled_ = false;
     const PageValues pages = Pages();
     std::vector<std::string> failures;
     if (single != nullptr) {
@@ -736,7 +758,7 @@ void Frmid3v::SaveItems() {
         prb_->setValue(1);
         prb_->show();
         int fileIndex = 0;
-        for (int i = 0; i < rows && i < lvw_->topLevelItemCount(); ++i) {
+        for (int i = 0; i < rows && i < lvw_->topLevelItemCount() && !saveCancelled_; ++i) {
             prb_->setValue(i + 1);
             if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
             QTreeWidgetItem* item = lvw_->topLevelItem(i);
@@ -747,6 +769,7 @@ void Frmid3v::SaveItems() {
         prb_->hide();
     }
     QApplication::restoreOverrideCursor();
+    FinishWork();
     if (!failures.empty() && desktop_.messageBox != nullptr) {
         std::string text = "The tags of these files could not be saved:\n";
         for (const std::string& failure : failures) text += "\n" + failure;
