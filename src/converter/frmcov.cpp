@@ -142,7 +142,10 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     services::NameControlsForAccessibility(this);
 }
 
-frmcov::~frmcov() = default;
+frmcov::~frmcov() {
+    // Deleted at shut-down with a step's end never shown: give the pointer back.
+    if (stepRunning_) QApplication::restoreOverrideCursor();
+}
 
 void frmcov::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QTreeWidget>
 #include <condition_variable>
 #include <mutex>
@@ -187,6 +188,37 @@ TEST_F(FrmcovTest, StopWorkWaitsForTheWorker) {
     EXPECT_FALSE(w->Converting());
     EXPECT_EQ(gate.Reads(), 1);
     EXPECT_EQ(std::count(engine.log.begin(), engine.log.end(), "Close()"), 2);
+}
+
+// What the program's shut-down does, from inside the window's own modal loop
+// while a step runs, and from inside its file dialog: the worker is waited
+// for, the window closes, and it is deleted only once its calls returned.
+TEST_F(FrmcovTest, ExitDuringAConversionOrItsFileDialogIsClean) {
+    Check("chMP3");
+    Check("chOGG");
+    ReadGate gate;
+    gate.Arm(*reader, 1);
+    QTimer::singleShot(0, w.get(), [&] {
+        w->cmdConvert_Click();
+        ASSERT_TRUE(gate.WaitReached());
+        w->StopWork(std::chrono::milliseconds(0));  // cancelled; the block in hand goes on
+        std::thread release([&] { gate.Release(); });
+        w->StopWork(std::chrono::seconds(20));
+        release.join();
+        w->done(0);
+    });
+    w->exec();
+    EXPECT_EQ(gate.Reads(), 1);
+    EXPECT_EQ(std::count(engine.log.begin(), engine.log.end(), "Close()"), 2);
+    w.reset();
+
+    SetUp();
+    desktop.fileDialog.whileOpen = [&] { w->done(0); };
+    desktop.fileDialog.openAnswers.push_back(dir.File("other.wav"));
+    QTimer::singleShot(0, w.get(), [&] { w->cmdOpenFile_Click(); });
+    w->exec();
+    EXPECT_EQ(Child<QLineEdit>("txtInputFile")->text().toStdString(), dir.File("other.wav"));
+    w.reset();
 }
 
 TEST_F(FrmcovTest, ANamedPipeAsInputIsRefusedWithoutWaiting) {
