@@ -229,6 +229,16 @@ std::unique_ptr<MidiStream> MidiStream::Open(const std::string& path, int rate,
     // The music, then a second for the notes to fade.
     stream->totalFrames_ = static_cast<std::int64_t>(std::ceil(seconds * rate)) + rate;
 
+    stream->soundFont_ = soundFont;
+    return stream;
+}
+
+// The synthesizer and its sound font take a while to load: that happens on
+// the first render or seek, in the thread that renders.
+bool MidiStream::Load() {
+    if (fluid_) return true;
+    if (loadFailed_) return false;
+    loadFailed_ = true;
     static const bool quiet = [] {
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
             fluid_set_log_function(level, Silent, nullptr);
@@ -237,8 +247,8 @@ std::unique_ptr<MidiStream> MidiStream::Open(const std::string& path, int rate,
     (void)quiet;
     auto fluid = std::make_unique<Fluid>();
     fluid->settings.reset(new_fluid_settings());
-    if (!fluid->settings) return nullptr;
-    fluid_settings_setnum(fluid->settings.get(), "synth.sample-rate", rate);
+    if (!fluid->settings) return false;
+    fluid_settings_setnum(fluid->settings.get(), "synth.sample-rate", rate_);
     // The player follows the rendered samples, not the wall clock.
     fluid_settings_setstr(fluid->settings.get(), "player.timing-source", "sample");
     fluid_settings_setint(fluid->settings.get(), "synth.lock-memory", 0);
@@ -246,11 +256,15 @@ std::unique_ptr<MidiStream> MidiStream::Open(const std::string& path, int rate,
     fluid_settings_setnum(fluid->settings.get(), "synth.gain", 0.6);
     fluid->synth.reset(new_fluid_synth(fluid->settings.get()));
     if (!fluid->synth ||
-        fluid_synth_sfload(fluid->synth.get(), soundFont.c_str(), 1) == FLUID_FAILED)
-        return nullptr;
-    stream->fluid_ = std::move(fluid);
-    if (!stream->Restart(0)) return nullptr;
-    return stream;
+        fluid_synth_sfload(fluid->synth.get(), soundFont_.c_str(), 1) == FLUID_FAILED)
+        return false;
+    fluid_ = std::move(fluid);
+    if (!Restart(0)) {
+        fluid_.reset();
+        return false;
+    }
+    loadFailed_ = false;
+    return true;
 }
 
 // A fresh player from `tick`: a player that has ended cannot be sent back.
@@ -271,6 +285,10 @@ void MidiStream::Seek(std::int64_t frame) {
     const std::int64_t tick = timing_.TickAt(double(frame) / rate_);
     at_ = frame;
     tailLeft_ = -1;
+    if (!Load()) {
+        tailLeft_ = 0;
+        return;
+    }
     if (tick >= timing_.lastTick) {  // in the fade: nothing is left to play
         fluid_player_stop(fluid_->player.get());
         fluid_synth_all_sounds_off(fluid_->synth.get(), -1);
@@ -281,6 +299,7 @@ void MidiStream::Seek(std::int64_t frame) {
 }
 
 std::vector<std::int16_t> MidiStream::Render(std::int64_t frames) {
+    if (!Load()) return {};
     Fluid& f = *fluid_;
     if (tailLeft_ < 0) {
         // The player reports its end a few seconds late; the last tick is the end.
@@ -381,6 +400,12 @@ std::int64_t MidiFeed::Take(std::int64_t frames, std::vector<std::int16_t>& out,
     lock.unlock();
     cv_.notify_all();  // room for the renderer
     return n;
+}
+
+bool MidiFeed::WaitReady(std::chrono::milliseconds bound) {
+    std::unique_lock lock(m_);
+    return cv_.wait_for(lock, bound,
+                        [this] { return !seekTo_ && (!buffer_.empty() || streamEnded_); });
 }
 
 bool MidiFeed::Ended() {

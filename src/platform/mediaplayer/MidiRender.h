@@ -45,7 +45,7 @@ std::optional<MidiTiming> ReadMidiTiming(std::string_view midi);
 class MidiStream {
   public:
     // Nothing when the file is not MIDI, strikes no note, or no sound font
-    // is given.
+    // is given. Cheap: the synthesizer loads on the first Render or Seek.
     static std::unique_ptr<MidiStream> Open(const std::string& path, int rate,
                                             const std::string& soundFont);
     ~MidiStream();
@@ -59,10 +59,13 @@ class MidiStream {
   private:
     struct Fluid;
     MidiStream() = default;
+    bool Load();
     bool Restart(std::int64_t tick);
 
     std::unique_ptr<Fluid> fluid_;
     std::string midi_;
+    std::string soundFont_;
+    bool loadFailed_ = false;
     MidiTiming timing_;
     int rate_ = 0;
     std::int64_t totalFrames_ = 0;
@@ -88,6 +91,9 @@ class MidiFeed {
     // nothing is buffered; the number of frames appended.
     std::int64_t Take(std::int64_t frames, std::vector<std::int16_t>& out,
                       std::chrono::milliseconds wait);
+    // Waits up to `bound` for the first block after a start or seek; false
+    // when none came.
+    bool WaitReady(std::chrono::milliseconds bound);
     // All rendered and taken.
     bool Ended();
     // Frames rendered since the last start or seek, taken or not.

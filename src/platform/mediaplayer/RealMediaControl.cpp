@@ -16,8 +16,10 @@
 namespace qsr::mediaplayer {
 namespace {
 
-// How long the sound server's thread waits for the first MIDI block.
-constexpr int kMidiWaitMs = 200;
+// How long the sound server's thread waits for a late MIDI block, and the
+// window's thread for the first one.
+constexpr int kMidiWaitMs = 50;
+constexpr int kMidiReadySeconds = 5;
 
 void OnCorked(pa_stream*, int, void* userdata) {
     static_cast<audio::PulseConnection*>(userdata)->Signal();
@@ -168,6 +170,12 @@ bool RealMediaControl::SetBalance(int balance) {
 
 bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     if (!conn_->EnsureConnected()) return false;
+    if (midi_) {
+        // The first block only (the synthesizer loads with it): music that
+        // began after written silence would run behind the position shown.
+        midi_->Seek(frame);
+        midi_->WaitReady(std::chrono::seconds(kMidiReadySeconds));
+    }
     audio::PulseConnection::Lock lock(*conn_);
     // No stream runs, so the reader is the UI thread's until the new one
     // asks for data.
@@ -177,8 +185,6 @@ bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     } else if (file_) {
         at = file_->Seek(frame * fileRate_ / kRate);
         adapter_->Configure(fileRate_, file_->ChannelCount(), kRate, kChannels, true);
-    } else {
-        midi_->Seek(frame);
     }
     ready_.clear();
     readyAt_ = 0;

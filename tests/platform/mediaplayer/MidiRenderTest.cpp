@@ -157,6 +157,8 @@ TEST_F(MidiRender, TheFeedRendersAheadOfWhatIsTakenAndNoFurther) {
     EXPECT_FALSE(feed.Ended());
 
     feed.Seek(feed.TotalFrames() - 44100 * 2);  // just before the last note
+    ASSERT_TRUE(feed.WaitReady(std::chrono::seconds(20)));
+    EXPECT_LE(feed.RenderedFrames(), ahead);
     std::int64_t taken = 0;
     std::vector<std::int16_t> tail;
     ASSERT_TRUE(Until(
