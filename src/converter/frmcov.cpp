@@ -291,11 +291,11 @@ void frmcov::reject() {
     if (flgConvert_) cmdConvert_Click();
 }
 
-void frmcov::StopWork(std::chrono::milliseconds bound) {
+bool frmcov::StopWork(std::chrono::milliseconds bound) {
     closeAfterRun_ = false;
     if (flgConvert_) cmdConvert_Click();
     if (job_) job_->Cancel();
-    worker_.Wait(bound);
+    return worker_.Wait(bound);
 }
 
 }  // namespace qsr::converter

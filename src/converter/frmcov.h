@@ -46,7 +46,8 @@ class frmcov : public QDialog {
     bool Working() const { return stepRunning_; }
     // For shut-down: cancels a running step and waits (up to `bound`) for its
     // worker, so the partial file is closed before the program goes on.
-    void StopWork(std::chrono::milliseconds bound);
+    // False when the worker is still running after `bound`.
+    bool StopWork(std::chrono::milliseconds bound);
 
     // Escape and the close box: during a run, cancel first and close after.
     void reject() override;

@@ -181,8 +181,9 @@ TEST_F(FrmcovTest, StopWorkWaitsForTheWorker) {
     gate.Arm(*reader, 1);
     w->cmdConvert_Click();
     ASSERT_TRUE(gate.WaitReached());
+    EXPECT_FALSE(w->StopWork(std::chrono::milliseconds(0)));  // cancelled, still in its block
     std::thread release([&] { gate.Release(); });
-    w->StopWork(std::chrono::seconds(20));
+    EXPECT_TRUE(w->StopWork(std::chrono::seconds(20)));
     release.join();
     // The partial file (and the input) are closed by the time shut-down goes on.
     EXPECT_FALSE(w->Converting());
@@ -201,7 +202,7 @@ TEST_F(FrmcovTest, ExitDuringAConversionOrItsFileDialogIsClean) {
     QTimer::singleShot(0, w.get(), [&] {
         w->cmdConvert_Click();
         ASSERT_TRUE(gate.WaitReached());
-        w->StopWork(std::chrono::milliseconds(0));  // cancelled; the block in hand goes on
+        EXPECT_FALSE(w->StopWork(std::chrono::milliseconds(0)));  // cancelled, still in its block
         std::thread release([&] { gate.Release(); });
         w->StopWork(std::chrono::seconds(20));
         release.join();

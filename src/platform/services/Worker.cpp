@@ -14,7 +14,13 @@ Worker::~Worker() {
 
 bool Worker::Start(std::function<void()> work, std::function<void()> done) {
     if (running_) return false;
-    if (thread_) thread_->wait();  // returned already; only its finish is pending
+    if (thread_) {
+        // The last work has returned; its thread may still be winding down,
+        // which the window thread must not wait for on a busy machine.
+        QThread* old = thread_.release();
+        QObject::connect(old, &QThread::finished, old, &QObject::deleteLater);
+        if (old->isFinished()) old->deleteLater();
+    }
     cancelled_ = false;
     running_ = true;
     thread_.reset(QThread::create([this, work = std::move(work), done = std::move(done)] {
