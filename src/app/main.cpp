@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 
 #include "app/Form1.h"
@@ -256,12 +257,19 @@ int main(int argc, char** argv) {
     // The end of exitsystem unloads the other windows in this order (Form2,
     // About, Form4, Form5, Form6, frmcov, the option dialogs, Frmid3v, MPlay3,
     // frmtray); the program ends once control is back in the event loop.
+    // Long work is cancelled and its workers waited for first. Windows are
+    // closed here but deleted only when main returns: exit may come from
+    // inside one of their calls (a modal loop, a file dialog), and the quit
+    // below unwinds those first.
     QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
+        constexpr std::chrono::seconds kWorkerBound{5};
+        if (converterWindow) converterWindow->StopWork(kWorkerBound);
+        if (id3Editor) id3Editor->StopWork();
         if (formatsDialog) formatsDialog->Command2_Click();  // its opener deletes it
-        about.reset();
+        if (about) about->done(0);
         scheduleWindow.Form_Unload();  // saves schedule.dat
-        converterWindow.reset();
-        id3Editor.reset();
+        if (converterWindow) converterWindow->done(0);
+        if (id3Editor) id3Editor->reject();  // unloads it
         // Saves its position and ends its modal loop; the opener frees it.
         if (playerWindow) playerWindow->done(0);
         tray.close();

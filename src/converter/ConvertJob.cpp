@@ -105,6 +105,9 @@ StepEntry StepEntryFor(const std::string& format, ConvertJob::Outcome outcome,
             return {"Skip Convert To " + format + ": " + reason, true};
         case ConvertJob::Outcome::Failed:
             return {"failed Convert To " + format + ": " + reason, true};
+        case ConvertJob::Outcome::Cancelled:
+            // The target holds only the part written before the cancel.
+            return {"Cancel Convert To " + format + ": the file is incomplete", true};
         default:
             if (damagedFrames > 0)
                 return {"complete Convert To " + format + ": the input is damaged; " +

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -10,10 +11,10 @@
 namespace qsr::converter {
 
 // Decodes one file with the reader and encodes it with the writer, block by
-// block (channels x rate frames a block). Between blocks it reports progress and
-// lets the caller run pending events, which is how a window's cancel button
-// gets through on the one thread. Widget-free: the converter window, the
-// command line and the tests all drive it.
+// block (channels x rate frames a block), reporting progress between blocks.
+// Cancel may come from another thread: a window runs Convert in a worker and
+// cancels from its own. Widget-free: the converter window, the command line
+// and the tests all drive it.
 class ConvertJob {
   public:
     enum class Outcome {
@@ -28,7 +29,7 @@ class ConvertJob {
 
     // Called with 0..100; at most every `progressInterval`, and always at the end.
     std::function<void(double percent)> onProgress;
-    // Called after every block; a window runs its pending events here.
+    // Called after every block, in the thread that runs Convert.
     std::function<void()> onBlock;
     std::chrono::milliseconds progressInterval{50};
 
@@ -51,7 +52,7 @@ class ConvertJob {
 
     audio::IAudioFile& reader_;
     audio::IAudioFile& writer_;
-    bool cancelled_ = false;
+    std::atomic<bool> cancelled_{false};
     std::string reason_;
     std::int64_t frames_ = 0, damaged_ = 0;
     int rate_ = 0;

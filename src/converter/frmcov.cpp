@@ -145,7 +145,10 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     services::NameControlsForAccessibility(this);
 }
 
-frmcov::~frmcov() = default;
+frmcov::~frmcov() {
+    // Deleted at shut-down with a step's end never shown: give the pointer back.
+    if (stepRunning_) QApplication::restoreOverrideCursor();
+}
 
 void frmcov::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
@@ -155,9 +158,11 @@ void frmcov::Form_Load() {
     flgConvert_ = false;
     if (!FileW_ || !FileR_) return;
     job_ = std::make_unique<ConvertJob>(*FileR_, *FileW_);
-    job_->onProgress = [this](double p) { ProgressConvert_->setValue(static_cast<int>(p)); };
-    job_->onBlock = [this] {
-        if (desktop_.eventPump) desktop_.eventPump->ProcessEvents();
+    // Called in the worker; a cancel has already set the bar to 0.
+    job_->onProgress = [this](double p) {
+        worker_.Post([this, p] {
+            if (flgConvert_) ProgressConvert_->setValue(static_cast<int>(p));
+        });
     };
     FileW_->SetOption(true);
     FileR_->SetOption(true);
@@ -208,24 +213,68 @@ void frmcov::ConvertStep(const std::string& format, const std::string& target) {
                               recording::BeingRecordedMessage(target))
                      .text,
                  kIconError);
+        NextStep();
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const auto outcome = job_->Convert(filename_, target);
+    stepFormat_ = format;
+    stepRunning_ = true;
+    worker_.Start(
+        [this, source = filename_, target] { stepOutcome_ = job_->Convert(source, target); },
+        [this] { StepDone(); });
+}
+
+void frmcov::StepDone() {
     QApplication::restoreOverrideCursor();
-    const StepEntry entry = StepEntryFor(format, outcome, job_->Reason(), job_->DamagedFrames());
+    stepRunning_ = false;
+    const StepEntry entry =
+        StepEntryFor(stepFormat_, stepOutcome_, job_->Reason(), job_->DamagedFrames());
     AddEvent(entry.text, entry.error ? kIconError : entry.warning ? kIconWarning : kIconStep);
+    NextStep();
+}
+
+void frmcov::NextStep() {
+    while (flgConvert_ && stage_ < 3) {
+        const int stage = stage_++;
+        if (stage == 0 && chWMA_->isChecked()) {
+            FileW_->SetWmaFormat(udWMAProfile_->value());
+            ConvertStep("WMA", WmaName(FileString_, udWMAProfile_->value()));
+            return;
+        }
+        if (stage == 1 && chMP3_->isChecked()) {
+            ConvertStep("MP3", Mp3Name(FileString_, MP3Lame_ ? MP3Lame_->Bitrate() : 128));
+            return;
+        }
+        if (stage == 2 && chOGG_->isChecked()) {
+            ConvertStep("Ogg", OggName(FileString_));
+            return;
+        }
+    }
+    FinishRun();
+}
+
+void frmcov::FinishRun() {
+    AddEvent("Tasks is completed", kIconStep);
+    cmdConvert_->setText("Convert Now");
+    flgConvert_ = false;
+    ProgressConvert_->setValue(0);
+    udWMAProfile_->setEnabled(true);
+    if (closeAfterRun_) {
+        closeAfterRun_ = false;
+        QDialog::reject();
+    }
 }
 
 void frmcov::cmdConvert_Click() {
-    if (flgConvert_) {  // cancel: the running block loop stops after the block in hand
+    if (flgConvert_) {  // cancel: the running step stops after the block in hand
         ProgressConvert_->setValue(0);
         cmdConvert_->setText("Convert");
         flgConvert_ = false;
         if (job_) job_->Cancel();
         return;
     }
-    if (!job_) return;
+    // A cancelled step still finishing its block: the run ends on its own.
+    if (!job_ || stepRunning_) return;
     filename_ = txtInputFile_->text().toStdString();
     const auto found = LookupInputName(filename_);
     const auto stem = found ? OutputStem(filename_, *found) : std::nullopt;
@@ -241,18 +290,26 @@ void frmcov::cmdConvert_Click() {
     cmdConvert_->setText("Cancel");
     flgConvert_ = true;
     job_->Reset();
-    if (flgConvert_ && chWMA_->isChecked()) {
-        FileW_->SetWmaFormat(udWMAProfile_->value());
-        ConvertStep("WMA", WmaName(FileString_, udWMAProfile_->value()));
+    stage_ = 0;
+    // The writer is the worker's while a step runs.
+    udWMAProfile_->setEnabled(false);
+    NextStep();
+}
+
+void frmcov::reject() {
+    if (!stepRunning_) {
+        QDialog::reject();
+        return;
     }
-    if (flgConvert_ && chMP3_->isChecked()) {
-        ConvertStep("MP3", Mp3Name(FileString_, MP3Lame_ ? MP3Lame_->Bitrate() : 128));
-    }
-    if (flgConvert_ && chOGG_->isChecked()) ConvertStep("Ogg", OggName(FileString_));
-    AddEvent("Tasks is completed", kIconStep);
-    cmdConvert_->setText("Convert Now");
-    flgConvert_ = false;
-    ProgressConvert_->setValue(0);
+    closeAfterRun_ = true;
+    if (flgConvert_) cmdConvert_Click();
+}
+
+bool frmcov::StopWork(std::chrono::milliseconds bound) {
+    closeAfterRun_ = false;
+    if (flgConvert_) cmdConvert_Click();
+    if (job_) job_->Cancel();
+    return worker_.Wait(bound);
 }
 
 }  // namespace qsr::converter

@@ -7,6 +7,7 @@
 #include "converter/ConvertJob.h"
 #include "platform/audio-api/AudioEngine.h"
 #include "platform/services/Services.h"
+#include "platform/services/Worker.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -24,8 +25,9 @@ inline constexpr int kIconError = 3;
 inline constexpr int kIconWarning = 4;
 
 // The "Audio Converter" window: one input file to WMA, MP3 and/or Ogg Vorbis
-// next to it. The conversion runs on this thread; ConvertJob lets events run
-// between blocks, so the same button cancels.
+// next to it. Each format step runs in a worker while the window stays live;
+// the same button cancels after the block in hand, and so does closing the
+// window (which then closes once the partial file is finished).
 class frmcov : public QDialog {
     Q_OBJECT
   public:
@@ -41,10 +43,25 @@ class frmcov : public QDialog {
     std::string ChooseInputFile(const std::string& title);
 
     bool Converting() const { return flgConvert_; }
+    // A format step is in the worker or its end not yet shown.
+    bool Working() const { return stepRunning_; }
+    // For shut-down: cancels a running step and waits (up to `bound`) for its
+    // worker, so the partial file is closed before the program goes on.
+    // False when the worker is still running after `bound`.
+    bool StopWork(std::chrono::milliseconds bound);
+
+    // Escape and the close box: during a run, cancel first and close after.
+    void reject() override;
 
   private:
-    // One format step: start entry, conversion, outcome entry.
+    // The next checked format step in the order WMA, MP3, Ogg Vorbis, or the
+    // end of the run; the boxes are read as each step starts.
+    void NextStep();
+    // One format step: start entry, then the conversion in the worker.
     void ConvertStep(const std::string& format, const std::string& target);
+    // Back on this thread: the step's outcome entry, then the next step.
+    void StepDone();
+    void FinishRun();
 
     audio::IAudioEngine& engine_;
     services::DesktopServices desktop_;
@@ -56,6 +73,11 @@ class frmcov : public QDialog {
     std::string filename_;
     std::string FileString_;
     bool flgConvert_ = false;
+    bool stepRunning_ = false;
+    bool closeAfterRun_ = false;
+    int stage_ = 0;  // the next of the three format steps
+    std::string stepFormat_;
+    ConvertJob::Outcome stepOutcome_ = ConvertJob::Outcome::Complete;
 
     QLineEdit* txtInputFile_;
     QPushButton* cmdOpenFile_;
@@ -69,6 +91,8 @@ class frmcov : public QDialog {
     QPushButton* cmdConvert_;
     QProgressBar* ProgressConvert_;
     QTreeWidget* viewEvent_;
+    // Last: destroyed first, it waits for the step still using the files above.
+    services::Worker worker_;
 };
 
 }  // namespace qsr::converter

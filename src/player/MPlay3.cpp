@@ -27,6 +27,7 @@
 
 #include "core/AppInfo.h"
 #include "core/AtomicFile.h"
+#include "core/FileKind.h"
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
 #include "player/FaceClocks.h"
@@ -888,6 +889,14 @@ void MPlay3::LOADLIST_Click() {
     const auto chosen =
         desktop_.fileDialog->OpenFile("Load Playlist", DialogFilter(kPlaylistOpenFilter), "");
     if (!chosen || chosen->empty()) return;
+    // Opening a named pipe would wait for a writer with the window frozen.
+    if (const std::string kind = core::SpecialFileKind(*chosen); !kind.empty()) {
+        if (desktop_.messageBox)
+            desktop_.messageBox->Show(core::SpecialFileMessage(*chosen, kind),
+                                      services::MsgIcon::Error, services::MsgButtons::Ok,
+                                      windowTitle().toStdString());
+        return;
+    }
     QFile file(QString::fromStdString(*chosen));
     if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPlaylistBytes) return;
     const QByteArray text = file.readAll();

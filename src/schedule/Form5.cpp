@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/AppInfo.h"
+#include "core/FileKind.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/Skin.h"
 
@@ -104,6 +105,10 @@ DateTime Form5::Now() const {
 void Form5::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
     const std::string file = ScheduleFile();
+    // A named pipe or a device in its place holds no schedule; say so once.
+    if (const std::string kind = core::SpecialFileKind(file); !kind.empty() && desktop_.messageBox)
+        desktop_.messageBox->Show(core::SpecialFileMessage(file, kind), services::MsgIcon::Error,
+                                  services::MsgButtons::Ok, windowTitle().toStdString());
     EnsureScheduleFile(file);
     std::vector<ScheduleRow> rows;
     ListView1->clear();

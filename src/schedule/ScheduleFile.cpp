@@ -160,7 +160,8 @@ bool ReadScheduleFile(const std::string& path, std::vector<ScheduleRow>& rows, s
 }
 
 bool EnsureScheduleFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    // Non-blocking: a named pipe in its place must not wait for a reader.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0666);
     if (fd < 0) return ::access(path.c_str(), F_OK) == 0;
     ::close(fd);
     return true;

@@ -442,13 +442,31 @@ void Frmid3v::Form_Load() {
 
 void Frmid3v::Form_Unload() {
     if (!loaded_ || unloaded_) return;
+    if (working_) {
+        // The scan or save reads through the wrapper: let go of it once they return.
+        StopWork();
+        unloadAfterWork_ = true;
+        return;
+    }
     unloaded_ = true;
-    if (scan_) scan_->Cancel();
     SaveSettings();
     Playback("");
     levelTimer_->stop();
     fmodOk_ = false;
     fmod_.reset();  // closes the library
+}
+
+void Frmid3v::StopWork() {
+    if (scan_) scan_->Cancel();
+    saveCancelled_ = true;
+}
+
+void Frmid3v::FinishWork() {
+    working_ = false;
+    if (unloadAfterWork_) {
+        unloadAfterWork_ = false;
+        Form_Unload();
+    }
 }
 
 void Frmid3v::done(int result) {
@@ -506,6 +524,7 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
         AddRows(rows);
         if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
     };
+    working_ = true;
     scan_->Scan(folder);
     prb_->hide();
 
@@ -520,7 +539,8 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
     }
     QApplication::restoreOverrideCursor();
     // The pages of the previous folder's file must not stay to be saved here.
-    RefreshItem(SelectedRecord());
+    if (!unloadAfterWork_) RefreshItem(SelectedRecord());
+    FinishWork();
 }
 
 void Frmid3v::AddRows(const std::vector<ScanRow>& rows) {
@@ -731,6 +751,8 @@ void Frmid3v::SaveItems() {
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Playback("");
+    working_ = true;
+    saveCancelled_ = false;
     SaveRequest request{Pages(), {}, nullptr, isRecording_};
     request.edits = EditsSince(filled_, request.pages);
     std::vector<std::string> failures;
@@ -744,7 +766,7 @@ void Frmid3v::SaveItems() {
         prb_->setValue(1);
         prb_->show();
         int fileIndex = 0;
-        for (int i = 0; i < rows && i < lvw_->topLevelItemCount(); ++i) {
+        for (int i = 0; i < rows && i < lvw_->topLevelItemCount() && !saveCancelled_; ++i) {
             prb_->setValue(i + 1);
             if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
             QTreeWidgetItem* item = lvw_->topLevelItem(i);
@@ -755,6 +777,7 @@ void Frmid3v::SaveItems() {
         prb_->hide();
     }
     QApplication::restoreOverrideCursor();
+    FinishWork();
     if (!failures.empty() && desktop_.messageBox != nullptr) {
         std::string text = "The tags of these files could not be saved:\n";
         for (const std::string& failure : failures) text += "\n" + failure;

@@ -62,7 +62,10 @@ class Frmid3v : public QDialog {
 
     void Form_Load();
     // Saves the settings, stops playback and releases the wrapper; once only.
+    // During a scan or a save it cancels them and finishes when they return.
     void Form_Unload();
+    // For shut-down: a running scan or batch save stops after the file in hand.
+    void StopWork();
 
     void LoadSettings();
     void SaveSettings();
@@ -115,6 +118,8 @@ class Frmid3v : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // A scan or save has returned: an unload asked for meanwhile happens now.
+    void FinishWork();
     void AddRows(const std::vector<ScanRow>& rows);
     int SelectedRecord() const;  // 0 without a selected row
     void RefreshSelected();
@@ -142,6 +147,9 @@ class Frmid3v : public QDialog {
     bool fmodOk_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;
+    bool working_ = false;  // a scan or a save is on the stack
+    bool unloadAfterWork_ = false;
+    bool saveCancelled_ = false;
     bool blnDrag_ = false;
     int dragLeft_ = 0;  // twips, the splitter's Left when the drag began
     // The splitter's Left in twips; the widget stands at the nearest pixel.

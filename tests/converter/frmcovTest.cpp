@@ -1,12 +1,18 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
+#include <sys/stat.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeWidget>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 #include "converter/frmcov.h"
 #include "fakes/FakeAudio.h"
@@ -14,6 +20,7 @@
 #include "platform/services/Accessibility.h"
 #include "recording/LiveRecordings.h"
 #include "recording/RecoveryJournal.h"
+#include "support/EventWait.h"
 #include "support/TempDir.h"
 
 namespace qsr::converter {
@@ -50,6 +57,42 @@ struct FrmcovTest : ::testing::Test {
         return ops;
     }
     void Check(const char* box) { Child<QCheckBox>(box)->setChecked(true); }
+    // Clicks Convert and lets events run until the whole run has ended.
+    void ConvertAll() {
+        w->cmdConvert_Click();
+        ASSERT_TRUE(testing::RunUntil([&] { return !w->Converting() && !w->Working(); }, 20000));
+    }
+};
+
+// Holds the worker inside the reader at block `at` until Release().
+struct ReadGate {
+    std::mutex m;
+    std::condition_variable cv;
+    int reads = 0, at = 0;
+    bool reached = false, open = false;
+    void Arm(fakes::FakeAudioFile& file, int block) {
+        at = block;
+        file.onRead = [this] {
+            std::unique_lock lock(m);
+            if (++reads != at) return;
+            reached = true;
+            cv.notify_all();
+            cv.wait(lock, [this] { return open; });
+        };
+    }
+    bool WaitReached() {
+        std::unique_lock lock(m);
+        return cv.wait_for(lock, std::chrono::seconds(20), [this] { return reached; });
+    }
+    void Release() {
+        std::lock_guard lock(m);
+        open = true;
+        cv.notify_all();
+    }
+    int Reads() {
+        std::lock_guard lock(m);
+        return reads;
+    }
 };
 
 TEST_F(FrmcovTest, LoadShowsTheDefaults) {
@@ -81,7 +124,7 @@ TEST_F(FrmcovTest, AllThreeRunInOrderWmaMp3Ogg) {
     Check("chMP3");
     Check("chOGG");
     Check("chWMA");
-    w->cmdConvert_Click();
+    ConvertAll();
     const std::string stem = dir.File("song");
     EXPECT_EQ(Operations(),
               (std::vector<std::string>{"Start Convert To WMA", "complete Convert To WMA",
@@ -97,23 +140,120 @@ TEST_F(FrmcovTest, AllThreeRunInOrderWmaMp3Ogg) {
         engine.log.end());
 }
 
-TEST_F(FrmcovTest, CancelDuringWmaSkipsTheRest) {
+TEST_F(FrmcovTest, CancelDuringWmaSkipsTheRestAndSaysTheFileIsIncomplete) {
     Check("chMP3");
     Check("chOGG");
     Check("chWMA");
-    desktop.eventPump.onPump = [&] {
-        if (w->Converting() && desktop.eventPump.pumped == 2) w->cmdConvert_Click();
-    };
+    ReadGate gate;
+    gate.Arm(*reader, 2);
     w->cmdConvert_Click();
+    // The window is live while the worker converts: the click has returned.
+    ASSERT_TRUE(gate.WaitReached());
+    EXPECT_EQ(Child<QPushButton>("cmdConvert")->text(), "Cancel");
+    EXPECT_TRUE(Child<QSpinBox>("udWMAProfile")->isEnabled() == false);
+    w->cmdConvert_Click();  // cancel
+    EXPECT_EQ(Child<QPushButton>("cmdConvert")->text(), "Convert");
+    EXPECT_EQ(Child<QProgressBar>("ProgressConvert")->value(), 0);
+    w->cmdConvert_Click();  // a second click while the block ends starts nothing
+    gate.Release();
+    ASSERT_TRUE(testing::RunUntil([&] { return !w->Working(); }, 20000));
     EXPECT_EQ(Operations(),
-              (std::vector<std::string>{"Start Convert To WMA", "complete Convert To WMA",
+              (std::vector<std::string>{"Start Convert To WMA",
+                                        "Cancel Convert To WMA: the file is incomplete",
                                         "Tasks is completed"}));
-    EXPECT_EQ(desktop.eventPump.pumped, 2);  // stopped after the block in hand
+    EXPECT_EQ(gate.Reads(), 2);  // stopped after the block in hand
+    EXPECT_EQ(engine.lastFile, reader);
     EXPECT_EQ(Child<QPushButton>("cmdConvert")->text(), "Convert Now");
+    EXPECT_TRUE(Child<QSpinBox>("udWMAProfile")->isEnabled());
+}
+
+TEST_F(FrmcovTest, EscapeDuringAConversionCancelsThenClosesAndItOpensAgain) {
+    Check("chMP3");
+    Check("chOGG");
+    ReadGate gate;
+    gate.Arm(*reader, 1);
+    w->show();
+    w->cmdConvert_Click();
+    ASSERT_TRUE(gate.WaitReached());
+    w->reject();                  // what Escape and the close box do
+    EXPECT_TRUE(w->isVisible());  // still finishing the block in hand
+    gate.Release();
+    ASSERT_TRUE(testing::RunUntil([&] { return !w->isVisible(); }, 20000));
+    EXPECT_FALSE(w->Working());
+    EXPECT_EQ(Operations(),
+              (std::vector<std::string>{"Start Convert To MP3",
+                                        "Cancel Convert To MP3: the file is incomplete",
+                                        "Tasks is completed"}));
+    reader->onRead = nullptr;
+    w->show();
+    ConvertAll();
+    EXPECT_EQ(Operations().back(), "Tasks is completed");
+    EXPECT_EQ(Operations().size(), 8u);
+    EXPECT_TRUE(w->isVisible());
+    w->reject();  // idle: closes at once
+    EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(FrmcovTest, StopWorkWaitsForTheWorker) {
+    Check("chMP3");
+    ReadGate gate;
+    gate.Arm(*reader, 1);
+    w->cmdConvert_Click();
+    ASSERT_TRUE(gate.WaitReached());
+    EXPECT_FALSE(w->StopWork(std::chrono::milliseconds(0)));  // cancelled, still in its block
+    std::thread release([&] { gate.Release(); });
+    EXPECT_TRUE(w->StopWork(std::chrono::seconds(20)));
+    release.join();
+    // The partial file (and the input) are closed by the time shut-down goes on.
+    EXPECT_FALSE(w->Converting());
+    EXPECT_EQ(gate.Reads(), 1);
+    EXPECT_EQ(std::count(engine.log.begin(), engine.log.end(), "Close()"), 2);
+}
+
+// What the program's shut-down does, from inside the window's own modal loop
+// while a step runs, and from inside its file dialog: the worker is waited
+// for, the window closes, and it is deleted only once its calls returned.
+TEST_F(FrmcovTest, ExitDuringAConversionOrItsFileDialogIsClean) {
+    Check("chMP3");
+    Check("chOGG");
+    ReadGate gate;
+    gate.Arm(*reader, 1);
+    QTimer::singleShot(0, w.get(), [&] {
+        w->cmdConvert_Click();
+        ASSERT_TRUE(gate.WaitReached());
+        EXPECT_FALSE(w->StopWork(std::chrono::milliseconds(0)));  // cancelled, still in its block
+        std::thread release([&] { gate.Release(); });
+        w->StopWork(std::chrono::seconds(20));
+        release.join();
+        w->done(0);
+    });
+    w->exec();
+    EXPECT_EQ(gate.Reads(), 1);
+    EXPECT_EQ(std::count(engine.log.begin(), engine.log.end(), "Close()"), 2);
+    w.reset();
+
+    SetUp();
+    desktop.fileDialog.whileOpen = [&] { w->done(0); };
+    desktop.fileDialog.openAnswers.push_back(dir.File("other.wav"));
+    QTimer::singleShot(0, w.get(), [&] { w->cmdOpenFile_Click(); });
+    w->exec();
+    EXPECT_EQ(Child<QLineEdit>("txtInputFile")->text().toStdString(), dir.File("other.wav"));
+    w.reset();
+}
+
+TEST_F(FrmcovTest, ANamedPipeAsInputIsRefusedWithoutWaiting) {
+    const std::string fifo = dir.File("pipe.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Child<QLineEdit>("txtInputFile")->setText(QString::fromStdString(fifo));
+    Check("chMP3");
+    w->cmdConvert_Click();
+    ASSERT_FALSE(desktop.messageBox.shown.empty());
+    EXPECT_EQ(desktop.messageBox.shown.back().text, "Invalid input file name: " + fifo);
+    EXPECT_FALSE(w->Working());
 }
 
 TEST_F(FrmcovTest, NoBoxCheckedWritesNothing) {
-    w->cmdConvert_Click();
+    ConvertAll();
     EXPECT_EQ(Operations(), std::vector<std::string>{"Tasks is completed"});
 }
 
@@ -135,7 +275,7 @@ TEST_F(FrmcovTest, FailedAndSelfTargetStepsSayWhy) {
     Child<QLineEdit>("txtInputFile")->setText(QString::fromStdString(dir.File("song.ogg")));
     Check("chOGG");
     Check("chMP3");
-    w->cmdConvert_Click();
+    ConvertAll();
     const auto ops = Operations();
     ASSERT_EQ(ops.size(), 5u);
     EXPECT_EQ(ops[3], "Skip Convert To Ogg: output is the input file");
@@ -149,7 +289,7 @@ TEST_F(FrmcovTest, FailedAndSelfTargetStepsSayWhy) {
     Child<QLineEdit>("txtInputFile")->setText(QString::fromStdString(dir.File("song.x.wav")));
     reader->openResult = -1;
     reader->lastError = "not an audio file";
-    w->cmdConvert_Click();
+    ConvertAll();
     EXPECT_EQ(Operations()[6], "failed Convert To MP3: not an audio file");
 }
 

@@ -302,6 +302,7 @@ std::int64_t FakeAudioFile::TotalSamples() const {
     return contentChannels ? static_cast<std::int64_t>(content.size()) / contentChannels : 0;
 }
 audio::Samples FakeAudioFile::ReadBlock(long n) {
+    if (onRead) onRead();
     const auto begin = static_cast<std::size_t>(readPosition * contentChannels);
     if (begin >= content.size() || n <= 0) return {};
     const auto count =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -144,6 +145,8 @@ class FakeAudioFile : public audio::IAudioFile {
     std::vector<audio::Samples> written;
     bool closed = false;
     audio::Samples content;  // what reading returns
+    // Called at the start of every ReadBlock, in the reading thread.
+    std::function<void()> onRead;
     int contentRate = 44100;
     int contentChannels = 2;
     std::int64_t readPosition = 0;

@@ -36,6 +36,7 @@ std::optional<std::string> FakeFileDialog::OpenFile(const std::string& title,
     titles.push_back(title);
     filters.push_back(filter);
     startDirs.push_back(startDir);
+    if (whileOpen) whileOpen();
     return Pop(openAnswers);
 }
 

@@ -35,6 +35,8 @@ class FakeFileDialog : public services::IFileDialog {
   public:
     std::deque<std::string> openAnswers, saveAnswers;
     std::vector<std::string> titles, filters, startDirs;
+    // Runs while an Open dialog "is shown", as events would.
+    std::function<void()> whileOpen;
     std::optional<std::string> OpenFile(const std::string& title, const std::string& filter,
                                         const std::string& startDir) override;
     std::optional<std::string> SaveFile(const std::string& title, const std::string& filter,

@@ -1,6 +1,7 @@
 // The Audio Player window over the fake media control: each test drives the
 // handlers the controls call and checks that the window applies the rules.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractButton>
 #include <QGuiApplication>
@@ -436,6 +437,15 @@ TEST_F(MPlay3Test, PlaylistsSaveAndLoadAndAFolderAddsItsFilesInNameOrder) {
     EXPECT_EQ(w->Playlist().Paths(),
               (std::vector<std::string>{dir.File("a.MP3"), dir.File("b.wav"), dir.File("c.mid")}));
     w->LOADLIST_Click();  // cancelled
+    EXPECT_EQ(w->Playlist().Count(), 3);
+
+    // A named pipe would hold the open until a writer came: refused at once.
+    const std::string fifo = dir.File("pipe.m3u");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    desktop.fileDialog.openAnswers.push_back(fifo);
+    w->LOADLIST_Click();
+    ASSERT_FALSE(desktop.messageBox.shown.empty());
+    EXPECT_EQ(desktop.messageBox.shown.back().text, fifo + " is a named pipe, not a file.");
     EXPECT_EQ(w->Playlist().Count(), 3);
 }
 

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QHeaderView>
 #include <QPushButton>
@@ -66,6 +67,15 @@ struct Fixture {
 ScheduleRow Slot(DateTime start, DateTime stop, std::string comment = {}) {
     return {schedule::FormatDateTime(start), schedule::FormatDateTime(stop), "", "Waiting",
             std::move(comment)};
+}
+
+TEST(Form5, ANamedPipeAsScheduleIsNamedAndNothingWaitsForIt) {
+    Fixture fx;
+    ASSERT_EQ(::mkfifo(fx.File().c_str(), 0600), 0);
+    Form5& f = fx.Load();  // returns: no open waits for the other end
+    ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
+    EXPECT_EQ(fx.desk.messageBox.shown[0].text, fx.File() + " is a named pipe, not a file.");
+    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
 }
 
 TEST(Form5, LoadsHiddenWithItsControlsAndItsClockRunning) {

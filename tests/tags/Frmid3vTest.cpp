@@ -70,6 +70,36 @@ struct Frmid3vTest : ::testing::Test {
     }
 };
 
+// Exit while the scan or the batch save lets events run: the work stops after
+// the file in hand and the editor lets go of its library only once it returns.
+TEST_F(Frmid3vTest, ExitDuringAScanOrABatchSaveStopsItThenUnloads) {
+    const std::string folder = ToneFolder(6);
+    w->Form_Load();
+    desktop.eventPump.onPump = [&] {
+        w->StopWork();
+        w->reject();
+    };
+    w->UpdateFolder(folder);
+    EXPECT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_FALSE(w->SoundLibraryReady());
+
+    w->Form_Load();
+    desktop.eventPump.onPump = nullptr;
+    w->UpdateFolder(folder);
+    ASSERT_EQ(List()->topLevelItemCount(), 6);
+    for (int i = 0; i < 6; ++i) List()->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    desktop.eventPump.pumped = 0;
+    desktop.eventPump.onPump = [&] {
+        if (desktop.eventPump.pumped == 2) {
+            w->StopWork();
+            w->reject();
+        }
+    };
+    w->SaveItems();
+    EXPECT_EQ(desktop.eventPump.pumped, 2);
+    EXPECT_FALSE(w->SoundLibraryReady());
+}
+
 // The real sound library reads the tags, as in the program.
 TEST_F(Frmid3vTest, ScannedCorpusShowsTheTagsItsManifestImplies) {
     const std::string folder = dir.File("corpus");

@@ -2,9 +2,11 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 
+#include "core/FileKind.h"
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/InputAdapter.h"
 #include "platform/audio/PulseConnection.h"
@@ -14,6 +16,11 @@
 
 namespace qsr::mediaplayer {
 namespace {
+
+// How long the sound server's thread waits for a late MIDI block, and the
+// window's thread for the first one.
+constexpr int kMidiWaitMs = 50;
+constexpr int kMidiReadySeconds = 5;
 
 void OnCorked(pa_stream*, int, void* userdata) {
     static_cast<audio::PulseConnection*>(userdata)->Signal();
@@ -38,21 +45,24 @@ RealMediaControl::~RealMediaControl() {
 
 // The file is read as it plays, a block at a time, so a long file starts at
 // once and a seek goes through the reader's index. MIDI holds no sound of its
-// own: a synthesizer renders it whole, and it plays from memory. A CD is
-// read like a file, a few sectors at a time.
+// own: a synthesizer renders it a few seconds ahead of what is played, in a
+// thread of its own. A CD is read like a file, a few sectors at a time.
 bool RealMediaControl::SetFileName(const QString& path) {
     const std::string name = path.toStdString();
     std::unique_ptr<audio::IAudioFile> file;
-    std::vector<std::int16_t> rendered;
+    std::unique_ptr<MidiReader> midi;
     std::unique_ptr<CdReader> cd;
     // The whole disc, or the one track a track file names.
     const bool wholeDisc = path == QLatin1String(kCdAudio);
     const int track = wholeDisc ? 0 : CdAudio::TrackOfFile(name);
+    // A named pipe or a device would hold the reader (and this thread) forever.
+    if (!wholeDisc && !core::SpecialFileKind(name).empty()) return false;
     if (wholeDisc || track > 0) {
         cd = OpenCd(cdDrive_, track);
         if (!cd) return false;  // no drive, no disc or no such audio on it
     } else if (IsMidiName(name)) {
-        if (!RenderMidiFile(name, kRate, rendered) || rendered.empty()) return false;
+        midi = OpenMidi(name, kRate);
+        if (!midi) return false;
     } else {
         file = audio::CreateRealAudioFile();
         file->SetOption(true);  // dither the reduction to 16 bits
@@ -63,7 +73,7 @@ bool RealMediaControl::SetFileName(const QString& path) {
     }
     ReleaseStream();
     file_ = std::move(file);
-    rendered_ = std::move(rendered);
+    midi_ = std::move(midi);
     cd_ = std::move(cd);
     if (cd_) {
         fileRate_ = kRate;
@@ -74,7 +84,7 @@ bool RealMediaControl::SetFileName(const QString& path) {
         totalFrames_ = file_->TotalSamples() * kRate / fileRate_;
     } else {
         fileRate_ = kRate;
-        totalFrames_ = static_cast<std::int64_t>(rendered_.size()) / kChannels;
+        totalFrames_ = midi_->TotalFrames();
     }
     fileName_ = path;
     stoppedAt_ = 0;
@@ -160,6 +170,12 @@ bool RealMediaControl::SetBalance(int balance) {
 
 bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     if (!conn_->EnsureConnected()) return false;
+    if (midi_) {
+        // The first block only (the synthesizer loads with it): music that
+        // began after written silence would run behind the position shown.
+        midi_->Seek(frame);
+        midi_->WaitReady(std::chrono::seconds(kMidiReadySeconds));
+    }
     audio::PulseConnection::Lock lock(*conn_);
     // No stream runs, so the reader is the UI thread's until the new one
     // asks for data.
@@ -169,8 +185,6 @@ bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     } else if (file_) {
         at = file_->Seek(frame * fileRate_ / kRate);
         adapter_->Configure(fileRate_, file_->ChannelCount(), kRate, kChannels, true);
-    } else {
-        renderedAt_ = frame;
     }
     ready_.clear();
     readyAt_ = 0;
@@ -233,13 +247,15 @@ void RealMediaControl::Fill(std::int64_t frames) {
             fileEnded_ = sectors.empty();
             continue;
         }
-        if (!file_) {  // rendered MIDI
-            const auto total = static_cast<std::int64_t>(rendered_.size()) / kChannels;
-            const std::int64_t n = std::min<std::int64_t>(kBlockFrames, total - renderedAt_);
-            const auto from = rendered_.begin() + renderedAt_ * kChannels;
-            ready_.insert(ready_.end(), from, from + std::max<std::int64_t>(n, 0) * kChannels);
-            renderedAt_ += std::max<std::int64_t>(n, 0);
-            fileEnded_ = n <= 0;
+        if (midi_) {
+            // The feed renders ahead; waiting is only for a start or a seek.
+            const std::int64_t have =
+                static_cast<std::int64_t>(ready_.size()) / kChannels - readyAt_;
+            const std::int64_t n =
+                midi_->Take(frames - have, ready_, std::chrono::milliseconds(kMidiWaitMs));
+            fileEnded_ = midi_->Ended();
+            // A renderer that falls behind leaves a gap, never an early end.
+            if (n == 0 && !fileEnded_) ready_.resize(ready_.size() + kBlockFrames * kChannels, 0);
             continue;
         }
         const audio::Samples block = file_->ReadBlock(kBlockFrames);
@@ -310,7 +326,7 @@ void RealMediaControl::Finished(unsigned generation) {
 }
 
 bool RealMediaControl::HasSound() const {
-    return file_ != nullptr || cd_ != nullptr || !rendered_.empty();
+    return file_ != nullptr || cd_ != nullptr || midi_ != nullptr;
 }
 
 // PulseAudio thread, lock held: the peaks of what was just written, in slices

@@ -22,10 +22,11 @@ class InputAdapter;
 namespace qsr::mediaplayer {
 
 class CdReader;
+class MidiReader;
 
 // Reads a file with the engine's file component as it plays (a MIDI file is
-// rendered first), converts it to stereo 44.1 kHz and plays it through a
-// PulseAudio stream; kCdAudio plays the whole audio CD in the drive, a
+// rendered a few seconds ahead in a thread of its own), converts it to stereo 44.1 kHz and plays it
+// through a PulseAudio stream; kCdAudio plays the whole audio CD in the drive, a
 // ".cda" track file the track it names. Gain and balance
 // are applied as the samples are written, so a change is heard within the
 // short stream buffer.
@@ -84,8 +85,8 @@ class RealMediaControl : public IMediaControl {
     // stream's callbacks (under the mainloop lock) while one does.
     std::unique_ptr<audio::IAudioFile> file_;
     std::unique_ptr<audio::file::InputAdapter> adapter_;
-    std::vector<std::int16_t> rendered_;  // a rendered MIDI file, stereo at kRate
-    std::unique_ptr<CdReader> cd_;        // while kCdAudio plays
+    std::unique_ptr<MidiReader> midi_;  // a MIDI file, stereo at kRate
+    std::unique_ptr<CdReader> cd_;      // while kCdAudio plays
     std::string cdDrive_;
     int fileRate_ = 0;
     std::int64_t totalFrames_ = 0;  // at kRate
@@ -102,8 +103,7 @@ class RealMediaControl : public IMediaControl {
     std::vector<std::int16_t> ready_;  // converted, interleaved stereo
     std::int64_t readyAt_ = 0;         // frames of ready_ already written
     bool fileEnded_ = false;
-    std::int64_t renderedAt_ = 0;  // next frame of rendered_ to read
-    std::int64_t writtenTo_ = 0;   // stream frame after the last one written
+    std::int64_t writtenTo_ = 0;  // stream frame after the last one written
     struct Peak {
         std::int64_t end;  // stream frame after the slice
         int left;

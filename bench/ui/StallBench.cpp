@@ -1,0 +1,137 @@
+// qsr_stall_bench WORK: the longest gap between 10 ms ticks of a timer on the
+// window thread while long work runs; WORK holds long.wav (20 minutes) and
+// receives the MIDI file and the converter's outputs. Needs PULSE_SERVER.
+#include <QApplication>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "converter/frmcov.h"
+#include "platform/audio/RealAudioEngine.h"
+#include "platform/mediaplayer/RealMediaControl.h"
+
+namespace {
+
+// Records the longest gap between ticks of a 10 ms timer.
+struct StallMeter {
+    QTimer timer;
+    QElapsedTimer clock;
+    qint64 last = 0, longest = 0, longestAt = 0;
+    StallMeter() {
+        timer.setInterval(10);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            const qint64 now = clock.elapsed();
+            if (now - last > longest) {
+                longest = now - last;
+                longestAt = last;
+            }
+            last = now;
+        });
+    }
+    void Start() {
+        clock.start();
+        last = 0;
+        longest = 0;
+        timer.start();
+    }
+};
+
+// Lets events run until done() (or the bound in seconds).
+void RunUntil(const std::function<bool()>& done, double seconds) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < seconds * 1000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+}
+
+// Five minutes of 16 channels striking four-note chords every 100 ms.
+void WriteDenseMidi(const std::string& path) {
+    std::string track;
+    const auto delta = [&track](unsigned ticks) {
+        std::string vlq(1, char(ticks & 0x7F));
+        for (unsigned v = ticks >> 7; v; v >>= 7) vlq.insert(vlq.begin(), char(0x80 | (v & 0x7F)));
+        track += vlq;
+    };
+    for (int ch = 0; ch < 16; ++ch) {
+        delta(0);
+        track += {char(0xC0 | ch), char((ch * 8) % 128)};
+    }
+    const unsigned step = 96;  // 100 ms at 960 ticks a second
+    for (int i = 0; i < 3000; ++i) {
+        const int ch = i % 16 == 9 ? 0 : i % 16;
+        for (int n = 0; n < 4; ++n) {
+            delta(0);
+            track += {char(0x90 | ch), char(48 + (i * 7 + n * 4) % 36), 100};
+        }
+        delta(step);
+        for (int n = 0; n < 4; ++n) {
+            if (n) delta(0);
+            track += {char(0x80 | ch), char(48 + (i * 7 + n * 4) % 36), 0};
+        }
+    }
+    track += {0, char(0xFF), 0x2F, 0};
+    std::string midi = std::string("MThd\0\0\0\6\0\0\0\1\x01\xE0", 14) + "MTrk";
+    for (int shift : {24, 16, 8, 0}) midi += char((track.size() >> shift) & 0xFF);
+    std::ofstream(path, std::ios::binary) << midi << track;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    using namespace qsr;
+    QApplication app(argc, argv);
+    if (argc != 2 || !std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr, "usage: PULSE_SERVER=... qsr_stall_bench WORK\n");
+        return 2;
+    }
+    const std::string work = argv[1];
+    StallMeter meter;
+
+    // (a) A dense 5-minute MIDI file opens and plays 5 s.
+    const std::string midi = work + "/dense.mid";
+    WriteDenseMidi(midi);
+    {
+        mediaplayer::RealMediaControl control;
+        meter.Start();
+        QElapsedTimer open;
+        open.start();
+        const bool ok = control.SetFileName(QString::fromStdString(midi));
+        const qint64 openMs = open.elapsed();
+        RunUntil([] { return false; }, 5.0);
+        std::printf(
+            "MIDI (5 min, dense): open %s in %lld ms, longest stall %lld ms over 5 s of play\n",
+            ok ? "played" : "FAILED", static_cast<long long>(openMs),
+            static_cast<long long>(meter.longest));
+        control.Stop();
+    }
+
+    // (b) The converter window: 20 minutes of WAV to WMA, MP3 and Ogg Vorbis.
+    {
+        auto engine = audio::CreateRealAudioEngine();
+        services::DesktopServices desktop;
+        converter::frmcov window(*engine, desktop, work);
+        window.Form_Load();
+        window.findChild<QLineEdit*>("txtInputFile")
+            ->setText(QString::fromStdString(work + "/long.wav"));
+        for (const char* box : {"chWMA", "chMP3", "chOGG"})
+            window.findChild<QCheckBox*>(box)->setChecked(true);
+        window.show();
+        RunUntil([] { return false; }, 1.0);  // the first paint is not the conversion's
+        meter.Start();
+        QElapsedTimer took;
+        took.start();
+        window.cmdConvert_Click();
+        RunUntil([&] { return !window.Working() && !window.Converting(); }, 3600);
+        std::printf(
+            "Converter (20 min WAV to WMA+MP3+Ogg): %.1f s, longest stall %lld ms (at %.1f s)\n",
+            took.elapsed() / 1000.0, static_cast<long long>(meter.longest),
+            meter.longestAt / 1000.0);
+    }
+    return 0;
+}
