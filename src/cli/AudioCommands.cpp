@@ -104,14 +104,16 @@ settings::FormatValues LoadSettings() {
 }
 
 // Which of --rate, --channels and --bitrate a recording format takes: Ogg
-// Vorbis records 44100 Hz stereo, VOX and G.726 are mono, and only MP3 and
-// Ogg Vorbis have a bitrate.
+// Vorbis records 44100 Hz stereo, VOX and G.726 are mono, and only MP3, Ogg
+// Vorbis and Opus have a bitrate.
 bool RecordOptionApplies(core::Encoder encoder, const std::string& option) {
     using core::Encoder;
     if (option == "rate") return encoder != Encoder::Ogg;
     if (option == "channels")
-        return encoder == Encoder::Wav || encoder == Encoder::Mp3 || encoder == Encoder::Raw;
-    if (option == "bitrate") return encoder == Encoder::Mp3 || encoder == Encoder::Ogg;
+        return encoder == Encoder::Wav || encoder == Encoder::Mp3 || encoder == Encoder::Raw ||
+               encoder == Encoder::Flac || encoder == Encoder::Opus;
+    if (option == "bitrate")
+        return encoder == Encoder::Mp3 || encoder == Encoder::Ogg || encoder == Encoder::Opus;
     return true;
 }
 
@@ -215,7 +217,7 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     const std::optional<core::Encoder> encoder = core::EncoderForName(p.Get("format"));
     if (!encoder || *encoder == core::Encoder::Wma) {
-        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG");
+        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG, FLAC, OPUS");
     }
     const std::string fmt = Upper(core::FormatName(*encoder));
     const std::string path = p.positional[0];
@@ -242,10 +244,14 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     // Given values replace the stored ones (only the chosen format is used).
     if (rate) {
-        v.Freq = v.MP3Frequency = v.voxFreq = v.rawFreq = v.gFreq = static_cast<int>(rate);
+        v.Freq = v.MP3Frequency = v.voxFreq = v.rawFreq = v.gFreq = v.flacFreq =
+            static_cast<int>(rate);
     }
-    if (channels) v.Channel = v.MP3Channels = v.rawChannel = static_cast<std::int16_t>(channels);
-    if (bitrate) v.MP3Bitrate = v.oggBitrate = static_cast<std::int16_t>(bitrate);
+    if (channels) {
+        v.Channel = v.MP3Channels = v.rawChannel = v.flacChannel =
+            static_cast<std::int16_t>(channels);
+    }
+    if (bitrate) v.MP3Bitrate = v.oggBitrate = v.opusBitrate = static_cast<std::int16_t>(bitrate);
 
     auto file = engine.CreateFile();
     if (!file) return Failure(err, "record", "no file component in this build");
