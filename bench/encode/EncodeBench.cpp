@@ -4,6 +4,8 @@
 //   mp3vbr  MP3 VBR default method, VBR quality 4, quality 3 (lame -V 4 -q 3)
 //   ogg     Ogg Vorbis quality 3 (oggenc -q 3)
 //   wma     WMA profile 24, 64 kbit/s 44100 Hz stereo (ffmpeg -c:a wmav2 -b:a 64k)
+//   flac    FLAC 16 bit, level 5 (flac -5)
+//   opus    Ogg Opus 96 kbit/s, audio (opusenc --bitrate 96)
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -14,7 +16,7 @@
 int main(int argc, char** argv) {
     using namespace qsr::audio;
     if (argc != 4) {
-        std::fprintf(stderr, "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma IN OUT\n");
+        std::fprintf(stderr, "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma|flac|opus IN OUT\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -35,6 +37,10 @@ int main(int argc, char** argv) {
         writer->SetOggFormat(44100, 2, 128, 0, 0, 300);
     } else if (kind == "wma") {
         writer->SetWmaFormat(24);
+    } else if (kind == "flac") {
+        writer->SetFlacFormat(44100, 2, 16, 5);
+    } else if (kind == "opus") {
+        writer->SetOpusFormat(44100, 2, 96, false);
     } else {
         std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
         return 2;

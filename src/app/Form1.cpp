@@ -28,6 +28,7 @@
 #include "player/PlaybackRules.h"
 #include "recording/Dropouts.h"
 #include "recording/RecoveryJournal.h"
+#include "recording/SplitRule.h"
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
@@ -272,6 +273,14 @@ void Form1::ConnectSession() {
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::WriteFailed, this, &Form1::RecordingCutShort,
             Qt::UniqueConnection);
+    // Each piece of a split recording is listed as it closes.
+    connect(&session_, &recording::RecordingSession::PieceFinished, this,
+            [this](const std::string& path, std::int64_t ms) {
+                AddRow(NewRecordingRow(
+                    static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
+                    core::FileSizeText(path), core::ElapsedText(ms),
+                    std::exchange(startTimeText_, RecordTimeText(QDateTime::currentDateTime()))));
+            });
     playback_.Attach(file_.get(), player_.get());
     connect(&playback_, &player::FilePlayback::Started, this, &Form1::PlaybackStarted,
             Qt::UniqueConnection);
@@ -335,6 +344,7 @@ void Form1::StartRecording(bool interactive) {
     std::error_code ec;
     std::filesystem::create_directories(
         settings::OutputFolder(naming.outputFolder, applicationFolder_), ec);
+    session_.SetSplit(recording::StoredSplit(SettingsFile()));
     if (session_.StartNamed(naming)) return;
 
     const std::string text = recording::StartFailedMessage(session_.Path(), session_.LastError());

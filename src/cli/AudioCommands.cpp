@@ -25,6 +25,7 @@
 #include "recording/Dropouts.h"
 #include "recording/RecordingSession.h"
 #include "recording/RecoveryJournal.h"
+#include "recording/SplitRule.h"
 #include "settings/ApplySettings.h"
 
 namespace qsr::cli {
@@ -203,8 +204,8 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
                   std::FILE* err) {
     Parsed p;
     std::string why;
-    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why,
-               {"overwrite"})) {
+    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate", "split"}, p,
+               why, {"overwrite"})) {
         return Usage(err, "record", why);
     }
     if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
@@ -224,6 +225,15 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     const bool overwrite = p.Has("overwrite");
     if (const std::string refused = RefuseOutput(path, fmt, overwrite); !refused.empty()) {
         return Usage(err, "record", refused);
+    }
+    const std::optional<recording::SplitRule> split =
+        p.Has("split") ? recording::ParseSplit(p.Get("split")) : recording::SplitRule{};
+    if (!split) {
+        return Usage(err, "record",
+                     "--split is a length such as 10m or 90s, or a size such as 100MB");
+    }
+    if (!split->Off() && overwrite) {
+        return Usage(err, "record", "--split writes new files beside the first; drop --overwrite");
     }
     for (const char* option : {"rate", "channels", "bitrate"}) {
         if (p.Has(option) && !RecordOptionApplies(*encoder, option)) {
@@ -274,6 +284,19 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     recording::RecoveryJournal journal(
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
     session.SetJournal(&journal);
+    // Each piece is told as it closes; the last one below, as a single file is.
+    std::int64_t toldFrames = 0;
+    if (!split->Off()) {
+        session.SetSplit(*split, recording::PiecesBeside(path));
+        QObject::connect(
+            &session, &recording::RecordingSession::PieceFinished,
+            [&](const std::string& piece, std::int64_t) {
+                std::fprintf(out, "%s: %s, %s\n", piece.c_str(), descriptions.at(*encoder).c_str(),
+                             FramesText(session.FramesWritten() - toldFrames, rec->Rate()).c_str());
+                std::fflush(out);
+                toldFrames = session.FramesWritten();
+            });
+    }
     const OutputTarget output(path, overwrite);
     const std::string& target = output.target;
     if (!session.Start(target)) return Failure(err, "record", session.LastError());
@@ -292,8 +315,9 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     if (const std::string failed = output.Commit(); !failed.empty()) {
         return Failure(err, "record", failed);
     }
-    std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
-                 FramesText(session.FramesWritten(), rec->Rate()).c_str());
+    std::fprintf(out, "%s: %s, %s\n", split->Off() ? path.c_str() : session.Path().c_str(),
+                 descriptions.at(*encoder).c_str(),
+                 FramesText(session.FramesWritten() - toldFrames, rec->Rate()).c_str());
     // The file is complete and in place: lost sound is a warning, not a failure.
     if (const std::string warning = recording::DropoutWarning(rec->DropoutCount());
         !warning.empty()) {

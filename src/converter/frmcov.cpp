@@ -73,15 +73,23 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     chOGG_->setObjectName("chOGG");
     chWMA_ = new QCheckBox("WMA");
     chWMA_->setObjectName("chWMA");
+    chFLAC_ = new QCheckBox("FLAC");
+    chFLAC_->setObjectName("chFLAC");
+    chOpus_ = new QCheckBox("Opus");
+    chOpus_->setObjectName("chOpus");
     auto* outputCol = new QVBoxLayout(outputFrame);
     outputCol->addWidget(chMP3_);
     outputCol->addWidget(chOGG_);
     outputCol->addWidget(chWMA_);
+    outputCol->addWidget(chFLAC_);
+    outputCol->addWidget(chOpus_);
 
     auto* settingFrame = new QGroupBox("Format setting");
     txtMP3FormatString_ = FormatString("txtMP3FormatString");
     txtOGGFormatString_ = FormatString("txtOGGFormatString");
     txtWMAFormatString_ = FormatString("txtWMAFormatString");
+    txtFLACFormatString_ = FormatString("txtFLACFormatString");
+    txtOpusFormatString_ = FormatString("txtOpusFormatString");
     udWMAProfile_ = new QSpinBox;
     udWMAProfile_->setObjectName("udWMAProfile");
     udWMAProfile_->setAccessibleName("WMA profile");
@@ -90,8 +98,11 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     udWMAProfile_->setValue(24);
     udWMAProfile_->findChild<QLineEdit*>()->setObjectName("txtWMAProfile");
     auto* grid = new QGridLayout(settingFrame);
-    const std::pair<const char*, QLineEdit*> rows[] = {
-        {"MP3", txtMP3FormatString_}, {"Ogg", txtOGGFormatString_}, {"WMA", txtWMAFormatString_}};
+    const std::pair<const char*, QLineEdit*> rows[] = {{"MP3", txtMP3FormatString_},
+                                                       {"Ogg", txtOGGFormatString_},
+                                                       {"WMA", txtWMAFormatString_},
+                                                       {"FLAC", txtFLACFormatString_},
+                                                       {"Opus", txtOpusFormatString_}};
     int r = 0;
     for (const auto& [caption, box] : rows) {
         auto* label = new QLabel(caption);
@@ -162,6 +173,10 @@ void frmcov::Form_Load() {
     txtOGGFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
     FileW_->SetMp3Format(44100, 128, 2);
     txtMP3FormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
+    FileW_->SetFlacFormat(44100, 2, 16, 5);
+    txtFLACFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
+    FileW_->SetOpusFormat(44100, 2, 96, false);
+    txtOpusFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
     FileW_->SetWmaFormat(39);
     txtWMAFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
     // Only user changes after load announce themselves.
@@ -179,7 +194,9 @@ void frmcov::AddEvent(const std::string& text, int icon) {
 std::string frmcov::ChooseInputFile(const std::string& title) {
     if (!desktop_.fileDialog) return {};
     const auto path = desktop_.fileDialog->OpenFile(
-        title, "Wav files (*.wav);;MP3 files (*.mp3);;Ogg Vorbis files (*.ogg);;WMA files (*.wma)",
+        title,
+        "Wav files (*.wav);;MP3 files (*.mp3);;Ogg Vorbis files (*.ogg);;WMA files (*.wma);;"
+        "FLAC files (*.flac);;Opus files (*.opus)",
         "");
     return path.value_or("");
 }
@@ -237,6 +254,8 @@ void frmcov::cmdConvert_Click() {
         ConvertStep("MP3", Mp3Name(FileString_, MP3Lame_ ? MP3Lame_->Bitrate() : 128));
     }
     if (flgConvert_ && chOGG_->isChecked()) ConvertStep("Ogg", OggName(FileString_));
+    if (flgConvert_ && chFLAC_->isChecked()) ConvertStep("FLAC", FlacName(FileString_));
+    if (flgConvert_ && chOpus_->isChecked()) ConvertStep("Opus", OpusName(FileString_));
     AddEvent("Tasks is completed", kIconStep);
     cmdConvert_->setText("Convert Now");
     flgConvert_ = false;

@@ -22,8 +22,8 @@ inline constexpr int kIconStep = 1;
 inline constexpr int kIconSetting = 2;
 inline constexpr int kIconError = 3;
 
-// The "Audio Converter" window: one input file to WMA, MP3 and/or Ogg Vorbis
-// next to it. The conversion runs on this thread; ConvertJob lets events run
+// The "Audio Converter" window: one input file to WMA, MP3, Ogg Vorbis, FLAC
+// and/or Opus next to it. The conversion runs on this thread; ConvertJob lets events run
 // between blocks, so the same button cancels.
 class frmcov : public QDialog {
     Q_OBJECT
@@ -61,9 +61,13 @@ class frmcov : public QDialog {
     QCheckBox* chMP3_;
     QCheckBox* chOGG_;
     QCheckBox* chWMA_;
+    QCheckBox* chFLAC_;
+    QCheckBox* chOpus_;
     QLineEdit* txtMP3FormatString_;
     QLineEdit* txtOGGFormatString_;
     QLineEdit* txtWMAFormatString_;
+    QLineEdit* txtFLACFormatString_;
+    QLineEdit* txtOpusFormatString_;
     QSpinBox* udWMAProfile_;
     QPushButton* cmdConvert_;
     QProgressBar* ProgressConvert_;
