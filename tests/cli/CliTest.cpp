@@ -1,7 +1,9 @@
 // quorvin-cli end to end: the built program, a temporary application folder.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -268,6 +270,48 @@ TEST_F(Cli, RecordsFlacAndOpusOfTheRightLengthAndTone) {
         EXPECT_EQ(DominantFrequency(d.left, 48000), 1000.0) << fmt;
         const Result info = Run("info " + out);
         EXPECT_NE(info.out.find("Duration: 0:05."), std::string::npos) << info.out;
+    }
+}
+
+// Killed while writing its third piece: the finished pieces are whole, the
+// journal names the third, and what was written of it decodes.
+TEST_F(Cli, SplitPiecesSurviveAKillInTheMiddle) {
+    const std::string device = ToneDevice(Run("devices").out);
+    ASSERT_FALSE(device.empty());
+    for (const char* fmt : {"FLAC", "OPUS"}) {
+        const std::string ext = std::string(".") + fmt;
+        const std::string first = dir_.File(std::string("long") + ext);
+        const std::string cmd =
+            "QSR_HOME='" + home_.path().string() +
+            "' sh -c 'echo $$; exec " QSR_BINARY_DIR "/src/cli/quorvin-cli record --device " +
+            device + " --seconds 600 --split 2s --format " + fmt + " " + first + "'";
+        FILE* p = popen(cmd.c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        char line[1024];
+        ASSERT_NE(std::fgets(line, sizeof line, p), nullptr);
+        const pid_t pid = static_cast<pid_t>(std::atol(line));
+        // Each piece is told once it is closed: the second line means the
+        // third piece is being written.
+        std::vector<std::string> told;
+        while (told.size() < 2 && std::fgets(line, sizeof line, p)) told.emplace_back(line);
+        ASSERT_EQ(told.size(), 2u) << fmt;
+        // Some of the third piece reaches the file before the kill.
+        const std::string third = dir_.File(std::string("long_ 3") + ext);
+        for (int i = 0; i < 400 && qsr::testing::ReadAll(third).size() < 4096; ++i) usleep(10000);
+        ::kill(pid, SIGKILL);
+        pclose(p);
+        EXPECT_EQ(told[0].rfind(first + ": ", 0), 0u) << told[0];
+        EXPECT_EQ(told[1].rfind(dir_.File(std::string("long_ 2") + ext) + ": ", 0), 0u) << told[1];
+        for (const std::string& piece : {first, dir_.File(std::string("long_ 2") + ext)}) {
+            const Decoded d = DecodeWithFfmpeg(piece);
+            EXPECT_NEAR(d.seconds, 2.0, 0.02) << piece;
+            EXPECT_EQ(DominantFrequency(d.left, 48000), 1000.0) << piece;
+        }
+        const std::string journal = qsr::testing::ReadAll(home_.File("recordings.journal"));
+        EXPECT_NE(journal.find(third), std::string::npos) << journal;
+        const Decoded cut = DecodeWithFfmpeg(third);
+        EXPECT_GT(cut.left.size(), 0u) << fmt;
+        std::filesystem::remove(home_.File("recordings.journal"));
     }
 }
 
