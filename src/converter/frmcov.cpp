@@ -194,9 +194,7 @@ void frmcov::AddEvent(const std::string& text, int icon) {
 std::string frmcov::ChooseInputFile(const std::string& title) {
     if (!desktop_.fileDialog) return {};
     const auto path = desktop_.fileDialog->OpenFile(
-        title,
-        "Wav files (*.wav);;MP3 files (*.mp3);;Ogg Vorbis files (*.ogg);;WMA files (*.wma);;"
-        "FLAC files (*.flac);;Opus files (*.opus)",
+        title, "Wav files (*.wav);;MP3 files (*.mp3);;Ogg Vorbis files (*.ogg);;WMA files (*.wma)",
         "");
     return path.value_or("");
 }
