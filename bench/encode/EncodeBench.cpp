@@ -7,6 +7,8 @@
 //   mp3default, oggdefault   the program's own defaults (MP3 settings as a new
 //           settings object holds them; Ogg 128 kbit/s nominal, as the Ogg
 //           options start), for the comparison of each tool at its defaults
+//   flac    FLAC 16 bit, level 5 (flac -5)
+//   opus    Ogg Opus 96 kbit/s, audio (opusenc --bitrate 96)
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -17,8 +19,9 @@
 int main(int argc, char** argv) {
     using namespace qsr::audio;
     if (argc != 4) {
-        std::fprintf(
-            stderr, "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma|mp3default|oggdefault IN OUT\n");
+        std::fprintf(stderr,
+                     "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma|flac|opus|mp3default|oggdefault "
+                     "IN OUT\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -43,6 +46,10 @@ int main(int argc, char** argv) {
         writer->SetOggFormat(44100, 2, 128, 0, 0, 300);
     } else if (kind == "wma") {
         writer->SetWmaFormat(24);
+    } else if (kind == "flac") {
+        writer->SetFlacFormat(44100, 2, 16, 5);
+    } else if (kind == "opus") {
+        writer->SetOpusFormat(44100, 2, 96, false);
     } else {
         std::fprintf(stderr, "unknown kind %s\n", kind.c_str());
         return 2;

@@ -29,6 +29,7 @@
 #include "recording/Dropouts.h"
 #include "recording/LiveRecordings.h"
 #include "recording/RecoveryJournal.h"
+#include "recording/SplitRule.h"
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
@@ -275,6 +276,14 @@ void Form1::ConnectSession() {
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::DeviceLost, this, &Form1::RecordingDeviceLost,
             Qt::UniqueConnection);
+    // Each piece of a split recording is listed as it closes.
+    connect(&session_, &recording::RecordingSession::PieceFinished, this,
+            [this](const std::string& path, std::int64_t ms) {
+                AddRow(NewRecordingRow(
+                    static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
+                    core::FileSizeText(path), core::ElapsedText(ms),
+                    std::exchange(startTimeText_, RecordTimeText(QDateTime::currentDateTime()))));
+            });
     playback_.Attach(file_.get(), player_.get());
     connect(&playback_, &player::FilePlayback::Started, this, &Form1::PlaybackStarted,
             Qt::UniqueConnection);
@@ -339,6 +348,7 @@ void Form1::StartRecording(bool interactive) {
     std::error_code ec;
     std::filesystem::create_directories(
         settings::OutputFolder(naming.outputFolder, applicationFolder_), ec);
+    session_.SetSplit(recording::StoredSplit(SettingsFile()));
     if (session_.StartNamed(naming)) return;
 
     const std::string text = recording::StartFailedMessage(session_.Path(), session_.LastError());

@@ -29,8 +29,10 @@
 #include "settings/Form4.h"
 #include "settings/FormatValues.h"
 #include "settings/MixerPage.h"
+#include "settings/frmFLAC.h"
 #include "settings/frmG726.h"
 #include "settings/frmMP3.h"
+#include "settings/frmOPUS.h"
 #include "settings/frmOgg.h"
 #include "settings/frmRAW.h"
 #include "settings/frmVOX.h"
@@ -173,6 +175,8 @@ int main(int argc, char** argv) {
         options.vox = optionDialog(&settings::ShowVoxOptions, core::Encoder::Vox);
         options.raw = optionDialog(&settings::ShowRawOptions, core::Encoder::Raw);
         options.g726 = optionDialog(&settings::ShowG726Options, core::Encoder::G726);
+        options.flac = optionDialog(&settings::ShowFlacOptions, core::Encoder::Flac);
+        options.opus = optionDialog(&settings::ShowOpusOptions, core::Encoder::Opus);
         formatsDialog = std::make_unique<settings::Form2>(window.Recorder(), window.FileComponent(),
                                                           formatValues, folder, options, &window);
         formatsDialog->SetMessageBox(desktop.messageBox);

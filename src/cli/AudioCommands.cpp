@@ -28,6 +28,7 @@
 #include "recording/LiveRecordings.h"
 #include "recording/RecordingSession.h"
 #include "recording/RecoveryJournal.h"
+#include "recording/SplitRule.h"
 #include "settings/ApplySettings.h"
 
 namespace qsr::cli {
@@ -107,14 +108,16 @@ settings::FormatValues LoadSettings() {
 }
 
 // Which of --rate, --channels and --bitrate a recording format takes: Ogg
-// Vorbis records 44100 Hz stereo, VOX and G.726 are mono, and only MP3 and
-// Ogg Vorbis have a bitrate.
+// Vorbis records 44100 Hz stereo, VOX and G.726 are mono, and only MP3, Ogg
+// Vorbis and Opus have a bitrate.
 bool RecordOptionApplies(core::Encoder encoder, const std::string& option) {
     using core::Encoder;
     if (option == "rate") return encoder != Encoder::Ogg;
     if (option == "channels")
-        return encoder == Encoder::Wav || encoder == Encoder::Mp3 || encoder == Encoder::Raw;
-    if (option == "bitrate") return encoder == Encoder::Mp3 || encoder == Encoder::Ogg;
+        return encoder == Encoder::Wav || encoder == Encoder::Mp3 || encoder == Encoder::Raw ||
+               encoder == Encoder::Flac || encoder == Encoder::Opus;
+    if (option == "bitrate")
+        return encoder == Encoder::Mp3 || encoder == Encoder::Ogg || encoder == Encoder::Opus;
     return true;
 }
 
@@ -207,8 +210,8 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
                   std::FILE* err) {
     Parsed p;
     std::string why;
-    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why,
-               {"overwrite"})) {
+    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate", "split"}, p,
+               why, {"overwrite"})) {
         return Usage(err, "record", why);
     }
     if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
@@ -221,7 +224,7 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     const std::optional<core::Encoder> encoder = core::EncoderForName(p.Get("format"));
     if (!encoder || *encoder == core::Encoder::Wma) {
-        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG");
+        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG, FLAC, OPUS");
     }
     const std::string fmt = Upper(core::FormatName(*encoder));
     const std::string path = p.positional[0];
@@ -229,6 +232,15 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     if (BeingRecorded(path)) return Failure(err, "record", recording::BeingRecordedMessage(path));
     if (const std::string refused = RefuseOutput(path, fmt, overwrite); !refused.empty()) {
         return Usage(err, "record", refused);
+    }
+    const std::optional<recording::SplitRule> split =
+        p.Has("split") ? recording::ParseSplit(p.Get("split")) : recording::SplitRule{};
+    if (!split) {
+        return Usage(err, "record",
+                     "--split is a length such as 10m or 90s, or a size such as 100MB");
+    }
+    if (!split->Off() && overwrite) {
+        return Usage(err, "record", "--split writes new files beside the first; drop --overwrite");
     }
     for (const char* option : {"rate", "channels", "bitrate"}) {
         if (p.Has(option) && !RecordOptionApplies(*encoder, option)) {
@@ -249,10 +261,14 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     // Given values replace the stored ones (only the chosen format is used).
     if (rate) {
-        v.Freq = v.MP3Frequency = v.voxFreq = v.rawFreq = v.gFreq = static_cast<int>(rate);
+        v.Freq = v.MP3Frequency = v.voxFreq = v.rawFreq = v.gFreq = v.flacFreq =
+            static_cast<int>(rate);
     }
-    if (channels) v.Channel = v.MP3Channels = v.rawChannel = static_cast<std::int16_t>(channels);
-    if (bitrate) v.MP3Bitrate = v.oggBitrate = static_cast<std::int16_t>(bitrate);
+    if (channels) {
+        v.Channel = v.MP3Channels = v.rawChannel = v.flacChannel =
+            static_cast<std::int16_t>(channels);
+    }
+    if (bitrate) v.MP3Bitrate = v.oggBitrate = v.opusBitrate = static_cast<std::int16_t>(bitrate);
 
     auto file = engine.CreateFile();
     if (!file) return Failure(err, "record", "no file component in this build");
@@ -275,6 +291,19 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     recording::RecoveryJournal journal(
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
     session.SetJournal(&journal);
+    // Each piece is told as it closes; the last one below, as a single file is.
+    std::int64_t toldFrames = 0;
+    if (!split->Off()) {
+        session.SetSplit(*split, recording::PiecesBeside(path));
+        QObject::connect(
+            &session, &recording::RecordingSession::PieceFinished,
+            [&](const std::string& piece, std::int64_t) {
+                std::fprintf(out, "%s: %s, %s\n", piece.c_str(), descriptions.at(*encoder).c_str(),
+                             FramesText(session.FramesWritten() - toldFrames, rec->Rate()).c_str());
+                std::fflush(out);
+                toldFrames = session.FramesWritten();
+            });
+    }
     const OutputTarget output(path, overwrite);
     if (!output.error.empty()) return Failure(err, "record", output.error);
     const auto stopped = [&]() -> std::string {
@@ -308,8 +337,9 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     if (const std::string failed = output.Commit(); !failed.empty()) {
         return Failure(err, "record", failed);
     }
-    std::fprintf(out, "%s: %s, %s\n", path.c_str(), descriptions.at(*encoder).c_str(),
-                 FramesText(session.FramesWritten(), rec->Rate()).c_str());
+    std::fprintf(out, "%s: %s, %s\n", split->Off() ? path.c_str() : session.Path().c_str(),
+                 descriptions.at(*encoder).c_str(),
+                 FramesText(session.FramesWritten() - toldFrames, rec->Rate()).c_str());
     // What was captured is kept and listed; the cut is a failure all the same.
     if (session.DeviceWasLost()) {
         return Failure(err, "record", recording::DeviceLostMessage(path));

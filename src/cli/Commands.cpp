@@ -19,7 +19,10 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "         [--bitrate KBPS] [--overwrite] OUT FMT: WAV, MP3, VOX, Raw, G726, OGG; OUT "
          "ends\n"
          "                                            in .FMT; other parameters from "
-         "settings.dat\n"},
+         "settings.dat\n"
+         "         [--split 10m|90s|100MB]            FMT also FLAC, OPUS; --split starts a new\n"
+         "                                            file (OUT_ 2, OUT_ 3 ...) at each length\n"
+         "                                            or size, not losing a sample\n"},
         {"convert",
          "  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT\n"
          "                                            format from OUT's extension (also .wma);\n"

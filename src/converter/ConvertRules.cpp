@@ -31,6 +31,12 @@ std::string Mp3Name(const std::string& stem, int kbps) {
 std::string OggName(const std::string& stem) {
     return stem + ".ogg";
 }
+std::string FlacName(const std::string& stem) {
+    return stem + ".flac";
+}
+std::string OpusName(const std::string& stem) {
+    return stem + ".opus";
+}
 std::string WmaName(const std::string& stem, int profile) {
     return stem + "_" + std::to_string(profile) + ".wma";
 }

@@ -22,6 +22,8 @@ std::optional<std::string> OutputStem(const std::string& path, const std::string
 
 std::string Mp3Name(const std::string& stem, int kbps);     // stem_128kbps.mp3
 std::string OggName(const std::string& stem);               // stem.ogg
+std::string FlacName(const std::string& stem);              // stem.flac
+std::string OpusName(const std::string& stem);              // stem.opus
 std::string WmaName(const std::string& stem, int profile);  // stem_24.wma
 
 // True when `target` names the same file as `source`, also through another

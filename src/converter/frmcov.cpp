@@ -76,15 +76,23 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     chOGG_->setObjectName("chOGG");
     chWMA_ = new QCheckBox("WMA");
     chWMA_->setObjectName("chWMA");
+    chFLAC_ = new QCheckBox("FLAC");
+    chFLAC_->setObjectName("chFLAC");
+    chOpus_ = new QCheckBox("Opus");
+    chOpus_->setObjectName("chOpus");
     auto* outputCol = new QVBoxLayout(outputFrame);
     outputCol->addWidget(chMP3_);
     outputCol->addWidget(chOGG_);
     outputCol->addWidget(chWMA_);
+    outputCol->addWidget(chFLAC_);
+    outputCol->addWidget(chOpus_);
 
     auto* settingFrame = new QGroupBox("Format setting");
     txtMP3FormatString_ = FormatString("txtMP3FormatString");
     txtOGGFormatString_ = FormatString("txtOGGFormatString");
     txtWMAFormatString_ = FormatString("txtWMAFormatString");
+    txtFLACFormatString_ = FormatString("txtFLACFormatString");
+    txtOpusFormatString_ = FormatString("txtOpusFormatString");
     udWMAProfile_ = new QSpinBox;
     udWMAProfile_->setObjectName("udWMAProfile");
     udWMAProfile_->setAccessibleName("WMA profile");
@@ -93,8 +101,11 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     udWMAProfile_->setValue(24);
     udWMAProfile_->findChild<QLineEdit*>()->setObjectName("txtWMAProfile");
     auto* grid = new QGridLayout(settingFrame);
-    const std::pair<const char*, QLineEdit*> rows[] = {
-        {"MP3", txtMP3FormatString_}, {"Ogg", txtOGGFormatString_}, {"WMA", txtWMAFormatString_}};
+    const std::pair<const char*, QLineEdit*> rows[] = {{"MP3", txtMP3FormatString_},
+                                                       {"Ogg", txtOGGFormatString_},
+                                                       {"WMA", txtWMAFormatString_},
+                                                       {"FLAC", txtFLACFormatString_},
+                                                       {"Opus", txtOpusFormatString_}};
     int r = 0;
     for (const auto& [caption, box] : rows) {
         auto* label = new QLabel(caption);
@@ -170,6 +181,10 @@ void frmcov::Form_Load() {
     txtOGGFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
     FileW_->SetMp3Format(44100, 128, 2);
     txtMP3FormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
+    FileW_->SetFlacFormat(44100, 2, 16, 5);
+    txtFLACFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
+    FileW_->SetOpusFormat(44100, 2, 96, false);
+    txtOpusFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
     // The line names the profile the spin box holds, the one a conversion uses.
     FileW_->SetWmaFormat(udWMAProfile_->value());
     txtWMAFormatString_->setText(QString::fromStdString(FileW_->FormatDescription()));
@@ -234,7 +249,7 @@ void frmcov::StepDone() {
 }
 
 void frmcov::NextStep() {
-    while (flgConvert_ && stage_ < 3) {
+    while (flgConvert_ && stage_ < 5) {
         const int stage = stage_++;
         if (stage == 0 && chWMA_->isChecked()) {
             FileW_->SetWmaFormat(udWMAProfile_->value());
@@ -247,6 +262,14 @@ void frmcov::NextStep() {
         }
         if (stage == 2 && chOGG_->isChecked()) {
             ConvertStep("Ogg", OggName(FileString_));
+            return;
+        }
+        if (stage == 3 && chFLAC_->isChecked()) {
+            ConvertStep("FLAC", FlacName(FileString_));
+            return;
+        }
+        if (stage == 4 && chOpus_->isChecked()) {
+            ConvertStep("Opus", OpusName(FileString_));
             return;
         }
     }

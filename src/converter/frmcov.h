@@ -24,10 +24,10 @@ inline constexpr int kIconSetting = 2;
 inline constexpr int kIconError = 3;
 inline constexpr int kIconWarning = 4;
 
-// The "Audio Converter" window: one input file to WMA, MP3 and/or Ogg Vorbis
-// next to it. Each format step runs in a worker while the window stays live;
-// the same button cancels after the block in hand, and so does closing the
-// window (which then closes once the partial file is finished).
+// The "Audio Converter" window: one input file to WMA, MP3, Ogg Vorbis, FLAC
+// and/or Opus next to it. Each format step runs in a worker while the window
+// stays live; the same button cancels after the block in hand, and so does
+// closing the window (which then closes once the partial file is finished).
 class frmcov : public QDialog {
     Q_OBJECT
   public:
@@ -84,9 +84,13 @@ class frmcov : public QDialog {
     QCheckBox* chMP3_;
     QCheckBox* chOGG_;
     QCheckBox* chWMA_;
+    QCheckBox* chFLAC_;
+    QCheckBox* chOpus_;
     QLineEdit* txtMP3FormatString_;
     QLineEdit* txtOGGFormatString_;
     QLineEdit* txtWMAFormatString_;
+    QLineEdit* txtFLACFormatString_;
+    QLineEdit* txtOpusFormatString_;
     QSpinBox* udWMAProfile_;
     QPushButton* cmdConvert_;
     QProgressBar* ProgressConvert_;

@@ -18,8 +18,9 @@ bool SameText(std::string_view a, std::string_view b) {
 
 const std::vector<OutputFormat>& RecordingFormats() {
     static const std::vector<OutputFormat> formats = {
-        {"WAV", Encoder::Wav}, {"MP3", Encoder::Mp3},   {"VOX", Encoder::Vox},
-        {"Raw", Encoder::Raw}, {"G726", Encoder::G726}, {"OGG", Encoder::Ogg},
+        {"WAV", Encoder::Wav},   {"MP3", Encoder::Mp3},   {"VOX", Encoder::Vox},
+        {"Raw", Encoder::Raw},   {"G726", Encoder::G726}, {"OGG", Encoder::Ogg},
+        {"FLAC", Encoder::Flac}, {"OPUS", Encoder::Opus},
     };
     return formats;
 }

@@ -8,7 +8,7 @@
 namespace qsr::core {
 
 // The encoders a file can be written with.
-enum class Encoder { Wav, Mp3, Vox, Raw, G726, Ogg, Wma };
+enum class Encoder { Wav, Mp3, Vox, Raw, G726, Ogg, Wma, Flac, Opus };
 
 // One output format: its text in the main window's list (also the extension
 // a recording gets) and its encoder.
@@ -18,7 +18,8 @@ struct OutputFormat {
 };
 
 // The main window's format list in index order (the index is `outputformat`):
-// 0 "WAV", 1 "MP3", 2 "VOX", 3 "Raw", 4 "G726", 5 "OGG".
+// 0 "WAV", 1 "MP3", 2 "VOX", 3 "Raw", 4 "G726", 5 "OGG", 6 "FLAC", 7 "OPUS"
+// (new formats go at the end, so stored indices keep their meaning).
 const std::vector<OutputFormat>& RecordingFormats();
 
 // The list text of an encoder ("WMA" for Wma, which is not recorded to).

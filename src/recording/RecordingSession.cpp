@@ -36,7 +36,22 @@ void RecordingSession::Attach(audio::IAudioRecorder* recorder, audio::IAudioFile
 bool RecordingSession::StartNamed(const OutputNaming& naming) {
     // A running recording ends before the name is chosen: its file counts as taken.
     Stop();
-    return Start(OutputPath(naming));
+    if (!Start(OutputPath(naming))) return false;
+    // Each piece is named as a new recording starting then, numbered when
+    // its name is taken (a piece never replaces an earlier one).
+    OutputNaming pieces = naming;
+    pieces.existedFile = "0";
+    namedPieces_ = [pieces]() mutable {
+        ++pieces.listRows;
+        pieces.start = LocalStartTime(std::time(nullptr));
+        return OutputPath(pieces);
+    };
+    return true;
+}
+
+void RecordingSession::SetSplit(SplitRule rule, std::function<std::string()> nextPath) {
+    split_ = rule;
+    nextPath_ = std::move(nextPath);
 }
 
 bool RecordingSession::Start(const std::string& path) {
@@ -49,6 +64,10 @@ bool RecordingSession::Start(const std::string& path) {
     stopRequested_ = false;
     keptPath_.clear();
     deviceLost_ = false;
+    namedPieces_ = nullptr;
+    pieceFrames_ = 0;
+    pieceStartFrame_ = 0;
+    pieceFull_ = false;
     if (!file_ || !recorder_) return Fail("the audio components are not available", false);
     if (journal_ && IsBeingRecorded(path_, journal_->File()))
         return Fail(BeingRecordedMessage(path_), false);
@@ -114,7 +133,12 @@ bool RecordingSession::Stop() {
     }
     watch_.Release();
     if (journal_) journal_->Remove(path_);
-    emit Finished(keptPath_.empty() ? path_ : keptPath_, ElapsedMilliseconds());
+    // After a cut the last piece's own length.
+    const std::int64_t before =
+        pieceStartFrame_ > 0 && recorder_
+            ? recorder_->SamplesToMilliseconds(static_cast<long>(pieceStartFrame_))
+            : 0;
+    emit Finished(keptPath_.empty() ? path_ : keptPath_, ElapsedMilliseconds() - before);
     if (!writeError_.empty()) emit WriteFailed(path_, writeError_);
     if (deviceLost_) emit DeviceLost(path_);
     return true;
@@ -168,16 +192,77 @@ void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
         block.resize(static_cast<std::size_t>(frames * channels));
         StopSoon();
     }
-    if (file_->WriteBlock(block) < 0) {
-        writeError_ = file_->LastError().empty() ? "writing failed" : file_->LastError();
-        StopSoon();
-        return;
+    if (!WriteSplit(block, frames, channels)) StopSoon();
+}
+
+bool RecordingSession::WriteSplit(const audio::Samples& block, std::int64_t frames, int channels) {
+    const std::int64_t pieceLimit =
+        split_.seconds > 0 ? split_.seconds * std::max(1, recorder_->Rate()) : 0;
+    std::int64_t done = 0;
+    while (done < frames) {
+        // The next piece opens only when there is a frame for it.
+        if (pieceFull_ && !NextPiece()) return false;
+        std::int64_t take = frames - done;
+        if (pieceLimit > 0) take = std::min(take, pieceLimit - pieceFrames_);
+        const bool whole = take == frames;
+        const audio::Samples slice = whole
+                                         ? audio::Samples()
+                                         : audio::Samples(block.begin() + done * channels,
+                                                          block.begin() + (done + take) * channels);
+        if (file_->WriteBlock(whole ? block : slice) < 0) {
+            writeError_ = file_->LastError().empty() ? "writing failed" : file_->LastError();
+            return false;
+        }
+        framesWritten_ += take;
+        pieceFrames_ += take;
+        done += take;
+        std::error_code ec;
+        if ((pieceLimit > 0 && pieceFrames_ >= pieceLimit) ||
+            (split_.bytes > 0 && std::filesystem::file_size(path_, ec) >= split_.bytes && !ec))
+            pieceFull_ = true;
     }
-    framesWritten_ += frames;
     if (watch_.Replaced()) {
         writeError_ = kFileReplacedReason;
-        StopSoon();
+        return false;
     }
+    return true;
+}
+
+bool RecordingSession::NextPiece() {
+    pieceFull_ = false;
+    const std::string next = nextPath_      ? nextPath_()
+                             : namedPieces_ ? namedPieces_()
+                                            : std::string();
+    if (next.empty()) return true;  // nothing to name it by: the file goes on
+    if (journal_ && IsBeingRecorded(next, journal_->File())) {
+        writeError_ = BeingRecordedMessage(next);
+        return false;
+    }
+    file_->Close();
+    if (file_->Status() < 0) {
+        writeError_ =
+            file_->LastError().empty() ? "the file could not be finished" : file_->LastError();
+        return false;
+    }
+    if (watch_.Replaced()) {
+        writeError_ = kFileReplacedReason;
+        return false;
+    }
+    watch_.Release();
+    if (journal_) journal_->Remove(path_);
+    emit PieceFinished(path_, recorder_->SamplesToMilliseconds(static_cast<long>(pieceFrames_)));
+    path_ = next;
+    pieceStartFrame_ = framesWritten_;
+    pieceFrames_ = 0;
+    if (file_->CreateFile(path_) < 0) {
+        writeError_ =
+            file_->LastError().empty() ? "the next file could not be created" : file_->LastError();
+        return false;
+    }
+    file_->SetInputFormat(recorder_->Rate(), recorder_->Channels());
+    watch_.Watch(path_);
+    if (journal_) journal_->Add({::getpid(), path_, static_cast<std::int64_t>(std::time(nullptr))});
+    return true;
 }
 
 void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {

@@ -2,10 +2,13 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "platform/audio-api/AudioTypes.h"
 #include "recording/OutputNaming.h"
 #include "recording/RecordedFileWatch.h"
+#include "recording/SplitRule.h"
 
 namespace qsr::audio {
 class IAudioFile;
@@ -90,6 +93,12 @@ class RecordingSession : public QObject {
     // Stop by itself after this many frames (0 = no limit); counts from the
     // next block on, so it may be set right after Start.
     void SetFrameLimit(std::int64_t frames) { frameLimit_ = frames; }
+    // Pieces: at each cut the file is finished after its last frame and the
+    // next, named by `nextPath`, starts with the following frame, so the
+    // pieces joined are the whole recording. StartNamed names the pieces
+    // itself by the naming rules; Start needs `nextPath`. Kept for later
+    // recordings until set again.
+    void SetSplit(SplitRule rule, std::function<std::string()> nextPath = {});
 
   signals:
     void Started(const std::string& path, const std::string& description);
@@ -100,6 +109,9 @@ class RecordingSession : public QObject {
     void WriteFailed(const std::string& path, const std::string& reason);
     // After Finished: the recording device or the sound server went away.
     void DeviceLost(const std::string& path);
+    // A piece was finished and the recording goes on in the next one (the
+    // last piece ends with Finished); its own length.
+    void PieceFinished(const std::string& path, std::int64_t elapsedMilliseconds);
 
   private:
     enum class State { Idle, Recording, Stopping };
@@ -109,6 +121,10 @@ class RecordingSession : public QObject {
     bool Fail(const std::string& reason, bool removeFile);
     void StopSoon();
     void NoteRecorderEnd();
+    // Writes frames [from, from + count) of the block, cutting pieces as the
+    // split rule says; false once a write failed.
+    bool WriteSplit(const audio::Samples& block, std::int64_t count, int channels);
+    bool NextPiece();
 
     services::IEventPump* pump_;
     audio::IAudioRecorder* recorder_ = nullptr;
@@ -125,6 +141,12 @@ class RecordingSession : public QObject {
     RecoveryJournal* journal_ = nullptr;
     RecordedFileWatch watch_;
     std::string keptPath_;
+    SplitRule split_;
+    std::function<std::string()> nextPath_;
+    std::function<std::string()> namedPieces_;  // StartNamed's naming, when it started
+    std::int64_t pieceFrames_ = 0;              // frames in the current piece
+    std::int64_t pieceStartFrame_ = 0;          // where the current piece began
+    bool pieceFull_ = false;
 };
 
 // What the user is told when a recording ends because its device went away.

@@ -6,6 +6,15 @@
 
 namespace qsr::settings {
 
+void ApplyNewerFormats(audio::IAudioFile& f, const FormatValues& v,
+                       const std::function<void(core::Encoder)>& described) {
+    const FlacShape flac = FlacRateAndChannels(v);
+    f.SetFlacFormat(flac.rate, flac.channels, v.flacBits, v.flacLevel);
+    described(core::Encoder::Flac);
+    f.SetOpusFormat(v.Freq, v.Channel, v.opusBitrate, v.opusApplication == 1);
+    described(core::Encoder::Opus);
+}
+
 std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& f,
                                                        const FormatValues& v) {
     using core::Encoder;
@@ -21,6 +30,7 @@ std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& f,
     d[Encoder::Ogg] = f.FormatDescription();
     f.SetRawFormat(v.rawCompr, v.rawFreq, v.rawChannel, 16);
     d[Encoder::Raw] = f.FormatDescription();
+    ApplyNewerFormats(f, v, [&](Encoder e) { d[e] = f.FormatDescription(); });
     f.SetG726Format(v.gFreq, v.gbit);
     d[Encoder::G726] = f.FormatDescription();
     return d;
@@ -40,6 +50,7 @@ std::vector<std::pair<core::Encoder, std::string>> DescribeFormatsForDialog(audi
     d.emplace_back(Encoder::Raw, f.FormatDescription());
     f.SetG726Format(v.gFreq, v.gbit);
     d.emplace_back(Encoder::G726, f.FormatDescription());
+    ApplyNewerFormats(f, v, [&](Encoder e) { d.emplace_back(e, f.FormatDescription()); });
     const OggParameters ogg = ChooseOggParameters(v);
     f.SetOggFormat(44100, 2, ogg.nominal, ogg.minimum, ogg.maximum, ogg.quality);
     d.emplace_back(Encoder::Ogg, f.FormatDescription());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <utility>
@@ -21,6 +22,11 @@ namespace qsr::settings {
 // it (empty = refused); the component is left holding G.726.
 std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& file,
                                                        const FormatValues& values);
+
+// FLAC and Opus, each set from `values` and `described` called after each:
+// FLAC at its own rate and channels or the WAV ones, Opus at the WAV ones.
+void ApplyNewerFormats(audio::IAudioFile& file, const FormatValues& values,
+                       const std::function<void(core::Encoder)>& described);
 
 // The six summaries of the Formats and Filters dialog, in its order: each
 // format set on the file component from `values` and its description read

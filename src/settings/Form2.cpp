@@ -90,6 +90,12 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
     connect(cmdOgg, &QPushButton::clicked, this, &Form2::cmdOgg_Click);
     connect(cmdRAW, &QPushButton::clicked, this, &Form2::cmdRAW_Click);
     connect(cmdG726, &QPushButton::clicked, this, &Form2::cmdG726_Click);
+    connect(cmdFLAC, &QPushButton::clicked, this, [this] {
+        if (openers_.flac) openers_.flac();
+    });
+    connect(cmdOPUS, &QPushButton::clicked, this, [this] {
+        if (openers_.opus) openers_.opus();
+    });
     connect(chFilter, &QCheckBox::clicked, this, &Form2::chFilter_Click);
     connect(chFilter1, &QCheckBox::clicked, this, &Form2::chFilter1_Click);
     connect(chFilter2, &QCheckBox::clicked, this, &Form2::chFilter2_Click);
@@ -111,8 +117,10 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
                                   {cmdVOX, "VOX"},
                                   {cmdOgg, "OGG"},
                                   {cmdRAW, "RAW"},
-                                  {cmdG726, "G726"}}) {
-        // Six buttons read "...": the tooltip says which format each one opens.
+                                  {cmdG726, "G726"},
+                                  {cmdFLAC, "FLAC"},
+                                  {cmdOPUS, "OPUS"}}) {
+        // The buttons read "...": the tooltip says which format each one opens.
         button->setToolTip(QString("%1 options").arg(format));
         button->setAccessibleName(button->toolTip());
     }
@@ -150,6 +158,8 @@ QWidget* Form2::BuildFormatsPage() {
     summary(3, "OGG", "txtOGG", "cmdOgg", txtOGG, cmdOgg);
     summary(4, "RAW", "txtRAW", "cmdRAW", txtRAW, cmdRAW);
     summary(5, "G726", "txtG726", "cmdG726", txtG726, cmdG726);
+    summary(6, "FLAC", "txtFLAC", "cmdFLAC", txtFLAC, cmdFLAC);
+    summary(7, "OPUS", "txtOPUS", "cmdOPUS", txtOPUS, cmdOPUS);
 
     auto* Frame3 = new QGroupBox("Filters", page);
     Frame3->setObjectName("Frame3");
@@ -234,6 +244,10 @@ QLineEdit* Form2::SummaryBox(core::Encoder which) const {
             return txtRAW;
         case core::Encoder::G726:
             return txtG726;
+        case core::Encoder::Flac:
+            return txtFLAC;
+        case core::Encoder::Opus:
+            return txtOPUS;
         case core::Encoder::Wma:
             break;
     }

@@ -28,6 +28,7 @@ class UpDown;
 // option dialog's OK hands its new description back through SetSummary.
 struct FormatOptionOpeners {
     std::function<void()> mp3, ogg, wav, vox, raw, g726;
+    std::function<void()> flac, opus;
 };
 
 // The Formats and Filters dialog: the summary of every output format with the
@@ -78,12 +79,16 @@ class Form2 : public QDialog {
     QLineEdit* txtOGG = nullptr;
     QLineEdit* txtRAW = nullptr;
     QLineEdit* txtG726 = nullptr;
+    QLineEdit* txtFLAC = nullptr;
+    QLineEdit* txtOPUS = nullptr;
     QPushButton* cmdMP3 = nullptr;
     QPushButton* cmdWAV = nullptr;
     QPushButton* cmdVOX = nullptr;
     QPushButton* cmdOgg = nullptr;
     QPushButton* cmdRAW = nullptr;
     QPushButton* cmdG726 = nullptr;
+    QPushButton* cmdFLAC = nullptr;
+    QPushButton* cmdOPUS = nullptr;
     QCheckBox* chFilter = nullptr;   // "Notch"
     QCheckBox* chFilter1 = nullptr;  // "HighPass"
     QCheckBox* chFilter2 = nullptr;  // "LowPass"

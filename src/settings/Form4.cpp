@@ -14,6 +14,7 @@
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
 #include "settings/FormatValues.h"
+#include "settings/SplitFilesBox.h"
 
 namespace qsr::settings {
 
@@ -64,6 +65,8 @@ Form4::Form4(std::string applicationFolder, services::DesktopServices desktop, Q
     fields->addWidget(Frame2, 2, 0, 1, 5);
     fields->setColumnStretch(1, 1);
 
+    splitBox = new SplitFilesBox(this);
+
     // Made in the order they stand, left to right, which is Tab's order.
     Command3 = new QPushButton("Reload", this);
     Command3->setObjectName("Command3");
@@ -82,6 +85,7 @@ Form4::Form4(std::string applicationFolder, services::DesktopServices desktop, Q
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
+    layout->addWidget(splitBox);
     layout->addLayout(buttons);
     setMinimumWidth(460);
 
@@ -112,6 +116,7 @@ void Form4::Form_Load() {
 
 void Form4::Command3_Click() {
     ShowChoice(ReadOutputFilesChoice(ReadOutputNamingSettings(SettingsFile()), applicationFolder_));
+    splitBox->Load(SettingsFile());
 }
 
 void Form4::Command4_Click() {
@@ -138,6 +143,7 @@ void Form4::Command1_Click() {
         return;
     }
     WriteOutputNamingSettings(SettingsFile(), *store);
+    splitBox->Store(SettingsFile());
     accept();
 }
 

@@ -14,6 +14,10 @@ class QPushButton;
 class QRadioButton;
 
 namespace qsr::settings {
+class SplitFilesBox;
+}
+
+namespace qsr::settings {
 
 // The Output Files dialog: where recordings go and how they are named. It
 // reads and writes the four naming keys of settings.dat only; every recording
@@ -51,6 +55,7 @@ class Form4 : public QDialog {
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
+    SplitFilesBox* splitBox = nullptr;  // "Split long recordings"
 
   private:
     std::string SettingsFile() const;

@@ -47,6 +47,16 @@ void LoadFormatValues(const std::string& file, FormatValues& v) {
     i16("raw", "rawCompr", v.rawCompr);
     i32("g726", "gFreq", v.gFreq);
     i16("g726", "gbit", v.gbit);
+    i16("flac", "flacBits", v.flacBits);
+    i16("flac", "flacLevel", v.flacLevel);
+    i32("flac", "flacFreq", v.flacFreq);
+    i16("flac", "flacChannel", v.flacChannel);
+    i16("opus", "opusBitrate", v.opusBitrate);
+    i16("opus", "opusApplication", v.opusApplication);
+}
+
+FlacShape FlacRateAndChannels(const FormatValues& v) {
+    return {v.flacFreq > 0 ? v.flacFreq : v.Freq, v.flacChannel > 0 ? v.flacChannel : v.Channel};
 }
 
 OggParameters ChooseOggParameters(const FormatValues& v) {

@@ -29,7 +29,20 @@ struct FormatValues {
     std::int16_t rawCompr = 0;
     std::int32_t gFreq = 0;  // [g726]
     std::int16_t gbit = 0;
+    // Added later, so a settings file without them starts from the defaults.
+    std::int16_t flacBits = 16;        // [flac] 16 or 24
+    std::int16_t flacLevel = 5;        // compression 0..8
+    std::int32_t flacFreq = 0;         // 0 = the WAV rate
+    std::int16_t flacChannel = 0;      // 0 = the WAV channels
+    std::int16_t opusBitrate = 96;     // [opus] kbit/s per channel pair
+    std::int16_t opusApplication = 0;  // 0 audio, 1 voip
 };
+
+// The rate and channels FLAC records with: its own when set, else the WAV ones.
+struct FlacShape {
+    int rate, channels;
+};
+FlacShape FlacRateAndChannels(const FormatValues& values);
 
 // What a fresh installation ships, for readers that start from nothing (the
 // command line): a key that is missing then keeps these.

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "core/OutputFormats.h"
+
 namespace qsr::settings {
 namespace {
 
@@ -72,7 +74,8 @@ bool ConvertSingle(const std::string& text, float& target) {
 int OutputFormatIndex(const std::string& text) {
     std::int32_t index = 0;
     ConvertInt32(text, index);
-    return index >= 0 && index <= 5 ? index : 0;
+    const auto count = static_cast<std::int32_t>(core::RecordingFormats().size());
+    return index >= 0 && index < count ? index : 0;
 }
 
 std::string OutputFolder(const std::string& stored, const std::string& applicationFolder) {

@@ -26,7 +26,7 @@ bool ConvertInt32(const std::string& text, std::int32_t& target);
 bool ConvertSingle(const std::string& text, float& target);
 
 // Index of the output format list for the stored outputformat: 0 (WAV) for
-// text that is not a number or an index outside 0..5.
+// text that is not a number or an index outside the list.
 int OutputFormatIndex(const std::string& text);
 
 // The recordings' folder: the stored path, or the application folder when it

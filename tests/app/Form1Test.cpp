@@ -178,13 +178,13 @@ TEST_F(Form1Test, NoDeviceShowsErrorAndLeavesTheWindowEmpty) {
 }
 
 TEST_F(Form1Test, StoredOutputFormatSelectsTheEntry) {
-    const std::pair<const char*, const char*> cases[] = {{"3", "Raw"}, {"5", "OGG"},  {"9", "WAV"},
+    const std::pair<const char*, const char*> cases[] = {{"3", "Raw"}, {"7", "OPUS"}, {"9", "WAV"},
                                                          {"x", "WAV"}, {"-1", "WAV"}, {"", "WAV"}};
     for (const auto& [stored, expected] : cases) {
         settings::WriteIniValue(SettingsFile(), "set", "outputformat", stored);
         auto& f = Load();
-        EXPECT_EQ(Items(f.cboEncoders),
-                  (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw", "G726", "OGG"}));
+        EXPECT_EQ(Items(f.cboEncoders), (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw",
+                                                                  "G726", "OGG", "FLAC", "OPUS"}));
         EXPECT_EQ(f.cboEncoders->currentText().toStdString(), expected) << "stored " << stored;
     }
 }
@@ -495,7 +495,7 @@ TEST_F(Form1Test, VistaBranchListsDevicesWithoutSources) {
     EXPECT_EQ(Items(form->DeviceCombo), (std::vector<std::string>{"Microphone", "Card"}));
     EXPECT_FALSE(form->cmbSrcInput->isEnabled());
     EXPECT_EQ(form->cmbSrcInput->count(), 0);
-    EXPECT_EQ(form->cboEncoders->count(), 6);  // the load goes on
+    EXPECT_EQ(form->cboEncoders->count(), 8);  // the load goes on
 }
 
 TEST_F(Form1Test, VistaBranchSkipsTheDeviceCountCheckAndGreetsAdministrator) {
@@ -505,7 +505,7 @@ TEST_F(Form1Test, VistaBranchSkipsTheDeviceCountCheckAndGreetsAdministrator) {
     form->SetUserNameQuery([] { return std::string(" Administrator \n"); });
     form->Form_Load();
     EXPECT_TRUE(desk.messageBox.shown.empty());  // neither device error nor the log-on advice
-    EXPECT_EQ(form->cboEncoders->count(), 6);
+    EXPECT_EQ(form->cboEncoders->count(), 8);
     EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
 }
 
@@ -514,7 +514,7 @@ TEST_F(Form1Test, SurvivesComponentsThatDoNotExist) {
     auto& f = Load(&none);
     EXPECT_TRUE(desk.messageBox.shown.empty());
     EXPECT_EQ(f.DeviceCombo->count(), 0);
-    EXPECT_EQ(f.cboEncoders->count(), 6);
+    EXPECT_EQ(f.cboEncoders->count(), 8);
     EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
     f.cmdStop->click();
     emit f.DeviceCombo->activated(0);

@@ -117,10 +117,10 @@ class RecordingIntegrationTest : public ::testing::Test {
 
 TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
     auto& f = *form;
-    const char* formats[] = {"WAV", "MP3", "VOX", "Raw", "G726", "OGG"};
+    const char* formats[] = {"WAV", "MP3", "VOX", "Raw", "G726", "OGG", "FLAC", "OPUS"};
     // The status bar names each recording's own format.
-    const char* kinds[] = {"WAV", "MP3", "VOX", "RAW", "G.726", "OGG"};
-    for (int i = 0; i < 6; ++i) {
+    const char* kinds[] = {"WAV", "MP3", "VOX", "RAW", "G.726", "OGG", "FLAC", "OPUS"};
+    for (int i = 0; i < 8; ++i) {
         f.cboEncoders->setCurrentIndex(i);
         f.StartRecord();
         ASSERT_TRUE(f.flgRecord()) << formats[i];
@@ -136,9 +136,9 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
         f.StopRecord();
     }
     EXPECT_TRUE(desk.messageBox.shown.empty()) << desk.messageBox.shown.front().text;
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 6);
+    ASSERT_EQ(f.ListView1->topLevelItemCount(), 8);
 
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 8; ++i) {
         const QTreeWidgetItem* row = f.ListView1->topLevelItem(i);
         const std::string path = row->text(1).toStdString();
         SCOPED_TRACE(path);

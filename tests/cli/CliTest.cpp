@@ -1,8 +1,11 @@
 // quorvin-cli end to end: the built program, a temporary application folder.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -70,7 +73,7 @@ class Cli : public ::testing::Test {
 
 TEST_F(Cli, ConvertsToEveryTypeAndInfoReadsItBack) {
     const std::string in = MakeWav("in.wav", 44100, 2);
-    for (const char* ext : {"mp3", "ogg", "wma", "wav", "raw", "vox", "g726"}) {
+    for (const char* ext : {"mp3", "ogg", "wma", "wav", "raw", "vox", "g726", "flac", "opus"}) {
         const std::string out = dir_.File(std::string("out.") + ext);
         const Result r = Run("convert " + in + " " + out);
         ASSERT_EQ(r.code, 0) << ext << ": " << r.out;
@@ -80,7 +83,11 @@ TEST_F(Cli, ConvertsToEveryTypeAndInfoReadsItBack) {
         // Headerless files are read with settings.dat's parameters (8000 Hz mono as shipped).
         const bool telephone =
             std::string(ext) == "raw" || std::string(ext) == "vox" || std::string(ext) == "g726";
-        EXPECT_NE(info.out.find(telephone ? "Sample rate: 8000 Hz" : "Sample rate: 44100 Hz"),
+        // Opus always decodes at 48 kHz.
+        const bool opus = std::string(ext) == "opus";
+        EXPECT_NE(info.out.find(telephone ? "Sample rate: 8000 Hz"
+                                : opus    ? "Sample rate: 48000 Hz"
+                                          : "Sample rate: 44100 Hz"),
                   std::string::npos)
             << ext << info.out;
         auto f = CreateRealAudioFile();
@@ -235,6 +242,95 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
     }
     EXPECT_FALSE(std::filesystem::exists(dir_.File("x.abc")));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("x.wma")));
+}
+
+// The device number of the test server's tone monitor.
+std::string ToneDevice(const std::string& devices) {
+    const auto at = devices.find(": Monitor of Tone_Output");
+    if (at == std::string::npos) return {};
+    const auto lineStart = devices.rfind('\n', at) + 1;  // npos + 1 == 0 on the first line
+    return devices.substr(lineStart, at - lineStart);
+}
+
+// What ffmpeg, an independent decoder, makes of a file: its duration as
+// ffprobe reads it and its first channel at 48 kHz.
+struct Decoded {
+    double seconds = 0;
+    std::vector<double> left;
+};
+Decoded DecodeWithFfmpeg(const std::string& path) {
+    Decoded d;
+    d.seconds = std::atof(qsr::testing::Capture("ffprobe -v error -show_entries format=duration "
+                                                "-of default=nw=1:nk=1 '" +
+                                                path + "'")
+                              .c_str());
+    const std::string pcm =
+        qsr::testing::Capture("ffmpeg -v error -i '" + path + "' -ac 1 -ar 48000 -f s16le -");
+    for (size_t i = 0; i + 1 < pcm.size(); i += 2) {
+        d.left.push_back(static_cast<std::int16_t>(static_cast<unsigned char>(pcm[i]) |
+                                                   (static_cast<unsigned char>(pcm[i + 1]) << 8)));
+    }
+    return d;
+}
+
+TEST_F(Cli, RecordsFlacAndOpusOfTheRightLengthAndTone) {
+    const Result devices = Run("devices");
+    ASSERT_EQ(devices.code, 0) << devices.out;
+    const std::string device = ToneDevice(devices.out);
+    ASSERT_FALSE(device.empty()) << devices.out;
+    for (const char* fmt : {"FLAC", "OPUS"}) {
+        const std::string out = dir_.File(std::string("rec.") + fmt);
+        const Result r =
+            Run("record --device " + device + " --seconds 5 --format " + fmt + " " + out);
+        ASSERT_EQ(r.code, 0) << r.out;
+        const Decoded d = DecodeWithFfmpeg(out);
+        EXPECT_NEAR(d.seconds, 5.0, 0.02) << fmt;
+        EXPECT_EQ(DominantFrequency(d.left, 48000), 1000.0) << fmt;
+        const Result info = Run("info " + out);
+        EXPECT_NE(info.out.find("Duration: 0:05."), std::string::npos) << info.out;
+    }
+}
+
+// Killed while writing its third piece: the finished pieces are whole, the
+// journal names the third, and what was written of it decodes.
+TEST_F(Cli, SplitPiecesSurviveAKillInTheMiddle) {
+    const std::string device = ToneDevice(Run("devices").out);
+    ASSERT_FALSE(device.empty());
+    for (const char* fmt : {"FLAC", "OPUS"}) {
+        const std::string ext = std::string(".") + fmt;
+        const std::string first = dir_.File(std::string("long") + ext);
+        const std::string cmd =
+            "QSR_HOME='" + home_.path().string() +
+            "' sh -c 'echo $$; exec " QSR_BINARY_DIR "/src/cli/quorvin-cli record --device " +
+            device + " --seconds 600 --split 2s --format " + fmt + " " + first + "'";
+        FILE* p = popen(cmd.c_str(), "r");
+        ASSERT_NE(p, nullptr);
+        char line[1024];
+        ASSERT_NE(std::fgets(line, sizeof line, p), nullptr);
+        const pid_t pid = static_cast<pid_t>(std::atol(line));
+        // Each piece is told once it is closed: the second line means the
+        // third piece is being written.
+        std::vector<std::string> told;
+        while (told.size() < 2 && std::fgets(line, sizeof line, p)) told.emplace_back(line);
+        ASSERT_EQ(told.size(), 2u) << fmt;
+        // Some of the third piece reaches the file before the kill.
+        const std::string third = dir_.File(std::string("long_ 3") + ext);
+        for (int i = 0; i < 400 && qsr::testing::ReadAll(third).size() < 4096; ++i) usleep(10000);
+        ::kill(pid, SIGKILL);
+        pclose(p);
+        EXPECT_EQ(told[0].rfind(first + ": ", 0), 0u) << told[0];
+        EXPECT_EQ(told[1].rfind(dir_.File(std::string("long_ 2") + ext) + ": ", 0), 0u) << told[1];
+        for (const std::string& piece : {first, dir_.File(std::string("long_ 2") + ext)}) {
+            const Decoded d = DecodeWithFfmpeg(piece);
+            EXPECT_NEAR(d.seconds, 2.0, 0.02) << piece;
+            EXPECT_EQ(DominantFrequency(d.left, 48000), 1000.0) << piece;
+        }
+        const std::string journal = qsr::testing::ReadAll(home_.File("recordings.journal"));
+        EXPECT_NE(journal.find(third), std::string::npos) << journal;
+        const Decoded cut = DecodeWithFfmpeg(third);
+        EXPECT_GT(cut.left.size(), 0u) << fmt;
+        std::filesystem::remove(home_.File("recordings.journal"));
+    }
 }
 
 TEST_F(Cli, RecordsTheToneOfTheSoundServer) {

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QTimer>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 
 #include "cli/Commands.h"
@@ -205,6 +207,88 @@ TEST_F(RecordCommandTest, OverwriteReplacesTheFileOnlyWhenTheNewOneIsComplete) {
     EXPECT_EQ(f->TotalSamples(), 8000);
     // Only the replaced file is there: the one written beside it was renamed.
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+// What ffmpeg, an independent decoder, makes of a file: mono 16-bit samples
+// at the file's own rate (Opus at 48 kHz).
+std::vector<std::int16_t> DecodeWithFfmpeg(const std::string& path) {
+    const std::string pcm =
+        qsr::testing::Capture("ffmpeg -v error -i '" + path + "' -f s16le -ac 1 -");
+    std::vector<std::int16_t> s(pcm.size() / 2);
+    std::memcpy(s.data(), pcm.data(), s.size() * 2);
+    return s;
+}
+
+// A recording of `seconds` fed with a known signal in blocks of 0.3 s, so
+// piece boundaries fall inside blocks; returns what was fed.
+audio::Samples RecordFed(const std::vector<std::string>& args, std::string* errors) {
+    ScriptedEngine engine;
+    audio::Samples fed;
+    QTimer feeder;
+    std::uint32_t seed = 12345;
+    QObject::connect(&feeder, &QTimer::timeout, [&] {
+        if (!engine.recorder || engine.recorder->status != 1) return;
+        audio::Samples block(static_cast<std::size_t>(engine.recorder->rate * 3 / 10));
+        // A tone with noise: every sample differs from its neighbours.
+        for (std::size_t i = 0; i < block.size(); ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            const double t = static_cast<double>(fed.size() + i) / engine.recorder->rate;
+            block[i] = static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440 * t) +
+                                                 static_cast<int>(seed >> 22) - 512);
+        }
+        fed.insert(fed.end(), block.begin(), block.end());
+        engine.recorder->Deliver(block);
+        emit engine.recorder->Timer(engine.recorder->currentSamples, 0, 0);
+    });
+    feeder.start(0);
+    Output o;
+    EXPECT_EQ(RecordCommand(engine, args, o.out, o.err), 0) << Output::Read(o.err);
+    *errors = Output::Read(o.err) + Output::Read(o.out);
+    return fed;
+}
+
+TEST_F(RecordCommandTest, FlacHoldsExactlyTheCapturedSamples) {
+    std::string said;
+    const std::string path = dir_.File("exact.flac");
+    const audio::Samples fed = RecordFed({"--device", "0", "--seconds", "2", "--format", "FLAC",
+                                          "--rate", "16000", "--channels", "1", path},
+                                         &said);
+    const auto decoded = DecodeWithFfmpeg(path);
+    ASSERT_EQ(decoded.size(), 32000u) << said;
+    EXPECT_TRUE(std::equal(decoded.begin(), decoded.end(), fed.begin()));
+}
+
+// 12 s cut every 5 s: pieces of 5, 5 and 2 s named by the numbering rule,
+// each told as it closes; joined they are the capture (to the sample for the
+// lossless formats; for Opus and MP3 the headers' delay and padding give each
+// piece its exact length).
+TEST_F(RecordCommandTest, SplitPiecesJoinToTheContinuousCapture) {
+    for (const char* fmt : {"WAV", "FLAC", "OPUS", "MP3"}) {
+        const std::string ext = std::string(".") + fmt;
+        std::string said;
+        const audio::Samples fed =
+            RecordFed({"--device", "0", "--seconds", "12", "--format", fmt, "--rate", "16000",
+                       "--channels", "1", "--split", "5s", dir_.File(std::string("take") + ext)},
+                      &said);
+        const std::string names[] = {"take", "take_ 2", "take_ 3"};
+        const std::size_t seconds[] = {5, 5, 2};
+        std::vector<std::int16_t> joined;
+        for (int i = 0; i < 3; ++i) {
+            const std::string piece = dir_.File(names[i] + ext);
+            EXPECT_NE(said.find(piece + ": "), std::string::npos) << said;
+            const auto d = DecodeWithFfmpeg(piece);
+            // Opus decodes at 48 kHz.
+            const std::size_t rate = std::string(fmt) == "OPUS" ? 48000 : 16000;
+            EXPECT_NEAR(static_cast<double>(d.size()), static_cast<double>(seconds[i] * rate), 1)
+                << fmt << " " << piece;
+            joined.insert(joined.end(), d.begin(), d.end());
+        }
+        EXPECT_FALSE(std::filesystem::exists(dir_.File("take_ 4" + ext))) << fmt;
+        if (std::string(fmt) == "WAV" || std::string(fmt) == "FLAC") {
+            ASSERT_EQ(joined.size(), 12u * 16000) << fmt;
+            EXPECT_TRUE(std::equal(joined.begin(), joined.end(), fed.begin())) << fmt;
+        }
+    }
 }
 
 TEST_F(RecordCommandTest, DevicesListsEveryDeviceWithItsLines) {

@@ -253,6 +253,12 @@ void FakeAudioFile::SetG726Format(int rate, int bitsCode) {
 void FakeAudioFile::SetWmaFormat(int profile) {
     Log(Call("SetWmaFormat", profile));
 }
+void FakeAudioFile::SetFlacFormat(int rate, int channels, int bits, int level) {
+    Log(Call("SetFlacFormat", rate, channels, bits, level));
+}
+void FakeAudioFile::SetOpusFormat(int rate, int channels, int kbps, bool voip) {
+    Log(Call("SetOpusFormat", rate, channels, kbps, voip));
+}
 void FakeAudioFile::SetOption(bool on) {
     Log(Call("SetOption", on));
     option = on;

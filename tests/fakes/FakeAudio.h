@@ -169,6 +169,8 @@ class FakeAudioFile : public audio::IAudioFile {
     void SetRawFormat(int compression, int rate, int channels, int bits) override;
     void SetG726Format(int rate, int bitsCode) override;
     void SetWmaFormat(int profile) override;
+    void SetFlacFormat(int rate, int channels, int bits, int level) override;
+    void SetOpusFormat(int rate, int channels, int kbps, bool voip) override;
     std::string FormatDescription() const override { return description; }
     void SetOption(bool on) override;
     bool Option() const override { return option; }

@@ -70,6 +70,7 @@ TEST_F(Form2Test, LoadSwitchesGainControlOffThenSummarisesEveryFormatAndReadsThe
     EXPECT_EQ(log,
               (CallLog{"SetAgcEnabled(0)", "SetMp3Format(44100,128,2)", "SetWavFormat(44100,2,16)",
                        "SetVoxFormat(8000)", "SetRawFormat(1,8000,1,16)", "SetG726Format(8000,4)",
+                       "SetFlacFormat(44100,2,16,5)", "SetOpusFormat(44100,2,96,0)",
                        "SetOggFormat(44100,2,128,0,0,300)"}));
     EXPECT_EQ(mixerBuilt, (std::vector<int>{7}));  // ten lines, eight shown
     EXPECT_EQ(w->txtMP3->text(), "SetMp3Format(44100,128,2)");
@@ -78,6 +79,8 @@ TEST_F(Form2Test, LoadSwitchesGainControlOffThenSummarisesEveryFormatAndReadsThe
     EXPECT_EQ(w->txtRAW->text(), "SetRawFormat(1,8000,1,16)");
     EXPECT_EQ(w->txtG726->text(), "SetG726Format(8000,4)");
     EXPECT_EQ(w->txtOGG->text(), "SetOggFormat(44100,2,128,0,0,300)");
+    EXPECT_EQ(w->txtFLAC->text(), "SetFlacFormat(44100,2,16,5)");
+    EXPECT_EQ(w->txtOPUS->text(), "SetOpusFormat(44100,2,96,0)");
 
     // "0" clears, absent or not a number ticks; boxes follow their ticks.
     EXPECT_FALSE(w->chFilter->isChecked());
@@ -208,12 +211,17 @@ TEST_F(Form2Test, EachDotsButtonOpensItsOptionDialogWhichRefreshesItsSummary) {
     openers.ogg = opener("ogg", core::Encoder::Ogg);
     openers.raw = opener("raw", core::Encoder::Raw);
     openers.g726 = opener("g726", core::Encoder::G726);
+    openers.flac = opener("flac", core::Encoder::Flac);
+    openers.opus = opener("opus", core::Encoder::Opus);
     Load();
-    for (QPushButton* b : {w->cmdMP3, w->cmdWAV, w->cmdVOX, w->cmdOgg, w->cmdRAW, w->cmdG726}) {
+    for (QPushButton* b : {w->cmdMP3, w->cmdWAV, w->cmdVOX, w->cmdOgg, w->cmdRAW, w->cmdG726,
+                           w->cmdFLAC, w->cmdOPUS}) {
         EXPECT_EQ(b->text(), "...");
         QTest::mouseClick(b, Qt::LeftButton);
     }
-    EXPECT_EQ(opened, (std::vector<std::string>{"mp3", "wav", "vox", "ogg", "raw", "g726"}));
+    EXPECT_EQ(opened, (std::vector<std::string>{"mp3", "wav", "vox", "ogg", "raw", "g726", "flac",
+                                                "opus"}));
+    EXPECT_EQ(w->txtOPUS->text(), "new opus");
     EXPECT_EQ(w->txtMP3->text(), "new mp3");
     EXPECT_EQ(w->txtOGG->text(), "new ogg");
     EXPECT_EQ(w->Summary(core::Encoder::G726), "new g726");

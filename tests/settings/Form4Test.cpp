@@ -6,12 +6,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 
 #include "fakes/FakeServices.h"
 #include "platform/services/Accessibility.h"
 #include "settings/Form4.h"
 #include "settings/Inifun.h"
+#include "settings/SplitFilesBox.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -120,6 +122,33 @@ TEST(Form4, OkStoresTrimmedValuesAndCancelStoresNothing) {
     QTest::mouseClick(g.Command2, Qt::LeftButton);
     EXPECT_EQ(g.result(), QDialog::Rejected);
     EXPECT_EQ(qsr::testing::ReadAll(fx.Settings()), before);
+}
+
+TEST(Form4, SplitIsOffAsInstalledOkStoresTheTickedMeasureCancelNothing) {
+    Fixture fx;
+    fx.Store("splitmb", "junk");
+    {
+        Form4 f(fx.App(), fx.desk.Services());
+        f.Form_Load();
+        f.show();
+        EXPECT_FALSE(f.splitBox->chMinutes->isChecked());
+        EXPECT_FALSE(f.splitBox->chMegabytes->isChecked());
+        EXPECT_FALSE(f.splitBox->udMinutes->isEnabled());
+        QTest::mouseClick(f.splitBox->chMinutes, Qt::LeftButton);
+        f.splitBox->udMinutes->setValue(10);
+        f.splitBox->udMegabytes->setValue(5);  // not ticked: stays off
+        QTest::mouseClick(f.Command1, Qt::LeftButton);
+    }
+    EXPECT_EQ(fx.Stored("splitminutes"), "10");
+    EXPECT_EQ(fx.Stored("splitmb"), "0");
+    Form4 g(fx.App(), fx.desk.Services());
+    g.Form_Load();
+    g.show();
+    EXPECT_TRUE(g.splitBox->chMinutes->isChecked());
+    EXPECT_EQ(g.splitBox->udMinutes->value(), 10);
+    QTest::mouseClick(g.splitBox->chMinutes, Qt::LeftButton);
+    QTest::mouseClick(g.Command2, Qt::LeftButton);
+    EXPECT_EQ(fx.Stored("splitminutes"), "10");
 }
 
 TEST(Form4, BrowseFillsTheFolderAndCancelLeavesIt) {

@@ -53,6 +53,7 @@ TEST(SettingsRules, ConversionsLeaveTheTargetWhenTextIsNoNumberOrDoesNotFit) {
 TEST(SettingsRules, OutputFormatIndexFallsBackToWav) {
     EXPECT_EQ(OutputFormatIndex("3"), 3);
     EXPECT_EQ(OutputFormatIndex("5"), 5);
+    EXPECT_EQ(OutputFormatIndex("7"), 7);  // OPUS, the last in the list
     EXPECT_EQ(OutputFormatIndex("9"), 0);
     EXPECT_EQ(OutputFormatIndex("-1"), 0);
     EXPECT_EQ(OutputFormatIndex("x"), 0);

@@ -34,6 +34,11 @@ class IAudioFile {
     virtual void SetRawFormat(int compression, int rate, int channels, int bits) = 0;
     virtual void SetG726Format(int rate, int bitsCode) = 0;  // bitsCode 2..5
     virtual void SetWmaFormat(int profile) = 0;
+    // bits: 16 or 24; level: compression 0..8.
+    virtual void SetFlacFormat(int rate, int channels, int bits, int level) = 0;
+    // kbps per channel pair, 6..256; voip: tuned for speech rather than music.
+    // `rate` is the rate the sound comes in at (coded at 48 kHz).
+    virtual void SetOpusFormat(int rate, int channels, int kbps, bool voip) = 0;
     // Human-readable line for the format last set; empty when it was refused.
     virtual std::string FormatDescription() const = 0;
     virtual void SetOption(bool on) = 0;

@@ -135,6 +135,17 @@ class AudioFileComponent : public IAudioFile {
         description_ = DescribeWma(profile);
         if (!description_.empty()) wmaProfile_ = profile;
     }
+    void SetFlacFormat(int rate, int channels, int bits, int level) override {
+        const FlacParams p{rate, channels, bits, level};
+        description_ = DescribeFlac(p);
+        if (!description_.empty()) flac_ = p;
+    }
+    void SetOpusFormat(int rate, int channels, int kbps, bool voip) override {
+        const OpusParams p{rate, channels, kbps,
+                           voip ? OpusApplication::Voip : OpusApplication::Audio};
+        description_ = DescribeOpus(p);
+        if (!description_.empty()) opus_ = p;
+    }
     std::string FormatDescription() const override { return description_; }
     // The option: dither. When on, every reduction to 16 bits (decoding MP3,
     // Ogg, WMA, FLAC or 24-bit input; resampling on the way in) adds triangular
@@ -155,7 +166,7 @@ class AudioFileComponent : public IAudioFile {
         const std::optional<core::Encoder> encoder = core::EncoderForPath(path);
         if (!encoder)
             return Failed("unknown file type '" + ext +
-                          "' (use MP3, WAV, VOX, RAW, G726, OGG or WMA)");
+                          "' (use MP3, WAV, VOX, RAW, G726, OGG, FLAC, OPUS or WMA)");
         std::string err;
         int rate = 0, channels = 0;
         // Whatever stood at the path (a file, a link, a folder) is the user's.
@@ -195,6 +206,16 @@ class AudioFileComponent : public IAudioFile {
                 rate = ogg_.rate;
                 channels = ogg_.channels;
                 encoder_ = OpenOggEncoder(path, ogg_, err);
+                break;
+            case core::Encoder::Flac:
+                rate = flac_.rate;
+                channels = flac_.channels;
+                encoder_ = OpenFlacEncoder(path, flac_, err);
+                break;
+            case core::Encoder::Opus:
+                rate = opus_.rate;
+                channels = opus_.channels;
+                encoder_ = OpenOpusEncoder(path, opus_, err);
                 break;
             case core::Encoder::Wma: {
                 const WmaProfile* w = FindWmaProfile(wmaProfile_);
@@ -321,6 +342,10 @@ class AudioFileComponent : public IAudioFile {
                 return DescribeOgg(ogg_);
             case core::Encoder::Wma:
                 return DescribeWma(wmaProfile_);
+            case core::Encoder::Flac:
+                return DescribeFlac(flac_);
+            case core::Encoder::Opus:
+                return DescribeOpus(opus_);
         }
         return {};
     }
@@ -354,6 +379,8 @@ class AudioFileComponent : public IAudioFile {
     G726Params g726_;
     OggParams ogg_;
     int wmaProfile_ = 24;
+    FlacParams flac_;
+    OpusParams opus_;
     std::string description_;
     bool option_ = false;
 

@@ -62,6 +62,21 @@ struct G726Params {
     int rate = 8000, bitsCode = 4;  // bits per sample 2..5
 };
 
+struct FlacParams {
+    int rate = 44100, channels = 2;
+    int bits = 16;  // 16 or 24
+    int level = 5;  // compression level 0..8
+};
+
+// Ogg Opus: libopus codes at 48 kHz; other rates are resampled on the way in
+// and the header records the rate the sound came in at.
+enum class OpusApplication { Audio = 0, Voip = 1 };
+struct OpusParams {
+    int rate = 48000, channels = 2;
+    int kbps = 96;  // per channel pair, 6..256
+    OpusApplication application = OpusApplication::Audio;
+};
+
 // ---- Checks and descriptions (empty description = refused) -------------------
 
 // Initialises LAME with the options to validate them; fills `effective` with
@@ -73,6 +88,8 @@ std::string DescribeVox(int rate);
 std::string DescribeRaw(const RawParams& p);
 std::string DescribeG726(const G726Params& p);
 std::string DescribeWma(int profile);
+std::string DescribeFlac(const FlacParams& p);
+std::string DescribeOpus(const OpusParams& p);
 const char* WavCodingName(WavCoding c);
 std::string ChannelText(int channels);
 
@@ -94,6 +111,13 @@ std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfForm
                                              int channels, std::string& error,
                                              std::uint64_t wavSizeLimit = kWavSizeLimit);
 std::unique_ptr<IEncoder> OpenG726Encoder(const std::string& path, const G726Params& p,
+                                          std::string& error);
+// FLAC through libFLAC; each finished frame reaches the file at once.
+std::unique_ptr<IEncoder> OpenFlacEncoder(const std::string& path, const FlacParams& p,
+                                          std::string& error);
+// Ogg Opus through libopusenc; pages reach the file within a tenth of a
+// second of sound, each closing a whole packet.
+std::unique_ptr<IEncoder> OpenOpusEncoder(const std::string& path, const OpusParams& p,
                                           std::string& error);
 std::unique_ptr<IEncoder> OpenWmaEncoder(const std::string& path, int profile, std::string& error);
 
