@@ -201,10 +201,19 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
                   std::FILE* err) {
     Parsed p;
     std::string why;
-    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate"}, p, why,
-               {"overwrite"})) {
+    if (!Parse(args,
+               {"device", "seconds", "format", "rate", "channels", "bitrate", "start-on-sound",
+                "stop-on-silence"},
+               p, why, {"overwrite", "pause-on-silence"})) {
         return Usage(err, "record", why);
     }
+    recording::TriggerSettings trigger;
+    if (p.Has("start-on-sound") && !recording::ParseStartOnSound(p.Get("start-on-sound"), trigger))
+        return Usage(err, "record", "--start-on-sound takes a level and a time, e.g. -30dB:200ms");
+    if (p.Has("stop-on-silence") &&
+        !recording::ParseStopOnSilence(p.Get("stop-on-silence"), trigger))
+        return Usage(err, "record", "--stop-on-silence takes a time and a level, e.g. 3s:-40dB");
+    trigger.pauseOnSilence = p.Has("pause-on-silence");
     if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
     long device = 0, seconds = 0;
     if (!ToInt(p.Get("device"), 0, 1000, device)) {
@@ -270,10 +279,22 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     session.SetJournal(&journal);
     const OutputTarget output(path, overwrite);
     const std::string& target = output.target;
+    session.SetTrigger(trigger);
     if (!session.Start(target)) return Failure(err, "record", session.LastError());
     // N seconds of sound, counted in samples; the clock is only a guard
-    // against a device that delivers nothing.
-    session.SetFrameLimit(static_cast<std::int64_t>(seconds) * rec->Rate());
+    // against a device that delivers nothing. With triggers the seconds bound
+    // the whole run, waiting and silences included.
+    const std::int64_t limit = static_cast<std::int64_t>(seconds) * rec->Rate();
+    if (trigger.Any()) {
+        QObject::connect(&session, &recording::RecordingSession::Progress, &session,
+                         [&session, limit](long samples, int, int) {
+                             // Not inside the recorder's own signal.
+                             if (samples >= limit)
+                                 QTimer::singleShot(0, &session, [&session] { session.Stop(); });
+                         });
+    } else {
+        session.SetFrameLimit(limit);
+    }
     QEventLoop loop;
     QObject::connect(&session, &recording::RecordingSession::Finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(static_cast<int>(seconds * 1000 + 10000), &loop, &QEventLoop::quit);

@@ -19,7 +19,11 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "         [--bitrate KBPS] [--overwrite] OUT FMT: WAV, MP3, VOX, Raw, G726, OGG; OUT "
          "ends\n"
          "                                            in .FMT; other parameters from "
-         "settings.dat\n"},
+         "settings.dat\n"
+         "         [--start-on-sound -30dB[:200ms]] [--stop-on-silence 3s[:-40dB]]\n"
+         "         [--pause-on-silence]               start when the level rises (the second\n"
+         "                                            before is kept), stop after or leave out\n"
+         "                                            silence; S then bounds the whole run\n"},
         {"convert",
          "  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT\n"
          "                                            format from OUT's extension (also .wma);\n"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "recording/OutputNaming.h"
+#include "recording/SoundTrigger.h"
 
 namespace qsr::audio {
 class IAudioFile;
@@ -76,6 +77,13 @@ class RecordingSession : public QObject {
     // Stop by itself after this many frames (0 = no limit); counts from the
     // next block on, so it may be set right after Start.
     void SetFrameLimit(std::int64_t frames) { frameLimit_ = frames; }
+    // Start on sound, stop or pause on silence, from the next Start on (all
+    // off: every block is written). A stop on silence ends the recording as
+    // Stop does.
+    void SetTrigger(const TriggerSettings& trigger) { trigger_ = trigger; }
+    const TriggerSettings& Trigger() const { return trigger_; }
+    // Armed and waiting for the sound that starts the file.
+    bool WaitingForSound() const { return IsRecording() && trigger_.Any() && gate_.Waiting(); }
 
   signals:
     void Started(const std::string& path, const std::string& description);
@@ -84,6 +92,8 @@ class RecordingSession : public QObject {
     void Failed(const std::string& path, const std::string& reason);
     // After Finished: the recording was cut short or its file not finished.
     void WriteFailed(const std::string& path, const std::string& reason);
+    // The armed recording starts writing (false) or waits for sound (true).
+    void WaitingChanged(bool waiting);
 
   private:
     enum class State { Idle, Recording, Stopping };
@@ -92,6 +102,7 @@ class RecordingSession : public QObject {
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     bool Fail(const std::string& reason, bool removeFile);
     void StopSoon();
+    void Write(audio::Samples block);
 
     services::IEventPump* pump_;
     audio::IAudioRecorder* recorder_ = nullptr;
@@ -105,6 +116,8 @@ class RecordingSession : public QObject {
     std::int64_t frameLimit_ = 0;
     bool stopRequested_ = false;
     RecoveryJournal* journal_ = nullptr;
+    TriggerSettings trigger_;
+    TriggerGate gate_;
 };
 
 }  // namespace qsr::recording

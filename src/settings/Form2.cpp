@@ -19,6 +19,7 @@
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
+#include "settings/TriggerPage.h"
 #include "settings/UpDown.h"
 
 namespace qsr::settings {
@@ -65,6 +66,8 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
     mixerLayout_->setContentsMargins(0, 0, 0, 0);
     SSTab1->addTab(mixerTab, "Mixer");
     SSTab1->addTab(BuildFormatsPage(), "Formats And Filters Settings ");
+    triggerTab = new TriggerPage(SSTab1);
+    SSTab1->addTab(triggerTab, "Triggers");
     SSTab1->setCurrentIndex(1);
 
     Command1 = new QPushButton("OK", this);
@@ -257,6 +260,7 @@ std::string Form2::SettingsFile() const {
 
 void Form2::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
+    triggerTab->Show(LoadTriggerSettings(SettingsFile()));
     // Without a capture device nothing is read: ticks clear, summaries empty.
     if (!recorder_ || recorder_->DeviceCount() < 1) {
         for (QCheckBox* tick : {chFilter, chFilter1, chFilter2, chAutoGainControl})
@@ -345,6 +349,7 @@ void Form2::Command1_Click() {
     put("lowlevel", txtAGCLowLevel->text().toStdString());
     put("highlevel", txtAGCHighLevel->text().toStdString());
     put("attacktime", txtAGCAttackTime->text().toStdString());
+    SaveTriggerSettings(file, triggerTab->Value());
 
     // The recorder only ever receives the up-downs' values, within their ranges.
     if (recorder_) {
