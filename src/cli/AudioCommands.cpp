@@ -19,6 +19,7 @@
 #include "core/OutputFormats.h"
 #include "core/Text.h"
 #include "platform/audio-api/AudioEngine.h"
+#include "platform/audio-api/AudioRecorder.h"
 #include "platform/audio-api/WmaProfiles.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/EventPump.h"
@@ -176,6 +177,19 @@ std::string FramesText(std::int64_t frames, int rate) {
     return core::ElapsedText(rate > 0 ? frames * 1000 / rate : 0);
 }
 
+// The "Programs" entry's line of the program named `name`.
+bool SelectProgram(audio::IAudioRecorder& rec, const std::string& name) {
+    for (int i = rec.DeviceCount() - 1; i >= 0; --i) {
+        rec.SelectDevice(i);
+        if (rec.DeviceName() != "Programs") continue;
+        for (int j = 0; j <= rec.SourceLastIndex(); ++j) {
+            rec.SelectSource(j);
+            if (rec.SourceName() == name) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int DevicesCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
@@ -203,7 +217,7 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     std::string why;
     if (!Parse(args,
                {"device", "seconds", "format", "rate", "channels", "bitrate", "start-on-sound",
-                "stop-on-silence"},
+                "stop-on-silence", "program"},
                p, why, {"overwrite", "pause-on-silence"})) {
         return Usage(err, "record", why);
     }
@@ -216,7 +230,10 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     trigger.pauseOnSilence = p.Has("pause-on-silence");
     if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
     long device = 0, seconds = 0;
-    if (!ToInt(p.Get("device"), 0, 1000, device)) {
+    const std::string program = p.Get("program");
+    if (p.Has("program") && (program.empty() || p.Has("device")))
+        return Usage(err, "record", "--program takes a program's name, instead of --device");
+    if (!p.Has("program") && !ToInt(p.Get("device"), 0, 1000, device)) {
         return Usage(err, "record", "--device N is needed (see 'quorvin-cli devices')");
     }
     if (!ToInt(p.Get("seconds"), 1, 24 * 3600, seconds)) {
@@ -264,11 +281,16 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     auto rec = engine.CreateRecorder();
     if (!rec) return Failure(err, "record", "no capture component in this build");
-    if (device >= rec->DeviceCount()) {
-        return Failure(err, "record", "there is no device " + std::to_string(device));
+    if (!program.empty()) {
+        if (!SelectProgram(*rec, program))
+            return Failure(err, "record", "no program named " + program + " is playing");
+    } else {
+        if (device >= rec->DeviceCount()) {
+            return Failure(err, "record", "there is no device " + std::to_string(device));
+        }
+        rec->SelectDevice(static_cast<int>(device));
+        if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
     }
-    rec->SelectDevice(static_cast<int>(device));
-    if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
 
     services::QtEventPump pump;
     recording::RecordingSession session(&pump);

@@ -23,7 +23,10 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "         [--start-on-sound -30dB[:200ms]] [--stop-on-silence 3s[:-40dB]]\n"
          "         [--pause-on-silence]               start when the level rises (the second\n"
          "                                            before is kept), stop after or leave out\n"
-         "                                            silence; S then bounds the whole run\n"},
+         "                                            silence; S then bounds the whole run\n"
+         "         [--program NAME]                   instead of --device: only what the\n"
+         "                                            program NAME plays (see devices,\n"
+         "                                            \"Programs\")\n"},
         {"convert",
          "  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT\n"
          "                                            format from OUT's extension (also .wma);\n"
