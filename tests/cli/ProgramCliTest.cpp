@@ -5,10 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/Signal.h"
@@ -47,10 +50,10 @@ class ProgramCli : public ::testing::Test {
                        "' " QSR_BINARY_DIR "/src/cli/quorvin-cli " + args +
                        " 2>&1; echo \"exit=$?\"");
     }
-    std::string ToneFile(const char* name, int hz) {
+    std::string ToneFile(const char* name, int hz, int seconds = 30) {
         const std::string path = dir_.File(name);
-        EXPECT_EQ(std::system(("sox -n -r 44100 -c 2 -b 16 " + path + " synth 30 sine " +
-                               std::to_string(hz) + " vol 0.4")
+        EXPECT_EQ(std::system(("sox -n -r 44100 -c 2 -b 16 " + path + " synth " +
+                               std::to_string(seconds) + " sine " + std::to_string(hz) + " vol 0.4")
                                   .c_str()),
                   0);
         return path;
@@ -91,6 +94,47 @@ TEST_F(ProgramCli, RecordsOneProgramAndNotTheOtherPlayingIntoTheSameSink) {
         Cli("record --program QsrNoSuchProgram --seconds 1 --format WAV " + dir_.File("none.wav"))
             .find("no program named QsrNoSuchProgram is playing"),
         std::string::npos);
+}
+
+// A program that stops and plays again is picked up again by its name; the
+// recording runs on in silence meanwhile.
+TEST_F(ProgramCli, FollowsTheProgramWhenItPlaysAgain) {
+    const std::string first = ToneFile("first.wav", 440, 3);
+    const std::string again = ToneFile("again.wav", 440, 1);
+    auto player = std::make_unique<Player>("QsrBurst", first);
+    std::string devices;
+    for (int i = 0; i < 200 && devices.find(": QsrBurst") == std::string::npos; ++i) {
+        devices = Cli("devices");
+        usleep(20000);
+    }
+    ASSERT_NE(devices.find(": QsrBurst"), std::string::npos) << devices;
+    const std::string out = dir_.File("burst.wav");
+    std::string said;
+    std::thread run([&] {
+        said = Cli("record --program QsrBurst --seconds 6 --format WAV --rate 44100 " + out);
+    });
+    // Once the first play has ended, the program plays again.
+    int status = 0;
+    waitpid(player->pid, &status, 0);
+    player->pid = -1;
+    player = std::make_unique<Player>("QsrBurst", again);
+    run.join();
+    ASSERT_NE(said.find("exit=0"), std::string::npos) << said;
+    const std::string raw = Capture("sox '" + out + "' -t raw -e signed -b 16 -c 1 -");
+    std::vector<std::int16_t> s(raw.size() / 2);
+    std::memcpy(s.data(), raw.data(), s.size() * 2);
+    EXPECT_NEAR(double(s.size()) / 44100, 6.0, 0.3) << "the recording did not run on";
+    // Tone, a silent gap, tone again: count the runs of 10 ms windows with sound.
+    int runs = 0;
+    bool before = false;
+    for (std::size_t at = 0; at + 441 <= s.size(); at += 441) {
+        double sum = 0;
+        for (std::size_t i = at; i < at + 441; ++i) sum += double(s[i]) * s[i];
+        const bool loud = std::sqrt(sum / 441) > 1000;
+        if (loud && !before) ++runs;
+        before = loud;
+    }
+    EXPECT_EQ(runs, 2) << "the program was not picked up again";
 }
 
 }  // namespace
