@@ -77,9 +77,11 @@ TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
     ASSERT_TRUE(form.flgRecord());
     EXPECT_EQ(form.StatusPanel2->text(), QString::fromUtf8("Waiting for sound\u2026"));
 
+    // 2 s of silence first, so the second before the tone was captured.
     const std::string tone = home.File("tone.wav");
     ASSERT_EQ(
-        std::system(("sox -n -r 44100 -c 2 -b 16 " + tone + " synth 1.5 sine 700 vol 0.5").c_str()),
+        std::system(
+            ("sox -n -r 44100 -c 2 -b 16 " + tone + " synth 1.5 sine 700 vol 0.5 pad 2 0").c_str()),
         0);
     QProcess player;
     player.start("paplay", {"-d", "qsr_sink", QString::fromStdString(tone)});
