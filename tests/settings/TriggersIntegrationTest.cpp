@@ -18,13 +18,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Form1.h"
-#include "fakes/FakeServices.h"
-#include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
 #include "settings/Form2.h"
 #include "settings/Inifun.h"
 #include "settings/TriggerPage.h"
+#include "support/RealMainWindow.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 
@@ -36,28 +33,20 @@ namespace {
 TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
     if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no private sound server (run scripts/test)";
     qsr::testing::TempDir home;
+    ASSERT_TRUE(qsr::testing::SeedShippedSettings(home));
     const fs::path out = home.path() / "recordings";
     fs::create_directories(out);
     const std::string dat = home.File("settings.dat");
-    qsr::testing::WriteAll(dat, qsr::testing::ReadAll(std::string(QSR_SOURCE_DIR) +
-                                                      "/resources/appfolder/settings.dat"));
     settings::WriteIniValue(dat, "set", "outputfolder", out.string());
     settings::WriteIniValue(dat, "set", "filename", "armed");
     settings::WriteIniValue(dat, "set", "datetime", "0");
 
-    auto engine = audio::CreateRealAudioEngine();
-    fakes::FakeDesktop desk;
-    services::QtEventPump pump;
-    auto services = desk.Services();
-    services.eventPump = &pump;
+    qsr::testing::RealMainWindow real(home.path().string());
+    app::Form1& form = *real.form;
     settings::FormatValues values;
-    app::Form1 form(*engine, services, home.path().string());
     form.SetFormatValues(values);
     form.Form_Load();
-    const int silent = form.DeviceCombo->findText("Monitor of Test_Output");
-    ASSERT_GE(silent, 0);
-    form.DeviceCombo->setCurrentIndex(silent);
-    emit form.DeviceCombo->activated(silent);
+    ASSERT_TRUE(real.SelectDevice("Monitor of Test_Output"));
 
     settings::Form2 formats(form.Recorder(), form.FileComponent(), values, home.path().string(),
                             {});
@@ -88,7 +77,7 @@ TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
     for (int i = 0; i < 3000 && form.flgRecord(); ++i) QTest::qWait(10);
     player.waitForFinished(10000);
     ASSERT_FALSE(form.flgRecord()) << "the silence did not end the recording";
-    EXPECT_TRUE(desk.messageBox.shown.empty());
+    EXPECT_TRUE(real.desk.messageBox.shown.empty());
     ASSERT_EQ(form.ListView1->topLevelItemCount(), 1);
     const std::string path = form.ListView1->topLevelItem(0)->text(1).toStdString();
 
