@@ -33,6 +33,7 @@
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
+#include "settings/TriggerSettings.h"
 
 namespace qsr::app {
 
@@ -270,6 +271,8 @@ void Form1::ConnectSession() {
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::Progress, this, &Form1::AudioRecord_Timer,
             Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::WaitingChanged, this, &Form1::RecordingWaiting,
+            Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::Finished, this, &Form1::RecordingFinished,
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::WriteFailed, this, &Form1::RecordingCutShort,
@@ -349,6 +352,8 @@ void Form1::StartRecording(bool interactive) {
     std::filesystem::create_directories(
         settings::OutputFolder(naming.outputFolder, applicationFolder_), ec);
     session_.SetSplit(recording::StoredSplit(SettingsFile()));
+    // The Triggers page's choices arm every start, the scheduler's too.
+    session_.SetTrigger(settings::LoadTriggerSettings(SettingsFile()));
     if (session_.StartNamed(naming)) return;
 
     const std::string text = recording::StartFailedMessage(session_.Path(), session_.LastError());
@@ -371,6 +376,13 @@ void Form1::RecordingStarted(const std::string& path, const std::string& descrip
     Label1->setText(QString::fromStdString(core::ElapsedText(0)));
     ShowDropouts(0);
     SetTransportEnabled(false);
+}
+
+void Form1::RecordingWaiting(bool waiting) {
+    if (waiting)
+        StatusPanel2->setText(QString::fromUtf8(kStatusWaiting));
+    else if (file_)
+        StatusPanel2->setText(QString::fromStdString(file_->FormatDescription()));
 }
 
 // Shown once the recording lost sound; it stays with the finished recording

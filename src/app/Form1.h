@@ -200,6 +200,7 @@ class Form1 : public QMainWindow {
 
     // Views of the session and of the playback.
     void RecordingStarted(const std::string& path, const std::string& description);
+    void RecordingWaiting(bool waiting);
     void ShowDropouts(long count);
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     void RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds);

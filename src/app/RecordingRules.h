@@ -10,6 +10,8 @@ namespace qsr::app {
 // ---- Texts shown by the recording session, the list and projects ----------
 
 inline constexpr const char* kStatusDone = "Done";
+// While an armed recording waits for the level to rise.
+inline constexpr const char* kStatusWaiting = "Waiting for sound…";
 inline constexpr const char* kDeleteQuestion = "Do you want to delete the selected audio file now?";
 inline constexpr const char* kRenameSucceeded = "Rename audio file is  succeeded!";
 inline constexpr const char* kRenameFailed = "Rename audio file is  Faild!";

@@ -21,6 +21,7 @@
 #include "core/OutputFormats.h"
 #include "core/Text.h"
 #include "platform/audio-api/AudioEngine.h"
+#include "platform/audio-api/AudioRecorder.h"
 #include "platform/audio-api/WmaProfiles.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/EventPump.h"
@@ -185,6 +186,19 @@ std::string FramesText(std::int64_t frames, int rate) {
     return core::ElapsedText(rate > 0 ? frames * 1000 / rate : 0);
 }
 
+// The "Programs" entry's line of the program named `name`.
+bool SelectProgram(audio::IAudioRecorder& rec, const std::string& name) {
+    for (int i = rec.DeviceCount() - 1; i >= 0; --i) {
+        rec.SelectDevice(i);
+        if (rec.DeviceName() != "Programs") continue;
+        for (int j = 0; j <= rec.SourceLastIndex(); ++j) {
+            rec.SelectSource(j);
+            if (rec.SourceName() == name) return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 int DevicesCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
@@ -210,13 +224,25 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
                   std::FILE* err) {
     Parsed p;
     std::string why;
-    if (!Parse(args, {"device", "seconds", "format", "rate", "channels", "bitrate", "split"}, p,
-               why, {"overwrite"})) {
+    if (!Parse(args,
+               {"device", "seconds", "format", "rate", "channels", "bitrate", "split",
+                "start-on-sound", "stop-on-silence", "program"},
+               p, why, {"overwrite", "pause-on-silence"})) {
         return Usage(err, "record", why);
     }
+    recording::TriggerSettings trigger;
+    if (p.Has("start-on-sound") && !recording::ParseStartOnSound(p.Get("start-on-sound"), trigger))
+        return Usage(err, "record", "--start-on-sound takes a level and a time, e.g. -30dB:200ms");
+    if (p.Has("stop-on-silence") &&
+        !recording::ParseStopOnSilence(p.Get("stop-on-silence"), trigger))
+        return Usage(err, "record", "--stop-on-silence takes a time and a level, e.g. 3s:-40dB");
+    trigger.pauseOnSilence = p.Has("pause-on-silence");
     if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
     long device = 0, seconds = 0;
-    if (!ToInt(p.Get("device"), 0, 1000, device)) {
+    const std::string program = p.Get("program");
+    if (p.Has("program") && (program.empty() || p.Has("device")))
+        return Usage(err, "record", "--program takes a program's name, instead of --device");
+    if (!p.Has("program") && !ToInt(p.Get("device"), 0, 1000, device)) {
         return Usage(err, "record", "--device N is needed (see 'quorvin-cli devices')");
     }
     if (!ToInt(p.Get("seconds"), 1, 24 * 3600, seconds)) {
@@ -278,11 +304,16 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
     }
     auto rec = engine.CreateRecorder();
     if (!rec) return Failure(err, "record", "no capture component in this build");
-    if (device >= rec->DeviceCount()) {
-        return Failure(err, "record", "there is no device " + std::to_string(device));
+    if (!program.empty()) {
+        if (!SelectProgram(*rec, program))
+            return Failure(err, "record", "no program named " + program + " is playing");
+    } else {
+        if (device >= rec->DeviceCount()) {
+            return Failure(err, "record", "there is no device " + std::to_string(device));
+        }
+        rec->SelectDevice(static_cast<int>(device));
+        if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
     }
-    rec->SelectDevice(static_cast<int>(device));
-    if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
 
     services::QtEventPump pump;
     recording::RecordingSession session(&pump);
@@ -314,10 +345,22 @@ int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& a
                "\nquorvin-cli record: what was recorded is kept in " + session.KeptPath();
     };
     const std::string& target = output.target;
+    session.SetTrigger(trigger);
     if (!session.Start(target)) return Failure(err, "record", session.LastError());
     // N seconds of sound, counted in samples; the clock is only a guard
-    // against a device that delivers nothing.
-    session.SetFrameLimit(static_cast<std::int64_t>(seconds) * rec->Rate());
+    // against a device that delivers nothing. With triggers the seconds bound
+    // the whole run, waiting and silences included.
+    const std::int64_t limit = static_cast<std::int64_t>(seconds) * rec->Rate();
+    if (trigger.Any()) {
+        QObject::connect(&session, &recording::RecordingSession::Progress, &session,
+                         [&session, limit](long samples, int, int) {
+                             // Not inside the recorder's own signal.
+                             if (samples >= limit)
+                                 QTimer::singleShot(0, &session, [&session] { session.Stop(); });
+                         });
+    } else {
+        session.SetFrameLimit(limit);
+    }
     QEventLoop loop;
     QObject::connect(&session, &recording::RecordingSession::Finished, &loop, &QEventLoop::quit);
     QTimer::singleShot(static_cast<int>(seconds * 1000 + 10000), &loop, &QEventLoop::quit);

@@ -22,7 +22,14 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "settings.dat\n"
          "         [--split 10m|90s|100MB]            FMT also FLAC, OPUS; --split starts a new\n"
          "                                            file (OUT_ 2, OUT_ 3 ...) at each length\n"
-         "                                            or size, not losing a sample\n"},
+         "                                            or size, not losing a sample\n"
+         "         [--start-on-sound -30dB[:200ms]] [--stop-on-silence 3s[:-40dB]]\n"
+         "         [--pause-on-silence]               start when the level rises (the second\n"
+         "                                            before is kept), stop after or leave out\n"
+         "                                            silence; S then bounds the whole run\n"
+         "         [--program NAME]                   instead of --device: only what the\n"
+         "                                            program NAME plays (see devices,\n"
+         "                                            \"Programs\")\n"},
         {"convert",
          "  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT\n"
          "                                            format from OUT's extension (also .wma);\n"

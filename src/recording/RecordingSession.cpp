@@ -6,6 +6,7 @@
 #include <ctime>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioRecorder.h"
@@ -92,8 +93,10 @@ bool RecordingSession::Start(const std::string& path) {
         return Fail("the recording device could not be started", true);
     }
     state_ = State::Recording;
+    gate_.Reset(trigger_, recorder_->Rate(), recorder_->Channels());
     if (journal_) journal_->Add({::getpid(), path_, static_cast<std::int64_t>(std::time(nullptr))});
     emit Started(path_, file_->FormatDescription());
+    if (WaitingForSound()) emit WaitingChanged(true);
     return true;
 }
 
@@ -115,6 +118,8 @@ bool RecordingSession::Stop() {
         // or as pending events); the block is still written, the time still told.
         recorder_->Stop();
         if (pump_) pump_->ProcessEvents();
+        // What the trigger still held of a partial window.
+        if (trigger_.Any() && file_) Write(gate_.Flush());
     }
     state_ = State::Idle;
     if (file_) {
@@ -172,8 +177,9 @@ void RecordingSession::StopSoon() {
 
 std::int64_t RecordingSession::ElapsedMilliseconds() const {
     if (!recorder_) return 0;
-    // A file cut short holds only what was written before the failure.
-    if (!writeError_.empty())
+    // A file cut short holds only what was written before the failure; one a
+    // trigger gated, only what it let through.
+    if (!writeError_.empty() || trigger_.Any())
         return recorder_->SamplesToMilliseconds(static_cast<long>(framesWritten_));
     return recorder_->SamplesToMilliseconds(samples_);
 }
@@ -182,6 +188,16 @@ void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
     if (state_ == State::Idle || !recorder_ || !file_) return;
     NoteRecorderEnd();
     audio::Samples block = recorder_->TakeBlock(nBlock);
+    if (trigger_.Any()) {
+        const bool waiting = gate_.Waiting();
+        block = gate_.Feed(block);
+        if (gate_.StopWanted()) StopSoon();
+        if (waiting && !gate_.Waiting()) emit WaitingChanged(false);
+    }
+    Write(std::move(block));
+}
+
+void RecordingSession::Write(audio::Samples block) {
     // Nothing more goes into a file that failed or reached its limit.
     const bool full = frameLimit_ > 0 && framesWritten_ >= frameLimit_;
     if (block.empty() || !writeError_.empty() || full) return;

@@ -9,6 +9,7 @@
 #include "recording/OutputNaming.h"
 #include "recording/RecordedFileWatch.h"
 #include "recording/SplitRule.h"
+#include "recording/SoundTrigger.h"
 
 namespace qsr::audio {
 class IAudioFile;
@@ -99,6 +100,13 @@ class RecordingSession : public QObject {
     // itself by the naming rules; Start needs `nextPath`. Kept for later
     // recordings until set again.
     void SetSplit(SplitRule rule, std::function<std::string()> nextPath = {});
+    // Start on sound, stop or pause on silence, from the next Start on (all
+    // off: every block is written). A stop on silence ends the recording as
+    // Stop does.
+    void SetTrigger(const TriggerSettings& trigger) { trigger_ = trigger; }
+    const TriggerSettings& Trigger() const { return trigger_; }
+    // Armed and waiting for the sound that starts the file.
+    bool WaitingForSound() const { return IsRecording() && trigger_.Any() && gate_.Waiting(); }
 
   signals:
     void Started(const std::string& path, const std::string& description);
@@ -112,6 +120,8 @@ class RecordingSession : public QObject {
     // A piece was finished and the recording goes on in the next one (the
     // last piece ends with Finished); its own length.
     void PieceFinished(const std::string& path, std::int64_t elapsedMilliseconds);
+    // The armed recording starts writing (false) or waits for sound (true).
+    void WaitingChanged(bool waiting);
 
   private:
     enum class State { Idle, Recording, Stopping };
@@ -125,6 +135,7 @@ class RecordingSession : public QObject {
     // split rule says; false once a write failed.
     bool WriteSplit(const audio::Samples& block, std::int64_t count, int channels);
     bool NextPiece();
+    void Write(audio::Samples block);
 
     services::IEventPump* pump_;
     audio::IAudioRecorder* recorder_ = nullptr;
@@ -147,6 +158,8 @@ class RecordingSession : public QObject {
     std::int64_t pieceFrames_ = 0;              // frames in the current piece
     std::int64_t pieceStartFrame_ = 0;          // where the current piece began
     bool pieceFull_ = false;
+    TriggerSettings trigger_;
+    TriggerGate gate_;
 };
 
 // What the user is told when a recording ends because its device went away.

@@ -20,6 +20,7 @@
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
+#include "settings/TriggerPage.h"
 #include "settings/UpDown.h"
 
 namespace qsr::settings {
@@ -66,6 +67,8 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
     mixerLayout_->setContentsMargins(0, 0, 0, 0);
     SSTab1->addTab(mixerTab, "Mixer");
     SSTab1->addTab(BuildFormatsPage(), "Formats And Filters Settings ");
+    triggerTab = new TriggerPage(SSTab1);
+    SSTab1->addTab(triggerTab, "Triggers");
     SSTab1->setCurrentIndex(1);
 
     Command1 = new QPushButton("OK", this);
@@ -272,6 +275,7 @@ std::string Form2::SettingsFile() const {
 
 void Form2::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
+    triggerTab->Show(LoadTriggerSettings(SettingsFile()));
     // Without a capture device the recorder has nothing to read; the stored
     // filter and gain settings are still shown, so OK stores them back
     // instead of wiping them.
@@ -358,6 +362,7 @@ void Form2::Command1_Click() {
     put("lowlevel", txtAGCLowLevel->text().toStdString());
     put("highlevel", txtAGCHighLevel->text().toStdString());
     put("attacktime", txtAGCAttackTime->text().toStdString());
+    SaveTriggerSettings(file, triggerTab->Value());
     if (!failure.empty() && messageBox_)
         messageBox_->Show(file + " could not be saved: " + failure, services::MsgIcon::Error,
                           services::MsgButtons::Ok, core::kAppTitle);

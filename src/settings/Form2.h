@@ -22,6 +22,7 @@ class IAudioRecorder;
 
 namespace qsr::settings {
 
+class TriggerPage;
 class UpDown;
 
 // What the "..." buttons open: each format's option dialog, shown modal. An
@@ -105,8 +106,9 @@ class Form2 : public QDialog {
     UpDown* udAGCLowLevel = nullptr;
     UpDown* udAGCHighLevel = nullptr;
     UpDown* udAGCAttackTime = nullptr;
-    QPushButton* Command1 = nullptr;  // "OK"
-    QPushButton* Command2 = nullptr;  // "Cancel"
+    TriggerPage* triggerTab = nullptr;  // "Triggers": section [trigger]
+    QPushButton* Command1 = nullptr;    // "OK"
+    QPushButton* Command2 = nullptr;    // "Cancel"
 
   private:
     QWidget* BuildFormatsPage();

@@ -146,3 +146,46 @@ TEST(RecordingSession, AFrameLimitWritesExactlyThatMuchAndStops) {
 
 }  // namespace
 }  // namespace qsr::recording
+
+namespace qsr::recording {
+namespace {
+
+// Armed: nothing is written while silent; the sound and the second before it
+// are; the silence after it ends the recording by itself, and the length told
+// is what the file holds.
+TEST(RecordingSession, ATriggerWaitsForSoundAndStopsAfterTheSilence) {
+    Rig r;
+    r.file.encoderRate = 8000;
+    r.file.encoderChannels = 1;
+    std::vector<bool> waiting;
+    QObject::connect(&r.session, &RecordingSession::WaitingChanged,
+                     [&waiting](bool w) { waiting.push_back(w); });
+    TriggerSettings t;
+    t.startOnSound = true;
+    t.startMs = 100;
+    t.stopOnSilence = true;
+    t.stopSeconds = 1;
+    r.session.SetTrigger(t);
+    ASSERT_TRUE(r.session.Start("/rec/t.WAV"));
+    EXPECT_TRUE(r.session.WaitingForSound());
+    r.Deliver(16000);  // 2 s of near silence
+    EXPECT_TRUE(r.file.written.empty());
+    audio::Samples loud(8000);
+    for (std::size_t i = 0; i < loud.size(); ++i) loud[i] = i % 2 ? 20000 : -20000;
+    r.recorder.Deliver(loud);
+    EXPECT_FALSE(r.session.WaitingForSound());
+    r.Deliver(16000);  // the silence that ends it
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(r.session.IsRecording());
+    EXPECT_EQ(waiting, (std::vector<bool>{true, false}));
+    std::size_t written = 0;
+    for (const auto& block : r.file.written) written += block.size();
+    // 1 s before the sound (+ the 100 ms it held), 1 s of sound, 1 s of silence.
+    EXPECT_GE(written, 8000u * 3);
+    EXPECT_LE(written, 8000u * 3 + 1600);
+    ASSERT_FALSE(r.events.empty());
+    EXPECT_EQ(r.events.back(), "Finished /rec/t.WAV " + std::to_string(written * 1000 / 8000));
+}
+
+}  // namespace
+}  // namespace qsr::recording

@@ -245,9 +245,10 @@ TEST_F(Form2Test, ArrowsStepTheBoxWithinTheRange) {
 TEST_F(Form2Test, CaptionsAndAccessibleNames) {
     Load();
     EXPECT_EQ(w->windowTitle(), "Formats And Filters Settings ");
-    ASSERT_EQ(w->SSTab1->count(), 2);
+    ASSERT_EQ(w->SSTab1->count(), 3);
     EXPECT_EQ(w->SSTab1->tabText(0), "Mixer");
     EXPECT_EQ(w->SSTab1->tabText(1), "Formats And Filters Settings ");
+    EXPECT_EQ(w->SSTab1->tabText(2), "Triggers");
     EXPECT_EQ(w->chFilter->text(), "Notch");
     EXPECT_EQ(w->chFilter1->text(), "HighPass");
     EXPECT_EQ(w->chFilter2->text(), "LowPass");
@@ -255,6 +256,9 @@ TEST_F(Form2Test, CaptionsAndAccessibleNames) {
     EXPECT_EQ(w->txtAGCLowLevel->accessibleName(), "Low Level:");
     EXPECT_EQ(w->txtMP3->accessibleName(), "MP3");
     EXPECT_EQ(w->cmdG726->accessibleName(), "G726 options");
+    EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
+    EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
+    w->SSTab1->setCurrentIndex(2);
     EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }

@@ -5,10 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/audio/PulsePrograms.h"
+
 namespace qsr::audio {
 namespace {
 
 constexpr const char* kMonitorPrefix = "Monitor of ";
+constexpr const char* kProgramsName = "Programs";
 
 // Our 0..65535 volume scale against the server's, where PA_VOLUME_NORM is 100 %.
 int ToScale(pa_volume_t v) {
@@ -104,6 +107,18 @@ void PulseRecorder::LoadDevices() const {
             devices_.push_back(std::move(d));
     }
 
+    // One entry more, added once: the programs playing now, a line each.
+    auto programs =
+        std::find_if(devices_.begin(), devices_.end(), [](const Device& k) { return k.programs; });
+    if (programs == devices_.end()) {
+        Device p;
+        p.programs = true;
+        p.description = kProgramsName;
+        devices_.push_back(std::move(p));
+        programs = devices_.end() - 1;
+    }
+    LoadPrograms(*programs);
+
     // Until the user picks a device, the current one is the server's default
     // source, as the desktop's sound settings name it.
     if (!deviceChosen_) {
@@ -131,6 +146,10 @@ bool PulseRecorder::RefreshDevice() const {
         return false;
     }
     PulseConnection::Lock lock(conn_);
+    if (d.programs) {
+        LoadPrograms(d);
+        return true;
+    }
     struct Ctx {
         Device* d;
         bool found = false;
@@ -154,6 +173,18 @@ bool PulseRecorder::RefreshDevice() const {
         &ctx));
     d.present = ctx.found;
     return ctx.found;
+}
+
+void PulseRecorder::LoadPrograms(Device& d) const {
+    d.present = true;
+    d.ports.clear();
+    for (const std::string& name : ProgramNames(ListPlayingPrograms(conn_)))
+        d.ports.push_back({name, name});
+}
+
+bool PulseRecorder::ProgramsSelected() const {
+    const Device* d = SelectedDevice();
+    return d && d->programs;
 }
 
 int PulseRecorder::DeviceCount() const {
@@ -189,6 +220,8 @@ std::string PulseRecorder::DeviceName() const {
 int PulseRecorder::SourceLastIndex() const {
     const Device* d = SelectedDevice();
     if (!d) return -1;
+    // No program playing: no line to record.
+    if (d->programs) return static_cast<int>(d->ports.size()) - 1;
     return d->ports.empty() ? 0 : static_cast<int>(d->ports.size()) - 1;
 }
 
@@ -217,6 +250,7 @@ bool PulseRecorder::SourceActive() const {
     // Read afresh first: the device's ports may have changed since.
     if (!RefreshDevice() || !LineValid()) return false;
     const Device* d = SelectedDevice();
+    if (d->programs) return false;  // a program is a choice, not a switch on the server
     if (d->ports.empty()) return true;
     return d->ports[static_cast<std::size_t>(currentSource_)].name == d->activePort;
 }
@@ -226,7 +260,7 @@ void PulseRecorder::SetSourceActive(bool active) {
     // the port; a line cannot be switched off except by choosing another.
     if (!active || !LineValid()) return;
     const Device* d = SelectedDevice();
-    if (d->ports.empty()) return;
+    if (d->ports.empty() || d->programs) return;
     {
         PulseConnection::Lock lock(conn_);
         if (!conn_.Ready()) return;
@@ -239,7 +273,7 @@ void PulseRecorder::SetSourceActive(bool active) {
 }
 
 bool PulseRecorder::HasVolume() const {
-    return LineValid();
+    return LineValid() && !ProgramsSelected();
 }
 
 int PulseRecorder::Volume() const {
@@ -303,7 +337,7 @@ void PulseRecorder::SetBalance(int balance) {
 
 // Advanced controls: 0 = "Mute" (a switch), then one level per channel.
 int PulseRecorder::AdvancedLastIndex() const {
-    if (!LineValid()) return -1;
+    if (!LineValid() || ProgramsSelected()) return -1;
     return SelectedDevice()->volume.channels;
 }
 
@@ -364,6 +398,11 @@ int PulseRecorder::Start() {
     if (!RefreshDevice()) return -1;
     const Device* d = SelectedDevice();
     if (!d) return -1;
+    program_.clear();
+    if (d->programs) {
+        if (!LineValid()) return -1;
+        program_ = d->ports[static_cast<std::size_t>(currentSource_)].name;
+    }
 
     buffer_.TakeAll();
     carry_.clear();
@@ -379,14 +418,26 @@ int PulseRecorder::Start() {
     pumpPending_ = false;
     readBytes_ = 0;
     buffer_.ResetDropouts();
+    programGone_ = false;
 
     PulseConnection::Lock lock(conn_);
+    std::string source = d->name;
+    std::uint32_t sinkInput = PA_INVALID_INDEX;
+    if (!program_.empty() && !FindProgram(source, sinkInput)) return -1;
+    if (!OpenStream(source, sinkInput)) return -1;
+    status_ = 1;
+    poll_.start();
+    return 0;
+}
+
+bool PulseRecorder::OpenStream(const std::string& source, std::uint32_t monitorOf) {
     pa_sample_spec ss;
     stream_ = conn_.NewS16Stream("Recording", rate_, channels_, ss);
-    if (!stream_) return -1;
+    if (!stream_) return false;
     pa_stream_set_read_callback(stream_, OnRead, this);
     pa_stream_set_overflow_callback(stream_, OnOverflow, this);
     pa_stream_set_state_callback(stream_, OnStreamState, this);
+    if (monitorOf != PA_INVALID_INDEX) pa_stream_set_monitor_stream(stream_, monitorOf);
 
     // Fragments of kFragmentMs: often enough for the progress display, rare
     // enough to keep wake-ups cheap.
@@ -397,18 +448,41 @@ int PulseRecorder::Start() {
         static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &ss));
     // Not moved elsewhere should the source go away: the capture then fails.
     if (pa_stream_connect_record(
-            stream_, d->name.c_str(), &attr,
+            stream_, source.c_str(), &attr,
             static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE)) < 0) {
         PulseConnection::ReleaseStream(stream_);
-        return -1;
+        return false;
     }
     if (!conn_.WaitStreamReady(stream_)) {
         PulseConnection::ReleaseStream(stream_);
-        return -1;
+        return false;
     }
-    status_ = 1;
-    poll_.start();
-    return 0;
+    return true;
+}
+
+bool PulseRecorder::FindProgram(std::string& monitor, std::uint32_t& sinkInput) const {
+    for (const PlayingProgram& p : ListPlayingPrograms(conn_)) {
+        if (p.name != program_) continue;
+        monitor = p.monitor;
+        sinkInput = p.sinkInput;
+        return true;
+    }
+    return false;
+}
+
+// While the program is away: silence for the time that passed, so the
+// recording's length stays true, and a look whether it plays again.
+void PulseRecorder::FollowProgram() {
+    const std::int64_t due = gap_.elapsed() * rate_ / 1000;
+    if (due > gapFrames_) {
+        buffer_.AppendSilence(static_cast<std::size_t>((due - gapFrames_) * channels_));
+        gapFrames_ = due;
+    }
+    PulseConnection::Lock lock(conn_);
+    std::string monitor;
+    std::uint32_t sinkInput = PA_INVALID_INDEX;
+    if (!conn_.Ready() || !FindProgram(monitor, sinkInput)) return;
+    if (OpenStream(monitor, sinkInput)) programGone_ = false;
 }
 
 void PulseRecorder::OnRead(pa_stream* s, size_t, void* userdata) {
@@ -503,8 +577,20 @@ void PulseRecorder::EmitTimer() {
 void PulseRecorder::Pump() {
     pumpPending_ = false;
     if (status_ != 1) return;
+    if (programGone_) FollowProgram();
     buffer_.TakeAll(fresh_);
     Process(fresh_);
+    if (streamFailed_ && !program_.empty() && conn_.Ready()) {
+        // The program stopped playing (its stream ended), not the server.
+        {
+            PulseConnection::Lock lock(conn_);
+            PulseConnection::ReleaseStream(stream_);
+        }
+        streamFailed_ = false;
+        programGone_ = true;
+        gap_.start();
+        gapFrames_ = 0;
+    }
     if (streamFailed_) {
         // The server went away: end cleanly and deliver what was captured.
         Finish(-1);

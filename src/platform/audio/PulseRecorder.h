@@ -2,6 +2,7 @@
 
 #include <pulse/pulseaudio.h>
 
+#include <QElapsedTimer>
 #include <QTimer>
 #include <atomic>
 #include <deque>
@@ -26,6 +27,11 @@ namespace qsr::audio {
 // own pace, and filtering, block cutting and every signal happen there. The server thread posts
 // nothing per fragment (only when the stream fails), so the owning thread wakes once per progress
 // interval, not per fragment.
+// The last entry but new ones, "Programs", records one program: its lines are
+// the programs playing now (by the name they gave the server), and the capture
+// is a monitor stream of that program's stream alone. Should the program stop
+// playing, the recording goes on in silence and picks it up again, by name,
+// when it plays again.
 class PulseRecorder : public IAudioRecorder {
     Q_OBJECT
   public:
@@ -135,6 +141,7 @@ class PulseRecorder : public IAudioRecorder {
         pa_cvolume volume{};
         pa_channel_map map{};
         bool mute = false;
+        bool programs = false;  // the "Programs" entry
     };
 
     // Filter changes take effect at once, also in a running recording.
@@ -146,6 +153,14 @@ class PulseRecorder : public IAudioRecorder {
     // The selected device while it is on the server, else null.
     const Device* SelectedDevice() const;
     bool LineValid() const;
+    bool ProgramsSelected() const;
+    void LoadPrograms(Device& d) const;  // lock held
+    // Lock held: a capture stream on `source`, of one sink input of its sink
+    // when `monitorOf` names one.
+    bool OpenStream(const std::string& source, std::uint32_t monitorOf);
+    // Lock held: the monitor and stream of the program recorded, if it plays.
+    bool FindProgram(std::string& monitor, std::uint32_t& sinkInput) const;
+    void FollowProgram();
     void SetCVolume(const pa_cvolume& v);
     void SetMute(bool mute);
 
@@ -193,6 +208,10 @@ class PulseRecorder : public IAudioRecorder {
     RecentSamples recent_;
     dsp::FilterSettings filters_;
     dsp::DspChain chain_;
+    std::string program_;         // the program recorded, empty for a device
+    bool programGone_ = false;    // it stopped playing: silence until it is back
+    QElapsedTimer gap_;           // since it stopped
+    std::int64_t gapFrames_ = 0;  // silence added for the gap so far
 };
 
 }  // namespace qsr::audio

@@ -82,7 +82,19 @@ TEST_F(PulseIntegration, ListsDevicesWithMonitorsAndTheirLines) {
     ASSERT_GE(rec->DeviceCount(), 3);
     EXPECT_GE(FindDevice(*rec, "Monitor of Tone_Output"), 0);
     EXPECT_GE(FindDevice(*rec, "Monitor of Test_Output"), 0);
+    // One entry lists the programs playing, a line each (the server's tone is
+    // one); it has nothing to set on the server.
+    const int programs = FindDevice(*rec, "Programs");
+    ASSERT_GE(programs, 0);
+    rec->SelectDevice(programs);
+    EXPECT_TRUE(rec->DeviceUsable());
+    ASSERT_GE(rec->SourceLastIndex(), 0);
+    rec->SelectSource(0);
+    EXPECT_FALSE(rec->SourceName().empty());
+    EXPECT_FALSE(rec->HasVolume());
+    EXPECT_EQ(rec->AdvancedLastIndex(), -1);
     for (int i = 0; i < rec->DeviceCount(); ++i) {
+        if (i == programs) continue;
         rec->SelectDevice(i);
         EXPECT_EQ(rec->CurrentDevice(), i);
         ASSERT_TRUE(rec->DeviceUsable());
