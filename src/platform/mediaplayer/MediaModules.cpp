@@ -24,9 +24,9 @@ std::unique_ptr<CdReader> OpenCd(const std::string& drive, int track) {
     return std::unique_ptr<CdReader>(cd ? cd->open(drive, track) : nullptr);
 }
 
-bool RenderMidiFile(const std::string& path, int rate, std::vector<std::int16_t>& out) {
+std::unique_ptr<MidiReader> OpenMidi(const std::string& path, int rate) {
     const MidiModuleTable* midi = Midi();
-    return midi && midi->render(path, rate, out);
+    return std::unique_ptr<MidiReader>(midi ? midi->open(path, rate) : nullptr);
 }
 
 }  // namespace qsr::mediaplayer

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -24,15 +25,28 @@ class CdReader {
 // CdAudio::Open through the CD module; null also when the module cannot load.
 std::unique_ptr<CdReader> OpenCd(const std::string& drive, int track);
 
-// RenderMidi with the installed sound font, through the MIDI module; false
+// A MIDI file rendered a few seconds ahead in a thread of the module's own
+// (see MidiFeed for positions, waits and the end).
+class MidiReader {
+  public:
+    virtual ~MidiReader() = default;
+    virtual std::int64_t TotalFrames() const = 0;
+    virtual void Seek(std::int64_t frame) = 0;
+    virtual std::int64_t Take(std::int64_t frames, std::vector<std::int16_t>& out,
+                              std::chrono::milliseconds wait) = 0;
+    virtual bool WaitReady(std::chrono::milliseconds bound) = 0;
+    virtual bool Ended() = 0;
+};
+
+// A MidiFeed over the installed sound font, through the MIDI module; null
 // also when the module cannot load.
-bool RenderMidiFile(const std::string& path, int rate, std::vector<std::int16_t>& out);
+std::unique_ptr<MidiReader> OpenMidi(const std::string& path, int rate);
 
 // What a module exports, by the entry names below (see audio::ModuleTable).
-inline constexpr int kModuleVersion = 1;
+inline constexpr int kModuleVersion = 2;
 struct MidiModuleTable {
     int version;
-    bool (*render)(const std::string& path, int rate, std::vector<std::int16_t>& out);
+    MidiReader* (*open)(const std::string& path, int rate);
 };
 struct CdModuleTable {
     int version;
