@@ -105,25 +105,31 @@ DateTime Form5::Now() const {
 void Form5::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
     const std::string file = ScheduleFile();
-    // A named pipe or a device in its place holds no schedule; say so once.
-    if (const std::string kind = core::SpecialFileKind(file); !kind.empty() && desktop_.messageBox)
-        desktop_.messageBox->Show(core::SpecialFileMessage(file, kind), services::MsgIcon::Error,
-                                  services::MsgButtons::Ok, windowTitle().toStdString());
-    EnsureScheduleFile(file);
     std::vector<ScheduleRow> rows;
     ListView1->clear();
     readError_.clear();
-    if (ReadScheduleFile(file, rows, &readError_)) {
-        for (const ScheduleRow& row : rows) AddRow(row);
-    } else {
-        // Saving the empty list would wipe slots we merely failed to read.
-        if (readError_.empty()) readError_ = "unknown error";
+    // A named pipe or a device in its place holds no schedule: say so once,
+    // and never write over it.
+    if (const std::string kind = core::SpecialFileKind(file); !kind.empty()) {
+        readError_ = core::SpecialFileMessage(file, kind);
         for (QPushButton* b : {Command1, Command2, Command3}) b->setEnabled(false);
         if (desktop_.messageBox)
-            desktop_.messageBox->Show(
-                std::string(kScheduleFileName) + " could not be read: " + readError_ +
-                    "; it is left as it is",
-                services::MsgIcon::Error, services::MsgButtons::Ok, core::kAppTitle);
+            desktop_.messageBox->Show(readError_, services::MsgIcon::Error,
+                                      services::MsgButtons::Ok, windowTitle().toStdString());
+    } else {
+        EnsureScheduleFile(file);
+        if (ReadScheduleFile(file, rows, &readError_)) {
+            for (const ScheduleRow& row : rows) AddRow(row);
+        } else {
+            // Saving the empty list would wipe slots we merely failed to read.
+            if (readError_.empty()) readError_ = "unknown error";
+            for (QPushButton* b : {Command1, Command2, Command3}) b->setEnabled(false);
+            if (desktop_.messageBox)
+                desktop_.messageBox->Show(
+                    std::string(kScheduleFileName) + " could not be read: " + readError_ +
+                        "; it is left as it is",
+                    services::MsgIcon::Error, services::MsgButtons::Ok, core::kAppTitle);
+        }
     }
     // The program runs from this second on: a slot starting now still starts,
     // one whose start has already passed does not.
