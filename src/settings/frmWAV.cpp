@@ -80,7 +80,11 @@ void frmWAV::Form_Load() {
     ApplyApplicationSkin();
     const WavChoice choice = LoadWavOptions(settingsFile_, values_);
     F[static_cast<std::size_t>(choice.rateIndex)]->setChecked(true);
-    (choice.channels == 1 ? P1 : P2)->setChecked(true);
+    // A mono-only coding in force (GSM, DSP) records mono whatever is stored:
+    // the dialog shows that, and OK keeps it.
+    const int channels = file_.WavChannels() == 1 ? 1 : choice.channels;
+    values_.Channel = static_cast<std::int16_t>(channels);
+    (channels == 1 ? P1 : P2)->setChecked(true);
 }
 
 void frmWAV::F_Click(int index) {

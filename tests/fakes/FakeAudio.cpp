@@ -220,15 +220,19 @@ void FakeAudioFile::SetMp3Settings(const audio::IMp3Settings&) {
 }
 void FakeAudioFile::SetWavFormat(int rate, int channels, int bits) {
     Log(Call("SetWavFormat", rate, channels, bits));
+    wavChannels = channels;
 }
 void FakeAudioFile::SetWavAdpcmFormat(int rate, int channels) {
     Log(Call("SetWavAdpcmFormat", rate, channels));
+    wavChannels = channels;
 }
 void FakeAudioFile::SetWavGsmFormat(int rate) {
     Log(Call("SetWavGsmFormat", rate));
+    wavChannels = 1;
 }
 void FakeAudioFile::SetWavDspFormat() {
     Log("SetWavDspFormat()");
+    wavChannels = 1;
 }
 int FakeAudioFile::ChooseWavFormatFromMenu() {
     Log("ChooseWavFormatFromMenu()");

@@ -141,6 +141,7 @@ class FakeAudioFile : public audio::IAudioFile {
     std::int64_t damagedFrames = 0;  // what the reader reports having passed over
     int encoderRate = 44100;
     int encoderChannels = 2;
+    int wavChannels = 2;  // of the WAV coding in force, as the real component starts
     std::string createdPath;
     std::vector<audio::Samples> written;
     bool closed = false;
@@ -171,6 +172,7 @@ class FakeAudioFile : public audio::IAudioFile {
     void SetWmaFormat(int profile) override;
     void SetFlacFormat(int rate, int channels, int bits, int level) override;
     void SetOpusFormat(int rate, int channels, int kbps, bool voip) override;
+    int WavChannels() const override { return wavChannels; }
     std::string FormatDescription() const override { return description; }
     void SetOption(bool on) override;
     bool Option() const override { return option; }

@@ -73,6 +73,7 @@ std::string Checked(const std::vector<QRadioButton*>& buttons) {
 TEST(frmWAV, LoadsTheStoredRateAndOkStoresItAndSetsPcm) {
     Fixture fx;
     WriteAll(fx.file, "[wav]\nFreq=48000\nChannel=1\n");
+    fx.audio.wavChannels = 1;  // as the stored settings left the component
     auto f = fx.Open<settings::frmWAV>();
     EXPECT_EQ(f->windowTitle(), "Set WAV Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
@@ -114,6 +115,20 @@ TEST(frmWAV, OptionButtonsChangeTheSharedValuesAndCancelWritesNothing) {
     EXPECT_EQ(ReadAll(fx.file), stored);
     EXPECT_TRUE(fx.log.empty());
     EXPECT_TRUE(fx.summaries.empty());
+}
+
+// After GSM the recording is mono: the dialog opened again says so, not the
+// stored Stereo, and OK keeps what it shows.
+TEST(frmWAV, AMonoOnlyCodingInForceShowsMono) {
+    Fixture fx;
+    WriteAll(fx.file, "[wav]\nFreq=8000\nChannel=2\n");
+    auto f = fx.Open<settings::frmWAV>();
+    EXPECT_TRUE(f->P2->isChecked());
+    QTest::mouseClick(f->cmdGSM, Qt::LeftButton);
+    auto again = fx.Open<settings::frmWAV>();
+    EXPECT_TRUE(again->P1->isChecked());
+    QTest::mouseClick(again->Command1, Qt::LeftButton);
+    EXPECT_EQ(ReadAll(fx.file), "[wav]\nFreq=8000\nChannel=1\n");
 }
 
 TEST(frmWAV, CodecButtonsSetTheCodingOnlyAndARefusalKeepsTheDialogOpen) {

@@ -39,6 +39,9 @@ class IAudioFile {
     // kbps per channel pair, 6..256; voip: tuned for speech rather than music.
     // `rate` is the rate the sound comes in at (coded at 48 kHz).
     virtual void SetOpusFormat(int rate, int channels, int kbps, bool voip) = 0;
+    // The channels of the WAV coding in force: a mono-only coding (GSM, the
+    // DSP coding) makes it 1 whatever was asked.
+    virtual int WavChannels() const = 0;
     // Human-readable line for the format last set; empty when it was refused.
     virtual std::string FormatDescription() const = 0;
     virtual void SetOption(bool on) = 0;

@@ -76,6 +76,7 @@ class AudioFileComponent : public IAudioFile {
         AcceptWav({WavCoding::ImaAdpcm, rate, channels});
     }
     void SetWavGsmFormat(int rate) override { AcceptWav({WavCoding::Gsm610, rate, 1}); }
+    int WavChannels() const override { return wav_.channels; }
     // "DSP" stands for G.721 ADPCM at 32 kbit/s, 8000 Hz mono.
     void SetWavDspFormat() override { AcceptWav({WavCoding::G721, 8000, 1}); }
     int ChooseWavFormatFromMenu() override {

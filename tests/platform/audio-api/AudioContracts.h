@@ -98,6 +98,21 @@ TEST_P(AudioContract, Mp3SettingsStartWithTheirDefaults) {
     EXPECT_EQ(s->Bitrate(), 128);
 }
 
+// The WAV dialog shows mono while a mono-only coding is in force.
+TEST_P(AudioContract, WavChannelsFollowTheCodingInForce) {
+    auto f = engine_->CreateFile();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->WavChannels(), 2);
+    f->SetWavGsmFormat(8000);
+    EXPECT_EQ(f->WavChannels(), 1);
+    f->SetWavAdpcmFormat(22050, 2);
+    EXPECT_EQ(f->WavChannels(), 2);
+    f->SetWavDspFormat();
+    EXPECT_EQ(f->WavChannels(), 1);
+    f->SetWavFormat(44100, 2, 16);
+    EXPECT_EQ(f->WavChannels(), 2);
+}
+
 // The first device records from one line at a time (a sound server's source
 // with its ports): the page's source ticks rely on that read-back.
 TEST_P(AudioContract, RecorderChoosingALineMakesItTheOnlyActiveOne) {
