@@ -11,7 +11,6 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +20,7 @@
 #include <memory>
 
 #include "Corpus.h"
+#include "FileRows.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
@@ -73,10 +73,10 @@ struct TagPagesIntegration : ::testing::Test {
     fakes::FakeDesktop desktop;
     Frmid3v w{*library, *engine, desktop.Services(), ""};
 
-    QTreeWidget* Open(const std::string& folder) {
+    testing::FileRows Open(const std::string& folder) {
         w.Form_Load();
         w.UpdateFolder(folder);
-        return w.findChild<QTreeWidget*>("lvw");
+        return testing::FileRows(w);
     }
 };
 
@@ -93,9 +93,9 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
     std::map<std::string, Snapshot> before;
     for (const std::string& name : names) before[name] = Read(folder + "/" + name + ".mp3");
 
-    QTreeWidget* list = Open(folder);
-    ASSERT_EQ(list->topLevelItemCount(), 4);
-    for (int i = 0; i < 4; ++i) list->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    const testing::FileRows list = Open(folder);
+    ASSERT_EQ(list.Count(), 4);
+    for (int i = 0; i < 4; ++i) list.Tick(i);
 
     // Own values kept, tracks numbered, titles not grabbed.
     for (int i = 0; i < 3; ++i) {
@@ -112,19 +112,18 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
     const std::string unwritable = folder + "/unwritable.mp3";
     fs::remove(unwritable);
     fs::create_directory(unwritable);
-    QTreeWidgetItem* unwritableRow =
-        list->findItems("unwritable", Qt::MatchExactly, 0).value(0, nullptr);
-    ASSERT_NE(unwritableRow, nullptr);
-    const QString unwritableTags = unwritableRow->text(1);
+    const int unwritableRow = list.Find("unwritable");
+    ASSERT_GE(unwritableRow, 0);
+    const QString unwritableTags = list.Text(unwritableRow, 1);
     const TagFileRecord unwritableRecord =
-        w.Table()[static_cast<std::size_t>(unwritableRow->data(0, Qt::UserRole).toInt())];
+        w.Table()[static_cast<std::size_t>(list.Record(unwritableRow))];
 
     w.SaveItems();
 
     int fileIndex = 0;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    for (int i = 0; i < list.Count(); ++i) {
         ++fileIndex;
-        const std::string name = list->topLevelItem(i)->text(0).toStdString();
+        const std::string name = list.Text(i, 0).toStdString();
         if (name == "unwritable") continue;
         SCOPED_TRACE(name);
         const Snapshot after = Read(folder + "/" + name + ".mp3");
@@ -140,7 +139,7 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
         // the merge showed it.
         if (old.v1.isEmpty()) {
             EXPECT_TRUE(after.v1.isEmpty());
-            EXPECT_EQ(list->topLevelItem(i)->text(1), "ID3v2");
+            EXPECT_EQ(list.Text(i, 1), "ID3v2");
             continue;
         }
         // The two files with an ID3v1 block share genre 17 but not their
@@ -152,7 +151,7 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
         for (const char* field : {"artist", "year", "comment"}) {
             EXPECT_EQ(after.v1[field].toString(), "") << field;
         }
-        EXPECT_EQ(list->topLevelItem(i)->text(1), "ID3v1 ID3v2");
+        EXPECT_EQ(list.Text(i, 1), "ID3v1 ID3v2");
     }
     EXPECT_EQ(fileIndex, 4);
 
@@ -161,9 +160,8 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
     EXPECT_NE(message.find("unwritable.mp3: ID3v1 tag not written (not a file)"), std::string::npos)
         << message;
     for (const std::string& name : names) EXPECT_EQ(message.find(name), std::string::npos);
-    EXPECT_EQ(unwritableRow->text(1), unwritableTags);
-    const TagFileRecord& now =
-        w.Table()[static_cast<std::size_t>(unwritableRow->data(0, Qt::UserRole).toInt())];
+    EXPECT_EQ(list.Text(unwritableRow, 1), unwritableTags);
+    const TagFileRecord& now = w.Table()[static_cast<std::size_t>(list.Record(unwritableRow))];
     EXPECT_EQ(now.v1Album, unwritableRecord.v1Album);
     EXPECT_EQ(now.v1Track, unwritableRecord.v1Track);
     EXPECT_EQ(now.hasV2, unwritableRecord.hasV2);
@@ -206,11 +204,9 @@ TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
         before[e.path().string()] = Read(e.path().string());
     const std::string wave = Bytes(folder + "/wave.mp3");
 
-    QTreeWidget* list = Open(folder);
-    ASSERT_EQ(list->topLevelItemCount(), 6);
-    const auto show = [&](const char* name) {
-        list->setCurrentItem(list->findItems(name, Qt::MatchExactly, 0).value(0));
-    };
+    const testing::FileRows list = Open(folder);
+    ASSERT_EQ(list.Count(), 6);
+    const auto show = [&](const char* name) { list.Select(list.Find(name)); };
     const auto box = [&](const char* name) {
         return w.findChild<QLineEdit*>(name)->text().toStdString();
     };
@@ -274,7 +270,7 @@ TEST_F(TagPagesIntegration, TheFileBeingRecordedIsLeftAloneAndKeepsEverySecond) 
     w.SetRecordingQuery([&session, recorded](const std::string& path) {
         return (session.IsRecording() || session.IsStopping()) && path == recorded;
     });
-    ASSERT_EQ(Open(folder)->topLevelItemCount(), 7);
+    ASSERT_EQ(Open(folder).Count(), 7);
     SelectAllTypeAnAlbumAndSave(w, "New Album");
     ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
     EXPECT_NE(desktop.messageBox.shown[0].text.find("\nrec.mp3 is being recorded"),
