@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
@@ -21,6 +22,7 @@
 
 #include "Corpus.h"
 #include "FileRows.h"
+#include "cli/Commands.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
@@ -247,6 +249,80 @@ TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
     EXPECT_NE(message.find("; ID3v2 tag not written"), std::string::npos) << message;
     for (const char* other : {"v24_date", "itunes", "jazz", "genre200", "untagged"}) {
         EXPECT_EQ(message.find(other), std::string::npos) << other;
+    }
+}
+
+// What `quorvin-cli tags FILE` prints.
+std::string CliTags(audio::IAudioEngine& engine, const std::string& path) {
+    std::FILE* out = std::tmpfile();
+    EXPECT_EQ(cli::Run(engine, {"tags", path}, out, out), 0);
+    std::rewind(out);
+    std::string text;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, out)) text.append(buf, n);
+    std::fclose(out);
+    return text;
+}
+
+TEST_F(TagPagesIntegration, TheCommandLinePrintsTheYearTheEditorShows) {
+    testing::TempDir dir;
+    const std::string folder = OtherProgramsFolder(dir, "dated");
+    const testing::FileRows list = Open(folder);
+    list.Select(list.Find("v24_date"));
+    const std::string shown = w.findChild<QLineEdit*>("txtv2_4")->text().toStdString();
+    EXPECT_EQ(shown, "1999");
+    const std::string printed = CliTags(*engine, folder + "/v24_date.mp3");
+    EXPECT_NE(printed.find("\nv2.tagYear=" + shown + "\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("\nv2.tagDate=1999-05-04\n"), std::string::npos) << printed;
+}
+
+// Clicking "Filename" sorts the list by name, one way and then the other; a
+// batch save numbers the files in the order shown. Files encoded and tagged
+// by ffmpeg, numbers read back by mutagen.
+TEST_F(TagPagesIntegration, TheFilenameHeaderSortsAndTheBatchNumbersInThatOrder) {
+    testing::TempDir dir;
+    const std::string folder = dir.File("numbered");
+    fs::create_directory(folder);
+    for (const std::string name : {"track10", "Track1", "track2"}) {
+        const std::string command =
+            "ffmpeg -v error -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame -b:a 64k "
+            "-id3v2_version 3 -metadata title=" +
+            name + " -y '" + folder + "/" + name + ".mp3'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    const testing::FileRows list = Open(folder);
+    ASSERT_EQ(list.Count(), 3);
+    w.show();
+    QHeaderView* header = list.View().header();
+    const auto click = [header](int section) {
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + 4, header->height() / 2));
+    };
+    const auto names = [&list] {
+        std::vector<std::string> shown;
+        for (int row = 0; row < list.Count(); ++row)
+            shown.push_back(list.Text(row, 0).toStdString());
+        return shown;
+    };
+    click(0);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Track1", "track2", "track10"}));
+    click(0);
+    const std::vector<std::string> descending = {"track10", "track2", "Track1"};
+    EXPECT_EQ(names(), descending);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(2);  // "Size" does not sort
+    EXPECT_EQ(names(), descending);
+
+    w.findChild<QAction*>("menSelect0")->trigger();
+    auto* numbering = w.findChild<QCheckBox*>("chkOpt1");
+    if (!numbering->isChecked()) numbering->click();
+    w.findChild<QAction*>("tbr1Button2")->trigger();
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+    for (std::size_t i = 0; i < descending.size(); ++i) {
+        const Snapshot after = Read(folder + "/" + descending[i] + ".mp3");
+        EXPECT_EQ(after.frames.at("TRCK"), Latin1Frame("TRCK", std::to_string(i + 1)))
+            << descending[i];
     }
 }
 
