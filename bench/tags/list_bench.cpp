@@ -13,9 +13,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "StderrBox.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/EventPump.h"
 #include "platform/services/Services.h"
@@ -23,16 +25,6 @@
 #include "tags/Frmid3v.h"
 
 namespace {
-
-// The wrapper's error box must not block a benchmark: messages go to stderr.
-class StderrBox : public qsr::services::IMessageBox {
-  public:
-    qsr::services::MsgAnswer Show(const std::string& text, qsr::services::MsgIcon,
-                                  qsr::services::MsgButtons, const std::string& title) override {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-        return qsr::services::MsgAnswer::Ok;
-    }
-};
 
 double CpuSeconds() {
     rusage usage{};
@@ -91,6 +83,10 @@ int main(int argc, char** argv) {
         "%.3f s CPU per round\n",
         rows, rounds, median, walls.front(), walls.back(), cpu / rounds);
     std::printf("target under 3 s: %s\n", median < 3.0 ? "met" : "NOT met");
+    // QSR_LIST_SHOT=FILE.png: the window as listed, to look at its layout.
+    if (const char* shot = std::getenv("QSR_LIST_SHOT")) {
+        window.grab().save(QString::fromLocal8Bit(shot));
+    }
     window.Form_Unload();
     return 0;
 }
