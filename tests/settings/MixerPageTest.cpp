@@ -13,16 +13,14 @@
 #include "platform/services/Accessibility.h"
 #include "settings/MixerPage.h"
 #include "settings/frmAdv.h"
+#include "support/Controls.h"
 
 using namespace qsr;
 using fakes::FakeDevice;
 using fakes::FakeLine;
+using qsr::testing::Control;
 using settings::frmAdv;
 using settings::MixerPage;
-
-#include "support/Controls.h"
-
-using qsr::testing::Control;
 
 namespace {
 

@@ -54,7 +54,7 @@ TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
     settings::Form2 formats(form.Recorder(), form.FileComponent(), values, home.path().string(),
                             {});
     formats.Form_Load();
-    settings::TriggerPage& page = *Control<TriggerPage>(formats, "triggerTab");
+    settings::TriggerPage& page = *Control<settings::TriggerPage>(formats, "triggerTab");
     EXPECT_FALSE(Control<QCheckBox>(page, "chStartOnSound")->isChecked());  // off as installed
     Control<QCheckBox>(page, "chStartOnSound")->setChecked(true);
     Control<QSpinBox>(page, "udStartLevel")->setValue(-30);
