@@ -21,13 +21,13 @@
 #include <cmath>
 
 #include "platform/services/Skin.h"
-#include "tags/clsFMOD.h"
 #include "tags/EditorSplitter.h"
 #include "tags/FmodTagSource.h"
 #include "tags/Frmid3vTree.h"
 #include "tags/SplitPath.h"
 #include "tags/TagFileListModel.h"
 #include "tags/TagSave.h"
+#include "tags/clsFMOD.h"
 
 namespace qsr::tags {
 namespace {
