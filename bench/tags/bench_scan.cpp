@@ -20,9 +20,9 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"
-#include "player/clsFMOD.h"
 #include "tags/FmodTagSource.h"
 #include "tags/FolderScan.h"
+#include "tags/clsFMOD.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 
@@ -120,7 +120,7 @@ int main(int argc, char** argv) {
 
     auto library = qsr::soundlib::CreateSoundLibrary();
     StderrBox box;
-    qsr::player::clsFMOD fmod(*library, box);
+    qsr::tags::clsFMOD fmod(*library, box);
     fmod.Init(44100, 16);
     FmodTagSource fmodSource(fmod);
     const Timed ours = TimeScan(fmodSource, folder.string());

@@ -21,13 +21,13 @@
 #include <cmath>
 
 #include "platform/services/Skin.h"
-#include "player/clsFMOD.h"
 #include "tags/EditorSplitter.h"
 #include "tags/FmodTagSource.h"
 #include "tags/Frmid3vTree.h"
 #include "tags/SplitPath.h"
 #include "tags/TagFileListModel.h"
 #include "tags/TagSave.h"
+#include "tags/clsFMOD.h"
 
 namespace qsr::tags {
 namespace {
@@ -52,7 +52,7 @@ void Frmid3v::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
     // The genre lists of the pages come with them; the names are GenreListNames().
     scan_.reset();
-    fmod_ = std::make_unique<player::clsFMOD>(library_, *desktop_.messageBox);
+    fmod_ = std::make_unique<clsFMOD>(library_, *desktop_.messageBox);
     source_ = std::make_unique<FmodTagSource>(*fmod_);
     scan_ = std::make_unique<FolderScan>(*source_);
     loaded_ = true;

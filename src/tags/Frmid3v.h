@@ -30,15 +30,13 @@ class QTimer;
 class QToolBar;
 class QTreeView;
 
-namespace qsr::player {
-class clsFMOD;
-}
 namespace qsr::soundlib {
 class ISoundLibrary;
 }
 
 namespace qsr::tags {
 
+class clsFMOD;
 class Frmid3vTree;
 class FmodTagSource;
 class TagFileListModel;
@@ -159,7 +157,7 @@ class Frmid3v : public QDialog {
     soundlib::ISoundLibrary& library_;
     services::DesktopServices desktop_;
     std::string applicationFolder_;
-    std::unique_ptr<player::clsFMOD> fmod_;
+    std::unique_ptr<clsFMOD> fmod_;
     std::unique_ptr<FmodTagSource> source_;
     std::unique_ptr<FolderScan> scan_;
     bool fmodOk_ = false;

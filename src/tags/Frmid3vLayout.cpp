@@ -22,12 +22,12 @@
 #include <QVBoxLayout>
 
 #include "platform/services/Accessibility.h"
-#include "player/clsFMOD.h"
 #include "tags/EditorSplitter.h"
 #include "tags/FmodTagSource.h"
 #include "tags/Frmid3v.h"
 #include "tags/Frmid3vTree.h"
 #include "tags/TagFileListModel.h"
+#include "tags/clsFMOD.h"
 
 namespace qsr::tags {
 namespace {
