@@ -35,7 +35,6 @@
 #include "platform/services/Skin.h"
 #include "player/clsFMOD.h"
 #include "tags/EditorSplitter.h"
-#include "tags/FmodTagSource.h"
 #include "tags/Frmid3vTree.h"
 #include "tags/SplitPath.h"
 #include "tags/TagSave.h"
@@ -82,11 +81,6 @@ QString PositionText(long ms) {
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-bool HourglassShown() {
-    const QCursor* cursor = QApplication::overrideCursor();
-    return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
-}
-
 }  // namespace
 
 Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngine,
@@ -95,7 +89,8 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
       library_(library),
       desktop_(desktop),
       applicationFolder_(std::move(applicationFolder)),
-      v2_(tagEngine) {
+      scanJob_(std::make_unique<ScanJob>()),
+      saveJob_(std::make_unique<SaveJob>(tagEngine)) {
     setObjectName("Frmid3v");
     setWindowTitle("ID3 Editor");
 
@@ -422,14 +417,12 @@ Frmid3v::~Frmid3v() {
 void Frmid3v::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
     // The genre lists of the pages come with them; the names are GenreListNames().
-    scan_.reset();
     fmod_ = std::make_unique<player::clsFMOD>(library_, *desktop_.messageBox);
-    source_ = std::make_unique<FmodTagSource>(*fmod_);
-    scan_ = std::make_unique<FolderScan>(*source_);
     loaded_ = true;
     unloaded_ = false;
     // A window opened again starts as a fresh one.
     lvw_->clear();
+    table_.assign(1, TagFileRecord{});
     shownRecord_ = 0;
     ShowPages(PageValues{}, false);  // nothing from the last opening to save
     menPlaybackMenu_->menuAction()->setVisible(false);
@@ -443,10 +436,19 @@ void Frmid3v::Form_Load() {
 void Frmid3v::Form_Unload() {
     if (!loaded_ || unloaded_) return;
     if (working_) {
-        // The scan or save reads through the wrapper: let go of it once they return.
-        StopWork();
-        unloadAfterWork_ = true;
-        return;
+        // The worker touches nothing of the window's; its calls still queued
+        // are dropped. Past the bound it ends alone, before the window goes.
+        StopWork(std::chrono::seconds(5));
+        ++generation_;
+        working_ = false;
+        prb_->hide();
+        QApplication::restoreOverrideCursor();
+    }
+    if (pendingFolder_) {
+        // Never listed: the stored folder is the one the list shows.
+        pendingFolder_.reset();
+        const QSignalBlocker quiet(ftv_);
+        ftv_->SetSelectedFolder(QString::fromStdString(listedFolder_));
     }
     unloaded_ = true;
     SaveSettings();
@@ -454,19 +456,6 @@ void Frmid3v::Form_Unload() {
     levelTimer_->stop();
     fmodOk_ = false;
     fmod_.reset();  // closes the library
-}
-
-void Frmid3v::StopWork() {
-    if (scan_) scan_->Cancel();
-    saveCancelled_ = true;
-}
-
-void Frmid3v::FinishWork() {
-    working_ = false;
-    if (unloadAfterWork_) {
-        unloadAfterWork_ = false;
-        Form_Unload();
-    }
 }
 
 void Frmid3v::done(int result) {
@@ -506,28 +495,8 @@ void Frmid3v::SaveSettings() {
                ftv_->SelectedFolder().toStdString());
 }
 
-void Frmid3v::UpdateFolder(const std::string& folder) {
-    // Not loaded, or already unloaded (a queued folder change can arrive after
-    // the window closed): the wrapper the scan reads through is gone.
-    if (!scan_ || !fmod_ || HourglassShown()) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    lvw_->clear();
-    for (auto& column : longest_) column.Reset();
-
-    scan_->onStart = [this](int count) {
-        prb_->setRange(0, count);
-        prb_->setValue(1);
-        prb_->show();
-    };
-    scan_->onProgress = [this](int i) { prb_->setValue(i); };
-    scan_->onRows = [this](const std::vector<ScanRow>& rows) {
-        AddRows(rows);
-        if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
-    };
-    working_ = true;
-    scan_->Scan(folder);
+void Frmid3v::ScanEnded() {
     prb_->hide();
-
     if (lvw_->topLevelItemCount() > 0) {
         const QFontMetrics metrics(font());
         for (int column = 0; column < 4; ++column) {
@@ -539,7 +508,7 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
     }
     QApplication::restoreOverrideCursor();
     // The pages of the previous folder's file must not stay to be saved here.
-    if (!unloadAfterWork_) RefreshItem(SelectedRecord());
+    RefreshItem(SelectedRecord());
     FinishWork();
 }
 
@@ -578,7 +547,6 @@ void Frmid3v::RefreshSelected() {
 }
 
 void Frmid3v::RefreshItem(int index) {
-    if (!scan_) return;
     const TagFileTable& table = Table();
     const auto valid = [&table](int r) { return r > 0 && r < static_cast<int>(table.size()); };
     std::vector<const TagFileRecord*> ticked;
@@ -734,72 +702,15 @@ int Frmid3v::GetSelNum() const {
     return ticked;
 }
 
-void Frmid3v::SaveItems() {
-    // A save already yielding to events, or a scan, owns the list.
-    if (!scan_ || HourglassShown() || lvw_->topLevelItemCount() == 0) return;
-    QTreeWidgetItem* single = nullptr;
-    const int ticked = GetSelNum();
-    if (ticked <= 1) {
-        for (int i = 0; i < lvw_->topLevelItemCount() && single == nullptr; ++i) {
-            if (lvw_->topLevelItem(i)->checkState(0) == Qt::Checked) single = lvw_->topLevelItem(i);
-        }
-        if (single == nullptr && lvw_->currentItem() != nullptr &&
-            lvw_->currentItem()->isSelected()) {
-            single = lvw_->currentItem();
-        }
-        if (single == nullptr) return;
+void Frmid3v::UpdateRow(int record, const ScanRow& row) {
+    // Rows stand in scan order unless the list was sorted.
+    QTreeWidgetItem* item = lvw_->topLevelItem(record - 1);
+    for (int i = 0; (item == nullptr || item->data(0, Qt::UserRole).toInt() != record) &&
+                    i < lvw_->topLevelItemCount();
+         ++i) {
+        item = lvw_->topLevelItem(i);
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Playback("");
-    working_ = true;
-    saveCancelled_ = false;
-    SaveRequest request{Pages(), {}, nullptr, isRecording_};
-    request.edits = EditsSince(filled_, request.pages);
-    std::vector<std::string> failures;
-    if (single != nullptr) {
-        SaveFile(single, request, 0, failures);
-    } else {
-        const BatchOptions options{opt_[0] != 0, opt_[1] != 0, opt_[2] != 0};
-        request.batch = &options;
-        const int rows = lvw_->topLevelItemCount();
-        prb_->setRange(0, rows);
-        prb_->setValue(1);
-        prb_->show();
-        int fileIndex = 0;
-        for (int i = 0; i < rows && i < lvw_->topLevelItemCount() && !saveCancelled_; ++i) {
-            prb_->setValue(i + 1);
-            if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
-            QTreeWidgetItem* item = lvw_->topLevelItem(i);
-            if (item->checkState(0) != Qt::Checked) continue;
-            ++fileIndex;
-            SaveFile(item, request, fileIndex, failures);
-        }
-        prb_->hide();
-    }
-    QApplication::restoreOverrideCursor();
-    FinishWork();
-    if (!failures.empty() && desktop_.messageBox != nullptr) {
-        std::string text = "The tags of these files could not be saved:\n";
-        for (const std::string& failure : failures) text += "\n" + failure;
-        desktop_.messageBox->Show(text, services::MsgIcon::Error, services::MsgButtons::Ok,
-                                  "ID3 Editor");
-    }
-}
-
-void Frmid3v::SaveFile(QTreeWidgetItem* item, const SaveRequest& request, int fileIndex,
-                       std::vector<std::string>& failures) {
-    const int index = item->data(0, Qt::UserRole).toInt();
-    if (index <= 0 || index >= static_cast<int>(Table().size())) return;
-    TagFileRecord& record = scan_->Table()[static_cast<std::size_t>(index)];
-    const std::string failure = SaveFileTags(v1_, v2_, record, request, fileIndex);
-    UpdateRow(item, record);
-    if (!failure.empty()) failures.push_back(failure);
-}
-
-void Frmid3v::UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record) {
-    clsFile file;
-    file.sFilename(record.filename);
-    const ScanRow row = RowFor(item->data(0, Qt::UserRole).toInt(), record, file);
+    if (item == nullptr || item->data(0, Qt::UserRole).toInt() != record) return;
     item->setText(1, QString::fromStdString(row.tags));
     item->setText(2, row.size < 0 ? QString()
                                   : QString::fromStdString(KilobyteText(

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <cstdlib>
 
+#include "EditorWait.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/soundlib/SoundLibrary.h"
@@ -36,6 +37,7 @@ TEST(Frmid3vPlayback, MenuPlaysTheSelectedFileWithLevelsAndPosition) {
     w.Form_Load();
     ASSERT_TRUE(w.SoundLibraryReady());
     w.UpdateFolder(dir.path().string());
+    WaitForEditor(w);
     auto* list = w.findChild<QTreeWidget*>("lvw");
     ASSERT_EQ(list->topLevelItemCount(), 1);
     list->setCurrentItem(list->topLevelItem(0));

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "Corpus.h"
+#include "EditorWait.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
@@ -76,6 +77,7 @@ struct TagPagesIntegration : ::testing::Test {
     QTreeWidget* Open(const std::string& folder) {
         w.Form_Load();
         w.UpdateFolder(folder);
+        WaitForEditor(w);
         return w.findChild<QTreeWidget*>("lvw");
     }
 };
@@ -120,6 +122,8 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
         w.Table()[static_cast<std::size_t>(unwritableRow->data(0, Qt::UserRole).toInt())];
 
     w.SaveItems();
+
+    WaitForEditor(w);
 
     int fileIndex = 0;
     for (int i = 0; i < list->topLevelItemCount(); ++i) {
@@ -196,6 +200,7 @@ void SelectAllTypeAnAlbumAndSave(Frmid3v& w, const QString& album) {
         QTest::keyClicks(box, album);
     }
     w.findChild<QAction*>("tbr1Button2")->trigger();
+    WaitForEditor(w);
 }
 
 TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
