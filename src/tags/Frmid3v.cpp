@@ -68,12 +68,15 @@ void Place(QWidget* w, int left, int top, int width, int height) {
 
 // The locale's short date and long time, without a time zone.
 QString DateText(const FileDate& d) {
-    const QLocale locale;
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")));
+    // Made once: a locale and an expression per row slow a long list down.
+    static const QLocale locale;
+    static const QString timeFormat =
+        locale.timeFormat(QLocale::LongFormat)
+            .remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")))
+            .trimmed();
     const QDateTime moment(QDate(d.year, d.month, d.day), QTime(d.hour, d.minute, d.second));
     return locale.toString(moment.date(), QLocale::ShortFormat) + ' ' +
-           locale.toString(moment.time(), timeFormat.trimmed());
+           locale.toString(moment.time(), timeFormat);
 }
 
 QString PositionText(long ms) {

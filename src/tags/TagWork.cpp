@@ -1,6 +1,7 @@
 #include "tags/TagWork.h"
 
 #include <algorithm>
+#include <thread>
 #include <utility>
 
 #include "tags/clsFile.h"
@@ -24,6 +25,18 @@ class Throttle {
     std::chrono::steady_clock::time_point last_;
 };
 
+// Waits until the window has taken every batch posted, or the work is cancelled.
+void WaitTaken(const std::atomic<int>& inFlight, const services::Worker& worker) {
+    while (inFlight > 0 && !worker.Cancelled())
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
+
+struct SavedFile {
+    int record;
+    TagFileRecord file;
+    ScanRow row;
+};
+
 }  // namespace
 
 bool ScanJob::Start(const std::string& folder, std::unique_ptr<IScanTagSource> source,
@@ -31,7 +44,7 @@ bool ScanJob::Start(const std::string& folder, std::unique_ptr<IScanTagSource> s
     if (worker_.Running()) return false;
     source_ = std::move(source);
     scan_ = std::make_unique<FolderScan>(*source_);
-    scan_->batchInterval = kProgressInterval;
+    scan_->batchInterval = std::chrono::milliseconds(0);  // the batches are made below
     return worker_.Start(
         [this, folder, events] {
             services::Worker& w = worker_;
@@ -46,11 +59,25 @@ bool ScanJob::Start(const std::string& folder, std::unique_ptr<IScanTagSource> s
                 shown = i;
                 w.Post([events, i] { events.onProgress(i); });
             };
-            scan_->onBatch = [&w, events](ScanBatch&& batch) {
-                auto shared = std::make_shared<ScanBatch>(std::move(batch));
-                w.Post([events, shared] { events.onBatch(std::move(*shared)); });
+            ScanBatch pending;
+            const auto send = [&] {
+                if (pending.rows.empty()) return;
+                auto shared = std::make_shared<ScanBatch>(std::move(pending));
+                pending = ScanBatch{};
+                ++inFlight_;
+                w.Post([this, events, shared] {
+                    events.onBatch(std::move(*shared));
+                    --inFlight_;
+                });
+            };
+            scan_->onBatch = [&](ScanBatch&& batch) {
+                for (auto& record : batch.records) pending.records.push_back(std::move(record));
+                for (auto& row : batch.rows) pending.rows.push_back(std::move(row));
+                if (pending.rows.size() >= kMaxBatch) WaitTaken(inFlight_, w);
+                if (inFlight_ == 0) send();
             };
             const int listed = scan_->Scan(folder);
+            send();
             if (listed > shown) w.Post([events, listed] { events.onProgress(listed); });
             w.Post([events, listed] { events.onDone(listed); });
         },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -19,7 +20,11 @@ namespace qsr::tags {
 // every `kProgressInterval` (and once at the end), the work stops after the
 // file in hand when cancelled. Every callback runs on the thread that started
 // the job, and none runs once the job is gone.
+// Results go over in batches, one batch waiting for the window at a time: a
+// batch grows while the window is busy, and past `kMaxBatch` items the worker
+// waits, so no pile of calls ever holds the window thread up at once.
 inline constexpr std::chrono::milliseconds kProgressInterval{50};
+inline constexpr std::size_t kMaxBatch = 256;
 
 class ScanJob {
   public:
@@ -42,7 +47,8 @@ class ScanJob {
   private:
     std::unique_ptr<IScanTagSource> source_;
     std::unique_ptr<FolderScan> scan_;
-    services::Worker worker_;  // last: stops before what the work uses goes
+    std::atomic<int> inFlight_{0};  // batches posted, not yet taken
+    services::Worker worker_;       // last: stops before what the work uses goes
 };
 
 // One file of a save: its record in the table and its place in the list.
@@ -81,6 +87,7 @@ class SaveJob {
     std::optional<BatchOptions> batch_;
     std::vector<SaveTarget> targets_;
     std::vector<std::string> failures_;
+    std::atomic<int> inFlight_{0};
     services::Worker worker_;  // last: stops before what the work uses goes
 };
 
