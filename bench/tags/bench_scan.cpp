@@ -16,6 +16,7 @@
 #include <random>
 #include <string>
 
+#include "StderrBox.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"
@@ -70,16 +71,6 @@ void Generate(const fs::path& folder, int count, qsr::audio::IAudioEngine& engin
         v1.SaveTag();
     }
 }
-
-// The wrapper's error box must not block a benchmark: messages go to stderr.
-class StderrBox : public qsr::services::IMessageBox {
-  public:
-    qsr::services::MsgAnswer Show(const std::string& text, qsr::services::MsgIcon,
-                                  qsr::services::MsgButtons, const std::string& title) override {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-        return qsr::services::MsgAnswer::Ok;
-    }
-};
 
 struct Timed {
     double seconds = 0;

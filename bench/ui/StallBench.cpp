@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTimer>
-#include <QTreeWidget>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -22,6 +21,7 @@
 #include "platform/services/EventPump.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "tags/Frmid3v.h"
+#include "tags/TagFileListModel.h"
 
 namespace {
 
@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
         editor.Form_Load();
         editor.show();
         RunUntil([] { return false; }, 1.0);
-        auto* list = editor.findChild<QTreeWidget*>("lvw");
+        tags::TagFileListModel& list = *editor.FileModel();
         const auto scan = [&](const std::string& folder, const char* what) {
             meter.Start();
             QElapsedTimer took;
@@ -189,14 +189,13 @@ int main(int argc, char** argv) {
             editor.UpdateFolder(folder);
             RunUntil(EditorIdle, 3600);
             std::printf("Editor scan (%s): %d rows in %.1f s, longest stall %lld ms (at %.1f s)\n",
-                        what, list->topLevelItemCount(), took.elapsed() / 1000.0,
+                        what, list.rowCount(), took.elapsed() / 1000.0,
                         static_cast<long long>(meter.longest), meter.longestAt / 1000.0);
         };
         if (run('c')) scan(CopiesOf(work + "/tone.mp3", work + "/many", 20000), "20,000 MP3");
         if (run('d')) {
             scan(CopiesOf(work + "/tone.mp3", work + "/album", 2000), "2,000 MP3");
-            for (int i = 0; i < list->topLevelItemCount(); ++i)
-                list->topLevelItem(i)->setCheckState(0, Qt::Checked);
+            for (int i = 0; i < list.rowCount(); ++i) list.SetTicked(i, true);
             editor.findChild<QLineEdit*>("txtv2_3")->setText("Stall Album");
             meter.Start();
             QElapsedTimer took;

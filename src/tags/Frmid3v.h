@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <array>
 #include <chrono>
 #include <functional>
@@ -27,8 +28,7 @@ class QProgressBar;
 class QTabBar;
 class QTimer;
 class QToolBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 namespace qsr::player {
 class clsFMOD;
@@ -40,6 +40,7 @@ class ISoundLibrary;
 namespace qsr::tags {
 
 class Frmid3vTree;
+class TagFileListModel;
 
 // Where the window keeps its settings in the per-user store.
 inline constexpr const char* kEditorSettingsApp = "soundrecord";
@@ -62,7 +63,7 @@ class Frmid3v : public QDialog {
     void Form_Load();
     // Saves the settings, stops playback and releases the wrapper; once only.
     // A running scan or save is cancelled and waited for first (a few seconds
-    // at most; past that the unload finishes when the work returns).
+    // at most; past that its worker ends alone, touching nothing of this).
     void Form_Unload();
     // For shut-down: a running scan or save stops after the file in hand;
     // false when its worker still runs after `bound`.
@@ -77,8 +78,7 @@ class Frmid3v : public QDialog {
 
     void LoadSettings();
     void SaveSettings();
-    // Lists the folder's MP3 files in a worker; during a scan or a save the
-    // last folder asked for is listed when it ends.
+    // Lists the folder's MP3 files; ignored while a scan (hourglass) runs.
     void UpdateFolder(const std::string& folder);
     // Shows on the pages what a save would write to: with two or more ticked
     // rows the values the ticked files share, with one the ticked file, else
@@ -117,27 +117,43 @@ class Frmid3v : public QDialog {
     // What the pages hold now.
     PageValues Pages() const;
 
+    // Adds a batch of scanned rows to the list in one insertion.
+    void AddRows(const std::vector<ScanRow>& rows);
+
     const TagFileTable& Table() const { return table_; }
     bool SoundLibraryReady() const { return fmodOk_; }
     int ShownRecord() const { return shownRecord_; }
     std::uint8_t Option(int index) const { return opt_[static_cast<std::size_t>(index)]; }
+    // The file list and its rows, in the order shown.
+    QTreeView* FileList() const { return lvw_; }
+    TagFileListModel* FileModel() const { return files_; }
 
   protected:
     void done(int result) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // A scan or save has returned: an unload or a folder asked for meanwhile
-    // happens now.
+    // A scan or save has returned: a folder asked for meanwhile is listed now.
     void FinishWork();
     void ScanEnded();
     void SaveEnded(const std::vector<std::string>& failures);
-    void AddRows(const std::vector<ScanRow>& rows);
+    void BuildMenus();
+    void BuildControls();
+    void BuildList(int left);
+    void BuildOptions();
+    void BuildMeters();
+    void ConnectControls();
+    // Each column as wide as its longest text and its padding.
+    void FitColumns();
+    // "Filename" header clicked: by name, ascending first, then each way in turn.
+    void SortByName();
     int SelectedRecord() const;  // 0 without a selected row
     void RefreshSelected();
     void UpdateLevels();
     void PlaceSplitter(int leftTwips);
     void BuildPages();
+    void BuildV1Page(const QStringList& genres);
+    void BuildV2Page(const QStringList& genres);
     // `target` false: no file to show, the tag boxes are disabled too.
     void ShowPages(const PageValues& pages, bool target = true);
     void SetV1Enabled(bool enabled);
@@ -145,7 +161,6 @@ class Frmid3v : public QDialog {
     std::string V2Text(int box) const;
     void SetV2Text(int box, const std::string& text);
     void UpdateGrabbedTitle();
-    void UpdateRow(int record, const ScanRow& row);
 
     soundlib::ISoundLibrary& library_;
     services::DesktopServices desktop_;
@@ -170,7 +185,6 @@ class Frmid3v : public QDialog {
     PageValues filled_;  // what the pages were last filled with
     std::function<bool(const std::string& path)> isRecording_;
     std::array<std::uint8_t, 3> opt_{1, 0, 0};
-    std::array<LongestText, 4> longest_;
 
     QMenuBar* menuBar_;
     QMenu* menPlaybackMenu_;
@@ -181,7 +195,8 @@ class Frmid3v : public QDialog {
     QWidget* client_;
     Frmid3vTree* ftv_;
     QFrame* p_;
-    QTreeWidget* lvw_;
+    QTreeView* lvw_;
+    TagFileListModel* files_;
     QProgressBar* prb_;
     QTabBar* tabs_;
     std::array<QGroupBox*, 2> frm_{};

@@ -1,10 +1,10 @@
 #include <QApplication>
 #include <QProgressBar>
-#include <QTreeWidget>
 
 #include "platform/soundlib/SoundLibrary.h"
 #include "tags/FmodTagSource.h"
 #include "tags/Frmid3v.h"
+#include "tags/TagFileListModel.h"
 
 // The editor's long work: the folder scan and the save run in the workers of
 // their tools; the window starts them, shows their progress and takes their
@@ -44,9 +44,8 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
     }
     if (HourglassShown() || scanJob_->Running()) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    lvw_->clear();
+    files_->Clear();
     table_.assign(1, TagFileRecord{});
-    for (auto& column : longest_) column.Reset();
     listedFolder_ = folder;
     prb_->setRange(0, 0);  // busy until the files are counted
     prb_->show();
@@ -77,18 +76,12 @@ void Frmid3v::UpdateFolder(const std::string& folder) {
 
 void Frmid3v::SaveItems() {
     // A save or a scan owns the list while it runs.
-    if (working_ || HourglassShown() || lvw_->topLevelItemCount() == 0) return;
-    QTreeWidgetItem* single = nullptr;
-    const int ticked = GetSelNum();
-    if (ticked <= 1) {
-        for (int i = 0; i < lvw_->topLevelItemCount() && single == nullptr; ++i) {
-            if (lvw_->topLevelItem(i)->checkState(0) == Qt::Checked) single = lvw_->topLevelItem(i);
-        }
-        if (single == nullptr && lvw_->currentItem() != nullptr &&
-            lvw_->currentItem()->isSelected()) {
-            single = lvw_->currentItem();
-        }
-        if (single == nullptr) return;
+    if (working_ || HourglassShown() || files_->rowCount() == 0) return;
+    int single = 0;
+    const std::vector<int> ticked = files_->TickedRecords();
+    if (ticked.size() <= 1) {
+        single = ticked.empty() ? SelectedRecord() : ticked.front();
+        if (single == 0) return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     Playback("");
@@ -97,24 +90,23 @@ void Frmid3v::SaveItems() {
     // The worker writes from copies; the recording query is asked here.
     std::vector<SaveTarget> targets;
     std::vector<std::string> recording;
-    const auto add = [&](const QTreeWidgetItem* item, int row, int fileIndex) {
-        const int record = item->data(0, Qt::UserRole).toInt();
+    const auto add = [&](int record, int row, int fileIndex) {
         if (record <= 0 || record >= static_cast<int>(table_.size())) return;
         const TagFileRecord& file = table_[static_cast<std::size_t>(record)];
         if (isRecording_ && isRecording_(file.filename)) recording.push_back(file.filename);
         targets.push_back({record, file, row, fileIndex});
     };
     std::optional<BatchOptions> batch;
-    if (single != nullptr) {
+    if (single != 0) {
         add(single, 1, 0);
     } else {
         batch = BatchOptions{opt_[0] != 0, opt_[1] != 0, opt_[2] != 0};
+        // The order shown when Save was pressed numbers the files.
         int fileIndex = 0;  // every ticked file counts
-        for (int i = 0; i < lvw_->topLevelItemCount(); ++i) {
-            const QTreeWidgetItem* item = lvw_->topLevelItem(i);
-            if (item->checkState(0) == Qt::Checked) add(item, i + 1, ++fileIndex);
+        for (int i = 0; i < files_->rowCount(); ++i) {
+            if (files_->IsTicked(i)) add(files_->RecordAt(i), i + 1, ++fileIndex);
         }
-        prb_->setRange(0, lvw_->topLevelItemCount());
+        prb_->setRange(0, files_->rowCount());
         prb_->setValue(1);
         prb_->show();
     }
@@ -127,7 +119,7 @@ void Frmid3v::SaveItems() {
     events.onSaved = [this, live](int record, const TagFileRecord& file, const ScanRow& row) {
         if (!live() || record >= static_cast<int>(table_.size())) return;
         table_[static_cast<std::size_t>(record)] = file;
-        UpdateRow(record, row);
+        files_->UpdateRow(record, row);
     };
     events.onDone = [this, live](const std::vector<std::string>& failures) {
         if (live()) SaveEnded(failures);

@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
-#include <QTreeWidget>
 #include <cstdlib>
 
 #include "EditorWait.h"
+#include "FileRows.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/soundlib/SoundLibrary.h"
@@ -38,9 +38,9 @@ TEST(Frmid3vPlayback, MenuPlaysTheSelectedFileWithLevelsAndPosition) {
     ASSERT_TRUE(w.SoundLibraryReady());
     w.UpdateFolder(dir.path().string());
     WaitForEditor(w);
-    auto* list = w.findChild<QTreeWidget*>("lvw");
-    ASSERT_EQ(list->topLevelItemCount(), 1);
-    list->setCurrentItem(list->topLevelItem(0));
+    const testing::FileRows rows(w);
+    ASSERT_EQ(rows.Count(), 1);
+    rows.Select(0);
 
     auto* position = w.findChild<QLabel*>("lblPosition");
     auto* left = w.findChild<QProgressBar*>("vuLeft");

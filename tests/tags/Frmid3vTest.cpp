@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -19,6 +19,7 @@
 #include "Corpus.h"
 #include "CorpusManifest.h"
 #include "EditorWait.h"
+#include "FileRows.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeSoundLibrary.h"
@@ -110,11 +111,8 @@ struct Frmid3vTest : ::testing::Test {
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
-    QTreeWidget* List() { return Child<QTreeWidget>("lvw"); }
-    QTreeWidgetItem* Row(const std::string& name) {
-        const auto found = List()->findItems(QString::fromStdString(name), Qt::MatchExactly, 0);
-        return found.isEmpty() ? nullptr : found.front();
-    }
+    testing::FileRows Rows() const { return testing::FileRows(*w); }
+    QTreeView* List() { return w->FileList(); }
     std::string Setting(const char* key) {
         return desktop.userSettings.values[std::string("soundrecord/Settings/") + key];
     }
@@ -148,22 +146,22 @@ TEST_F(Frmid3vTest, ScannedCorpusShowsTheTagsItsManifestImplies) {
     WaitForEditor(*w);
 
     const auto expected = testing::ExpectedTagsColumns(testing::TagCorpus());
-    ASSERT_EQ(List()->topLevelItemCount(), static_cast<int>(expected.size()));
+    ASSERT_EQ(Rows().Count(), static_cast<int>(expected.size()));
     for (const auto& [name, tags] : expected) {
-        QTreeWidgetItem* row = Row(fs::path(name).stem().string());
-        ASSERT_NE(row, nullptr) << name;
+        const int row = Rows().Find(fs::path(name).stem().string());
+        ASSERT_GE(row, 0) << name;
         if (tags) {
-            EXPECT_EQ(row->text(1).toStdString(), *tags) << name;
+            EXPECT_EQ(Rows().Text(row, 1).toStdString(), *tags) << name;
         }
-        const int record = row->data(0, Qt::UserRole).toInt();
+        const int record = Rows().Record(row);
         ASSERT_GT(record, 0);
         EXPECT_EQ(fs::path(w->Table()[static_cast<std::size_t>(record)].filename).filename(), name);
         // The size column comes from the kB rule with the locale's separator.
-        EXPECT_EQ(row->text(2).toStdString(),
+        EXPECT_EQ(Rows().Text(row, 2).toStdString(),
                   KilobyteText(static_cast<std::int64_t>(fs::file_size(fs::path(folder) / name)),
                                QLocale().groupSeparator().toStdString()));
-        EXPECT_FALSE(row->text(3).isEmpty());
-        EXPECT_EQ(row->checkState(0), Qt::Unchecked);
+        EXPECT_FALSE(Rows().Text(row, 3).isEmpty());
+        EXPECT_FALSE(Rows().Ticked(row));
     }
     EXPECT_EQ(w->Table().size(), expected.size() + 1);
     EXPECT_FALSE(Child<QProgressBar>("prb")->isVisible());
@@ -171,9 +169,8 @@ TEST_F(Frmid3vTest, ScannedCorpusShowsTheTagsItsManifestImplies) {
 
     // Widths from the longest texts: the longest name plus its padding.
     QString longestName;
-    for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-        if (List()->topLevelItem(i)->text(0).size() > longestName.size())
-            longestName = List()->topLevelItem(i)->text(0);
+    for (int i = 0; i < Rows().Count(); ++i) {
+        if (Rows().Text(i, 0).size() > longestName.size()) longestName = Rows().Text(i, 0);
     }
     EXPECT_EQ(List()->columnWidth(0),
               QFontMetrics(w->font()).horizontalAdvance(longestName) + 480 / 15);
@@ -186,8 +183,8 @@ TEST_F(Frmid3vTest, EachFileIsOpenedOnceForItsTags) {
     w->Form_Load();
     w->UpdateFolder(folder);
     WaitForEditor(*w);
-    ASSERT_EQ(List()->topLevelItemCount(), 4);
-    EXPECT_EQ(List()->topLevelItem(0)->text(1), "ID3v1 ");
+    ASSERT_EQ(Rows().Count(), 4);
+    EXPECT_EQ(Rows().Text(0, 1), "ID3v1 ");
     ASSERT_NE(scanLibrary, nullptr);
     int opens = 0;
     for (const auto& call : scanLibrary->calls) {
@@ -207,7 +204,7 @@ TEST_F(Frmid3vTest, EmptyFolderListsNothingAndKeepsTheColumns) {
     testing::WriteAll(dir.File("readme.txt"), "x");
     w->UpdateFolder(dir.path().string());
     WaitForEditor(*w);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_EQ(Rows().Count(), 0);
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(List()->columnWidth(c), before[static_cast<std::size_t>(c)]);
     EXPECT_EQ(w->ShownRecord(), 0);
@@ -220,11 +217,11 @@ TEST_F(Frmid3vTest, ASecondScanWaitsWhileTheHourglassShows) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     w->UpdateFolder(folder);
     WaitForEditor(*w);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_EQ(Rows().Count(), 0);
     QApplication::restoreOverrideCursor();
     w->UpdateFolder(folder);
     WaitForEditor(*w);
-    EXPECT_EQ(List()->topLevelItemCount(), 2);
+    EXPECT_EQ(Rows().Count(), 2);
 }
 
 // The first rows and progress show while the scan is still in its third
@@ -242,13 +239,12 @@ TEST_F(Frmid3vTest, TheScanShowsProgressAtOnceAndAFolderPickedMeanwhileIsListedN
     gate.holdAt = 3;
     w->UpdateFolder(folder);
     auto* bar = Child<QProgressBar>("prb");
-    ASSERT_TRUE(testing::RunUntil(
-        [&] { return gate.Holding() && List()->topLevelItemCount() >= 1; }, 10000));
+    ASSERT_TRUE(testing::RunUntil([&] { return gate.Holding() && Rows().Count() >= 1; }, 10000));
     testing::RunFor(100);  // whatever else is queued arrives; the worker is held
     EXPECT_TRUE(bar->isVisibleTo(w.get()));
     EXPECT_EQ(bar->maximum(), 200);
     EXPECT_GE(bar->value(), 1);
-    EXPECT_LE(List()->topLevelItemCount(), 2);
+    EXPECT_LE(Rows().Count(), 2);
     ASSERT_NE(QApplication::overrideCursor(), nullptr);
     EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
 
@@ -257,8 +253,7 @@ TEST_F(Frmid3vTest, TheScanShowsProgressAtOnceAndAFolderPickedMeanwhileIsListedN
     testing::RunFor(50);  // the tree's queued notice arrives during the scan
     EXPECT_EQ(fs::path(w->Table()[1].filename).parent_path(), fs::path(folder));
     gate.Open();
-    ASSERT_TRUE(testing::RunUntil([&] { return !w->Working() && List()->topLevelItemCount() == 2; },
-                                  20000));
+    ASSERT_TRUE(testing::RunUntil([&] { return !w->Working() && Rows().Count() == 2; }, 20000));
     EXPECT_EQ(fs::path(w->Table()[1].filename).parent_path(), fs::path(other));
     EXPECT_EQ(tree->SelectedFolder().toStdString(), other);
     EXPECT_FALSE(bar->isVisibleTo(w.get()));
@@ -282,7 +277,7 @@ TEST_F(Frmid3vTest, ExitDuringAScanStopsItAfterTheFileInHand) {
     EXPECT_FALSE(w->Working());
     EXPECT_FALSE(w->SoundLibraryReady());
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    EXPECT_LE(List()->topLevelItemCount(), 3);
+    EXPECT_LE(Rows().Count(), 3);
     w.reset();
     testing::RunFor(100);
     EXPECT_EQ(gate.passes, 3);
@@ -297,8 +292,8 @@ TEST_F(Frmid3vTest, ExitDuringABatchSaveStopsItAfterTheFileInHand) {
     w->Form_Load();
     w->UpdateFolder(folder);
     WaitForEditor(*w);
-    ASSERT_EQ(List()->topLevelItemCount(), 8);
-    for (int i = 0; i < 8; ++i) List()->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    ASSERT_EQ(Rows().Count(), 8);
+    for (int i = 0; i < 8; ++i) Rows().Tick(i);
     // An ID3v2 tag with an album, added to every file.
     Child<QCheckBox>("chkv2")->click();
     w->findChild<QLineEdit*>("txtv2_3")->setText("Album");
@@ -348,8 +343,8 @@ TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
     EXPECT_TRUE(Child<QCheckBox>("chkOpt2")->isChecked());
     EXPECT_EQ(w->Option(1), 1);
     EXPECT_EQ(w->SplitterLeft(), 4500);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);  // the scan waits for the event loop
-    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
+    EXPECT_EQ(Rows().Count(), 0);  // the scan waits for the event loop
+    EXPECT_TRUE(testing::RunUntil([&] { return Rows().Count() == 3; }, 5000));
 
     // A folder change that arrives after the window closed is dropped.
     const std::string one = dir.File("one");
@@ -359,9 +354,9 @@ TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
     w->Form_Unload();
     w->UpdateFolder(one);
     WaitForEditor(*w);
-    EXPECT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Rows().Count(), 3);
     w->Form_Load();
-    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
+    EXPECT_TRUE(testing::RunUntil([&] { return Rows().Count() == 3; }, 5000));
 
     // Changes are written when the window closes.
     Child<QCheckBox>("chkOpt1")->click();
@@ -427,15 +422,15 @@ TEST_F(Frmid3vTest, SelectMenuTicksAndUnticksEveryRow) {
     select->hide();
     w->menSelect_Click(0);
     EXPECT_EQ(w->GetSelNum(), 3);
-    List()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    Rows().Tick(1, false);
     EXPECT_EQ(w->GetSelNum(), 2);
     // Ticking a row shows its record.
-    EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(1)->data(0, Qt::UserRole).toInt());
+    EXPECT_EQ(w->ShownRecord(), Rows().Record(1));
     w->menSelect_Click(1);
     EXPECT_EQ(w->GetSelNum(), 0);
     // Moving to a row (mouse or keyboard) shows its record as well.
-    List()->setCurrentItem(List()->topLevelItem(2));
-    EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(2)->data(0, Qt::UserRole).toInt());
+    Rows().Select(2);
+    EXPECT_EQ(w->ShownRecord(), Rows().Record(2));
 }
 
 TEST_F(Frmid3vTest, PlaybackCommandsGoThroughTheWrapper) {
@@ -457,9 +452,8 @@ TEST_F(Frmid3vTest, PlaybackCommandsGoThroughTheWrapper) {
     EXPECT_TRUE(desktop.messageBox.shown.empty());
 
     // A release over the list shows the menu; Play takes the selected row's file.
-    QTreeWidgetItem* row = List()->topLevelItem(0);
-    List()->setCurrentItem(row);
-    const QPoint at = List()->visualItemRect(row).center();
+    Rows().Select(0);
+    const QPoint at = Rows().Rect(0).center();
     QMouseEvent release(QEvent::MouseButtonRelease, at, List()->viewport()->mapToGlobal(at),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(List()->viewport(), &release);
