@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
     QObject::connect(&window, &app::Form1::Unloaded, &app, [&] {
         constexpr std::chrono::seconds kWorkerBound{5};
         if (converterWindow) converterWindow->StopWork(kWorkerBound);
-        if (id3Editor) id3Editor->StopWork();
+        if (id3Editor) id3Editor->StopWork(kWorkerBound);
         if (formatsDialog) formatsDialog->Command2_Click();  // its opener deletes it
         if (about) about->done(0);
         scheduleWindow.Form_Unload();  // saves schedule.dat
