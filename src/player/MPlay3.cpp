@@ -4,7 +4,6 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -28,6 +27,7 @@
 #include "core/AppInfo.h"
 #include "core/AtomicFile.h"
 #include "core/FileKind.h"
+#include "core/TextFile.h"
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
 #include "player/FaceClocks.h"
@@ -42,7 +42,7 @@ constexpr int kWidthPx = 330;
 constexpr const char* kSection = "Audio Player";
 constexpr const char* kDesignTitle = "Click \"play\" button to open an audio file";
 // Playlist files larger than this are not playlists.
-constexpr qint64 kMaxPlaylistBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxPlaylistBytes = 16 * 1024 * 1024;
 
 int Px(int twips) {
     return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
@@ -897,12 +897,11 @@ void MPlay3::LOADLIST_Click() {
                                       windowTitle().toStdString());
         return;
     }
-    QFile file(QString::fromStdString(*chosen));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPlaylistBytes) return;
-    const QByteArray text = file.readAll();
-    const std::string folder = QFileInfo(file).absolutePath().toStdString();
-    for (const auto& entry : ParseM3u(
-             std::string_view(text.constData(), static_cast<std::size_t>(text.size())), folder))
+    const auto read = core::ReadTextFile(*chosen, kMaxPlaylistBytes);
+    if (!read.ok) return;
+    const std::string folder =
+        QFileInfo(QString::fromStdString(*chosen)).absolutePath().toStdString();
+    for (const auto& entry : ParseM3u(read.text, folder))
         for (const auto& e : ExpandPlayable(entry.path)) Append(e);
 }
 
