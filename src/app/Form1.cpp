@@ -119,6 +119,9 @@ void Form1::Form_Load() {
         settings::OutputFormatIndex(settings::ReadIniValue(SettingsFile(), "set", "outputformat")));
 
     settings::ApplyStoredSettings(SettingsFile(), *formatValues_, file_.get(), recorder_.get());
+    // An oversized settings file is still used; the user learns which part.
+    if (const std::string warning = settings::SettingsSizeWarning(SettingsFile()); !warning.empty())
+        ShowMessage(warning, services::MsgIcon::Warning);
     if (av1Display_) av1Display_->SetSamplesPerFrame(kVisualizationFrame);
     ClaimHotkeys();
     if (desktop_.hotkeys)
@@ -335,6 +338,10 @@ void Form1::StartRecording(bool interactive) {
     // Read afresh: the Output Files dialog may have changed them since the last start.
     const settings::OutputNamingSettings stored =
         settings::ReadOutputNamingSettings(SettingsFile());
+    if (const std::string problem = settings::OutputNamingProblem(stored); !problem.empty()) {
+        ReportStartFailure(recording::StartFailedMessage("", problem), interactive);
+        return;
+    }
     recording::OutputNaming naming;
     naming.outputFolder = stored.outputFolder;
     naming.applicationFolder = applicationFolder_;
@@ -356,7 +363,11 @@ void Form1::StartRecording(bool interactive) {
     session_.SetTrigger(settings::LoadTriggerSettings(SettingsFile()));
     if (session_.StartNamed(naming)) return;
 
-    const std::string text = recording::StartFailedMessage(session_.Path(), session_.LastError());
+    ReportStartFailure(recording::StartFailedMessage(session_.Path(), session_.LastError()),
+                       interactive);
+}
+
+void Form1::ReportStartFailure(const std::string& text, bool interactive) {
     if (interactive) {
         ShowMessage(text, services::MsgIcon::Error);
         return;

@@ -192,6 +192,7 @@ class Form1 : public QMainWindow {
     void ConnectSession();
     void PumpEvents();
     void StartRecording(bool interactive);
+    void ReportStartFailure(const std::string& text, bool interactive);
     void AddRow(const RecordingRow& row);
     QTreeWidgetItem* SelectedRow() const;
     void RenumberList();

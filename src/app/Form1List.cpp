@@ -113,7 +113,12 @@ void Form1::OpenRecordingProject() {
         desktop_.fileDialog->OpenFile(kOpenProjectTitle, kProjectFilter, std::string());
     if (!path || path->empty()) return;
     std::vector<RecordingRow> rows;
-    if (!ReadProjectFile(*path, rows)) return;
+    std::string why;
+    if (!ReadProjectFile(*path, rows, &why)) {
+        ShowMessage("The recording project " + *path + " could not be opened: " + why,
+                    services::MsgIcon::Error);
+        return;
+    }
     // Appended as stored: not emptied first, not renumbered.
     for (const RecordingRow& row : rows) AddRow(row);
 }

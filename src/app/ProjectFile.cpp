@@ -1,12 +1,11 @@
 #include "app/ProjectFile.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 
 #include "core/AtomicFile.h"
 #include "core/TabText.h"
+#include "core/TextFile.h"
 
 namespace qsr::app {
 namespace {
@@ -57,20 +56,21 @@ std::string ProjectText(const std::vector<RecordingRow>& rows) {
     return text;
 }
 
-bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows) {
-    // A file chosen by mistake (a recording, a disk image) is refused before
-    // it is read, not loaded whole.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return false;
-    const auto bytes = std::filesystem::file_size(path, ec);
-    if (ec || bytes > kMaxProjectBytes) return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad() || text.find('\0') != std::string::npos) return false;
-    auto read = ParseProjectText(text);
-    rows.insert(rows.end(), std::make_move_iterator(read.begin()),
-                std::make_move_iterator(read.end()));
+bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows, std::string* why) {
+    // A file chosen by mistake (a recording, a disk image, a pipe) is refused
+    // before it is read, not loaded whole.
+    auto read = core::ReadTextFile(path, kMaxProjectBytes);
+    if (read.ok && read.text.find('\0') != std::string::npos) {
+        read.ok = false;
+        read.why = "it holds a NUL byte, so it is not a recording project";
+    }
+    if (!read.ok) {
+        if (why) *why = read.why;
+        return false;
+    }
+    auto parsed = ParseProjectText(read.text);
+    rows.insert(rows.end(), std::make_move_iterator(parsed.begin()),
+                std::make_move_iterator(parsed.end()));
     return true;
 }
 

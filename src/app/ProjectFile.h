@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -35,9 +36,11 @@ std::string ProjectText(const std::vector<RecordingRow>& rows);
 
 // Appends the file's rows to rows, as stored (numbers untouched). False when the
 // file cannot be read, is not a regular file, is larger than kMaxProjectBytes
-// or is not text (holds a NUL byte); rows is then unchanged.
-inline constexpr std::uint64_t kMaxProjectBytes = 64ull << 20;
-bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows);
+// or is not text (holds a NUL byte); rows is then unchanged and `why` (when
+// given) says which.
+inline constexpr std::size_t kMaxProjectBytes = 64ull << 20;
+bool ReadProjectFile(const std::string& path, std::vector<RecordingRow>& rows,
+                     std::string* why = nullptr);
 
 // Writes every row (an empty list makes an empty file). The file is written to a
 // temporary file in the same folder and renamed over the target, so a failure

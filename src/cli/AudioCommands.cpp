@@ -31,6 +31,7 @@
 #include "recording/RecoveryJournal.h"
 #include "recording/SplitRule.h"
 #include "settings/ApplySettings.h"
+#include "settings/Inifun.h"
 
 namespace qsr::cli {
 namespace {
@@ -104,7 +105,10 @@ bool ToInt(const std::string& text, long low, long high, long& value) {
 settings::FormatValues LoadSettings() {
     settings::FormatValues v = settings::ShippedFormatValues();
     const std::string folder = services::PrepareApplicationFolder();
-    settings::LoadFormatValues(services::AppPath(folder, settings::kSettingsFileName), v);
+    const std::string file = services::AppPath(folder, settings::kSettingsFileName);
+    settings::LoadFormatValues(file, v);
+    if (const std::string warning = settings::SettingsSizeWarning(file); !warning.empty())
+        std::fprintf(stderr, "quorvin-cli: %s\n", warning.c_str());
     return v;
 }
 

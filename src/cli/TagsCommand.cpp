@@ -218,8 +218,8 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
             }
         }
         if (!v1.SaveTag()) {
-            std::fprintf(err, "quorvin-cli tags: could not write the ID3v1 tag of %s\n",
-                         file.c_str());
+            std::fprintf(err, "quorvin-cli tags: could not write the ID3v1 tag of %s: %s\n",
+                         file.c_str(), v1.sLastError().c_str());
             status = 1;
         }
     }
@@ -237,7 +237,8 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         }
     }
     if (removeV1 && !v1.RemoveTag()) {
-        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v1 tag of %s\n", file.c_str());
+        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v1 tag of %s: %s\n",
+                     file.c_str(), v1.sLastError().c_str());
         status = 1;
     }
     if (removeV2 && !v2.RemoveTag()) {

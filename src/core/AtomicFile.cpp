@@ -1,6 +1,8 @@
 #include "core/AtomicFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace qsr::core {
 namespace {
@@ -24,6 +27,17 @@ std::string FolderOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
+
+std::string NameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    // Room for the dot, the random part and the suffix within a file name.
+    if (name.size() > 100) name.resize(100);
+    return name;
+}
+
+constexpr const char* kCopySuffix = ".qsrtmp";
+constexpr int kRandomBytes = 6;  // 12 hex digits
 
 void SyncFolder(const std::string& folder) {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -53,18 +67,25 @@ ReplacingFile::~ReplacingFile() {
     Discard();
 }
 
+bool ReplacingFile::Refuse(std::string* error, const std::string& why) {
+    refused_ = true;
+    return Fail(error, why);
+}
+
 bool ReplacingFile::Begin(const std::string& path, std::string* error, const std::string& suffix) {
     Discard();
     path_ = target_ = path;
+    flushed_ = refused_ = false;
     struct stat st {};
     existed_ = ::stat(path.c_str(), &st) == 0;
     if (existed_) {
-        if (!S_ISREG(st.st_mode)) return Fail(error, path + " is not a regular file");
+        if (!S_ISREG(st.st_mode)) return Refuse(error, path + " is not a regular file");
         if (st.st_nlink > 1) {
-            return Fail(error, path + " has other hard links, which a replacing copy would split");
+            return Refuse(error,
+                          path + " has other hard links, which a replacing copy would split");
         }
         if (::access(path.c_str(), W_OK) != 0)
-            return Fail(error, path + ": " + std::strerror(errno));
+            return Refuse(error, path + ": " + std::strerror(errno));
         char resolved[PATH_MAX];
         if (::realpath(path.c_str(), resolved)) target_ = resolved;
         mode_ = st.st_mode & 07777;
@@ -72,37 +93,58 @@ bool ReplacingFile::Begin(const std::string& path, std::string* error, const std
         gid_ = st.st_gid;
     }
     const std::string folder = FolderOf(target_);
+    const std::string stem = folder + (folder == "/" ? "" : "/") + "." + NameOf(target_) + ".";
     for (int attempt = 0; attempt < 16 && fd_ < 0; ++attempt) {
-        temp_ = folder + (folder == "/" ? "" : "/") + ".qsr-write-" + RandomHex(8) + suffix;
+        temp_ = stem + RandomHex(kRandomBytes) + (suffix.empty() ? kCopySuffix : suffix);
         // A new file gets the process's default mode from the kernel itself.
         fd_ = ::open(temp_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
                      existed_ ? 0600 : 0666);
         if (fd_ < 0 && errno != EEXIST) break;
     }
     if (fd_ < 0) {
-        const std::string why = folder + ": " + std::strerror(errno);
+        const int e = errno;
         temp_.clear();
-        return Fail(error, why);
+        if (e == EACCES || e == EPERM || e == EROFS) {
+            return Refuse(error, "the folder " + folder + " does not take a new file (" +
+                                     std::strerror(e) + ")");
+        }
+        return Fail(error, folder + ": " + std::strerror(e));
     }
+    // Held until the copy is renamed or removed (see RemoveLeftCopies).
+    ::flock(fd_, LOCK_EX | LOCK_NB);
+    return true;
+}
+
+bool ReplacingFile::Flush(std::string* error) {
+    if (fd_ < 0) return Fail(error, "nothing to flush");
+    if (existed_) {
+        struct stat made {};
+        if (::fstat(fd_, &made) != 0)
+            return Fail(error, "cannot write " + path_ + ": " + std::strerror(errno));
+        // Another user's file keeps its owner, or is not replaced at all.
+        if ((made.st_uid != uid_ || made.st_gid != gid_) && ::fchown(fd_, uid_, gid_) != 0)
+            return Refuse(error,
+                          "the owner or group cannot be kept on a replacing copy of " + path_);
+        if (::fchmod(fd_, static_cast<mode_t>(mode_)) != 0)
+            return Fail(error, "cannot write " + path_ + ": " + std::strerror(errno));
+    }
+    if (::fsync(fd_) != 0)
+        return Fail(error, "cannot write " + path_ + ": " + std::strerror(errno));
+    flushed_ = true;
     return true;
 }
 
 bool ReplacingFile::Commit(std::string* error) {
     if (fd_ < 0) return Fail(error, "nothing to commit");
-    bool ok = true;
-    if (existed_) {
-        struct stat made {};
-        ok = ::fstat(fd_, &made) == 0;
-        // Another user's file keeps its owner, or is not replaced at all.
-        if (ok && (made.st_uid != uid_ || made.st_gid != gid_)) ok = ::fchown(fd_, uid_, gid_) == 0;
-        ok = ok && ::fchmod(fd_, static_cast<mode_t>(mode_)) == 0;
+    if (!flushed_ && !Flush(error)) {
+        Discard();
+        return false;
     }
-    ok = ok && ::fsync(fd_) == 0;
-    const int savedErrno = errno;
-    ok = (::close(fd_) == 0) && ok;
+    const bool closed = ::close(fd_) == 0;
+    const int closeErrno = errno;
     fd_ = -1;
-    if (!ok || ::rename(temp_.c_str(), target_.c_str()) != 0) {
-        const std::string why = std::strerror(ok ? errno : savedErrno);
+    if (!closed || ::rename(temp_.c_str(), target_.c_str()) != 0) {
+        const std::string why = std::strerror(closed ? errno : closeErrno);
         ::unlink(temp_.c_str());
         temp_.clear();
         return Fail(error, "cannot write " + path_ + ": " + why);
@@ -135,6 +177,34 @@ bool WriteFileAtomically(const std::string& path, std::string_view content, std:
         left -= static_cast<std::size_t>(n);
     }
     return file.Commit(error);
+}
+
+void RemoveLeftCopies(const std::string& path) {
+    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+    if (!resolved) return;
+    const std::string real = resolved.get();
+    const std::string folder = FolderOf(real);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+    if (!dir) return;
+    const std::string prefix = "." + NameOf(real) + ".";
+    const std::string suffix = kCopySuffix;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + 2 * kRandomBytes + suffix.size() ||
+            name.rfind(prefix, 0) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            continue;
+        }
+        const int fd = ::openat(::dirfd(dir.get()), name.c_str(),
+                                O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+        if (fd < 0) continue;
+        struct stat st {};
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            ::unlinkat(::dirfd(dir.get()), name.c_str(), 0);
+        }
+        ::close(fd);
+    }
 }
 
 }  // namespace qsr::core

@@ -1,8 +1,6 @@
 #include "core/MpegTagFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
@@ -126,34 +124,6 @@ const char* ContainerName(const unsigned char* p, std::size_t n) {
 
 std::string ErrnoText(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
-}
-
-// Copies ".NAME.xxxxxxxxxxxx.qsrtmp" of one file that no writer holds any
-// more: what a rewrite killed half way left behind.
-void RemoveLeftCopiesIn(const std::string& folder, const std::string& base) {
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
-    if (!dir) return;
-    const std::string prefix = "." + base + ".";
-    const std::string suffix = ".qsrtmp";
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (name.size() != prefix.size() + 12 + suffix.size() || name.rfind(prefix, 0) != 0 ||
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-            continue;
-        }
-        const int fd = ::openat(::dirfd(dir.get()), name.c_str(),
-                                O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-        if (fd < 0) continue;
-        struct stat st {};
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
-            ::unlinkat(::dirfd(dir.get()), name.c_str(), 0);
-        }
-        ::close(fd);
-    }
-}
-
-std::string RandomSuffix() {
-    return qsr::core::RandomHex(6);
 }
 
 // Extended attributes (ACLs, security labels, user notes) go with the file
@@ -325,74 +295,25 @@ bool WriteInPlace(int fd, const std::string& bytes, std::string& error) {
     return true;
 }
 
-void RemoveLeftCopies(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    if (!resolved) return;
-    const std::string real = resolved.get();
-    const auto slash = real.rfind('/');
-    std::string base = real.substr(slash + 1);
-    if (base.size() > 100) base.resize(100);
-    RemoveLeftCopiesIn(slash == 0 ? "/" : real.substr(0, slash), base);
-}
-
 ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st,
                           const std::string& head, std::uint64_t from, std::string& error) {
     if (st.st_nlink > 1) {
         error = "the file has other hard links, which a rewritten copy would split";
         return ReplaceResult::Impossible;
     }
+    core::RemoveLeftCopies(path);
     // The copy goes beside the real file, so a symlink stays a symlink.
-    std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(path.c_str(), nullptr),
-                                                         &std::free);
-    if (!resolved) {
-        error = ErrnoText("cannot resolve the path");
-        return ReplaceResult::Failed;
-    }
-    const std::string real = resolved.get();
-    const auto slash = real.rfind('/');
-    const std::string folder = slash == 0 ? "/" : real.substr(0, slash);
-    std::string base = real.substr(slash + 1);
-    if (base.size() > 100) base.resize(100);
-
-    RemoveLeftCopiesIn(folder, base);
-
-    std::string temp;
-    Fd out;
-    for (int attempt = 0; attempt < 16 && out.get() < 0; ++attempt) {
-        temp = folder + (folder == "/" ? "" : "/") + "." + base + "." + RandomSuffix() + ".qsrtmp";
-        out.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
-        if (out.get() >= 0) {
-            // Held while the copy is made: a later write tells a copy in
-            // progress from one an interrupted rewrite left behind.
-            ::flock(out.get(), LOCK_EX | LOCK_NB);
-            break;
-        }
-        if (errno == EEXIST) continue;
-        if (errno == EACCES || errno == EPERM || errno == EROFS) {
-            error =
-                "the folder " + folder + " does not take a new file (" + std::strerror(errno) + ")";
-            return ReplaceResult::Impossible;
-        }
-        error = ErrnoText("cannot create a file beside it");
-        return ReplaceResult::Failed;
-    }
-    if (out.get() < 0) {
-        error = "cannot create a file beside it";
-        return ReplaceResult::Failed;
-    }
-
-    auto fail = [&](ReplaceResult result, const std::string& why) {
-        ::close(out.release());
-        ::unlink(temp.c_str());
+    core::ReplacingFile copy;
+    auto fail = [&](const std::string& why) {
         error = why;
-        return result;
+        return copy.Refused() ? ReplaceResult::Impossible : ReplaceResult::Failed;
     };
-
+    std::string why;
+    if (!copy.Begin(path, &why)) return fail(why);
     Step("replace: created");
-    if (!WriteAll(out.get(), head.data(), head.size(), 0)) {
-        return fail(ReplaceResult::Failed, ErrnoText("cannot write the new file"));
-    }
+    const int out = copy.Fd();
+    if (!WriteAll(out, head.data(), head.size(), 0))
+        return fail(ErrnoText("cannot write the new file"));
     // The audio in blocks: a file of any size, never whole in memory.
     const auto size = static_cast<std::uint64_t>(st.st_size);
     std::vector<char> block(1 << 20);
@@ -400,47 +321,21 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
     while (in < size) {
         const std::size_t n =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - in));
-        if (!ReadAt(fd, block.data(), n, in)) {
-            return fail(ReplaceResult::Failed, ErrnoText("cannot read the audio"));
-        }
-        if (!WriteAll(out.get(), block.data(), n, put)) {
-            return fail(ReplaceResult::Failed, ErrnoText("cannot write the new file"));
-        }
+        if (!ReadAt(fd, block.data(), n, in)) return fail(ErrnoText("cannot read the audio"));
+        if (!WriteAll(out, block.data(), n, put))
+            return fail(ErrnoText("cannot write the new file"));
         in += n;
         put += n;
         Step("replace: block");
     }
-
-    struct stat made {};
-    if (::fstat(out.get(), &made) != 0) return fail(ReplaceResult::Failed, ErrnoText("fstat"));
-    if ((made.st_uid != st.st_uid || made.st_gid != st.st_gid) &&
-        ::fchown(out.get(), st.st_uid, st.st_gid) != 0) {
-        return fail(ReplaceResult::Impossible,
-                    "the file's owner or group cannot be kept on a rewritten copy");
+    if (!CopyAttributes(fd, out, why)) {
+        error = why;
+        return ReplaceResult::Impossible;
     }
-    if (::fchmod(out.get(), st.st_mode & 07777) != 0) {
-        return fail(ReplaceResult::Failed, ErrnoText("cannot set the mode"));
-    }
-    std::string why;
-    if (!CopyAttributes(fd, out.get(), why)) return fail(ReplaceResult::Impossible, why);
-    if (::fsync(out.get()) != 0) return fail(ReplaceResult::Failed, ErrnoText("cannot flush"));
+    if (!copy.Flush(&why)) return fail(why);
     Step("replace: flushed");
-    if (::close(out.release()) != 0) {
-        ::unlink(temp.c_str());
-        error = ErrnoText("cannot close the new file");
-        return ReplaceResult::Failed;
-    }
-    if (::rename(temp.c_str(), real.c_str()) != 0) {
-        const int e = errno;
-        ::unlink(temp.c_str());
-        errno = e;
-        error = ErrnoText("cannot replace the file");
-        return ReplaceResult::Failed;
-    }
+    if (!copy.Commit(&why)) return fail(why);
     Step("replace: renamed");
-    // The rename itself survives a power cut only once the folder is flushed.
-    Fd dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.get() >= 0) (void)::fsync(dir.get());
     Step("replace: done");
     return ReplaceResult::Done;
 }

@@ -62,10 +62,6 @@ bool IsMpegAudioFile(const std::string& path, std::string& why);
 // Writes `bytes` over the start of the open file, then fsyncs it.
 bool WriteInPlace(int fd, const std::string& bytes, std::string& error);
 
-// Removes the copies a killed rewrite of `path` left beside it (never one a
-// running rewrite holds).
-void RemoveLeftCopies(const std::string& path);
-
 enum class ReplaceResult { Done, Impossible, Failed };
 
 // Makes the file at `path` (open as fd, described by st) hold `head`

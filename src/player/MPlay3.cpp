@@ -3,7 +3,6 @@
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
@@ -24,6 +23,7 @@
 #include "core/AppInfo.h"
 #include "core/AtomicFile.h"
 #include "core/FileKind.h"
+#include "core/TextFile.h"
 #include "platform/services/Accessibility.h"
 #include "platform/services/Skin.h"
 #include "player/FaceClocks.h"
@@ -37,7 +37,7 @@ namespace {
 
 constexpr const char* kSection = "Audio Player";
 // Playlist files larger than this are not playlists.
-constexpr qint64 kMaxPlaylistBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxPlaylistBytes = 16 * 1024 * 1024;
 
 std::optional<int> ParseInt(const std::string& text) {
     int value = 0;
@@ -366,12 +366,11 @@ void MPlay3::LOADLIST_Click() {
                                       windowTitle().toStdString());
         return;
     }
-    QFile file(QString::fromStdString(*chosen));
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPlaylistBytes) return;
-    const QByteArray text = file.readAll();
-    const std::string folder = QFileInfo(file).absolutePath().toStdString();
-    for (const auto& entry : ParseM3u(
-             std::string_view(text.constData(), static_cast<std::size_t>(text.size())), folder))
+    const auto read = core::ReadTextFile(*chosen, kMaxPlaylistBytes);
+    if (!read.ok) return;
+    const std::string folder =
+        QFileInfo(QString::fromStdString(*chosen)).absolutePath().toStdString();
+    for (const auto& entry : ParseM3u(read.text, folder))
         for (const auto& e : ExpandPlayable(entry.path)) Append(e);
 }
 

@@ -4,8 +4,8 @@
 #include <cctype>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+
+#include "core/TextFile.h"
 
 namespace qsr::player {
 
@@ -170,14 +170,11 @@ bool IsMetafile(std::string_view path) {
 std::vector<std::string> ExpandPlayable(const std::string& path) {
     if (!IsMetafile(path)) return {path};
     // Metafiles are small; anything larger is not one.
-    constexpr std::uintmax_t kMaxBytes = 4 * 1024 * 1024;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size > kMaxBytes) return {};
-    std::ifstream in(path, std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    constexpr std::size_t kMaxBytes = 4 * 1024 * 1024;
+    const auto read = core::ReadTextFile(path, kMaxBytes);
+    if (!read.ok) return {};
     std::vector<std::string> entries =
-        ParseAsx(text, std::filesystem::path(path).parent_path().string());
+        ParseAsx(read.text, std::filesystem::path(path).parent_path().string());
     std::erase_if(entries, [](const std::string& e) { return IsMetafile(e); });
     return entries;
 }

@@ -67,7 +67,7 @@ std::string OutputPath(const OutputNaming& naming) {
 }
 
 std::string StartFailedMessage(const std::string& path, const std::string& reason) {
-    std::string text = "Cannot record to " + path;
+    std::string text = path.empty() ? "Cannot record" : "Cannot record to " + path;
     if (!reason.empty()) text += ": " + reason;
     return text;
 }

@@ -53,7 +53,8 @@ std::string OutputPath(const OutputNaming& naming, const FileExists& exists);
 // Same, asking the file system whether a name is taken.
 std::string OutputPath(const OutputNaming& naming);
 
-// One message for a recording that could not start: names the file and why.
+// One message for a recording that could not start: names the file (when
+// one was named) and why.
 std::string StartFailedMessage(const std::string& path, const std::string& reason);
 
 }  // namespace qsr::recording

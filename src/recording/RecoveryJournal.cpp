@@ -9,20 +9,19 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "core/AtomicFile.h"
+#include "core/TextFile.h"
 
 namespace qsr::recording {
 namespace {
 
+// The journal names a few recordings in progress; a larger file is not one.
+constexpr std::size_t kMaxJournalBytes = 16 * 1024 * 1024;
+
 std::string ReadText(const std::string& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return {};
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return core::ReadTextFile(file, kMaxJournalBytes).text;
 }
 
 std::uint32_t Get32(const unsigned char* p) {

@@ -7,11 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "core/AtomicFile.h"
 #include "core/TabText.h"
+#include "core/TextFile.h"
 
 namespace qsr::schedule {
 namespace {
@@ -140,22 +139,12 @@ std::string ScheduleText(const std::vector<ScheduleRow>& rows) {
 }
 
 bool ReadScheduleFile(const std::string& path, std::vector<ScheduleRow>& rows, std::string* why) {
-    auto fail = [why](std::string reason) {
-        if (why) *why = std::move(reason);
+    const auto read = core::ReadTextFile(path, kMaxScheduleFileSize);
+    if (!read.ok) {
+        if (why) *why = read.why;
         return false;
-    };
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return fail(std::strerror(errno));
-    if (!S_ISREG(st.st_mode)) return fail("not a regular file");
-    const std::string tooLarge =
-        "larger than " + std::to_string(kMaxScheduleFileSize / (1024 * 1024)) + " MB";
-    if (static_cast<std::size_t>(st.st_size) > kMaxScheduleFileSize) return fail(tooLarge);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail(std::strerror(errno));
-    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return fail("read error");
-    if (text.size() > kMaxScheduleFileSize) return fail(tooLarge);
-    rows = ParseScheduleText(text);
+    }
+    rows = ParseScheduleText(read.text);
     return true;
 }
 

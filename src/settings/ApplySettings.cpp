@@ -84,4 +84,12 @@ OutputNamingSettings ReadOutputNamingSettings(const std::string& file) {
             ReadIniValue(file, "set", "datetime"), ReadIniValue(file, "set", "existedfile")};
 }
 
+std::string OutputNamingProblem(const OutputNamingSettings& stored) {
+    if (stored.fileName.size() > kMaxFileNameBytes)
+        return "the file name in settings.dat is too long";
+    if (stored.outputFolder.size() > kMaxPathBytes)
+        return "the output folder in settings.dat is too long";
+    return {};
+}
+
 }  // namespace qsr::settings

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <map>
 #include <string>
@@ -54,5 +55,14 @@ struct OutputNamingSettings {
     std::string existedFile;   // `existedfile`
 };
 OutputNamingSettings ReadOutputNamingSettings(const std::string& settingsFile);
+
+// Longest file name and path the file system takes, in bytes.
+inline constexpr std::size_t kMaxFileNameBytes = 255;
+inline constexpr std::size_t kMaxPathBytes = 4095;
+
+// Why the stored naming cannot name any file: "the file name in settings.dat
+// is too long" (over kMaxFileNameBytes), or the same of the output folder;
+// empty when it can. Checked before any other work of a start.
+std::string OutputNamingProblem(const OutputNamingSettings& stored);
 
 }  // namespace qsr::settings

@@ -6,13 +6,12 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <vector>
 
 #include "core/AtomicFile.h"
+#include "core/TextFile.h"
 
 namespace qsr::settings {
 namespace {
@@ -111,13 +110,16 @@ Location Find(const std::vector<Line>& lines, std::string_view section, std::str
 }
 
 // Only a regular file is read: a folder, a FIFO or a device named like the
-// settings file counts as missing (defaults), never blocks or throws.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// settings file counts as missing (defaults), never blocks or throws. A file
+// over kMaxSettingsBytes is read up to its last whole line within the limit.
+std::optional<std::string> ReadSettingsText(const std::string& path) {
+    auto read = core::ReadTextFile(path, kMaxSettingsBytes, core::OverLimit::Truncate);
+    if (!read.ok) return std::nullopt;
+    if (read.truncated) {
+        const auto lastBreak = read.text.rfind('\n');
+        read.text.resize(lastBreak == std::string::npos ? 0 : lastBreak + 1);
+    }
+    return std::move(read.text);
 }
 
 // A value ends at a NUL or a line break: either would corrupt the file's lines.
@@ -130,7 +132,7 @@ std::string_view StorableValue(std::string_view value) {
 
 std::string ReadIniValue(const std::string& file, const std::string& section,
                          const std::string& key) {
-    const auto content = ReadWholeFile(file);
+    const auto content = ReadSettingsText(file);
     if (!content) return {};
     const auto lines = SplitLines(*content);
     const Location loc = Find(lines, Trim(section), Trim(key));
@@ -142,7 +144,7 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 
 bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value, std::string* why) {
-    const std::string content = ReadWholeFile(file).value_or(std::string());
+    const std::string content = ReadSettingsText(file).value_or(std::string());
     const auto lines = SplitLines(content);
     const std::string_view eol = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     const std::string entry = std::string(Trim(key)) + "=" + std::string(StorableValue(value));
@@ -173,6 +175,16 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
         out += eol;
     }
     return core::WriteFileAtomically(file, out, why);  // a failed write keeps the old file
+}
+
+std::string SettingsSizeWarning(const std::string& file) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return {};
+    const auto size = std::filesystem::file_size(file, ec);
+    if (ec || size <= kMaxSettingsBytes) return {};
+    return file + " is " + core::LargerThanText(kMaxSettingsBytes) + ": only its first " +
+           std::to_string(kMaxSettingsBytes / (1024 * 1024)) +
+           " MB is read, and the rest is dropped when a setting is saved.";
 }
 
 }  // namespace qsr::settings

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace qsr::settings {
@@ -7,6 +8,11 @@ namespace qsr::settings {
 // The settings file: INI text of [section] lines and key=value lines.
 // Section and key names compare without regard to case; the first of
 // duplicate sections or keys wins. No cache: each call reads the file anew.
+
+// A settings file is small; a larger one (damaged, or grown by mistake) is
+// read only up to its last whole line within this size, so every read stays
+// quick, and a write keeps only that part.
+inline constexpr std::size_t kMaxSettingsBytes = 1024 * 1024;
 
 // The value of key in section, blanks around it removed, cut at a NUL;
 // empty when the file, section or key is absent.
@@ -20,5 +26,8 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 // reason in `why` when given.
 bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value, std::string* why = nullptr);
+
+// The warning to show when `file` is over kMaxSettingsBytes; empty when not.
+std::string SettingsSizeWarning(const std::string& file);
 
 }  // namespace qsr::settings

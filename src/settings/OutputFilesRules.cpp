@@ -21,7 +21,10 @@ OutputFilesChoice ReadOutputFilesChoice(const OutputNamingSettings& stored,
                                         const std::string& applicationFolder) {
     OutputFilesChoice choice;
     choice.folder = OutputFolder(stored.outputFolder, applicationFolder);
-    choice.fileName = UnsetText(stored.fileName) ? kOfferedFileName : stored.fileName;
+    // A name no file can have is refused as it is read: the dialog offers its own.
+    choice.fileName = UnsetText(stored.fileName) || stored.fileName.size() > kMaxFileNameBytes
+                          ? kOfferedFileName
+                          : stored.fileName;
     choice.dateTime = FlagTestedForOne(stored.dateTime);
     choice.overwriteExisting = !ValueTestedForZero(stored.existedFile);
     return choice;

@@ -12,6 +12,8 @@
 namespace qsr::tags {
 namespace {
 
+using namespace std::string_literals;
+
 // Offsets inside the 125-byte record (block offset minus 3).
 constexpr int kTitle = 0, kArtist = 30, kAlbum = 60, kYear = 90, kComment = 94;
 constexpr int kZero = 122, kTrack = 123, kGenre = 124;
@@ -87,15 +89,34 @@ bool WriteExact(int fd, const void* buf, std::size_t size, off_t offset) {
 }
 
 // Opens an existing regular file (never creates one) and finds its length and
-// whether a tag stands at the end. False for files shorter than one block.
-bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged) {
-    if (!fd.ok()) return false;
+// whether a tag stands at the end. False for files shorter than one block,
+// with the reason in `why`.
+bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged, std::string& why, bool writing) {
+    if (!fd.ok()) {
+        const bool readOnly = writing && (errno == EACCES || errno == EROFS);
+        why = readOnly ? "the file is read-only"s : std::strerror(errno);
+        return false;
+    }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::fstat(fd.get(), &st) != 0) {
+        why = std::strerror(errno);
+        return false;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        why = "not a regular file";
+        return false;
+    }
     length = st.st_size;
-    if (length < kBlock) return false;
+    if (length < kBlock) {
+        why = "the file is shorter than an ID3v1 tag (" + std::to_string(length) +
+              " bytes, a tag is 128)";
+        return false;
+    }
     char id[3];
-    if (!ReadExact(fd.get(), id, 3, length - kBlock)) return false;
+    if (!ReadExact(fd.get(), id, 3, length - kBlock)) {
+        why = "cannot read the file ("s + std::strerror(errno) + ")";
+        return false;
+    }
     tagged = std::memcmp(id, "TAG", 3) == 0;
     return true;
 }
@@ -203,10 +224,11 @@ std::string clsID3v1::ReturnGenre(int index) const {
 }
 
 bool clsID3v1::ReadTag() {
+    error_.clear();
     Fd fd(OpenExisting(filename_, O_RDONLY));
     off_t length = 0;
     bool tagged = false;
-    if (!OpenAndProbe(fd, length, tagged)) return false;
+    if (!OpenAndProbe(fd, length, tagged, error_, false)) return false;
     if (tagged) {
         std::array<unsigned char, 125> block{};
         if (!ReadExact(fd.get(), block.data(), block.size(), length - 125)) return false;
@@ -221,15 +243,21 @@ bool clsID3v1::ReadTag() {
 }
 
 bool clsID3v1::SaveTag() {
+    error_.clear();
     Fd fd(OpenExisting(filename_, O_RDWR));
     off_t length = 0;
     bool tagged = false;
-    if (!OpenAndProbe(fd, length, tagged)) return false;
-    if (tagged) return WriteExact(fd.get(), record_.data(), record_.size(), length - 125);
+    if (!OpenAndProbe(fd, length, tagged, error_, true)) return false;
+    if (tagged) {
+        if (WriteExact(fd.get(), record_.data(), record_.size(), length - 125)) return true;
+        error_ = std::strerror(errno);
+        return false;
+    }
     std::array<unsigned char, 128> block{};
     std::memcpy(block.data(), "TAG", 3);
     std::memcpy(block.data() + 3, record_.data(), record_.size());
     if (!WriteExact(fd.get(), block.data(), block.size(), length)) {
+        error_ = std::strerror(errno);
         // Never leave half a block behind.
         (void)::ftruncate(fd.get(), length);
         return false;
@@ -243,17 +271,21 @@ bool clsID3v1::RemoveTag() {
     Fd fd(OpenExisting(filename_, O_RDWR));
     off_t length = 0;
     bool tagged = false;
-    if (!OpenAndProbe(fd, length, tagged)) return false;
+    error_.clear();
+    if (!OpenAndProbe(fd, length, tagged, error_, true)) return false;
     if (!tagged) return true;
-    if (::ftruncate(fd.get(), length - kBlock) != 0) return false;
-    return ::fsync(fd.get()) == 0;
+    if (::ftruncate(fd.get(), length - kBlock) != 0 || ::fsync(fd.get()) != 0) {
+        error_ = std::strerror(errno);
+        return false;
+    }
+    return true;
 }
 
 bool clsID3v1::HasTag() {
     Fd fd(OpenExisting(filename_, O_RDONLY));
     off_t length = 0;
     bool tagged = false;
-    return OpenAndProbe(fd, length, tagged) && tagged;
+    return OpenAndProbe(fd, length, tagged, error_, false) && tagged;
 }
 
 }  // namespace qsr::tags

@@ -44,6 +44,9 @@ class clsID3v1 {
     bool SaveTag();
     bool RemoveTag();
     bool HasTag();
+    // Why the last file operation failed ("the file is read-only", "the file
+    // is shorter than an ID3v1 tag ..."); empty after a success.
+    const std::string& sLastError() const { return error_; }
 
     // The table, in index order.
     const std::vector<std::string>& Genres() const { return genres_; }
@@ -52,6 +55,7 @@ class clsID3v1 {
     // Mirrors block offsets 3..127.
     std::array<unsigned char, 125> record_{};
     std::string filename_;
+    std::string error_;
     std::vector<std::string> genres_;
 
     std::string Field(int offset, int width) const;

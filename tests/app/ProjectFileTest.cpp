@@ -113,9 +113,12 @@ TEST(ProjectFile, RowsWithControlCharactersAndFilesThatAreNotTextAreRefused) {
 
     TempDir dir;
     std::vector<RecordingRow> read;
+    std::string why;
     WriteAll(dir.File("binary.rpf"), std::string("1\t/a\0b.WAV\r\n", 12));
-    EXPECT_FALSE(ReadProjectFile(dir.File("binary.rpf"), read));
+    EXPECT_FALSE(ReadProjectFile(dir.File("binary.rpf"), read, &why));
+    EXPECT_EQ(why, "it holds a NUL byte, so it is not a recording project");
     std::filesystem::create_directory(dir.File("folder.rpf"));
-    EXPECT_FALSE(ReadProjectFile(dir.File("folder.rpf"), read));
+    EXPECT_FALSE(ReadProjectFile(dir.File("folder.rpf"), read, &why));
+    EXPECT_EQ(why, "a folder");
     EXPECT_TRUE(read.empty());
 }

@@ -340,6 +340,21 @@ TEST_F(RecordingSessionTest, FailedCreateShowsOneMessageAndLeavesNoFile) {
     EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
 }
 
+TEST_F(RecordingSessionTest, AStoredNameNoFileCanHaveIsRefusedBeforeAnyWork) {
+    const fs::path unmade = home.path() / "not made";
+    qsr::testing::WriteAll(
+        home.File("settings.dat"),
+        "[set]\noutputfolder=" + unmade.string() + "\nfilename=" + std::string(256, 'n') + "\n");
+    auto& f = Load();
+    f.StartRecord();
+    EXPECT_FALSE(f.flgRecord());
+    EXPECT_EQ(desk.messageBox.Texts(),
+              std::vector<std::string>{"Cannot record: the file name in settings.dat is too long"});
+    EXPECT_FALSE(fs::exists(unmade));
+    EXPECT_TRUE(Only(engine.log, {"Start()"}).empty());
+    EXPECT_TRUE(f.cmdrecord->isEnabled());
+}
+
 TEST_F(RecordingSessionTest, FailedCreateOverAnExistingFileLeavesThatFile) {
     Settings("0", "1");
     const std::string path = MakeFile("rec.WAV", "keep me");
@@ -623,11 +638,18 @@ TEST_F(RecordingSessionTest, ProjectsRoundTripAndOpenAppendsAsStored) {
     EXPECT_EQ(Column(0), (std::vector<std::string>{"1", "2", "1", "2"}));
     EXPECT_EQ(f.Rows()[3], rows[1]);
 
-    // Cancel, an unreadable file: nothing changes.
+    // Cancel, an unreadable file: nothing changes; a file that is not a
+    // project says why it is refused.
     f.OpenRecordingProject();
-    desk.fileDialog.openAnswers = {(out / "missing.rpf").string()};
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+    const std::string binary = MakeFile("binary.rpf", std::string("1\t/a\0b.WAV\r\n", 12));
+    desk.fileDialog.openAnswers = {binary};
     f.OpenRecordingProject();
     EXPECT_EQ(f.ListView1->topLevelItemCount(), 4);
+    EXPECT_EQ(desk.messageBox.Texts(),
+              std::vector<std::string>{"The recording project " + binary +
+                                       " could not be opened: it holds a NUL byte, so it is not "
+                                       "a recording project"});
 }
 
 TEST_F(RecordingSessionTest, SavingAnEmptyListMakesAnEmptyFileAndExitOffersTheSave) {
@@ -774,9 +796,10 @@ TEST_F(RecordingSessionTest, AProjectThatCannotBeSavedAtExitIsNamedWithTheReason
 }
 
 TEST_F(RecordingSessionTest, ABaseNameTooLongForTheFileSystemGivesTheFailedStartMessage) {
+    // A stored name of 253 bytes is taken; with ".WAV" the file system refuses it.
     qsr::testing::WriteAll(home.File("settings.dat"),
                            "[set]\noutputformat=0\noutputfolder=" + out.string() + "\nfilename=" +
-                               std::string(300, 'n') + "\ndatetime=0\nexistedfile=0\n");
+                               std::string(253, 'n') + "\ndatetime=0\nexistedfile=0\n");
     auto& f = Load();
     f.StartRecord();
     EXPECT_FALSE(f.flgRecord());

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "ScratchFile.h"
 #include "tags/clsID3v1.h"
 
 namespace {
@@ -32,7 +33,7 @@ long Size(const std::string& file) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string file = "/tmp/qsr-fuzz-id3v1-" + std::to_string(::getpid());
+    static const std::string file = ScratchFile("fuzz-id3v1");
     Write(file, data, size);
 
     qsr::tags::clsID3v1 tag;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFile.h"
 #include "core/MpegTagFile.h"
 #include "platform/audio/TagLibId3v2Tag.h"
 
@@ -64,6 +65,15 @@ bool PlainTag(const std::string& path) {
            tag.find_first_not_of('\0', at) >= 10 + region.header.size;
 }
 
+// Whether field `g` read back as `got` keeps what `want` said. A 2.3 tag
+// holds a full date as the year (TYER, which the field reads) plus TDAT and
+// TIME, so there "2004-05-06T07:08" reads back as "2004".
+bool Kept(int g, const std::string& want, const std::string& got, int major) {
+    if (got == want) return true;
+    return g == 5 && major == 3 && got.size() == 4 && want.size() > 4 && want.starts_with(got) &&
+           want[4] == '-';
+}
+
 // The bytes after the leading tags.
 std::string AudioOf(const std::string& path) {
     return ReadFile(path).substr(static_cast<std::size_t>(RegionOf(path).end));
@@ -84,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!tag.TagPresent() && total != 0) std::abort();
     }
     // The file path, which repairs 2.3 extended headers before TagLib sees them.
-    static const std::string file = "/tmp/qsr-fuzz-id3v2-" + std::to_string(::getpid());
+    static const std::string file = ScratchFile("fuzz-id3v2");
     std::FILE* f = std::fopen(file.c_str(), "wb");
     if (f == nullptr) return 0;
     std::fwrite(data, 1, size, f);
@@ -110,8 +120,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
         // A plain tag keeps every other field (a 2.2 tag is converted by
         // TagLib on the way, a damaged one read by guesswork).
+        const int major = RegionOf(file).header.major;
         for (int g = 1; g <= 12 && plain; ++g) {
-            if (g != field && reader.GetField(g) != before.GetField(g)) std::abort();
+            if (g != field && !Kept(g, before.GetField(g), reader.GetField(g), major)) {
+                std::fprintf(stderr, "field %d: \"%s\" read back as \"%s\"\n", g,
+                             before.GetField(g).c_str(), reader.GetField(g).c_str());
+                std::abort();
+            }
         }
         if (AudioOf(file) != audio) std::abort();
         TagLibId3v2Tag remover;

@@ -7,11 +7,12 @@
 #include <cstdlib>
 #include <string>
 
+#include "ScratchFile.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string file = "/tmp/qsr-fuzz-ini-" + std::to_string(::getpid());
+    static const std::string file = ScratchFile("fuzz-ini");
     std::FILE* f = std::fopen(file.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data, 1, size, f);

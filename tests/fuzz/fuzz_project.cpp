@@ -8,10 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFile.h"
 #include "app/ProjectFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string file = "/tmp/qsr-fuzz-project-" + std::to_string(::getpid());
+    static const std::string file = ScratchFile("fuzz-project");
     std::FILE* f = std::fopen(file.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data, 1, size, f);

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "ScratchFile.h"
 #include "platform/audio/FileCodecs.h"
 #include "platform/audio/Mp3Frames.h"
 
@@ -52,7 +53,7 @@ void Exercise(IDecoder& d) {
 std::string PathFor(std::uint8_t kind) {
     static const char* const kExt[] = {".wav", ".vox", ".raw", ".g726",
                                        ".mp3", ".ogg", ".wav", ".bin"};
-    static const std::string base = "/tmp/fuzz_readers-" + std::to_string(::getpid());
+    static const std::string base = ScratchFile("fuzz_readers");
     return base + kExt[kind % 8];
 }
 

@@ -9,10 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFile.h"
 #include "schedule/ScheduleFile.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    static const std::string file = "/tmp/qsr-fuzz-schedule-" + std::to_string(::getpid());
+    static const std::string file = ScratchFile("fuzz-schedule");
     std::FILE* f = std::fopen(file.c_str(), "wb");
     if (!f) return 0;
     std::fwrite(data, 1, size, f);

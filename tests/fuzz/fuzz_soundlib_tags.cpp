@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ScratchFile.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/TagFields.h"
 #include "tags/clsFMOD.h"
@@ -116,7 +117,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Exercise(soundlib::Id3v2Fields(bytes));
     if (size >= 128) Exercise(soundlib::Id3v1Fields(std::string_view(bytes).substr(size - 128)));
     // The bytes as a whole file, as a stream open reads it.
-    static const std::string file = "/tmp/qsr-fuzz-soundlib-" + std::to_string(::getpid());
+    static const std::string file = ScratchFile("fuzz-soundlib");
     if (std::FILE* f = std::fopen(file.c_str(), "wb")) {
         std::fwrite(data, 1, size, f);
         std::fclose(f);

@@ -104,16 +104,29 @@ TEST(Inifun, LineBreaksInAValueCannotInjectKeys) {
 }
 
 TEST(Inifun, LargeFileIsReadAndWritten) {
+    // A settings file over 1 MB is read up to its last whole line within
+    // 1 MB (a 140 MB file used to delay the start for half a minute); a key
+    // beyond reads as absent, and a write keeps only the part read.
     TempDir dir;
     const auto file = dir.File("settings.dat");
-    std::string big = "[junk]\n";
+    std::string big = "[set]\nfilename=start\n[junk]\n";
     while (big.size() < 10'000'000) big += "key" + std::to_string(big.size()) + "=value\n";
-    big += "[set]\nfilename=end\n";
+    big += "[set]\ndatetime=0\n[mp3]\nMP3Bitrate=64\n";
     WriteAll(file, big);
-    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "end");
+    EXPECT_EQ(qsr::settings::SettingsSizeWarning(file),
+              file +
+                  " is larger than 1 MB: only its first 1 MB is read, and the rest is "
+                  "dropped when a setting is saved.");
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "start");
+    EXPECT_EQ(ReadIniValue(file, "mp3", "MP3Bitrate"), "");
     WriteIniValue(file, "set", "filename", "new");
     EXPECT_EQ(ReadIniValue(file, "set", "filename"), "new");
-    EXPECT_EQ(ReadAll(file).size(), big.size());
+    const std::string kept = ReadAll(file);
+    EXPECT_LE(kept.size(), qsr::settings::kMaxSettingsBytes);
+    EXPECT_GT(kept.size(), qsr::settings::kMaxSettingsBytes - 40);
+    EXPECT_EQ(kept.back(), '\n');  // no line cut in half
+    EXPECT_EQ(kept.substr(19), big.substr(21, kept.size() - 19));
+    EXPECT_EQ(qsr::settings::SettingsSizeWarning(file), "");
 }
 
 TEST(Inifun, UnwritableFolderKeepsOldValueAndLeavesNoTemporaryFile) {
@@ -161,6 +174,22 @@ TEST(Inifun, WriteReplacesTheFileAtomically) {
     ::stat(file.c_str(), &after);
     EXPECT_NE(before.st_ino, after.st_ino);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(Inifun, ANewFileTakesTheDefaultModeAndAnOldOneKeepsItsOwn) {
+    TempDir dir;
+    const auto file = dir.File("settings.dat");
+    const mode_t old = ::umask(027);
+    WriteIniValue(file, "set", "filename", "a");
+    ::umask(old);
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ::chmod(file.c_str(), 0600);
+    WriteIniValue(file, "set", "filename", "b");
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    EXPECT_EQ(ReadIniValue(file, "set", "filename"), "b");
 }
 
 TEST(Inifun, OnlyARegularFileIsReadOrWritten) {

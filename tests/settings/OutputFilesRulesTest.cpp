@@ -34,6 +34,17 @@ TEST(OutputFilesRules, StoredValuesAreShownAsStored) {
     EXPECT_EQ(Read("0", "0", "1", "0").fileName, "Recorded");
 }
 
+TEST(OutputFilesRules, ANameNoFileCanHaveIsRefusedWhenRead) {
+    const std::string longest(255, 'n');
+    EXPECT_EQ(OutputNamingProblem({"/rec", longest, "1", "0"}), "");
+    EXPECT_EQ(Read("/rec", longest, "1", "0").fileName, longest);
+    EXPECT_EQ(OutputNamingProblem({"/rec", longest + "n", "1", "0"}),
+              "the file name in settings.dat is too long");
+    EXPECT_EQ(Read("/rec", std::string(1 << 20, 'n'), "1", "0").fileName, "Recorded");
+    EXPECT_EQ(OutputNamingProblem({"/" + std::string(4095, 'f'), "a", "1", "0"}),
+              "the output folder in settings.dat is too long");
+}
+
 TEST(OutputFilesRules, FlagsReadAsNumbersAndOtherTextMeetsTheTest) {
     // Date and time: ticked unless a number other than 1.
     EXPECT_TRUE(Read("", "a", "1", "").dateTime);

@@ -330,4 +330,9 @@ TEST(TagsIntegration, TagsCommandPrintsSetsAndRemoves) {
     EXPECT_NE(run({"tags", dir.File("missing.mp3")}, text), 0);
     EXPECT_NE(run({"tags", dir.File("missing.mp3"), "--v1", "tagTitle=x"}, text), 0);
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing.mp3")));
+    // A removal that cannot be done says why.
+    qsr::testing::WriteAll(dir.File("short.mp3"), std::string(100, 'a'));
+    EXPECT_EQ(run({"tags", dir.File("short.mp3"), "--remove-v1"}, text), 1);
+    EXPECT_EQ(text, "quorvin-cli tags: could not remove the ID3v1 tag of " + dir.File("short.mp3") +
+                        ": the file is shorter than an ID3v1 tag (100 bytes, a tag is 128)\n");
 }

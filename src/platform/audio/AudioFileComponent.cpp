@@ -162,6 +162,8 @@ class AudioFileComponent : public IAudioFile {
         const auto folder = std::filesystem::path(path).parent_path();
         std::error_code ec;
         if (!folder.empty() && !std::filesystem::is_directory(folder, ec)) {
+            if (std::filesystem::exists(folder, ec))
+                return Failed("the output folder " + folder.string() + " is a file, not a folder");
             return Failed("the folder " + folder.string() + " does not exist");
         }
         const std::optional<core::Encoder> encoder = core::EncoderForPath(path);

@@ -106,14 +106,19 @@ class Mp3Encoder : public IEncoder {
         if (n < 0) return Encoder(n);
         // Each block reaches the file at once (the stream is unbuffered): a
         // killed program leaves whole frames.
-        return Put(out_.data(), static_cast<size_t>(n));
+        return Audio(out_.data(), static_cast<size_t>(n));
     }
     bool Finish() override {
         if (!f_) return true;
         out_.resize(7200);
         const int n = lame_encode_flush(gf_, out_.data(), static_cast<int>(out_.size()));
-        bool ok = n >= 0 ? Put(out_.data(), static_cast<size_t>(n)) : Encoder(n);
-        if (lame_get_bWriteVbrTag(gf_)) {
+        bool ok = n >= 0 ? Audio(out_.data(), static_cast<size_t>(n)) : Encoder(n);
+        // The header counts every frame LAME made: after frames were lost
+        // (a full disk) it would claim more than the file holds, so the file
+        // keeps LAME's blank placeholder, which readers decode as silence.
+        if (lost_) {
+            if (ok) ok = Lost();
+        } else if (lame_get_bWriteVbrTag(gf_)) {
             // The VBR/LAME header frame replaces the placeholder LAME put first,
             // so decoders know the exact length.
             unsigned char tag[2880];
@@ -135,6 +140,17 @@ class Mp3Encoder : public IEncoder {
     bool Put(const unsigned char* p, size_t n) {
         return n == 0 || std::fwrite(p, 1, n, f_) == n || System();
     }
+    // Encoded frames: the ones that do not reach the file are lost for good.
+    bool Audio(const unsigned char* p, size_t n) {
+        if (Put(p, n)) return true;
+        lost_ = true;
+        return false;
+    }
+    bool Lost() {
+        // The first reason (the system's) stays the one reported.
+        if (error_.empty()) error_ = "frames did not reach the file";
+        return false;
+    }
     bool System() {
         error_ = std::strerror(errno != 0 ? errno : EIO);
         return false;
@@ -148,6 +164,7 @@ class Mp3Encoder : public IEncoder {
     int channels_;
     std::vector<unsigned char> out_;
     std::string error_;
+    bool lost_ = false;
 };
 
 }  // namespace

@@ -22,6 +22,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/AtomicFile.h"
 #include "core/MpegTagFile.h"
 
 namespace qsr::audio {
@@ -186,7 +187,12 @@ bool WithoutEmptyFrames(const std::string& path, TagLib::ByteVector& out) {
         (header.major != 3 && header.major != 4)) {
         return false;
     }
-    std::string tag(10 + std::size_t{header.size}, '\0');
+    // A damaged header may claim 256 MB in a file of a few bytes: only what
+    // the file holds is read.
+    in.seekg(0, std::ios::end);
+    const auto fileSize = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
+    std::string tag(static_cast<std::size_t>(std::min<std::uint64_t>(10 + header.size, fileSize)),
+                    '\0');
     in.seekg(0);
     in.read(tag.data(), static_cast<std::streamsize>(tag.size()));
     tag.resize(static_cast<std::size_t>(in.gcount()));
@@ -586,7 +592,7 @@ bool TagLibId3v2Tag::WriteTag(const std::string& path) {
 bool TagLibId3v2Tag::Write(const std::string& path) {
     OpenFile file;
     if (!OpenForWriting(path, file, error_)) return false;
-    tagfile::RemoveLeftCopies(path);
+    core::RemoveLeftCopies(path);
     const auto size = static_cast<std::uint64_t>(file.st.st_size);
     const TagRegion region = tagfile::FindTagRegion(file.fd, size);
     if (region.lead == Lead::Damaged) {

@@ -8,6 +8,9 @@
 #include <QStandardPaths>
 #include <cstdlib>
 
+#include "core/AtomicFile.h"
+#include "core/TextFile.h"
+
 // Q_INIT_RESOURCE declares a function and so must stand outside any namespace.
 static void InitShippedResources() {
     Q_INIT_RESOURCE(resources);
@@ -54,16 +57,21 @@ void SeedFromResources(const QString& folder) {
     }
 }
 
+// The shipped settings file is small; anything larger is the user's own.
+constexpr std::size_t kShippedSettingsBytes = 64 * 1024;
+
 // A fresh user's recordings go to the music folder, not into the program's
 // data folder. The shipped file holds "outputfolder=0" on a line of its own.
 void NameRecordingsFolder(const QString& settingsFile) {
-    QFile file(settingsFile);
-    if (!file.open(QIODevice::ReadOnly)) return;
-    QByteArray text = file.readAll();
-    file.close();
-    const QByteArray folder = QByteArray::fromStdString(DefaultRecordingsFolder());
-    text.replace("\noutputfolder=0\n", "\noutputfolder=" + folder + "\n");
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) file.write(text);
+    const std::string path = settingsFile.toStdString();
+    auto read = core::ReadTextFile(path, kShippedSettingsBytes);
+    if (!read.ok) return;
+    std::string& text = read.text;
+    const std::string shipped = "\noutputfolder=0\n";
+    const auto at = text.find(shipped);
+    if (at == std::string::npos) return;
+    text.replace(at, shipped.size(), "\noutputfolder=" + DefaultRecordingsFolder() + "\n");
+    core::WriteFileAtomically(path, text);
 }
 
 }  // namespace

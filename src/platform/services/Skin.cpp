@@ -1,8 +1,8 @@
 #include "platform/services/Skin.h"
 
-#include <QFile>
 #include <QWidget>
 
+#include "core/TextFile.h"
 #include "platform/services/AppFolder.h"
 
 namespace qsr::services {
@@ -12,9 +12,12 @@ std::string SkinPath(const std::string& applicationFolder) {
 }
 
 bool ApplySkin(QWidget& window, const std::string& applicationFolder) {
-    QFile file(QString::fromStdString(SkinPath(applicationFolder)));
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return false;
-    window.setStyleSheet(QString::fromUtf8(file.readAll()));
+    // A style sheet is small; a pipe or a huge file in its place is ignored.
+    constexpr std::size_t kMaxSkinBytes = 1024 * 1024;
+    const auto read = core::ReadTextFile(SkinPath(applicationFolder), kMaxSkinBytes);
+    if (!read.ok) return false;
+    window.setStyleSheet(
+        QString::fromUtf8(read.text.data(), static_cast<qsizetype>(read.text.size())));
     return true;
 }
 

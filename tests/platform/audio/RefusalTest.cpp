@@ -79,6 +79,10 @@ TEST(Refusal, CreateFailsCleanlyWithAReason) {
 
     EXPECT_LT(f->CreateFile(dir.File("missing/a.wav")), 0);
     EXPECT_NE(f->LastError().find("does not exist"), std::string::npos);
+    qsr::testing::WriteAll(dir.File("plain"), "x");
+    EXPECT_LT(f->CreateFile(dir.File("plain/a.wav")), 0);
+    EXPECT_EQ(f->LastError(),
+              "the output folder " + dir.File("plain") + " is a file, not a folder");
 
     std::filesystem::create_directory(dir.File("ro"));
     std::filesystem::permissions(
