@@ -2,7 +2,7 @@
 include(GNUInstallDirs)
 
 set(QSR_APP_ID org.quorvin.SoundRecorder)
-install(TARGETS quorvin-sound-recorder quorvin-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quorvin-sound-recorder quorvin-cli quorvin-cli-audio RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 # The FFmpeg, MIDI and CD modules, where the program looks for them from its own folder.
 install(TARGETS qsr_ffmpeg_module qsr_midi_module qsr_cd_module LIBRARY DESTINATION ${QSR_MODULE_INSTALL_DIR})
 install(FILES resources/desktop/${QSR_APP_ID}.desktop
