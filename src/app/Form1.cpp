@@ -299,6 +299,31 @@ void Form1::ConnectSession() {
             Qt::UniqueConnection);
 }
 
+// The time changes ten times a second but its width only with its length:
+// at a fixed size, a new text repaints the label and lays out nothing else.
+void Form1::ShowTime(std::int64_t milliseconds) {
+    const QString text = QString::fromStdString(core::ElapsedText(milliseconds));
+    const bool sized = Label1->minimumSize() == Label1->maximumSize();
+    if (sized && text == Label1->text()) return;
+    if (!sized || text.size() != Label1->text().size()) {
+        // Sized for the widest digits, so no later text of this length is cut.
+        int widest = 0;
+        QChar wide('0');
+        for (char d = '0'; d <= '9'; ++d) {
+            const int w = Label1->fontMetrics().horizontalAdvance(QChar(d));
+            if (w > widest) widest = w, wide = QChar(d);
+        }
+        QString sample = text;
+        for (QChar& c : sample)
+            if (c.isDigit()) c = wide;
+        Label1->setMinimumSize(0, 0);
+        Label1->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        Label1->setText(sample);
+        Label1->setFixedSize(Label1->sizeHint());
+    }
+    Label1->setText(text);
+}
+
 void Form1::PumpEvents() {
     if (desktop_.eventPump) desktop_.eventPump->ProcessEvents();
 }
@@ -384,7 +409,7 @@ void Form1::RecordingStarted(const std::string& path, const std::string& descrip
     if (levelDisplay_) levelDisplay_->SetFormat(rate, channels);
     StatusPanel1->setText(QString::fromStdString(path));
     StatusPanel2->setText(QString::fromStdString(description));
-    Label1->setText(QString::fromStdString(core::ElapsedText(0)));
+    ShowTime(0);
     ShowDropouts(0);
     SetTransportEnabled(false);
 }
@@ -464,12 +489,11 @@ bool Form1::IsBeingRecorded(const std::string& path) const {
     return recording::IsBeingRecorded(path, journal_.File());
 }
 
-void Form1::AudioRecord_Timer(long CurrentSamples, int /*LevelLeft*/, int /*LevelRight*/) {
+void Form1::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {
     // An event arriving while this one lets events run has nothing to add.
     if (inRecordTimer_ || !recorder_) return;
     inRecordTimer_ = true;
-    Label1->setText(QString::fromStdString(
-        core::ElapsedText(recorder_->SamplesToMilliseconds(CurrentSamples))));
+    ShowTime(recorder_->SamplesToMilliseconds(CurrentSamples));
     ShowDropouts(recorder_->DropoutCount());
 
     // The displays only while recording; the final progress of a stop only sets the time.
@@ -481,12 +505,11 @@ void Form1::AudioRecord_Timer(long CurrentSamples, int /*LevelLeft*/, int /*Leve
             av1Display_->SetFormat(recorder_->Rate(), 1);
         }
         av1Display_->ShowSamples(latest);
-        PumpEvents();
     }
-    if (levelDisplay_ && flgRecord() && recorder_) {
-        levelDisplay_->ShowSamples(recorder_->LatestSamples(levelDisplay_->SamplesPerFrame()));
-        PumpEvents();
-    }
+    // The meter shows the peaks the recorder measured on the samples' way in.
+    if (levelDisplay_ && flgRecord()) levelDisplay_->ShowPeaks(LevelLeft, LevelRight);
+    // Both displays are painted together, in one pass.
+    if (flgRecord() && (av1Display_ || levelDisplay_)) PumpEvents();
     inRecordTimer_ = false;
 }
 
@@ -506,7 +529,7 @@ void Form1::PlaybackStarted(const std::string& path, const std::string& descript
     if (av1Display_) av1Display_->SetFormat(playback_.Rate(), playback_.Channels());
     // The level display gets the mixed-down samples.
     if (levelDisplay_) levelDisplay_->SetFormat(playback_.Rate(), 1);
-    Label1->setText(QString::fromStdString(core::ElapsedText(0)));
+    ShowTime(0);
 }
 
 void Form1::StopPlayback() {
@@ -535,8 +558,7 @@ void Form1::slPosition_MouseUp() {
 
 void Form1::AudioPlayer_Timer(std::int64_t position) {
     if (!player_) return;
-    Label1->setText(QString::fromStdString(
-        core::ElapsedText(player_->SamplesToMilliseconds(static_cast<long>(position)))));
+    ShowTime(player_->SamplesToMilliseconds(static_cast<long>(position)));
     if (!dragging_) slPosition->setValue(SampleToSlider(position, playback_.TotalSamples()));
     ShowPlaybackSamples(position);
 }

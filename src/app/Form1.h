@@ -191,6 +191,7 @@ class Form1 : public QMainWindow {
     void ShowMessage(const std::string& text, services::MsgIcon icon);
     void ConnectSession();
     void PumpEvents();
+    void ShowTime(std::int64_t milliseconds);
     void StartRecording(bool interactive);
     void ReportStartFailure(const std::string& text, bool interactive);
     void AddRow(const RecordingRow& row);

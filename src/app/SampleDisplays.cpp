@@ -21,6 +21,28 @@ constexpr double kFullScale = 32767.0;
 
 }  // namespace
 
+void Span::Add(int from, int to) {
+    if (to <= from) return;
+    if (Empty()) {
+        first = from;
+        last = to;
+        return;
+    }
+    first = std::min(first, from);
+    last = std::max(last, to);
+}
+
+Span ChangedBarSpan(int litBefore, int markBefore, int litAfter, int markAfter, int markWidth) {
+    Span span;
+    if (litBefore != litAfter)
+        span.Add(std::min(litBefore, litAfter), std::max(litBefore, litAfter));
+    if (markBefore != markAfter) {
+        if (markBefore >= 0) span.Add(markBefore, markBefore + markWidth);
+        if (markAfter >= 0) span.Add(markAfter, markAfter + markWidth);
+    }
+    return span;
+}
+
 // ---- WaveformView -------------------------------------------------------------
 
 WaveformView::WaveformView(QWidget* parent) : QWidget(parent) {
@@ -46,6 +68,7 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
         peak_ = 0;
         mono_.clear();
         strokes_.clear();
+        shown_.clear();
         update();
         return;
     }
@@ -62,7 +85,17 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
     peak_ = std::min(1.0, peakAbs / kFullScale);
     hasWave_ = true;
     RebuildStrokes();
-    update();
+    // Only the columns whose stroke moved are repainted: a steady or silent
+    // input costs no painting at all.
+    Span changed;
+    if (shown_.size() != strokes_.size()) {
+        changed.Add(0, width());
+    } else {
+        for (std::size_t x = 0; x < strokes_.size(); ++x)
+            if (strokes_[x] != shown_[x]) changed.Add(static_cast<int>(x), static_cast<int>(x) + 1);
+    }
+    shown_ = strokes_;  // same size from the second block on: no allocation
+    if (!changed.Empty()) update(changed.first, 0, changed.last - changed.first, height());
 }
 
 void WaveformView::RebuildStrokes() {
@@ -93,6 +126,7 @@ void WaveformView::RebuildStrokes() {
 void WaveformView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     RebuildStrokes();
+    shown_ = strokes_;  // a resize repaints everything
 }
 
 void WaveformView::paintEvent(QPaintEvent* event) {
@@ -101,9 +135,13 @@ void WaveformView::paintEvent(QPaintEvent* event) {
     p.setPen(kAxis);
     const int mid = (height() - 1) / 2;
     p.drawLine(0, mid, width() - 1, mid);
-    if (!strokes_.empty()) {
+    // The strokes of the columns asked for (one stroke per column).
+    const int n = static_cast<int>(strokes_.size());
+    const int from = std::clamp(event->rect().left(), 0, n);
+    const int to = std::clamp(event->rect().right() + 1, from, n);
+    if (to > from) {
         p.setPen(kWave);
-        p.drawLines(strokes_.data(), static_cast<int>(strokes_.size()));
+        p.drawLines(strokes_.data() + from, to - from);
     }
 }
 
@@ -149,11 +187,20 @@ void LevelMeter::ShowSamples(const audio::Samples& samples) {
             if (c < 2) peak[c] = std::max(peak[c], std::abs(int{samples[i]}));
         }
     }
-    for (int c = 0; c < 2; ++c) {
-        const double level = BarFraction(peak[static_cast<std::size_t>(c)]);
-        level_[static_cast<std::size_t>(c)] = level;
-        QElapsedTimer& since = heldSince_[static_cast<std::size_t>(c)];
-        double& caught = caught_[static_cast<std::size_t>(c)];
+    Show(peak);
+}
+
+void LevelMeter::ShowPeaks(int left, int right) {
+    Show({std::clamp(left, 0, 32767), std::clamp(channels_ == 1 ? left : right, 0, 32767)});
+}
+
+void LevelMeter::Show(const std::array<int, 2>& peak) {
+    for (std::size_t c = 0; c < 2; ++c) {
+        const int litBefore = LitPixels(c), markBefore = MarkPixel(c);
+        const double level = BarFraction(peak[c]);
+        level_[c] = level;
+        QElapsedTimer& since = heldSince_[c];
+        double& caught = caught_[c];
         // The mark stays at the highest level caught for a while, then falls
         // steadily until a level reaches it again.
         double hold = level;
@@ -166,20 +213,37 @@ void LevelMeter::ShowSamples(const audio::Samples& samples) {
             hold = level;
             since.start();
         }
-        hold_[static_cast<std::size_t>(c)] = hold;
+        hold_[c] = hold;
+        // Only what moved is repainted; a steady level paints nothing.
+        const Span changed =
+            ChangedBarSpan(litBefore, markBefore, LitPixels(c), MarkPixel(c), kMarkWidth);
+        if (!changed.Empty()) update(BarRect(static_cast<int>(c), changed));
     }
-    update();
+}
+
+int LevelMeter::LitPixels(std::size_t c) const {
+    return static_cast<int>(std::lround(level_[c] * width()));
+}
+
+int LevelMeter::MarkPixel(std::size_t c) const {
+    if (hold_[c] <= 0) return -1;
+    const int w = width();
+    return std::clamp(static_cast<int>(std::lround(hold_[c] * w)) - kMarkWidth, 0, w - kMarkWidth);
+}
+
+QRect LevelMeter::BarRect(int c, const Span& span) const {
+    const int barHeight = std::max(1, (height() - 3 * kGap) / 2);
+    return {span.first, kGap + c * (barHeight + kGap), span.last - span.first, barHeight};
 }
 
 void LevelMeter::paintEvent(QPaintEvent* event) {
     QPainter p(this);
     p.fillRect(event->rect(), kBackground);
     const int w = width();
-    const int gap = 2;
-    const int barHeight = std::max(1, (height() - 3 * gap) / 2);
-    for (int c = 0; c < 2; ++c) {
-        const int y = gap + c * (barHeight + gap);
-        const int lit = static_cast<int>(std::lround(level_[static_cast<std::size_t>(c)] * w));
+    const int barHeight = std::max(1, (height() - 3 * kGap) / 2);
+    for (std::size_t c = 0; c < 2; ++c) {
+        const int y = kGap + static_cast<int>(c) * (barHeight + kGap);
+        const int lit = LitPixels(c);
         // Green up to -15 dB, yellow to -6 dB, red above.
         const int greenEnd = static_cast<int>(w * 0.75);
         const int yellowEnd = static_cast<int>(w * 0.9);
@@ -187,11 +251,7 @@ void LevelMeter::paintEvent(QPaintEvent* event) {
         if (lit > greenEnd)
             p.fillRect(greenEnd, y, std::min(lit, yellowEnd) - greenEnd, barHeight, kMeterYellow);
         if (lit > yellowEnd) p.fillRect(yellowEnd, y, lit - yellowEnd, barHeight, kMeterRed);
-        const double hold = hold_[static_cast<std::size_t>(c)];
-        if (hold > 0) {
-            const int x = std::clamp(static_cast<int>(std::lround(hold * w)) - 2, 0, w - 2);
-            p.fillRect(x, y, 2, barHeight, kHoldMark);
-        }
+        if (const int x = MarkPixel(c); x >= 0) p.fillRect(x, y, kMarkWidth, barHeight, kHoldMark);
     }
 }
 

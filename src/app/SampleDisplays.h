@@ -10,6 +10,17 @@
 
 namespace qsr::app {
 
+// The pixels a display must repaint along one axis, [first, last); empty when
+// nothing it draws has moved, and then it paints nothing.
+struct Span {
+    int first = 0, last = 0;
+    bool Empty() const { return last <= first; }
+    void Add(int from, int to);  // widens to take in [from, to)
+};
+// The span of a bar lit from 0 to `lit` pixels with a mark `mark` pixels
+// wide at `markAt` (no mark when markAt < 0), between two states.
+Span ChangedBarSpan(int litBefore, int markBefore, int litAfter, int markAfter, int markWidth);
+
 // AV1: the waveform of the latest block (4096 samples by default), drawn as
 // one vertical min..max stroke per pixel column. The strokes are computed when
 // samples arrive; painting only draws them.
@@ -45,6 +56,7 @@ class WaveformView : public QWidget, public audio::ISampleDisplay {
     // Per-frame mono values of the last block, kept to redraw after a resize.
     std::vector<float> mono_;
     std::vector<QLine> strokes_;
+    std::vector<QLine> shown_;  // the strokes last asked to be painted
 };
 
 // AudioDisplay1: two bars (left, right) of the latest block's peak level on a
@@ -58,6 +70,7 @@ class LevelMeter : public QWidget, public audio::ISampleDisplay {
     void SetSamplesPerFrame(int samples) override;
     int SamplesPerFrame() const override { return samplesPerFrame_; }
     void ShowSamples(const audio::Samples& samples) override;
+    void ShowPeaks(int left, int right) override;
 
     // Shown level and held peak of channel 0 (left) or 1 (right), 0..1 of the
     // bar's length (1 = full scale, 0 = silence or cleared).
@@ -67,6 +80,8 @@ class LevelMeter : public QWidget, public audio::ISampleDisplay {
     static constexpr double kFloorDb = -60.0;      // the bar's empty end
     static constexpr int kHoldMs = 1500;           // a peak mark stays this long
     static constexpr double kFallPerSecond = 0.5;  // then falls by this much of the bar
+    static constexpr int kMarkWidth = 2;           // pixels
+    static constexpr int kGap = 2;                 // around the bars
 
     QSize sizeHint() const override { return {200, 28}; }
 
@@ -76,6 +91,11 @@ class LevelMeter : public QWidget, public audio::ISampleDisplay {
   private:
     static int Index(int channel) { return channel <= 0 ? 0 : 1; }
     static double BarFraction(int peakAbs);
+    void Show(const std::array<int, 2>& peak);
+    // Pixels lit and the mark's place (-1: none) of bar c as last painted.
+    int LitPixels(std::size_t c) const;
+    int MarkPixel(std::size_t c) const;
+    QRect BarRect(int c, const Span& span) const;
 
     int channels_ = 2;
     int samplesPerFrame_ = 2048;  // values, interleaved: 1024 stereo frames

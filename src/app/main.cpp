@@ -23,6 +23,7 @@
 #include "platform/services/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "player/MPlay3.h"
+#include "player/WatchedMediaControl.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
 #include "settings/Form2.h"
@@ -206,8 +207,14 @@ int main(int argc, char** argv) {
     openers.audioPlayer = [&] {
         if (playerWindow) return;
         playerControl = std::make_unique<mediaplayer::RealMediaControl>();
+        // What the window starts, stops or moves reaches the desktop at once;
+        // while it plays, the media service refreshes by itself.
+        desktop::MprisService* mediaService = nullptr;
+        player::WatchedMediaControl announced(*playerControl, [&mediaService] {
+            if (mediaService) mediaService->Refresh();
+        });
         playerWindow = std::make_unique<player::MPlay3>(
-            *playerControl, desktop,
+            announced, desktop,
             QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString(),
             folder, &window);
         playerWindow->Form_Load();
@@ -237,10 +244,9 @@ int main(int argc, char** argv) {
             return gains.left;
         };
         desktop::MprisService mpris(QDBusConnection::sessionBus(), media);
-        QTimer mediaRefresh;
-        QObject::connect(&mediaRefresh, &QTimer::timeout, &mpris, &desktop::MprisService::Refresh);
-        mediaRefresh.start(500);
+        mediaService = &mpris;
         modal.Exec(*playerWindow);
+        mediaService = nullptr;
         playerWindow.reset();
         playerControl.reset();
     };

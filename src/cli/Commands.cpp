@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "core/AppInfo.h"
+#include "platform/services/AppFolder.h"
+#include "recording/LiveRecordings.h"
 
 namespace qsr::cli {
 namespace {
@@ -53,6 +55,18 @@ std::string Usage() {
 }
 
 }  // namespace
+
+// A tag write rewrites the file; a recording into it (this program's or
+// another's, the journal names both) would go on into the old, unlinked one.
+int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                std::FILE* err) {
+    return RunTagsCommand(engine, args, out, err, [](const std::string& file) {
+        return recording::IsBeingRecorded(
+                   file, recording::JournalFile(services::PrepareApplicationFolder()))
+                   ? recording::BeingRecordedMessage(file)
+                   : std::string();
+    });
+}
 
 int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
         std::FILE* err) {

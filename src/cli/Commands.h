@@ -33,4 +33,15 @@ int InfoCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
 int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
                 std::FILE* err);
 
+// Why FILE must not be rewritten now ("" when it may be): a recording goes
+// into it. The tags command asks it only before writing.
+using BeingRecordedQuery = std::function<std::string(const std::string& file)>;
+// The tags command itself, over any such query: reading needs no more than
+// the engine's tag component, so quorvin-cli reads tags without the rest.
+int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
+                   std::FILE* out, std::FILE* err, const BeingRecordedQuery& beingRecorded);
+
+// True for `tags FILE`: reading, nothing written.
+bool IsTagRead(const std::vector<std::string>& args);
+
 }  // namespace qsr::cli

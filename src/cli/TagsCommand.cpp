@@ -10,8 +10,6 @@
 #include "cli/Commands.h"
 #include "core/MpegTagFile.h"
 #include "platform/audio-api/AudioEngine.h"
-#include "platform/services/AppFolder.h"
-#include "recording/LiveRecordings.h"
 #include "tags/TagFileTable.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
@@ -119,8 +117,8 @@ std::string Reason(const clsID3v23& tag) {
 // tags FILE                       prints both tags, one line per field
 // tags FILE --v1 F=T --v2 F=T ... sets fields and saves each named tag
 // tags FILE --remove-v1 --remove-v2
-int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
-                std::FILE* err) {
+int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
+                   std::FILE* out, std::FILE* err, const BeingRecordedQuery& beingRecorded) {
     std::string file;
     std::vector<std::pair<std::string, std::string>> v1Sets, v2Sets;
     bool removeV1 = false, removeV2 = false;
@@ -189,10 +187,11 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
     // A tag write rewrites the file; a recording into it would go on into
     // the old, unlinked one and be lost.
     const bool writes = !v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2;
-    if (writes && recording::IsBeingRecorded(
-                      file, recording::JournalFile(services::PrepareApplicationFolder()))) {
-        std::fprintf(err, "quorvin-cli tags: %s\n", recording::BeingRecordedMessage(file).c_str());
-        return 1;
+    if (writes) {
+        if (const std::string message = beingRecorded(file); !message.empty()) {
+            std::fprintf(err, "quorvin-cli tags: %s\n", message.c_str());
+            return 1;
+        }
     }
 
     // An ID3 tag in a WAV or Ogg file breaks it for its own readers: write
@@ -274,6 +273,10 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
         Print(out, "v2", "tagDate", v2.tagYear());
     }
     return 0;
+}
+
+bool IsTagRead(const std::vector<std::string>& args) {
+    return args.size() == 2 && args[0] == "tags" && !args[1].starts_with("-");
 }
 
 }  // namespace qsr::cli

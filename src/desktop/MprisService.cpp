@@ -25,6 +25,9 @@ MprisService::MprisService(QDBusConnection bus, MprisTargets targets, QObject* p
     // What is published now; Refresh announces changes from here on.
     lastStatus_ = PlaybackStatus();
     Metadata();
+    refresh_.setInterval(kRefreshMs);
+    connect(&refresh_, &QTimer::timeout, this, &MprisService::Refresh);
+    if (registered_ && lastStatus_ == "Playing") refresh_.start();
 }
 
 MprisService::~MprisService() {
@@ -68,6 +71,10 @@ void MprisService::Refresh() {
     if (!registered_) return;
     QVariantMap changed;
     const QString status = PlaybackStatus();
+    if (status != "Playing")
+        refresh_.stop();
+    else if (!refresh_.isActive())
+        refresh_.start();
     if (status != lastStatus_) {
         lastStatus_ = status;
         changed.insert("PlaybackStatus", status);

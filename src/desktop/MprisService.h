@@ -5,6 +5,7 @@
 #include <QDBusObjectPath>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <QVariantMap>
 #include <functional>
 
@@ -26,18 +27,24 @@ struct MprisTargets {
 
 // Publishes a player on a D-Bus connection as "org.mpris.MediaPlayer2.quorvin"
 // (the desktop's media-player interface) for as long as the object lives.
-// Refresh tells listeners what changed since its last call.
+// Refresh tells listeners what changed since its last call; while the player
+// plays, the service calls it itself every kRefreshMs (a title can change as a
+// playlist moves on), and not at all otherwise: whoever publishes the player
+// calls Refresh when it may have started, so nothing runs at rest.
 class MprisService : public QObject {
     Q_OBJECT
   public:
     static constexpr const char* kServiceName = "org.mpris.MediaPlayer2.quorvin";
     static constexpr const char* kObjectPath = "/org/mpris/MediaPlayer2";
+    static constexpr int kRefreshMs = 500;
 
     MprisService(QDBusConnection bus, MprisTargets targets, QObject* parent = nullptr);
     ~MprisService() override;
 
     bool Registered() const { return registered_; }
     void Refresh();
+    // Whether the service refreshes by itself (published, and playing).
+    bool Refreshing() const { return refresh_.isActive(); }
 
     // For the adaptors.
     const MprisTargets& Targets() const { return targets_; }
@@ -48,6 +55,7 @@ class MprisService : public QObject {
     QDBusConnection bus_;
     MprisTargets targets_;
     bool registered_ = false;
+    QTimer refresh_;
     QString lastStatus_;
     QString lastTitle_;
     qlonglong lastLength_ = -1;

@@ -170,16 +170,18 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
     EXPECT_EQ(engine.File().written.size(), 2u);
 
     // Progress: 600336 samples at 8000 Hz are 75042 ms; the stereo visualization
-    // gets a 4096-sample mono mix-down, the level meter its own frame.
+    // gets a 4096-sample mono mix-down, the level meter the peaks the recorder
+    // measured (no samples to scan again).
     Recorder().latest.assign(20000, 0);
     for (std::size_t i = 0; i < Recorder().latest.size(); i += 2) Recorder().latest[i] = 2000;
-    emit Recorder().Timer(600336, 0, 0);
+    level.shown.clear();
+    emit Recorder().Timer(600336, 2000, 7);
     EXPECT_EQ(f.Label1->text(), "1:15.042");
     ASSERT_FALSE(av.shown.empty());
     EXPECT_EQ(av.shown.back(), audio::Samples(4096, 1000));
     EXPECT_EQ(av.channels, 1);
-    ASSERT_FALSE(level.shown.empty());
-    EXPECT_EQ(level.shown.back().size(), 2048u);
+    EXPECT_EQ(level.peaks, (std::vector<std::pair<int, int>>{{2000, 7}}));
+    EXPECT_TRUE(level.shown.empty());
 
     // The last, partial block arrives while stopping and is still written.
     bool lastDelivered = false;

@@ -1,7 +1,9 @@
 // The two display widgets, rendered offscreen: what they draw follows the samples.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QPaintEvent>
 #include <QThread>
 #include <cmath>
 
@@ -37,6 +39,25 @@ int DrawnPixels(QWidget& w, QRgb bg, int column = -1) {
             if ((column < 0 || x == column) && img.pixel(x, y) != bg) ++count;
     return count;
 }
+
+// Delivers the repaint requests already posted (paints are posted events).
+void PaintPending() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// Collects the regions a widget is asked to paint.
+class PaintWatcher : public QObject {
+  public:
+    PaintWatcher(QWidget& w, QRegion& asked) : asked_(asked) { w.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) asked_ += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+
+  private:
+    QRegion& asked_;
+};
 
 }  // namespace
 
@@ -120,4 +141,63 @@ TEST(LevelMeter, PeakIsHeldThenFalls) {
     // A new louder block catches the mark again.
     meter.ShowSamples(Stereo(1024, 32767, 32767));
     EXPECT_DOUBLE_EQ(meter.PeakHold(1), 1.0);
+}
+
+// What a display repaints: the pixels between a bar's old and new ends, and
+// the old and new places of its mark; nothing when neither moved.
+TEST(Span, ABarRepaintsOnlyWhatMoved) {
+    EXPECT_TRUE(ChangedBarSpan(50, 120, 50, 120, 2).Empty());
+    const Span grown = ChangedBarSpan(50, 120, 80, 120, 2);
+    EXPECT_EQ(grown.first, 50);
+    EXPECT_EQ(grown.last, 80);
+    const Span fell = ChangedBarSpan(80, 120, 80, 118, 2);  // the mark falls by two
+    EXPECT_EQ(fell.first, 118);
+    EXPECT_EQ(fell.last, 122);
+    const Span cleared = ChangedBarSpan(80, 120, 0, -1, 2);
+    EXPECT_EQ(cleared.first, 0);
+    EXPECT_EQ(cleared.last, 122);
+}
+
+// The recorder's own peaks drive the bars as samples of that peak would.
+TEST(LevelMeter, ShowsTheRecordersPeaksAsItsSamples) {
+    LevelMeter fromPeaks, fromSamples;
+    fromPeaks.resize(200, 30);
+    fromSamples.resize(200, 30);
+    fromPeaks.SetFormat(44100, 2);
+    fromSamples.SetFormat(44100, 2);
+    fromPeaks.ShowPeaks(32767, 328);
+    fromSamples.ShowSamples(Stereo(1024, 32767, 328));
+    for (int c : {0, 1}) {
+        EXPECT_DOUBLE_EQ(fromPeaks.Level(c), fromSamples.Level(c));
+        EXPECT_DOUBLE_EQ(fromPeaks.PeakHold(c), fromSamples.PeakHold(c));
+    }
+    EXPECT_EQ(fromPeaks.grab().toImage(), fromSamples.grab().toImage());
+    // Mono: the left peak drives both bars.
+    LevelMeter mono;
+    mono.SetFormat(44100, 1);
+    mono.ShowPeaks(32767, 0);
+    EXPECT_DOUBLE_EQ(mono.Level(1), 1.0);
+}
+
+// A steady input asks for no painting at all; a changed one for its columns.
+TEST(WaveformView, RepaintsOnlyTheColumnsThatChanged) {
+    WaveformView view;
+    view.resize(200, 81);
+    view.SetFormat(44100, 1);
+    view.show();
+    Samples block(4096, 0);
+    for (std::size_t i = 0; i < 2048; ++i) block[i] = 16000;  // the left half raised
+    view.ShowSamples(block);
+    PaintPending();
+    QRegion asked;
+    PaintWatcher watcher(view, asked);
+    view.ShowSamples(block);
+    PaintPending();
+    EXPECT_TRUE(asked.isEmpty()) << "the same block repainted";
+    for (std::size_t i = 3072; i < 4096; ++i) block[i] = -16000;  // the last quarter moves
+    view.ShowSamples(block);
+    PaintPending();
+    ASSERT_FALSE(asked.isEmpty());
+    EXPECT_GE(asked.boundingRect().left(), 149);
+    EXPECT_LE(asked.boundingRect().right(), 199);
 }

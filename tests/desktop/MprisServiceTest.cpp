@@ -133,6 +133,31 @@ TEST_F(MprisTest, RefreshAnnouncesOnlyWhatChanged) {
     EXPECT_EQ(metadata.value("mpris:length").toLongLong(), 20000000);
 }
 
+// Nothing runs at rest: the service refreshes by itself only while the
+// player plays, and a Refresh from the player starts or ends that.
+TEST_F(MprisTest, RefreshesByItselfOnlyWhilePlaying) {
+    MprisService& service = Publish();
+    ASSERT_TRUE(service.Registered());
+    EXPECT_FALSE(service.Refreshing());
+    status = MprisStatus::Playing;
+    service.Refresh();
+    EXPECT_TRUE(service.Refreshing());
+    // The next title of the playlist is announced without being asked.
+    QDBusConnection listener = QDBusConnection::connectToBus(address_, "mpris-listener");
+    ChangeCatcher catcher;
+    ASSERT_TRUE(listener.connect(QString(), "/org/mpris/MediaPlayer2",
+                                 "org.freedesktop.DBus.Properties", "PropertiesChanged", &catcher,
+                                 SLOT(Changed(QDBusMessage))));
+    title = "Second Take.wav";
+    ASSERT_TRUE(RunUntil([&] { return !catcher.changes.empty(); }, 10000));
+    EXPECT_EQ(catcher.changes[0].keys(), QStringList{"Metadata"});
+    for (MprisStatus rest : {MprisStatus::Paused, MprisStatus::Stopped}) {
+        status = rest;
+        service.Refresh();
+        EXPECT_FALSE(service.Refreshing());
+    }
+}
+
 }  // namespace
 }  // namespace qsr::desktop
 

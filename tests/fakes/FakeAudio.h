@@ -327,6 +327,8 @@ class FakeDisplay : public audio::ISampleDisplay {
     void SetSamplesPerFrame(int s) override { frame = s; }
     int SamplesPerFrame() const override { return frame; }
     void ShowSamples(const audio::Samples& s) override { shown.push_back(s); }
+    std::vector<std::pair<int, int>> peaks;
+    void ShowPeaks(int left, int right) override { peaks.emplace_back(left, right); }
 };
 
 }  // namespace qsr::fakes

@@ -10,11 +10,24 @@
 #include <memory>
 #include <string>
 
+extern "C" {
+#include <libavutil/log.h>
+}
+
 #include "ScratchFile.h"
+#include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
 #include "platform/audio/Mp3Frames.h"
 
 namespace {
+
+// FFmpeg's log stays as quiet as in the program, where its module hands
+// over the level setter.
+const bool kLogSink = [] {
+    qsr::audio::SetCodecLogSink(
+        [](bool verbose) { av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_QUIET); });
+    return true;
+}();
 
 using namespace qsr::audio::file;
 

@@ -19,7 +19,7 @@ fail() { echo "install test: $*" >&2; exit 1; }
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 id=org.quorvin.SoundRecorder
-for f in bin/quorvin-sound-recorder bin/quorvin-cli \
+for f in bin/quorvin-sound-recorder bin/quorvin-cli bin/quorvin-cli-audio \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png \
          share/icons/hicolor/128x128/apps/$id.png share/quorvin-sound-recorder/help/index.html \

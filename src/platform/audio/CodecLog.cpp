@@ -1,23 +1,31 @@
 #include "platform/audio/CodecLog.h"
 
-extern "C" {
-#include <libavutil/log.h>
-}
-
 #include <atomic>
 
 namespace qsr::audio {
 namespace {
 std::atomic<bool> chosen{false};
+std::atomic<bool> verboseChosen{false};
+std::atomic<void (*)(bool)> sink{nullptr};
+
+void Apply() {
+    if (auto* set = sink.load()) set(verboseChosen);
 }
+}  // namespace
 
 void SetCodecLogVerbose(bool verbose) {
+    verboseChosen = verbose;
     chosen = true;
-    av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_QUIET);
+    Apply();
 }
 
 void QuietCodecLogByDefault() {
-    if (!chosen.exchange(true)) av_log_set_level(AV_LOG_QUIET);
+    if (!chosen.exchange(true)) Apply();
+}
+
+void SetCodecLogSink(void (*setVerbose)(bool verbose)) {
+    sink = setVerbose;
+    if (chosen) Apply();
 }
 
 }  // namespace qsr::audio

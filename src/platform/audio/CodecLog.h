@@ -8,5 +8,8 @@ namespace qsr::audio {
 void SetCodecLogVerbose(bool verbose);
 // Called before FFmpeg is first used: silences it unless a choice was made.
 void QuietCodecLogByDefault();
+// Where the choice goes: FFmpeg's level setter, handed over once the library
+// is loaded (a choice made before then is passed on at once).
+void SetCodecLogSink(void (*setVerbose)(bool verbose));
 
 }  // namespace qsr::audio

@@ -10,7 +10,10 @@ const FfmpegModuleTable* Module() {
     static const FfmpegModuleTable* table = [] {
         const auto* t = static_cast<const FfmpegModuleTable*>(
             ModuleTable(kFfmpegModuleFile, kFfmpegModuleEntry, kFfmpegModuleVersion));
-        if (t) t->useQuietHook(&QuietCodecLogByDefault);
+        if (t) {
+            t->useQuietHook(&QuietCodecLogByDefault);
+            SetCodecLogSink(t->setLogVerbose);
+        }
         return t;
     }();
     return table;
@@ -37,6 +40,12 @@ std::unique_ptr<IEncoder> OpenWmaEncoder(const std::string& path, int profile, s
         return nullptr;
     }
     return std::unique_ptr<IEncoder>(m->openWmaEncoder(path, profile, error));
+}
+
+std::unique_ptr<IResampler> OpenResampler(int inRate, int outRate, int channels, bool dither) {
+    const FfmpegModuleTable* m = Module();
+    return std::unique_ptr<IResampler>(m ? m->openResampler(inRate, outRate, channels, dither)
+                                         : nullptr);
 }
 
 bool FfmpegRecognises(const unsigned char* bytes, std::size_t size) {

@@ -2,7 +2,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/audio/FileCodecs.h"
 
@@ -20,6 +22,19 @@ bool FfmpegRecognises(const unsigned char* bytes, std::size_t size);
 // The duration FFmpeg's demuxer gives, in ms; -1 when it cannot tell.
 int FfmpegLengthMs(const std::string& path);
 
+// Rate conversion of interleaved 16-bit frames (libswresample, which maps
+// FFmpeg's utility library and its hardware back-ends: part of the module).
+class IResampler {
+  public:
+    virtual ~IResampler() = default;
+    // The frames made from `count` input frames; with `in` null, what it
+    // still holds.
+    virtual std::vector<std::int16_t> Convert(const std::int16_t* in, long count) = 0;
+};
+// Null when the module is missing (the reason on standard error) or the
+// resampler refuses the rates.
+std::unique_ptr<IResampler> OpenResampler(int inRate, int outRate, int channels, bool dither);
+
 // What the module exports (entry kFfmpegModuleEntry); the version changes
 // with any change to this table, so a stale module is refused, not called.
 struct FfmpegModuleTable {
@@ -30,8 +45,11 @@ struct FfmpegModuleTable {
     IEncoder* (*openWmaEncoder)(const std::string& path, int profile, std::string& error);
     bool (*recognises)(const unsigned char* bytes, std::size_t size);
     int (*lengthMs)(const std::string& path);
+    IResampler* (*openResampler)(int inRate, int outRate, int channels, bool dither);
+    // FFmpeg's log level: its own messages on standard error, or none.
+    void (*setLogVerbose)(bool verbose);
 };
-inline constexpr int kFfmpegModuleVersion = 1;
+inline constexpr int kFfmpegModuleVersion = 2;
 inline constexpr const char* kFfmpegModuleFile = "qsr-ffmpeg-module.so";
 inline constexpr const char* kFfmpegModuleEntry = "qsr_ffmpeg_module";
 

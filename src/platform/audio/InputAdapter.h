@@ -1,22 +1,18 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-struct SwrContext;
+#include "platform/audio/FfmpegModule.h"
 
 namespace qsr::audio::file {
 
 // Brings blocks from the caller's input format to the encoder's: rate through
-// libswresample, channels by averaging (stereo to mono) or copying (mono to
+// the FFmpeg module's resampler, channels by averaging (stereo to mono) or copying (mono to
 // stereo), so a mono recording keeps its level.
 class InputAdapter {
   public:
-    InputAdapter() = default;
-    ~InputAdapter();
-    InputAdapter(const InputAdapter&) = delete;
-    InputAdapter& operator=(const InputAdapter&) = delete;
-
     void Configure(int inRate, int inChannels, int outRate, int outChannels, bool dither);
     bool Passthrough() const { return inRate_ == outRate_ && inChannels_ == outChannels_; }
     int InChannels() const { return inChannels_; }
@@ -26,7 +22,7 @@ class InputAdapter {
 
   private:
     std::vector<std::int16_t> Remix(std::vector<std::int16_t> in) const;
-    SwrContext* swr_ = nullptr;
+    std::unique_ptr<IResampler> resampler_;
     int inRate_ = 0, inChannels_ = 0, outRate_ = 0, outChannels_ = 0;
 };
 

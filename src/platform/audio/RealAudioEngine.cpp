@@ -3,9 +3,10 @@
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/LameMp3Settings.h"
+#include "platform/audio/Modules.h"
 #include "platform/audio/PulsePlayer.h"
 #include "platform/audio/PulseRecorder.h"
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/audio/TagLibModule.h"
 
 namespace qsr::audio {
 namespace {
@@ -25,7 +26,9 @@ class RealAudioEngine : public IAudioEngine {
         return std::make_unique<LameMp3Settings>();
     }
     std::unique_ptr<IId3v2Tag> CreateId3v2Tag() override {
-        return std::make_unique<TagLibId3v2Tag>();
+        static const auto* module = static_cast<const TagLibModuleTable*>(
+            ModuleTable(kTagLibModuleFile, kTagLibModuleEntry, kTagLibModuleVersion));
+        return std::unique_ptr<IId3v2Tag>(module ? module->create() : nullptr);
     }
     void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
 

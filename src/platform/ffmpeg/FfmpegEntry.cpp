@@ -22,6 +22,11 @@ void QuietCodecLogByDefault() {
     if (quietHook) quietHook();
 }
 
+// The resampler (Resampler.cpp).
+namespace file {
+IResampler* NewSwrResampler(int inRate, int outRate, int channels, bool dither);
+}
+
 }  // namespace qsr::audio
 
 namespace {
@@ -65,8 +70,12 @@ int LengthMs(const std::string& path) {
     return ms;
 }
 
-const FfmpegModuleTable kTable{kFfmpegModuleVersion, UseQuietHook, OpenDecoder, OpenWma,
-                               Recognises,           LengthMs};
+void SetLogVerbose(bool verbose) {
+    av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_QUIET);
+}
+
+const FfmpegModuleTable kTable{kFfmpegModuleVersion, UseQuietHook, OpenDecoder,     OpenWma,
+                               Recognises,           LengthMs,     NewSwrResampler, SetLogVerbose};
 
 }  // namespace
 

@@ -1,0 +1,22 @@
+// The G.726 module's entry (see platform/audio/G726Module.h).
+#include "platform/audio/G726Module.h"
+
+namespace {
+
+using namespace qsr::audio::file;
+
+IEncoder* OpenEncoder(const std::string& path, const G726Params& p, std::string& error) {
+    return OpenG726Encoder(path, p, error).release();
+}
+
+IDecoder* OpenDecoder(const std::string& path, const G726Params& p, std::string& error) {
+    return OpenG726Decoder(path, p, error).release();
+}
+
+const G726ModuleTable kTable{kG726ModuleVersion, OpenEncoder, OpenDecoder};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const G726ModuleTable* qsr_g726_module() {
+    return &kTable;
+}

@@ -1,0 +1,18 @@
+// The TagLib module's entry (see platform/audio/TagLibModule.h).
+#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/audio/TagLibModule.h"
+
+namespace {
+
+qsr::audio::IId3v2Tag* Create() {
+    return new qsr::audio::TagLibId3v2Tag();
+}
+
+const qsr::audio::TagLibModuleTable kTable{qsr::audio::kTagLibModuleVersion, Create};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) const qsr::audio::TagLibModuleTable*
+qsr_taglib_module() {
+    return &kTable;
+}
