@@ -10,7 +10,7 @@
 #include "cli/Commands.h"
 #include "core/MpegTagFile.h"
 #include "platform/audio-api/AudioEngine.h"
-#include "tags/TagFileTable.h"
+#include "tags/TagText.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 

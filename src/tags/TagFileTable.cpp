@@ -45,13 +45,6 @@ void FillRecordFromTags(TagFileRecord& r, const TagLookup& lookup) {
     }
 }
 
-std::string YearOfDate(const std::string& date) {
-    const bool yearFirst =
-        date.size() >= 4 &&
-        std::all_of(date.begin(), date.begin() + 4, [](char c) { return c >= '0' && c <= '9'; });
-    return yearFirst ? date.substr(0, 4) : date;
-}
-
 std::optional<double> LeadingNumber(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;

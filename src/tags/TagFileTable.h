@@ -57,10 +57,6 @@ using TagLookup = std::function<std::string(int kind, const std::string& name)>;
 // counted after its "(n)" reference is cut.
 void FillRecordFromTags(TagFileRecord& record, const TagLookup& lookup);
 
-// The year of an ID3v2.4 date: "1999-05-04" -> "1999"; a text that does not
-// start with four digits stays as it is.
-std::string YearOfDate(const std::string& date);
-
 // The number a text starts with: leading blanks skipped, an optional sign,
 // digits and an optional fraction ("12abc" -> 12, "3.5" -> 3.5); none when no
 // digit follows.

@@ -1,5 +1,7 @@
 #include "tags/TagText.h"
 
+#include <algorithm>
+
 namespace qsr::tags {
 
 std::string StripNull(const std::string& text) {
@@ -62,6 +64,13 @@ std::string Latin1ToUtf8(const std::string& latin1) {
         }
     }
     return out;
+}
+
+std::string YearOfDate(const std::string& date) {
+    const bool yearFirst =
+        date.size() >= 4 &&
+        std::all_of(date.begin(), date.begin() + 4, [](char c) { return c >= '0' && c <= '9'; });
+    return yearFirst ? date.substr(0, 4) : date;
 }
 
 }  // namespace qsr::tags

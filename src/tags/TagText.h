@@ -24,4 +24,8 @@ Utf8Char DecodeUtf8(std::string_view text, std::size_t at);
 std::string Utf8ToLatin1(const std::string& utf8);
 std::string Latin1ToUtf8(const std::string& latin1);
 
+// The year of an ID3v2.4 date: "1999-05-04" -> "1999"; a text that does not
+// start with four digits stays as it is.
+std::string YearOfDate(const std::string& date);
+
 }  // namespace qsr::tags

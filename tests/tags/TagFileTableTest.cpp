@@ -4,6 +4,7 @@
 
 #include "tags/EditorSplitter.h"
 #include "tags/TagFileTable.h"
+#include "tags/TagText.h"
 
 using namespace qsr::tags;
 
