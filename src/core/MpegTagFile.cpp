@@ -468,7 +468,7 @@ static bool ValidFrameId(const std::string& data, std::size_t at) {
     return true;
 }
 
-static std::string Resynchronise(const std::string& data) {
+std::string Resynchronise(std::string_view data) {
     std::string out;
     out.reserve(data.size());
     for (std::size_t i = 0; i < data.size(); ++i) {

@@ -45,7 +45,7 @@ constexpr const char* kDesignTitle = "Click \"play\" button to open an audio fil
 constexpr qint64 kMaxPlaylistBytes = 16 * 1024 * 1024;
 
 int Px(int twips) {
-    return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+    return core::TwipsToPixels(twips);
 }
 
 const QColor kGlyph(127, 212, 255);

@@ -4,13 +4,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/Twips.h"
+
 namespace qsr::player {
 
-// The player face is laid out in twips; 15 twips make one pixel.
-inline constexpr int kTwipsPerPixel = 15;
-constexpr int TwipsToPixels(int twips) {
-    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
-}
+// The player face is laid out in twips.
+using core::kTwipsPerPixel;
+using core::TwipsToPixels;
 
 // Window heights in twips. Every mode test compares with these exact values.
 inline constexpr int kHeightNormal = 1725;

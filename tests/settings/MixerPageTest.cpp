@@ -47,6 +47,12 @@ struct Fixture {
         recorder.devices = {card};
         recorder.SelectDevice(0);
     }
+    // What main() hands the page: the advanced dialog over the page's window.
+    MixerPage::AdvancedOpener OpenAdvanced() {
+        return [this](QWidget& owner) {
+            settings::ShowAdvancedProperties(recorder, "", desk.Services().modal, owner);
+        };
+    }
     FakeLine& Of(int i) { return recorder.devices[0].lines[static_cast<std::size_t>(i)]; }
     fakes::CallLog log;
     fakes::FakeRecorder recorder{&log};
@@ -55,7 +61,7 @@ struct Fixture {
 
 TEST(MixerPage, ThreeLinesShowThreeColumnsAsTheRecorderHoldsThem) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     EXPECT_EQ(page.ColumnsShown(), 3);
@@ -90,7 +96,7 @@ TEST(MixerPage, ThreeLinesShowThreeColumnsAsTheRecorderHoldsThem) {
 
 TEST(MixerPage, NoLinesShowNoColumns) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(-1);
     page.show();
     EXPECT_EQ(page.ColumnsShown(), 0);
@@ -100,7 +106,7 @@ TEST(MixerPage, NoLinesShowNoColumns) {
 
 TEST(MixerPage, VolumeAndBalanceGoToTheLineAndShowItsReadBack) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     page.slVolume[2]->setFocus();
@@ -128,7 +134,7 @@ TEST(MixerPage, VolumeAndBalanceGoToTheLineAndShowItsReadBack) {
 TEST(MixerPage, TicksShowWhatTheDeviceSelectsAndTheCurrentLineIsKept) {
     Fixture fx;
     fx.recorder.devices[0].keepsOneLine = true;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     fx.recorder.SelectSource(2);
@@ -156,7 +162,7 @@ TEST(MixerPage, SharedDeviceLevelsShowInEveryColumn) {
     // Lines whose volume belongs to the device: a change in one column is
     // read back into all of them.
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.slVolume[0]->setValue(65535 - 20000);
     EXPECT_EQ(page.slVolume[2]->value(), 65535 - 65535) << "the fake keeps lines apart";
@@ -170,7 +176,7 @@ TEST(MixerPage, SharedDeviceLevelsShowInEveryColumn) {
 
 TEST(MixerPage, AdvancedOpensTheDialogForThatLine) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     std::string caption;
