@@ -16,12 +16,13 @@
 #include <random>
 #include <string>
 
+#include "StderrBox.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"
-#include "player/clsFMOD.h"
 #include "tags/FmodTagSource.h"
 #include "tags/FolderScan.h"
+#include "tags/clsFMOD.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 
@@ -71,16 +72,6 @@ void Generate(const fs::path& folder, int count, qsr::audio::IAudioEngine& engin
     }
 }
 
-// The wrapper's error box must not block a benchmark: messages go to stderr.
-class StderrBox : public qsr::services::IMessageBox {
-  public:
-    qsr::services::MsgAnswer Show(const std::string& text, qsr::services::MsgIcon,
-                                  qsr::services::MsgButtons, const std::string& title) override {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-        return qsr::services::MsgAnswer::Ok;
-    }
-};
-
 struct Timed {
     double seconds = 0;
     int listed = 0;
@@ -129,7 +120,7 @@ int main(int argc, char** argv) {
 
     auto library = qsr::soundlib::CreateSoundLibrary();
     StderrBox box;
-    qsr::player::clsFMOD fmod(*library, box);
+    qsr::tags::clsFMOD fmod(*library, box);
     fmod.Init(44100, 16);
     FmodTagSource fmodSource(fmod);
     const Timed ours = TimeScan(fmodSource, folder.string());

@@ -12,6 +12,7 @@
 #include "platform/audio-api/AudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "recording/LiveRecordings.h"
+#include "tags/TagFileTable.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 
@@ -262,8 +263,14 @@ int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
     const bool v2Present = v2.ReadTag();
     Print(out, "v2", "present", v2Present ? "1" : "0");
     if (v2Present) {
-        for (const auto& f : V2Fields()) Print(out, "v2", f.name, (v2.*f.get)());
+        // The year as the editor's Year box shows it; a 2.4 date whole in tagDate.
+        for (const auto& f : V2Fields()) {
+            const std::string& value = (v2.*f.get)();
+            Print(out, "v2", f.name,
+                  std::strcmp(f.name, "tagYear") == 0 ? tags::YearOfDate(value) : value);
+        }
         Print(out, "v2", "tagTrimmedGenre", v2.tagTrimmedGenre());
+        Print(out, "v2", "tagDate", v2.tagYear());
     }
     return 0;
 }

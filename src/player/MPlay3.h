@@ -132,7 +132,13 @@ class MPlay3 : public QDialog {
     void PlayCurrent();
     void PlaceKnob(FaceKnob* knob, int leftTwips, int topTwips);
     void ShowBars(int count);
+    // The face's controls in their places (MPlay3Layout.cpp).
     void BuildFace();
+    void BuildTitleStrip();
+    void BuildDisplay();
+    void BuildKnobsAndVolume();
+    void BuildKeys();
+    void BuildStateHolders();
     void BuildMenu();
     // Runs the clocks that have something to show and brings the position
     // display up to date; called whenever playback, the title or the

@@ -8,23 +8,6 @@
 
 namespace qsr::player {
 
-PlayerMode ModeOfHeight(int heightTwips) {
-    switch (heightTwips) {
-        case kHeightNormal:
-            return PlayerMode::Normal;
-        case kHeightPlaylist:
-            return PlayerMode::Playlist;
-        case kHeightSmall:
-            return PlayerMode::Small;
-        default:
-            return PlayerMode::Other;
-    }
-}
-
-int SmallWindowToggle(int heightTwips) {
-    return heightTwips == kHeightSmall ? kHeightNormal : kHeightSmall;
-}
-
 int PlaylistPanelToggle(int heightTwips) {
     if (heightTwips == kHeightPlaylist) return kHeightNormal;
     if (heightTwips == kHeightNormal) return kHeightPlaylist;

@@ -10,17 +10,12 @@ namespace qsr::player {
 
 // The player face is laid out in twips.
 using core::kTwipsPerPixel;
-using core::TwipsToPixels;
 
 // Window heights in twips. Every mode test compares with these exact values.
 inline constexpr int kHeightNormal = 1725;
 inline constexpr int kHeightPlaylist = 5640;
 inline constexpr int kHeightSmall = 230;
 
-enum class PlayerMode { Normal, Playlist, Small, Other };
-PlayerMode ModeOfHeight(int heightTwips);
-// "Small Window": small mode from any other height, normal height from small.
-int SmallWindowToggle(int heightTwips);
 // Leaving the playlist button: the panel closes from its height, opens from
 // normal height; any other height stays.
 int PlaylistPanelToggle(int heightTwips);

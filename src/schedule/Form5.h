@@ -66,6 +66,11 @@ class Form5 : public QDialog {
     const CheckerState& State() const { return state_; }
     std::string ScheduleFile() const;
 
+  public slots:
+    // The close box and Escape: save and hide, the clock goes on.
+    void reject() override;
+
+  private:
     // Controls, named as the window's parts.
     QTreeWidget* ListView1 = nullptr;
     QPushButton* Command1 = nullptr;  // "Add"
@@ -74,11 +79,6 @@ class Form5 : public QDialog {
     QPushButton* Command4 = nullptr;  // "OK"
     QTimer* Timer1 = nullptr;
 
-  public slots:
-    // The close box and Escape: save and hide, the clock goes on.
-    void reject() override;
-
-  private:
     void Command1_Click();
     void Command2_Click();
     void Command3_Click();

@@ -38,6 +38,7 @@ class Form6 : public QDialog {
     void Command1_Click();
     void Command2_Click();
 
+  private:
     // Controls, named as the window's parts.
     QLabel* SkinLabel1 = nullptr;
     QDateEdit* DTPicker1 = nullptr;   // start date
@@ -49,7 +50,6 @@ class Form6 : public QDialog {
     QPushButton* Command2 = nullptr;  // "Cancel"
     QTimer* Timer1 = nullptr;
 
-  private:
     DateTime Now() const;
 
     std::string applicationFolder_;

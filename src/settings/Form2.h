@@ -72,6 +72,8 @@ class Form2 : public QDialog {
     void chFilter2_Click();
     void chAutoGainControl_Click();
 
+  private:
+    // Controls, named as the window's parts.
     QTabWidget* SSTab1 = nullptr;
     QWidget* mixerTab = nullptr;
     QLineEdit* txtMP3 = nullptr;
@@ -110,7 +112,6 @@ class Form2 : public QDialog {
     QPushButton* Command1 = nullptr;    // "OK"
     QPushButton* Command2 = nullptr;    // "Cancel"
 
-  private:
     QWidget* BuildFormatsPage();
     QLineEdit* SummaryBox(core::Encoder which) const;
     std::string SettingsFile() const;

@@ -40,6 +40,7 @@ class Form4 : public QDialog {
     // The folder last chosen through "Browse..." (empty until then).
     const std::string& ChosenFolder() const { return chosenFolder_; }
 
+  private:
     // Controls, named as the window's parts.
     QGroupBox* Frame1 = nullptr;  // "Save Recording Sound Files to"
     QLabel* SkinLabel1 = nullptr;
@@ -57,7 +58,6 @@ class Form4 : public QDialog {
     QPushButton* Command3 = nullptr;
     SplitFilesBox* splitBox = nullptr;  // "Split long recordings"
 
-  private:
     std::string SettingsFile() const;
     void ShowChoice(const OutputFilesChoice& choice);
 

@@ -47,6 +47,8 @@ class MixerPage : public QWidget {
     // Columns shown by the last build.
     int ColumnsShown() const { return shown_; }
 
+  private:
+    // Controls, named as the window's parts.
     QFrame* Frame14 = nullptr;
     QLabel* lblNote = nullptr;
     std::array<QWidget*, kMixerColumns> Column{};
@@ -58,7 +60,6 @@ class MixerPage : public QWidget {
     std::array<QCheckBox*, kMixerColumns> chSelect{};
     std::array<QPushButton*, kMixerColumns> cmdAdvanced{};
 
-  private:
     // Volume and balance of every shown column as the recorder holds them now
     // (lines of one device may share them); leaves line `current` selected.
     void ReadBackLevels(int current);

@@ -22,6 +22,8 @@ class SplitFilesBox : public QGroupBox {
     // The controls into the stored keys: N when ticked, else 0.
     void Store(const std::string& settingsFile) const;
 
+  private:
+    // Controls, named as the window's parts.
     QCheckBox* chMinutes = nullptr;  // "Start a new file every"
     QSpinBox* udMinutes = nullptr;   // minutes
     QCheckBox* chMegabytes = nullptr;

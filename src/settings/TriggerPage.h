@@ -20,6 +20,8 @@ class TriggerPage : public QWidget {
     void Show(const TriggerSettings& trigger);
     TriggerSettings Value() const;
 
+  private:
+    // Controls, named as the window's parts.
     QCheckBox* chStartOnSound = nullptr;
     QSpinBox* udStartLevel = nullptr;  // dB
     QSpinBox* udStartTime = nullptr;   // ms
@@ -28,7 +30,6 @@ class TriggerPage : public QWidget {
     QSpinBox* udSilenceLevel = nullptr;    // dB
     QCheckBox* chPauseOnSilence = nullptr;
 
-  private:
     void UpdateEnabled();
 };
 

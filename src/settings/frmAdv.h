@@ -34,11 +34,12 @@ class frmAdv : public QDialog {
     void Check1_Click();
     void Slider1_Click();
 
+  private:
+    // Controls, named as the window's parts.
     QComboBox* Combo1 = nullptr;
     QCheckBox* Check1 = nullptr;
     QSlider* Slider1 = nullptr;
 
-  private:
     void ShowSliderValue(std::int32_t level);
 
     audio::IAudioRecorder& recorder_;

@@ -21,6 +21,8 @@ class frmFLAC : public FormatOptionDialog {
     void cmdOK_Click();
     void cmdCancel_Click();
 
+  private:
+    // Controls, named as the window's parts.
     QRadioButton* B16 = nullptr;  // "16 bit"
     QRadioButton* B24 = nullptr;  // "24 bit"
     QSpinBox* udLevel = nullptr;  // compression level 0..8

@@ -23,6 +23,8 @@ class frmG726 : public FormatOptionDialog {
     void cmdOK_Click();
     void cmdCancel_Click();
 
+  private:
+    // Controls, named as the window's parts.
     std::vector<QRadioButton*> F;
     std::vector<QRadioButton*> Option1;  // "2 bit ", "3 bit", "4 bit ", "5 bit"
     QPushButton* cmdOK = nullptr;

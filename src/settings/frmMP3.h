@@ -75,6 +75,8 @@ class frmMP3 : public QDialog {
     void udLFiltF_Change();
     void udLFiltW_Change();
 
+  private:
+    // Controls, named as the window's parts.
     QTabWidget* SSTab1 = nullptr;
     // "General"
     QSlider* Slider1 = nullptr;  // bitrate position
@@ -120,11 +122,9 @@ class frmMP3 : public QDialog {
     QLabel* Label10 = nullptr;
     QComboBox* Combo4 = nullptr;  // de-emphasis
     QLabel* Label12 = nullptr;
-
     QPushButton* Command1 = nullptr;  // "OK"
     QPushButton* Command2 = nullptr;  // "Cancel"
 
-  private:
     QWidget* BuildGeneralPage();
     QWidget* BuildFilteringPage();
     QWidget* BuildVbrPage();

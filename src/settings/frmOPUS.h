@@ -22,6 +22,8 @@ class frmOPUS : public FormatOptionDialog {
     void cmdOK_Click();
     void cmdCancel_Click();
 
+  private:
+    // Controls, named as the window's parts.
     QSpinBox* udBitrate = nullptr;     // kbit/s per channel pair
     QRadioButton* AppAudio = nullptr;  // "Audio (music)"
     QRadioButton* AppVoip = nullptr;   // "VoIP (speech)"

@@ -29,6 +29,8 @@ class frmOgg : public FormatOptionDialog {
     void cmdOK_Click();
     void cmdCancel_Click();
 
+  private:
+    // Controls, named as the window's parts.
     QGroupBox* frmOption = nullptr;
     QCheckBox* chVbr = nullptr;      // "VBR Enabled"
     QCheckBox* chQuality = nullptr;  // "Quality Enabled"
@@ -44,7 +46,6 @@ class frmOgg : public FormatOptionDialog {
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-  private:
     // Label and slider text of a bitrate slider.
     static void ShowBitrate(QLabel* label, QSlider* slider, const char* prefix, int kbit);
 };

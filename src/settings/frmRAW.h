@@ -27,6 +27,8 @@ class frmRAW : public FormatOptionDialog {
     void cmdOK_Click();
     void cmdCancel_Click();
 
+  private:
+    // Controls, named as the window's parts.
     std::vector<QRadioButton*> F;
     QRadioButton* P1 = nullptr;  // "Mono"
     QRadioButton* P2 = nullptr;  // "Stereo"

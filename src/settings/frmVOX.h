@@ -22,6 +22,8 @@ class frmVOX : public FormatOptionDialog {
     void cmdOK_Click();
     void cmdCancel_Click();
 
+  private:
+    // Controls, named as the window's parts.
     std::vector<QRadioButton*> F;
     QPushButton* cmdOK = nullptr;      // "Ok"
     QPushButton* cmdCancel = nullptr;  // "Cancel"

@@ -32,6 +32,8 @@ class frmWAV : public FormatOptionDialog {
     void cmdMenu_Click();
     void cmdSample_Click();
 
+  private:
+    // Controls, named as the window's parts.
     std::vector<QRadioButton*> F;
     QRadioButton* P1 = nullptr;  // "Mono"
     QRadioButton* P2 = nullptr;  // "Stereo"
@@ -44,7 +46,6 @@ class frmWAV : public FormatOptionDialog {
     QPushButton* Command1 = nullptr;  // "OK"
     QPushButton* Command2 = nullptr;  // "Cancel"
 
-  private:
     // A codec that may refuse the rate or channels: its description, or the
     // message and the dialog stays open.
     void AcceptCodec();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "player/clsFMOD.h"
 #include "tags/FolderScan.h"
+#include "tags/clsFMOD.h"
 
 namespace qsr::tags {
 
@@ -10,7 +10,7 @@ namespace qsr::tags {
 // (no decoder starts), the fields by name, the stream closed again.
 class FmodTagSource : public IScanTagSource {
   public:
-    explicit FmodTagSource(player::clsFMOD& fmod) : fmod_(fmod) {}
+    explicit FmodTagSource(clsFMOD& fmod) : fmod_(fmod) {}
     bool Open(const std::string& path) override {
         handle_ = fmod_.GetStreamOpenFile(path, false);
         return handle_ != 0;
@@ -24,7 +24,7 @@ class FmodTagSource : public IScanTagSource {
     }
 
   private:
-    player::clsFMOD& fmod_;
+    clsFMOD& fmod_;
     long handle_ = 0;
 };
 

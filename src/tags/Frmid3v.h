@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 #include <array>
 #include <functional>
 #include <memory>
@@ -27,20 +28,18 @@ class QProgressBar;
 class QTabBar;
 class QTimer;
 class QToolBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
-namespace qsr::player {
-class clsFMOD;
-}
 namespace qsr::soundlib {
 class ISoundLibrary;
 }
 
 namespace qsr::tags {
 
+class clsFMOD;
 class Frmid3vTree;
 class FmodTagSource;
+class TagFileListModel;
 
 // Where the window keeps its settings in the per-user store.
 inline constexpr const char* kEditorSettingsApp = "soundrecord";
@@ -108,10 +107,16 @@ class Frmid3v : public QDialog {
     // What the pages hold now.
     PageValues Pages() const;
 
+    // Adds a batch of scanned rows to the list in one insertion.
+    void AddRows(const std::vector<ScanRow>& rows);
+
     const TagFileTable& Table() const { return scan_->Table(); }
     bool SoundLibraryReady() const { return fmodOk_; }
     int ShownRecord() const { return shownRecord_; }
     std::uint8_t Option(int index) const { return opt_[static_cast<std::size_t>(index)]; }
+    // The file list and its rows, in the order shown.
+    QTreeView* FileList() const { return lvw_; }
+    TagFileListModel* FileModel() const { return files_; }
 
   protected:
     void done(int result) override;
@@ -120,12 +125,23 @@ class Frmid3v : public QDialog {
   private:
     // A scan or save has returned: an unload asked for meanwhile happens now.
     void FinishWork();
-    void AddRows(const std::vector<ScanRow>& rows);
+    void BuildMenus();
+    void BuildControls();
+    void BuildList(int left);
+    void BuildOptions();
+    void BuildMeters();
+    void ConnectControls();
+    // Each column as wide as its longest text and its padding.
+    void FitColumns();
+    // "Filename" header clicked: by name, ascending first, then each way in turn.
+    void SortByName();
     int SelectedRecord() const;  // 0 without a selected row
     void RefreshSelected();
     void UpdateLevels();
     void PlaceSplitter(int leftTwips);
     void BuildPages();
+    void BuildV1Page(const QStringList& genres);
+    void BuildV2Page(const QStringList& genres);
     // `target` false: no file to show, the tag boxes are disabled too.
     void ShowPages(const PageValues& pages, bool target = true);
     void SetV1Enabled(bool enabled);
@@ -134,14 +150,14 @@ class Frmid3v : public QDialog {
     void SetV2Text(int box, const std::string& text);
     void UpdateGrabbedTitle();
     // Writes one file; a failure appends "name: why" to failures.
-    void SaveFile(QTreeWidgetItem* item, const SaveRequest& request, int fileIndex,
+    void SaveFile(int index, const SaveRequest& request, int fileIndex,
                   std::vector<std::string>& failures);
-    void UpdateRow(QTreeWidgetItem* item, const TagFileRecord& record);
+    void UpdateRow(int index, const TagFileRecord& record);
 
     soundlib::ISoundLibrary& library_;
     services::DesktopServices desktop_;
     std::string applicationFolder_;
-    std::unique_ptr<player::clsFMOD> fmod_;
+    std::unique_ptr<clsFMOD> fmod_;
     std::unique_ptr<FmodTagSource> source_;
     std::unique_ptr<FolderScan> scan_;
     bool fmodOk_ = false;
@@ -158,7 +174,6 @@ class Frmid3v : public QDialog {
     PageValues filled_;  // what the pages were last filled with
     std::function<bool(const std::string& path)> isRecording_;
     std::array<std::uint8_t, 3> opt_{1, 0, 0};
-    std::array<LongestText, 4> longest_;
 
     QMenuBar* menuBar_;
     QMenu* menPlaybackMenu_;
@@ -169,7 +184,8 @@ class Frmid3v : public QDialog {
     QWidget* client_;
     Frmid3vTree* ftv_;
     QFrame* p_;
-    QTreeWidget* lvw_;
+    QTreeView* lvw_;
+    TagFileListModel* files_;
     QProgressBar* prb_;
     QTabBar* tabs_;
     std::array<QGroupBox*, 2> frm_{};

@@ -11,7 +11,7 @@
 
 #include "platform/services/Services.h"
 #include "platform/soundlib/TagFields.h"
-#include "player/clsFMOD.h"
+#include "tags/clsFMOD.h"
 
 namespace {
 
@@ -93,7 +93,7 @@ void Exercise(std::vector<soundlib::TagField> fields) {
     FieldLibrary lib;
     lib.fields = std::move(fields);
     NoBox box;
-    player::clsFMOD fmod(lib, box);
+    tags::clsFMOD fmod(lib, box);
     for (const char* name : {"TITLE", "ALBUM", "ARTIST", "COMMENT", "GENRE", "TRACK", "YEAR"})
         CheckText(fmod.GetStreamTag(1, soundlib::kTagId3v1, name), true);
     for (const char* name :

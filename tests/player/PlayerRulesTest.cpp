@@ -5,14 +5,7 @@
 namespace qsr::player {
 namespace {
 
-TEST(PlayerModes, HeightsAreComparedExactlyAndToggleAsTheButtonsDo) {
-    EXPECT_EQ(ModeOfHeight(1725), PlayerMode::Normal);
-    EXPECT_EQ(ModeOfHeight(5640), PlayerMode::Playlist);
-    EXPECT_EQ(ModeOfHeight(230), PlayerMode::Small);
-    EXPECT_EQ(ModeOfHeight(231), PlayerMode::Other);
-    EXPECT_EQ(SmallWindowToggle(230), 1725);
-    EXPECT_EQ(SmallWindowToggle(1725), 230);
-    EXPECT_EQ(SmallWindowToggle(5640), 230);
+TEST(PlayerModes, ThePlaylistButtonTogglesOnlyFromItsTwoHeights) {
     EXPECT_EQ(PlaylistPanelToggle(1725), 5640);
     EXPECT_EQ(PlaylistPanelToggle(5640), 1725);
     EXPECT_EQ(PlaylistPanelToggle(230), 230);

@@ -10,7 +10,10 @@
 
 #include "fakes/FakeServices.h"
 #include "schedule/Form5.h"
+#include "support/Controls.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 using schedule::DateTime;
@@ -60,7 +63,10 @@ struct Fixture {
         }
     }
     std::string Cell(int row, int column) const {
-        return form->ListView1->topLevelItem(row)->text(column).toStdString();
+        return Control<QTreeWidget>(*form, "ListView1")
+            ->topLevelItem(row)
+            ->text(column)
+            .toStdString();
     }
 };
 
@@ -75,7 +81,7 @@ TEST(Form5, ANamedPipeAsScheduleIsNamedAndNothingWaitsForIt) {
     Form5& f = fx.Load();  // returns: no open waits for the other end
     ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(fx.desk.messageBox.shown[0].text, fx.File() + " is a named pipe, not a file.");
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
 }
 
 TEST(Form5, LoadsHiddenWithItsControlsAndItsClockRunning) {
@@ -85,22 +91,25 @@ TEST(Form5, LoadsHiddenWithItsControlsAndItsClockRunning) {
     EXPECT_EQ(f.windowTitle(), "Schedule");
     EXPECT_EQ(f.objectName(), "Form5");
     QStringList headers;
-    for (int i = 0; i < f.ListView1->columnCount(); ++i)
-        headers << f.ListView1->headerItem()->text(i);
+    for (int i = 0; i < Control<QTreeWidget>(f, "ListView1")->columnCount(); ++i)
+        headers << Control<QTreeWidget>(f, "ListView1")->headerItem()->text(i);
     EXPECT_EQ(headers, (QStringList{"Start time", "Stop time", "File", "Status", "Comment"}));
     const std::vector<std::pair<QPushButton*, std::string>> buttons = {
-        {f.Command1, "Add"}, {f.Command2, "Remove"}, {f.Command3, "Clear"}, {f.Command4, "OK"}};
+        {Control<QPushButton>(f, "Command1"), "Add"},
+        {Control<QPushButton>(f, "Command2"), "Remove"},
+        {Control<QPushButton>(f, "Command3"), "Clear"},
+        {Control<QPushButton>(f, "Command4"), "OK"}};
     for (const auto& [b, caption] : buttons) {
         EXPECT_EQ(b->text().toStdString(), caption);
         EXPECT_EQ(b->accessibleName().toStdString(), caption);
     }
-    EXPECT_EQ(f.ListView1->objectName(), "ListView1");
-    EXPECT_TRUE(f.Timer1->isActive());
-    EXPECT_EQ(f.Timer1->interval(), 1000);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->objectName(), "ListView1");
+    EXPECT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
+    EXPECT_EQ(Control<QTimer>(f, "Timer1")->interval(), 1000);
     // A missing schedule.dat is created empty.
     EXPECT_TRUE(std::filesystem::exists(fx.File()));
     EXPECT_EQ(std::filesystem::file_size(fx.File()), 0u);
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
 }
 
 TEST(Form5, ReadsTheFileAtLoadAndDamagedLinesNeverStartAnything) {
@@ -110,7 +119,7 @@ TEST(Form5, ReadsTheFileAtLoadAndDamagedLinesNeverStartAnything) {
                            "8.12.2026 09:59:55\t2026-12-08 10:10:00\r\n"
                            "\x01\x02\xff\xfe binary\r\n");
     Form5& f = fx.Load();
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 3);
+    ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 3);
     EXPECT_EQ(f.Rows()[0], (ScheduleRow{"2026-12-08 09:59:55", "2026-12-08 10:00:00", "kept.mp3",
                                         "Done", "news"}));
     EXPECT_EQ(fx.Cell(1, 1), "2026-12-08 10:10:00");
@@ -126,28 +135,31 @@ TEST(Form5, AddRemoveClearAndOkSaveTheList) {
     fx.answers = {Slot(kTen, kTen + seconds(30), "first"), std::nullopt,
                   Slot(kTen + seconds(60), kTen + seconds(90), "second"),
                   Slot(kTen + seconds(120), kTen + seconds(150), "third")};
-    for (int i = 0; i < 4; ++i) QTest::mouseClick(f.Command1, Qt::LeftButton);
+    for (int i = 0; i < 4; ++i)
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     EXPECT_EQ(fx.log, std::vector<std::string>(4, "Form6"));
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 3) << "a cancelled dialog adds nothing";
+    ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 3)
+        << "a cancelled dialog adds nothing";
 
-    QTest::mouseClick(f.Command2, Qt::LeftButton);  // nothing selected
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 3);
-    f.ListView1->setCurrentItem(f.ListView1->topLevelItem(1));
-    QTest::mouseClick(f.Command2, Qt::LeftButton);
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 2);
+    QTest::mouseClick(Control<QPushButton>(f, "Command2"), Qt::LeftButton);  // nothing selected
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 3);
+    Control<QTreeWidget>(f, "ListView1")
+        ->setCurrentItem(Control<QTreeWidget>(f, "ListView1")->topLevelItem(1));
+    QTest::mouseClick(Control<QPushButton>(f, "Command2"), Qt::LeftButton);
+    ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 2);
     EXPECT_EQ(fx.Cell(1, 4), "third");
 
     f.show();
-    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(f, "Command4"), Qt::LeftButton);
     EXPECT_FALSE(f.isVisible());
-    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
     EXPECT_EQ(qsr::testing::ReadAll(fx.File()),
               "2026-12-08 10:00:00\t2026-12-08 10:00:30\t\tWaiting\tfirst\r\n"
               "2026-12-08 10:02:00\t2026-12-08 10:02:30\t\tWaiting\tthird\r\n");
 
-    QTest::mouseClick(f.Command3, Qt::LeftButton);
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
-    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(f, "Command3"), Qt::LeftButton);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
+    QTest::mouseClick(Control<QPushButton>(f, "Command4"), Qt::LeftButton);
     EXPECT_EQ(qsr::testing::ReadAll(fx.File()), "");
 }
 
@@ -156,15 +168,15 @@ TEST(Form5, TheCloseBoxSavesAndHidesAndTheClockGoesOn) {
     Form5& f = fx.Load();
     fx.answers = {Slot(kTen, kTen + seconds(3))};
     f.show();
-    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     f.close();
     EXPECT_FALSE(f.isVisible());
     EXPECT_NE(qsr::testing::ReadAll(fx.File()).find("\tWaiting\t"), std::string::npos);
-    EXPECT_TRUE(f.Timer1->isActive());
+    EXPECT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
 
     // The real timer, not just the handler, still drives the checks.
     fx.now = kTen - seconds(1);
-    f.Timer1->setInterval(10);
+    Control<QTimer>(f, "Timer1")->setInterval(10);
     fx.log.clear();
     QTest::qWait(60);
     EXPECT_TRUE(fx.log.empty());
@@ -214,12 +226,12 @@ TEST(Form5, ALostDeviceIsNotedInTheRowThatStarted) {
     Form5& f = fx.Load();
     fx.TickUntil(kTen);
     ASSERT_EQ(fx.log, (std::vector<std::string>{"StartRecord"}));
-    delete f.ListView1->topLevelItem(0);
+    delete Control<QTreeWidget>(f, "ListView1")->topLevelItem(0);
     f.NoteDeviceLost();
     EXPECT_EQ(fx.Cell(0, 3), "Stopped: device lost");
-    f.ListView1->clear();
+    Control<QTreeWidget>(f, "ListView1")->clear();
     f.NoteDeviceLost();  // the row is gone: nothing to mark, no crash
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
 }
 
 TEST(Form5, SlotsWhoseStartPassedBeforeTheLoadDoNotStart) {
@@ -239,11 +251,11 @@ TEST(Form5, ShutDownSavesTheListAndStopsTheClock) {
     Fixture fx;
     Form5& f = fx.Load();
     fx.answers = {Slot(kTen, kTen + seconds(3), "saved at exit")};
-    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     f.show();
     f.Form_Unload();
     EXPECT_FALSE(f.isVisible());
-    EXPECT_FALSE(f.Timer1->isActive());
+    EXPECT_FALSE(Control<QTimer>(f, "Timer1")->isActive());
     std::vector<ScheduleRow> rows;
     ASSERT_TRUE(schedule::ReadScheduleFile(fx.File(), rows));
     ASSERT_EQ(rows.size(), 1u);
@@ -263,9 +275,10 @@ TEST(Form5, AScheduleFileThatCouldNotBeReadIsLeftAsItIs) {
               (std::vector<std::string>{
                   "schedule.dat could not be read: larger than 16 MB; it is left as it is"}));
     EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
-    EXPECT_FALSE(f.Command1->isEnabled()) << "the list is read-only for this run";
+    EXPECT_FALSE(Control<QPushButton>(f, "Command1")->isEnabled())
+        << "the list is read-only for this run";
     f.show();
-    QTest::mouseClick(f.Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(f, "Command4"), Qt::LeftButton);
     f.show();
     f.close();
     f.Form_Unload();

@@ -10,7 +10,10 @@
 
 #include "fakes/FakeServices.h"
 #include "schedule/Form6.h"
+#include "support/Controls.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 using schedule::DateTime;
@@ -35,19 +38,21 @@ TEST(Form6, LoadsWithTodayAndNowInEveryPicker) {
     Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
     f.Form_Load();
     EXPECT_EQ(f.windowTitle(), "Scheduler");
-    EXPECT_EQ(f.SkinLabel1->text(), "2026-12-08 09:41:07");
-    for (QDateEdit* d : {f.DTPicker1, f.DTPicker3}) EXPECT_EQ(d->text(), "2026-12-08");
-    for (QTimeEdit* t : {f.DTPicker2, f.DTPicker4}) EXPECT_EQ(t->text(), "09:41:07");
-    EXPECT_EQ(f.Command1->text(), "OK");
-    EXPECT_EQ(f.Command2->text(), "Cancel");
-    EXPECT_EQ(f.Text1->accessibleName(), "Comment:");
-    EXPECT_EQ(f.DTPicker2->accessibleName(), "Start: time");
+    EXPECT_EQ(Control<QLabel>(f, "SkinLabel1")->text(), "2026-12-08 09:41:07");
+    for (QDateEdit* d : {Control<QDateEdit>(f, "DTPicker1"), Control<QDateEdit>(f, "DTPicker3")})
+        EXPECT_EQ(d->text(), "2026-12-08");
+    for (QTimeEdit* t : {Control<QTimeEdit>(f, "DTPicker2"), Control<QTimeEdit>(f, "DTPicker4")})
+        EXPECT_EQ(t->text(), "09:41:07");
+    EXPECT_EQ(Control<QPushButton>(f, "Command1")->text(), "OK");
+    EXPECT_EQ(Control<QPushButton>(f, "Command2")->text(), "Cancel");
+    EXPECT_EQ(Control<QLineEdit>(f, "Text1")->accessibleName(), "Comment:");
+    EXPECT_EQ(Control<QTimeEdit>(f, "DTPicker2")->accessibleName(), "Start: time");
     // The label follows the clock.
-    EXPECT_TRUE(f.Timer1->isActive());
-    EXPECT_EQ(f.Timer1->interval(), 1000);
+    EXPECT_TRUE(Control<QTimer>(f, "Timer1")->isActive());
+    EXPECT_EQ(Control<QTimer>(f, "Timer1")->interval(), 1000);
     fx.now += seconds(1);
     f.Timer1_Timer();
-    EXPECT_EQ(f.SkinLabel1->text(), "2026-12-08 09:41:08");
+    EXPECT_EQ(Control<QLabel>(f, "SkinLabel1")->text(), "2026-12-08 09:41:08");
 }
 
 TEST(Form6, EndNotAfterStartIsRefused) {
@@ -55,10 +60,10 @@ TEST(Form6, EndNotAfterStartIsRefused) {
     Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
     f.Form_Load();
     f.show();
-    QTest::mouseClick(f.Command1, Qt::LeftButton);  // end equal to start
-    f.DTPicker3->setDate(QDate(2026, 12, 7));
-    f.DTPicker4->setTime(QTime(23, 59, 59));
-    QTest::mouseClick(f.Command1, Qt::LeftButton);  // end a day earlier
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);  // end equal to start
+    Control<QDateEdit>(f, "DTPicker3")->setDate(QDate(2026, 12, 7));
+    Control<QTimeEdit>(f, "DTPicker4")->setTime(QTime(23, 59, 59));
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);  // end a day earlier
     ASSERT_EQ(fx.desk.messageBox.shown.size(), 2u);
     for (const auto& shown : fx.desk.messageBox.shown) {
         EXPECT_EQ(shown.text, "Time is error");
@@ -76,9 +81,9 @@ TEST(Form6, AStartThatHasAlreadyPassedIsRefused) {
     Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
     f.Form_Load();
     f.show();
-    f.DTPicker4->setTime(QTime(10, 0, 0));
+    Control<QTimeEdit>(f, "DTPicker4")->setTime(QTime(10, 0, 0));
     fx.now += seconds(5);
-    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(fx.desk.messageBox.shown[0].text, "The start time has already passed.");
     EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
@@ -86,8 +91,8 @@ TEST(Form6, AStartThatHasAlreadyPassedIsRefused) {
     EXPECT_TRUE(f.isVisible());
     EXPECT_FALSE(f.Row());
     // A start still ahead of the clock is taken.
-    f.DTPicker2->setTime(QTime(9, 41, 12));
-    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    Control<QTimeEdit>(f, "DTPicker2")->setTime(QTime(9, 41, 12));
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     ASSERT_TRUE(f.Row());
     EXPECT_EQ(f.Row()->start, "2026-12-08 09:41:12");
 }
@@ -103,10 +108,11 @@ TEST(Form6, LocalesWithOtherDigitsStillMakeCellsTheClockReads) {
         Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
         f.Form_Load();
         f.show();
-        f.DTPicker2->setTime(QTime(9, 45, 0));
-        f.DTPicker4->setTime(QTime(9, 50, 30));
-        EXPECT_NE(f.DTPicker2->text(), "09:45:00") << "the locale's own digits are shown";
-        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        Control<QTimeEdit>(f, "DTPicker2")->setTime(QTime(9, 45, 0));
+        Control<QTimeEdit>(f, "DTPicker4")->setTime(QTime(9, 50, 30));
+        EXPECT_NE(Control<QTimeEdit>(f, "DTPicker2")->text(), "09:45:00")
+            << "the locale's own digits are shown";
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
         QLocale::setDefault(before);
         EXPECT_TRUE(fx.desk.messageBox.shown.empty());
         ASSERT_TRUE(f.Row());
@@ -123,12 +129,12 @@ TEST(Form6, OkMakesAWaitingRowInTheFixedForm) {
     f.Form_Load();
     f.show();
     // End one second after start, on the next day: only the whole date-time counts.
-    f.DTPicker1->setDate(QDate(2026, 12, 31));
-    f.DTPicker2->setTime(QTime(23, 59, 59));
-    f.DTPicker3->setDate(QDate(2027, 1, 1));
-    f.DTPicker4->setTime(QTime(0, 0, 0));
-    QTest::keyClicks(f.Text1, "New year");
-    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    Control<QDateEdit>(f, "DTPicker1")->setDate(QDate(2026, 12, 31));
+    Control<QTimeEdit>(f, "DTPicker2")->setTime(QTime(23, 59, 59));
+    Control<QDateEdit>(f, "DTPicker3")->setDate(QDate(2027, 1, 1));
+    Control<QTimeEdit>(f, "DTPicker4")->setTime(QTime(0, 0, 0));
+    QTest::keyClicks(Control<QLineEdit>(f, "Text1"), "New year");
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     EXPECT_TRUE(fx.desk.messageBox.shown.empty());
     EXPECT_EQ(f.result(), QDialog::Accepted);
     EXPECT_FALSE(f.isVisible());
@@ -141,14 +147,16 @@ TEST(Form6, ShownModalItGivesTheRowOrNothingOnCancel) {
     Fixture fx;
     fx.desk.modal.scripts.push_back([](QDialog& d) {
         auto& f = dynamic_cast<Form6&>(d);
-        f.DTPicker4->setTime(f.DTPicker4->time().addSecs(30));
-        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        Control<QTimeEdit>(f, "DTPicker4")
+            ->setTime(Control<QTimeEdit>(f, "DTPicker4")->time().addSecs(30));
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
         return d.result();
     });
     fx.desk.modal.scripts.push_back([](QDialog& d) {
         auto& f = dynamic_cast<Form6&>(d);
-        f.DTPicker4->setTime(f.DTPicker4->time().addSecs(30));
-        QTest::mouseClick(f.Command2, Qt::LeftButton);
+        Control<QTimeEdit>(f, "DTPicker4")
+            ->setTime(Control<QTimeEdit>(f, "DTPicker4")->time().addSecs(30));
+        QTest::mouseClick(Control<QPushButton>(f, "Command2"), Qt::LeftButton);
         return d.result();
     });
     const auto row =

@@ -23,8 +23,11 @@
 #include "platform/services/QtServices.h"
 #include "schedule/Form5.h"
 #include "schedule/Form6.h"
+#include "support/Controls.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 namespace fs = std::filesystem;
@@ -110,23 +113,25 @@ TEST(ScheduledRecording, ASlotRecordsTheToneAndIsListed) {
     schedule::DateTime start{};
     desk.modal.scripts.push_back([](QDialog& d) {
         auto& f5 = dynamic_cast<schedule::Form5&>(d);
-        QTest::mouseClick(f5.Command1, Qt::LeftButton);
-        QTest::mouseClick(f5.Command4, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(f5, "Command1"), Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(f5, "Command4"), Qt::LeftButton);
         return d.result();
     });
     desk.modal.scripts.push_back([&start](QDialog& d) {
         auto& f6 = dynamic_cast<schedule::Form6&>(d);
         start = schedule::LocalNow() + seconds(2);
-        SetPickers(*f6.DTPicker1, *f6.DTPicker2, start);
-        SetPickers(*f6.DTPicker3, *f6.DTPicker4, start + seconds(4));
-        QTest::keyClicks(f6.Text1, "tone");
-        QTest::mouseClick(f6.Command1, Qt::LeftButton);
+        SetPickers(*Control<QDateEdit>(f6, "DTPicker1"), *Control<QTimeEdit>(f6, "DTPicker2"),
+                   start);
+        SetPickers(*Control<QDateEdit>(f6, "DTPicker3"), *Control<QTimeEdit>(f6, "DTPicker4"),
+                   start + seconds(4));
+        QTest::keyClicks(Control<QLineEdit>(f6, "Text1"), "tone");
+        QTest::mouseClick(Control<QPushButton>(f6, "Command1"), Qt::LeftButton);
         return d.result();
     });
     QTest::mouseClick(form.Command2, Qt::LeftButton);
     EXPECT_EQ(desk.modal.shownObjectNames, (std::vector<std::string>{"Form5", "Form6"}));
-    ASSERT_EQ(list.ListView1->topLevelItemCount(), 1);
-    QTreeWidgetItem* row = list.ListView1->topLevelItem(0);
+    ASSERT_EQ(Control<QTreeWidget>(list, "ListView1")->topLevelItemCount(), 1);
+    QTreeWidgetItem* row = Control<QTreeWidget>(list, "ListView1")->topLevelItem(0);
     EXPECT_EQ(row->text(3), "Waiting");
     EXPECT_NE(qsr::testing::ReadAll(home.File("schedule.dat")).find("\tWaiting\ttone\r\n"),
               std::string::npos);
@@ -154,7 +159,7 @@ TEST(ScheduledRecording, ASlotRecordsTheToneAndIsListed) {
     // Shut-down saves the list with the row done.
     desk.messageBox.answers.push_back(services::MsgAnswer::Cancel);  // no project
     form.exitsystem();
-    EXPECT_FALSE(list.Timer1->isActive());
+    EXPECT_FALSE(Control<QTimer>(list, "Timer1")->isActive());
     EXPECT_NE(qsr::testing::ReadAll(home.File("schedule.dat")).find("\tDone\ttone\r\n"),
               std::string::npos);
 }

@@ -14,7 +14,10 @@
 #include "settings/Form2.h"
 #include "settings/Inifun.h"
 #include "settings/UpDown.h"
+#include "support/Controls.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 namespace qsr::settings {
 namespace {
@@ -73,33 +76,35 @@ TEST_F(Form2Test, LoadSwitchesGainControlOffThenSummarisesEveryFormatAndReadsThe
                        "SetFlacFormat(44100,2,16,5)", "SetOpusFormat(44100,2,96,0)",
                        "SetOggFormat(44100,2,128,0,0,300)"}));
     EXPECT_EQ(mixerBuilt, (std::vector<int>{7}));  // ten lines, eight shown
-    EXPECT_EQ(w->txtMP3->text(), "SetMp3Format(44100,128,2)");
-    EXPECT_EQ(w->txtWAV->text(), "SetWavFormat(44100,2,16)");
-    EXPECT_EQ(w->txtVOX->text(), "SetVoxFormat(8000)");
-    EXPECT_EQ(w->txtRAW->text(), "SetRawFormat(1,8000,1,16)");
-    EXPECT_EQ(w->txtG726->text(), "SetG726Format(8000,4)");
-    EXPECT_EQ(w->txtOGG->text(), "SetOggFormat(44100,2,128,0,0,300)");
-    EXPECT_EQ(w->txtFLAC->text(), "SetFlacFormat(44100,2,16,5)");
-    EXPECT_EQ(w->txtOPUS->text(), "SetOpusFormat(44100,2,96,0)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtMP3")->text(), "SetMp3Format(44100,128,2)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtWAV")->text(), "SetWavFormat(44100,2,16)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtVOX")->text(), "SetVoxFormat(8000)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtRAW")->text(), "SetRawFormat(1,8000,1,16)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtG726")->text(), "SetG726Format(8000,4)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtOGG")->text(), "SetOggFormat(44100,2,128,0,0,300)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtFLAC")->text(), "SetFlacFormat(44100,2,16,5)");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtOPUS")->text(), "SetOpusFormat(44100,2,96,0)");
 
     // "0" clears, absent or not a number ticks; boxes follow their ticks.
-    EXPECT_FALSE(w->chFilter->isChecked());
-    EXPECT_FALSE(w->txtNotchFreq->isEnabled());
-    EXPECT_FALSE(w->udNotchFreq->isEnabled());
-    EXPECT_EQ(w->txtNotchFreq->text(), "60");
-    EXPECT_TRUE(w->chFilter1->isChecked());
-    EXPECT_TRUE(w->txtHighPassFreq->isEnabled());
-    EXPECT_EQ(w->txtHighPassFreq->text(), "400");  // absent key: the box keeps its text
-    EXPECT_TRUE(w->chFilter2->isChecked());
-    EXPECT_EQ(w->udLowPassFreq->value(), 3500);  // the stored number moves the up-down too
-    EXPECT_TRUE(w->chAutoGainControl->isChecked());
-    EXPECT_TRUE(w->udAGCAttackTime->isEnabled());
+    EXPECT_FALSE(Control<QCheckBox>(*w, "chFilter")->isChecked());
+    EXPECT_FALSE(Control<QLineEdit>(*w, "txtNotchFreq")->isEnabled());
+    EXPECT_FALSE(Control<UpDown>(*w, "udNotchFreq")->isEnabled());
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtNotchFreq")->text(), "60");
+    EXPECT_TRUE(Control<QCheckBox>(*w, "chFilter1")->isChecked());
+    EXPECT_TRUE(Control<QLineEdit>(*w, "txtHighPassFreq")->isEnabled());
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtHighPassFreq")->text(),
+              "400");  // absent key: the box keeps its text
+    EXPECT_TRUE(Control<QCheckBox>(*w, "chFilter2")->isChecked());
+    EXPECT_EQ(Control<UpDown>(*w, "udLowPassFreq")->value(),
+              3500);  // the stored number moves the up-down too
+    EXPECT_TRUE(Control<QCheckBox>(*w, "chAutoGainControl")->isChecked());
+    EXPECT_TRUE(Control<UpDown>(*w, "udAGCAttackTime")->isEnabled());
     // The gain levels come from the recorder; only the attack time is written out.
-    EXPECT_EQ(w->txtAGCLowLevel->text(), "-40");
-    EXPECT_EQ(w->udAGCLowLevel->value(), -40);
-    EXPECT_EQ(w->txtAGCHighLevel->text(), "");
-    EXPECT_EQ(w->udAGCHighLevel->value(), -10);
-    EXPECT_EQ(w->txtAGCAttackTime->text(), "100");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtAGCLowLevel")->text(), "-40");
+    EXPECT_EQ(Control<UpDown>(*w, "udAGCLowLevel")->value(), -40);
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtAGCHighLevel")->text(), "");
+    EXPECT_EQ(Control<UpDown>(*w, "udAGCHighLevel")->value(), -10);
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtAGCAttackTime")->text(), "100");
     EXPECT_FALSE(recorder.agcOn);
 }
 
@@ -107,13 +112,14 @@ TEST_F(Form2Test, OkStoresTheBoxesAsTypedButSendsOnlyUpDownValuesInRange) {
     recorder.agcOn = true;
     Load();
     log.clear();
-    w->txtNotchFreq->setText("abc");                  // not a number: the up-down keeps 50
-    w->txtHighPassFreq->setText("99999");             // above the range: the up-down holds 44100
-    QTest::mouseClick(w->chFilter2, Qt::LeftButton);  // low-pass off
-    EXPECT_FALSE(w->txtLowPassFreq->isEnabled());
-    w->txtAGCLowLevel->setText("-35");
-    w->txtAGCHighLevel->setText("-5");
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    Control<QLineEdit>(*w, "txtNotchFreq")->setText("abc");  // not a number: the up-down keeps 50
+    Control<QLineEdit>(*w, "txtHighPassFreq")
+        ->setText("99999");  // above the range: the up-down holds 44100
+    QTest::mouseClick(Control<QCheckBox>(*w, "chFilter2"), Qt::LeftButton);  // low-pass off
+    EXPECT_FALSE(Control<QLineEdit>(*w, "txtLowPassFreq")->isEnabled());
+    Control<QLineEdit>(*w, "txtAGCLowLevel")->setText("-35");
+    Control<QLineEdit>(*w, "txtAGCHighLevel")->setText("-5");
+    QTest::mouseClick(Control<QPushButton>(*w, "Command1"), Qt::LeftButton);
 
     EXPECT_EQ(w->result(), QDialog::Accepted);
     EXPECT_FALSE(w->isVisible());
@@ -134,8 +140,8 @@ TEST_F(Form2Test, CancelWritesNothingSendsNothingAndLeavesGainControlOff) {
     WriteAll(Settings(), "[other]\nnotch=1\n");
     Load();
     log.clear();
-    w->txtNotchFreq->setText("70");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    Control<QLineEdit>(*w, "txtNotchFreq")->setText("70");
+    QTest::mouseClick(Control<QPushButton>(*w, "Command2"), Qt::LeftButton);
     EXPECT_EQ(w->result(), QDialog::Rejected);
     EXPECT_TRUE(log.empty());
     EXPECT_FALSE(recorder.agcOn);
@@ -155,13 +161,15 @@ TEST_F(Form2Test, WithoutACaptureDeviceTheStoredSettingsAreShownAndKept) {
     WriteAll(Settings(), text);
     Load();
     EXPECT_TRUE(mixerBuilt.empty());
-    for (QLineEdit* summary : {w->txtMP3, w->txtWAV, w->txtVOX, w->txtOGG, w->txtRAW, w->txtG726})
+    for (QLineEdit* summary : {Control<QLineEdit>(*w, "txtMP3"), Control<QLineEdit>(*w, "txtWAV"),
+                               Control<QLineEdit>(*w, "txtVOX"), Control<QLineEdit>(*w, "txtOGG"),
+                               Control<QLineEdit>(*w, "txtRAW"), Control<QLineEdit>(*w, "txtG726")})
         EXPECT_EQ(summary->text(), "");
-    EXPECT_TRUE(w->chFilter->isChecked());
-    EXPECT_FALSE(w->chFilter1->isChecked());
-    EXPECT_TRUE(w->chAutoGainControl->isChecked());
-    EXPECT_EQ(w->txtAGCLowLevel->text(), "-40");
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    EXPECT_TRUE(Control<QCheckBox>(*w, "chFilter")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(*w, "chFilter1")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(*w, "chAutoGainControl")->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtAGCLowLevel")->text(), "-40");
+    QTest::mouseClick(Control<QPushButton>(*w, "Command1"), Qt::LeftButton);
     for (const auto& [key, value] : stored)
         EXPECT_EQ(ReadIniValue(Settings(), "other", key), value) << key;
 }
@@ -172,7 +180,7 @@ TEST_F(Form2Test, AFailedSaveIsReportedOnce) {
     std::filesystem::create_directory(Settings());  // nothing can replace a folder
     fakes::FakeMessageBox box;
     w->SetMessageBox(&box);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*w, "Command1"), Qt::LeftButton);
     ASSERT_EQ(box.shown.size(), 1u);
     EXPECT_EQ(box.shown[0].text.rfind(Settings() + " could not be saved: ", 0), 0u)
         << box.shown[0].text;
@@ -186,12 +194,12 @@ TEST_F(Form2Test, DamagedSettingsOpenWithTheFallBacksAndSendOnlyInRangeValues) {
              "\xff\xfe\0garbage\n[set\nnotch=\x01\x02\n[other]\nhighpass=-1\n"
              "lowlevel=99999999999999\nhighlevel=-12.5\nattacktime=\xff\n"s);
     Load();
-    EXPECT_TRUE(w->chFilter->isChecked());    // unreadable: on
-    EXPECT_FALSE(w->chFilter1->isChecked());  // a number other than 1: off
-    EXPECT_TRUE(w->chAutoGainControl->isChecked());
-    EXPECT_EQ(w->txtAGCLowLevel->text(), "99999999999999");
+    EXPECT_TRUE(Control<QCheckBox>(*w, "chFilter")->isChecked());    // unreadable: on
+    EXPECT_FALSE(Control<QCheckBox>(*w, "chFilter1")->isChecked());  // a number other than 1: off
+    EXPECT_TRUE(Control<QCheckBox>(*w, "chAutoGainControl")->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtAGCLowLevel")->text(), "99999999999999");
     log.clear();
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*w, "Command1"), Qt::LeftButton);
     EXPECT_EQ(Only(log, {"SetAgc"}), (CallLog{"SetAgcEnabled(1)", "SetAgcHighLevel(-12)",
                                               "SetAgcLowLevel(-30)", "SetAgcAttackTime(100)"}));
     EXPECT_EQ(ReadIniValue(Settings(), "other", "lowlevel"), "99999999999999");
@@ -214,51 +222,54 @@ TEST_F(Form2Test, EachDotsButtonOpensItsOptionDialogWhichRefreshesItsSummary) {
     openers.flac = opener("flac", core::Encoder::Flac);
     openers.opus = opener("opus", core::Encoder::Opus);
     Load();
-    for (QPushButton* b : {w->cmdMP3, w->cmdWAV, w->cmdVOX, w->cmdOgg, w->cmdRAW, w->cmdG726,
-                           w->cmdFLAC, w->cmdOPUS}) {
+    for (QPushButton* b :
+         {Control<QPushButton>(*w, "cmdMP3"), Control<QPushButton>(*w, "cmdWAV"),
+          Control<QPushButton>(*w, "cmdVOX"), Control<QPushButton>(*w, "cmdOgg"),
+          Control<QPushButton>(*w, "cmdRAW"), Control<QPushButton>(*w, "cmdG726"),
+          Control<QPushButton>(*w, "cmdFLAC"), Control<QPushButton>(*w, "cmdOPUS")}) {
         EXPECT_EQ(b->text(), "...");
         QTest::mouseClick(b, Qt::LeftButton);
     }
     EXPECT_EQ(opened, (std::vector<std::string>{"mp3", "wav", "vox", "ogg", "raw", "g726", "flac",
                                                 "opus"}));
-    EXPECT_EQ(w->txtOPUS->text(), "new opus");
-    EXPECT_EQ(w->txtMP3->text(), "new mp3");
-    EXPECT_EQ(w->txtOGG->text(), "new ogg");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtOPUS")->text(), "new opus");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtMP3")->text(), "new mp3");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtOGG")->text(), "new ogg");
     EXPECT_EQ(w->Summary(core::Encoder::G726), "new g726");
     // Cancelling the dialog afterwards keeps what the option dialog did.
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    EXPECT_EQ(w->txtMP3->text(), "new mp3");
+    QTest::mouseClick(Control<QPushButton>(*w, "Command2"), Qt::LeftButton);
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtMP3")->text(), "new mp3");
 }
 
 TEST_F(Form2Test, ArrowsStepTheBoxWithinTheRange) {
     Load();
-    w->txtNotchFreq->setText("190");
-    w->udNotchFreq->stepBy(1);
-    EXPECT_EQ(w->txtNotchFreq->text(), "200");
-    w->udNotchFreq->stepBy(1);  // the top of 40..200
-    EXPECT_EQ(w->txtNotchFreq->text(), "200");
-    w->txtAGCAttackTime->setText("51");
-    w->udAGCAttackTime->stepBy(-5);
-    EXPECT_EQ(w->txtAGCAttackTime->text(), "50");
+    Control<QLineEdit>(*w, "txtNotchFreq")->setText("190");
+    Control<UpDown>(*w, "udNotchFreq")->stepBy(1);
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtNotchFreq")->text(), "200");
+    Control<UpDown>(*w, "udNotchFreq")->stepBy(1);  // the top of 40..200
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtNotchFreq")->text(), "200");
+    Control<QLineEdit>(*w, "txtAGCAttackTime")->setText("51");
+    Control<UpDown>(*w, "udAGCAttackTime")->stepBy(-5);
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtAGCAttackTime")->text(), "50");
 }
 
 TEST_F(Form2Test, CaptionsAndAccessibleNames) {
     Load();
     EXPECT_EQ(w->windowTitle(), "Formats And Filters Settings ");
-    ASSERT_EQ(w->SSTab1->count(), 3);
-    EXPECT_EQ(w->SSTab1->tabText(0), "Mixer");
-    EXPECT_EQ(w->SSTab1->tabText(1), "Formats And Filters Settings ");
-    EXPECT_EQ(w->SSTab1->tabText(2), "Triggers");
-    EXPECT_EQ(w->chFilter->text(), "Notch");
-    EXPECT_EQ(w->chFilter1->text(), "HighPass");
-    EXPECT_EQ(w->chFilter2->text(), "LowPass");
-    EXPECT_EQ(w->chAutoGainControl->text(), "Enabled");
-    EXPECT_EQ(w->txtAGCLowLevel->accessibleName(), "Low Level:");
-    EXPECT_EQ(w->txtMP3->accessibleName(), "MP3");
-    EXPECT_EQ(w->cmdG726->accessibleName(), "G726 options");
+    ASSERT_EQ(Control<QTabWidget>(*w, "SSTab1")->count(), 3);
+    EXPECT_EQ(Control<QTabWidget>(*w, "SSTab1")->tabText(0), "Mixer");
+    EXPECT_EQ(Control<QTabWidget>(*w, "SSTab1")->tabText(1), "Formats And Filters Settings ");
+    EXPECT_EQ(Control<QTabWidget>(*w, "SSTab1")->tabText(2), "Triggers");
+    EXPECT_EQ(Control<QCheckBox>(*w, "chFilter")->text(), "Notch");
+    EXPECT_EQ(Control<QCheckBox>(*w, "chFilter1")->text(), "HighPass");
+    EXPECT_EQ(Control<QCheckBox>(*w, "chFilter2")->text(), "LowPass");
+    EXPECT_EQ(Control<QCheckBox>(*w, "chAutoGainControl")->text(), "Enabled");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtAGCLowLevel")->accessibleName(), "Low Level:");
+    EXPECT_EQ(Control<QLineEdit>(*w, "txtMP3")->accessibleName(), "MP3");
+    EXPECT_EQ(Control<QPushButton>(*w, "cmdG726")->accessibleName(), "G726 options");
     EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
-    w->SSTab1->setCurrentIndex(2);
+    Control<QTabWidget>(*w, "SSTab1")->setCurrentIndex(2);
     EXPECT_EQ(services::UnnamedControls(w.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }

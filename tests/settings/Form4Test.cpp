@@ -14,7 +14,10 @@
 #include "settings/Form4.h"
 #include "settings/Inifun.h"
 #include "settings/SplitFilesBox.h"
+#include "support/Controls.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 using settings::Form4;
@@ -41,27 +44,27 @@ TEST(Form4, CaptionsNamesAndTheFirstOpening) {
     Form4 f(fx.App(), fx.desk.Services());
     f.Form_Load();
     EXPECT_EQ(f.windowTitle(), "Output Files");
-    EXPECT_EQ(f.Frame1->title(), "Save Recording Sound Files to");
-    EXPECT_EQ(f.SkinLabel1->text(), "Output Folder");
-    EXPECT_EQ(f.Command4->text(), "Browse...");
-    EXPECT_EQ(f.SkinLabel2->text(), "File Name");
-    EXPECT_EQ(f.SkinLabel3->text(), "+");
-    EXPECT_EQ(f.Check1->text(), "Date + Time");
-    EXPECT_EQ(f.Frame2->title(), "If same as an existed file");
-    EXPECT_EQ(f.Option1->text(), "Add number after filename");
-    EXPECT_EQ(f.Option2->text(), "Overwrite the existed file");
-    EXPECT_EQ(f.Command1->text(), "OK");
-    EXPECT_EQ(f.Command2->text(), "Cancel");
-    EXPECT_EQ(f.Command3->text(), "Reload");
+    EXPECT_EQ(Control<QGroupBox>(f, "Frame1")->title(), "Save Recording Sound Files to");
+    EXPECT_EQ(Control<QLabel>(f, "SkinLabel1")->text(), "Output Folder");
+    EXPECT_EQ(Control<QPushButton>(f, "Command4")->text(), "Browse...");
+    EXPECT_EQ(Control<QLabel>(f, "SkinLabel2")->text(), "File Name");
+    EXPECT_EQ(Control<QLabel>(f, "SkinLabel3")->text(), "+");
+    EXPECT_EQ(Control<QCheckBox>(f, "Check1")->text(), "Date + Time");
+    EXPECT_EQ(Control<QGroupBox>(f, "Frame2")->title(), "If same as an existed file");
+    EXPECT_EQ(Control<QRadioButton>(f, "Option1")->text(), "Add number after filename");
+    EXPECT_EQ(Control<QRadioButton>(f, "Option2")->text(), "Overwrite the existed file");
+    EXPECT_EQ(Control<QPushButton>(f, "Command1")->text(), "OK");
+    EXPECT_EQ(Control<QPushButton>(f, "Command2")->text(), "Cancel");
+    EXPECT_EQ(Control<QPushButton>(f, "Command3")->text(), "Reload");
     EXPECT_EQ(services::UnnamedControls(&f), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(&f), std::vector<std::string>{});
-    EXPECT_EQ(f.Text2->accessibleName(), "Output Folder");
-    EXPECT_EQ(f.Text1->accessibleName(), "File Name");
+    EXPECT_EQ(Control<QLineEdit>(f, "Text2")->accessibleName(), "Output Folder");
+    EXPECT_EQ(Control<QLineEdit>(f, "Text1")->accessibleName(), "File Name");
     // Nothing stored: the application folder, the offered name, date and time, numbering.
-    EXPECT_EQ(f.Text2->text().toStdString(), fx.App());
-    EXPECT_EQ(f.Text1->text(), "Recorded");
-    EXPECT_TRUE(f.Check1->isChecked());
-    EXPECT_TRUE(f.Option1->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(f, "Text2")->text().toStdString(), fx.App());
+    EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), "Recorded");
+    EXPECT_TRUE(Control<QCheckBox>(f, "Check1")->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(f, "Option1")->isChecked());
 }
 
 TEST(Form4, ShowsTheStoredValues) {
@@ -72,11 +75,11 @@ TEST(Form4, ShowsTheStoredValues) {
     fx.Store("existedfile", "1");
     Form4 f(fx.App(), fx.desk.Services());
     f.Form_Load();
-    EXPECT_EQ(f.Text2->text(), "/srv/recordings");
-    EXPECT_EQ(f.Text1->text(), "lecture");
-    EXPECT_FALSE(f.Check1->isChecked());
-    EXPECT_TRUE(f.Option2->isChecked());
-    EXPECT_FALSE(f.Option1->isChecked());
+    EXPECT_EQ(Control<QLineEdit>(f, "Text2")->text(), "/srv/recordings");
+    EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), "lecture");
+    EXPECT_FALSE(Control<QCheckBox>(f, "Check1")->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(f, "Option2")->isChecked());
+    EXPECT_FALSE(Control<QRadioButton>(f, "Option1")->isChecked());
 }
 
 TEST(Form4, BlankNameIsRefusedAndNothingIsWritten) {
@@ -84,8 +87,8 @@ TEST(Form4, BlankNameIsRefusedAndNothingIsWritten) {
     Form4 f(fx.App(), fx.desk.Services());
     f.Form_Load();
     f.show();
-    f.Text1->setText("   ");
-    QTest::mouseClick(f.Command1, Qt::LeftButton);
+    Control<QLineEdit>(f, "Text1")->setText("   ");
+    QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(fx.desk.messageBox.shown[0].text, "Please enter audio file name.");
     EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
@@ -100,11 +103,11 @@ TEST(Form4, OkStoresTrimmedValuesAndCancelStoresNothing) {
         Form4 f(fx.App(), fx.desk.Services());
         f.Form_Load();
         f.show();
-        f.Text2->setText("  /data/rec  ");
-        f.Text1->setText(" show ");
-        QTest::mouseClick(f.Check1, Qt::LeftButton);  // off
-        f.Option2->click();
-        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        Control<QLineEdit>(f, "Text2")->setText("  /data/rec  ");
+        Control<QLineEdit>(f, "Text1")->setText(" show ");
+        QTest::mouseClick(Control<QCheckBox>(f, "Check1"), Qt::LeftButton);  // off
+        Control<QRadioButton>(f, "Option2")->click();
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
         EXPECT_EQ(f.result(), QDialog::Accepted);
         EXPECT_FALSE(f.isVisible());
     }
@@ -117,9 +120,9 @@ TEST(Form4, OkStoresTrimmedValuesAndCancelStoresNothing) {
     Form4 g(fx.App(), fx.desk.Services());
     g.Form_Load();
     g.show();
-    g.Text1->setText("other");
-    g.Option1->click();
-    QTest::mouseClick(g.Command2, Qt::LeftButton);
+    Control<QLineEdit>(g, "Text1")->setText("other");
+    Control<QRadioButton>(g, "Option1")->click();
+    QTest::mouseClick(Control<QPushButton>(g, "Command2"), Qt::LeftButton);
     EXPECT_EQ(g.result(), QDialog::Rejected);
     EXPECT_EQ(qsr::testing::ReadAll(fx.Settings()), before);
 }
@@ -131,23 +134,23 @@ TEST(Form4, SplitIsOffAsInstalledOkStoresTheTickedMeasureCancelNothing) {
         Form4 f(fx.App(), fx.desk.Services());
         f.Form_Load();
         f.show();
-        EXPECT_FALSE(f.splitBox->chMinutes->isChecked());
-        EXPECT_FALSE(f.splitBox->chMegabytes->isChecked());
-        EXPECT_FALSE(f.splitBox->udMinutes->isEnabled());
-        QTest::mouseClick(f.splitBox->chMinutes, Qt::LeftButton);
-        f.splitBox->udMinutes->setValue(10);
-        f.splitBox->udMegabytes->setValue(5);  // not ticked: stays off
-        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        EXPECT_FALSE(Control<QCheckBox>(f, "chMinutes")->isChecked());
+        EXPECT_FALSE(Control<QCheckBox>(f, "chMegabytes")->isChecked());
+        EXPECT_FALSE(Control<QSpinBox>(f, "udMinutes")->isEnabled());
+        QTest::mouseClick(Control<QCheckBox>(f, "chMinutes"), Qt::LeftButton);
+        Control<QSpinBox>(f, "udMinutes")->setValue(10);
+        Control<QSpinBox>(f, "udMegabytes")->setValue(5);  // not ticked: stays off
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
     }
     EXPECT_EQ(fx.Stored("splitminutes"), "10");
     EXPECT_EQ(fx.Stored("splitmb"), "0");
     Form4 g(fx.App(), fx.desk.Services());
     g.Form_Load();
     g.show();
-    EXPECT_TRUE(g.splitBox->chMinutes->isChecked());
-    EXPECT_EQ(g.splitBox->udMinutes->value(), 10);
-    QTest::mouseClick(g.splitBox->chMinutes, Qt::LeftButton);
-    QTest::mouseClick(g.Command2, Qt::LeftButton);
+    EXPECT_TRUE(Control<QCheckBox>(g, "chMinutes")->isChecked());
+    EXPECT_EQ(Control<QSpinBox>(g, "udMinutes")->value(), 10);
+    QTest::mouseClick(Control<QCheckBox>(g, "chMinutes"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(g, "Command2"), Qt::LeftButton);
     EXPECT_EQ(fx.Stored("splitminutes"), "10");
 }
 
@@ -157,11 +160,12 @@ TEST(Form4, BrowseFillsTheFolderAndCancelLeavesIt) {
     Form4 f(fx.App(), fx.desk.Services());
     f.Form_Load();
     f.show();
-    QTest::mouseClick(f.Command4, Qt::LeftButton);  // cancelled (no answer)
-    EXPECT_EQ(f.Text2->text(), "/old");
+    QTest::mouseClick(Control<QPushButton>(f, "Command4"),
+                      Qt::LeftButton);  // cancelled (no answer)
+    EXPECT_EQ(Control<QLineEdit>(f, "Text2")->text(), "/old");
     fx.desk.folderPicker.answers.push_back(std::string("/media/stick/rec\0junk", 21));
-    QTest::mouseClick(f.Command4, Qt::LeftButton);
-    EXPECT_EQ(f.Text2->text(), "/media/stick/rec");
+    QTest::mouseClick(Control<QPushButton>(f, "Command4"), Qt::LeftButton);
+    EXPECT_EQ(Control<QLineEdit>(f, "Text2")->text(), "/media/stick/rec");
     EXPECT_EQ(f.ChosenFolder(), "/media/stick/rec");
     EXPECT_EQ(fx.desk.folderPicker.titles,
               (std::vector<std::string>{"Quorvin Sound Recorder", "Quorvin Sound Recorder"}));
@@ -176,16 +180,16 @@ TEST(Form4, ReloadBringsBackTheStoredValues) {
     Form4 f(fx.App(), fx.desk.Services());
     f.Form_Load();
     f.show();
-    f.Text1->setText("typed");
-    f.Text2->setText("/typed");
-    f.Option1->setChecked(true);
+    Control<QLineEdit>(f, "Text1")->setText("typed");
+    Control<QLineEdit>(f, "Text2")->setText("/typed");
+    Control<QRadioButton>(f, "Option1")->setChecked(true);
     // Another writer changed a key meanwhile: Reload shows what is stored now.
     fx.Store("datetime", "0");
-    QTest::mouseClick(f.Command3, Qt::LeftButton);
-    EXPECT_EQ(f.Text1->text(), "kept");
-    EXPECT_EQ(f.Text2->text().toStdString(), fx.App());
-    EXPECT_TRUE(f.Option2->isChecked());
-    EXPECT_FALSE(f.Check1->isChecked());
+    QTest::mouseClick(Control<QPushButton>(f, "Command3"), Qt::LeftButton);
+    EXPECT_EQ(Control<QLineEdit>(f, "Text1")->text(), "kept");
+    EXPECT_EQ(Control<QLineEdit>(f, "Text2")->text().toStdString(), fx.App());
+    EXPECT_TRUE(Control<QRadioButton>(f, "Option2")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(f, "Check1")->isChecked());
     EXPECT_TRUE(f.isVisible());
 }
 
@@ -193,12 +197,13 @@ TEST(Form4, ShownModalFromTheMainWindowsOpener) {
     Fixture fx;
     fx.desk.modal.scripts.push_back([](QDialog& d) {
         auto& f = dynamic_cast<Form4&>(d);
-        f.Text1->setText("via opener");
-        QTest::mouseClick(f.Command1, Qt::LeftButton);
+        Control<QLineEdit>(f, "Text1")->setText("via opener");
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
         return d.result();
     });
     fx.desk.modal.scripts.push_back([](QDialog& d) {
-        QTest::mouseClick(dynamic_cast<Form4&>(d).Command2, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dynamic_cast<Form4&>(d), "Command2"),
+                          Qt::LeftButton);
         return d.result();
     });
     EXPECT_TRUE(settings::ShowOutputFiles(fx.App(), fx.desk.Services()));

@@ -23,9 +23,12 @@
 #include "settings/Inifun.h"
 #include "settings/UpDown.h"
 #include "settings/frmMP3.h"
+#include "support/Controls.h"
 #include "support/MainWindow.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 namespace fs = std::filesystem;
@@ -99,9 +102,10 @@ TEST_F(FormatDialogsIntegrationTest, Mp3VbrNewQuality2ChosenInTheDialogsIsWhatGe
             [&](const std::string& text) { formats->SetSummary(core::Encoder::Mp3, text); },
             [](QDialog& d) {
                 auto& mp3 = dynamic_cast<settings::frmMP3&>(d);
-                mp3.Combo1->setCurrentIndex(mp3.Combo1->findText("New"));
-                mp3.tVbrQ->setText("2");
-                QTest::mouseClick(mp3.Command1, Qt::LeftButton);
+                Control<QComboBox>(mp3, "Combo1")
+                    ->setCurrentIndex(Control<QComboBox>(mp3, "Combo1")->findText("New"));
+                Control<QLineEdit>(mp3, "tVbrQ")->setText("2");
+                QTest::mouseClick(Control<QPushButton>(mp3, "Command1"), Qt::LeftButton);
                 return mp3.result();
             },
             formats.get());
@@ -110,10 +114,10 @@ TEST_F(FormatDialogsIntegrationTest, Mp3VbrNewQuality2ChosenInTheDialogsIsWhatGe
                                                 home.path().string(), openers);
     formats->Form_Load();
     EXPECT_EQ(formats->Summary(core::Encoder::Mp3), "MP3 128 kbit/s, 44100 Hz, Joint Stereo");
-    formats->cmdMP3->click();
+    Control<QPushButton>(*formats, "cmdMP3")->click();
     EXPECT_EQ(formats->Summary(core::Encoder::Mp3),
               "MP3 VBR quality 2 (128-320 kbit/s), 44100 Hz, Joint Stereo");
-    QTest::mouseClick(formats->Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*formats, "Command1"), Qt::LeftButton);
 
     const std::string path = Record("MP3");
     ASSERT_TRUE(fs::exists(path)) << path;

@@ -18,7 +18,10 @@
 #include "settings/frmRAW.h"
 #include "settings/frmVOX.h"
 #include "settings/frmWAV.h"
+#include "support/Controls.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 using qsr::testing::ReadAll;
@@ -57,6 +60,19 @@ struct Fixture {
     }
 };
 
+// A dialog's numbered option buttons prefix<first>, prefix<first + 1>, ... in order.
+std::vector<QRadioButton*> Numbered(const QWidget& dialog, const char* prefix, int first) {
+    std::vector<QRadioButton*> buttons;
+    for (int i = first; dialog.findChild<QRadioButton*>(prefix + QString::number(i)); ++i)
+        buttons.push_back(Control<QRadioButton>(dialog, prefix + QString::number(i)));
+    return buttons;
+}
+
+// The rate buttons F1, F2, ...
+std::vector<QRadioButton*> RateButtons(const QWidget& dialog) {
+    return Numbered(dialog, "F", 1);
+}
+
 std::vector<std::string> Captions(const std::vector<QRadioButton*>& buttons) {
     std::vector<std::string> out;
     for (const QRadioButton* b : buttons) out.push_back(b->text().toStdString());
@@ -78,21 +94,22 @@ TEST(frmWAV, LoadsTheStoredRateAndOkStoresItAndSetsPcm) {
     EXPECT_EQ(f->windowTitle(), "Set WAV Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
-    EXPECT_EQ(Captions(f->F), (std::vector<std::string>{"8000", "16000", "24000", "32000", "11025",
-                                                        "22050", "44100", "48000"}));
-    EXPECT_EQ(Checked(f->F), "F8");
-    EXPECT_TRUE(f->P1->isChecked());
-    for (const auto& [button, caption] :
-         std::vector<std::pair<QPushButton*, const char*>>{{f->cmdPCM, "PCM"},
-                                                           {f->cmdADPCM, "ADPCM"},
-                                                           {f->cmdGSM, "GSM"},
-                                                           {f->cmdDSP, "DSP"},
-                                                           {f->cmdMenu, "From Menu"},
-                                                           {f->cmdSample, "Like Sample"},
-                                                           {f->Command1, "OK"},
-                                                           {f->Command2, "Cancel"}})
+    EXPECT_EQ(Captions(RateButtons(*f)),
+              (std::vector<std::string>{"8000", "16000", "24000", "32000", "11025", "22050",
+                                        "44100", "48000"}));
+    EXPECT_EQ(Checked(RateButtons(*f)), "F8");
+    EXPECT_TRUE(Control<QRadioButton>(*f, "P1")->isChecked());
+    for (const auto& [button, caption] : std::vector<std::pair<QPushButton*, const char*>>{
+             {Control<QPushButton>(*f, "cmdPCM"), "PCM"},
+             {Control<QPushButton>(*f, "cmdADPCM"), "ADPCM"},
+             {Control<QPushButton>(*f, "cmdGSM"), "GSM"},
+             {Control<QPushButton>(*f, "cmdDSP"), "DSP"},
+             {Control<QPushButton>(*f, "cmdMenu"), "From Menu"},
+             {Control<QPushButton>(*f, "cmdSample"), "Like Sample"},
+             {Control<QPushButton>(*f, "Command1"), "OK"},
+             {Control<QPushButton>(*f, "Command2"), "Cancel"}})
         EXPECT_EQ(button->text(), caption);
-    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "Command1"), Qt::LeftButton);
     EXPECT_EQ(f->result(), QDialog::Accepted);
     EXPECT_EQ(ReadAll(fx.file), "[wav]\nFreq=48000\nChannel=1\n");
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavFormat(48000,1,16)"}));
@@ -104,11 +121,11 @@ TEST(frmWAV, OptionButtonsChangeTheSharedValuesAndCancelWritesNothing) {
     const std::string stored = "[wav]\nFreq=44100\nChannel=2\n";
     WriteAll(fx.file, stored);
     auto f = fx.Open<settings::frmWAV>();
-    QTest::mouseClick(f->F[0], Qt::LeftButton);
-    QTest::mouseClick(f->P1, Qt::LeftButton);
+    QTest::mouseClick(Control<QRadioButton>(*f, "F1"), Qt::LeftButton);
+    QTest::mouseClick(Control<QRadioButton>(*f, "P1"), Qt::LeftButton);
     EXPECT_EQ(fx.values.Freq, 8000);
     EXPECT_EQ(fx.values.Channel, 1);
-    QTest::mouseClick(f->Command2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "Command2"), Qt::LeftButton);
     EXPECT_EQ(f->result(), QDialog::Rejected);
     EXPECT_EQ(fx.values.Freq, settings::ShippedFormatValues().Freq);
     EXPECT_EQ(fx.values.Channel, settings::ShippedFormatValues().Channel);
@@ -123,11 +140,11 @@ TEST(frmWAV, AMonoOnlyCodingInForceShowsMono) {
     Fixture fx;
     WriteAll(fx.file, "[wav]\nFreq=8000\nChannel=2\n");
     auto f = fx.Open<settings::frmWAV>();
-    EXPECT_TRUE(f->P2->isChecked());
-    QTest::mouseClick(f->cmdGSM, Qt::LeftButton);
+    EXPECT_TRUE(Control<QRadioButton>(*f, "P2")->isChecked());
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdGSM"), Qt::LeftButton);
     auto again = fx.Open<settings::frmWAV>();
-    EXPECT_TRUE(again->P1->isChecked());
-    QTest::mouseClick(again->Command1, Qt::LeftButton);
+    EXPECT_TRUE(Control<QRadioButton>(*again, "P1")->isChecked());
+    QTest::mouseClick(Control<QPushButton>(*again, "Command1"), Qt::LeftButton);
     EXPECT_EQ(ReadAll(fx.file), "[wav]\nFreq=8000\nChannel=1\n");
 }
 
@@ -138,25 +155,25 @@ TEST(frmWAV, CodecButtonsSetTheCodingOnlyAndARefusalKeepsTheDialogOpen) {
     {
         auto f = fx.Open<settings::frmWAV>();
         fx.audio.description = "";  // the codec refuses 32000 Hz
-        QTest::mouseClick(f->cmdGSM, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(*f, "cmdGSM"), Qt::LeftButton);
         EXPECT_EQ(fx.desk.messageBox.Texts(),
                   std::vector<std::string>{"Format Parametr not valid"});
         EXPECT_EQ(fx.desk.messageBox.shown[0].title, "Quorvin Sound Recorder");
         EXPECT_EQ(fx.desk.messageBox.shown[0].buttons, services::MsgButtons::Ok);
         EXPECT_TRUE(f->isVisible());
         EXPECT_TRUE(fx.summaries.empty()) << "the WAV summary stays as it was";
-        QTest::mouseClick(f->cmdMenu, Qt::LeftButton);  // a listed coding refused as well
+        QTest::mouseClick(Control<QPushButton>(*f, "cmdMenu"),
+                          Qt::LeftButton);  // a listed coding refused as well
         EXPECT_EQ(fx.desk.messageBox.shown.size(), 2u);
         EXPECT_TRUE(f->isVisible());
         fx.audio.description = "WAV IMA";
-        QTest::mouseClick(f->cmdADPCM, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(*f, "cmdADPCM"), Qt::LeftButton);
         EXPECT_FALSE(f->isVisible());
         EXPECT_EQ(f->result(), QDialog::Accepted);
     }
-    for (auto button :
-         {&settings::frmWAV::cmdPCM, &settings::frmWAV::cmdDSP, &settings::frmWAV::cmdMenu}) {
+    for (const char* button : {"cmdPCM", "cmdDSP", "cmdMenu"}) {
         auto f = fx.Open<settings::frmWAV>();
-        QTest::mouseClick((*f).*button, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(*f, button), Qt::LeftButton);
         EXPECT_FALSE(f->isVisible());
     }
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavGsmFormat(32000)", "ChooseWavFormatFromMenu()",
@@ -169,17 +186,18 @@ TEST(frmWAV, CodecButtonsSetTheCodingOnlyAndARefusalKeepsTheDialogOpen) {
 TEST(frmWAV, LikeSampleAsksInTheHomeFolderAndStaysOpen) {
     Fixture fx;
     auto f = fx.Open<settings::frmWAV>();
-    QTest::mouseClick(f->cmdSample, Qt::LeftButton);  // cancelled: nothing changes
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdSample"),
+                      Qt::LeftButton);  // cancelled: nothing changes
     EXPECT_TRUE(fx.log.empty());
     EXPECT_TRUE(fx.summaries.empty());
     fx.desk.fileDialog.openAnswers = {"/music/sample.wav", "/music/song.mp3"};
-    QTest::mouseClick(f->cmdSample, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdSample"), Qt::LeftButton);
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetWavFormatLikeSample(/music/sample.wav)"}));
     EXPECT_EQ(fx.summaries, std::vector<std::string>{"fake format"});
     EXPECT_TRUE(f->isVisible());
     // A file whose coding the component cannot write.
     fx.audio.description = "";
-    QTest::mouseClick(f->cmdSample, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdSample"), Qt::LeftButton);
     EXPECT_EQ(fx.desk.messageBox.Texts(), std::vector<std::string>{"Format Parametr not valid"});
     EXPECT_EQ(fx.summaries.size(), 1u);
     EXPECT_EQ(fx.desk.fileDialog.filters, std::vector<std::string>(3, "Wav files (*.wav)"));
@@ -194,11 +212,11 @@ TEST(frmVOX, RateNotOfferedSelects44100AndOkStoresIt) {
     EXPECT_EQ(f->windowTitle(), "Set VOX Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
-    EXPECT_EQ(f->F.size(), 8u);
-    EXPECT_EQ(f->F[4]->text(), "11025 ");
-    EXPECT_EQ(Checked(f->F), "F7");
-    EXPECT_EQ(f->cmdOK->text(), "Ok");
-    QTest::mouseClick(f->cmdOK, Qt::LeftButton);
+    EXPECT_EQ(RateButtons(*f).size(), 8u);
+    EXPECT_EQ(Control<QRadioButton>(*f, "F5")->text(), "11025 ");
+    EXPECT_EQ(Checked(RateButtons(*f)), "F7");
+    EXPECT_EQ(Control<QPushButton>(*f, "cmdOK")->text(), "Ok");
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdOK"), Qt::LeftButton);
     EXPECT_EQ(ReadAll(fx.file), "[vox]\nvoxFreq=44100\n");
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetVoxFormat(44100)"}));
     EXPECT_EQ(fx.summaries.size(), 1u);
@@ -211,16 +229,16 @@ TEST(frmRAW, BadCompressionFallsBackAndOkStoresAllThree) {
     EXPECT_EQ(f->windowTitle(), "Set RAW Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
-    EXPECT_EQ(Captions(f->F),
+    EXPECT_EQ(Captions(RateButtons(*f)),
               (std::vector<std::string>{"8000", "16000", "24000", "32000", "11025 ", "22050",
                                         "44100", "48000", "6000", "12000"}));
-    EXPECT_EQ(Checked(f->F), "F10");
-    EXPECT_TRUE(f->P1->isChecked());
-    EXPECT_TRUE(f->C1->isChecked());
-    EXPECT_EQ(f->C2->text(), "8-bit A-Law ");
-    QTest::mouseClick(f->C3, Qt::LeftButton);
-    QTest::mouseClick(f->P2, Qt::LeftButton);
-    QTest::mouseClick(f->cmdOK, Qt::LeftButton);
+    EXPECT_EQ(Checked(RateButtons(*f)), "F10");
+    EXPECT_TRUE(Control<QRadioButton>(*f, "P1")->isChecked());
+    EXPECT_TRUE(Control<QRadioButton>(*f, "C1")->isChecked());
+    EXPECT_EQ(Control<QRadioButton>(*f, "C2")->text(), "8-bit A-Law ");
+    QTest::mouseClick(Control<QRadioButton>(*f, "C3"), Qt::LeftButton);
+    QTest::mouseClick(Control<QRadioButton>(*f, "P2"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdOK"), Qt::LeftButton);
     EXPECT_EQ(ReadAll(fx.file), "[raw]\nrawFreq=12000\nrawChannel=2\nrawCompr=3\n");
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetRawFormat(3,12000,2,16)"}));
     EXPECT_EQ(fx.summaries.size(), 1u);
@@ -233,12 +251,12 @@ TEST(frmG726, BadBitsSelectFourAndTheChosenBitsAreStoredAndSet) {
     EXPECT_EQ(f->windowTitle(), "Set CCUIT G.726 Format");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
-    EXPECT_EQ(Captions(f->Option1),
+    EXPECT_EQ(Captions(Numbered(*f, "Option1_", 0)),
               (std::vector<std::string>{"2 bit ", "3 bit", "4 bit ", "5 bit"}));
-    EXPECT_EQ(Checked(f->Option1), "Option1_2");
+    EXPECT_EQ(Checked(Numbered(*f, "Option1_", 0)), "Option1_2");
     EXPECT_EQ(fx.values.gbit, 4);
-    QTest::mouseClick(f->Option1[1], Qt::LeftButton);
-    QTest::mouseClick(f->cmdOK, Qt::LeftButton);
+    QTest::mouseClick(Control<QRadioButton>(*f, "Option1_1"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdOK"), Qt::LeftButton);
     EXPECT_EQ(ReadAll(fx.file), "[g726]\ngFreq=8000\ngbit=3\n");
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetG726Format(8000,3)"}));
     EXPECT_EQ(fx.summaries.size(), 1u);

@@ -17,8 +17,10 @@
 #include "platform/audio/PulseRecorder.h"
 #include "settings/MixerPage.h"
 #include "settings/frmAdv.h"
+#include "support/Controls.h"
 
 using namespace qsr;
+using qsr::testing::Control;
 
 namespace {
 
@@ -57,44 +59,44 @@ TEST(MixerIntegration, VolumeBalanceAndMuteFromThePageAreWhatTheServerHolds) {
     page.BuildMixerPage(rec.SourceLastIndex());
     page.show();
     ASSERT_EQ(page.ColumnsShown(), 1);  // a null sink's monitor has no ports: one line
-    EXPECT_EQ(page.Label[0]->text(), "Monitor of Test_Output");
-    EXPECT_EQ(page.slVolume[0]->value(), 0) << "full volume shows at the top";
-    EXPECT_TRUE(page.chSelect[0]->isChecked());
+    EXPECT_EQ(Control<QLabel>(page, "Label_0")->text(), "Monitor of Test_Output");
+    EXPECT_EQ(Control<QSlider>(page, "slVolume_0")->value(), 0) << "full volume shows at the top";
+    EXPECT_TRUE(Control<QCheckBox>(page, "chSelect_0")->isChecked());
 
-    page.slVolume[0]->setValue(65535 - 32768);
+    Control<QSlider>(page, "slVolume_0")->setValue(65535 - 32768);
     QString volume = Pactl({"get-source-volume", kSource});
     EXPECT_NEAR(Channel(volume, "front-left"), 32768, 2) << volume.toStdString();
     EXPECT_NEAR(Channel(volume, "front-right"), 32768, 2);
-    EXPECT_NEAR(page.slVolume[0]->value(), 65535 - 32768, 2);
+    EXPECT_NEAR(Control<QSlider>(page, "slVolume_0")->value(), 65535 - 32768, 2);
 
-    page.slBalance[0]->setValue(25);  // towards the left
+    Control<QSlider>(page, "slBalance_0")->setValue(25);  // towards the left
     volume = Pactl({"get-source-volume", kSource});
     EXPECT_NEAR(Channel(volume, "front-left"), 32768, 2) << volume.toStdString();
     EXPECT_NEAR(Channel(volume, "front-right"), 16384, 2);
-    EXPECT_EQ(page.slBalance[0]->value(), 25);
+    EXPECT_EQ(Control<QSlider>(page, "slBalance_0")->value(), 25);
 
     // Dropping the device's only line is ignored: the tick comes back.
-    page.chSelect[0]->click();
-    EXPECT_TRUE(page.chSelect[0]->isChecked());
+    Control<QCheckBox>(page, "chSelect_0")->click();
+    EXPECT_TRUE(Control<QCheckBox>(page, "chSelect_0")->isChecked());
 
     // Mute through the advanced dialog, applied at once.
     desk.modal.scripts.push_back([](QDialog& d) {
         auto& adv = dynamic_cast<settings::frmAdv&>(d);
         EXPECT_EQ(adv.windowTitle(), "Monitor of Test_Output: Advanced Properties");
-        EXPECT_EQ(adv.Combo1->itemText(0), "Mute");
-        adv.Check1->click();
-        EXPECT_TRUE(adv.Check1->isChecked());
+        EXPECT_EQ(Control<QComboBox>(adv, "Combo1")->itemText(0), "Mute");
+        Control<QCheckBox>(adv, "Check1")->click();
+        EXPECT_TRUE(Control<QCheckBox>(adv, "Check1")->isChecked());
         return 0;
     });
-    QTest::mouseClick(page.cmdAdvanced[0], Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(page, "cmdAdvanced_0"), Qt::LeftButton);
     EXPECT_TRUE(Pactl({"get-source-mute", kSource}).contains("yes"));
 
     // Changed by another program: the next build shows the server's values.
     Pactl({"set-source-mute", kSource, "0"});
     Pactl({"set-source-volume", kSource, "100%"});
     page.BuildMixerPage(rec.SourceLastIndex());
-    EXPECT_EQ(page.slVolume[0]->value(), 0);
-    EXPECT_EQ(page.slBalance[0]->value(), 50);
+    EXPECT_EQ(Control<QSlider>(page, "slVolume_0")->value(), 0);
+    EXPECT_EQ(Control<QSlider>(page, "slBalance_0")->value(), 50);
 }
 
 }  // namespace

@@ -24,9 +24,12 @@
 #include "settings/frmG726.h"
 #include "settings/frmOgg.h"
 #include "settings/frmWAV.h"
+#include "support/Controls.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 #include "support/ToneMonitor.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 
@@ -115,10 +118,11 @@ class OptionDialogsRecording : public ::testing::Test {
 TEST_F(OptionDialogsRecording, OggQualityModeFromTheDialogIsRecorded) {
     Script([](QDialog& d) {
         auto& f = dynamic_cast<settings::frmOgg&>(d);
-        QTest::mouseClick(f.chQuality, Qt::LeftButton);
-        f.sldrQuality->setFocus();
-        for (int i = 0; i < 2; ++i) QTest::keyClick(f.sldrQuality, Qt::Key_PageUp);  // 300 -> 500
-        QTest::mouseClick(f.cmdOk, Qt::LeftButton);
+        QTest::mouseClick(Control<QCheckBox>(f, "chQuality"), Qt::LeftButton);
+        Control<QSlider>(f, "sldrQuality")->setFocus();
+        for (int i = 0; i < 2; ++i)
+            QTest::keyClick(Control<QSlider>(f, "sldrQuality"), Qt::Key_PageUp);  // 300 -> 500
+        QTest::mouseClick(Control<QPushButton>(f, "cmdOk"), Qt::LeftButton);
     });
     ASSERT_EQ(settings::ShowOggOptions(desk.Services(), *file, values, settingsFile, Summary()),
               QDialog::Accepted);
@@ -151,9 +155,9 @@ TEST_F(OptionDialogsRecording, OggQualityModeFromTheDialogIsRecorded) {
 TEST_F(OptionDialogsRecording, WavAdpcmFromTheDialogIsRecorded) {
     Script([](QDialog& d) {
         auto& f = dynamic_cast<settings::frmWAV&>(d);
-        QTest::mouseClick(f.F[5], Qt::LeftButton);  // 22050
-        QTest::mouseClick(f.P1, Qt::LeftButton);    // mono
-        QTest::mouseClick(f.cmdADPCM, Qt::LeftButton);
+        QTest::mouseClick(Control<QRadioButton>(f, "F6"), Qt::LeftButton);  // 22050
+        QTest::mouseClick(Control<QRadioButton>(f, "P1"), Qt::LeftButton);  // mono
+        QTest::mouseClick(Control<QPushButton>(f, "cmdADPCM"), Qt::LeftButton);
     });
     ASSERT_EQ(settings::ShowWavOptions(desk.Services(), *file, values, settingsFile, Summary()),
               QDialog::Accepted);
@@ -173,9 +177,9 @@ TEST_F(OptionDialogsRecording, WavAdpcmFromTheDialogIsRecorded) {
 TEST_F(OptionDialogsRecording, G726ThreeBitsFromTheDialogIsRecorded) {
     Script([](QDialog& d) {
         auto& f = dynamic_cast<settings::frmG726&>(d);
-        QTest::mouseClick(f.F[0], Qt::LeftButton);        // 8000
-        QTest::mouseClick(f.Option1[1], Qt::LeftButton);  // "3 bit"
-        QTest::mouseClick(f.cmdOK, Qt::LeftButton);
+        QTest::mouseClick(Control<QRadioButton>(f, "F1"), Qt::LeftButton);         // 8000
+        QTest::mouseClick(Control<QRadioButton>(f, "Option1_1"), Qt::LeftButton);  // "3 bit"
+        QTest::mouseClick(Control<QPushButton>(f, "cmdOK"), Qt::LeftButton);
     });
     ASSERT_EQ(settings::ShowG726Options(desk.Services(), *file, values, settingsFile, Summary()),
               QDialog::Accepted);

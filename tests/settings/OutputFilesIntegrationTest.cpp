@@ -18,8 +18,11 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
 #include "settings/Form4.h"
+#include "support/Controls.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 namespace fs = std::filesystem;
@@ -45,11 +48,12 @@ TEST(OutputFilesIntegration, OkChangesWhereTheNextRecordingGoes) {
     const auto fill = [](const fs::path& folder, const char* name) {
         return [folder, name](QDialog& d) {
             auto& f = dynamic_cast<settings::Form4&>(d);
-            f.Text2->setText(QString::fromStdString(" " + folder.string() + " "));
-            f.Text1->setText(name);
-            f.Check1->setChecked(false);
-            f.Option2->setChecked(true);
-            QTest::mouseClick(f.Command1, Qt::LeftButton);
+            Control<QLineEdit>(f, "Text2")
+                ->setText(QString::fromStdString(" " + folder.string() + " "));
+            Control<QLineEdit>(f, "Text1")->setText(name);
+            Control<QCheckBox>(f, "Check1")->setChecked(false);
+            Control<QRadioButton>(f, "Option2")->setChecked(true);
+            QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
             return d.result();
         };
     };

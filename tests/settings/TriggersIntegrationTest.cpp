@@ -21,9 +21,12 @@
 #include "settings/Form2.h"
 #include "settings/Inifun.h"
 #include "settings/TriggerPage.h"
+#include "support/Controls.h"
 #include "support/RealMainWindow.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 namespace fs = std::filesystem;
@@ -50,13 +53,13 @@ TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
     settings::Form2 formats(form.Recorder(), form.FileComponent(), values, home.path().string(),
                             {});
     formats.Form_Load();
-    settings::TriggerPage& page = *formats.triggerTab;
-    EXPECT_FALSE(page.chStartOnSound->isChecked());  // off as installed
-    page.chStartOnSound->setChecked(true);
-    page.udStartLevel->setValue(-30);
-    page.chStopOnSilence->setChecked(true);
-    page.udStopTime->setValue(2);
-    QTest::mouseClick(formats.Command1, Qt::LeftButton);
+    settings::TriggerPage& page = *Control<settings::TriggerPage>(formats, "triggerTab");
+    EXPECT_FALSE(Control<QCheckBox>(page, "chStartOnSound")->isChecked());  // off as installed
+    Control<QCheckBox>(page, "chStartOnSound")->setChecked(true);
+    Control<QSpinBox>(page, "udStartLevel")->setValue(-30);
+    Control<QCheckBox>(page, "chStopOnSilence")->setChecked(true);
+    Control<QDoubleSpinBox>(page, "udStopTime")->setValue(2);
+    QTest::mouseClick(Control<QPushButton>(formats, "Command1"), Qt::LeftButton);
     EXPECT_EQ(settings::ReadIniValue(dat, "trigger", "startonsound"), "1");
     EXPECT_EQ(settings::ReadIniValue(dat, "trigger", "stoptime"), "2");
 

@@ -13,7 +13,10 @@
 #include "settings/FormatValues.h"
 #include "settings/Inifun.h"
 #include "settings/frmOgg.h"
+#include "support/Controls.h"
 #include "support/TempDir.h"
+
+using qsr::testing::Control;
 
 using namespace qsr;
 using qsr::testing::ReadAll;
@@ -48,27 +51,27 @@ TEST(frmOgg, OddStoredBitratesOpenAtPositionTwoAndOkStoresAndSetsTheRange) {
     EXPECT_EQ(f->windowTitle(), "Ogg Vorbis Option");
     EXPECT_EQ(services::UnnamedControls(f.get()), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(f.get()), std::vector<std::string>{});
-    EXPECT_EQ(f->sldrBitrate->value(), 2);
-    EXPECT_EQ(f->lblBitrate->text(), "Current nominal Bitrate: 96 kbit");
-    EXPECT_EQ(f->sldrBitrate->toolTip(), "96");
-    EXPECT_EQ(f->sldrMinBitrate->value(), 2);
-    EXPECT_EQ(f->lblMinBitrate->text(), "Current min oggBitrate: 128 kbit");
-    EXPECT_EQ(f->sldrMaxBitrate->value(), 4);
-    EXPECT_EQ(f->lblMaxBitrate->text(), "Current max oggBitrate: 192 kbit");
-    EXPECT_EQ(f->sldrQuality->value(), 450);
-    EXPECT_EQ(f->sldrQuality->toolTip(), "4.5");
+    EXPECT_EQ(Control<QSlider>(*f, "sldrBitrate")->value(), 2);
+    EXPECT_EQ(Control<QLabel>(*f, "lblBitrate")->text(), "Current nominal Bitrate: 96 kbit");
+    EXPECT_EQ(Control<QSlider>(*f, "sldrBitrate")->toolTip(), "96");
+    EXPECT_EQ(Control<QSlider>(*f, "sldrMinBitrate")->value(), 2);
+    EXPECT_EQ(Control<QLabel>(*f, "lblMinBitrate")->text(), "Current min oggBitrate: 128 kbit");
+    EXPECT_EQ(Control<QSlider>(*f, "sldrMaxBitrate")->value(), 4);
+    EXPECT_EQ(Control<QLabel>(*f, "lblMaxBitrate")->text(), "Current max oggBitrate: 192 kbit");
+    EXPECT_EQ(Control<QSlider>(*f, "sldrQuality")->value(), 450);
+    EXPECT_EQ(Control<QSlider>(*f, "sldrQuality")->toolTip(), "4.5");
     // Variable bitrate on, quality off.
-    EXPECT_TRUE(f->chVbr->isChecked());
-    EXPECT_FALSE(f->chQuality->isChecked());
-    EXPECT_TRUE(f->chVbr->isEnabled());
-    EXPECT_TRUE(f->sldrBitrate->isEnabled());
-    EXPECT_TRUE(f->frmVbr->isEnabled());
-    EXPECT_TRUE(f->sldrMinBitrate->isEnabled());
-    EXPECT_FALSE(f->frmQuality->isEnabled());
-    EXPECT_FALSE(f->sldrQuality->isEnabled());
+    EXPECT_TRUE(Control<QCheckBox>(*f, "chVbr")->isChecked());
+    EXPECT_FALSE(Control<QCheckBox>(*f, "chQuality")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(*f, "chVbr")->isEnabled());
+    EXPECT_TRUE(Control<QSlider>(*f, "sldrBitrate")->isEnabled());
+    EXPECT_TRUE(Control<QGroupBox>(*f, "frmVbr")->isEnabled());
+    EXPECT_TRUE(Control<QSlider>(*f, "sldrMinBitrate")->isEnabled());
+    EXPECT_FALSE(Control<QGroupBox>(*f, "frmQuality")->isEnabled());
+    EXPECT_FALSE(Control<QSlider>(*f, "sldrQuality")->isEnabled());
     EXPECT_TRUE(fx.log.empty()) << "loading sets no format";
 
-    QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdOk"), Qt::LeftButton);
     EXPECT_EQ(f->result(), QDialog::Accepted);
     EXPECT_EQ(ReadAll(fx.file),
               "[ogg]\noggBitrate=96\nMinBitrate=128\nMaxBitrate=192\n"
@@ -81,21 +84,23 @@ TEST(frmOgg, QualityModeDisablesTheBitratesAndWinsOnOk) {
     Fixture fx;
     WriteAll(fx.file, "[ogg]\noggBitrate=320\nQuality=300\nVbrEnabled=1\nQualityEnabled=1\n");
     auto f = fx.Open();
-    EXPECT_TRUE(f->chQuality->isChecked());
-    EXPECT_TRUE(f->chVbr->isChecked());
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{f->chVbr, f->frmVbr, f->sldrBitrate, f->lblBitrate,
-                                         f->sldrMinBitrate, f->sldrMaxBitrate, f->lblMaxBitrate})
+    EXPECT_TRUE(Control<QCheckBox>(*f, "chQuality")->isChecked());
+    EXPECT_TRUE(Control<QCheckBox>(*f, "chVbr")->isChecked());
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             Control<QCheckBox>(*f, "chVbr"), Control<QGroupBox>(*f, "frmVbr"),
+             Control<QSlider>(*f, "sldrBitrate"), Control<QLabel>(*f, "lblBitrate"),
+             Control<QSlider>(*f, "sldrMinBitrate"), Control<QSlider>(*f, "sldrMaxBitrate"),
+             Control<QLabel>(*f, "lblMaxBitrate")})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_TRUE(f->sldrQuality->isEnabled());
+    EXPECT_TRUE(Control<QSlider>(*f, "sldrQuality")->isEnabled());
 
     // The quality slider to its end, by keyboard.
-    f->sldrQuality->setFocus();
-    QTest::keyClick(f->sldrQuality, Qt::Key_End);
+    Control<QSlider>(*f, "sldrQuality")->setFocus();
+    QTest::keyClick(Control<QSlider>(*f, "sldrQuality"), Qt::Key_End);
     EXPECT_EQ(fx.values.Quality, 1000);
-    EXPECT_EQ(f->sldrQuality->toolTip(), "10");
+    EXPECT_EQ(Control<QSlider>(*f, "sldrQuality")->toolTip(), "10");
 
-    QTest::mouseClick(f->cmdOk, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdOk"), Qt::LeftButton);
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetOggFormat(44100,2,128,0,0,1000)"}));
     EXPECT_EQ(settings::ReadIniValue(fx.file, "ogg", "Quality"), "1000");
     EXPECT_EQ(settings::ReadIniValue(fx.file, "ogg", "oggBitrate"), "320");
@@ -109,30 +114,30 @@ TEST(frmOgg, SlidersAndTicksChangeTheSharedValuesAndCancelPutsThemBack) {
     WriteAll(fx.file, stored);
     auto f = fx.Open();
     // Quality off: the nominal slider comes back, the range follows its tick.
-    QTest::mouseClick(f->chQuality, Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>(*f, "chQuality"), Qt::LeftButton);
     EXPECT_EQ(fx.values.QualityEnabled, 0);
-    EXPECT_TRUE(f->sldrBitrate->isEnabled());
-    EXPECT_TRUE(f->chVbr->isEnabled());
-    EXPECT_FALSE(f->frmVbr->isEnabled());
-    EXPECT_FALSE(f->sldrQuality->isEnabled());
-    QTest::mouseClick(f->chVbr, Qt::LeftButton);
+    EXPECT_TRUE(Control<QSlider>(*f, "sldrBitrate")->isEnabled());
+    EXPECT_TRUE(Control<QCheckBox>(*f, "chVbr")->isEnabled());
+    EXPECT_FALSE(Control<QGroupBox>(*f, "frmVbr")->isEnabled());
+    EXPECT_FALSE(Control<QSlider>(*f, "sldrQuality")->isEnabled());
+    QTest::mouseClick(Control<QCheckBox>(*f, "chVbr"), Qt::LeftButton);
     EXPECT_EQ(fx.values.VbrEnabled, 1);
-    EXPECT_TRUE(f->sldrMaxBitrate->isEnabled());
+    EXPECT_TRUE(Control<QSlider>(*f, "sldrMaxBitrate")->isEnabled());
 
-    f->sldrBitrate->setFocus();
-    QTest::keyClick(f->sldrBitrate, Qt::Key_Right);
+    Control<QSlider>(*f, "sldrBitrate")->setFocus();
+    QTest::keyClick(Control<QSlider>(*f, "sldrBitrate"), Qt::Key_Right);
     EXPECT_EQ(fx.values.oggBitrate, 160);
-    EXPECT_EQ(f->lblBitrate->text(), "Current nominal oggBitrate: 160 kbit");
-    EXPECT_EQ(f->sldrBitrate->toolTip(), "160");
-    f->sldrMaxBitrate->setFocus();
-    QTest::keyClick(f->sldrMaxBitrate, Qt::Key_End);
+    EXPECT_EQ(Control<QLabel>(*f, "lblBitrate")->text(), "Current nominal oggBitrate: 160 kbit");
+    EXPECT_EQ(Control<QSlider>(*f, "sldrBitrate")->toolTip(), "160");
+    Control<QSlider>(*f, "sldrMaxBitrate")->setFocus();
+    QTest::keyClick(Control<QSlider>(*f, "sldrMaxBitrate"), Qt::Key_End);
     EXPECT_EQ(fx.values.MaxBitrate, 320);
-    EXPECT_EQ(f->lblMaxBitrate->text(), "Current max oggBitrate: 320 kbit");
-    f->sldrMinBitrate->setFocus();
-    QTest::keyClick(f->sldrMinBitrate, Qt::Key_Home);
-    EXPECT_EQ(f->lblMinBitrate->text(), "Current min oggBitrate: 112 kbit");
+    EXPECT_EQ(Control<QLabel>(*f, "lblMaxBitrate")->text(), "Current max oggBitrate: 320 kbit");
+    Control<QSlider>(*f, "sldrMinBitrate")->setFocus();
+    QTest::keyClick(Control<QSlider>(*f, "sldrMinBitrate"), Qt::Key_Home);
+    EXPECT_EQ(Control<QLabel>(*f, "lblMinBitrate")->text(), "Current min oggBitrate: 112 kbit");
 
-    QTest::mouseClick(f->cmdCancel, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdCancel"), Qt::LeftButton);
     EXPECT_EQ(f->result(), QDialog::Rejected);
     EXPECT_EQ(ReadAll(fx.file), stored);
     EXPECT_TRUE(fx.log.empty());
@@ -144,7 +149,7 @@ TEST(frmOgg, SlidersAndTicksChangeTheSharedValuesAndCancelPutsThemBack) {
 TEST(frmOgg, ShownModalThroughTheDesktop) {
     Fixture fx;
     fx.desk.modal.scripts.push_back([](QDialog& d) {
-        QTest::mouseClick(dynamic_cast<frmOgg&>(d).cmdOk, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(dynamic_cast<frmOgg&>(d), "cmdOk"), Qt::LeftButton);
         return d.result();
     });
     EXPECT_EQ(settings::ShowOggOptions(fx.desk.Services(), fx.audio, fx.values, fx.file,

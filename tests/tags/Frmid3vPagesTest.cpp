@@ -13,11 +13,11 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QToolBar>
-#include <QTreeWidget>
 #include <filesystem>
 #include <map>
 
 #include "Corpus.h"
+#include "FileRows.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeSoundLibrary.h"
@@ -70,23 +70,19 @@ struct Frmid3vPagesTest : ::testing::Test {
         EXPECT_NE(c, nullptr) << name.toStdString();
         return c;
     }
-    QTreeWidget* List() { return Child<QTreeWidget>("lvw"); }
+    testing::FileRows Rows() const { return testing::FileRows(*w); }
     // Rows by the name they show: the list keeps the folder's order.
-    QTreeWidgetItem* Row(const char* name) {
-        const auto found = List()->findItems(name, Qt::MatchExactly, 0);
-        EXPECT_EQ(found.size(), 1) << name;
-        return found.isEmpty() ? nullptr : found.front();
+    int Row(const char* name) {
+        const int row = Rows().Find(name);
+        EXPECT_GE(row, 0) << name;
+        return row;
     }
     QLineEdit* V1(int k) { return Child<QLineEdit>(QStringLiteral("txtv1_%1").arg(k)); }
     QLineEdit* V2(int k) { return Child<QLineEdit>(QStringLiteral("txtv2_%1").arg(k)); }
-    void Tick(const char* row) { Row(row)->setCheckState(0, Qt::Checked); }
-    void Select(const char* row) {
-        List()->setCurrentItem(Row(row));
-        Row(row)->setSelected(true);
-    }
+    void Tick(const char* row) { Rows().Tick(Row(row)); }
+    void Select(const char* row) { Rows().Select(Row(row)); }
     std::string Path(const char* row) {
-        return w->Table()[static_cast<std::size_t>(Row(row)->data(0, Qt::UserRole).toInt())]
-            .filename;
+        return w->Table()[static_cast<std::size_t>(Rows().Record(Row(row)))].filename;
     }
     clsID3v1 ReadV1(const char* row) {
         clsID3v1 v1;
@@ -140,7 +136,7 @@ TEST_F(Frmid3vPagesTest, OneRowShowsItsRecordAndTickedRowsTheirMerge) {
     AddFile("d.mp3",
             {{soundlib::kTagId3v1, "TITLE", "None"}, {soundlib::kTagId3v1, "GENRE", "255"}});
     Load();
-    ASSERT_EQ(List()->topLevelItemCount(), 4);
+    ASSERT_EQ(Rows().Count(), 4);
 
     Select("c");
     EXPECT_EQ(V1(1)->text(), "Other");
@@ -214,7 +210,7 @@ TEST_F(Frmid3vPagesTest, BatchNumbersTicksInListOrderWithProgressAndNoScanMeanwh
         AddFile(name, {{soundlib::kTagId3v2, "TIT2", name}});
     }
     Load();
-    ASSERT_EQ(List()->topLevelItemCount(), 4);
+    ASSERT_EQ(Rows().Count(), 4);
     Tick("a - one");
     Tick("b - two");
     Tick("c - three");
@@ -238,17 +234,16 @@ TEST_F(Frmid3vPagesTest, BatchNumbersTicksInListOrderWithProgressAndNoScanMeanwh
     desktop.eventPump.pumped = 0;
     w->tbr_ButtonClick(1, 2);
     EXPECT_EQ(progress, (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(List()->topLevelItemCount(), 4);
+    EXPECT_EQ(Rows().Count(), 4);
     EXPECT_FALSE(Child<QProgressBar>("prb")->isVisibleTo(w.get()));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
     // Numbered through in list order; titles grabbed from the names.
     int fileIndex = 0;
-    for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-        QTreeWidgetItem* item = List()->topLevelItem(i);
-        const std::string name = item->text(0).toStdString();
+    for (int i = 0; i < Rows().Count(); ++i) {
+        const std::string name = Rows().Text(i, 0).toStdString();
         const std::string path = Path(name.c_str());
-        if (item->checkState(0) != Qt::Checked) {
+        if (!Rows().Ticked(i)) {
             // Not ticked: untouched.
             EXPECT_EQ(engine.tags.at(path), (std::map<int, std::string>{{2, name + ".mp3"}}));
             continue;
@@ -258,7 +253,7 @@ TEST_F(Frmid3vPagesTest, BatchNumbersTicksInListOrderWithProgressAndNoScanMeanwh
         EXPECT_EQ(stored.at(1), std::to_string(fileIndex)) << name;
         EXPECT_EQ(stored.at(2), GrabTitle(path)) << name;
         EXPECT_FALSE(stored.at(2).empty());
-        EXPECT_EQ(item->text(1), "ID3v2");
+        EXPECT_EQ(Rows().Text(i, 1), "ID3v2");
     }
     EXPECT_EQ(fileIndex, 3);
     EXPECT_TRUE(desktop.messageBox.shown.empty());
@@ -282,7 +277,7 @@ TEST_F(Frmid3vPagesTest, SingleSaveWithoutId3v1RemovesItAndRevertShowsTheTable) 
     clsID3v1 v1;
     v1.filename(Path("one"));
     EXPECT_FALSE(v1.HasTag());
-    EXPECT_EQ(Row("one")->text(1), "");
+    EXPECT_EQ(Rows().Text(Row("one"), 1), "");
     EXPECT_FALSE(w->Table()[1].hasV1);
 }
 

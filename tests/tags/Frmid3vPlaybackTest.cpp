@@ -6,9 +6,9 @@
 #include <QLabel>
 #include <QProcess>
 #include <QProgressBar>
-#include <QTreeWidget>
 #include <cstdlib>
 
+#include "FileRows.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/soundlib/SoundLibrary.h"
@@ -36,9 +36,9 @@ TEST(Frmid3vPlayback, MenuPlaysTheSelectedFileWithLevelsAndPosition) {
     w.Form_Load();
     ASSERT_TRUE(w.SoundLibraryReady());
     w.UpdateFolder(dir.path().string());
-    auto* list = w.findChild<QTreeWidget*>("lvw");
-    ASSERT_EQ(list->topLevelItemCount(), 1);
-    list->setCurrentItem(list->topLevelItem(0));
+    const testing::FileRows rows(w);
+    ASSERT_EQ(rows.Count(), 1);
+    rows.Select(0);
 
     auto* position = w.findChild<QLabel*>("lblPosition");
     auto* left = w.findChild<QProgressBar*>("vuLeft");

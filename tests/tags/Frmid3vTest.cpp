@@ -10,11 +10,12 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <filesystem>
 
 #include "Corpus.h"
 #include "CorpusManifest.h"
+#include "FileRows.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeSoundLibrary.h"
@@ -46,11 +47,8 @@ struct Frmid3vTest : ::testing::Test {
         EXPECT_NE(c, nullptr) << name;
         return c;
     }
-    QTreeWidget* List() { return Child<QTreeWidget>("lvw"); }
-    QTreeWidgetItem* Row(const std::string& name) {
-        const auto found = List()->findItems(QString::fromStdString(name), Qt::MatchExactly, 0);
-        return found.isEmpty() ? nullptr : found.front();
-    }
+    testing::FileRows Rows() const { return testing::FileRows(*w); }
+    QTreeView* List() { return w->FileList(); }
     std::string Setting(const char* key) {
         return desktop.userSettings.values[std::string("soundrecord/Settings/") + key];
     }
@@ -80,14 +78,14 @@ TEST_F(Frmid3vTest, ExitDuringAScanOrABatchSaveStopsItThenUnloads) {
         w->reject();
     };
     w->UpdateFolder(folder);
-    EXPECT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(Rows().Count(), 1);
     EXPECT_FALSE(w->SoundLibraryReady());
 
     w->Form_Load();
     desktop.eventPump.onPump = nullptr;
     w->UpdateFolder(folder);
-    ASSERT_EQ(List()->topLevelItemCount(), 6);
-    for (int i = 0; i < 6; ++i) List()->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    ASSERT_EQ(Rows().Count(), 6);
+    for (int i = 0; i < 6; ++i) Rows().Tick(i);
     desktop.eventPump.pumped = 0;
     desktop.eventPump.onPump = [&] {
         if (desktop.eventPump.pumped == 2) {
@@ -113,22 +111,22 @@ TEST_F(Frmid3vTest, ScannedCorpusShowsTheTagsItsManifestImplies) {
     w->UpdateFolder(folder);
 
     const auto expected = testing::ExpectedTagsColumns(testing::TagCorpus());
-    ASSERT_EQ(List()->topLevelItemCount(), static_cast<int>(expected.size()));
+    ASSERT_EQ(Rows().Count(), static_cast<int>(expected.size()));
     for (const auto& [name, tags] : expected) {
-        QTreeWidgetItem* row = Row(fs::path(name).stem().string());
-        ASSERT_NE(row, nullptr) << name;
+        const int row = Rows().Find(fs::path(name).stem().string());
+        ASSERT_GE(row, 0) << name;
         if (tags) {
-            EXPECT_EQ(row->text(1).toStdString(), *tags) << name;
+            EXPECT_EQ(Rows().Text(row, 1).toStdString(), *tags) << name;
         }
-        const int record = row->data(0, Qt::UserRole).toInt();
+        const int record = Rows().Record(row);
         ASSERT_GT(record, 0);
         EXPECT_EQ(fs::path(w->Table()[static_cast<std::size_t>(record)].filename).filename(), name);
         // The size column comes from the kB rule with the locale's separator.
-        EXPECT_EQ(row->text(2).toStdString(),
+        EXPECT_EQ(Rows().Text(row, 2).toStdString(),
                   KilobyteText(static_cast<std::int64_t>(fs::file_size(fs::path(folder) / name)),
                                QLocale().groupSeparator().toStdString()));
-        EXPECT_FALSE(row->text(3).isEmpty());
-        EXPECT_EQ(row->checkState(0), Qt::Unchecked);
+        EXPECT_FALSE(Rows().Text(row, 3).isEmpty());
+        EXPECT_FALSE(Rows().Ticked(row));
     }
     EXPECT_EQ(w->Table().size(), expected.size() + 1);
     EXPECT_FALSE(Child<QProgressBar>("prb")->isVisible());
@@ -136,9 +134,8 @@ TEST_F(Frmid3vTest, ScannedCorpusShowsTheTagsItsManifestImplies) {
 
     // Widths from the longest texts: the longest name plus its padding.
     QString longestName;
-    for (int i = 0; i < List()->topLevelItemCount(); ++i) {
-        if (List()->topLevelItem(i)->text(0).size() > longestName.size())
-            longestName = List()->topLevelItem(i)->text(0);
+    for (int i = 0; i < Rows().Count(); ++i) {
+        if (Rows().Text(i, 0).size() > longestName.size()) longestName = Rows().Text(i, 0);
     }
     EXPECT_EQ(List()->columnWidth(0),
               QFontMetrics(w->font()).horizontalAdvance(longestName) + 480 / 15);
@@ -151,8 +148,8 @@ TEST_F(Frmid3vTest, EachFileIsOpenedOnceForItsTags) {
     w->Form_Load();
     library.calls.clear();
     w->UpdateFolder(folder);
-    ASSERT_EQ(List()->topLevelItemCount(), 4);
-    EXPECT_EQ(List()->topLevelItem(0)->text(1), "ID3v1 ");
+    ASSERT_EQ(Rows().Count(), 4);
+    EXPECT_EQ(Rows().Text(0, 1), "ID3v1 ");
     int opens = 0;
     for (const auto& call : library.calls) {
         if (call.rfind("StreamOpen(", 0) == 0) ++opens;
@@ -169,7 +166,7 @@ TEST_F(Frmid3vTest, EmptyFolderListsNothingAndKeepsTheColumns) {
     for (int c = 0; c < 4; ++c) before.push_back(List()->columnWidth(c));
     testing::WriteAll(dir.File("readme.txt"), "x");
     w->UpdateFolder(dir.path().string());
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_EQ(Rows().Count(), 0);
     for (int c = 0; c < 4; ++c)
         EXPECT_EQ(List()->columnWidth(c), before[static_cast<std::size_t>(c)]);
     EXPECT_EQ(w->ShownRecord(), 0);
@@ -181,10 +178,10 @@ TEST_F(Frmid3vTest, ASecondScanWaitsWhileTheHourglassShows) {
     w->Form_Load();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     w->UpdateFolder(folder);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);
+    EXPECT_EQ(Rows().Count(), 0);
     QApplication::restoreOverrideCursor();
     w->UpdateFolder(folder);
-    EXPECT_EQ(List()->topLevelItemCount(), 2);
+    EXPECT_EQ(Rows().Count(), 2);
 }
 
 // Events run between batches: a folder click then is ignored, and closing
@@ -197,13 +194,13 @@ TEST_F(Frmid3vTest, EventsDuringAScanCannotStartAnotherAndClosingStopsIt) {
     int pumps = 0;
     desktop.eventPump.onPump = [&] {
         if (++pumps > 1) return;
-        EXPECT_EQ(List()->topLevelItemCount(), 1);  // the first row shows at once
+        EXPECT_EQ(Rows().Count(), 1);  // the first row shows at once
         EXPECT_TRUE(Child<QProgressBar>("prb")->isVisibleTo(w.get()));
         w->UpdateFolder(other);  // ignored: the hourglass shows
         w->reject();
     };
     w->UpdateFolder(folder);
-    EXPECT_EQ(List()->topLevelItemCount(), 1);
+    EXPECT_EQ(Rows().Count(), 1);
     EXPECT_EQ(fs::path(w->Table()[1].filename).parent_path(), fs::path(folder));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(library.Initialised());
@@ -237,8 +234,8 @@ TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
     EXPECT_TRUE(Child<QCheckBox>("chkOpt2")->isChecked());
     EXPECT_EQ(w->Option(1), 1);
     EXPECT_EQ(w->SplitterLeft(), 4500);
-    EXPECT_EQ(List()->topLevelItemCount(), 0);  // the scan waits for the event loop
-    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
+    EXPECT_EQ(Rows().Count(), 0);  // the scan waits for the event loop
+    EXPECT_TRUE(testing::RunUntil([&] { return Rows().Count() == 3; }, 5000));
 
     // A folder change that arrives after the window closed is dropped.
     const std::string one = dir.File("one");
@@ -247,9 +244,9 @@ TEST_F(Frmid3vTest, SettingsDefaultsAndRoundTrip) {
     library.AddFile(one + "/a.mp3", {1000, 8000, {}});
     w->Form_Unload();
     w->UpdateFolder(one);
-    EXPECT_EQ(List()->topLevelItemCount(), 3);
+    EXPECT_EQ(Rows().Count(), 3);
     w->Form_Load();
-    EXPECT_TRUE(testing::RunUntil([&] { return List()->topLevelItemCount() == 3; }, 5000));
+    EXPECT_TRUE(testing::RunUntil([&] { return Rows().Count() == 3; }, 5000));
 
     // Changes are written when the window closes.
     Child<QCheckBox>("chkOpt1")->click();
@@ -314,15 +311,15 @@ TEST_F(Frmid3vTest, SelectMenuTicksAndUnticksEveryRow) {
     select->hide();
     w->menSelect_Click(0);
     EXPECT_EQ(w->GetSelNum(), 3);
-    List()->topLevelItem(1)->setCheckState(0, Qt::Unchecked);
+    Rows().Tick(1, false);
     EXPECT_EQ(w->GetSelNum(), 2);
     // Ticking a row shows its record.
-    EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(1)->data(0, Qt::UserRole).toInt());
+    EXPECT_EQ(w->ShownRecord(), Rows().Record(1));
     w->menSelect_Click(1);
     EXPECT_EQ(w->GetSelNum(), 0);
     // Moving to a row (mouse or keyboard) shows its record as well.
-    List()->setCurrentItem(List()->topLevelItem(2));
-    EXPECT_EQ(w->ShownRecord(), List()->topLevelItem(2)->data(0, Qt::UserRole).toInt());
+    Rows().Select(2);
+    EXPECT_EQ(w->ShownRecord(), Rows().Record(2));
 }
 
 TEST_F(Frmid3vTest, PlaybackCommandsGoThroughTheWrapper) {
@@ -343,9 +340,8 @@ TEST_F(Frmid3vTest, PlaybackCommandsGoThroughTheWrapper) {
     EXPECT_TRUE(desktop.messageBox.shown.empty());
 
     // A release over the list shows the menu; Play takes the selected row's file.
-    QTreeWidgetItem* row = List()->topLevelItem(0);
-    List()->setCurrentItem(row);
-    const QPoint at = List()->visualItemRect(row).center();
+    Rows().Select(0);
+    const QPoint at = Rows().Rect(0).center();
     QMouseEvent release(QEvent::MouseButtonRelease, at, List()->viewport()->mapToGlobal(at),
                         Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(List()->viewport(), &release);

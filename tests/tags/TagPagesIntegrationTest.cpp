@@ -6,12 +6,12 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QHeaderView>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
-#include <QTreeWidget>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,6 +21,8 @@
 #include <memory>
 
 #include "Corpus.h"
+#include "FileRows.h"
+#include "cli/Commands.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
@@ -73,10 +75,10 @@ struct TagPagesIntegration : ::testing::Test {
     fakes::FakeDesktop desktop;
     Frmid3v w{*library, *engine, desktop.Services(), ""};
 
-    QTreeWidget* Open(const std::string& folder) {
+    testing::FileRows Open(const std::string& folder) {
         w.Form_Load();
         w.UpdateFolder(folder);
-        return w.findChild<QTreeWidget*>("lvw");
+        return testing::FileRows(w);
     }
 };
 
@@ -93,9 +95,9 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
     std::map<std::string, Snapshot> before;
     for (const std::string& name : names) before[name] = Read(folder + "/" + name + ".mp3");
 
-    QTreeWidget* list = Open(folder);
-    ASSERT_EQ(list->topLevelItemCount(), 4);
-    for (int i = 0; i < 4; ++i) list->topLevelItem(i)->setCheckState(0, Qt::Checked);
+    const testing::FileRows list = Open(folder);
+    ASSERT_EQ(list.Count(), 4);
+    for (int i = 0; i < 4; ++i) list.Tick(i);
 
     // Own values kept, tracks numbered, titles not grabbed.
     for (int i = 0; i < 3; ++i) {
@@ -112,19 +114,18 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
     const std::string unwritable = folder + "/unwritable.mp3";
     fs::remove(unwritable);
     fs::create_directory(unwritable);
-    QTreeWidgetItem* unwritableRow =
-        list->findItems("unwritable", Qt::MatchExactly, 0).value(0, nullptr);
-    ASSERT_NE(unwritableRow, nullptr);
-    const QString unwritableTags = unwritableRow->text(1);
+    const int unwritableRow = list.Find("unwritable");
+    ASSERT_GE(unwritableRow, 0);
+    const QString unwritableTags = list.Text(unwritableRow, 1);
     const TagFileRecord unwritableRecord =
-        w.Table()[static_cast<std::size_t>(unwritableRow->data(0, Qt::UserRole).toInt())];
+        w.Table()[static_cast<std::size_t>(list.Record(unwritableRow))];
 
     w.SaveItems();
 
     int fileIndex = 0;
-    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+    for (int i = 0; i < list.Count(); ++i) {
         ++fileIndex;
-        const std::string name = list->topLevelItem(i)->text(0).toStdString();
+        const std::string name = list.Text(i, 0).toStdString();
         if (name == "unwritable") continue;
         SCOPED_TRACE(name);
         const Snapshot after = Read(folder + "/" + name + ".mp3");
@@ -140,7 +141,7 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
         // the merge showed it.
         if (old.v1.isEmpty()) {
             EXPECT_TRUE(after.v1.isEmpty());
-            EXPECT_EQ(list->topLevelItem(i)->text(1), "ID3v2");
+            EXPECT_EQ(list.Text(i, 1), "ID3v2");
             continue;
         }
         // The two files with an ID3v1 block share genre 17 but not their
@@ -152,7 +153,7 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
         for (const char* field : {"artist", "year", "comment"}) {
             EXPECT_EQ(after.v1[field].toString(), "") << field;
         }
-        EXPECT_EQ(list->topLevelItem(i)->text(1), "ID3v1 ID3v2");
+        EXPECT_EQ(list.Text(i, 1), "ID3v1 ID3v2");
     }
     EXPECT_EQ(fileIndex, 4);
 
@@ -161,9 +162,8 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
     EXPECT_NE(message.find("unwritable.mp3: ID3v1 tag not written (not a file)"), std::string::npos)
         << message;
     for (const std::string& name : names) EXPECT_EQ(message.find(name), std::string::npos);
-    EXPECT_EQ(unwritableRow->text(1), unwritableTags);
-    const TagFileRecord& now =
-        w.Table()[static_cast<std::size_t>(unwritableRow->data(0, Qt::UserRole).toInt())];
+    EXPECT_EQ(list.Text(unwritableRow, 1), unwritableTags);
+    const TagFileRecord& now = w.Table()[static_cast<std::size_t>(list.Record(unwritableRow))];
     EXPECT_EQ(now.v1Album, unwritableRecord.v1Album);
     EXPECT_EQ(now.v1Track, unwritableRecord.v1Track);
     EXPECT_EQ(now.hasV2, unwritableRecord.hasV2);
@@ -206,11 +206,9 @@ TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
         before[e.path().string()] = Read(e.path().string());
     const std::string wave = Bytes(folder + "/wave.mp3");
 
-    QTreeWidget* list = Open(folder);
-    ASSERT_EQ(list->topLevelItemCount(), 6);
-    const auto show = [&](const char* name) {
-        list->setCurrentItem(list->findItems(name, Qt::MatchExactly, 0).value(0));
-    };
+    const testing::FileRows list = Open(folder);
+    ASSERT_EQ(list.Count(), 6);
+    const auto show = [&](const char* name) { list.Select(list.Find(name)); };
     const auto box = [&](const char* name) {
         return w.findChild<QLineEdit*>(name)->text().toStdString();
     };
@@ -254,6 +252,80 @@ TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
     }
 }
 
+// What `quorvin-cli tags FILE` prints.
+std::string CliTags(audio::IAudioEngine& engine, const std::string& path) {
+    std::FILE* out = std::tmpfile();
+    EXPECT_EQ(cli::Run(engine, {"tags", path}, out, out), 0);
+    std::rewind(out);
+    std::string text;
+    char buf[4096];
+    while (std::size_t n = std::fread(buf, 1, sizeof buf, out)) text.append(buf, n);
+    std::fclose(out);
+    return text;
+}
+
+TEST_F(TagPagesIntegration, TheCommandLinePrintsTheYearTheEditorShows) {
+    testing::TempDir dir;
+    const std::string folder = OtherProgramsFolder(dir, "dated");
+    const testing::FileRows list = Open(folder);
+    list.Select(list.Find("v24_date"));
+    const std::string shown = w.findChild<QLineEdit*>("txtv2_4")->text().toStdString();
+    EXPECT_EQ(shown, "1999");
+    const std::string printed = CliTags(*engine, folder + "/v24_date.mp3");
+    EXPECT_NE(printed.find("\nv2.tagYear=" + shown + "\n"), std::string::npos) << printed;
+    EXPECT_NE(printed.find("\nv2.tagDate=1999-05-04\n"), std::string::npos) << printed;
+}
+
+// Clicking "Filename" sorts the list by name, one way and then the other; a
+// batch save numbers the files in the order shown. Files encoded and tagged
+// by ffmpeg, numbers read back by mutagen.
+TEST_F(TagPagesIntegration, TheFilenameHeaderSortsAndTheBatchNumbersInThatOrder) {
+    testing::TempDir dir;
+    const std::string folder = dir.File("numbered");
+    fs::create_directory(folder);
+    for (const std::string name : {"track10", "Track1", "track2"}) {
+        const std::string command =
+            "ffmpeg -v error -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame -b:a 64k "
+            "-id3v2_version 3 -metadata title=" +
+            name + " -y '" + folder + "/" + name + ".mp3'";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    const testing::FileRows list = Open(folder);
+    ASSERT_EQ(list.Count(), 3);
+    w.show();
+    QHeaderView* header = list.View().header();
+    const auto click = [header](int section) {
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + 4, header->height() / 2));
+    };
+    const auto names = [&list] {
+        std::vector<std::string> shown;
+        for (int row = 0; row < list.Count(); ++row)
+            shown.push_back(list.Text(row, 0).toStdString());
+        return shown;
+    };
+    click(0);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Track1", "track2", "track10"}));
+    click(0);
+    const std::vector<std::string> descending = {"track10", "track2", "Track1"};
+    EXPECT_EQ(names(), descending);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    click(2);  // "Size" does not sort
+    EXPECT_EQ(names(), descending);
+
+    w.findChild<QAction*>("menSelect0")->trigger();
+    auto* numbering = w.findChild<QCheckBox*>("chkOpt1");
+    if (!numbering->isChecked()) numbering->click();
+    w.findChild<QAction*>("tbr1Button2")->trigger();
+    EXPECT_TRUE(desktop.messageBox.shown.empty());
+    for (std::size_t i = 0; i < descending.size(); ++i) {
+        const Snapshot after = Read(folder + "/" + descending[i] + ".mp3");
+        EXPECT_EQ(after.frames.at("TRCK"), Latin1Frame("TRCK", std::to_string(i + 1)))
+            << descending[i];
+    }
+}
+
 // A recording into the folder while the same save runs: the recorder keeps
 // writing the file it has open, so that file is left alone and named.
 TEST_F(TagPagesIntegration, TheFileBeingRecordedIsLeftAloneAndKeepsEverySecond) {
@@ -274,7 +346,7 @@ TEST_F(TagPagesIntegration, TheFileBeingRecordedIsLeftAloneAndKeepsEverySecond) 
     w.SetRecordingQuery([&session, recorded](const std::string& path) {
         return (session.IsRecording() || session.IsStopping()) && path == recorded;
     });
-    ASSERT_EQ(Open(folder)->topLevelItemCount(), 7);
+    ASSERT_EQ(Open(folder).Count(), 7);
     SelectAllTypeAnAlbumAndSave(w, "New Album");
     ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
     EXPECT_NE(desktop.messageBox.shown[0].text.find("\nrec.mp3 is being recorded"),

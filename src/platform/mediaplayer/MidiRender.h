@@ -1,16 +1,14 @@
 #pragma once
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <deque>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
+
+#include "platform/mediaplayer/ReadAhead.h"
 
 namespace qsr::mediaplayer {
 
@@ -80,40 +78,28 @@ class MidiFeed {
     static constexpr std::chrono::seconds kAhead{3};
 
     explicit MidiFeed(std::unique_ptr<MidiStream> stream, int rate);
-    ~MidiFeed();
-    MidiFeed(const MidiFeed&) = delete;
-    MidiFeed& operator=(const MidiFeed&) = delete;
 
     std::int64_t TotalFrames() const { return totalFrames_; }
     // Drops what is buffered; what is taken next starts at `frame`.
-    void Seek(std::int64_t frame);
+    void Seek(std::int64_t frame) { feed_.Seek(frame); }
     // Appends up to `frames` frames to `out`, waiting up to `wait` while
     // nothing is buffered; the number of frames appended.
     std::int64_t Take(std::int64_t frames, std::vector<std::int16_t>& out,
-                      std::chrono::milliseconds wait);
+                      std::chrono::milliseconds wait) {
+        return feed_.Take(frames, out, wait);
+    }
     // Waits up to `bound` for the first block after a start or seek; false
     // when none came.
-    bool WaitReady(std::chrono::milliseconds bound);
+    bool WaitReady(std::chrono::milliseconds bound) { return feed_.WaitReady(bound); }
     // All rendered and taken.
-    bool Ended();
+    bool Ended() { return feed_.Ended(); }
     // Frames rendered since the last start or seek, taken or not.
-    std::int64_t RenderedFrames();
+    std::int64_t RenderedFrames() { return feed_.ReadFrames(); }
 
   private:
-    void Run();
-
     std::unique_ptr<MidiStream> stream_;
     std::int64_t totalFrames_;
-    std::size_t aheadSamples_;
-    std::mutex m_;
-    std::condition_variable cv_;
-    std::deque<std::int16_t> buffer_;
-    std::optional<std::int64_t> seekTo_;
-    unsigned generation_ = 0;  // one more at every seek
-    std::int64_t rendered_ = 0;
-    bool streamEnded_ = false;
-    bool stop_ = false;
-    std::thread thread_;
+    ReadAhead feed_;  // last: its worker stops before the stream goes
 };
 
 }  // namespace qsr::mediaplayer

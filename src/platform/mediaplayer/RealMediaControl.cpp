@@ -13,6 +13,7 @@
 #include "platform/mediaplayer/CdAudio.h"
 #include "platform/mediaplayer/MediaModules.h"
 #include "platform/mediaplayer/MidiRender.h"
+#include "platform/mediaplayer/ReadAhead.h"
 
 namespace qsr::mediaplayer {
 namespace {
@@ -21,6 +22,8 @@ namespace {
 // window's thread for the first one.
 constexpr int kMidiWaitMs = 50;
 constexpr int kMidiReadySeconds = 5;
+// How long the window's thread waits for a drive's first sectors.
+constexpr int kCdReadySeconds = 5;
 
 void OnCorked(pa_stream*, int, void* userdata) {
     static_cast<audio::PulseConnection*>(userdata)->Signal();
@@ -46,7 +49,8 @@ RealMediaControl::~RealMediaControl() {
 // The file is read as it plays, a block at a time, so a long file starts at
 // once and a seek goes through the reader's index. MIDI holds no sound of its
 // own: a synthesizer renders it a few seconds ahead of what is played, in a
-// thread of its own. A CD is read like a file, a few sectors at a time.
+// thread of its own. A CD is read a few seconds ahead by a worker of its own,
+// so the sound server's thread only copies what a slow drive gave.
 bool RealMediaControl::SetFileName(const QString& path) {
     const std::string name = path.toStdString();
     std::unique_ptr<audio::IAudioFile> file;
@@ -58,7 +62,7 @@ bool RealMediaControl::SetFileName(const QString& path) {
     // A named pipe or a device would hold the reader (and this thread) forever.
     if (!wholeDisc && !core::SpecialFileKind(name).empty()) return false;
     if (wholeDisc || track > 0) {
-        cd = OpenCd(cdDrive_, track);
+        cd = cdOpener_ ? cdOpener_(cdDrive_, track) : OpenCd(cdDrive_, track);
         if (!cd) return false;  // no drive, no disc or no such audio on it
     } else if (IsMidiName(name)) {
         midi = OpenMidi(name, kRate);
@@ -72,12 +76,21 @@ bool RealMediaControl::SetFileName(const QString& path) {
         }
     }
     ReleaseStream();
+    cdFeed_.reset();  // before the disc it reads
     file_ = std::move(file);
     midi_ = std::move(midi);
     cd_ = std::move(cd);
     if (cd_) {
         fileRate_ = kRate;
         totalFrames_ = cd_->TotalFrames();
+        CdReader* disc = cd_.get();
+        cdFeed_ = std::make_unique<ReadAhead>(
+            ReadAhead::Source{[disc](std::int64_t frames) {
+                                  return disc->Read(
+                                      static_cast<int>(frames / CdAudio::kSectorFrames + 1));
+                              },
+                              [disc](std::int64_t frame) { disc->Seek(frame); }},
+            std::int64_t{kCdAheadSeconds} * kRate, kBlockFrames, true);
     } else if (file_) {
         fileRate_ = file_->SampleRate();
         // The length at the stream's rate.
@@ -170,19 +183,24 @@ bool RealMediaControl::SetBalance(int balance) {
 
 bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {
     if (!conn_->EnsureConnected()) return false;
+    std::int64_t at = frame;
     if (midi_) {
         // The first block only (the synthesizer loads with it): music that
         // began after written silence would run behind the position shown.
         midi_->Seek(frame);
         midi_->WaitReady(std::chrono::seconds(kMidiReadySeconds));
+    } else if (cdFeed_) {
+        // From the start of the sector holding the frame; the first sectors
+        // (a drive spinning up) are awaited here, not under the lock.
+        constexpr std::int64_t kSector = CdAudio::kSectorFrames;
+        at = std::clamp<std::int64_t>(frame / kSector, 0, totalFrames_ / kSector) * kSector;
+        cdFeed_->Seek(at);
+        cdFeed_->WaitReady(std::chrono::seconds(kCdReadySeconds));
     }
     audio::PulseConnection::Lock lock(*conn_);
     // No stream runs, so the reader is the UI thread's until the new one
     // asks for data.
-    std::int64_t at = frame;
-    if (cd_) {
-        at = cd_->Seek(frame);
-    } else if (file_) {
+    if (file_) {
         at = file_->Seek(frame * fileRate_ / kRate);
         adapter_->Configure(fileRate_, file_->ChannelCount(), kRate, kChannels, true);
     }
@@ -233,7 +251,7 @@ void RealMediaControl::ReleaseStream() {
 }
 
 // PulseAudio thread, lock held: reads on until `frames` are ready or the file
-// ends.
+// ends (a CD or MIDI file only takes what its worker has ready).
 void RealMediaControl::Fill(std::int64_t frames) {
     if (readyAt_ > 0) {  // what was written goes; little is kept ahead
         ready_.erase(ready_.begin(), ready_.begin() + readyAt_ * kChannels);
@@ -241,20 +259,17 @@ void RealMediaControl::Fill(std::int64_t frames) {
     }
     while (!fileEnded_ &&
            static_cast<std::int64_t>(ready_.size()) / kChannels - readyAt_ < frames) {
-        if (cd_) {
-            const auto sectors = cd_->Read(kBlockFrames / CdAudio::kSectorFrames + 1);
-            ready_.insert(ready_.end(), sectors.begin(), sectors.end());
-            fileEnded_ = sectors.empty();
-            continue;
-        }
-        if (midi_) {
-            // The feed renders ahead; waiting is only for a start or a seek.
+        if (midi_ || cdFeed_) {
+            // The feed reads ahead; a CD's is never waited for here, a
+            // MIDI renderer's only at a start or a seek.
             const std::int64_t have =
                 static_cast<std::int64_t>(ready_.size()) / kChannels - readyAt_;
             const std::int64_t n =
-                midi_->Take(frames - have, ready_, std::chrono::milliseconds(kMidiWaitMs));
-            fileEnded_ = midi_->Ended();
-            // A renderer that falls behind leaves a gap, never an early end.
+                midi_ ? midi_->Take(frames - have, ready_, std::chrono::milliseconds(kMidiWaitMs))
+                      : cdFeed_->Take(frames - have, ready_, std::chrono::milliseconds(0));
+            fileEnded_ = midi_ ? midi_->Ended() : cdFeed_->Ended();
+            // A renderer or drive that falls behind leaves a gap, never an
+            // early end.
             if (n == 0 && !fileEnded_) ready_.resize(ready_.size() + kBlockFrames * kChannels, 0);
             continue;
         }

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,6 +24,7 @@ namespace qsr::mediaplayer {
 
 class CdReader;
 class MidiReader;
+class ReadAhead;
 
 // Reads a file with the engine's file component as it plays (a MIDI file is
 // rendered a few seconds ahead in a thread of its own), converts it to stereo 44.1 kHz and plays it
@@ -42,6 +44,8 @@ class RealMediaControl : public IMediaControl {
     static constexpr long kBlockFrames = 4096;  // read from the file at a time
 
     static constexpr const char* kCdAudio = "CDAUDIO:";
+    // A CD is read this far ahead of what is played, by a worker of its own.
+    static constexpr int kCdAheadSeconds = 3;
 
     // `cdDrive` is the drive (or CD image) kCdAudio reads; empty for the
     // one CdAudio::Open finds.
@@ -68,6 +72,11 @@ class RealMediaControl : public IMediaControl {
     static constexpr int kLevelWindowMs = 50;
     void CurrentLevels(float& left, float& right) const;
 
+    // What opens the CD (drive, track); by default the CD module. Tests
+    // put a disc of their own in the drive.
+    using CdOpener = std::function<std::unique_ptr<CdReader>(const std::string&, int)>;
+    void SetCdOpener(CdOpener opener) { cdOpener_ = std::move(opener); }
+
   private:
     static void OnWrite(pa_stream* s, size_t nbytes, void* userdata);
     static void OnDrained(pa_stream* s, int success, void* userdata);
@@ -87,7 +96,11 @@ class RealMediaControl : public IMediaControl {
     std::unique_ptr<audio::file::InputAdapter> adapter_;
     std::unique_ptr<MidiReader> midi_;  // a MIDI file, stereo at kRate
     std::unique_ptr<CdReader> cd_;      // while kCdAudio plays
+    // Reads cd_ ahead in its worker: a drive spinning up or retrying never
+    // holds the sound server's lock. Declared after cd_, so it stops first.
+    std::unique_ptr<ReadAhead> cdFeed_;
     std::string cdDrive_;
+    CdOpener cdOpener_;
     int fileRate_ = 0;
     std::int64_t totalFrames_ = 0;  // at kRate
     std::int64_t startFrame_ = 0;   // where the running stream began

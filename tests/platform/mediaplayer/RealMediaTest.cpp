@@ -5,13 +5,18 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
+#include <future>
+#include <mutex>
 #include <thread>
 
 #include "platform/mediaplayer/MediaControlContract.h"
+#include "platform/mediaplayer/MediaModules.h"
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "support/CdImage.h"
 #include "support/EventWait.h"
@@ -223,6 +228,91 @@ TEST_F(RealMedia, WithoutADiscTheCdIsRefusedAndTheFileGoesOn) {
     idle.Play();
     EXPECT_FALSE(idle.Playing());
     EXPECT_EQ(idle.Duration(), 0.0);
+}
+
+// A disc of a 440 Hz tone in a drive that, once armed, stops answering at
+// its next read (a spin-up, a paranoia retry) until the test lets it go.
+struct DriveGate {
+    std::mutex m;
+    std::condition_variable cv;
+    bool armed = false;
+    bool stuck = false;
+    bool released = false;
+};
+
+class StuckDrive : public mediaplayer::CdReader {
+  public:
+    static constexpr std::int64_t kSector = 588;
+    explicit StuckDrive(std::shared_ptr<DriveGate> gate) : gate_(std::move(gate)) {}
+    std::int64_t TotalFrames() const override { return 30 * 75 * kSector; }
+    std::int64_t Seek(std::int64_t frame) override {
+        at_ = std::clamp<std::int64_t>(frame / kSector * kSector, 0, TotalFrames());
+        return at_;
+    }
+    std::vector<std::int16_t> Read(int sectors) override {
+        {
+            std::unique_lock lock(gate_->m);
+            if (gate_->armed && !gate_->stuck) {
+                gate_->stuck = true;
+                gate_->cv.notify_all();
+                gate_->cv.wait(lock, [this] { return gate_->released; });
+            }
+        }
+        std::vector<std::int16_t> out;
+        for (std::int64_t i = 0; i < sectors * kSector && at_ < TotalFrames(); ++i, ++at_) {
+            const auto v =
+                static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440 * at_ / 44100.0));
+            out.push_back(v);
+            out.push_back(v);
+        }
+        return out;
+    }
+
+  private:
+    std::shared_ptr<DriveGate> gate_;
+    std::int64_t at_ = 0;
+};
+
+// The window's calls that take the sound server's lock (volume, balance,
+// levels, pause) answer while the drive hangs in the middle of a read.
+TEST_F(RealMedia, ACdDriveThatHangsDoesNotHoldTheWindowsCalls) {
+    auto gate = std::make_shared<DriveGate>();
+    mediaplayer::RealMediaControl c;
+    c.SetCdOpener([gate](const std::string&, int) { return std::make_unique<StuckDrive>(gate); });
+    ASSERT_TRUE(c.SetFileName("CDAUDIO:"));
+    ASSERT_TRUE(c.Playing());
+    const auto release = [&gate] {
+        {
+            std::lock_guard lock(gate->m);
+            gate->released = true;
+        }
+        gate->cv.notify_all();
+    };
+    {
+        std::unique_lock lock(gate->m);
+        gate->armed = true;
+        if (!gate->cv.wait_for(lock, std::chrono::seconds(30), [&] { return gate->stuck; })) {
+            lock.unlock();
+            release();
+            FAIL() << "the drive was not read again while the disc played";
+        }
+    }
+    // On a thread of their own, so that a failure cannot hang the test.
+    auto calls = std::async(std::launch::async, [&c] {
+        float left = 0;
+        float right = 0;
+        c.CurrentLevels(left, right);
+        return c.SetVolume(-1000) && c.SetBalance(500) && (c.Pause(), c.Paused()) &&
+               (c.Play(), c.Playing());
+    });
+    const bool answered = calls.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    {
+        std::lock_guard lock(gate->m);
+        EXPECT_TRUE(gate->stuck && !gate->released) << "the drive must still hang";
+    }
+    release();
+    EXPECT_TRUE(answered) << "a call waited for the drive";
+    EXPECT_TRUE(calls.get());
 }
 
 INSTANTIATE_TEST_SUITE_P(Real, MediaControlContract, ::testing::Values(&MakeReal));

@@ -11,8 +11,8 @@
 
 #include "fakes/FakeServices.h"
 #include "platform/soundlib/RealSoundLibrary.h"
-#include "player/clsFMOD.h"
 #include "tags/TagFileTable.h"
+#include "tags/clsFMOD.h"
 
 using namespace qsr;
 
@@ -34,7 +34,7 @@ class CorpusTags : public ::testing::Test {
     QJsonObject manifest;
     soundlib::RealSoundLibrary lib;
     fakes::FakeMessageBox box;
-    player::clsFMOD fmod{lib, box};
+    tags::clsFMOD fmod{lib, box};
 };
 
 }  // namespace

@@ -14,10 +14,10 @@
 #include "fakes/FakeServices.h"
 #include "platform/soundlib/RealSoundLibrary.h"
 #include "platform/soundlib/SoundLibraryContract.h"
-#include "player/clsFMOD.h"
 #include "support/EventWait.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
+#include "tags/clsFMOD.h"
 
 namespace qsr::contract {
 namespace {
@@ -79,7 +79,7 @@ class RealWrapper : public ::testing::Test {
     testing::TempDir dir;
     soundlib::RealSoundLibrary lib;
     fakes::FakeMessageBox box;
-    player::clsFMOD fmod{lib, box};
+    tags::clsFMOD fmod{lib, box};
 };
 
 TEST_F(RealWrapper, PlayPauseSeekAndLevelsAsTheEditorUsesThem) {
@@ -147,7 +147,7 @@ TEST(RealWrapperNoServer, PlayFailsWithTheOutputErrorAndTagsStillRead) {
     {
         soundlib::RealSoundLibrary lib;
         fakes::FakeMessageBox box;
-        player::clsFMOD fmod{lib, box};
+        tags::clsFMOD fmod{lib, box};
         ASSERT_TRUE(fmod.Init(44100, 16));
         const long h = fmod.GetStreamOpenFile(file, false);
         EXPECT_EQ(fmod.GetStreamTag(h, soundlib::kTagId3v2, "TIT2"), "Quiet");

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace qsr::player {
+namespace qsr::tags {
 
 // The error text for a sound library error code; "Unknown error" for any
 // code outside the table.
@@ -17,4 +17,4 @@ std::string StringFromPointer(const char* p);
 // rules count on that trailing NUL.
 std::string StringFromBytes(const char* p, long n);
 
-}  // namespace qsr::player
+}  // namespace qsr::tags

@@ -1,4 +1,4 @@
-#include "player/clsFMOD.h"
+#include "tags/clsFMOD.h"
 
 #include <cmath>
 #include <exception>
@@ -7,7 +7,7 @@
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"
 
-namespace qsr::player {
+namespace qsr::tags {
 namespace {
 
 using soundlib::kAllChannels;
@@ -429,4 +429,4 @@ int clsFMOD::TestFile(const std::string& sFilename) {
     }
 }
 
-}  // namespace qsr::player
+}  // namespace qsr::tags

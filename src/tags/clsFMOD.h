@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "player/FmodText.h"
+#include "tags/FmodText.h"
 
 namespace qsr::services {
 class IMessageBox;
@@ -13,7 +13,7 @@ namespace qsr::soundlib {
 class ISoundLibrary;
 }
 
-namespace qsr::player {
+namespace qsr::tags {
 
 // The program's one wrapper around the sound library: at most one open
 // stream with its playing channel (and, in the library's terms, one tracker
@@ -134,4 +134,4 @@ class clsFMOD {
     std::int32_t songHandle_ = 0;
 };
 
-}  // namespace qsr::player
+}  // namespace qsr::tags

@@ -1,9 +1,9 @@
-#include "player/FmodText.h"
+#include "tags/FmodText.h"
 
 #include <array>
 #include <cstring>
 
-namespace qsr::player {
+namespace qsr::tags {
 namespace {
 
 // The length of the valid UTF-8 sequence at s[at], 0 when there is none.
@@ -89,4 +89,4 @@ std::string StringFromBytes(const char* p, long n) {
     return out;
 }
 
-}  // namespace qsr::player
+}  // namespace qsr::tags

@@ -5,10 +5,10 @@
 
 #include "fakes/FakeServices.h"
 #include "fakes/FakeSoundLibrary.h"
-#include "player/clsFMOD.h"
+#include "tags/clsFMOD.h"
 
 using namespace qsr;
-using namespace qsr::player;
+using namespace qsr::tags;
 using fakes::FakeSoundLibrary;
 using services::MsgIcon;
 
