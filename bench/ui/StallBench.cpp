@@ -1,6 +1,8 @@
-// qsr_stall_bench WORK: the longest gap between 10 ms ticks of a timer on the
-// window thread while long work runs; WORK holds long.wav (20 minutes) and
-// receives the MIDI file and the converter's outputs. Needs PULSE_SERVER.
+// qsr_stall_bench WORK [CASES]: the longest gap between 10 ms ticks of a timer
+// on the window thread while long work runs; WORK holds long.wav (20 minutes)
+// and tone.mp3 (a short tagged MP3) and receives the MIDI file, the
+// converter's outputs and the editor's folders. CASES picks some of "abcd"
+// (default all). Needs PULSE_SERVER.
 #include <QApplication>
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -8,6 +10,7 @@
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <string>
@@ -15,6 +18,10 @@
 #include "converter/frmcov.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/mediaplayer/RealMediaControl.h"
+#include "platform/services/EventPump.h"
+#include "platform/soundlib/SoundLibrary.h"
+#include "tags/Frmid3v.h"
+#include "tags/TagFileListModel.h"
 
 namespace {
 
@@ -81,22 +88,49 @@ void WriteDenseMidi(const std::string& path) {
     std::ofstream(path, std::ios::binary) << midi << track;
 }
 
+// Messages go to stderr; nothing waits for a click.
+class StderrBox : public qsr::services::IMessageBox {
+  public:
+    qsr::services::MsgAnswer Show(const std::string& text, qsr::services::MsgIcon,
+                                  qsr::services::MsgButtons, const std::string&) override {
+        std::fprintf(stderr, "message: %.200s\n", text.c_str());
+        return qsr::services::MsgAnswer::Ok;
+    }
+};
+
+// A folder of n copies of one MP3 file.
+std::string CopiesOf(const std::string& file, const std::string& folder, int n) {
+    std::filesystem::create_directories(folder);
+    for (int i = 0; i < n; ++i) {
+        std::filesystem::copy_file(file, folder + "/track " + std::to_string(100000 + i) + ".mp3",
+                                   std::filesystem::copy_options::overwrite_existing);
+    }
+    return folder;
+}
+
+// The hourglass marks the editor's scan and save from their start to their end.
+bool EditorIdle() {
+    return QApplication::overrideCursor() == nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace qsr;
     QApplication app(argc, argv);
-    if (argc != 2 || !std::getenv("PULSE_SERVER")) {
-        std::fprintf(stderr, "usage: PULSE_SERVER=... qsr_stall_bench WORK\n");
+    if (argc < 2 || !std::getenv("PULSE_SERVER")) {
+        std::fprintf(stderr, "usage: PULSE_SERVER=... qsr_stall_bench WORK [abcd]\n");
         return 2;
     }
     const std::string work = argv[1];
+    const std::string cases = argc > 2 ? argv[2] : "abcd";
+    const auto run = [&cases](char c) { return cases.find(c) != std::string::npos; };
     StallMeter meter;
 
     // (a) A dense 5-minute MIDI file opens and plays 5 s.
     const std::string midi = work + "/dense.mid";
-    WriteDenseMidi(midi);
-    {
+    if (run('a')) {
+        WriteDenseMidi(midi);
         mediaplayer::RealMediaControl control;
         meter.Start();
         QElapsedTimer open;
@@ -112,7 +146,7 @@ int main(int argc, char** argv) {
     }
 
     // (b) The converter window: 20 minutes of WAV to WMA, MP3 and Ogg Vorbis.
-    {
+    if (run('b')) {
         auto engine = audio::CreateRealAudioEngine();
         services::DesktopServices desktop;
         converter::frmcov window(*engine, desktop, work);
@@ -132,6 +166,49 @@ int main(int argc, char** argv) {
             "Converter (20 min WAV to WMA+MP3+Ogg): %.1f s, longest stall %lld ms (at %.1f s)\n",
             took.elapsed() / 1000.0, static_cast<long long>(meter.longest),
             meter.longestAt / 1000.0);
+    }
+    // (c) The tag editor lists a folder of 20,000 MP3 files; (d) it saves an
+    // album into 2,000 ticked files.
+    if (run('c') || run('d')) {
+        auto library = soundlib::CreateSoundLibrary();
+        auto engine = audio::CreateRealAudioEngine();
+        StderrBox box;
+        services::QtEventPump pump;
+        services::DesktopServices desktop;
+        desktop.messageBox = &box;
+        desktop.eventPump = &pump;
+        tags::Frmid3v editor(*library, *engine, desktop, work);
+        editor.Form_Load();
+        editor.show();
+        RunUntil([] { return false; }, 1.0);
+        tags::TagFileListModel& list = *editor.FileModel();
+        const auto scan = [&](const std::string& folder, const char* what) {
+            meter.Start();
+            QElapsedTimer took;
+            took.start();
+            editor.UpdateFolder(folder);
+            RunUntil(EditorIdle, 3600);
+            std::printf("Editor scan (%s): %d rows in %.1f s, longest stall %lld ms (at %.1f s)\n",
+                        what, list.rowCount(), took.elapsed() / 1000.0,
+                        static_cast<long long>(meter.longest), meter.longestAt / 1000.0);
+        };
+        if (run('c')) scan(CopiesOf(work + "/tone.mp3", work + "/many", 20000), "20,000 MP3");
+        if (run('d')) {
+            scan(CopiesOf(work + "/tone.mp3", work + "/album", 2000), "2,000 MP3");
+            for (int i = 0; i < list.rowCount(); ++i) list.SetTicked(i, true);
+            editor.findChild<QLineEdit*>("txtv2_3")->setText("Stall Album");
+            meter.Start();
+            QElapsedTimer took;
+            took.start();
+            editor.SaveItems();
+            RunUntil(EditorIdle, 3600);
+            std::printf(
+                "Editor batch save (2,000 MP3, album): %.1f s, longest stall %lld ms (at "
+                "%.1f s)\n",
+                took.elapsed() / 1000.0, static_cast<long long>(meter.longest),
+                meter.longestAt / 1000.0);
+        }
+        editor.reject();
     }
     return 0;
 }

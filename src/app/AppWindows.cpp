@@ -263,7 +263,7 @@ void AppWindows::OpenAudioPlayer() {
 void AppWindows::UnloadAll() {
     constexpr std::chrono::seconds kWorkerBound{5};
     if (converterWindow_) converterWindow_->StopWork(kWorkerBound);
-    if (id3Editor_) id3Editor_->StopWork();
+    if (id3Editor_) id3Editor_->StopWork(kWorkerBound);
     if (formatsDialog_) formatsDialog_->Command2_Click();  // its opener deletes it
     if (about_) about_->done(0);
     scheduleWindow_->Form_Unload();  // saves schedule.dat

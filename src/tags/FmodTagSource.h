@@ -1,5 +1,8 @@
 #pragma once
 
+#include <memory>
+
+#include "platform/soundlib/SoundLibrary.h"
 #include "tags/FolderScan.h"
 #include "tags/clsFMOD.h"
 
@@ -26,6 +29,27 @@ class FmodTagSource : public IScanTagSource {
   private:
     clsFMOD& fmod_;
     long handle_ = 0;
+};
+
+// The same with a sound library of its own, for a scan in a worker thread:
+// nothing it touches is shared with the window's playback.
+class OwnLibraryTagSource : public IScanTagSource {
+  public:
+    OwnLibraryTagSource(std::unique_ptr<soundlib::ISoundLibrary> library,
+                        services::IMessageBox& messageBox)
+        : library_(std::move(library)), fmod_(*library_, messageBox), source_(fmod_) {
+        // Not through the wrapper, which would report a failure in a message
+        // box from the worker: without the library every file reads untagged.
+        library_->Init(44100, 16, soundlib::kInitFlags);
+    }
+    bool Open(const std::string& path) override { return source_.Open(path); }
+    std::string Tag(int kind, const std::string& name) override { return source_.Tag(kind, name); }
+    void Close() override { source_.Close(); }
+
+  private:
+    std::unique_ptr<soundlib::ISoundLibrary> library_;
+    clsFMOD fmod_;  // closes the library when it goes
+    FmodTagSource source_;
 };
 
 }  // namespace qsr::tags

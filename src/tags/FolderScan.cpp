@@ -1,8 +1,12 @@
 #include "tags/FolderScan.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <map>
 
 #include "core/Id3v2Frames.h"
+#include "tags/TagText.h"
 
 namespace qsr::tags {
 
@@ -70,40 +74,73 @@ ScanRow RowFor(int index, const TagFileRecord& record, const clsFile& file) {
     return row;
 }
 
+std::vector<std::string> Mp3FilesOf(std::string folder, const std::atomic<bool>* cancelled) {
+    std::vector<std::string> files;
+    if (folder.empty() || folder.back() != '/') folder += '/';
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return files;
+    while (const dirent* d = ::readdir(dir)) {
+        if (cancelled != nullptr && *cancelled) break;
+        const std::string name = StripNull(d->d_name);
+        if (name == "." || name == ".." || !MatchesPattern(name, "*.mp3")) continue;
+        const std::string path = folder + name;
+        // The entry's type comes with the name; only a link or a file system
+        // that does not tell costs a look at the file (a link to a folder
+        // counts as a folder).
+        bool isFolder = d->d_type == DT_DIR;
+        if (d->d_type == DT_UNKNOWN || d->d_type == DT_LNK) {
+            struct stat st {};
+            isFolder = ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        }
+        if (!isFolder) files.push_back(path);
+    }
+    ::closedir(dir);
+    return files;
+}
+
 int FolderScan::Scan(const std::string& folder) {
     cancelled_ = false;
-    find_.Clear();
-    const int count = find_.Find(folder, "*.mp3", false);
+    const std::vector<std::string> files = Mp3FilesOf(folder, &cancelled_);
+    const int count = cancelled_ ? 0 : static_cast<int>(files.size());
     table_.assign(1, TagFileRecord{});
-    table_.reserve(static_cast<std::size_t>(count) + 1);
+    if (!onBatch) table_.reserve(static_cast<std::size_t>(count) + 1);
     if (onStart) onStart(count);
 
-    std::vector<ScanRow> batch;
+    ScanBatch batch;
+    const auto handOver = [this, &batch] {
+        if (onRows) onRows(batch.rows);
+        if (onBatch) onBatch(std::move(batch));
+        batch = ScanBatch{};
+    };
     auto lastBatch = std::chrono::steady_clock::now();
     int listed = 0;
     for (int i = 1; i <= count && !cancelled_; ++i) {
         if (onProgress) onProgress(i);
-        const auto file = find_.Item(i);
+        clsFile file;
+        file.sFilename(files[static_cast<std::size_t>(i - 1)]);
         TagFileRecord record;
-        record.filename = file->sFilename();
+        record.filename = file.sFilename();
         if (source_.Open(record.filename)) {
             FillRecordFromTags(record, [this](int kind, const std::string& name) {
                 return source_.Tag(kind, name);
             });
             source_.Close();
         }
-        table_.push_back(std::move(record));
-        batch.push_back(RowFor(i, table_.back(), *file));
+        batch.rows.push_back(RowFor(i, record, file));
+        if (onBatch) {
+            batch.records.push_back(std::move(record));
+        } else {
+            table_.push_back(std::move(record));
+        }
         listed = i;
         const auto now = std::chrono::steady_clock::now();
         // The first row goes out at once, so a long scan shows something early.
         if (i == 1 || now - lastBatch >= batchInterval) {
-            if (onRows) onRows(batch);
-            batch.clear();
+            handOver();
             lastBatch = now;
         }
     }
-    if (!batch.empty() && onRows) onRows(batch);
+    if (!batch.rows.empty()) handOver();
     return listed;
 }
 

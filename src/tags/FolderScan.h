@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -56,11 +57,23 @@ struct ScanRow {
     std::optional<FileDate> date;  // last write, local time; none when unknown
 };
 
+// Rows with their records, in list order, as a worker hands them over.
+struct ScanBatch {
+    std::vector<TagFileRecord> records;  // records[k] belongs to rows[k]
+    std::vector<ScanRow> rows;
+};
+
+// The "*.mp3" files of a folder (not its subfolders, any case of the
+// extension), full paths in the platform's order. Reads names only: a file is
+// examined when the scan comes to it, so the first row shows at once also in
+// a folder of 100,000 files. Stops early when `cancelled` turns true.
+std::vector<std::string> Mp3FilesOf(std::string folder, const std::atomic<bool>* cancelled);
+
 // The folder scan of the tag editor, without widgets: finds the "*.mp3"
-// files of one folder (not its subfolders, any case of the extension), reads
-// each file's tags once, and builds the file table (entry 0 unused) and the
-// rows. Reports progress per file and hands rows over in batches, so a window
-// adds many rows at a time and can let events run between batches.
+// files of one folder, reads each file's tags once, and builds the file table
+// (entry 0 unused) and the rows. Reports progress per file and hands rows over
+// in batches, so a window adds many rows at a time. Scan may run in a worker
+// thread; Cancel may come from another thread.
 class FolderScan {
   public:
     explicit FolderScan(IScanTagSource& source) : source_(source) {}
@@ -73,6 +86,9 @@ class FolderScan {
     // every `batchInterval`, and the rest at the end.
     std::function<void(const std::vector<ScanRow>& rows)> onRows;
     std::chrono::milliseconds batchInterval{40};
+    // Set: the batches carry the records and the scan keeps no table, so the
+    // thread that receives them owns it.
+    std::function<void(ScanBatch&& batch)> onBatch;
 
     // Scans a folder; the table is rebuilt, rows are handed to onRows.
     // Returns the number of files listed (fewer than found when cancelled).
@@ -86,9 +102,8 @@ class FolderScan {
 
   private:
     IScanTagSource& source_;
-    clsFind find_;
     TagFileTable table_{1};
-    bool cancelled_ = false;
+    std::atomic<bool> cancelled_{false};
 };
 
 // The row of a file from its record: its name, tag marks, size and date.

@@ -22,7 +22,6 @@
 
 #include "platform/services/Skin.h"
 #include "tags/EditorSplitter.h"
-#include "tags/FmodTagSource.h"
 #include "tags/Frmid3vTree.h"
 #include "tags/SplitPath.h"
 #include "tags/TagFileListModel.h"
@@ -37,11 +36,6 @@ QString PositionText(long ms) {
     return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
 }
 
-bool HourglassShown() {
-    const QCursor* cursor = QApplication::overrideCursor();
-    return cursor != nullptr && cursor->shape() == Qt::WaitCursor;
-}
-
 }  // namespace
 
 Frmid3v::~Frmid3v() {
@@ -51,14 +45,12 @@ Frmid3v::~Frmid3v() {
 void Frmid3v::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
     // The genre lists of the pages come with them; the names are GenreListNames().
-    scan_.reset();
     fmod_ = std::make_unique<clsFMOD>(library_, *desktop_.messageBox);
-    source_ = std::make_unique<FmodTagSource>(*fmod_);
-    scan_ = std::make_unique<FolderScan>(*source_);
     loaded_ = true;
     unloaded_ = false;
     // A window opened again starts as a fresh one.
     files_->Clear();
+    table_.assign(1, TagFileRecord{});
     shownRecord_ = 0;
     ShowPages(PageValues{}, false);  // nothing from the last opening to save
     menPlaybackMenu_->menuAction()->setVisible(false);
@@ -72,10 +64,19 @@ void Frmid3v::Form_Load() {
 void Frmid3v::Form_Unload() {
     if (!loaded_ || unloaded_) return;
     if (working_) {
-        // The scan or save reads through the wrapper: let go of it once they return.
-        StopWork();
-        unloadAfterWork_ = true;
-        return;
+        // The worker touches nothing of the window's; its calls still queued
+        // are dropped. Past the bound it ends alone, before the window goes.
+        StopWork(std::chrono::seconds(5));
+        ++generation_;
+        working_ = false;
+        prb_->hide();
+        QApplication::restoreOverrideCursor();
+    }
+    if (pendingFolder_) {
+        // Never listed: the stored folder is the one the list shows.
+        pendingFolder_.reset();
+        const QSignalBlocker quiet(ftv_);
+        ftv_->SetSelectedFolder(QString::fromStdString(listedFolder_));
     }
     unloaded_ = true;
     SaveSettings();
@@ -83,19 +84,6 @@ void Frmid3v::Form_Unload() {
     levelTimer_->stop();
     fmodOk_ = false;
     fmod_.reset();  // closes the library
-}
-
-void Frmid3v::StopWork() {
-    if (scan_) scan_->Cancel();
-    saveCancelled_ = true;
-}
-
-void Frmid3v::FinishWork() {
-    working_ = false;
-    if (unloadAfterWork_) {
-        unloadAfterWork_ = false;
-        Form_Unload();
-    }
 }
 
 void Frmid3v::done(int result) {
@@ -135,31 +123,12 @@ void Frmid3v::SaveSettings() {
                ftv_->SelectedFolder().toStdString());
 }
 
-void Frmid3v::UpdateFolder(const std::string& folder) {
-    // Not loaded, or already unloaded (a queued folder change can arrive after
-    // the window closed): the wrapper the scan reads through is gone.
-    if (!scan_ || !fmod_ || HourglassShown()) return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    files_->Clear();
-
-    scan_->onStart = [this](int count) {
-        prb_->setRange(0, count);
-        prb_->setValue(1);
-        prb_->show();
-    };
-    scan_->onProgress = [this](int i) { prb_->setValue(i); };
-    scan_->onRows = [this](const std::vector<ScanRow>& rows) {
-        AddRows(rows);
-        if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
-    };
-    working_ = true;
-    scan_->Scan(folder);
+void Frmid3v::ScanEnded() {
     prb_->hide();
-
     if (files_->rowCount() > 0) FitColumns();
     QApplication::restoreOverrideCursor();
     // The pages of the previous folder's file must not stay to be saved here.
-    if (!unloadAfterWork_) RefreshItem(SelectedRecord());
+    RefreshItem(SelectedRecord());
     FinishWork();
 }
 
@@ -191,7 +160,6 @@ void Frmid3v::RefreshSelected() {
 }
 
 void Frmid3v::RefreshItem(int index) {
-    if (!scan_) return;
     const TagFileTable& table = Table();
     const auto valid = [&table](int r) { return r > 0 && r < static_cast<int>(table.size()); };
     std::vector<const TagFileRecord*> ticked;
@@ -339,71 +307,6 @@ void Frmid3v::UpdateGrabbedTitle() {
 
 int Frmid3v::GetSelNum() const {
     return files_->TickedCount();
-}
-
-void Frmid3v::SaveItems() {
-    // A save already yielding to events, or a scan, owns the list.
-    if (!scan_ || HourglassShown() || files_->rowCount() == 0) return;
-    int single = 0;
-    const std::vector<int> ticked = files_->TickedRecords();
-    if (ticked.size() <= 1) {
-        single = ticked.empty() ? SelectedRecord() : ticked.front();
-        if (single == 0) return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    Playback("");
-    working_ = true;
-    saveCancelled_ = false;
-    SaveRequest request{Pages(), {}, nullptr, isRecording_};
-    request.edits = EditsSince(filled_, request.pages);
-    std::vector<std::string> failures;
-    if (single != 0) {
-        SaveFile(single, request, 0, failures);
-    } else {
-        const BatchOptions options{opt_[0] != 0, opt_[1] != 0, opt_[2] != 0};
-        request.batch = &options;
-        const int rows = files_->rowCount();
-        prb_->setRange(0, rows);
-        prb_->setValue(1);
-        prb_->show();
-        // The order shown when Save was pressed numbers the files, whatever
-        // happens to the list while events run.
-        std::vector<int> order;
-        for (int i = 0; i < rows; ++i) order.push_back(files_->RecordAt(i));
-        int fileIndex = 0;
-        for (int i = 0; i < rows && !saveCancelled_; ++i) {
-            prb_->setValue(i + 1);
-            if (desktop_.eventPump != nullptr) desktop_.eventPump->ProcessEvents();
-            const int record = order[static_cast<std::size_t>(i)];
-            if (!files_->IsTicked(files_->RowOf(record))) continue;
-            ++fileIndex;
-            SaveFile(record, request, fileIndex, failures);
-        }
-        prb_->hide();
-    }
-    QApplication::restoreOverrideCursor();
-    FinishWork();
-    if (!failures.empty() && desktop_.messageBox != nullptr) {
-        std::string text = "The tags of these files could not be saved:\n";
-        for (const std::string& failure : failures) text += "\n" + failure;
-        desktop_.messageBox->Show(text, services::MsgIcon::Error, services::MsgButtons::Ok,
-                                  "ID3 Editor");
-    }
-}
-
-void Frmid3v::SaveFile(int index, const SaveRequest& request, int fileIndex,
-                       std::vector<std::string>& failures) {
-    if (index <= 0 || index >= static_cast<int>(Table().size())) return;
-    TagFileRecord& record = scan_->Table()[static_cast<std::size_t>(index)];
-    const std::string failure = SaveFileTags(v1_, v2_, record, request, fileIndex);
-    UpdateRow(index, record);
-    if (!failure.empty()) failures.push_back(failure);
-}
-
-void Frmid3v::UpdateRow(int index, const TagFileRecord& record) {
-    clsFile file;
-    file.sFilename(record.filename);
-    files_->UpdateRow(index, RowFor(index, record, file));
 }
 
 void Frmid3v::Playback(const std::string& command) {

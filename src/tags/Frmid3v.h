@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QStringList>
 #include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -11,8 +12,7 @@
 #include "tags/FolderScan.h"
 #include "tags/TagPages.h"
 #include "tags/TagSave.h"
-#include "tags/clsID3v1.h"
-#include "tags/clsID3v23.h"
+#include "tags/TagWork.h"
 
 class QAction;
 class QCheckBox;
@@ -38,7 +38,6 @@ namespace qsr::tags {
 
 class clsFMOD;
 class Frmid3vTree;
-class FmodTagSource;
 class TagFileListModel;
 
 // Where the window keeps its settings in the per-user store.
@@ -61,10 +60,19 @@ class Frmid3v : public QDialog {
 
     void Form_Load();
     // Saves the settings, stops playback and releases the wrapper; once only.
-    // During a scan or a save it cancels them and finishes when they return.
+    // A running scan or save is cancelled and waited for first (a few seconds
+    // at most; past that its worker ends alone, touching nothing of this).
     void Form_Unload();
-    // For shut-down: a running scan or batch save stops after the file in hand.
-    void StopWork();
+    // For shut-down: a running scan or save stops after the file in hand;
+    // false when its worker still runs after `bound`.
+    bool StopWork(std::chrono::milliseconds bound);
+    // A scan or save runs in its worker, or its end is not yet shown.
+    bool Working() const { return working_; }
+    // Where a scan's worker gets a sound library of its own (by default a
+    // new one of the program's kind): the window's one serves the preview.
+    void SetScanLibrary(std::function<std::unique_ptr<soundlib::ISoundLibrary>()> make) {
+        makeScanLibrary_ = std::move(make);
+    }
 
     void LoadSettings();
     void SaveSettings();
@@ -110,7 +118,7 @@ class Frmid3v : public QDialog {
     // Adds a batch of scanned rows to the list in one insertion.
     void AddRows(const std::vector<ScanRow>& rows);
 
-    const TagFileTable& Table() const { return scan_->Table(); }
+    const TagFileTable& Table() const { return table_; }
     bool SoundLibraryReady() const { return fmodOk_; }
     int ShownRecord() const { return shownRecord_; }
     std::uint8_t Option(int index) const { return opt_[static_cast<std::size_t>(index)]; }
@@ -123,8 +131,10 @@ class Frmid3v : public QDialog {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // A scan or save has returned: an unload asked for meanwhile happens now.
+    // A scan or save has returned: a folder asked for meanwhile is listed now.
     void FinishWork();
+    void ScanEnded();
+    void SaveEnded(const std::vector<std::string>& failures);
     void BuildMenus();
     void BuildControls();
     void BuildList(int left);
@@ -149,23 +159,22 @@ class Frmid3v : public QDialog {
     std::string V2Text(int box) const;
     void SetV2Text(int box, const std::string& text);
     void UpdateGrabbedTitle();
-    // Writes one file; a failure appends "name: why" to failures.
-    void SaveFile(int index, const SaveRequest& request, int fileIndex,
-                  std::vector<std::string>& failures);
-    void UpdateRow(int index, const TagFileRecord& record);
 
     soundlib::ISoundLibrary& library_;
     services::DesktopServices desktop_;
     std::string applicationFolder_;
     std::unique_ptr<clsFMOD> fmod_;
-    std::unique_ptr<FmodTagSource> source_;
-    std::unique_ptr<FolderScan> scan_;
+    std::function<std::unique_ptr<soundlib::ISoundLibrary>()> makeScanLibrary_;
+    TagFileTable table_{1};
+    std::unique_ptr<ScanJob> scanJob_;
+    std::unique_ptr<SaveJob> saveJob_;
+    std::optional<std::string> pendingFolder_;  // picked during a scan or a save
+    std::string listedFolder_;
+    int generation_ = 0;  // a job's calls arriving after an unload are dropped
     bool fmodOk_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;
     bool working_ = false;  // a scan or a save is on the stack
-    bool unloadAfterWork_ = false;
-    bool saveCancelled_ = false;
     bool blnDrag_ = false;
     int dragLeft_ = 0;  // twips, the splitter's Left when the drag began
     // The splitter's Left in twips; the widget stands at the nearest pixel.
@@ -200,8 +209,6 @@ class Frmid3v : public QDialog {
     QComboBox* cmbv1_ = nullptr;
     QComboBox* cmbv2_ = nullptr;
     std::array<QToolBar*, 2> tbr_{};
-    clsID3v1 v1_;
-    clsID3v23 v2_;
     QProgressBar* vuLeft_;
     QProgressBar* vuRight_;
     QLabel* lblPosition_;

@@ -64,7 +64,8 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
       library_(library),
       desktop_(desktop),
       applicationFolder_(std::move(applicationFolder)),
-      v2_(tagEngine) {
+      scanJob_(std::make_unique<ScanJob>()),
+      saveJob_(std::make_unique<SaveJob>(tagEngine)) {
     setObjectName("Frmid3v");
     setWindowTitle("ID3 Editor");
     BuildMenus();

@@ -11,12 +11,16 @@ namespace {
 const char* const kCaptions[TagFileListModel::kColumns] = {"Filename", "Tags", "Size", "Date"};
 
 QString DateText(const FileDate& d) {
-    const QLocale locale;
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")));
+    // Made once: a locale and an expression per row hold the window thread
+    // up while a long folder's rows arrive.
+    static const QLocale locale;
+    static const QString timeFormat =
+        locale.timeFormat(QLocale::LongFormat)
+            .remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")))
+            .trimmed();
     const QDateTime moment(QDate(d.year, d.month, d.day), QTime(d.hour, d.minute, d.second));
     return locale.toString(moment.date(), QLocale::ShortFormat) + ' ' +
-           locale.toString(moment.time(), timeFormat.trimmed());
+           locale.toString(moment.time(), timeFormat);
 }
 
 // The user's collation; under the C locale, which compares plain character

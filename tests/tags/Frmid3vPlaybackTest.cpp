@@ -8,6 +8,7 @@
 #include <QProgressBar>
 #include <cstdlib>
 
+#include "EditorWait.h"
 #include "FileRows.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
@@ -36,6 +37,7 @@ TEST(Frmid3vPlayback, MenuPlaysTheSelectedFileWithLevelsAndPosition) {
     w.Form_Load();
     ASSERT_TRUE(w.SoundLibraryReady());
     w.UpdateFolder(dir.path().string());
+    WaitForEditor(w);
     const testing::FileRows rows(w);
     ASSERT_EQ(rows.Count(), 1);
     rows.Select(0);

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "Corpus.h"
+#include "EditorWait.h"
 #include "FileRows.h"
 #include "cli/Commands.h"
 #include "fakes/FakeServices.h"
@@ -78,6 +79,7 @@ struct TagPagesIntegration : ::testing::Test {
     testing::FileRows Open(const std::string& folder) {
         w.Form_Load();
         w.UpdateFolder(folder);
+        WaitForEditor(w);
         return testing::FileRows(w);
     }
 };
@@ -121,6 +123,8 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
         w.Table()[static_cast<std::size_t>(list.Record(unwritableRow))];
 
     w.SaveItems();
+
+    WaitForEditor(w);
 
     int fileIndex = 0;
     for (int i = 0; i < list.Count(); ++i) {
@@ -196,6 +200,7 @@ void SelectAllTypeAnAlbumAndSave(Frmid3v& w, const QString& album) {
         QTest::keyClicks(box, album);
     }
     w.findChild<QAction*>("tbr1Button2")->trigger();
+    WaitForEditor(w);
 }
 
 TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
@@ -318,6 +323,7 @@ TEST_F(TagPagesIntegration, TheFilenameHeaderSortsAndTheBatchNumbersInThatOrder)
     auto* numbering = w.findChild<QCheckBox*>("chkOpt1");
     if (!numbering->isChecked()) numbering->click();
     w.findChild<QAction*>("tbr1Button2")->trigger();
+    WaitForEditor(w);
     EXPECT_TRUE(desktop.messageBox.shown.empty());
     for (std::size_t i = 0; i < descending.size(); ++i) {
         const Snapshot after = Read(folder + "/" + descending[i] + ".mp3");
