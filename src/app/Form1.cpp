@@ -58,15 +58,16 @@ std::string RecordTimeText(const QDateTime& moment) {
 
 }  // namespace
 
-Form1::Form1(audio::IAudioEngine& engine, services::DesktopServices desktop,
-             std::string applicationFolder, QWidget* parent)
+Form1::Form1(AppCore& core, services::DesktopServices desktop, QWidget* parent)
     : QMainWindow(parent),
-      engine_(engine),
+      core_(core),
       desktop_(desktop),
-      applicationFolder_(std::move(applicationFolder)),
-      journal_(services::AppPath(applicationFolder_, recording::kJournalFileName)),
-      session_(desktop.eventPump) {
-    session_.SetJournal(&journal_);
+      applicationFolder_(core.ApplicationFolder()),
+      recorder_(core.HeldRecorder()),
+      file_(core.HeldFile()),
+      player_(core.HeldPlayer()),
+      session_(core.Session()),
+      playback_(core.Playback()) {
     setObjectName("Form1");
     setWindowTitle(core::kMainCaption);
     BuildControls();
@@ -94,11 +95,8 @@ void Form1::Form_Load() {
 
     services::ApplySkin(*this, applicationFolder_);
 
-    // A component that cannot be created is absent; every step that needs it
-    // is skipped, as a failing call would be. The mix-down is a plain function.
-    recorder_ = engine_.CreateRecorder();
-    file_ = engine_.CreateFile();
-    player_ = engine_.CreatePlayer();
+    // The core created the components; one that is absent skips every step
+    // that needs it, as a failing call would. The mix-down is a plain function.
     ConnectSession();
     RecoverInterruptedRecordings();
 
@@ -115,10 +113,11 @@ void Form1::Form_Load() {
     for (const core::OutputFormat& format : core::RecordingFormats())
         cboEncoders->addItem(format.listText);
     cboEncoders->setCurrentIndex(0);
-    cboEncoders->setCurrentIndex(
-        settings::OutputFormatIndex(settings::ReadIniValue(SettingsFile(), "set", "outputformat")));
+    cboEncoders->setCurrentIndex(settings::OutputFormatIndex(
+        settings::ReadIniValue(SettingsFile(), core::format_key::kOutputFormat.section,
+                               core::format_key::kOutputFormat.key)));
 
-    settings::ApplyStoredSettings(SettingsFile(), *formatValues_, file_.get(), recorder_.get());
+    settings::ApplyStoredSettings(SettingsFile(), core_.Formats(), file_.get(), recorder_.get());
     // An oversized settings file is still used; the user learns which part.
     if (const std::string warning = settings::SettingsSizeWarning(SettingsFile()); !warning.empty())
         ShowMessage(warning, services::MsgIcon::Warning);
@@ -216,16 +215,12 @@ void Form1::exitsystem() {
         SaveProject(true);
     // A window that never got its format list (no device) keeps the stored choice.
     if (cboEncoders->currentIndex() >= 0)
-        settings::WriteIniValue(SettingsFile(), "set", "outputformat",
+        settings::WriteIniValue(SettingsFile(), core::format_key::kOutputFormat.section,
+                                core::format_key::kOutputFormat.key,
                                 std::to_string(cboEncoders->currentIndex()));
     // Exit may be chosen while a display handler lets events run, that is in
-    // the middle of one of these components' own signals: they are let go
-    // now and deleted once control is back in the event loop.
-    session_.Attach(nullptr, nullptr);
-    playback_.Attach(nullptr, nullptr);
-    if (recorder_) recorder_.release()->deleteLater();
-    if (player_) player_.release()->deleteLater();
-    file_.reset();
+    // the middle of one of the components' own signals: the core lets them go.
+    core_.ReleaseComponents();
     if (desktop_.hotkeys) {
         if (hotkeyRecordClaimed_) desktop_.hotkeys->Unregister(kHotkeyRecord);
         if (hotkeyStopClaimed_) desktop_.hotkeys->Unregister(kHotkeyStop);
@@ -269,7 +264,6 @@ void Form1::ShowMain() {
 // ------------------------------------------------------- recording session
 
 void Form1::ConnectSession() {
-    session_.Attach(recorder_.get(), file_.get());
     connect(&session_, &recording::RecordingSession::Started, this, &Form1::RecordingStarted,
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::Progress, this, &Form1::AudioRecord_Timer,
@@ -290,7 +284,6 @@ void Form1::ConnectSession() {
                     core::FileSizeText(path), core::ElapsedText(ms),
                     std::exchange(startTimeText_, RecordTimeText(QDateTime::currentDateTime()))));
             });
-    playback_.Attach(file_.get(), player_.get());
     connect(&playback_, &player::FilePlayback::Started, this, &Form1::PlaybackStarted,
             Qt::UniqueConnection);
     connect(&playback_, &player::FilePlayback::Progress, this, &Form1::AudioPlayer_Timer,
@@ -457,7 +450,7 @@ void Form1::RecordingFinished(const std::string& path, std::int64_t elapsedMilli
 
 void Form1::RecoverInterruptedRecordings() {
     int recovered = 0;
-    for (const recording::JournalEntry& entry : journal_.TakeInterrupted()) {
+    for (const recording::JournalEntry& entry : core_.Journal().TakeInterrupted()) {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(entry.path, ec)) continue;
         recording::RepairRecording(entry.path);  // what cannot be repaired is listed as it is
@@ -486,7 +479,7 @@ void Form1::RecordingDeviceLost(const std::string& path) {
 
 // This window's recording or another process's: the journal names both.
 bool Form1::IsBeingRecorded(const std::string& path) const {
-    return recording::IsBeingRecorded(path, journal_.File());
+    return recording::IsBeingRecorded(path, core_.Journal().File());
 }
 
 void Form1::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {

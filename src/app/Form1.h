@@ -7,15 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "app/AppCore.h"
 #include "app/OsName.h"
 #include "app/ProjectFile.h"
-#include "platform/audio-api/AudioEngine.h"
 #include "platform/audio-api/Display.h"
 #include "platform/services/Services.h"
-#include "player/FilePlayback.h"
-#include "recording/RecordingSession.h"
-#include "recording/RecoveryJournal.h"
-#include "settings/FormatValues.h"
 
 class QAction;
 class QComboBox;
@@ -58,20 +54,18 @@ struct WindowOpeners {
 };
 
 // The main recorder window: a view of the recording session and of the list's
-// in-place playback. Construct it, set what the load needs (tray, openers,
-// displays, system queries), then call Form_Load once.
+// in-place playback, both owned by the application core it is handed. Construct
+// it, set what the load needs (tray, openers, displays, system queries), then
+// call Form_Load once.
 class Form1 : public QMainWindow {
     Q_OBJECT
   public:
-    Form1(audio::IAudioEngine& engine, services::DesktopServices desktop,
-          std::string applicationFolder, QWidget* parent = nullptr);
+    Form1(AppCore& core, services::DesktopServices desktop, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Before Form_Load: the pieces that live elsewhere.
     void SetTray(TrayHooks tray) { tray_ = std::move(tray); }
     void SetWindowOpeners(WindowOpeners openers) { openers_ = std::move(openers); }
-    // The format values the format dialogs share; main() hands one set to all.
-    void SetFormatValues(settings::FormatValues& values) { formatValues_ = &values; }
     void SetSampleDisplays(audio::ISampleDisplay* av, audio::ISampleDisplay* level) {
         av1Display_ = av;
         levelDisplay_ = level;
@@ -105,8 +99,8 @@ class Form1 : public QMainWindow {
 
     // Whether a recording runs (and is not stopping).
     bool flgRecord() const { return session_.IsRecording(); }
-    // The session and the components Form_Load created (null before, or when
-    // the engine could not create one, and after exitsystem).
+    // The session and the components of the core (null when the engine could
+    // not create one, and after exitsystem).
     recording::RecordingSession& Session() { return session_; }
     const player::FilePlayback& Playback() const { return playback_; }
     audio::IAudioRecorder* Recorder() const { return recorder_.get(); }
@@ -262,26 +256,23 @@ class Form1 : public QMainWindow {
     void mnuSupport_Click() { OpenWebPage(kSupportPage); }
     void mnuAbout_Click() { ShowAbout(); }
 
-    audio::IAudioEngine& engine_;
+    AppCore& core_;
     services::DesktopServices desktop_;
     std::string applicationFolder_;
     TrayHooks tray_;
     WindowOpeners openers_;
-    settings::FormatValues ownFormatValues_;
-    settings::FormatValues* formatValues_ = &ownFormatValues_;
     audio::ISampleDisplay* av1Display_ = nullptr;
     audio::ISampleDisplay* levelDisplay_ = nullptr;
     std::function<OsVersion()> osVersionQuery_ = QueryOsVersion;
     std::function<std::string()> userNameQuery_;
 
-    // The components, shared by the session and the playback (one file
-    // component writes recordings and reads for playback).
-    std::unique_ptr<audio::IAudioRecorder> recorder_;
-    std::unique_ptr<audio::IAudioFile> file_;
-    std::unique_ptr<audio::IAudioPlayer> player_;
-    recording::RecoveryJournal journal_;
-    recording::RecordingSession session_;
-    player::FilePlayback playback_;
+    // The core's components as it holds them (null when absent), its session
+    // and its playback, which this window shows.
+    const std::unique_ptr<audio::IAudioRecorder>& recorder_;
+    const std::unique_ptr<audio::IAudioFile>& file_;
+    const std::unique_ptr<audio::IAudioPlayer>& player_;
+    recording::RecordingSession& session_;
+    player::FilePlayback& playback_;
 
     bool loaded_ = false;
     bool exiting_ = false;

@@ -48,9 +48,12 @@ class Fd {
     int fd_;
 };
 
-bool WriteAll(int fd, const char* p, std::size_t size, std::uint64_t offset) {
+// Moves all `size` bytes at `offset` by pread or pwrite, which may move fewer
+// at a time or be interrupted; false on an error or the end of the file.
+template <typename Byte, typename Transfer>
+bool TransferAll(Transfer transfer, int fd, Byte* p, std::size_t size, std::uint64_t offset) {
     while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, static_cast<off_t>(offset));
+        const ssize_t n = transfer(fd, p, size, static_cast<off_t>(offset));
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         p += n;
@@ -58,6 +61,10 @@ bool WriteAll(int fd, const char* p, std::size_t size, std::uint64_t offset) {
         offset += static_cast<std::uint64_t>(n);
     }
     return true;
+}
+
+bool WriteAll(int fd, const char* p, std::size_t size, std::uint64_t offset) {
+    return TransferAll(::pwrite, fd, p, size, offset);
 }
 
 // One MPEG audio frame header: its length in bytes, 0 when it is none.
@@ -153,16 +160,7 @@ bool CopyAttributes(int from, int to, std::string& error) {
 }  // namespace
 
 bool ReadAt(int fd, void* buf, std::size_t size, std::uint64_t offset) {
-    auto* p = static_cast<char*>(buf);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += static_cast<std::uint64_t>(n);
-    }
-    return true;
+    return TransferAll(::pread, fd, static_cast<char*>(buf), size, offset);
 }
 
 bool ParseHeader(const unsigned char* h, TagHeader& out, std::string& problem) {
@@ -363,7 +361,7 @@ static bool ValidFrameId(const std::string& data, std::size_t at) {
     return true;
 }
 
-static std::string Resynchronise(const std::string& data) {
+std::string Resynchronise(std::string_view data) {
     std::string out;
     out.reserve(data.size());
     for (std::size_t i = 0; i < data.size(); ++i) {

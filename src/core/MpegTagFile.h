@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qsr::audio::tagfile {
@@ -96,6 +97,8 @@ bool SplitFrames(const std::string& tag, const TagHeader& header, std::vector<Ra
 // has its high bit set, as some writers put plain numbers there).
 std::uint32_t BigEndian(const char* p);
 std::uint32_t Synchsafe(const char* p);
+// The bytes with the unsynchronisation undone: each 0xFF 0x00 becomes 0xFF.
+std::string Resynchronise(std::string_view data);
 
 // Reads exactly `size` bytes at `offset`.
 bool ReadAt(int fd, void* buf, std::size_t size, std::uint64_t offset);

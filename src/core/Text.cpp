@@ -15,11 +15,15 @@ std::string PaddedNumber(std::int64_t value, int width) {
 
 }  // namespace
 
-std::string Trim(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t\r\n");
+std::string_view TrimView(std::string_view text, std::string_view blanks) {
+    const auto first = text.find_first_not_of(blanks);
     if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return std::string(text.substr(first, last - first + 1));
+    const auto last = text.find_last_not_of(blanks);
+    return text.substr(first, last - first + 1);
+}
+
+std::string Trim(std::string_view text, std::string_view blanks) {
+    return std::string(TrimView(text, blanks));
 }
 
 std::string ElapsedText(std::int64_t milliseconds) {

@@ -6,8 +6,15 @@
 
 namespace qsr::core {
 
-// The text without leading and trailing blanks (space, tab, CR, LF).
-std::string Trim(std::string_view text);
+// Blank sets for trimming; each kind of text names the one it uses.
+inline constexpr std::string_view kSpaces = " ";            // tag texts
+inline constexpr std::string_view kSpacesAndTabs = " \t";   // schedule cells, stored values
+inline constexpr std::string_view kWhiteSpace = " \t\r\n";  // the default
+inline constexpr std::string_view kWhiteSpaceAndNul{" \t\r\n\0", 5};  // settings.dat lines
+
+// The text without leading and trailing characters of `blanks`.
+std::string_view TrimView(std::string_view text, std::string_view blanks = kWhiteSpace);
+std::string Trim(std::string_view text, std::string_view blanks = kWhiteSpace);
 
 // "m:ss.mmm": 75042 ms gives "1:15.042"; minutes take as many digits as needed.
 // A negative time shows as 0:00.000.

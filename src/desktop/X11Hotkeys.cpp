@@ -18,13 +18,31 @@ constexpr std::uint32_t kNumLockKeysym = 0xff7f;
 constexpr std::uint16_t kRelevantMods =
     XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
+// The server's keysyms of every keycode from `first`, freed when it goes.
+struct KeyboardMap {
+    explicit KeyboardMap(xcb_connection_t* conn) {
+        const xcb_setup_t* setup = xcb_get_setup(conn);
+        first = setup->min_keycode;
+        count = setup->max_keycode - setup->min_keycode + 1;
+        reply = xcb_get_keyboard_mapping_reply(
+            conn,
+            xcb_get_keyboard_mapping(conn, setup->min_keycode, static_cast<std::uint8_t>(count)),
+            nullptr);
+    }
+    ~KeyboardMap() { std::free(reply); }
+    KeyboardMap(const KeyboardMap&) = delete;
+    KeyboardMap& operator=(const KeyboardMap&) = delete;
+
+    int first = 0;
+    int count = 0;
+    xcb_get_keyboard_mapping_reply_t* reply = nullptr;
+};
+
 std::uint16_t FindNumLockMask(xcb_connection_t* conn) {
-    const xcb_setup_t* setup = xcb_get_setup(conn);
-    const int first = setup->min_keycode;
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
-        conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, static_cast<std::uint8_t>(count)),
-        nullptr);
+    const KeyboardMap keyboard(conn);
+    const int first = keyboard.first;
+    const int count = keyboard.count;
+    xcb_get_keyboard_mapping_reply_t* map = keyboard.reply;
     xcb_get_modifier_mapping_reply_t* mods =
         xcb_get_modifier_mapping_reply(conn, xcb_get_modifier_mapping(conn), nullptr);
     std::uint16_t mask = 0;
@@ -46,7 +64,6 @@ std::uint16_t FindNumLockMask(xcb_connection_t* conn) {
             }
         }
     }
-    std::free(map);
     std::free(mods);
     return mask ? mask : static_cast<std::uint16_t>(XCB_MOD_MASK_2);
 }
@@ -73,12 +90,10 @@ X11HotkeyRegistrar::~X11HotkeyRegistrar() {
 }
 
 std::uint8_t KeycodeForLetter(xcb_connection_t* conn, char key) {
-    const xcb_setup_t* setup = xcb_get_setup(conn);
-    const int first = setup->min_keycode;
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    xcb_get_keyboard_mapping_reply_t* map = xcb_get_keyboard_mapping_reply(
-        conn, xcb_get_keyboard_mapping(conn, setup->min_keycode, static_cast<std::uint8_t>(count)),
-        nullptr);
+    const KeyboardMap keyboard(conn);
+    const int first = keyboard.first;
+    const int count = keyboard.count;
+    const xcb_get_keyboard_mapping_reply_t* map = keyboard.reply;
     if (!map) return 0;
     // Latin letters: the keysym is the letter's code, lower case unshifted.
     const auto lower = static_cast<xcb_keysym_t>(std::tolower(static_cast<unsigned char>(key)));
@@ -95,7 +110,6 @@ std::uint8_t KeycodeForLetter(xcb_connection_t* conn, char key) {
             }
         }
     }
-    std::free(map);
     return found;
 }
 

@@ -15,7 +15,7 @@ namespace qsr::player {
 // The face's pixels for a length in twips, halves away from zero (a title
 // scrolled off to the left stands at a negative place).
 inline int Px(int twips) {
-    return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+    return core::TwipsToPixels(twips);
 }
 
 // The tops of the two knobs, in twips.

@@ -4,10 +4,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/Twips.h"
+
 namespace qsr::player {
 
-// The player face is laid out in twips; 15 twips make one pixel.
-inline constexpr int kTwipsPerPixel = 15;
+// The player face is laid out in twips.
+using core::kTwipsPerPixel;
 
 // Window heights in twips. Every mode test compares with these exact values.
 inline constexpr int kHeightNormal = 1725;

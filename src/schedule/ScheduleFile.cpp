@@ -11,6 +11,7 @@
 #include "core/AtomicFile.h"
 #include "core/TabText.h"
 #include "core/TextFile.h"
+#include "core/Text.h"
 
 namespace qsr::schedule {
 namespace {
@@ -25,13 +26,6 @@ int Digits(std::string_view text, std::size_t pos, std::size_t count) {
         value = value * 10 + (text[i] - '0');
     }
     return value;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
 }
 
 void AppendTwoDigits(std::string& out, long value) {
@@ -85,7 +79,7 @@ std::string FormatDateTime(DateTime at) {
 }
 
 std::optional<DateTime> ParseDateTime(std::string_view cell) {
-    const std::string_view text = TrimBlanks(cell);
+    const std::string_view text = core::TrimView(cell, core::kSpacesAndTabs);
     // yyyy-MM-dd HH:mm:ss
     if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' ||
         text[13] != ':' || text[16] != ':')

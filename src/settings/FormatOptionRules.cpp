@@ -10,18 +10,6 @@ namespace {
 
 constexpr int kRate44100Index = 6;
 
-void ReadInt32(const std::string& file, const char* section, const char* key, std::int32_t& field) {
-    ConvertInt32(ReadIniValue(file, section, key), field);
-}
-
-void ReadInt16(const std::string& file, const char* section, const char* key, std::int16_t& field) {
-    ConvertInt16(ReadIniValue(file, section, key), field);
-}
-
-void Write(const std::string& file, const char* section, const char* key, int value) {
-    WriteIniValue(file, section, key, std::to_string(value));
-}
-
 // Selects the rate button for field and makes field that button's rate.
 int ChooseRate(std::int32_t& field, int buttons) {
     const int index = RateButtonIndex(field, buttons);
@@ -59,8 +47,8 @@ int G726BitsChoice(int stored) {
 }
 
 WavChoice LoadWavOptions(const std::string& file, FormatValues& v) {
-    ReadInt32(file, "wav", "Freq", v.Freq);
-    ReadInt16(file, "wav", "Channel", v.Channel);
+    ReadStoredValue(file, core::format_key::kWavFrequency, v.Freq);
+    ReadStoredValue(file, core::format_key::kWavChannels, v.Channel);
     WavChoice c;
     c.rateIndex = ChooseRate(v.Freq, kRateButtonsWavVox);
     c.channels = ChannelChoice(v.Channel);
@@ -69,23 +57,23 @@ WavChoice LoadWavOptions(const std::string& file, FormatValues& v) {
 }
 
 void WriteWavOptions(const std::string& file, const FormatValues& v) {
-    Write(file, "wav", "Freq", v.Freq);
-    Write(file, "wav", "Channel", v.Channel);
+    WriteStoredValue(file, core::format_key::kWavFrequency, v.Freq);
+    WriteStoredValue(file, core::format_key::kWavChannels, v.Channel);
 }
 
 int LoadVoxOptions(const std::string& file, FormatValues& v) {
-    ReadInt32(file, "vox", "voxFreq", v.voxFreq);
+    ReadStoredValue(file, core::format_key::kVoxFrequency, v.voxFreq);
     return ChooseRate(v.voxFreq, kRateButtonsWavVox);
 }
 
 void WriteVoxOptions(const std::string& file, const FormatValues& v) {
-    Write(file, "vox", "voxFreq", v.voxFreq);
+    WriteStoredValue(file, core::format_key::kVoxFrequency, v.voxFreq);
 }
 
 RawChoice LoadRawOptions(const std::string& file, FormatValues& v) {
-    ReadInt32(file, "raw", "rawFreq", v.rawFreq);
-    ReadInt16(file, "raw", "rawChannel", v.rawChannel);
-    ReadInt16(file, "raw", "rawCompr", v.rawCompr);
+    ReadStoredValue(file, core::format_key::kRawFrequency, v.rawFreq);
+    ReadStoredValue(file, core::format_key::kRawChannels, v.rawChannel);
+    ReadStoredValue(file, core::format_key::kRawCompression, v.rawCompr);
     RawChoice c;
     c.rateIndex = ChooseRate(v.rawFreq, kRateButtonsRawG726);
     c.channels = ChannelChoice(v.rawChannel);
@@ -96,14 +84,14 @@ RawChoice LoadRawOptions(const std::string& file, FormatValues& v) {
 }
 
 void WriteRawOptions(const std::string& file, const FormatValues& v) {
-    Write(file, "raw", "rawFreq", v.rawFreq);
-    Write(file, "raw", "rawChannel", v.rawChannel);
-    Write(file, "raw", "rawCompr", v.rawCompr);
+    WriteStoredValue(file, core::format_key::kRawFrequency, v.rawFreq);
+    WriteStoredValue(file, core::format_key::kRawChannels, v.rawChannel);
+    WriteStoredValue(file, core::format_key::kRawCompression, v.rawCompr);
 }
 
 G726Choice LoadG726Options(const std::string& file, FormatValues& v) {
-    ReadInt32(file, "g726", "gFreq", v.gFreq);
-    ReadInt16(file, "g726", "gbit", v.gbit);
+    ReadStoredValue(file, core::format_key::kG726Frequency, v.gFreq);
+    ReadStoredValue(file, core::format_key::kG726Bits, v.gbit);
     G726Choice c;
     c.rateIndex = ChooseRate(v.gFreq, kRateButtonsRawG726);
     c.bits = G726BitsChoice(v.gbit);
@@ -112,8 +100,8 @@ G726Choice LoadG726Options(const std::string& file, FormatValues& v) {
 }
 
 void WriteG726Options(const std::string& file, const FormatValues& v) {
-    Write(file, "g726", "gFreq", v.gFreq);
-    Write(file, "g726", "gbit", v.gbit);
+    WriteStoredValue(file, core::format_key::kG726Frequency, v.gFreq);
+    WriteStoredValue(file, core::format_key::kG726Bits, v.gbit);
 }
 
 int OggBitrateAt(int position) {
@@ -146,17 +134,17 @@ OggChoice LoadOggOptions(const std::string& file, FormatValues& v) {
     v.QualityEnabled = 0;
 
     OggChoice c;
-    ReadInt16(file, "ogg", "oggBitrate", v.oggBitrate);
+    ReadStoredValue(file, core::format_key::kOggBitrate, v.oggBitrate);
     c.bitratePosition = OggSliderPosition(v.oggBitrate).value_or(kOggDefaultPosition);
-    ReadInt16(file, "ogg", "MinBitrate", v.MinBitrate);
+    ReadStoredValue(file, core::format_key::kOggMinBitrate, v.MinBitrate);
     c.minimumPosition = ChooseRangeBitrate(v.MinBitrate);
-    ReadInt16(file, "ogg", "MaxBitrate", v.MaxBitrate);
+    ReadStoredValue(file, core::format_key::kOggMaxBitrate, v.MaxBitrate);
     c.maximumPosition = ChooseRangeBitrate(v.MaxBitrate);
-    ReadInt16(file, "ogg", "Quality", v.Quality);
+    ReadStoredValue(file, core::format_key::kOggQuality, v.Quality);
     v.Quality = static_cast<std::int16_t>(std::clamp<int>(v.Quality, 0, kOggQualityMaximum));
     c.quality = v.Quality;
-    ReadInt16(file, "ogg", "VbrEnabled", v.VbrEnabled);
-    ReadInt16(file, "ogg", "QualityEnabled", v.QualityEnabled);
+    ReadStoredValue(file, core::format_key::kOggVbrEnabled, v.VbrEnabled);
+    ReadStoredValue(file, core::format_key::kOggQualityEnabled, v.QualityEnabled);
     c.vbr = v.VbrEnabled == 1;
     c.qualityMode = v.QualityEnabled == 1;
     v.VbrEnabled = c.vbr ? 1 : 0;
@@ -165,12 +153,12 @@ OggChoice LoadOggOptions(const std::string& file, FormatValues& v) {
 }
 
 void WriteOggOptions(const std::string& file, const FormatValues& v) {
-    Write(file, "ogg", "oggBitrate", v.oggBitrate);
-    Write(file, "ogg", "MinBitrate", v.MinBitrate);
-    Write(file, "ogg", "MaxBitrate", v.MaxBitrate);
-    Write(file, "ogg", "Quality", v.Quality);
-    Write(file, "ogg", "VbrEnabled", v.VbrEnabled == 1 ? 1 : 0);
-    Write(file, "ogg", "QualityEnabled", v.QualityEnabled == 1 ? 1 : 0);
+    WriteStoredValue(file, core::format_key::kOggBitrate, v.oggBitrate);
+    WriteStoredValue(file, core::format_key::kOggMinBitrate, v.MinBitrate);
+    WriteStoredValue(file, core::format_key::kOggMaxBitrate, v.MaxBitrate);
+    WriteStoredValue(file, core::format_key::kOggQuality, v.Quality);
+    WriteStoredValue(file, core::format_key::kOggVbrEnabled, v.VbrEnabled == 1 ? 1 : 0);
+    WriteStoredValue(file, core::format_key::kOggQualityEnabled, v.QualityEnabled == 1 ? 1 : 0);
 }
 
 }  // namespace qsr::settings

@@ -23,36 +23,44 @@ FormatValues ShippedFormatValues() {
     return v;
 }
 
+bool ReadStoredValue(const std::string& file, core::FormatKey key, std::int16_t& field) {
+    return ConvertInt16(ReadIniValue(file, key.section, key.key), field);
+}
+
+bool ReadStoredValue(const std::string& file, core::FormatKey key, std::int32_t& field) {
+    return ConvertInt32(ReadIniValue(file, key.section, key.key), field);
+}
+
+void WriteStoredValue(const std::string& file, core::FormatKey key, int value) {
+    WriteIniValue(file, key.section, key.key, std::to_string(value));
+}
+
 void LoadFormatValues(const std::string& file, FormatValues& v) {
-    auto i32 = [&](const char* section, const char* key, std::int32_t& field) {
-        ConvertInt32(ReadIniValue(file, section, key), field);
-    };
-    auto i16 = [&](const char* section, const char* key, std::int16_t& field) {
-        ConvertInt16(ReadIniValue(file, section, key), field);
-    };
-    i32("mp3", "MP3Frequency", v.MP3Frequency);
-    i16("mp3", "MP3Bitrate", v.MP3Bitrate);
-    i16("mp3", "MP3Channels", v.MP3Channels);
-    i32("wav", "Freq", v.Freq);
-    i16("wav", "Channel", v.Channel);
-    i32("vox", "voxFreq", v.voxFreq);
-    i16("ogg", "oggBitrate", v.oggBitrate);
-    i16("ogg", "MinBitrate", v.MinBitrate);
-    i16("ogg", "MaxBitrate", v.MaxBitrate);
-    i16("ogg", "Quality", v.Quality);
-    i16("ogg", "VbrEnabled", v.VbrEnabled);
-    i16("ogg", "QualityEnabled", v.QualityEnabled);
-    i32("raw", "rawFreq", v.rawFreq);
-    i16("raw", "rawChannel", v.rawChannel);
-    i16("raw", "rawCompr", v.rawCompr);
-    i32("g726", "gFreq", v.gFreq);
-    i16("g726", "gbit", v.gbit);
-    i16("flac", "flacBits", v.flacBits);
-    i16("flac", "flacLevel", v.flacLevel);
-    i32("flac", "flacFreq", v.flacFreq);
-    i16("flac", "flacChannel", v.flacChannel);
-    i16("opus", "opusBitrate", v.opusBitrate);
-    i16("opus", "opusApplication", v.opusApplication);
+    using namespace core::format_key;
+    auto read = [&](core::FormatKey key, auto& field) { ReadStoredValue(file, key, field); };
+    read(kMp3Frequency, v.MP3Frequency);
+    read(kMp3Bitrate, v.MP3Bitrate);
+    read(kMp3Channels, v.MP3Channels);
+    read(kWavFrequency, v.Freq);
+    read(kWavChannels, v.Channel);
+    read(kVoxFrequency, v.voxFreq);
+    read(kOggBitrate, v.oggBitrate);
+    read(kOggMinBitrate, v.MinBitrate);
+    read(kOggMaxBitrate, v.MaxBitrate);
+    read(kOggQuality, v.Quality);
+    read(kOggVbrEnabled, v.VbrEnabled);
+    read(kOggQualityEnabled, v.QualityEnabled);
+    read(kRawFrequency, v.rawFreq);
+    read(kRawChannels, v.rawChannel);
+    read(kRawCompression, v.rawCompr);
+    read(kG726Frequency, v.gFreq);
+    read(kG726Bits, v.gbit);
+    read(kFlacBits, v.flacBits);
+    read(kFlacLevel, v.flacLevel);
+    read(kFlacFrequency, v.flacFreq);
+    read(kFlacChannels, v.flacChannel);
+    read(kOpusBitrate, v.opusBitrate);
+    read(kOpusApplication, v.opusApplication);
 }
 
 FlacShape FlacRateAndChannels(const FormatValues& v) {

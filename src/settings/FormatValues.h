@@ -4,6 +4,8 @@
 #include <optional>
 #include <string>
 
+#include "core/FormatKeys.h"
+
 namespace qsr::settings {
 
 // The name of the settings file inside the application folder.
@@ -47,6 +49,12 @@ FlacShape FlacRateAndChannels(const FormatValues& values);
 // What a fresh installation ships, for readers that start from nothing (the
 // command line): a key that is missing then keeps these.
 FormatValues ShippedFormatValues();
+
+// One stored format value: read leaves field as it was when the key is absent
+// or not a number of its width; write stores the number.
+bool ReadStoredValue(const std::string& settingsFile, core::FormatKey key, std::int16_t& field);
+bool ReadStoredValue(const std::string& settingsFile, core::FormatKey key, std::int32_t& field);
+void WriteStoredValue(const std::string& settingsFile, core::FormatKey key, int value);
 
 // Reads every key of the format sections into values; a key that is absent or
 // not a number leaves its field as it was.

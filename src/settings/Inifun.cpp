@@ -12,20 +12,15 @@
 
 #include "core/AtomicFile.h"
 #include "core/TextFile.h"
+#include "core/Text.h"
 
 namespace qsr::settings {
 namespace {
 
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\0';
-}
-
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
+    return core::TrimView(s, core::kWhiteSpaceAndNul);
 }
 
 bool SameName(std::string_view a, std::string_view b) {

@@ -11,7 +11,6 @@
 #include <algorithm>
 
 #include "platform/audio-api/AudioRecorder.h"
-#include "settings/frmAdv.h"
 
 namespace qsr::settings {
 namespace {
@@ -22,12 +21,8 @@ QString Indexed(const char* name, int i) {
 
 }  // namespace
 
-MixerPage::MixerPage(audio::IAudioRecorder& recorder, services::DesktopServices desktop,
-                     std::string applicationFolder, QWidget* parent)
-    : QWidget(parent),
-      recorder_(recorder),
-      desktop_(desktop),
-      applicationFolder_(std::move(applicationFolder)) {
+MixerPage::MixerPage(audio::IAudioRecorder& recorder, AdvancedOpener openAdvanced, QWidget* parent)
+    : QWidget(parent), recorder_(recorder), openAdvanced_(std::move(openAdvanced)) {
     setObjectName("MixerPage");
     Frame14 = new QFrame(this);
     Frame14->setObjectName("Frame14");
@@ -207,9 +202,7 @@ void MixerPage::slBalance_Click(int index) {
 void MixerPage::cmdAdvanced_Click(int index) {
     if (index < 0 || index >= shown_) return;
     recorder_.SelectSource(index);
-    frmAdv dialog(recorder_, applicationFolder_, window());
-    dialog.Form_Load();
-    if (desktop_.modal) desktop_.modal->Exec(dialog);
+    if (openAdvanced_) openAdvanced_(*window());
     // A level or mute changed there moves this page's sliders too.
     ReadBackLevels(index);
 }

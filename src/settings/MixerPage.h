@@ -2,9 +2,9 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <string>
 
-#include "platform/services/Services.h"
 #include "settings/MixerRules.h"
 
 class QCheckBox;
@@ -28,9 +28,11 @@ namespace qsr::settings {
 class MixerPage : public QWidget {
     Q_OBJECT
   public:
-    // desktop.modal shows the advanced dialog, owned by the page's window.
-    MixerPage(audio::IAudioRecorder& recorder, services::DesktopServices desktop,
-              std::string applicationFolder, QWidget* parent = nullptr);
+    // Shows the advanced dialog of the recorder's current line, owned by the
+    // given window (the page's own); main() hands it over.
+    using AdvancedOpener = std::function<void(QWidget& owner)>;
+    MixerPage(audio::IAudioRecorder& recorder, AdvancedOpener openAdvanced,
+              QWidget* parent = nullptr);
     ~MixerPage() override;
 
     // Fills columns 0..n from lines 0..n (n at most 7; -1 shows none).
@@ -66,8 +68,7 @@ class MixerPage : public QWidget {
     void NameColumn(int column, const QString& line);
 
     audio::IAudioRecorder& recorder_;
-    services::DesktopServices desktop_;
-    std::string applicationFolder_;
+    AdvancedOpener openAdvanced_;
     int shown_ = 0;
     bool showing_ = false;  // the page sets a slider: no handler runs
 };

@@ -5,10 +5,6 @@
 
 namespace qsr::settings {
 
-int TwipsToPixels(int twips) {
-    return static_cast<int>(std::lround(twips / 15.0));
-}
-
 int MixerColumnsShown(int lastLine) {
     return std::clamp(lastLine + 1, 0, kMixerColumns);
 }

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/Twips.h"
+
 namespace qsr::settings {
 
 // The input mixer's arithmetic and texts, apart from any window.
@@ -18,7 +20,7 @@ inline constexpr int kAdvancedSliderTwips = 5520;
 inline constexpr int kVolumeMax = 65535;
 
 // Twips to screen pixels at 96 dots per inch.
-int TwipsToPixels(int twips);
+using core::TwipsToPixels;
 
 // Columns shown for the last line index: none for -1 (no lines), at most
 // kMixerColumns.

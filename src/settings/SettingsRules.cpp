@@ -6,16 +6,10 @@
 #include <limits>
 
 #include "core/OutputFormats.h"
+#include "core/Text.h"
 
 namespace qsr::settings {
 namespace {
-
-std::string Trimmed(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 template <typename Int>
 bool ConvertInt(const std::string& text, Int& target) {
@@ -32,7 +26,7 @@ bool ConvertInt(const std::string& text, Int& target) {
 }  // namespace
 
 std::optional<double> ParseNumber(const std::string& text) {
-    const std::string t = Trimmed(text);
+    const std::string t = core::Trim(text, core::kSpacesAndTabs);
     if (t.empty()) return std::nullopt;
     // Plain decimal only: no hex, no "inf"/"nan" that strtod would take.
     for (char c : t) {
@@ -79,7 +73,7 @@ int OutputFormatIndex(const std::string& text) {
 }
 
 std::string OutputFolder(const std::string& stored, const std::string& applicationFolder) {
-    const std::string folder = Trimmed(stored);
+    const std::string folder = core::Trim(stored, core::kSpacesAndTabs);
     if (folder.empty()) return applicationFolder;
     const auto number = ParseNumber(folder);
     if (number && *number == 0.0) return applicationFolder;

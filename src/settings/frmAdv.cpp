@@ -9,6 +9,7 @@
 
 #include "platform/audio-api/AudioRecorder.h"
 #include "platform/services/Accessibility.h"
+#include "platform/services/Services.h"
 #include "platform/services/Skin.h"
 #include "settings/MixerRules.h"
 
@@ -108,6 +109,13 @@ void frmAdv::Slider1_Click() {
     if (index < 0) return;
     recorder_.AdvancedSet(index, static_cast<std::int32_t>(Slider1->value()));
     ShowSliderValue(recorder_.AdvancedGet(index).value);
+}
+
+void ShowAdvancedProperties(audio::IAudioRecorder& recorder, const std::string& applicationFolder,
+                            services::IModalRunner* modal, QWidget& owner) {
+    frmAdv dialog(recorder, applicationFolder, &owner);
+    dialog.Form_Load();
+    if (modal) modal->Exec(dialog);
 }
 
 }  // namespace qsr::settings

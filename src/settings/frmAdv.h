@@ -10,6 +10,9 @@ class QSlider;
 namespace qsr::audio {
 class IAudioRecorder;
 }
+namespace qsr::services {
+class IModalRunner;
+}
 
 namespace qsr::settings {
 
@@ -43,5 +46,10 @@ class frmAdv : public QDialog {
     std::string applicationFolder_;
     bool showing_ = false;  // the window sets a control: no handler runs
 };
+
+// Loads the advanced dialog of the recorder's current line and shows it
+// modally over owner; what main() hands the mixer page.
+void ShowAdvancedProperties(audio::IAudioRecorder& recorder, const std::string& applicationFolder,
+                            services::IModalRunner* modal, QWidget& owner);
 
 }  // namespace qsr::settings

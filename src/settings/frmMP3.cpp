@@ -395,7 +395,7 @@ void frmMP3::Form_Load() {
     // The three stored values; one that is absent or not a number keeps what
     // the steps above set.
     const std::string file = SettingsFile();
-    if (ConvertInt16(ReadIniValue(file, "mp3", "MP3Bitrate"), values_.MP3Bitrate)) {
+    if (ReadStoredValue(file, core::format_key::kMp3Bitrate, values_.MP3Bitrate)) {
         if (const auto position = Mp3BitratePosition(values_.MP3Bitrate)) {
             const QSignalBlocker quiet(Slider1);
             Slider1->setValue(*position);
@@ -403,14 +403,14 @@ void frmMP3::Form_Load() {
         }
         ShowBitrate(values_.MP3Bitrate);
     }
-    if (ConvertInt32(ReadIniValue(file, "mp3", "MP3Frequency"), values_.MP3Frequency)) {
+    if (ReadStoredValue(file, core::format_key::kMp3Frequency, values_.MP3Frequency)) {
         const int index = Combo5->findText(QString::number(values_.MP3Frequency));
         if (index >= 0) {
             SelectQuietly(Combo5, index);
             Combo5_Click();
         }
     }
-    ConvertInt16(ReadIniValue(file, "mp3", "MP3Channels"), values_.MP3Channels);
+    ReadStoredValue(file, core::format_key::kMp3Channels, values_.MP3Channels);
 }
 
 void frmMP3::Slider1_Scroll() {
@@ -528,9 +528,9 @@ void frmMP3::udLFiltW_Change() {
 
 void frmMP3::Command1_Click() {
     const std::string file = SettingsFile();
-    WriteIniValue(file, "mp3", "MP3Bitrate", std::to_string(values_.MP3Bitrate));
-    WriteIniValue(file, "mp3", "MP3Frequency", std::to_string(values_.MP3Frequency));
-    WriteIniValue(file, "mp3", "MP3Channels", std::to_string(values_.MP3Channels));
+    WriteStoredValue(file, core::format_key::kMp3Bitrate, values_.MP3Bitrate);
+    WriteStoredValue(file, core::format_key::kMp3Frequency, values_.MP3Frequency);
+    WriteStoredValue(file, core::format_key::kMp3Channels, values_.MP3Channels);
     if (file_ && settings_) {
         file_->SetMp3Settings(*settings_);
         if (summary_) summary_(file_->FormatDescription());

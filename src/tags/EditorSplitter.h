@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Twips.h"
+
 namespace qsr::tags {
 
 // The tag editor's vertical splitter between folder tree and file list.
@@ -7,7 +9,7 @@ namespace qsr::tags {
 // the window's stored "folderwidth" is kept in.
 namespace splitter {
 
-constexpr int kTwipsPerPixel = 15;
+using core::kTwipsPerPixel;
 constexpr int kMinBoundary = 2500;  // a drag moves the panes only strictly inside these
 constexpr int kMaxBoundary = 5500;
 constexpr int kHalfWidth = 90;      // the splitter's Left is the boundary minus this

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "core/Id3v2Frames.h"
 #include "tags/TagText.h"
 
 namespace qsr::tags {
@@ -30,13 +31,9 @@ std::string TagClassesSource::Tag(int kind, const std::string& name) {
         return {};
     }
     if (kind != kTagKindV2 || !hasV2_) return {};
-    // The component's field numbers by frame.
-    static const std::map<std::string, int> kFields = {
-        {"TRCK", 1}, {"TIT2", 2}, {"TPE1", 3}, {"TALB", 4},  {"TYER", 5},  {"TCON", 6},
-        {"COMM", 7}, {"TCOM", 8}, {"TOPE", 9}, {"TCOP", 10}, {"WXXX", 11}, {"TENC", 12}};
-    const auto it = kFields.find(name);
-    if (it == kFields.end()) return {};
-    switch (it->second) {
+    switch (core::Id3v2FieldOf(name)) {
+        case 0:
+            return {};
         case 1:
             return v2_.tagTrack();
         case 2:

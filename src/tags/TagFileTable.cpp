@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Id3v2Frames.h"
 #include "tags/TagText.h"
 #include "tags/clsID3v1.h"
 
@@ -10,7 +11,7 @@ namespace qsr::tags {
 
 void FillRecordFromTags(TagFileRecord& r, const TagLookup& lookup) {
     auto v1 = [&](const char* name) { return lookup(kTagKindV1, name); };
-    auto v2 = [&](const char* name) { return lookup(kTagKindV2, name); };
+    auto v2 = [&](core::Id3v2Field field) { return lookup(kTagKindV2, core::Id3v2FrameId(field)); };
 
     r.v1Title = v1("TITLE");
     r.v1Album = v1("ALBUM");
@@ -22,21 +23,21 @@ void FillRecordFromTags(TagFileRecord& r, const TagLookup& lookup) {
     r.hasV1 = !r.v1Title.empty() || !r.v1Album.empty() || !r.v1Artist.empty() ||
               !r.v1Comment.empty() || !r.v1Track.empty() || !r.v1Year.empty() || r.v1Genre != 0;
 
-    r.v2Album = v2("TALB");
-    r.v2Artist = v2("TPE1");
-    r.v2Comment = v2("COMM");
-    r.v2Composer = v2("TCOM");
-    r.v2Copyright = v2("TCOP");
-    r.v2EncodedBy = v2("TENC");
-    r.v2GenreFrame = v2("TCON");
+    r.v2Album = v2(core::Id3v2Field::Album);
+    r.v2Artist = v2(core::Id3v2Field::Artist);
+    r.v2Comment = v2(core::Id3v2Field::Comment);
+    r.v2Composer = v2(core::Id3v2Field::Composer);
+    r.v2Copyright = v2(core::Id3v2Field::Copyright);
+    r.v2EncodedBy = v2(core::Id3v2Field::EncodedBy);
+    r.v2GenreFrame = v2(core::Id3v2Field::Genre);
     r.v2Genre = CutGenreReference(r.v2GenreFrame);
-    r.v2OrigArtist = v2("TOPE");
-    r.v2Title = v2("TIT2");
-    r.v2Track = v2("TRCK");
-    r.v2URL = v2("WXXX");
-    r.v2Year = v2("TYER");
+    r.v2OrigArtist = v2(core::Id3v2Field::OrigArtist);
+    r.v2Title = v2(core::Id3v2Field::Title);
+    r.v2Track = v2(core::Id3v2Field::Track);
+    r.v2URL = v2(core::Id3v2Field::Url);
+    r.v2Year = v2(core::Id3v2Field::Year);
     // A 2.4 tag keeps its date in TDRC ("1999-05-04"): the box shows the year.
-    if (r.v2Year.empty()) r.v2Year = YearOfDate(v2("TDRC"));
+    if (r.v2Year.empty()) r.v2Year = YearOfDate(lookup(kTagKindV2, "TDRC"));
     r.hasV2 = false;
     for (const std::string* s :
          {&r.v2Album, &r.v2Artist, &r.v2Comment, &r.v2Composer, &r.v2Copyright, &r.v2EncodedBy,

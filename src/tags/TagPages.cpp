@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Text.h"
 #include "tags/SplitPath.h"
 #include "tags/TagText.h"
 #include "tags/clsID3v1.h"
@@ -49,9 +50,7 @@ bool SameTrackNumber(const std::string& a, const std::string& b) {
 }  // namespace
 
 std::string Trim(const std::string& text) {
-    const auto begin = text.find_first_not_of(' ');
-    if (begin == std::string::npos) return {};
-    return text.substr(begin, text.find_last_not_of(' ') - begin + 1);
+    return core::Trim(text, core::kSpaces);
 }
 
 bool TrackAbove0(const std::string& text) {

@@ -62,7 +62,7 @@ PageValues PagesForRecord(const TagFileRecord& record);
 // above 0; a genre without list entry shows no choice.
 PageValues MergeRecords(const std::vector<const TagFileRecord*>& records);
 
-// Text without blanks at either end.
+// Text without spaces at either end.
 std::string Trim(const std::string& text);
 // Whether a track text's leading number is above 0.
 bool TrackAbove0(const std::string& text);

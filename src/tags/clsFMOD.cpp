@@ -3,6 +3,7 @@
 #include <cmath>
 #include <exception>
 
+#include "core/Text.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"
 
@@ -38,17 +39,10 @@ std::string WithoutTerminators(std::string s) {
     return s;
 }
 
-// Leading and trailing spaces only, as the tag texts are compared.
-std::string TrimSpaces(const std::string& s) {
-    const auto first = s.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    return s.substr(first, s.find_last_not_of(' ') - first + 1);
-}
-
 std::string NulsToSpacesTrimmed(std::string s) {
     for (char& c : s)
         if (c == '\0') c = ' ';
-    return TrimSpaces(s);
+    return core::Trim(s, core::kSpaces);  // as the tag texts are compared
 }
 
 // The text of a raw field value by the wrapper's rules.
@@ -58,7 +52,7 @@ std::string FieldText(int kind, const std::string& name, const std::string& valu
         if (HasDescription(name)) return AfterLastNul(WithoutTerminators(s));
         return NulsToSpacesTrimmed(s);
     }
-    return TrimSpaces(StringFromPointer(value.c_str()));
+    return core::Trim(StringFromPointer(value.c_str()), core::kSpaces);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "core/Text.h"
 #include "tags/TagText.h"
 
 namespace qsr::tags {
@@ -37,14 +38,6 @@ const char* const kGenreText =
     "Brit Pop|Negerpunk|Polsk Punk|Beat|Christian Gangsta Rap|Heavy Metal|Black Metal|"
     "Crossover|Comteporary Christian|Christian Rock|Merengue|Salsa|Trash Metal|Anime|JPop|"
     "Synth Pop";
-
-// Leading and trailing spaces only; NULs and other blanks stay.
-std::string TrimSpaces(const std::string& text) {
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos) return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 // A file descriptor closed on every path out.
 class Fd {
@@ -143,7 +136,7 @@ clsID3v1::clsID3v1() {
 std::string clsID3v1::Field(int offset, int width) const {
     const std::string raw(reinterpret_cast<const char*>(record_.data()) + offset,
                           static_cast<std::size_t>(width));
-    return Latin1ToUtf8(StripNull(TrimSpaces(raw)));
+    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
 }
 
 void clsID3v1::SetField(int offset, int width, const std::string& text) {
@@ -194,7 +187,7 @@ std::string clsID3v1::tagComments() const {
         raw.push_back(static_cast<char>(record_[kZero]));
         raw.push_back(static_cast<char>(record_[kTrack]));
     }
-    return Latin1ToUtf8(StripNull(TrimSpaces(raw)));
+    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
 }
 
 void clsID3v1::tagComments(const std::string& text) {

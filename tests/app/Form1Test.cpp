@@ -22,6 +22,7 @@
 #include "fakes/FakeServices.h"
 #include "platform/services/Accessibility.h"
 #include "settings/Inifun.h"
+#include "support/MainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -103,8 +104,8 @@ class Form1Test : public ::testing::Test {
         return *this;
     }
     app::Form1& Load(audio::IAudioEngine* e = nullptr) {
-        form =
-            std::make_unique<app::Form1>(e ? *e : engine, desk.Services(), home->path().string());
+        qsr::testing::NewMainWindow(core, form, e ? *e : engine, desk.Services(),
+                                    home->path().string());
         form->Form_Load();
         return *form;
     }
@@ -116,6 +117,7 @@ class Form1Test : public ::testing::Test {
     std::unique_ptr<qsr::testing::TempDir> home;
     Engine engine;
     fakes::FakeDesktop desk;
+    std::unique_ptr<app::AppCore> core;
     std::unique_ptr<app::Form1> form;
 };
 
@@ -220,7 +222,7 @@ TEST_F(Form1Test, WithoutSectionOtherEveryFilterAndAgcIsOnWithoutFrequencies) {
 
 TEST_F(Form1Test, VisualizationTakes4096SamplesAFrame) {
     fakes::FakeDisplay av, level;
-    form = std::make_unique<app::Form1>(engine, desk.Services(), home->path().string());
+    qsr::testing::NewMainWindow(core, form, engine, desk.Services(), home->path().string());
     form->SetSampleDisplays(&av, &level);
     form->Form_Load();
     EXPECT_EQ(av.frame, 4096);
@@ -393,7 +395,7 @@ TEST_F(Form1Test, HelpOpensTheShippedFileEvenInAFolderWithBlanks) {
     const auto folder = home->path() / "my recordings";
     std::filesystem::create_directories(folder / "help");
     qsr::testing::WriteAll((folder / "help" / "index.html").string(), "<html></html>");
-    form = std::make_unique<app::Form1>(engine, desk.Services(), folder.string());
+    qsr::testing::NewMainWindow(core, form, engine, desk.Services(), folder.string());
     form->Form_Load();
     form->Command10->click();
     EXPECT_EQ(desk.urlOpener.opened,
@@ -483,7 +485,7 @@ TEST_F(Form1Test, CloseBoxOnlyTakesTheWindowOffTheScreen) {
 
 TEST_F(Form1Test, VistaBranchListsDevicesWithoutSources) {
     engine.devices = {Device("Microphone", true, {Line("Mic", true)}), Device("Card", true)};
-    form = std::make_unique<app::Form1>(engine, desk.Services(), home->path().string());
+    qsr::testing::NewMainWindow(core, form, engine, desk.Services(), home->path().string());
     form->SetOsVersionQuery([] { return app::OsVersion{2, 6, 1}; });
     form->SetUserNameQuery([] { return std::string("bob"); });
     form->Form_Load();
@@ -500,7 +502,7 @@ TEST_F(Form1Test, VistaBranchListsDevicesWithoutSources) {
 
 TEST_F(Form1Test, VistaBranchSkipsTheDeviceCountCheckAndGreetsAdministrator) {
     engine.devices.clear();
-    form = std::make_unique<app::Form1>(engine, desk.Services(), home->path().string());
+    qsr::testing::NewMainWindow(core, form, engine, desk.Services(), home->path().string());
     form->SetOsVersionQuery([] { return app::OsVersion{2, 6, 0}; });
     form->SetUserNameQuery([] { return std::string(" Administrator \n"); });
     form->Form_Load();

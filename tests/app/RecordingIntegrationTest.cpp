@@ -21,6 +21,7 @@
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
+#include "support/MainWindow.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 
@@ -96,7 +97,7 @@ class RecordingIntegrationTest : public ::testing::Test {
         engine = audio::CreateRealAudioEngine();
         auto services = desk.Services();
         services.eventPump = &pump;  // the real recorder's events must really run
-        form = std::make_unique<app::Form1>(*engine, services, home.path().string());
+        qsr::testing::NewMainWindow(core, form, *engine, services, home.path().string());
         form->Form_Load();
         ASSERT_NE(form->Recorder(), nullptr);
         ASSERT_NE(form->FileComponent(), nullptr);
@@ -112,6 +113,7 @@ class RecordingIntegrationTest : public ::testing::Test {
     std::unique_ptr<audio::IAudioEngine> engine;
     fakes::FakeDesktop desk;
     services::QtEventPump pump;
+    std::unique_ptr<app::AppCore> core;
     std::unique_ptr<app::Form1> form;
 };
 

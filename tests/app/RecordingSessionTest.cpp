@@ -25,6 +25,7 @@
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "recording/RecoveryJournal.h"
+#include "support/MainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -103,7 +104,7 @@ class RecordingSessionTest : public ::testing::Test {
                 "\nfilename=rec\ndatetime=" + datetime + "\nexistedfile=" + existedfile + "\n");
     }
     app::Form1& Load() {
-        form = std::make_unique<app::Form1>(engine, desk.Services(), home.path().string());
+        qsr::testing::NewMainWindow(core, form, engine, desk.Services(), home.path().string());
         level.frame = 2048;
         form->SetSampleDisplays(&av, &level);
         form->Form_Load();
@@ -140,6 +141,7 @@ class RecordingSessionTest : public ::testing::Test {
     Engine engine;
     fakes::FakeDesktop desk;
     fakes::FakeDisplay av, level;
+    std::unique_ptr<app::AppCore> core;
     std::unique_ptr<app::Form1> form;
 };
 

@@ -17,6 +17,7 @@
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/services/QtServices.h"
 #include "settings/Inifun.h"
+#include "support/MainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -83,7 +84,7 @@ class X11Test : public ::testing::Test {
         services::DesktopServices s = desk.Services();
         s.hotkeys = hotkeys.get();
         s.eventPump = &pump;
-        form = std::make_unique<app::Form1>(engine, s, home.path().string());
+        qsr::testing::NewMainWindow(core, form, engine, s, home.path().string());
         form->Form_Load();
     }
 
@@ -92,6 +93,7 @@ class X11Test : public ::testing::Test {
     fakes::FakeDesktop desk;
     services::QtEventPump pump;
     std::unique_ptr<desktop::X11HotkeyRegistrar> hotkeys;
+    std::unique_ptr<app::AppCore> core;
     std::unique_ptr<app::Form1> form;
 };
 
@@ -138,7 +140,9 @@ TEST(X11Hotkeys, KeyHeldByAnotherProgramCannotBeClaimed) {
     desktop::X11HotkeyRegistrar hotkeys;
     services::DesktopServices s = desk.Services();
     s.hotkeys = &hotkeys;
-    app::Form1 form(engine, s, home.path().string());
+    std::unique_ptr<app::AppCore> core;
+    std::unique_ptr<app::Form1> window;
+    app::Form1& form = qsr::testing::NewMainWindow(core, window, engine, s, home.path().string());
     form.Form_Load();
     EXPECT_EQ(
         desk.messageBox.Texts(),

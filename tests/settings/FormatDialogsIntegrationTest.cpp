@@ -24,6 +24,7 @@
 #include "settings/UpDown.h"
 #include "settings/frmMP3.h"
 #include "support/Controls.h"
+#include "support/MainWindow.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 
@@ -57,8 +58,7 @@ class FormatDialogsIntegrationTest : public ::testing::Test {
         engine = audio::CreateRealAudioEngine();
         auto services = desk.Services();
         services.eventPump = &pump;
-        form = std::make_unique<app::Form1>(*engine, services, home.path().string());
-        form->SetFormatValues(values);
+        qsr::testing::NewMainWindow(core, form, *engine, services, home.path().string());
         form->Form_Load();
         ASSERT_NE(form->Recorder(), nullptr);
         ASSERT_NE(form->FileComponent(), nullptr);
@@ -87,8 +87,10 @@ class FormatDialogsIntegrationTest : public ::testing::Test {
     std::unique_ptr<audio::IAudioEngine> engine;
     fakes::FakeDesktop desk;
     services::QtEventPump pump;
-    settings::FormatValues values;
+    std::unique_ptr<app::AppCore> core;
     std::unique_ptr<app::Form1> form;
+    // The values the format dialogs share, as main() hands them out.
+    settings::FormatValues& Values() { return core->Formats(); }
 };
 
 TEST_F(FormatDialogsIntegrationTest, Mp3VbrNewQuality2ChosenInTheDialogsIsWhatGetsRecorded) {
@@ -96,7 +98,7 @@ TEST_F(FormatDialogsIntegrationTest, Mp3VbrNewQuality2ChosenInTheDialogsIsWhatGe
     settings::FormatOptionOpeners openers;
     openers.mp3 = [&] {
         settings::ShowMp3Options(
-            *engine, form->FileComponent(), values, home.path().string(),
+            *engine, form->FileComponent(), Values(), home.path().string(),
             [&](const std::string& text) { formats->SetSummary(core::Encoder::Mp3, text); },
             [](QDialog& d) {
                 auto& mp3 = dynamic_cast<settings::frmMP3&>(d);
@@ -108,7 +110,7 @@ TEST_F(FormatDialogsIntegrationTest, Mp3VbrNewQuality2ChosenInTheDialogsIsWhatGe
             },
             formats.get());
     };
-    formats = std::make_unique<settings::Form2>(form->Recorder(), form->FileComponent(), values,
+    formats = std::make_unique<settings::Form2>(form->Recorder(), form->FileComponent(), Values(),
                                                 home.path().string(), openers);
     formats->Form_Load();
     EXPECT_EQ(formats->Summary(core::Encoder::Mp3), "MP3 128 kbit/s, 44100 Hz, Joint Stereo");

@@ -53,7 +53,9 @@ TEST(MixerIntegration, VolumeBalanceAndMuteFromThePageAreWhatTheServerHolds) {
     Pactl({"set-source-mute", kSource, "0"});
 
     fakes::FakeDesktop desk;
-    settings::MixerPage page(rec, desk.Services(), "");
+    settings::MixerPage page(rec, [&](QWidget& owner) {
+        settings::ShowAdvancedProperties(rec, "", desk.Services().modal, owner);
+    });
     page.BuildMixerPage(rec.SourceLastIndex());
     page.show();
     ASSERT_EQ(page.ColumnsShown(), 1);  // a null sink's monitor has no ports: one line

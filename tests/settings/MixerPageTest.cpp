@@ -49,6 +49,12 @@ struct Fixture {
         recorder.devices = {card};
         recorder.SelectDevice(0);
     }
+    // What main() hands the page: the advanced dialog over the page's window.
+    MixerPage::AdvancedOpener OpenAdvanced() {
+        return [this](QWidget& owner) {
+            settings::ShowAdvancedProperties(recorder, "", desk.Services().modal, owner);
+        };
+    }
     FakeLine& Of(int i) { return recorder.devices[0].lines[static_cast<std::size_t>(i)]; }
     fakes::CallLog log;
     fakes::FakeRecorder recorder{&log};
@@ -57,7 +63,7 @@ struct Fixture {
 
 TEST(MixerPage, ThreeLinesShowThreeColumnsAsTheRecorderHoldsThem) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     EXPECT_EQ(page.ColumnsShown(), 3);
@@ -94,7 +100,7 @@ TEST(MixerPage, ThreeLinesShowThreeColumnsAsTheRecorderHoldsThem) {
 
 TEST(MixerPage, NoLinesShowNoColumns) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(-1);
     page.show();
     EXPECT_EQ(page.ColumnsShown(), 0);
@@ -105,7 +111,7 @@ TEST(MixerPage, NoLinesShowNoColumns) {
 
 TEST(MixerPage, VolumeAndBalanceGoToTheLineAndShowItsReadBack) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     Control<QSlider>(page, "slVolume_2")->setFocus();
@@ -134,7 +140,7 @@ TEST(MixerPage, VolumeAndBalanceGoToTheLineAndShowItsReadBack) {
 TEST(MixerPage, TicksShowWhatTheDeviceSelectsAndTheCurrentLineIsKept) {
     Fixture fx;
     fx.recorder.devices[0].keepsOneLine = true;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     fx.recorder.SelectSource(2);
@@ -162,7 +168,7 @@ TEST(MixerPage, SharedDeviceLevelsShowInEveryColumn) {
     // Lines whose volume belongs to the device: a change in one column is
     // read back into all of them.
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     Control<QSlider>(page, "slVolume_0")->setValue(65535 - 20000);
     EXPECT_EQ(Control<QSlider>(page, "slVolume_2")->value(), 65535 - 65535)
@@ -177,7 +183,7 @@ TEST(MixerPage, SharedDeviceLevelsShowInEveryColumn) {
 
 TEST(MixerPage, AdvancedOpensTheDialogForThatLine) {
     Fixture fx;
-    MixerPage page(fx.recorder, fx.desk.Services(), "");
+    MixerPage page(fx.recorder, fx.OpenAdvanced());
     page.BuildMixerPage(2);
     page.show();
     std::string caption;

@@ -46,8 +46,7 @@ TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
 
     qsr::testing::RealMainWindow real(home.path().string());
     app::Form1& form = *real.form;
-    settings::FormatValues values;
-    form.SetFormatValues(values);
+    settings::FormatValues& values = real.core->Formats();
     form.Form_Load();
     ASSERT_TRUE(real.SelectDevice("Monitor of Test_Output"));
 

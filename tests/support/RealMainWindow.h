@@ -13,6 +13,7 @@
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/QtServices.h"
+#include "support/MainWindow.h"
 #include "support/TempDir.h"
 
 namespace qsr::testing {
@@ -31,13 +32,14 @@ struct RealMainWindow {
     fakes::FakeDesktop desk;
     services::QtEventPump pump;
     services::DesktopServices services;  // the fakes, with the real pump
+    std::unique_ptr<app::AppCore> core;
     std::unique_ptr<app::Form1> form;
 
     // The window over the application folder `home`; the test loads it.
     explicit RealMainWindow(const std::string& home) {
         services = desk.Services();
         services.eventPump = &pump;
-        form = std::make_unique<app::Form1>(*engine, services, home);
+        NewMainWindow(core, form, *engine, services, home);
     }
     // Picks a capture device by its listed name, as the user does; false
     // when it is not listed.

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
+#include "core/Id3v2Frames.h"
 #include "core/MpegTagFile.h"
 
 namespace qsr::audio {
@@ -35,10 +36,6 @@ using tagfile::SplitFrames;
 using tagfile::Synchsafe;
 using tagfile::TagHeader;
 using tagfile::TagRegion;
-
-// Field numbers 1..12 and their frames.
-const char* const kFrameIds[12] = {"TRCK", "TIT2", "TPE1", "TALB", "TYER", "TCON",
-                                   "COMM", "TCOM", "TOPE", "TCOP", "WXXX", "TENC"};
 
 // TagLib turns a 2.3 "TYER" into "TDRC" and rewrites "TCON" ("(8)Jazz" reads
 // as "Jazz"). Reading only, this factory parks both under private ids so their
@@ -335,12 +332,10 @@ constexpr int kDateParts = 100;
 
 int FieldOf(const RawFrame& frame, int major, TagLib::ID3v2::Header& tagHeader, bool& commentSeen,
             bool& urlSeen, std::string& commentLanguage) {
-    static const std::pair<const char*, int> kText[] = {
-        {"TRCK", 1}, {"TIT2", 2}, {"TPE1", 3}, {"TALB", 4},  {"TYER", 5}, {"TDRC", 5},
-        {"TCON", 6}, {"TCOM", 8}, {"TOPE", 9}, {"TCOP", 10}, {"TENC", 12}};
-    for (const auto& [id, field] : kText) {
-        if (frame.id == id) return field;
-    }
+    // Text frames by the table; a 2.4 date is the year field too.
+    const int field = core::Id3v2FieldOf(frame.id);
+    if (field != 0 && field != 7 && field != 11) return field;
+    if (frame.id == "TDRC") return 5;
     if (major == 3 && (frame.id == "TDAT" || frame.id == "TIME")) return kDateParts;
     if ((frame.id == "COMM" && !commentSeen) || (frame.id == "WXXX" && !urlSeen)) {
         const TagLib::ByteVector data(frame.bytes.data(),
@@ -366,8 +361,6 @@ int FieldOf(const RawFrame& frame, int major, TagLib::ID3v2::Header& tagHeader, 
 // The new frames of one changed field.
 std::vector<std::string> RenderField(int field, const std::string& text, int major,
                                      const std::string& commentLanguage) {
-    static const char* const kIds[12] = {"TRCK", "TIT2", "TPE1", "TALB", "TYER", "TCON",
-                                         "COMM", "TCOM", "TOPE", "TCOP", "WXXX", "TENC"};
     std::vector<std::string> out;
     if (text.empty()) return out;
     if (field == 5) {
@@ -400,7 +393,7 @@ std::vector<std::string> RenderField(int field, const std::string& text, int maj
                          : TagLib::String(PercentEncoded(text), TagLib::String::Latin1));
         out.push_back(Finish(frame, major));
     } else {
-        out.push_back(TextFrame(kIds[field - 1], text, major));
+        out.push_back(TextFrame(core::Id3v2FrameId(field), text, major));
     }
     return out;
 }
@@ -539,7 +532,7 @@ bool TagLibId3v2Tag::Load(TagLib::IOStream* stream) {
                     text = UrlText(*tag);
                     break;
                 default:
-                    text = FirstText(*tag, kFrameIds[field - 1]);
+                    text = FirstText(*tag, core::Id3v2FrameId(field));
             }
             loaded_[static_cast<std::size_t>(field - 1)] = std::move(text);
         }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <map>
 
+#include "core/Id3v2Frames.h"
 #include "core/MpegTagFile.h"
 
 namespace qsr::soundlib {
@@ -101,17 +102,6 @@ std::pair<std::size_t, std::size_t> Terminated(int encoding, std::string_view by
     return {nul, nul + 1};
 }
 
-std::string Resync(std::string_view data) {
-    std::string out;
-    out.reserve(data.size());
-    for (std::size_t i = 0; i < data.size(); ++i) {
-        out.push_back(data[i]);
-        if (static_cast<unsigned char>(data[i]) == 0xFF && i + 1 < data.size() && data[i + 1] == 0)
-            ++i;
-    }
-    return out;
-}
-
 // The value of a frame body in the library's raw form.
 std::string FrameValue(const std::string& id, std::string_view body) {
     if (id.empty()) return std::string(body);
@@ -142,24 +132,6 @@ std::string FrameValue(const std::string& id, std::string_view body) {
     return std::string(body);
 }
 
-const std::map<std::string, std::string>& V22Names() {
-    static const std::map<std::string, std::string> names = {
-        {"BUF", "RBUF"}, {"CNT", "PCNT"}, {"COM", "COMM"}, {"ETC", "ETCO"}, {"GEO", "GEOB"},
-        {"IPL", "IPLS"}, {"MCI", "MCDI"}, {"MLL", "MLLT"}, {"POP", "POPM"}, {"REV", "RVRB"},
-        {"RVA", "RVAD"}, {"SLT", "SYLT"}, {"STC", "SYTC"}, {"TAL", "TALB"}, {"TBP", "TBPM"},
-        {"TCM", "TCOM"}, {"TCO", "TCON"}, {"TCR", "TCOP"}, {"TDA", "TDAT"}, {"TDY", "TDLY"},
-        {"TEN", "TENC"}, {"TFT", "TFLT"}, {"TIM", "TIME"}, {"TKE", "TKEY"}, {"TLA", "TLAN"},
-        {"TLE", "TLEN"}, {"TMT", "TMED"}, {"TOA", "TOPE"}, {"TOF", "TOFN"}, {"TOL", "TOLY"},
-        {"TOR", "TORY"}, {"TOT", "TOAL"}, {"TP1", "TPE1"}, {"TP2", "TPE2"}, {"TP3", "TPE3"},
-        {"TP4", "TPE4"}, {"TPA", "TPOS"}, {"TPB", "TPUB"}, {"TRC", "TSRC"}, {"TRD", "TRDA"},
-        {"TRK", "TRCK"}, {"TSI", "TSIZ"}, {"TSS", "TSSE"}, {"TT1", "TIT1"}, {"TT2", "TIT2"},
-        {"TT3", "TIT3"}, {"TXT", "TEXT"}, {"TXX", "TXXX"}, {"TYE", "TYER"}, {"UFI", "UFID"},
-        {"ULT", "USLT"}, {"WAF", "WOAF"}, {"WAR", "WOAR"}, {"WAS", "WOAS"}, {"WCM", "WCOM"},
-        {"WCP", "WCOP"}, {"WPB", "WPUB"}, {"WXX", "WXXX"},
-    };
-    return names;
-}
-
 bool ValidId(std::string_view id) {
     return std::all_of(id.begin(), id.end(),
                        [](char c) { return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'); });
@@ -168,7 +140,7 @@ bool ValidId(std::string_view id) {
 std::vector<TagField> V22Fields(const std::string& tag, const tf::TagHeader& header) {
     std::vector<TagField> fields;
     std::string body = tag.substr(10, header.size);
-    if (header.flags & 0x80) body = Resync(body);
+    if (header.flags & 0x80) body = tf::Resynchronise(body);
     // Compression in 2.2 has no defined scheme: such a tag is not read.
     if (header.flags & 0x40) return fields;
     std::size_t pos = 0;
@@ -179,8 +151,8 @@ std::vector<TagField> V22Fields(const std::string& tag, const tf::TagHeader& hea
                                  std::size_t{static_cast<unsigned char>(body[pos + 4])} << 8 |
                                  static_cast<unsigned char>(body[pos + 5]);
         if (size == 0 || size > body.size() - pos - 6) break;
-        const auto named = V22Names().find(id);
-        const std::string name = named == V22Names().end() ? id : named->second;
+        const std::string_view named = core::Id3v2V23Id(id);
+        const std::string name = named.empty() ? id : std::string(named);
         fields.push_back(
             {kTagId3v2, name, FrameValue(name, std::string_view(body).substr(pos + 6, size))});
         pos += 6 + size;
@@ -226,7 +198,7 @@ std::vector<TagField> Id3v2Fields(const std::string& tag) {
             if (flags & 0x40) body = body.substr(std::min<std::size_t>(1, body.size()));
             if (flags & 0x01) body = body.substr(std::min<std::size_t>(4, body.size()));
             if ((flags & 0x02) || (header.flags & 0x80)) {
-                resynced = Resync(body);
+                resynced = tf::Resynchronise(body);
                 body = resynced;
             }
         }

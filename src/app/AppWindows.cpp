@@ -1,0 +1,284 @@
+#include "app/AppWindows.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <chrono>
+
+#include "app/AppCore.h"
+#include "app/Form1.h"
+#include "app/frmAbout.h"
+#include "converter/frmcov.h"
+#include "core/AppInfo.h"
+#include "desktop/MprisService.h"
+#include "desktop/PortalHotkeys.h"
+#include "desktop/X11Hotkeys.h"
+#include "desktop/frmtray.h"
+#include "platform/mediaplayer/RealMediaControl.h"
+#include "platform/services/AppFolder.h"
+#include "player/MPlay3.h"
+#include "player/WatchedMediaControl.h"
+#include "schedule/Form5.h"
+#include "schedule/Form6.h"
+#include "settings/Form2.h"
+#include "settings/Form4.h"
+#include "settings/MixerPage.h"
+#include "settings/frmAdv.h"
+#include "settings/frmFLAC.h"
+#include "settings/frmG726.h"
+#include "settings/frmMP3.h"
+#include "settings/frmOPUS.h"
+#include "settings/frmOgg.h"
+#include "settings/frmRAW.h"
+#include "settings/frmVOX.h"
+#include "settings/frmWAV.h"
+#include "tags/Frmid3v.h"
+
+namespace qsr::app {
+namespace {
+
+// While the player is open the desktop's media keys and sound menu reach it.
+desktop::MprisTargets MediaTargets(player::MPlay3& window, mediaplayer::RealMediaControl& control) {
+    desktop::MprisTargets media;
+    media.playPause = [&window] { window.pause_Click(); };
+    media.play = [&] {
+        if (!control.Playing()) window.pause_Click();
+    };
+    media.pause = [&] {
+        if (control.Playing()) window.pause_Click();
+    };
+    media.stop = [&window] { window.stop_Click(); };
+    media.next = [&window] { window.next_Click(); };
+    media.previous = [&window] { window.previous_Click(); };
+    media.status = [&control] {
+        return control.Playing()  ? desktop::MprisStatus::Playing
+               : control.Paused() ? desktop::MprisStatus::Paused
+                                  : desktop::MprisStatus::Stopped;
+    };
+    media.title = [&control] { return QFileInfo(control.FileName()).fileName(); };
+    media.lengthSeconds = [&control] { return control.Duration(); };
+    media.positionSeconds = [&control] { return control.CurrentPosition(); };
+    media.volume = [&control] { return mediaplayer::GainsFor(control.Volume(), 0).left; };
+    return media;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ desktop
+
+RealDesktop::RealDesktop(services::IMessageBox& messageBox, services::ISingleInstance& instance)
+    : messageBox_(messageBox), instance_(instance) {
+    if (desktop::UsePortalHotkeys(QGuiApplication::platformName(),
+                                  qEnvironmentVariable("XDG_SESSION_TYPE")))
+        hotkeys_ = std::make_unique<desktop::PortalHotkeyRegistrar>(QDBusConnection::sessionBus());
+    else
+        hotkeys_ = std::make_unique<desktop::X11HotkeyRegistrar>();
+}
+
+RealDesktop::~RealDesktop() = default;
+
+services::DesktopServices RealDesktop::Services() {
+    services::DesktopServices desktop;
+    desktop.messageBox = &messageBox_;
+    desktop.fileDialog = &fileDialog_;
+    desktop.folderPicker = &folderPicker_;
+    desktop.inputBox = &inputBox_;
+    desktop.userSettings = &userSettings_;
+    desktop.urlOpener = &urlOpener_;
+    desktop.processStarter = &processStarter_;
+    desktop.hotkeys = hotkeys_.get();
+    desktop.singleInstance = &instance_;
+    desktop.eventPump = &eventPump_;
+    desktop.modal = &modal_;
+    return desktop;
+}
+
+// ------------------------------------------------------------ windows
+
+AppWindows::AppWindows(AppCore& core, Form1& window, services::DesktopServices desktop)
+    : core_(core),
+      window_(window),
+      desktop_(desktop),
+      folder_(core.ApplicationFolder()),
+      sleepInhibitor_(QDBusConnection::sessionBus(), QDBusConnection::systemBus()) {}
+
+AppWindows::~AppWindows() = default;
+
+void AppWindows::KeepAwake() {
+    if (recordingRuns_ || slotPending_)
+        sleepInhibitor_.Hold(recordingRuns_ ? "Recording" : "Scheduled recording");
+    else
+        sleepInhibitor_.Release();
+}
+
+void AppWindows::Wire() {
+    // The schedule list: loaded hidden once the main window is loaded.
+    schedule::ScheduleTargets scheduleTargets;
+    scheduleTargets.startRecord = [this] { window_.StartScheduledRecord(); };
+    scheduleTargets.stopRecord = [this] { window_.StopRecord(); };
+    scheduleTargets.slotPending = [this](bool pending) {
+        slotPending_ = pending;
+        KeepAwake();
+    };
+    scheduleTargets.addSlot = [folder = folder_, desktop = desktop_] {
+        return schedule::ShowScheduler(folder, desktop);
+    };
+    scheduleWindow_ = std::make_unique<schedule::Form5>(folder_, desktop_, scheduleTargets);
+    QObject::connect(&window_, &Form1::ScheduledRecordingDeviceLost, scheduleWindow_.get(),
+                     &schedule::Form5::NoteDeviceLost);
+
+    WindowOpeners openers;
+    openers.schedule = [this] { desktop_.modal->Exec(*scheduleWindow_); };
+    openers.about = [this] { OpenAbout(); };
+    openers.converter = [this] { OpenConverter(); };
+    openers.formatSettings = [this] { OpenFormatSettings(); };
+    openers.outputFiles = [this] { settings::ShowOutputFiles(folder_, desktop_, &window_); };
+    openers.id3Editor = [this] { OpenId3Editor(); };
+    openers.audioPlayer = [this] { OpenAudioPlayer(); };
+    window_.SetWindowOpeners(openers);
+
+    desktop::TrayTargets targets;
+    targets.showMain = [this] { window_.ShowMain(); };
+    targets.startRecord = [this] { window_.StartRecord(); };
+    targets.stopRecord = [this] { window_.StopRecord(); };
+    targets.showSettings = [this] { window_.ShowFormatSettings(); };
+    targets.openHelp = [this] { window_.OpenHelp(); };
+    targets.openWeb = [this] { window_.OpenWebPage(kHomePage); };
+    targets.exitSystem = [this] { window_.exitsystem(); };
+    tray_ = std::make_unique<desktop::frmtray>(core::kAppTitle, targets);
+    tray_->AddIcon();
+    window_.SetTray({[this] { tray_->DeleteIcon(); }, [this] { return tray_->IconShown(); }});
+
+    QObject::connect(&window_, &Form1::Unloaded, qApp, [this] { UnloadAll(); });
+}
+
+void AppWindows::LoadAfterMainWindow() {
+    QObject::connect(&core_.Session(), &recording::RecordingSession::Started, &sleepInhibitor_,
+                     [this] {
+                         recordingRuns_ = true;
+                         KeepAwake();
+                     });
+    QObject::connect(&core_.Session(), &recording::RecordingSession::Finished, &sleepInhibitor_,
+                     [this] {
+                         recordingRuns_ = false;
+                         KeepAwake();
+                     });
+    scheduleWindow_->Form_Load();
+}
+
+void AppWindows::OpenAbout() {
+    if (!about_) about_ = std::make_unique<frmAbout>(&window_);
+    desktop_.modal->Exec(*about_);
+}
+
+void AppWindows::OpenConverter() {
+    if (!converterWindow_) {
+        converterWindow_ =
+            std::make_unique<converter::frmcov>(core_.Engine(), desktop_, folder_, &window_);
+        converterWindow_->Form_Load();
+    }
+    desktop_.modal->Exec(*converterWindow_);
+}
+
+void AppWindows::OpenFormatSettings() {
+    if (formatsDialog_) return;  // already open
+    settings::FormatValues& formatValues = core_.Formats();
+    const auto setSummary = [this](core::Encoder which) {
+        return [this, which](const std::string& text) {
+            if (formatsDialog_) formatsDialog_->SetSummary(which, text);
+        };
+    };
+    settings::FormatOptionOpeners options;
+    options.mp3 = [this, &formatValues, setSummary] {
+        settings::ShowMp3Options(
+            core_.Engine(), core_.FileComponent(), formatValues, folder_,
+            setSummary(core::Encoder::Mp3),
+            [this](QDialog& dialog) { return desktop_.modal->Exec(dialog); }, formatsDialog_.get());
+    };
+    // The other option dialogs: each writes its section of settings.dat
+    // and sets its format on the main window's file component.
+    const std::string settingsFile = services::AppPath(folder_, settings::kSettingsFileName);
+    const auto optionDialog = [&](auto show, core::Encoder which) {
+        return [this, &formatValues, settingsFile, setSummary, show, which] {
+            if (audio::IAudioFile* file = core_.FileComponent())
+                show(desktop_, *file, formatValues, settingsFile, setSummary(which),
+                     formatsDialog_.get());
+        };
+    };
+    options.ogg = optionDialog(&settings::ShowOggOptions, core::Encoder::Ogg);
+    options.wav = optionDialog(&settings::ShowWavOptions, core::Encoder::Wav);
+    options.vox = optionDialog(&settings::ShowVoxOptions, core::Encoder::Vox);
+    options.raw = optionDialog(&settings::ShowRawOptions, core::Encoder::Raw);
+    options.g726 = optionDialog(&settings::ShowG726Options, core::Encoder::G726);
+    options.flac = optionDialog(&settings::ShowFlacOptions, core::Encoder::Flac);
+    options.opus = optionDialog(&settings::ShowOpusOptions, core::Encoder::Opus);
+    formatsDialog_ = std::make_unique<settings::Form2>(core_.Recorder(), core_.FileComponent(),
+                                                       formatValues, folder_, options, &window_);
+    formatsDialog_->SetMessageBox(desktop_.messageBox);
+    // The "Mixer" page of the current capture device; Form2 takes it over.
+    if (audio::IAudioRecorder* recorder = core_.Recorder()) {
+        auto* page = new settings::MixerPage(*recorder, [this, recorder](QWidget& owner) {
+            settings::ShowAdvancedProperties(*recorder, folder_, desktop_.modal, owner);
+        });
+        formatsDialog_->SetMixerPage(page, [page](int n) { page->BuildMixerPage(n); });
+    }
+    formatsDialog_->Form_Load();
+    desktop_.modal->Exec(*formatsDialog_);
+    formatsDialog_.reset();
+}
+
+void AppWindows::OpenId3Editor() {
+    if (!id3Editor_) {
+        id3Editor_ = std::make_unique<tags::Frmid3v>(*core_.SoundLibrary(), core_.Engine(),
+                                                     desktop_, folder_, &window_);
+        id3Editor_->SetRecordingQuery(
+            [this](const std::string& path) { return window_.IsBeingRecorded(path); });
+    }
+    id3Editor_->Form_Load();  // each opening loads it anew; closing unloads it
+    desktop_.modal->Exec(*id3Editor_);
+}
+
+void AppWindows::OpenAudioPlayer() {
+    if (playerWindow_) return;
+    playerControl_ = std::make_unique<mediaplayer::RealMediaControl>();
+    // What the window starts, stops or moves reaches the desktop at once;
+    // while it plays, the media service refreshes by itself.
+    desktop::MprisService* mediaService = nullptr;
+    player::WatchedMediaControl announced(*playerControl_, [&mediaService] {
+        if (mediaService) mediaService->Refresh();
+    });
+    playerWindow_ = std::make_unique<player::MPlay3>(
+        announced, desktop_,
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString(),
+        folder_, &window_);
+    playerWindow_->Form_Load();
+    desktop::MprisService mpris(QDBusConnection::sessionBus(),
+                                MediaTargets(*playerWindow_, *playerControl_));
+    mediaService = &mpris;
+    desktop_.modal->Exec(*playerWindow_);
+    mediaService = nullptr;
+    playerWindow_.reset();
+    playerControl_.reset();
+}
+
+// The exit order: Form2, About, Form4, Form5, Form6, frmcov, the option
+// dialogs, Frmid3v, MPlay3, frmtray. Long work is cancelled and its workers
+// waited for first. Windows are closed here but deleted only when main
+// returns: exit may come from inside one of their calls (a modal loop, a file
+// dialog), and the quit below unwinds those first.
+void AppWindows::UnloadAll() {
+    constexpr std::chrono::seconds kWorkerBound{5};
+    if (converterWindow_) converterWindow_->StopWork(kWorkerBound);
+    if (id3Editor_) id3Editor_->StopWork(kWorkerBound);
+    if (formatsDialog_) formatsDialog_->Command2_Click();  // its opener deletes it
+    if (about_) about_->done(0);
+    scheduleWindow_->Form_Unload();  // saves schedule.dat
+    if (converterWindow_) converterWindow_->done(0);
+    if (id3Editor_) id3Editor_->reject();  // unloads it
+    // Saves its position and ends its modal loop; the opener frees it.
+    if (playerWindow_) playerWindow_->done(0);
+    tray_->close();
+    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+}
+
+}  // namespace qsr::app
