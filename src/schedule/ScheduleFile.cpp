@@ -10,8 +10,8 @@
 
 #include "core/AtomicFile.h"
 #include "core/TabText.h"
-#include "core/TextFile.h"
 #include "core/Text.h"
+#include "core/TextFile.h"
 
 namespace qsr::schedule {
 namespace {

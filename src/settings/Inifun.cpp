@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "core/AtomicFile.h"
-#include "core/TextFile.h"
 #include "core/Text.h"
+#include "core/TextFile.h"
 
 namespace qsr::settings {
 namespace {
