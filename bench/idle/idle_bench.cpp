@@ -11,14 +11,14 @@
 #include <memory>
 #include <string>
 
-#include "converter/frmcov.h"
+#include "converter/windows/frmcov.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "platform/services/AppFolder.h"
-#include "platform/services/QtServices.h"
+#include "platform/services/windows/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
-#include "player/MPlay3.h"
-#include "tags/Frmid3v.h"
+#include "player/windows/MPlay3.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace {
 

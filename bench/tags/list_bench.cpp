@@ -22,7 +22,7 @@
 #include "platform/services/EventPump.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"
-#include "tags/Frmid3v.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace {
 

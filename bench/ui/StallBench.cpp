@@ -15,13 +15,13 @@
 #include <functional>
 #include <string>
 
-#include "converter/frmcov.h"
+#include "converter/windows/frmcov.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "platform/services/EventPump.h"
 #include "platform/soundlib/SoundLibrary.h"
-#include "tags/Frmid3v.h"
 #include "tags/TagFileListModel.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace {
 

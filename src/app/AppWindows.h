@@ -4,8 +4,8 @@
 #include <string>
 
 #include "desktop/SleepInhibitor.h"
-#include "platform/services/QtServices.h"
 #include "platform/services/Services.h"
+#include "platform/services/windows/QtServices.h"
 
 namespace qsr::app {
 class AppCore;

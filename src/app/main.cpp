@@ -6,12 +6,12 @@
 
 #include "app/AppCore.h"
 #include "app/AppWindows.h"
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "core/AppInfo.h"
 #include "desktop/SingleInstance.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
-#include "platform/services/QtServices.h"
+#include "platform/services/windows/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
 
 int main(int argc, char** argv) {

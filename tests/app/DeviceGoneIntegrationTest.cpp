@@ -10,10 +10,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
+#include "platform/services/windows/QtServices.h"
 #include "settings/Inifun.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"

@@ -16,11 +16,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Form1.h"
-#include "desktop/frmtray.h"
+#include "app/windows/Form1.h"
+#include "desktop/windows/frmtray.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
-#include "platform/services/Accessibility.h"
+#include "platform/services/windows/Accessibility.h"
 #include "settings/Inifun.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"

@@ -17,10 +17,10 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
+#include "platform/services/windows/QtServices.h"
 #include "support/MainWindow.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"

@@ -20,8 +20,8 @@
 #include <fstream>
 #include <memory>
 
-#include "app/Form1.h"
 #include "app/RecordingRules.h"
+#include "app/windows/Form1.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "recording/RecoveryJournal.h"

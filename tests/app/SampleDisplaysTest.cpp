@@ -7,7 +7,7 @@
 #include <QThread>
 #include <cmath>
 
-#include "app/SampleDisplays.h"
+#include "app/windows/SampleDisplays.h"
 
 using namespace qsr::app;
 using qsr::audio::Samples;

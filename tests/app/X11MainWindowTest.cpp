@@ -10,12 +10,12 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "desktop/X11Hotkeys.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/AudioFileComponent.h"
-#include "platform/services/QtServices.h"
+#include "platform/services/windows/QtServices.h"
 #include "settings/Inifun.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"

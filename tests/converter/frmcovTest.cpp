@@ -14,10 +14,10 @@
 #include <mutex>
 #include <thread>
 
-#include "converter/frmcov.h"
+#include "converter/windows/frmcov.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
-#include "platform/services/Accessibility.h"
+#include "platform/services/windows/Accessibility.h"
 #include "recording/LiveRecordings.h"
 #include "recording/RecoveryJournal.h"
 #include "support/EventWait.h"

@@ -5,7 +5,7 @@
 #include <QTest>
 #include <stdexcept>
 
-#include "desktop/frmtray.h"
+#include "desktop/windows/frmtray.h"
 
 using qsr::desktop::frmtray;
 using qsr::desktop::TrayTargets;

@@ -15,7 +15,7 @@
 #include "fakes/FakeServices.h"
 #include "platform/mediaplayer/CdAudio.h"
 #include "platform/mediaplayer/RealMediaControl.h"
-#include "player/MPlay3.h"
+#include "player/windows/MPlay3.h"
 #include "support/CdImage.h"
 #include "support/TempDir.h"
 

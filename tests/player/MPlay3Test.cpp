@@ -18,9 +18,9 @@
 
 #include "fakes/FakeMediaControl.h"
 #include "fakes/FakeServices.h"
-#include "platform/services/Accessibility.h"
-#include "player/MPlay3.h"
+#include "platform/services/windows/Accessibility.h"
 #include "player/PlayerRules.h"
+#include "player/windows/MPlay3.h"
 #include "support/TempDir.h"
 
 namespace qsr::player {

@@ -9,7 +9,7 @@
 #include <filesystem>
 
 #include "fakes/FakeServices.h"
-#include "schedule/Form5.h"
+#include "schedule/windows/Form5.h"
 #include "support/Controls.h"
 #include "support/TempDir.h"
 

@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "fakes/FakeServices.h"
-#include "schedule/Form6.h"
+#include "schedule/windows/Form6.h"
 #include "support/Controls.h"
 #include "support/TempDir.h"
 

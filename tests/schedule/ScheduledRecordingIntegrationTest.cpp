@@ -17,12 +17,12 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
-#include "schedule/Form5.h"
-#include "schedule/Form6.h"
+#include "platform/services/windows/QtServices.h"
+#include "schedule/windows/Form5.h"
+#include "schedule/windows/Form6.h"
 #include "support/Controls.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"

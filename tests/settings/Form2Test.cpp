@@ -9,11 +9,11 @@
 
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
-#include "platform/services/Accessibility.h"
+#include "platform/services/windows/Accessibility.h"
 #include "settings/ApplySettings.h"
-#include "settings/Form2.h"
 #include "settings/Inifun.h"
-#include "settings/UpDown.h"
+#include "settings/windows/Form2.h"
+#include "settings/windows/UpDown.h"
 #include "support/Controls.h"
 #include "support/TempDir.h"
 

@@ -10,10 +10,10 @@
 #include <QTest>
 
 #include "fakes/FakeServices.h"
-#include "platform/services/Accessibility.h"
-#include "settings/Form4.h"
+#include "platform/services/windows/Accessibility.h"
 #include "settings/Inifun.h"
-#include "settings/SplitFilesBox.h"
+#include "settings/windows/Form4.h"
+#include "settings/windows/SplitFilesBox.h"
 #include "support/Controls.h"
 #include "support/TempDir.h"
 

@@ -15,14 +15,14 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
-#include "settings/Form2.h"
+#include "platform/services/windows/QtServices.h"
 #include "settings/Inifun.h"
-#include "settings/UpDown.h"
-#include "settings/frmMP3.h"
+#include "settings/windows/Form2.h"
+#include "settings/windows/UpDown.h"
+#include "settings/windows/frmMP3.h"
 #include "support/Controls.h"
 #include "support/MainWindow.h"
 #include "support/Signal.h"

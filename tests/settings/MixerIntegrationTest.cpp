@@ -15,8 +15,8 @@
 
 #include "fakes/FakeServices.h"
 #include "platform/audio/PulseRecorder.h"
-#include "settings/MixerPage.h"
-#include "settings/frmAdv.h"
+#include "settings/windows/MixerPage.h"
+#include "settings/windows/frmAdv.h"
 #include "support/Controls.h"
 
 using namespace qsr;

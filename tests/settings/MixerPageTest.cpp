@@ -10,9 +10,9 @@
 
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
-#include "platform/services/Accessibility.h"
-#include "settings/MixerPage.h"
-#include "settings/frmAdv.h"
+#include "platform/services/windows/Accessibility.h"
+#include "settings/windows/MixerPage.h"
+#include "settings/windows/frmAdv.h"
 #include "support/Controls.h"
 
 using namespace qsr;

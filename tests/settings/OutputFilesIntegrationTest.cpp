@@ -13,11 +13,11 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
-#include "settings/Form4.h"
+#include "platform/services/windows/QtServices.h"
+#include "settings/windows/Form4.h"
 #include "support/Controls.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"

@@ -18,9 +18,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "settings/Form2.h"
 #include "settings/Inifun.h"
-#include "settings/TriggerPage.h"
+#include "settings/windows/Form2.h"
+#include "settings/windows/TriggerPage.h"
 #include "support/Controls.h"
 #include "support/RealMainWindow.h"
 #include "support/Signal.h"

@@ -11,11 +11,11 @@
 #include <QTest>
 
 #include "fakes/FakeAudio.h"
-#include "platform/services/Accessibility.h"
+#include "platform/services/windows/Accessibility.h"
 #include "settings/FormatValues.h"
 #include "settings/Inifun.h"
-#include "settings/UpDown.h"
-#include "settings/frmMP3.h"
+#include "settings/windows/UpDown.h"
+#include "settings/windows/frmMP3.h"
 #include "support/Controls.h"
 #include "support/TempDir.h"
 

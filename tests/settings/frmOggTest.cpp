@@ -9,10 +9,10 @@
 
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
-#include "platform/services/Accessibility.h"
+#include "platform/services/windows/Accessibility.h"
 #include "settings/FormatValues.h"
 #include "settings/Inifun.h"
-#include "settings/frmOgg.h"
+#include "settings/windows/frmOgg.h"
 #include "support/Controls.h"
 #include "support/TempDir.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/AppCore.h"
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 
 namespace qsr::testing {
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <string>
 
-#include "app/Form1.h"
+#include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
+#include "platform/services/windows/QtServices.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"
 

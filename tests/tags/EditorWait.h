@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/EventWait.h"
-#include "tags/Frmid3v.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace qsr::tags {
 

@@ -5,8 +5,8 @@
 #include <QTreeView>
 #include <string>
 
-#include "tags/Frmid3v.h"
 #include "tags/TagFileListModel.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace qsr::testing {
 

@@ -24,7 +24,7 @@
 #include "fakes/FakeServices.h"
 #include "fakes/FakeSoundLibrary.h"
 #include "support/TempDir.h"
-#include "tags/Frmid3v.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace qsr::tags {
 namespace {

@@ -15,7 +15,7 @@
 #include "platform/soundlib/SoundLibrary.h"
 #include "support/EventWait.h"
 #include "support/TempDir.h"
-#include "tags/Frmid3v.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace qsr::tags {
 namespace {

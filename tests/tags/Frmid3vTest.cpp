@@ -23,11 +23,11 @@
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "fakes/FakeSoundLibrary.h"
-#include "platform/services/Accessibility.h"
+#include "platform/services/windows/Accessibility.h"
 #include "support/EventWait.h"
 #include "support/TempDir.h"
-#include "tags/Frmid3v.h"
-#include "tags/Frmid3vTree.h"
+#include "tags/windows/Frmid3v.h"
+#include "tags/windows/Frmid3vTree.h"
 
 namespace qsr::tags {
 namespace {

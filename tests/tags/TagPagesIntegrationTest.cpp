@@ -26,14 +26,14 @@
 #include "cli/Commands.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
-#include "platform/services/QtServices.h"
+#include "platform/services/windows/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "recording/RecordingSession.h"
 #include "support/EventWait.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 #include "support/ToneMonitor.h"
-#include "tags/Frmid3v.h"
+#include "tags/windows/Frmid3v.h"
 
 namespace qsr::tags {
 namespace {

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QWidget>
 
-#include "platform/services/Accessibility.h"
+#include "platform/services/windows/Accessibility.h"
 
 namespace qsr::services {
 namespace {

@@ -1,0 +1,627 @@
+#include "app/windows/Form1.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDateTime>
+#include <QEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSlider>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QTreeWidget>
+#include <filesystem>
+#include <utility>
+
+#include "app/RecordingRules.h"
+#include "core/AppInfo.h"
+#include "core/OutputFormats.h"
+#include "core/Text.h"
+#include "platform/audio-api/MixDown.h"
+#include "platform/services/AppFolder.h"
+#include "platform/services/windows/Accessibility.h"
+#include "platform/services/windows/Skin.h"
+#include "player/PlaybackRules.h"
+#include "recording/Dropouts.h"
+#include "recording/LiveRecordings.h"
+#include "recording/RecoveryJournal.h"
+#include "recording/SplitRule.h"
+#include "settings/ApplySettings.h"
+#include "settings/Inifun.h"
+#include "settings/SettingsRules.h"
+#include "settings/TriggerSettings.h"
+
+namespace qsr::app {
+
+using player::kVisualFrame;
+using player::RemainingSamples;
+using player::SampleToSlider;
+using player::SliderToSample;
+namespace {
+
+constexpr int kVisualizationFrame = 4096;
+
+// The record time of a list row: the locale's short date and long time,
+// without a time zone.
+std::string RecordTimeText(const QDateTime& moment) {
+    const QLocale locale;
+    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
+    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")));
+    return (locale.toString(moment.date(), QLocale::ShortFormat) + ' ' +
+            locale.toString(moment.time(), timeFormat.trimmed()))
+        .toStdString();
+}
+
+}  // namespace
+
+Form1::Form1(AppCore& core, services::DesktopServices desktop, QWidget* parent)
+    : QMainWindow(parent),
+      core_(core),
+      desktop_(desktop),
+      applicationFolder_(core.ApplicationFolder()),
+      recorder_(core.HeldRecorder()),
+      file_(core.HeldFile()),
+      player_(core.HeldPlayer()),
+      session_(core.Session()),
+      playback_(core.Playback()) {
+    setObjectName("Form1");
+    setWindowTitle(core::kMainCaption);
+    BuildControls();
+    BuildMenus();
+    services::NameControlsForAccessibility(this);
+    resize(820, 600);
+}
+
+Form1::~Form1() = default;
+
+std::string Form1::SettingsFile() const {
+    return services::AppPath(applicationFolder_, settings::kSettingsFileName);
+}
+
+// -------------------------------------------------------------------- load
+
+void Form1::ShowMessage(const std::string& text, services::MsgIcon icon) {
+    if (desktop_.messageBox)
+        desktop_.messageBox->Show(text, icon, services::MsgButtons::Ok, core::kAppTitle);
+}
+
+void Form1::Form_Load() {
+    if (loaded_) return;
+    loaded_ = true;
+
+    services::ApplySkin(*this, applicationFolder_);
+
+    // The core created the components; one that is absent skips every step
+    // that needs it, as a failing call would. The mix-down is a plain function.
+    ConnectSession();
+    RecoverInterruptedRecordings();
+
+    const bool vista =
+        OsNameFor(osVersionQuery_ ? osVersionQuery_() : OsVersion{}) == "WindowsVista";
+    if (recorder_) {
+        if (!vista && recorder_->DeviceCount() < 1) {
+            ShowMessage("Record device error!", services::MsgIcon::Error);
+            return;
+        }
+        LoadDevices(vista);
+    }
+
+    for (const core::OutputFormat& format : core::RecordingFormats())
+        cboEncoders->addItem(format.listText);
+    cboEncoders->setCurrentIndex(0);
+    cboEncoders->setCurrentIndex(settings::OutputFormatIndex(
+        settings::ReadIniValue(SettingsFile(), core::format_key::kOutputFormat.section,
+                               core::format_key::kOutputFormat.key)));
+
+    settings::ApplyStoredSettings(SettingsFile(), core_.Formats(), file_.get(), recorder_.get());
+    // An oversized settings file is still used; the user learns which part.
+    if (const std::string warning = settings::SettingsSizeWarning(SettingsFile()); !warning.empty())
+        ShowMessage(warning, services::MsgIcon::Warning);
+    if (av1Display_) av1Display_->SetSamplesPerFrame(kVisualizationFrame);
+    ClaimHotkeys();
+    if (desktop_.hotkeys)
+        connect(desktop_.hotkeys, &services::IHotkeyRegistrar::Activated, this, &Form1::OnHotkey,
+                Qt::UniqueConnection);
+}
+
+void Form1::LoadDevices(bool vista) {
+    if (vista) {
+        SkinLabel1->setText("Record device and source");
+        const std::string user = userNameQuery_ ? core::Trim(userNameQuery_()) : std::string();
+        if (user != "Administrator")
+            ShowMessage(
+                "Your OS is Windows Vista, Please Log on as Administrator account in Windows Vista",
+                services::MsgIcon::Information);
+        cmbSrcInput->setEnabled(false);
+    }
+    const int count = recorder_->DeviceCount();
+    const int remembered = recorder_->CurrentDevice();
+    // Up to and including count: the recorder calls the index past the last
+    // device unusable, so it never reaches the list.
+    for (int i = 0; i <= count; ++i) {
+        recorder_->SelectDevice(i);
+        if (recorder_->DeviceUsable())
+            DeviceCombo->addItem(QString::fromStdString(recorder_->DeviceName()), i);
+    }
+    if (DeviceCombo->count() == 0) return;
+    int position = remembered;
+    if (position > DeviceCombo->count() - 1) position = DeviceCombo->count() - 1;
+    if (position < 0) position = 0;
+    recorder_->SelectDevice(DeviceCombo->itemData(position).toInt());
+    DeviceCombo->setCurrentIndex(position);
+    if (!vista) FillSourceList();
+}
+
+void Form1::FillSourceList() {
+    cmbSrcInput->clear();
+    if (!recorder_) return;
+    const int last = recorder_->SourceLastIndex();
+    if (last < 0) return;
+    int choice = recorder_->CurrentSource();
+    for (int i = 0; i <= last; ++i) {
+        recorder_->SelectSource(i);
+        cmbSrcInput->addItem(QString::fromStdString(recorder_->SourceName()));
+        if (recorder_->SourceActive()) choice = i;
+    }
+    recorder_->SelectSource(choice);
+    cmbSrcInput->setCurrentIndex(choice);
+}
+
+void Form1::ClaimHotkeys() {
+    services::IHotkeyRegistrar* hotkeys = desktop_.hotkeys;
+    hotkeyRecordClaimed_ = hotkeys && hotkeys->RegisterCtrlKey(kHotkeyRecord, 'R');
+    if (!hotkeyRecordClaimed_)
+        ShowMessage(
+            "Can not register the hotkeys CTRL+R ...this key is already registered by some other "
+            "running applications.",
+            services::MsgIcon::Error);
+    hotkeyStopClaimed_ = hotkeys && hotkeys->RegisterCtrlKey(kHotkeyStop, 'S');
+    if (!hotkeyStopClaimed_)
+        ShowMessage(
+            "Can not register the hotkeys CTRL+S ... this key is already registered by some other "
+            "running applications.",
+            services::MsgIcon::Error);
+}
+
+void Form1::OnHotkey(int id) {
+    if (desktop_.eventPump) desktop_.eventPump->ProcessEvents();
+    if (id == kHotkeyRecord)
+        StartRecord();
+    else
+        StopRecord();
+}
+
+// -------------------------------------------------------------------- exit
+
+void Form1::exitsystem() {
+    if (exiting_) return;
+    // Chosen while a stop lets events run: exit once the stop has listed its file.
+    if (session_.IsStopping()) {
+        exitAfterStop_ = true;
+        return;
+    }
+    exiting_ = true;
+    if (flgRecord()) StopRecord();
+    if (playback_.Playing()) StopPlayback();
+    if (tray_.deleteIcon) tray_.deleteIcon();
+    if (ListView1->topLevelItemCount() > 0 && desktop_.messageBox &&
+        desktop_.messageBox->Show("Do you need to save the recording project file?",
+                                  services::MsgIcon::Question, services::MsgButtons::OkCancel,
+                                  core::kAppTitle) == services::MsgAnswer::Ok)
+        SaveProject(true);
+    // A window that never got its format list (no device) keeps the stored choice.
+    if (cboEncoders->currentIndex() >= 0)
+        settings::WriteIniValue(SettingsFile(), core::format_key::kOutputFormat.section,
+                                core::format_key::kOutputFormat.key,
+                                std::to_string(cboEncoders->currentIndex()));
+    // Exit may be chosen while a display handler lets events run, that is in
+    // the middle of one of the components' own signals: the core lets them go.
+    core_.ReleaseComponents();
+    if (desktop_.hotkeys) {
+        if (hotkeyRecordClaimed_) desktop_.hotkeys->Unregister(kHotkeyRecord);
+        if (hotkeyStopClaimed_) desktop_.hotkeys->Unregister(kHotkeyStop);
+        disconnect(desktop_.hotkeys, nullptr, this, nullptr);
+    }
+    hotkeyRecordClaimed_ = hotkeyStopClaimed_ = false;
+    hide();
+    emit Unloaded();
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+    if (exiting_) {
+        event->accept();
+        return;
+    }
+    // The close box only takes the window off the screen; the tray brings it
+    // back. Without a tray it goes to the task bar so it stays reachable.
+    event->ignore();
+    if (QSystemTrayIcon::isSystemTrayAvailable() && tray_.iconShown && tray_.iconShown())
+        hide();
+    else
+        showMinimized();
+}
+
+void Form1::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && !exiting_ &&
+        QSystemTrayIcon::isSystemTrayAvailable() && tray_.iconShown && tray_.iconShown())
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized()) hide();
+        });
+}
+
+void Form1::ShowMain() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+}
+
+// ------------------------------------------------------- recording session
+
+void Form1::ConnectSession() {
+    connect(&session_, &recording::RecordingSession::Started, this, &Form1::RecordingStarted,
+            Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::Progress, this, &Form1::AudioRecord_Timer,
+            Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::WaitingChanged, this, &Form1::RecordingWaiting,
+            Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::Finished, this, &Form1::RecordingFinished,
+            Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::WriteFailed, this, &Form1::RecordingCutShort,
+            Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::DeviceLost, this, &Form1::RecordingDeviceLost,
+            Qt::UniqueConnection);
+    // Each piece of a split recording is listed as it closes.
+    connect(&session_, &recording::RecordingSession::PieceFinished, this,
+            [this](const std::string& path, std::int64_t ms) {
+                AddRow(NewRecordingRow(
+                    static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
+                    core::FileSizeText(path), core::ElapsedText(ms),
+                    std::exchange(startTimeText_, RecordTimeText(QDateTime::currentDateTime()))));
+            });
+    connect(&playback_, &player::FilePlayback::Started, this, &Form1::PlaybackStarted,
+            Qt::UniqueConnection);
+    connect(&playback_, &player::FilePlayback::Progress, this, &Form1::AudioPlayer_Timer,
+            Qt::UniqueConnection);
+    connect(&playback_, &player::FilePlayback::Stopped, this, &Form1::AudioPlayer_EndPlay,
+            Qt::UniqueConnection);
+}
+
+// The time changes ten times a second but its width only with its length:
+// at a fixed size, a new text repaints the label and lays out nothing else.
+void Form1::ShowTime(std::int64_t milliseconds) {
+    const QString text = QString::fromStdString(core::ElapsedText(milliseconds));
+    const bool sized = Label1->minimumSize() == Label1->maximumSize();
+    if (sized && text == Label1->text()) return;
+    if (!sized || text.size() != Label1->text().size()) {
+        // Sized for the widest digits, so no later text of this length is cut.
+        int widest = 0;
+        QChar wide('0');
+        for (char d = '0'; d <= '9'; ++d) {
+            const int w = Label1->fontMetrics().horizontalAdvance(QChar(d));
+            if (w > widest) widest = w, wide = QChar(d);
+        }
+        QString sample = text;
+        for (QChar& c : sample)
+            if (c.isDigit()) c = wide;
+        Label1->setMinimumSize(0, 0);
+        Label1->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        Label1->setText(sample);
+        Label1->setFixedSize(Label1->sizeHint());
+    }
+    Label1->setText(text);
+}
+
+void Form1::PumpEvents() {
+    if (desktop_.eventPump) desktop_.eventPump->ProcessEvents();
+}
+
+void Form1::SetTransportEnabled(bool enabled) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{cmdPause, cmdPlay, cmdrecord, Command1, Command4})
+        w->setEnabled(enabled);
+}
+
+void Form1::StartRecord() {
+    emit StartRecordCalled();
+    StartRecording(true);
+}
+
+void Form1::StartScheduledRecord() {
+    // The schedule clock still runs while exitsystem asks about the project;
+    // a recording started then would outlive the components released next.
+    if (exiting_) return;
+    emit StartRecordCalled();
+    StartRecording(false);
+    scheduledPath_ = session_.IsRecording() ? session_.Path() : std::string();
+}
+
+void Form1::StartRecording(bool interactive) {
+    // No recording may begin that the shut-down would cut off unlisted.
+    if (exiting_) return;
+    // A start that arrives while a stop lets events run follows once the
+    // stop has listed its file.
+    if (session_.IsStopping()) {
+        pendingStart_ = interactive ? PendingStart::Interactive : PendingStart::Scheduled;
+        return;
+    }
+    if (flgRecord()) StopRecord();
+    if (playback_.Playing()) StopPlayback();
+
+    // Read afresh: the Output Files dialog may have changed them since the last start.
+    const settings::OutputNamingSettings stored =
+        settings::ReadOutputNamingSettings(SettingsFile());
+    if (const std::string problem = settings::OutputNamingProblem(stored); !problem.empty()) {
+        ReportStartFailure(recording::StartFailedMessage("", problem), interactive);
+        return;
+    }
+    recording::OutputNaming naming;
+    naming.outputFolder = stored.outputFolder;
+    naming.applicationFolder = applicationFolder_;
+    naming.baseName = stored.fileName;
+    naming.dateTime = stored.dateTime;
+    naming.existedFile = stored.existedFile;
+    naming.extension = cboEncoders->currentText().toStdString();
+    naming.listRows = static_cast<std::size_t>(ListView1->topLevelItemCount());
+    const QDateTime now = QDateTime::currentDateTime();
+    naming.start = recording::LocalStartTime(static_cast<std::time_t>(now.toSecsSinceEpoch()));
+    startTimeText_ = RecordTimeText(now);
+    // The recordings folder (by default the music folder's "Recordings") is
+    // made on the first recording; should that fail, the start names why.
+    std::error_code ec;
+    std::filesystem::create_directories(
+        settings::OutputFolder(naming.outputFolder, applicationFolder_), ec);
+    session_.SetSplit(recording::StoredSplit(SettingsFile()));
+    // The Triggers page's choices arm every start, the scheduler's too.
+    session_.SetTrigger(settings::LoadTriggerSettings(SettingsFile()));
+    if (session_.StartNamed(naming)) return;
+
+    ReportStartFailure(recording::StartFailedMessage(session_.Path(), session_.LastError()),
+                       interactive);
+}
+
+void Form1::ReportStartFailure(const std::string& text, bool interactive) {
+    if (interactive) {
+        ShowMessage(text, services::MsgIcon::Error);
+        return;
+    }
+    // The schedule clock must not wait for the user: the message comes from
+    // the event loop, after the caller has returned.
+    QTimer::singleShot(0, this, [this, text] { ShowMessage(text, services::MsgIcon::Error); });
+}
+
+void Form1::RecordingStarted(const std::string& path, const std::string& description) {
+    const int rate = file_ ? file_->EncoderRate() : 44100;
+    const int channels = file_ ? file_->EncoderChannels() : 2;
+    if (av1Display_) av1Display_->SetFormat(rate, channels);
+    if (levelDisplay_) levelDisplay_->SetFormat(rate, channels);
+    StatusPanel1->setText(QString::fromStdString(path));
+    StatusPanel2->setText(QString::fromStdString(description));
+    ShowTime(0);
+    ShowDropouts(0);
+    SetTransportEnabled(false);
+}
+
+void Form1::RecordingWaiting(bool waiting) {
+    if (waiting)
+        StatusPanel2->setText(QString::fromUtf8(kStatusWaiting));
+    else if (file_)
+        StatusPanel2->setText(QString::fromStdString(file_->FormatDescription()));
+}
+
+// Shown once the recording lost sound; it stays with the finished recording
+// until the next one starts.
+void Form1::ShowDropouts(long count) {
+    const std::string text = recording::DropoutText(count);
+    PanelDropouts->setText(QString::fromStdString(text));
+    PanelDropouts->setVisible(!text.empty());
+}
+
+void Form1::StopRecord() {
+    emit StopRecordCalled();
+    session_.Stop();
+}
+
+void Form1::RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds) {
+    SetTransportEnabled(true);
+    StatusPanel1->setText(QString::fromStdString(path));
+    StatusPanel2->setText(kStatusDone);
+    if (av1Display_) av1Display_->ShowSamples({});
+    if (levelDisplay_) levelDisplay_->ShowSamples({});
+    AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
+                           core::FileSizeText(path), core::ElapsedText(elapsedMilliseconds),
+                           startTimeText_));
+    // What arrived during the stop runs now, from the event loop.
+    if (pendingStart_ != PendingStart::None || exitAfterStop_)
+        QTimer::singleShot(0, this, [this] {
+            const PendingStart start = std::exchange(pendingStart_, PendingStart::None);
+            if (std::exchange(exitAfterStop_, false)) {
+                exitsystem();
+                return;
+            }
+            if (start != PendingStart::None) StartRecording(start == PendingStart::Interactive);
+        });
+}
+
+void Form1::RecoverInterruptedRecordings() {
+    int recovered = 0;
+    for (const recording::JournalEntry& entry : core_.Journal().TakeInterrupted()) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(entry.path, ec)) continue;
+        recording::RepairRecording(entry.path);  // what cannot be repaired is listed as it is
+        std::int64_t milliseconds = 0;
+        if (file_ && file_->OpenFile(entry.path) >= 0) {
+            if (file_->SampleRate() > 0)
+                milliseconds = file_->TotalSamples() * 1000 / file_->SampleRate();
+            file_->Close();
+        }
+        AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), entry.path,
+                               core::FileSizeText(entry.path), core::ElapsedText(milliseconds),
+                               RecordTimeText(QDateTime::fromSecsSinceEpoch(entry.startTime))));
+        ++recovered;
+    }
+    if (recovered > 0) ShowMessage(RecoveredMessage(recovered), services::MsgIcon::Information);
+}
+
+void Form1::RecordingCutShort(const std::string& path, const std::string& reason) {
+    ShowMessage("The recording to " + path + " stopped: " + reason, services::MsgIcon::Error);
+}
+
+void Form1::RecordingDeviceLost(const std::string& path) {
+    if (!scheduledPath_.empty() && path == scheduledPath_) emit ScheduledRecordingDeviceLost();
+    ShowMessage(recording::DeviceLostMessage(path), services::MsgIcon::Error);
+}
+
+// This window's recording or another process's: the journal names both.
+bool Form1::IsBeingRecorded(const std::string& path) const {
+    return recording::IsBeingRecorded(path, core_.Journal().File());
+}
+
+void Form1::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {
+    // An event arriving while this one lets events run has nothing to add.
+    if (inRecordTimer_ || !recorder_) return;
+    inRecordTimer_ = true;
+    ShowTime(recorder_->SamplesToMilliseconds(CurrentSamples));
+    ShowDropouts(recorder_->DropoutCount());
+
+    // The displays only while recording; the final progress of a stop only sets the time.
+    const int channels = recorder_->Channels();
+    if (av1Display_ && flgRecord()) {
+        audio::Samples latest = recorder_->LatestSamples(kVisualFrame * channels);
+        if (channels == 2) {
+            latest = audio::MakeMonoFromStereo(latest);
+            av1Display_->SetFormat(recorder_->Rate(), 1);
+        }
+        av1Display_->ShowSamples(latest);
+    }
+    // The meter shows the peaks the recorder measured on the samples' way in.
+    if (levelDisplay_ && flgRecord()) levelDisplay_->ShowPeaks(LevelLeft, LevelRight);
+    // Both displays are painted together, in one pass.
+    if (flgRecord() && (av1Display_ || levelDisplay_)) PumpEvents();
+    inRecordTimer_ = false;
+}
+
+// ------------------------------------------------------------- playback
+
+void Form1::PlaySelected() {
+    if (flgRecord()) return;
+    if (playback_.Playing()) StopPlayback();
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item) return;
+    playback_.Play(item->text(1).toStdString());
+}
+
+void Form1::PlaybackStarted(const std::string& path, const std::string& description) {
+    StatusPanel1->setText(QString::fromStdString(path));
+    StatusPanel2->setText(QString::fromStdString(description));
+    if (av1Display_) av1Display_->SetFormat(playback_.Rate(), playback_.Channels());
+    // The level display gets the mixed-down samples.
+    if (levelDisplay_) levelDisplay_->SetFormat(playback_.Rate(), 1);
+    ShowTime(0);
+}
+
+void Form1::StopPlayback() {
+    if (flgRecord()) return;
+    playback_.Stop();  // its Stopped resets the slider and the display
+}
+
+void Form1::AudioPlayer_EndPlay() {
+    slPosition->setValue(0);
+    if (av1Display_) av1Display_->ShowSamples({});
+    if (levelDisplay_) levelDisplay_->ShowSamples({});
+}
+
+void Form1::PauseResume() {
+    playback_.PauseResume();
+}
+
+void Form1::slPosition_MouseDown() {
+    dragging_ = true;
+}
+
+void Form1::slPosition_MouseUp() {
+    playback_.SeekTo(SliderToSample(slPosition->value(), playback_.TotalSamples()));
+    dragging_ = false;
+}
+
+void Form1::AudioPlayer_Timer(std::int64_t position) {
+    if (!player_) return;
+    ShowTime(player_->SamplesToMilliseconds(static_cast<long>(position)));
+    if (!dragging_) slPosition->setValue(SampleToSlider(position, playback_.TotalSamples()));
+    ShowPlaybackSamples(position);
+}
+
+void Form1::ShowPlaybackSamples(std::int64_t position) {
+    const std::int64_t remaining = RemainingSamples(position, playback_.TotalSamples());
+    if (remaining < kVisualFrame) return;
+    if (av1Display_) {
+        av1Display_->ShowSamples(player_->LatestSamples(kVisualFrame * playback_.Channels()));
+        PumpEvents();
+    }
+    if (!levelDisplay_ || playback_.IsStopped() || !player_) return;
+    const int frame = levelDisplay_->SamplesPerFrame();
+    if (remaining < frame) return;
+    audio::Samples latest = player_->LatestSamples(frame);
+    if (playback_.Channels() == 2) latest = audio::MakeMonoFromStereo(latest);
+    levelDisplay_->ShowSamples(latest);
+    PumpEvents();
+}
+
+// ----------------------------------------------------------------- desktop
+
+void Form1::OpenHelp() {
+    const std::string path = services::AppPath(applicationFolder_, kHelpFile);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+        ShowMessage("The help file \"" + path + "\" cannot be found.", services::MsgIcon::Error);
+        return;
+    }
+    if (desktop_.urlOpener && !desktop_.urlOpener->Open(path))
+        ShowMessage("No program could be started to show the help file \"" + path + "\".",
+                    services::MsgIcon::Error);
+}
+
+void Form1::OpenWebPage(const std::string& address) {
+    // As with the shell's own open, the caller is not told whether it worked.
+    if (desktop_.urlOpener) desktop_.urlOpener->Open(address);
+}
+
+void Form1::StartRecordControl() {
+    // The desktop's recording mixer on its recording tab; a failed start is ignored.
+    if (desktop_.processStarter) desktop_.processStarter->Start("pavucontrol", {"--tab=2"});
+}
+
+// ---------------------------------------------------------------- handlers
+
+void Form1::cmdStop_Click() {
+    // Stop ends whichever runs: the recording, or else the playback.
+    if (flgRecord())
+        StopRecord();
+    else
+        StopPlayback();
+    if (av1Display_) av1Display_->ShowSamples({});
+    if (levelDisplay_) levelDisplay_->ShowSamples({});
+}
+void Form1::ListView1_DblClick() {
+    PlaySelected();
+}
+void Form1::ListView1_MouseUp(const QPoint& position) {
+    mnuEdit->popup(ListView1->viewport()->mapToGlobal(position));
+}
+void Form1::DeviceCombo_Click(int index) {
+    if (!recorder_ || index < 0) return;
+    recorder_->SelectDevice(DeviceCombo->itemData(index).toInt());
+    FillSourceList();
+}
+void Form1::cmbSrcInput_Click(int index) {
+    if (!recorder_ || index < 0) return;
+    recorder_->SelectSource(index);
+    recorder_->SetSourceActive(true);
+}
+
+}  // namespace qsr::app

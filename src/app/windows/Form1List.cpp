@@ -1,0 +1,142 @@
+// The main window's recordings list and the projects that store it.
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "app/ProjectFile.h"
+#include "app/RecordingRules.h"
+#include "app/windows/Form1.h"
+#include "core/AppInfo.h"
+#include "core/Text.h"
+
+namespace qsr::app {
+
+// ------------------------------------------------------ recordings list
+
+std::vector<RecordingRow> Form1::Rows() const {
+    std::vector<RecordingRow> rows;
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = ListView1->topLevelItem(i);
+        rows.push_back({item->text(0).toStdString(), item->text(1).toStdString(),
+                        item->text(2).toStdString(), item->text(3).toStdString(),
+                        item->text(4).toStdString()});
+    }
+    return rows;
+}
+
+void Form1::AddRow(const RecordingRow& row) {
+    auto* item = new QTreeWidgetItem(
+        ListView1,
+        QStringList{QString::fromStdString(row.number), QString::fromStdString(row.fileName),
+                    QString::fromStdString(row.size), QString::fromStdString(row.duration),
+                    QString::fromStdString(row.recordTime)});
+    item->setToolTip(1, item->text(1));  // the column elides; the whole path stays at hand
+}
+
+QTreeWidgetItem* Form1::SelectedRow() const {
+    if (ListView1->topLevelItemCount() == 0) return nullptr;
+    const QList<QTreeWidgetItem*> selected = ListView1->selectedItems();
+    return selected.isEmpty() ? nullptr : selected.first();
+}
+
+void Form1::RenumberList() {
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
+        ListView1->topLevelItem(i)->setText(
+            0, QString::fromStdString(RowNumberText(static_cast<std::size_t>(i))));
+}
+
+void Form1::RemoveSelectedItem() {
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item) return;
+    delete item;
+    RenumberList();
+}
+
+void Form1::DeleteSelectedFile() {
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item || !desktop_.messageBox) return;
+    if (desktop_.messageBox->Show(kDeleteQuestion, services::MsgIcon::Warning,
+                                  services::MsgButtons::OkCancel,
+                                  core::kAppTitle) != services::MsgAnswer::Ok)
+        return;
+    // The file being recorded stays: removing it would lose the recording.
+    const std::string path = item->text(1).toStdString();
+    if (IsBeingRecorded(path)) {
+        ShowMessage("Cannot delete " + path + ": it is being recorded.", services::MsgIcon::Error);
+        return;
+    }
+    // A file that is playing is let go first, so it is really gone.
+    if (playback_.Playing() && item->text(1).toStdString() == playback_.Path()) StopPlayback();
+    std::error_code ec;
+    std::filesystem::remove(item->text(1).toStdString(), ec);  // a failure is ignored
+    delete item;
+    RenumberList();
+}
+
+void Form1::RenameSelected() {
+    QTreeWidgetItem* item = SelectedRow();
+    if (!item) return;
+    const std::string oldPath = item->text(1).toStdString();
+    std::error_code ec;
+    if (oldPath.empty() || !std::filesystem::exists(oldPath, ec)) {
+        ShowMessage(RenameMissingMessage(oldPath), services::MsgIcon::Error);
+        return;
+    }
+    if (!desktop_.inputBox) return;
+    const std::optional<std::string> answer =
+        desktop_.inputBox->Ask(RenamePrompt(oldPath), core::kAppTitle, oldPath);
+    if (!answer) return;
+    // The recording goes on into its file; a moved name would list a file
+    // that no longer holds it.
+    if (IsBeingRecorded(oldPath) && !core::Trim(*answer).empty()) {
+        ShowMessage("Cannot rename " + oldPath + ": it is being recorded.",
+                    services::MsgIcon::Error);
+        return;
+    }
+    const RenameOutcome outcome = RenameAudioFile(oldPath, *answer);
+    if (outcome.status == RenameStatus::Nothing) return;
+    if (outcome.status == RenameStatus::Succeeded) {
+        item->setText(1, QString::fromStdString(outcome.newPath));
+        item->setToolTip(1, item->text(1));
+    }
+    ShowMessage(outcome.message, services::MsgIcon::Information);
+}
+
+// ----------------------------------------------------- recording projects
+
+void Form1::NewRecordingProject() {
+    ListView1->clear();
+}
+
+void Form1::OpenRecordingProject() {
+    if (!desktop_.fileDialog) return;
+    const std::optional<std::string> path =
+        desktop_.fileDialog->OpenFile(kOpenProjectTitle, kProjectFilter, std::string());
+    if (!path || path->empty()) return;
+    std::vector<RecordingRow> rows;
+    std::string why;
+    if (!ReadProjectFile(*path, rows, &why)) {
+        ShowMessage("The recording project " + *path + " could not be opened: " + why,
+                    services::MsgIcon::Error);
+        return;
+    }
+    // Appended as stored: not emptied first, not renumbered.
+    for (const RecordingRow& row : rows) AddRow(row);
+}
+
+void Form1::SaveRecordingProject() {
+    SaveProject(false);  // from the menu a failure ends the command quietly
+}
+
+void Form1::SaveProject(bool reportFailure) {
+    if (!desktop_.fileDialog) return;
+    const std::optional<std::string> path =
+        desktop_.fileDialog->SaveFile(kSaveProjectTitle, kProjectFilter, std::string());
+    if (!path || path->empty()) return;
+    std::string error;
+    // At shut-down the list is gone afterwards: a failure must not pass unseen.
+    if (!WriteProjectFile(*path, Rows(), &error) && reportFailure)
+        ShowMessage("The recording project could not be saved to " + *path + ": " + error,
+                    services::MsgIcon::Error);
+}
+
+}  // namespace qsr::app

@@ -1,0 +1,420 @@
+#include "settings/windows/Form2.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/AppInfo.h"
+#include "platform/audio-api/AudioFile.h"
+#include "platform/audio-api/AudioRecorder.h"
+#include "platform/services/AppFolder.h"
+#include "platform/services/windows/Accessibility.h"
+#include "platform/services/windows/Skin.h"
+#include "settings/ApplySettings.h"
+#include "settings/Inifun.h"
+#include "settings/SettingsRules.h"
+#include "settings/windows/TriggerPage.h"
+#include "settings/windows/UpDown.h"
+
+namespace qsr::settings {
+namespace {
+
+// The mixer shows at most eight source lines.
+constexpr int kLastMixerLine = 7;
+
+QLineEdit* NumberBox(const char* name, const char* text, QWidget* parent) {
+    auto* box = new QLineEdit(QString::fromUtf8(text), parent);
+    box->setObjectName(name);
+    box->setMaximumWidth(80);
+    return box;
+}
+
+QCheckBox* TickBox(const char* name, const char* caption, QWidget* parent) {
+    auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
+    box->setObjectName(name);
+    return box;
+}
+
+const char* Flag(const QCheckBox* box) {
+    return box->isChecked() ? "1" : "0";
+}
+
+}  // namespace
+
+Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const FormatValues& values,
+             std::string applicationFolder, FormatOptionOpeners openers, QWidget* parent)
+    : QDialog(parent),
+      recorder_(recorder),
+      file_(file),
+      values_(values),
+      applicationFolder_(std::move(applicationFolder)),
+      openers_(std::move(openers)) {
+    setObjectName("Form2");
+    setWindowTitle("Formats And Filters Settings ");
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName("SSTab1");
+    mixerTab = new QWidget(SSTab1);
+    mixerTab->setObjectName("mixerTab");
+    mixerLayout_ = new QVBoxLayout(mixerTab);
+    mixerLayout_->setContentsMargins(0, 0, 0, 0);
+    SSTab1->addTab(mixerTab, "Mixer");
+    SSTab1->addTab(BuildFormatsPage(), "Formats And Filters Settings ");
+    triggerTab = new TriggerPage(SSTab1);
+    SSTab1->addTab(triggerTab, "Triggers");
+    SSTab1->setCurrentIndex(1);
+
+    Command1 = new QPushButton("OK", this);
+    Command1->setObjectName("Command1");
+    Command1->setDefault(true);
+    Command2 = new QPushButton("Cancel", this);
+    Command2->setObjectName("Command2");
+    Command2->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(Command1);
+    buttons->addWidget(Command2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SSTab1);
+    layout->addLayout(buttons);
+
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
+    connect(cmdMP3, &QPushButton::clicked, this, &Form2::cmdMP3_Click);
+    connect(cmdWAV, &QPushButton::clicked, this, &Form2::cmdWAV_Click);
+    connect(cmdVOX, &QPushButton::clicked, this, &Form2::cmdVOX_Click);
+    connect(cmdOgg, &QPushButton::clicked, this, &Form2::cmdOgg_Click);
+    connect(cmdRAW, &QPushButton::clicked, this, &Form2::cmdRAW_Click);
+    connect(cmdG726, &QPushButton::clicked, this, &Form2::cmdG726_Click);
+    connect(cmdFLAC, &QPushButton::clicked, this, [this] {
+        if (openers_.flac) openers_.flac();
+    });
+    connect(cmdOPUS, &QPushButton::clicked, this, [this] {
+        if (openers_.opus) openers_.opus();
+    });
+    connect(chFilter, &QCheckBox::clicked, this, &Form2::chFilter_Click);
+    connect(chFilter1, &QCheckBox::clicked, this, &Form2::chFilter1_Click);
+    connect(chFilter2, &QCheckBox::clicked, this, &Form2::chFilter2_Click);
+    connect(chAutoGainControl, &QCheckBox::clicked, this, &Form2::chAutoGainControl_Click);
+
+    services::NameControlsForAccessibility(this);
+    // Boxes that share a label still need names of their own.
+    txtNotchFreq->setAccessibleName("Notch frequency (Hz)");
+    txtHighPassFreq->setAccessibleName("HighPass frequency (Hz)");
+    txtLowPassFreq->setAccessibleName("LowPass frequency (Hz)");
+    udNotchFreq->setAccessibleName("Notch frequency up-down");
+    udHighPassFreq->setAccessibleName("HighPass frequency up-down");
+    udLowPassFreq->setAccessibleName("LowPass frequency up-down");
+    udAGCLowLevel->setAccessibleName("Low Level: up-down");
+    udAGCHighLevel->setAccessibleName("High Level: up-down");
+    udAGCAttackTime->setAccessibleName("AttackTime: up-down");
+    for (auto [button, format] : {std::pair{cmdMP3, "MP3"},
+                                  {cmdWAV, "WAV"},
+                                  {cmdVOX, "VOX"},
+                                  {cmdOgg, "OGG"},
+                                  {cmdRAW, "RAW"},
+                                  {cmdG726, "G726"},
+                                  {cmdFLAC, "FLAC"},
+                                  {cmdOPUS, "OPUS"}}) {
+        // The buttons read "...": the tooltip says which format each one opens.
+        button->setToolTip(QString("%1 options").arg(format));
+        button->setAccessibleName(button->toolTip());
+    }
+}
+
+Form2::~Form2() = default;
+
+QWidget* Form2::BuildFormatsPage() {
+    auto* page = new QWidget(SSTab1);
+    page->setObjectName("formatsTab");
+
+    auto* Frame8 = new QGroupBox("Format Settings", page);
+    Frame8->setObjectName("Frame8");
+    auto* formats = new QGridLayout(Frame8);
+    auto summary = [&](int row, const char* label, const char* box, const char* button,
+                       QLineEdit*& text, QPushButton*& cmd) {
+        auto* l = new QLabel(label, Frame8);
+        l->setObjectName(QString("lbl") + box);
+        text = new QLineEdit(Frame8);
+        text->setObjectName(box);
+        text->setReadOnly(true);
+        text->setMinimumWidth(360);
+        l->setBuddy(text);
+        cmd = new QPushButton("...", Frame8);
+        cmd->setObjectName(button);
+        cmd->setAutoDefault(false);
+        cmd->setFixedWidth(32);
+        formats->addWidget(l, row, 0);
+        formats->addWidget(text, row, 1);
+        formats->addWidget(cmd, row, 2);
+    };
+    summary(0, "MP3", "txtMP3", "cmdMP3", txtMP3, cmdMP3);
+    summary(1, "WAV", "txtWAV", "cmdWAV", txtWAV, cmdWAV);
+    summary(2, "VOX", "txtVOX", "cmdVOX", txtVOX, cmdVOX);
+    summary(3, "OGG", "txtOGG", "cmdOgg", txtOGG, cmdOgg);
+    summary(4, "RAW", "txtRAW", "cmdRAW", txtRAW, cmdRAW);
+    summary(5, "G726", "txtG726", "cmdG726", txtG726, cmdG726);
+    summary(6, "FLAC", "txtFLAC", "cmdFLAC", txtFLAC, cmdFLAC);
+    summary(7, "OPUS", "txtOPUS", "cmdOPUS", txtOPUS, cmdOPUS);
+
+    auto* Frame3 = new QGroupBox("Filters", page);
+    Frame3->setObjectName("Frame3");
+    auto* filters = new QGridLayout(Frame3);
+    auto filter = [&](int row, QCheckBox* tick, QLineEdit* box, UpDown* ud) {
+        ud->SetBuddy(box);
+        auto* unit = new QLabel("Hz", Frame3);
+        unit->setObjectName(QString("lblHz%1").arg(row));
+        filters->addWidget(tick, row, 0);
+        filters->addWidget(box, row, 1);
+        filters->addWidget(ud, row, 2);
+        filters->addWidget(unit, row, 3);
+    };
+    chFilter = TickBox("chFilter", "Notch", Frame3);
+    txtNotchFreq = NumberBox("txtNotchFreq", "50", Frame3);
+    udNotchFreq = new UpDown("udNotchFreq", 40, 200, 10, Frame3);
+    filter(0, chFilter, txtNotchFreq, udNotchFreq);
+    chFilter1 = TickBox("chFilter1", "HighPass", Frame3);
+    txtHighPassFreq = NumberBox("txtHighPassFreq", "400", Frame3);
+    udHighPassFreq = new UpDown("udHighPassFreq", 100, 44100, 100, Frame3);
+    filter(1, chFilter1, txtHighPassFreq, udHighPassFreq);
+    chFilter2 = TickBox("chFilter2", "LowPass", Frame3);
+    txtLowPassFreq = NumberBox("txtLowPassFreq", "4000", Frame3);
+    udLowPassFreq = new UpDown("udLowPassFreq", 100, 44100, 100, Frame3);
+    filter(2, chFilter2, txtLowPassFreq, udLowPassFreq);
+    filters->setColumnStretch(4, 1);
+
+    auto* Frame7 = new QGroupBox("Auto Gain Control", page);
+    Frame7->setObjectName("Frame7");
+    auto* agc = new QGridLayout(Frame7);
+    chAutoGainControl = TickBox("chAutoGainControl", "Enabled", Frame7);
+    agc->addWidget(chAutoGainControl, 0, 0, 1, 3);
+    auto level = [&](int row, const char* name, const char* caption, QLineEdit*& box, UpDown*& ud,
+                     const char* udName, int minimum, int maximum) {
+        auto* l = new QLabel(caption, Frame7);
+        l->setObjectName(QString("lbl") + name);
+        box = NumberBox(name, "", Frame7);
+        l->setBuddy(box);
+        ud = new UpDown(udName, minimum, maximum, 1, Frame7);
+        ud->SetBuddy(box);
+        agc->addWidget(l, row, 0);
+        agc->addWidget(box, row, 1);
+        agc->addWidget(ud, row, 2);
+    };
+    level(1, "txtAGCLowLevel", "Low Level:", txtAGCLowLevel, udAGCLowLevel, "udAGCLowLevel", -90,
+          0);
+    level(2, "txtAGCHighLevel", "High Level:", txtAGCHighLevel, udAGCHighLevel, "udAGCHighLevel",
+          -90, 0);
+    level(3, "txtAGCAttackTime", "AttackTime:", txtAGCAttackTime, udAGCAttackTime,
+          "udAGCAttackTime", 50, 200);
+    agc->setColumnStretch(3, 1);
+
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(Frame3, 1);
+    lower->addWidget(Frame7, 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(Frame8);
+    layout->addLayout(lower);
+    layout->addStretch(1);
+    return page;
+}
+
+void Form2::SetMixerPage(QWidget* page, std::function<void(int)> buildMixerPage) {
+    if (page) {
+        page->setParent(mixerTab);
+        mixerLayout_->addWidget(page);
+    }
+    buildMixerPage_ = std::move(buildMixerPage);
+}
+
+QLineEdit* Form2::SummaryBox(core::Encoder which) const {
+    switch (which) {
+        case core::Encoder::Mp3:
+            return txtMP3;
+        case core::Encoder::Wav:
+            return txtWAV;
+        case core::Encoder::Vox:
+            return txtVOX;
+        case core::Encoder::Ogg:
+            return txtOGG;
+        case core::Encoder::Raw:
+            return txtRAW;
+        case core::Encoder::G726:
+            return txtG726;
+        case core::Encoder::Flac:
+            return txtFLAC;
+        case core::Encoder::Opus:
+            return txtOPUS;
+        case core::Encoder::Wma:
+            break;
+    }
+    return nullptr;
+}
+
+void Form2::SetSummary(core::Encoder which, const std::string& text) {
+    if (QLineEdit* box = SummaryBox(which)) {
+        box->setText(QString::fromStdString(text));
+        box->setCursorPosition(0);
+    }
+}
+
+std::string Form2::Summary(core::Encoder which) const {
+    const QLineEdit* box = SummaryBox(which);
+    return box ? box->text().toStdString() : std::string();
+}
+
+std::string Form2::SettingsFile() const {
+    return services::AppPath(applicationFolder_, kSettingsFileName);
+}
+
+void Form2::Form_Load() {
+    services::ApplySkin(*this, applicationFolder_);
+    triggerTab->Show(LoadTriggerSettings(SettingsFile()));
+    // Without a capture device the recorder has nothing to read; the stored
+    // filter and gain settings are still shown, so OK stores them back
+    // instead of wiping them.
+    if (recorder_ && recorder_->DeviceCount() >= 1) {
+        (void)recorder_->CurrentDevice();
+        const int lastLine = std::min(recorder_->SourceLastIndex(), kLastMixerLine);
+        if (buildMixerPage_) buildMixerPage_(lastLine);
+
+        // Gain control stays off while the dialog is open; only OK turns it back on.
+        recorder_->SetAgcEnabled(false);
+        udAGCLowLevel->setValue(recorder_->AgcLowLevel());
+        udAGCHighLevel->setValue(recorder_->AgcHighLevel());
+        udAGCAttackTime->setValue(recorder_->AgcAttackTime());
+        txtAGCAttackTime->setText(QString::number(recorder_->AgcAttackTime()));
+
+        if (file_) {
+            for (const auto& [encoder, description] : DescribeFormatsForDialog(*file_, values_))
+                SetSummary(encoder, description);
+        }
+    }
+
+    const std::string file = SettingsFile();
+    auto tick = [&](QCheckBox* box, const char* key) {
+        box->setChecked(FlagTestedForOne(ReadIniValue(file, "other", key)));
+    };
+    auto text = [&](QLineEdit* box, const char* key) {
+        const std::string stored = ReadIniValue(file, "other", key);
+        if (!stored.empty()) box->setText(QString::fromStdString(stored));
+    };
+    tick(chFilter, "notch");
+    text(txtNotchFreq, "notchtxt");
+    tick(chFilter1, "highpass");
+    text(txtHighPassFreq, "highpasstxt");
+    tick(chFilter2, "lowpass");
+    text(txtLowPassFreq, "lowpasstxt");
+    tick(chAutoGainControl, "autogain");
+    text(txtAGCLowLevel, "lowlevel");
+    text(txtAGCHighLevel, "highlevel");
+    text(txtAGCAttackTime, "attacktime");
+    chFilter_Click();
+    chFilter1_Click();
+    chFilter2_Click();
+    chAutoGainControl_Click();
+}
+
+void Form2::chFilter_Click() {
+    txtNotchFreq->setEnabled(chFilter->isChecked());
+    udNotchFreq->setEnabled(chFilter->isChecked());
+}
+
+void Form2::chFilter1_Click() {
+    txtHighPassFreq->setEnabled(chFilter1->isChecked());
+    udHighPassFreq->setEnabled(chFilter1->isChecked());
+}
+
+void Form2::chFilter2_Click() {
+    txtLowPassFreq->setEnabled(chFilter2->isChecked());
+    udLowPassFreq->setEnabled(chFilter2->isChecked());
+}
+
+void Form2::chAutoGainControl_Click() {
+    const bool on = chAutoGainControl->isChecked();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{txtAGCLowLevel, txtAGCHighLevel, txtAGCAttackTime,
+                                         udAGCLowLevel, udAGCHighLevel, udAGCAttackTime})
+        w->setEnabled(on);
+}
+
+void Form2::Command1_Click() {
+    const std::string file = SettingsFile();
+    std::string failure;  // the first write that failed, said once
+    auto put = [&](const char* key, const std::string& value) {
+        std::string why;
+        if (!WriteIniValue(file, "other", key, value, &why) && failure.empty())
+            failure = why.empty() ? "unknown error" : why;
+    };
+    put("notch", Flag(chFilter));
+    put("notchtxt", txtNotchFreq->text().toStdString());
+    put("highpass", Flag(chFilter1));
+    put("highpasstxt", txtHighPassFreq->text().toStdString());
+    put("lowpass", Flag(chFilter2));
+    put("lowpasstxt", txtLowPassFreq->text().toStdString());
+    put("autogain", Flag(chAutoGainControl));
+    put("lowlevel", txtAGCLowLevel->text().toStdString());
+    put("highlevel", txtAGCHighLevel->text().toStdString());
+    put("attacktime", txtAGCAttackTime->text().toStdString());
+    SaveTriggerSettings(file, triggerTab->Value());
+    if (!failure.empty() && messageBox_)
+        messageBox_->Show(file + " could not be saved: " + failure, services::MsgIcon::Error,
+                          services::MsgButtons::Ok, core::kAppTitle);
+
+    // The recorder only ever receives the up-downs' values, within their ranges.
+    if (recorder_) {
+        auto& r = *recorder_;
+        r.SetNotchEnabled(chFilter->isChecked());
+        if (chFilter->isChecked()) r.SetNotchFrequency(static_cast<float>(udNotchFreq->value()));
+        r.SetHighPassEnabled(chFilter1->isChecked());
+        if (chFilter1->isChecked())
+            r.SetHighPassFrequency(static_cast<float>(udHighPassFreq->value()));
+        r.SetLowPassEnabled(chFilter2->isChecked());
+        if (chFilter2->isChecked())
+            r.SetLowPassFrequency(static_cast<float>(udLowPassFreq->value()));
+        r.SetAgcEnabled(chAutoGainControl->isChecked());
+        if (chAutoGainControl->isChecked()) {
+            r.SetAgcHighLevel(udAGCHighLevel->value());
+            r.SetAgcLowLevel(udAGCLowLevel->value());
+            r.SetAgcAttackTime(udAGCAttackTime->value());
+        }
+    }
+    Form_Unload();
+    accept();
+}
+
+void Form2::Command2_Click() {
+    Form_Unload();
+    reject();
+}
+
+void Form2::Form_Unload() {
+    hide();
+}
+
+void Form2::cmdMP3_Click() {
+    if (openers_.mp3) openers_.mp3();
+}
+void Form2::cmdWAV_Click() {
+    if (openers_.wav) openers_.wav();
+}
+void Form2::cmdVOX_Click() {
+    if (openers_.vox) openers_.vox();
+}
+void Form2::cmdOgg_Click() {
+    if (openers_.ogg) openers_.ogg();
+}
+void Form2::cmdRAW_Click() {
+    if (openers_.raw) openers_.raw();
+}
+void Form2::cmdG726_Click() {
+    if (openers_.g726) openers_.g726();
+}
+
+}  // namespace qsr::settings
