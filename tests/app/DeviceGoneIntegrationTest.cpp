@@ -15,10 +15,12 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
 #include "settings/Inifun.h"
+#include "support/Controls.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
+using qsr::testing::Control;
 namespace fs = std::filesystem;
 
 namespace {
@@ -61,18 +63,18 @@ TEST(DeviceGoneIntegration, StartOnAnUnpluggedDeviceFailsWithTheStartMessage) {
     EXPECT_EQ(desk.messageBox.shown[0].text, "Cannot record to " + (out / "gone.WAV").string() +
                                                  ": the recording device could not be started");
     EXPECT_EQ(desk.messageBox.shown[0].icon, services::MsgIcon::Error);
-    EXPECT_EQ(form.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 0);
     EXPECT_FALSE(fs::exists(out / "gone.WAV"));
 
     // The other devices still record under the numbers the window holds.
-    const int tone = form.DeviceCombo->findText("Monitor of Tone_Output");
+    const int tone = Control<QComboBox>(form, "DeviceCombo")->findText("Monitor of Tone_Output");
     ASSERT_GE(tone, 0);
-    form.DeviceCombo->setCurrentIndex(tone);
-    emit form.DeviceCombo->activated(tone);
+    Control<QComboBox>(form, "DeviceCombo")->setCurrentIndex(tone);
+    emit Control<QComboBox>(form, "DeviceCombo")->activated(tone);
     form.StartRecord();
     EXPECT_TRUE(form.flgRecord());
     form.StopRecord();
-    EXPECT_EQ(form.ListView1->topLevelItemCount(), 1);
+    EXPECT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 1);
 }
 
 }  // namespace

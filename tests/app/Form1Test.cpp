@@ -22,10 +22,12 @@
 #include "fakes/FakeServices.h"
 #include "platform/services/windows/Accessibility.h"
 #include "settings/Inifun.h"
+#include "support/Controls.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
+using qsr::testing::Control;
 using fakes::CallLog;
 using fakes::FakeDevice;
 using fakes::FakeLine;
@@ -126,20 +128,20 @@ TEST_F(Form1Test, ListsUsableDevicesOnlyAndClampsRememberedIndex) {
                       Device("Line card", true, {Line("Line In"), Line("CD", true)})};
     engine.startDevice = 7;  // beyond the last list entry
     auto& f = Load();
-    EXPECT_EQ(Items(f.DeviceCombo), (std::vector<std::string>{"Microphone", "Line card"}));
-    EXPECT_EQ(f.DeviceCombo->itemData(0).toInt(), 0);
-    EXPECT_EQ(f.DeviceCombo->itemData(1).toInt(), 2);
+    EXPECT_EQ(Items(Control<QComboBox>(f, "DeviceCombo")), (std::vector<std::string>{"Microphone", "Line card"}));
+    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->itemData(0).toInt(), 0);
+    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->itemData(1).toInt(), 2);
     // Every index up to and including the count is tried; the one past the end is not listed.
     const CallLog selects = Only(engine.log, {"SelectDevice"});
     ASSERT_GE(selects.size(), 5u);
     EXPECT_EQ(CallLog(selects.begin(), selects.begin() + 5),
               (CallLog{"SelectDevice(0)", "SelectDevice(1)", "SelectDevice(2)", "SelectDevice(3)",
                        "SelectDevice(2)"}));
-    EXPECT_EQ(f.DeviceCombo->currentIndex(), 1);
+    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->currentIndex(), 1);
     EXPECT_EQ(engine.lastRecorder->currentDevice, 2);
     // Sources of the chosen device, the active line chosen.
-    EXPECT_EQ(Items(f.cmbSrcInput), (std::vector<std::string>{"Line In", "CD"}));
-    EXPECT_EQ(f.cmbSrcInput->currentIndex(), 1);
+    EXPECT_EQ(Items(Control<QComboBox>(f, "cmbSrcInput")), (std::vector<std::string>{"Line In", "CD"}));
+    EXPECT_EQ(Control<QComboBox>(f, "cmbSrcInput")->currentIndex(), 1);
     EXPECT_EQ(engine.lastRecorder->currentSource, 1);
     EXPECT_TRUE(desk.messageBox.shown.empty());
 }
@@ -148,15 +150,15 @@ TEST_F(Form1Test, ChoosingDeviceAndSourceReachesTheRecorder) {
     engine.devices = {Device("Microphone", true, {Line("Mic", true)}),
                       Device("Line card", true, {Line("Line In"), Line("CD"), Line("Aux")})};
     auto& f = Load();
-    EXPECT_EQ(Items(f.cmbSrcInput), (std::vector<std::string>{"Mic"}));
+    EXPECT_EQ(Items(Control<QComboBox>(f, "cmbSrcInput")), (std::vector<std::string>{"Mic"}));
     engine.log.clear();
-    emit f.DeviceCombo->activated(1);
+    emit Control<QComboBox>(f, "DeviceCombo")->activated(1);
     EXPECT_EQ(engine.lastRecorder->currentDevice, 1);
-    EXPECT_EQ(Items(f.cmbSrcInput), (std::vector<std::string>{"Line In", "CD", "Aux"}));
+    EXPECT_EQ(Items(Control<QComboBox>(f, "cmbSrcInput")), (std::vector<std::string>{"Line In", "CD", "Aux"}));
     // No line active: the recorder's current source (0 after the device change) stays.
-    EXPECT_EQ(f.cmbSrcInput->currentIndex(), 0);
+    EXPECT_EQ(Control<QComboBox>(f, "cmbSrcInput")->currentIndex(), 0);
     engine.log.clear();
-    emit f.cmbSrcInput->activated(2);
+    emit Control<QComboBox>(f, "cmbSrcInput")->activated(2);
     EXPECT_EQ(engine.log, (CallLog{"SelectSource(2)", "SetSourceActive(1)"}));
     EXPECT_TRUE(engine.lastRecorder->devices[1].lines[2].active);
 }
@@ -169,9 +171,9 @@ TEST_F(Form1Test, NoDeviceShowsErrorAndLeavesTheWindowEmpty) {
     EXPECT_EQ(desk.messageBox.shown[0].text, "Record device error!");
     EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Error);
     EXPECT_EQ(desk.messageBox.shown[0].title, "Quorvin Sound Recorder");
-    EXPECT_EQ(f.DeviceCombo->count(), 0);
-    EXPECT_EQ(f.cmbSrcInput->count(), 0);
-    EXPECT_EQ(f.cboEncoders->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(f, "cmbSrcInput")->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->count(), 0);
     EXPECT_TRUE(Only(engine.log, {"Set"}).empty());  // no settings applied
     EXPECT_TRUE(desk.hotkeys.registered.empty());
     // Exiting such a window keeps the stored format choice.
@@ -185,9 +187,9 @@ TEST_F(Form1Test, StoredOutputFormatSelectsTheEntry) {
     for (const auto& [stored, expected] : cases) {
         settings::WriteIniValue(SettingsFile(), "set", "outputformat", stored);
         auto& f = Load();
-        EXPECT_EQ(Items(f.cboEncoders), (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw",
+        EXPECT_EQ(Items(Control<QComboBox>(f, "cboEncoders")), (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw",
                                                                   "G726", "OGG", "FLAC", "OPUS"}));
-        EXPECT_EQ(f.cboEncoders->currentText().toStdString(), expected) << "stored " << stored;
+        EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->currentText().toStdString(), expected) << "stored " << stored;
     }
 }
 
@@ -253,7 +255,7 @@ TEST_F(Form1Test, BothHotkeysTakenShowsBothMessagesAndReleasesNothing) {
                   "other running applications."}));
     // Buttons and menus still work without the hotkeys.
     QSignalSpy started(&f, &app::Form1::StartRecordCalled);
-    f.Command1->click();
+    Control<QPushButton>(f, "Command1")->click();
     EXPECT_EQ(started.count(), 1);
     f.exitsystem();
     EXPECT_TRUE(desk.hotkeys.unregistered.empty());
@@ -283,7 +285,7 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     auto& f = Load();
     QSignalSpy started(&f, &app::Form1::StartRecordCalled);
     QSignalSpy stopped(&f, &app::Form1::StopRecordCalled);
-    f.cmdrecord->click();
+    Control<QPushButton>(f, "cmdrecord")->click();
     Find<QAction>("mnuRecord")->trigger();  // finishes the first recording, starts the next
     EXPECT_EQ(started.count(), 2);
     EXPECT_EQ(stopped.count(), 1);
@@ -291,9 +293,9 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     // asks StopRecord.
     fakes::FakeDisplay av, level;
     f.SetSampleDisplays(&av, &level);
-    f.cmdStop->click();
+    Control<QPushButton>(f, "cmdStop")->click();
     EXPECT_FALSE(f.flgRecord());
-    f.Command3->click();
+    Control<QPushButton>(f, "Command3")->click();
     EXPECT_EQ(stopped.count(), 2);
     // StopRecord clears the level display, each stop button clears it again,
     // and so does the (idle) playback the second one stops.
@@ -301,7 +303,7 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     for (const auto& shown : level.shown) EXPECT_TRUE(shown.empty());
     Find<QAction>("mnuStop")->trigger();
     EXPECT_EQ(stopped.count(), 3);
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 2);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 2);
 
     Find<QAction>("mnuRecordControl")->trigger();
     ASSERT_EQ(desk.processStarter.started.size(), 1u);
@@ -330,7 +332,7 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     openers.about = opener("frmAbout");
     f.SetWindowOpeners(openers);
     for (QPushButton* b :
-         {f.Command2, f.Command4, f.Command5, f.Command6, f.Command13, f.Command14, f.Command11})
+         {Control<QPushButton>(f, "Command2"), Control<QPushButton>(f, "Command4"), Control<QPushButton>(f, "Command5"), Control<QPushButton>(f, "Command6"), Control<QPushButton>(f, "Command13"), Control<QPushButton>(f, "Command14"), Control<QPushButton>(f, "Command11")})
         b->click();
     for (const char* entry : {"mnuSchedule", "mnuAudioPlayer", "mnuOutputFile", "mnuFormat",
                               "mnuEditID3", "mnuConverter", "mnuAbout"})
@@ -348,19 +350,19 @@ TEST_F(Form1Test, StopEndsAPlaybackAndTheMetersReturnToZero) {
     auto& f = Load();
     fakes::FakeDisplay av, level;
     f.SetSampleDisplays(&av, &level);
-    f.cmdrecord->click();
-    f.cmdStop->click();
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
+    Control<QPushButton>(f, "cmdrecord")->click();
+    Control<QPushButton>(f, "cmdStop")->click();
+    ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);
     // The recording as the fake file component will play it.
-    qsr::testing::WriteAll(f.ListView1->topLevelItem(0)->text(1).toStdString(), "x");
+    qsr::testing::WriteAll(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(1).toStdString(), "x");
     engine.lastFile->contentRate = 44100;
     engine.lastFile->contentChannels = 2;
     engine.lastFile->content.assign(44100 * 2 * 5, 1);
-    f.ListView1->setCurrentItem(f.ListView1->topLevelItem(0));
+    Control<QTreeWidget>(f, "ListView1")->setCurrentItem(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0));
     f.PlaySelected();
     ASSERT_FALSE(f.PlaybackStopped()) << "the recording plays";
     level.shown.clear();
-    f.cmdStop->click();
+    Control<QPushButton>(f, "cmdStop")->click();
     EXPECT_TRUE(f.PlaybackStopped());
     ASSERT_FALSE(level.shown.empty());
     EXPECT_TRUE(level.shown.back().empty());
@@ -382,13 +384,13 @@ TEST_F(Form1Test, LongTextsNeverWidenTheWindow) {
     QCoreApplication::processEvents();
     const int width = f.width();
     const QString longText = "/home/user/" + QString(300, 'x') + "/recording.mp3";
-    f.StatusPanel1->setText(longText);
-    f.StatusPanel2->setText(longText);
+    Control<QLabel>(f, "Panel1")->setText(longText);
+    Control<QLabel>(f, "Panel2")->setText(longText);
     QCoreApplication::processEvents();
     EXPECT_EQ(f.width(), width);
     EXPECT_LT(f.minimumSizeHint().width(), width);
-    EXPECT_EQ(f.StatusPanel1->text(), longText) << "the text itself stays whole";
-    EXPECT_EQ(f.ListView1->textElideMode(), Qt::ElideMiddle);
+    EXPECT_EQ(Control<QLabel>(f, "Panel1")->text(), longText) << "the text itself stays whole";
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->textElideMode(), Qt::ElideMiddle);
 }
 
 TEST_F(Form1Test, HelpOpensTheShippedFileEvenInAFolderWithBlanks) {
@@ -397,7 +399,7 @@ TEST_F(Form1Test, HelpOpensTheShippedFileEvenInAFolderWithBlanks) {
     qsr::testing::WriteAll((folder / "help" / "index.html").string(), "<html></html>");
     qsr::testing::NewMainWindow(core, form, engine, desk.Services(), folder.string());
     form->Form_Load();
-    form->Command10->click();
+    Control<QPushButton>(*form, "Command10")->click();
     EXPECT_EQ(desk.urlOpener.opened,
               (std::vector<std::string>{(folder / "help" / "index.html").string()}));
     EXPECT_TRUE(desk.messageBox.shown.empty());
@@ -418,7 +420,7 @@ TEST_F(Form1Test, ExitWithEmptyListAsksNothingAndSavesTheFormat) {
     tray.AddIcon();
     f.SetTray({[&tray] { tray.DeleteIcon(); }, [&tray] { return tray.IconShown(); }});
     QSignalSpy unloaded(&f, &app::Form1::Unloaded);
-    f.cboEncoders->setCurrentIndex(1);  // MP3
+    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(1);  // MP3
     Find<QAction>("mnuExit")->trigger();
     EXPECT_TRUE(desk.messageBox.shown.empty());
     EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "1");
@@ -429,17 +431,17 @@ TEST_F(Form1Test, ExitWithEmptyListAsksNothingAndSavesTheFormat) {
     EXPECT_EQ(f.Player(), nullptr);
     EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{0, 2}));
     // A second exit request does nothing more.
-    f.Command12->click();
+    Control<QPushButton>(f, "Command12")->click();
     EXPECT_EQ(unloaded.count(), 1);
 }
 
 TEST_F(Form1Test, ExitWithRowsAsksAndCancelExitsWithoutSaving) {
     auto& f = Load();
-    new QTreeWidgetItem(f.ListView1, QStringList{"1", "a.wav", "1 KB", "0:01.000", "now"});
+    new QTreeWidgetItem(Control<QTreeWidget>(f, "ListView1"), QStringList{"1", "a.wav", "1 KB", "0:01.000", "now"});
     desk.messageBox.answers = {MsgAnswer::Cancel};
-    f.cboEncoders->setCurrentIndex(5);
+    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(5);
     QSignalSpy unloaded(&f, &app::Form1::Unloaded);
-    f.Command12->click();
+    Control<QPushButton>(f, "Command12")->click();
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(desk.messageBox.shown[0].text, "Do you need to save the recording project file?");
     EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Question);
@@ -452,11 +454,11 @@ TEST_F(Form1Test, ExitWithRowsAsksAndCancelExitsWithoutSaving) {
 TEST_F(Form1Test, ScheduleOpensWhatItIsGivenAndNoScheduledStartAfterExit) {
     auto& f = Load();
     int opened = 0;
-    f.Command2->click();  // nothing given yet: nothing happens
+    Control<QPushButton>(f, "Command2")->click();  // nothing given yet: nothing happens
     app::WindowOpeners openers;
     openers.schedule = [&opened] { ++opened; };
     f.SetWindowOpeners(openers);
-    f.Command2->click();
+    Control<QPushButton>(f, "Command2")->click();
     Find<QAction>("mnuSchedule")->trigger();
     EXPECT_EQ(opened, 2);
 
@@ -473,7 +475,7 @@ TEST_F(Form1Test, CloseBoxOnlyTakesTheWindowOffTheScreen) {
     auto& f = Load();
     f.show();
     QSignalSpy unloaded(&f, &app::Form1::Unloaded);
-    f.cboEncoders->setCurrentIndex(2);
+    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(2);
     f.close();
     EXPECT_EQ(unloaded.count(), 0);
     EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "0");
@@ -489,15 +491,15 @@ TEST_F(Form1Test, VistaBranchListsDevicesWithoutSources) {
     form->SetOsVersionQuery([] { return app::OsVersion{2, 6, 1}; });
     form->SetUserNameQuery([] { return std::string("bob"); });
     form->Form_Load();
-    EXPECT_EQ(form->SkinLabel1->text().toStdString(), "Record device and source");
+    EXPECT_EQ(Control<QLabel>(*form, "SkinLabel1")->text().toStdString(), "Record device and source");
     ASSERT_FALSE(desk.messageBox.shown.empty());
     EXPECT_EQ(desk.messageBox.shown[0].text,
               "Your OS is Windows Vista, Please Log on as Administrator account in Windows Vista");
     EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Information);
-    EXPECT_EQ(Items(form->DeviceCombo), (std::vector<std::string>{"Microphone", "Card"}));
-    EXPECT_FALSE(form->cmbSrcInput->isEnabled());
-    EXPECT_EQ(form->cmbSrcInput->count(), 0);
-    EXPECT_EQ(form->cboEncoders->count(), 8);  // the load goes on
+    EXPECT_EQ(Items(Control<QComboBox>(*form, "DeviceCombo")), (std::vector<std::string>{"Microphone", "Card"}));
+    EXPECT_FALSE(Control<QComboBox>(*form, "cmbSrcInput")->isEnabled());
+    EXPECT_EQ(Control<QComboBox>(*form, "cmbSrcInput")->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(*form, "cboEncoders")->count(), 8);  // the load goes on
 }
 
 TEST_F(Form1Test, VistaBranchSkipsTheDeviceCountCheckAndGreetsAdministrator) {
@@ -507,7 +509,7 @@ TEST_F(Form1Test, VistaBranchSkipsTheDeviceCountCheckAndGreetsAdministrator) {
     form->SetUserNameQuery([] { return std::string(" Administrator \n"); });
     form->Form_Load();
     EXPECT_TRUE(desk.messageBox.shown.empty());  // neither device error nor the log-on advice
-    EXPECT_EQ(form->cboEncoders->count(), 8);
+    EXPECT_EQ(Control<QComboBox>(*form, "cboEncoders")->count(), 8);
     EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
 }
 
@@ -515,13 +517,13 @@ TEST_F(Form1Test, SurvivesComponentsThatDoNotExist) {
     NullEngine none;
     auto& f = Load(&none);
     EXPECT_TRUE(desk.messageBox.shown.empty());
-    EXPECT_EQ(f.DeviceCombo->count(), 0);
-    EXPECT_EQ(f.cboEncoders->count(), 8);
+    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->count(), 0);
+    EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->count(), 8);
     EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
-    f.cmdStop->click();
-    emit f.DeviceCombo->activated(0);
-    emit f.cmbSrcInput->activated(0);
-    f.cboEncoders->setCurrentIndex(4);
+    Control<QPushButton>(f, "cmdStop")->click();
+    emit Control<QComboBox>(f, "DeviceCombo")->activated(0);
+    emit Control<QComboBox>(f, "cmbSrcInput")->activated(0);
+    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(4);
     f.exitsystem();
     EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "4");
 }
@@ -531,11 +533,11 @@ TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSays) {
     f.show();
     EXPECT_EQ(services::UnnamedControls(&f), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(&f), std::vector<std::string>{});
-    EXPECT_EQ(f.cmdrecord->accessibleName(), "Start Recording (Hotkey:CTRL+R)");  // its tooltip
-    EXPECT_EQ(f.cmdPlay->accessibleName(), "Play");
-    EXPECT_EQ(f.DeviceCombo->accessibleName(), "Record Device");  // its label
-    EXPECT_EQ(f.cboEncoders->accessibleName(), "Output Format");
-    EXPECT_EQ(f.Command1->accessibleName(), "Record Ctrl+R");
+    EXPECT_EQ(Control<QPushButton>(f, "cmdrecord")->accessibleName(), "Start Recording (Hotkey:CTRL+R)");  // its tooltip
+    EXPECT_EQ(Control<QPushButton>(f, "cmdPlay")->accessibleName(), "Play");
+    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->accessibleName(), "Record Device");  // its label
+    EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->accessibleName(), "Output Format");
+    EXPECT_EQ(Control<QPushButton>(f, "Command1")->accessibleName(), "Record Ctrl+R");
 }
 
 TEST_F(Form1Test, ControlsAndMenusCarryTheirCaptions) {
@@ -558,7 +560,7 @@ TEST_F(Form1Test, ControlsAndMenusCarryTheirCaptions) {
         ASSERT_NE(b, nullptr) << name;
         EXPECT_EQ(b->text().toStdString(), caption);
     }
-    EXPECT_EQ(f.cmdrecord->toolTip().toStdString(), "Start Recording (Hotkey:CTRL+R)");
+    EXPECT_EQ(Control<QPushButton>(f, "cmdrecord")->toolTip().toStdString(), "Start Recording (Hotkey:CTRL+R)");
     ASSERT_NE(Find<QPushButton>("cmdPlay"), nullptr);
     ASSERT_NE(Find<QPushButton>("cmdPause"), nullptr);
     EXPECT_EQ(Find<QLabel>("Label1")->text().toStdString(), "0:00.000");
@@ -574,7 +576,7 @@ TEST_F(Form1Test, ControlsAndMenusCarryTheirCaptions) {
     const char* columns[] = {"NO.", "File Name", "Size", "Duration", "Record Time"};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(list->headerItem()->text(i).toStdString(), columns[i]);
     // Two panels; the note of lost sound stays hidden until there is some.
-    const auto labels = f.StatusBar1->findChildren<QLabel*>();
+    const auto labels = Control<QStatusBar>(f, "StatusBar1")->findChildren<QLabel*>();
     EXPECT_EQ(std::count_if(labels.begin(), labels.end(), [](QLabel* l) { return !l->isHidden(); }),
               2);
 

@@ -21,11 +21,13 @@
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
+#include "support/Controls.h"
 #include "support/MainWindow.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
+using qsr::testing::Control;
 namespace fs = std::filesystem;
 
 namespace {
@@ -102,10 +104,10 @@ class RecordingIntegrationTest : public ::testing::Test {
         ASSERT_NE(form->Recorder(), nullptr);
         ASSERT_NE(form->FileComponent(), nullptr);
         ASSERT_NE(form->Player(), nullptr);
-        const int tone = form->DeviceCombo->findText("Monitor of Tone_Output");
+        const int tone = Control<QComboBox>(*form, "DeviceCombo")->findText("Monitor of Tone_Output");
         ASSERT_GE(tone, 0);
-        form->DeviceCombo->setCurrentIndex(tone);
-        emit form->DeviceCombo->activated(tone);
+        Control<QComboBox>(*form, "DeviceCombo")->setCurrentIndex(tone);
+        emit Control<QComboBox>(*form, "DeviceCombo")->activated(tone);
     }
 
     qsr::testing::TempDir home;
@@ -123,7 +125,7 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
     // The status bar names each recording's own format.
     const char* kinds[] = {"WAV", "MP3", "VOX", "RAW", "G.726", "OGG", "FLAC", "OPUS"};
     for (int i = 0; i < 8; ++i) {
-        f.cboEncoders->setCurrentIndex(i);
+        Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(i);
         f.StartRecord();
         ASSERT_TRUE(f.flgRecord()) << formats[i];
         // Until the window's elapsed time shows 3 s of captured sound. (A null
@@ -131,17 +133,17 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
         // not the measure.)
         QElapsedTimer clock;
         clock.start();
-        while (Seconds(f.Label1->text()) < 3.0 && clock.elapsed() < 15000) QTest::qWait(20);
-        EXPECT_GE(Seconds(f.Label1->text()), 3.0) << formats[i];
-        EXPECT_TRUE(f.StatusPanel2->text().startsWith(kinds[i]))
-            << f.StatusPanel2->text().toStdString();
+        while (Seconds(Control<QLabel>(f, "Label1")->text()) < 3.0 && clock.elapsed() < 15000) QTest::qWait(20);
+        EXPECT_GE(Seconds(Control<QLabel>(f, "Label1")->text()), 3.0) << formats[i];
+        EXPECT_TRUE(Control<QLabel>(f, "Panel2")->text().startsWith(kinds[i]))
+            << Control<QLabel>(f, "Panel2")->text().toStdString();
         f.StopRecord();
     }
     EXPECT_TRUE(desk.messageBox.shown.empty()) << desk.messageBox.shown.front().text;
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 8);
+    ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 8);
 
     for (int i = 0; i < 8; ++i) {
-        const QTreeWidgetItem* row = f.ListView1->topLevelItem(i);
+        const QTreeWidgetItem* row = Control<QTreeWidget>(f, "ListView1")->topLevelItem(i);
         const std::string path = row->text(1).toStdString();
         SCOPED_TRACE(path);
         EXPECT_EQ(row->text(0).toInt(), i + 1);
@@ -159,7 +161,7 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
     }
 
     // Play the WAV recording to its end: the player runs dry and playback stops.
-    f.ListView1->topLevelItem(0)->setSelected(true);
+    Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->setSelected(true);
     f.PlaySelected();
     ASSERT_TRUE(f.Playing());
     QElapsedTimer clock;
@@ -167,13 +169,13 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
     bool sawPosition = false;
     while (f.Playing() && clock.elapsed() < 15000) {
         QTest::qWait(50);
-        if (f.Label1->text() != "0:00.000") sawPosition = true;
+        if (Control<QLabel>(f, "Label1")->text() != "0:00.000") sawPosition = true;
     }
     EXPECT_FALSE(f.Playing());
     EXPECT_TRUE(f.PlaybackStopped());
     EXPECT_TRUE(sawPosition);
     EXPECT_GT(clock.elapsed(), 2000);  // it really played, not just ended
-    EXPECT_GT(Seconds(f.Label1->text()), 2.0);
+    EXPECT_GT(Seconds(Control<QLabel>(f, "Label1")->text()), 2.0);
 }
 
 // A small file system of its own for the recordings (root may mount one);
@@ -210,7 +212,7 @@ class FullDisk {
 
 TEST_F(RecordingIntegrationTest, ARecordingThatFillsTheDiskStopsIsListedAndSaysWhyOnce) {
     auto& f = *form;
-    f.cboEncoders->setCurrentIndex(0);  // WAV: the default format fills 300 kB in 2 s
+    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(0);  // WAV: the default format fills 300 kB in 2 s
     std::string path;
     {
         FullDisk disk(out, 300 * 1024);
@@ -222,11 +224,11 @@ TEST_F(RecordingIntegrationTest, ARecordingThatFillsTheDiskStopsIsListedAndSaysW
         EXPECT_FALSE(f.flgRecord()) << "the recording went on with a full disk";
         QTest::qWait(300);  // anything said late would be said by now
         ASSERT_EQ(desk.messageBox.shown.size(), 1u);
-        ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
-        path = f.ListView1->topLevelItem(0)->text(1).toStdString();
+        ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);
+        path = Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(1).toStdString();
         EXPECT_EQ(desk.messageBox.shown[0].text,
                   "The recording to " + path + " stopped: " + disk.Reason());
-        const double listed = Seconds(f.ListView1->topLevelItem(0)->text(3));
+        const double listed = Seconds(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(3));
         // Decoded while the file is still on the full disk: what was written plays.
         const Decoded d = Decode(*f.FileComponent(), path);
         EXPECT_GT(d.seconds, 1.0);

@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -25,10 +26,12 @@
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "recording/RecoveryJournal.h"
+#include "support/Controls.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
+using qsr::testing::Control;
 using fakes::CallLog;
 using fakes::Only;
 using services::MsgAnswer;
@@ -111,22 +114,22 @@ class RecordingSessionTest : public ::testing::Test {
         return *form;
     }
     std::string Cell(int row, int column) const {
-        return form->ListView1->topLevelItem(row)->text(column).toStdString();
+        return Control<QTreeWidget>(*form, "ListView1")->topLevelItem(row)->text(column).toStdString();
     }
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> cells;
-        for (int i = 0; i < form->ListView1->topLevelItemCount(); ++i)
+        for (int i = 0; i < Control<QTreeWidget>(*form, "ListView1")->topLevelItemCount(); ++i)
             cells.push_back(Cell(i, column));
         return cells;
     }
     void AddRow(const std::string& number, const std::string& path) {
-        new QTreeWidgetItem(form->ListView1,
+        new QTreeWidgetItem(Control<QTreeWidget>(*form, "ListView1"),
                             QStringList{QString::fromStdString(number),
                                         QString::fromStdString(path), "1MB", "0:01.000", "now"});
     }
     void Select(int row) {
-        form->ListView1->clearSelection();
-        form->ListView1->topLevelItem(row)->setSelected(true);
+        Control<QTreeWidget>(*form, "ListView1")->clearSelection();
+        Control<QTreeWidget>(*form, "ListView1")->topLevelItem(row)->setSelected(true);
     }
     std::string MakeFile(const std::string& name, const std::string& content = "audio") {
         const std::string path = (out / name).string();
@@ -157,13 +160,13 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
     EXPECT_EQ(Only(engine.log, {"CreateFile", "SetFormat", "SetBlockLength", "Start()"}),
               (CallLog{"CreateFile(" + path + ")", "SetFormat(8000,2)", "SetBlockLength(8000)",
                        "Start()"}));
-    EXPECT_EQ(f.StatusPanel1->text().toStdString(), path);
-    EXPECT_EQ(f.StatusPanel2->text().toStdString(), "fake format");
-    for (QWidget* w : {static_cast<QWidget*>(f.cmdPause), static_cast<QWidget*>(f.cmdPlay),
-                       static_cast<QWidget*>(f.cmdrecord), static_cast<QWidget*>(f.Command1),
-                       static_cast<QWidget*>(f.Command4)})
+    EXPECT_EQ(Control<QLabel>(f, "Panel1")->text().toStdString(), path);
+    EXPECT_EQ(Control<QLabel>(f, "Panel2")->text().toStdString(), "fake format");
+    for (QWidget* w : {static_cast<QWidget*>(Control<QPushButton>(f, "cmdPause")), static_cast<QWidget*>(Control<QPushButton>(f, "cmdPlay")),
+                       static_cast<QWidget*>(Control<QPushButton>(f, "cmdrecord")), static_cast<QWidget*>(Control<QPushButton>(f, "Command1")),
+                       static_cast<QWidget*>(Control<QPushButton>(f, "Command4"))})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
-    EXPECT_TRUE(f.cmdStop->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(f, "cmdStop")->isEnabled());
 
     // 1.5 MB of samples in two blocks; each block goes to the file as it comes.
     const audio::Samples half(393216, 1000);
@@ -178,7 +181,7 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
     for (std::size_t i = 0; i < Recorder().latest.size(); i += 2) Recorder().latest[i] = 2000;
     level.shown.clear();
     emit Recorder().Timer(600336, 2000, 7);
-    EXPECT_EQ(f.Label1->text(), "1:15.042");
+    EXPECT_EQ(Control<QLabel>(f, "Label1")->text(), "1:15.042");
     ASSERT_FALSE(av.shown.empty());
     EXPECT_EQ(av.shown.back(), audio::Samples(4096, 1000));
     EXPECT_EQ(av.channels, 1);
@@ -197,12 +200,12 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
     EXPECT_FALSE(f.flgRecord());
     EXPECT_EQ(engine.File().written.size(), 3u);
     EXPECT_EQ(Only(engine.log, {"Stop()", "WriteBlock", "Close()"}).back(), "Close()");
-    EXPECT_TRUE(f.cmdrecord->isEnabled());
-    EXPECT_TRUE(f.Command4->isEnabled());
-    EXPECT_EQ(f.StatusPanel2->text(), "Done");
+    EXPECT_TRUE(Control<QPushButton>(f, "cmdrecord")->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(f, "Command4")->isEnabled());
+    EXPECT_EQ(Control<QLabel>(f, "Panel2")->text(), "Done");
     EXPECT_TRUE(av.shown.back().empty());
     EXPECT_TRUE(level.shown.back().empty());
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
+    ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);
     EXPECT_EQ(Cell(0, 0), "1");
     EXPECT_EQ(Cell(0, 1), path);
     EXPECT_EQ(Cell(0, 2), "1.5MB");
@@ -211,7 +214,7 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
 
     // The next recording counts from zero again.
     f.StartRecord();
-    EXPECT_EQ(f.Label1->text(), "0:00.000");
+    EXPECT_EQ(Control<QLabel>(f, "Label1")->text(), "0:00.000");
 }
 
 // The status bar tells of lost sound once there is some, and the next
@@ -221,15 +224,15 @@ TEST_F(RecordingSessionTest, StatusBarShowsDropoutsOnceThereAreAny) {
     f.show();
     f.StartRecord();
     emit Recorder().Timer(8000, 0, 0);
-    EXPECT_FALSE(f.PanelDropouts->isVisible());
+    EXPECT_FALSE(Control<QLabel>(f, "PanelDropouts")->isVisible());
     Recorder().dropouts = 3;
     emit Recorder().Timer(16000, 0, 0);
-    EXPECT_TRUE(f.PanelDropouts->isVisible());
-    EXPECT_EQ(f.PanelDropouts->text(), "Dropouts: 3");
+    EXPECT_TRUE(Control<QLabel>(f, "PanelDropouts")->isVisible());
+    EXPECT_EQ(Control<QLabel>(f, "PanelDropouts")->text(), "Dropouts: 3");
     f.StopRecord();
-    EXPECT_TRUE(f.PanelDropouts->isVisible());  // still about the recording just listed
+    EXPECT_TRUE(Control<QLabel>(f, "PanelDropouts")->isVisible());  // still about the recording just listed
     f.StartRecord();
-    EXPECT_FALSE(f.PanelDropouts->isVisible());
+    EXPECT_FALSE(Control<QLabel>(f, "PanelDropouts")->isVisible());
     f.StopRecord();
 }
 
@@ -238,7 +241,7 @@ TEST_F(RecordingSessionTest, StartWhileRecordingListsTheFirstFileAndStartsTheNex
     f.StartRecord();
     f.StartRecord();  // e.g. Ctrl+R while recording
     EXPECT_TRUE(f.flgRecord());
-    ASSERT_EQ(f.ListView1->topLevelItemCount(), 1);
+    ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);
     EXPECT_EQ(Cell(0, 1), (out / "rec.WAV").string());
     // rec.WAV is taken and the list has one row: the next name is numbered.
     EXPECT_EQ(f.OutputPath(), (out / "rec_ 2.WAV").string());
@@ -270,7 +273,7 @@ TEST_F(RecordingSessionTest, NumberedNamesNeverOverwriteAnEarlierRecording) {
 
     // Overwriting chosen: the same name again. The format list's text is the extension.
     Settings("0", "1");
-    f.cboEncoders->setCurrentIndex(1);
+    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(1);
     f.StartRecord();
     f.StopRecord();
     f.StartRecord();
@@ -290,8 +293,8 @@ TEST_F(RecordingSessionTest, StopWithNothingRunningDoesNothing) {
     f.StopRecord();
     f.findChild<QAction*>("mnuStop")->trigger();
     EXPECT_TRUE(Only(engine.log, {"Stop()", "Close()", "WriteBlock"}).empty());
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
-    EXPECT_TRUE(f.StatusPanel2->text().isEmpty());
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
+    EXPECT_TRUE(Control<QLabel>(f, "Panel2")->text().isEmpty());
 }
 
 TEST_F(RecordingSessionTest, ExitWhileTheProgressHandlerLetsEventsRunEndsCleanly) {
@@ -312,7 +315,7 @@ TEST_F(RecordingSessionTest, ExitWhileTheProgressHandlerLetsEventsRunEndsCleanly
     EXPECT_TRUE(exited);
     EXPECT_FALSE(f.flgRecord());
     EXPECT_EQ(f.Recorder(), nullptr);
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 1);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);
     // The recorder outlived its signal and goes once the event loop runs.
     ASSERT_FALSE(recorder.isNull());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -338,10 +341,10 @@ TEST_F(RecordingSessionTest, FailedCreateShowsOneMessageAndLeavesNoFile) {
     EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Error);
     EXPECT_FALSE(fs::exists(path));
     EXPECT_TRUE(Only(engine.log, {"Start()"}).empty());
-    EXPECT_TRUE(f.cmdrecord->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(f, "cmdrecord")->isEnabled());
     // Nothing to stop, nothing listed.
     f.StopRecord();
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
 }
 
 TEST_F(RecordingSessionTest, AStoredNameNoFileCanHaveIsRefusedBeforeAnyWork) {
@@ -356,7 +359,7 @@ TEST_F(RecordingSessionTest, AStoredNameNoFileCanHaveIsRefusedBeforeAnyWork) {
               std::vector<std::string>{"Cannot record: the file name in settings.dat is too long"});
     EXPECT_FALSE(fs::exists(unmade));
     EXPECT_TRUE(Only(engine.log, {"Start()"}).empty());
-    EXPECT_TRUE(f.cmdrecord->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(f, "cmdrecord")->isEnabled());
 }
 
 TEST_F(RecordingSessionTest, FailedCreateOverAnExistingFileLeavesThatFile) {
@@ -381,9 +384,9 @@ TEST_F(RecordingSessionTest, RecorderThatDoesNotStartIsReportedAndItsFileRemoved
     EXPECT_FALSE(fs::exists(path));
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
     EXPECT_NE(desk.messageBox.shown[0].text.find(path), std::string::npos);
-    EXPECT_TRUE(f.cmdrecord->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(f, "cmdrecord")->isEnabled());
     f.StopRecord();
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
 }
 
 TEST_F(RecordingSessionTest, ScheduledStartThatFailsDoesNotWaitForTheMessage) {
@@ -415,7 +418,7 @@ TEST_F(RecordingSessionTest, DeletingTheMiddleOfThreeRowsRenumbers) {
     Select(1);
     desk.messageBox.answers = {MsgAnswer::Cancel};
     f.findChild<QAction*>("mnuDelete")->trigger();
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 3);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 3);
     EXPECT_TRUE(fs::exists(b));
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(desk.messageBox.shown[0].text, "Do you want to delete the selected audio file now?");
@@ -434,12 +437,12 @@ TEST_F(RecordingSessionTest, DeletingTheMiddleOfThreeRowsRenumbers) {
     EXPECT_TRUE(fs::exists(a));
 
     // Nothing selected: nothing happens, nothing asked.
-    f.ListView1->clearSelection();
+    Control<QTreeWidget>(f, "ListView1")->clearSelection();
     desk.messageBox.shown.clear();
     f.DeleteSelectedFile();
     f.RemoveSelectedItem();
     f.RenameSelected();
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 1);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);
     EXPECT_TRUE(desk.messageBox.shown.empty());
 }
 
@@ -447,9 +450,12 @@ TEST_F(RecordingSessionTest, RightButtonInTheListOpensTheEditMenu) {
     auto& f = Load();
     f.show();
     AddRow("1", MakeFile("a.WAV"));
-    emit f.ListView1->customContextMenuRequested(QPoint(10, 10));
-    EXPECT_TRUE(f.mnuEdit->isVisible());
-    f.mnuEdit->hide();
+    emit Control<QTreeWidget>(f, "ListView1")->customContextMenuRequested(QPoint(10, 10));
+    // The menu is a popup window of its own, so it is found under the menu bar.
+    auto* edit = Control<QMenuBar>(f, "menuBar")->findChild<QMenu*>("mnuEdit");
+    ASSERT_NE(edit, nullptr);
+    EXPECT_TRUE(edit->isVisible());
+    edit->hide();
 }
 
 TEST_F(RecordingSessionTest, RenameShowsItsMessages) {
@@ -509,7 +515,7 @@ TEST_F(RecordingSessionTest, PlaysPausesSeeksAndStopsAtTheEnd) {
     Select(0);
     engine.File().content.assign(441000 * 2, 7);  // 10 s of stereo at 44100 Hz
     engine.log.clear();
-    f.ListView1->itemDoubleClicked(f.ListView1->topLevelItem(0), 0);
+    Control<QTreeWidget>(f, "ListView1")->itemDoubleClicked(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0), 0);
     ASSERT_TRUE(f.Playing());
     EXPECT_EQ(Only(engine.log, {"OpenFile", "PlayerSetFormat", "PlayerStart"}),
               (CallLog{"OpenFile(" + path + ")", "PlayerSetFormat(44100,2)", "PlayerStart()"}));
@@ -523,12 +529,12 @@ TEST_F(RecordingSessionTest, PlaysPausesSeeksAndStopsAtTheEnd) {
     // Progress: time and slider follow the player's count.
     Player().played = 22050;
     emit Player().Timer(22050, 0, 0);
-    EXPECT_EQ(f.Label1->text(), "0:00.500");
-    EXPECT_EQ(f.slPosition->value(), 50);
+    EXPECT_EQ(Control<QLabel>(f, "Label1")->text(), "0:00.500");
+    EXPECT_EQ(Control<QSlider>(f, "slPosition")->value(), 50);
     EXPECT_EQ(av.shown.back().size(), 4096u * 2);
 
     // Pause keeps the place; resume starts there.
-    f.cmdPause->click();
+    Control<QPushButton>(f, "cmdPause")->click();
     EXPECT_TRUE(f.PlaybackPaused());
     EXPECT_EQ(f.PlaybackOffset(), 22050);
     engine.log.clear();
@@ -537,15 +543,15 @@ TEST_F(RecordingSessionTest, PlaysPausesSeeksAndStopsAtTheEnd) {
     EXPECT_EQ(Only(engine.log, {"PlayerStart", "Seek"}), (CallLog{"PlayerStart()", "Seek(22050)"}));
     Player().played = 22050;
     emit Player().Timer(22050, 0, 0);
-    EXPECT_EQ(f.Label1->text(), "0:01.000");
+    EXPECT_EQ(Control<QLabel>(f, "Label1")->text(), "0:01.000");
 
     // Seeking: while the slider is held the timer leaves it alone.
-    f.slPosition->setSliderDown(true);
-    f.slPosition->setValue(500);
+    Control<QSlider>(f, "slPosition")->setSliderDown(true);
+    Control<QSlider>(f, "slPosition")->setValue(500);
     emit Player().Timer(100, 0, 0);
-    EXPECT_EQ(f.slPosition->value(), 500);
+    EXPECT_EQ(Control<QSlider>(f, "slPosition")->value(), 500);
     engine.log.clear();
-    f.slPosition->setSliderDown(false);
+    Control<QSlider>(f, "slPosition")->setSliderDown(false);
     EXPECT_EQ(Only(engine.log, {"PlayerStop", "PlayerStart", "Seek"}),
               (CallLog{"PlayerStop()", "PlayerStart()", "Seek(220500)"}));
     EXPECT_EQ(f.PlaybackOffset(), 220500);
@@ -553,16 +559,16 @@ TEST_F(RecordingSessionTest, PlaysPausesSeeksAndStopsAtTheEnd) {
     // A seek while paused plays again from the new place.
     f.PauseResume();
     ASSERT_TRUE(f.PlaybackPaused());
-    f.slPosition->setSliderDown(true);
-    f.slPosition->setValue(100);
-    f.slPosition->setSliderDown(false);
+    Control<QSlider>(f, "slPosition")->setSliderDown(true);
+    Control<QSlider>(f, "slPosition")->setValue(100);
+    Control<QSlider>(f, "slPosition")->setSliderDown(false);
     EXPECT_FALSE(f.PlaybackPaused());
     EXPECT_EQ(f.PlaybackOffset(), 44100);
     EXPECT_EQ(Player().status, 1);
 
     // Play while playing starts over from the beginning.
     engine.log.clear();
-    f.cmdPlay->click();
+    Control<QPushButton>(f, "cmdPlay")->click();
     EXPECT_EQ(Only(engine.log, {"Close()", "OpenFile"}),
               (CallLog{"Close()", "OpenFile(" + path + ")"}));
     EXPECT_EQ(f.PlaybackOffset(), 0);
@@ -571,13 +577,13 @@ TEST_F(RecordingSessionTest, PlaysPausesSeeksAndStopsAtTheEnd) {
     emit Player().EndPlay();
     EXPECT_FALSE(f.Playing());
     EXPECT_TRUE(f.PlaybackStopped());
-    EXPECT_EQ(f.slPosition->value(), 0);
+    EXPECT_EQ(Control<QSlider>(f, "slPosition")->value(), 0);
     EXPECT_TRUE(av.shown.back().empty());
     // Pause and the slider do nothing when stopped.
     engine.log.clear();
     f.PauseResume();
-    f.slPosition->setSliderDown(true);
-    f.slPosition->setSliderDown(false);
+    Control<QSlider>(f, "slPosition")->setSliderDown(true);
+    Control<QSlider>(f, "slPosition")->setSliderDown(false);
     EXPECT_TRUE(Only(engine.log, {"Player", "Seek"}).empty());
 }
 
@@ -629,7 +635,7 @@ TEST_F(RecordingSessionTest, ProjectsRoundTripAndOpenAppendsAsStored) {
 
     // New empties the list at once and leaves the recordings on disk.
     f.findChild<QAction*>("mnuNew")->trigger();
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
     EXPECT_TRUE(desk.messageBox.shown.empty());
     EXPECT_TRUE(fs::exists(rows[0].fileName));
 
@@ -649,7 +655,7 @@ TEST_F(RecordingSessionTest, ProjectsRoundTripAndOpenAppendsAsStored) {
     const std::string binary = MakeFile("binary.rpf", std::string("1\t/a\0b.WAV\r\n", 12));
     desk.fileDialog.openAnswers = {binary};
     f.OpenRecordingProject();
-    EXPECT_EQ(f.ListView1->topLevelItemCount(), 4);
+    EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 4);
     EXPECT_EQ(desk.messageBox.Texts(),
               std::vector<std::string>{"The recording project " + binary +
                                        " could not be opened: it holds a NUL byte, so it is not "
@@ -760,7 +766,7 @@ TEST_F(RecordingSessionTest, AFailedWriteStopsListsAndNamesTheFileAndTheReason) 
     ASSERT_EQ(desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(desk.messageBox.shown[0].text,
               "The recording to " + path + " stopped: No space left on device");
-    EXPECT_TRUE(f.Command1->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(f, "Command1")->isEnabled());
 }
 
 TEST_F(RecordingSessionTest, AFileReplacedUnderTheRecordingStopsItAndWhatWasRecordedIsListed) {

@@ -10,11 +10,13 @@
 #include <filesystem>
 
 #include "settings/Inifun.h"
+#include "support/Controls.h"
 #include "support/EventWait.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
+using qsr::testing::Control;
 namespace fs = std::filesystem;
 
 TEST(ServerLossIntegration, AKilledServerStopsTheRecordingWithOneMessage) {
@@ -47,7 +49,7 @@ TEST(ServerLossIntegration, AKilledServerStopsTheRecordingWithOneMessage) {
         ASSERT_EQ(::kill(std::stoi(pid), SIGKILL), 0);
 
         EXPECT_TRUE(qsr::testing::RunUntil([&] { return !form.flgRecord(); }, 60000));
-        EXPECT_EQ(form.ListView1->topLevelItemCount(), 1);
+        EXPECT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 1);
         ASSERT_EQ(real.desk.messageBox.shown.size(), 1u);
         EXPECT_EQ(real.desk.messageBox.shown[0].text,
                   "The recording to " + wav.string() + " stopped: the recording device was lost");

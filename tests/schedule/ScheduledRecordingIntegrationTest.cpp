@@ -128,7 +128,7 @@ TEST(ScheduledRecording, ASlotRecordsTheToneAndIsListed) {
         QTest::mouseClick(Control<QPushButton>(f6, "Command1"), Qt::LeftButton);
         return d.result();
     });
-    QTest::mouseClick(form.Command2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(form, "Command2"), Qt::LeftButton);
     EXPECT_EQ(desk.modal.shownObjectNames, (std::vector<std::string>{"Form5", "Form6"}));
     ASSERT_EQ(Control<QTreeWidget>(list, "ListView1")->topLevelItemCount(), 1);
     QTreeWidgetItem* row = Control<QTreeWidget>(list, "ListView1")->topLevelItem(0);
@@ -148,8 +148,8 @@ TEST(ScheduledRecording, ASlotRecordsTheToneAndIsListed) {
     EXPECT_GE(schedule::LocalNow(), start + seconds(4));
     EXPECT_TRUE(desk.messageBox.shown.empty());
 
-    ASSERT_EQ(form.ListView1->topLevelItemCount(), 1);
-    const std::string path = form.ListView1->topLevelItem(0)->text(1).toStdString();
+    ASSERT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 1);
+    const std::string path = Control<QTreeWidget>(form, "ListView1")->topLevelItem(0)->text(1).toStdString();
     EXPECT_EQ(fs::path(path).parent_path(), out);
     const Decoded d = Decode(*form.FileComponent(), path);
     EXPECT_GT(d.seconds, 3.0) << path;

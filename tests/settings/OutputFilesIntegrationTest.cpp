@@ -42,7 +42,7 @@ TEST(OutputFilesIntegration, OkChangesWhereTheNextRecordingGoes) {
     const auto services = real.services;
     form.Form_Load();
     ASSERT_TRUE(real.SelectDevice("Monitor of Tone_Output"));
-    form.cboEncoders->setCurrentIndex(0);  // WAV
+    Control<QComboBox>(form, "cboEncoders")->setCurrentIndex(0);  // WAV
 
     // The dialog as the user fills it: folder, name, no date, overwrite.
     const auto fill = [](const fs::path& folder, const char* name) {
@@ -72,10 +72,10 @@ TEST(OutputFilesIntegration, OkChangesWhereTheNextRecordingGoes) {
     recordOneSecond();
 
     EXPECT_TRUE(desk.messageBox.shown.empty()) << desk.messageBox.shown.front().text;
-    ASSERT_EQ(form.ListView1->topLevelItemCount(), 2);
-    EXPECT_EQ(form.ListView1->topLevelItem(0)->text(1).toStdString(),
+    ASSERT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 2);
+    EXPECT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItem(0)->text(1).toStdString(),
               (first / "take.WAV").string());
-    EXPECT_EQ(form.ListView1->topLevelItem(1)->text(1).toStdString(),
+    EXPECT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItem(1)->text(1).toStdString(),
               (second / "later take.WAV").string());
     for (const fs::path& p : {first / "take.WAV", second / "later take.WAV"}) {
         ASSERT_TRUE(fs::exists(p)) << p;

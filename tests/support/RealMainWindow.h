@@ -13,6 +13,7 @@
 #include "fakes/FakeServices.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
+#include "support/Controls.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"
 
@@ -44,10 +45,10 @@ struct RealMainWindow {
     // Picks a capture device by its listed name, as the user does; false
     // when it is not listed.
     bool SelectDevice(const QString& name) {
-        const int index = form->DeviceCombo->findText(name);
+        const int index = Control<QComboBox>(*form, "DeviceCombo")->findText(name);
         if (index < 0) return false;
-        form->DeviceCombo->setCurrentIndex(index);
-        emit form->DeviceCombo->activated(index);
+        Control<QComboBox>(*form, "DeviceCombo")->setCurrentIndex(index);
+        emit Control<QComboBox>(*form, "DeviceCombo")->activated(index);
         return true;
     }
 };

@@ -289,8 +289,7 @@ class Form1 : public QMainWindow {
     bool exitAfterStop_ = false;
     bool dragging_ = false;  // the position slider is held
 
-  public:
-    // Controls, named as the window's parts.
+    // Controls, named as the window's parts; tests find them by object name.
     QLabel* SkinLabel1 = nullptr;
     QLabel* SkinLabel2 = nullptr;
     QLabel* SkinLabel3 = nullptr;
