@@ -27,11 +27,11 @@
 #include "support/TempDir.h"
 
 using namespace qsr;
-using qsr::testing::Control;
 using fakes::CallLog;
 using fakes::FakeDevice;
 using fakes::FakeLine;
 using fakes::Only;
+using qsr::testing::Control;
 using services::MsgAnswer;
 using services::MsgButtons;
 using services::MsgIcon;
@@ -128,7 +128,8 @@ TEST_F(Form1Test, ListsUsableDevicesOnlyAndClampsRememberedIndex) {
                       Device("Line card", true, {Line("Line In"), Line("CD", true)})};
     engine.startDevice = 7;  // beyond the last list entry
     auto& f = Load();
-    EXPECT_EQ(Items(Control<QComboBox>(f, "DeviceCombo")), (std::vector<std::string>{"Microphone", "Line card"}));
+    EXPECT_EQ(Items(Control<QComboBox>(f, "DeviceCombo")),
+              (std::vector<std::string>{"Microphone", "Line card"}));
     EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->itemData(0).toInt(), 0);
     EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->itemData(1).toInt(), 2);
     // Every index up to and including the count is tried; the one past the end is not listed.
@@ -140,7 +141,8 @@ TEST_F(Form1Test, ListsUsableDevicesOnlyAndClampsRememberedIndex) {
     EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->currentIndex(), 1);
     EXPECT_EQ(engine.lastRecorder->currentDevice, 2);
     // Sources of the chosen device, the active line chosen.
-    EXPECT_EQ(Items(Control<QComboBox>(f, "cmbSrcInput")), (std::vector<std::string>{"Line In", "CD"}));
+    EXPECT_EQ(Items(Control<QComboBox>(f, "cmbSrcInput")),
+              (std::vector<std::string>{"Line In", "CD"}));
     EXPECT_EQ(Control<QComboBox>(f, "cmbSrcInput")->currentIndex(), 1);
     EXPECT_EQ(engine.lastRecorder->currentSource, 1);
     EXPECT_TRUE(desk.messageBox.shown.empty());
@@ -154,7 +156,8 @@ TEST_F(Form1Test, ChoosingDeviceAndSourceReachesTheRecorder) {
     engine.log.clear();
     emit Control<QComboBox>(f, "DeviceCombo")->activated(1);
     EXPECT_EQ(engine.lastRecorder->currentDevice, 1);
-    EXPECT_EQ(Items(Control<QComboBox>(f, "cmbSrcInput")), (std::vector<std::string>{"Line In", "CD", "Aux"}));
+    EXPECT_EQ(Items(Control<QComboBox>(f, "cmbSrcInput")),
+              (std::vector<std::string>{"Line In", "CD", "Aux"}));
     // No line active: the recorder's current source (0 after the device change) stays.
     EXPECT_EQ(Control<QComboBox>(f, "cmbSrcInput")->currentIndex(), 0);
     engine.log.clear();
@@ -187,9 +190,11 @@ TEST_F(Form1Test, StoredOutputFormatSelectsTheEntry) {
     for (const auto& [stored, expected] : cases) {
         settings::WriteIniValue(SettingsFile(), "set", "outputformat", stored);
         auto& f = Load();
-        EXPECT_EQ(Items(Control<QComboBox>(f, "cboEncoders")), (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw",
-                                                                  "G726", "OGG", "FLAC", "OPUS"}));
-        EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->currentText().toStdString(), expected) << "stored " << stored;
+        EXPECT_EQ(
+            Items(Control<QComboBox>(f, "cboEncoders")),
+            (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw", "G726", "OGG", "FLAC", "OPUS"}));
+        EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->currentText().toStdString(), expected)
+            << "stored " << stored;
     }
 }
 
@@ -332,7 +337,10 @@ TEST_F(Form1Test, CommandsReachTheirTargets) {
     openers.about = opener("frmAbout");
     f.SetWindowOpeners(openers);
     for (QPushButton* b :
-         {Control<QPushButton>(f, "Command2"), Control<QPushButton>(f, "Command4"), Control<QPushButton>(f, "Command5"), Control<QPushButton>(f, "Command6"), Control<QPushButton>(f, "Command13"), Control<QPushButton>(f, "Command14"), Control<QPushButton>(f, "Command11")})
+         {Control<QPushButton>(f, "Command2"), Control<QPushButton>(f, "Command4"),
+          Control<QPushButton>(f, "Command5"), Control<QPushButton>(f, "Command6"),
+          Control<QPushButton>(f, "Command13"), Control<QPushButton>(f, "Command14"),
+          Control<QPushButton>(f, "Command11")})
         b->click();
     for (const char* entry : {"mnuSchedule", "mnuAudioPlayer", "mnuOutputFile", "mnuFormat",
                               "mnuEditID3", "mnuConverter", "mnuAbout"})
@@ -354,11 +362,13 @@ TEST_F(Form1Test, StopEndsAPlaybackAndTheMetersReturnToZero) {
     Control<QPushButton>(f, "cmdStop")->click();
     ASSERT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);
     // The recording as the fake file component will play it.
-    qsr::testing::WriteAll(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(1).toStdString(), "x");
+    qsr::testing::WriteAll(
+        Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(1).toStdString(), "x");
     engine.lastFile->contentRate = 44100;
     engine.lastFile->contentChannels = 2;
     engine.lastFile->content.assign(44100 * 2 * 5, 1);
-    Control<QTreeWidget>(f, "ListView1")->setCurrentItem(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0));
+    Control<QTreeWidget>(f, "ListView1")
+        ->setCurrentItem(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0));
     f.PlaySelected();
     ASSERT_FALSE(f.PlaybackStopped()) << "the recording plays";
     level.shown.clear();
@@ -437,7 +447,8 @@ TEST_F(Form1Test, ExitWithEmptyListAsksNothingAndSavesTheFormat) {
 
 TEST_F(Form1Test, ExitWithRowsAsksAndCancelExitsWithoutSaving) {
     auto& f = Load();
-    new QTreeWidgetItem(Control<QTreeWidget>(f, "ListView1"), QStringList{"1", "a.wav", "1 KB", "0:01.000", "now"});
+    new QTreeWidgetItem(Control<QTreeWidget>(f, "ListView1"),
+                        QStringList{"1", "a.wav", "1 KB", "0:01.000", "now"});
     desk.messageBox.answers = {MsgAnswer::Cancel};
     Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(5);
     QSignalSpy unloaded(&f, &app::Form1::Unloaded);
@@ -491,12 +502,14 @@ TEST_F(Form1Test, VistaBranchListsDevicesWithoutSources) {
     form->SetOsVersionQuery([] { return app::OsVersion{2, 6, 1}; });
     form->SetUserNameQuery([] { return std::string("bob"); });
     form->Form_Load();
-    EXPECT_EQ(Control<QLabel>(*form, "SkinLabel1")->text().toStdString(), "Record device and source");
+    EXPECT_EQ(Control<QLabel>(*form, "SkinLabel1")->text().toStdString(),
+              "Record device and source");
     ASSERT_FALSE(desk.messageBox.shown.empty());
     EXPECT_EQ(desk.messageBox.shown[0].text,
               "Your OS is Windows Vista, Please Log on as Administrator account in Windows Vista");
     EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Information);
-    EXPECT_EQ(Items(Control<QComboBox>(*form, "DeviceCombo")), (std::vector<std::string>{"Microphone", "Card"}));
+    EXPECT_EQ(Items(Control<QComboBox>(*form, "DeviceCombo")),
+              (std::vector<std::string>{"Microphone", "Card"}));
     EXPECT_FALSE(Control<QComboBox>(*form, "cmbSrcInput")->isEnabled());
     EXPECT_EQ(Control<QComboBox>(*form, "cmbSrcInput")->count(), 0);
     EXPECT_EQ(Control<QComboBox>(*form, "cboEncoders")->count(), 8);  // the load goes on
@@ -533,9 +546,11 @@ TEST_F(Form1Test, EveryControlHasTheNameAScreenReaderSays) {
     f.show();
     EXPECT_EQ(services::UnnamedControls(&f), std::vector<std::string>{});
     EXPECT_EQ(services::TabOrderProblems(&f), std::vector<std::string>{});
-    EXPECT_EQ(Control<QPushButton>(f, "cmdrecord")->accessibleName(), "Start Recording (Hotkey:CTRL+R)");  // its tooltip
+    EXPECT_EQ(Control<QPushButton>(f, "cmdrecord")->accessibleName(),
+              "Start Recording (Hotkey:CTRL+R)");  // its tooltip
     EXPECT_EQ(Control<QPushButton>(f, "cmdPlay")->accessibleName(), "Play");
-    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->accessibleName(), "Record Device");  // its label
+    EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->accessibleName(),
+              "Record Device");  // its label
     EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->accessibleName(), "Output Format");
     EXPECT_EQ(Control<QPushButton>(f, "Command1")->accessibleName(), "Record Ctrl+R");
 }
@@ -560,7 +575,8 @@ TEST_F(Form1Test, ControlsAndMenusCarryTheirCaptions) {
         ASSERT_NE(b, nullptr) << name;
         EXPECT_EQ(b->text().toStdString(), caption);
     }
-    EXPECT_EQ(Control<QPushButton>(f, "cmdrecord")->toolTip().toStdString(), "Start Recording (Hotkey:CTRL+R)");
+    EXPECT_EQ(Control<QPushButton>(f, "cmdrecord")->toolTip().toStdString(),
+              "Start Recording (Hotkey:CTRL+R)");
     ASSERT_NE(Find<QPushButton>("cmdPlay"), nullptr);
     ASSERT_NE(Find<QPushButton>("cmdPause"), nullptr);
     EXPECT_EQ(Find<QLabel>("Label1")->text().toStdString(), "0:00.000");

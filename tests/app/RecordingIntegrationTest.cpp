@@ -104,7 +104,8 @@ class RecordingIntegrationTest : public ::testing::Test {
         ASSERT_NE(form->Recorder(), nullptr);
         ASSERT_NE(form->FileComponent(), nullptr);
         ASSERT_NE(form->Player(), nullptr);
-        const int tone = Control<QComboBox>(*form, "DeviceCombo")->findText("Monitor of Tone_Output");
+        const int tone =
+            Control<QComboBox>(*form, "DeviceCombo")->findText("Monitor of Tone_Output");
         ASSERT_GE(tone, 0);
         Control<QComboBox>(*form, "DeviceCombo")->setCurrentIndex(tone);
         emit Control<QComboBox>(*form, "DeviceCombo")->activated(tone);
@@ -133,7 +134,8 @@ TEST_F(RecordingIntegrationTest, RecordsTheToneIntoEveryFormatAndPlaysOneBack) {
         // not the measure.)
         QElapsedTimer clock;
         clock.start();
-        while (Seconds(Control<QLabel>(f, "Label1")->text()) < 3.0 && clock.elapsed() < 15000) QTest::qWait(20);
+        while (Seconds(Control<QLabel>(f, "Label1")->text()) < 3.0 && clock.elapsed() < 15000)
+            QTest::qWait(20);
         EXPECT_GE(Seconds(Control<QLabel>(f, "Label1")->text()), 3.0) << formats[i];
         EXPECT_TRUE(Control<QLabel>(f, "Panel2")->text().startsWith(kinds[i]))
             << Control<QLabel>(f, "Panel2")->text().toStdString();
@@ -212,7 +214,8 @@ class FullDisk {
 
 TEST_F(RecordingIntegrationTest, ARecordingThatFillsTheDiskStopsIsListedAndSaysWhyOnce) {
     auto& f = *form;
-    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(0);  // WAV: the default format fills 300 kB in 2 s
+    Control<QComboBox>(f, "cboEncoders")
+        ->setCurrentIndex(0);  // WAV: the default format fills 300 kB in 2 s
     std::string path;
     {
         FullDisk disk(out, 300 * 1024);
@@ -228,7 +231,8 @@ TEST_F(RecordingIntegrationTest, ARecordingThatFillsTheDiskStopsIsListedAndSaysW
         path = Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(1).toStdString();
         EXPECT_EQ(desk.messageBox.shown[0].text,
                   "The recording to " + path + " stopped: " + disk.Reason());
-        const double listed = Seconds(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(3));
+        const double listed =
+            Seconds(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0)->text(3));
         // Decoded while the file is still on the full disk: what was written plays.
         const Decoded d = Decode(*f.FileComponent(), path);
         EXPECT_GT(d.seconds, 1.0);

@@ -31,9 +31,9 @@
 #include "support/TempDir.h"
 
 using namespace qsr;
-using qsr::testing::Control;
 using fakes::CallLog;
 using fakes::Only;
+using qsr::testing::Control;
 using services::MsgAnswer;
 using services::MsgIcon;
 namespace fs = std::filesystem;
@@ -114,7 +114,10 @@ class RecordingSessionTest : public ::testing::Test {
         return *form;
     }
     std::string Cell(int row, int column) const {
-        return Control<QTreeWidget>(*form, "ListView1")->topLevelItem(row)->text(column).toStdString();
+        return Control<QTreeWidget>(*form, "ListView1")
+            ->topLevelItem(row)
+            ->text(column)
+            .toStdString();
     }
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> cells;
@@ -162,8 +165,10 @@ TEST_F(RecordingSessionTest, RecordsBlocksShowsProgressAndListsTheFile) {
                        "Start()"}));
     EXPECT_EQ(Control<QLabel>(f, "Panel1")->text().toStdString(), path);
     EXPECT_EQ(Control<QLabel>(f, "Panel2")->text().toStdString(), "fake format");
-    for (QWidget* w : {static_cast<QWidget*>(Control<QPushButton>(f, "cmdPause")), static_cast<QWidget*>(Control<QPushButton>(f, "cmdPlay")),
-                       static_cast<QWidget*>(Control<QPushButton>(f, "cmdrecord")), static_cast<QWidget*>(Control<QPushButton>(f, "Command1")),
+    for (QWidget* w : {static_cast<QWidget*>(Control<QPushButton>(f, "cmdPause")),
+                       static_cast<QWidget*>(Control<QPushButton>(f, "cmdPlay")),
+                       static_cast<QWidget*>(Control<QPushButton>(f, "cmdrecord")),
+                       static_cast<QWidget*>(Control<QPushButton>(f, "Command1")),
                        static_cast<QWidget*>(Control<QPushButton>(f, "Command4"))})
         EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
     EXPECT_TRUE(Control<QPushButton>(f, "cmdStop")->isEnabled());
@@ -230,7 +235,8 @@ TEST_F(RecordingSessionTest, StatusBarShowsDropoutsOnceThereAreAny) {
     EXPECT_TRUE(Control<QLabel>(f, "PanelDropouts")->isVisible());
     EXPECT_EQ(Control<QLabel>(f, "PanelDropouts")->text(), "Dropouts: 3");
     f.StopRecord();
-    EXPECT_TRUE(Control<QLabel>(f, "PanelDropouts")->isVisible());  // still about the recording just listed
+    EXPECT_TRUE(
+        Control<QLabel>(f, "PanelDropouts")->isVisible());  // still about the recording just listed
     f.StartRecord();
     EXPECT_FALSE(Control<QLabel>(f, "PanelDropouts")->isVisible());
     f.StopRecord();
@@ -515,7 +521,8 @@ TEST_F(RecordingSessionTest, PlaysPausesSeeksAndStopsAtTheEnd) {
     Select(0);
     engine.File().content.assign(441000 * 2, 7);  // 10 s of stereo at 44100 Hz
     engine.log.clear();
-    Control<QTreeWidget>(f, "ListView1")->itemDoubleClicked(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0), 0);
+    Control<QTreeWidget>(f, "ListView1")
+        ->itemDoubleClicked(Control<QTreeWidget>(f, "ListView1")->topLevelItem(0), 0);
     ASSERT_TRUE(f.Playing());
     EXPECT_EQ(Only(engine.log, {"OpenFile", "PlayerSetFormat", "PlayerStart"}),
               (CallLog{"OpenFile(" + path + ")", "PlayerSetFormat(44100,2)", "PlayerStart()"}));

@@ -149,7 +149,8 @@ TEST(ScheduledRecording, ASlotRecordsTheToneAndIsListed) {
     EXPECT_TRUE(desk.messageBox.shown.empty());
 
     ASSERT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 1);
-    const std::string path = Control<QTreeWidget>(form, "ListView1")->topLevelItem(0)->text(1).toStdString();
+    const std::string path =
+        Control<QTreeWidget>(form, "ListView1")->topLevelItem(0)->text(1).toStdString();
     EXPECT_EQ(fs::path(path).parent_path(), out);
     const Decoded d = Decode(*form.FileComponent(), path);
     EXPECT_GT(d.seconds, 3.0) << path;

@@ -62,7 +62,8 @@ class FormatDialogsIntegrationTest : public ::testing::Test {
         form->Form_Load();
         ASSERT_NE(form->Recorder(), nullptr);
         ASSERT_NE(form->FileComponent(), nullptr);
-        const int tone = Control<QComboBox>(*form, "DeviceCombo")->findText("Monitor of Tone_Output");
+        const int tone =
+            Control<QComboBox>(*form, "DeviceCombo")->findText("Monitor of Tone_Output");
         ASSERT_GE(tone, 0);
         Control<QComboBox>(*form, "DeviceCombo")->setCurrentIndex(tone);
         emit Control<QComboBox>(*form, "DeviceCombo")->activated(tone);
@@ -70,16 +71,22 @@ class FormatDialogsIntegrationTest : public ::testing::Test {
 
     // Records about 3 s in the format of the list entry `format`; the file.
     std::string Record(const char* format) {
-        Control<QComboBox>(*form, "cboEncoders")->setCurrentIndex(Control<QComboBox>(*form, "cboEncoders")->findText(format));
+        Control<QComboBox>(*form, "cboEncoders")
+            ->setCurrentIndex(Control<QComboBox>(*form, "cboEncoders")->findText(format));
         form->StartRecord();
         EXPECT_TRUE(form->flgRecord());
         QElapsedTimer clock;
         clock.start();
-        while (Seconds(Control<QLabel>(*form, "Label1")->text()) < 3.0 && clock.elapsed() < 15000) QTest::qWait(20);
+        while (Seconds(Control<QLabel>(*form, "Label1")->text()) < 3.0 && clock.elapsed() < 15000)
+            QTest::qWait(20);
         form->StopRecord();
         EXPECT_TRUE(desk.messageBox.shown.empty()) << desk.messageBox.shown.front().text;
         const int rows = Control<QTreeWidget>(*form, "ListView1")->topLevelItemCount();
-        return rows ? Control<QTreeWidget>(*form, "ListView1")->topLevelItem(rows - 1)->text(1).toStdString() : "";
+        return rows ? Control<QTreeWidget>(*form, "ListView1")
+                          ->topLevelItem(rows - 1)
+                          ->text(1)
+                          .toStdString()
+                    : "";
     }
 
     qsr::testing::TempDir home;

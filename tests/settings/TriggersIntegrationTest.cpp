@@ -63,10 +63,12 @@ TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
     EXPECT_EQ(settings::ReadIniValue(dat, "trigger", "startonsound"), "1");
     EXPECT_EQ(settings::ReadIniValue(dat, "trigger", "stoptime"), "2");
 
-    Control<QComboBox>(form, "cboEncoders")->setCurrentIndex(Control<QComboBox>(form, "cboEncoders")->findText("WAV"));
+    Control<QComboBox>(form, "cboEncoders")
+        ->setCurrentIndex(Control<QComboBox>(form, "cboEncoders")->findText("WAV"));
     form.StartRecord();
     ASSERT_TRUE(form.flgRecord());
-    EXPECT_EQ(Control<QLabel>(form, "Panel2")->text(), QString::fromUtf8("Waiting for sound\u2026"));
+    EXPECT_EQ(Control<QLabel>(form, "Panel2")->text(),
+              QString::fromUtf8("Waiting for sound\u2026"));
 
     // 2 s of silence first, so the second before the tone was captured.
     const std::string tone = home.File("tone.wav");
@@ -81,7 +83,8 @@ TEST(TriggersIntegration, TheTriggersPageArmsTheWindowsRecording) {
     ASSERT_FALSE(form.flgRecord()) << "the silence did not end the recording";
     EXPECT_TRUE(real.desk.messageBox.shown.empty());
     ASSERT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 1);
-    const std::string path = Control<QTreeWidget>(form, "ListView1")->topLevelItem(0)->text(1).toStdString();
+    const std::string path =
+        Control<QTreeWidget>(form, "ListView1")->topLevelItem(0)->text(1).toStdString();
 
     // About 1 s before the tone, the 1.5 s tone, then 2 s of silence.
     const std::string stats = qsr::testing::Capture("sox '" + path + "' -n stat 2>&1");
