@@ -3,13 +3,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
 #include "platform/audio-api/AudioFile.h"
-#include "platform/services/windows/Accessibility.h"
 #include "settings/FlacOpusOptionRules.h"
 #include "settings/FormatValues.h"
 
@@ -22,13 +20,8 @@ frmFLAC::frmFLAC(services::DesktopServices desktop, audio::IAudioFile& file, For
     setObjectName("frmFLAC");
     setWindowTitle("Set FLAC Format");
 
-    auto* bits = new QGroupBox("Bits per sample", this);
-    bits->setObjectName("frmBits");
-    B16 = MakeOptionButton(bits, "B16", "16 bit");
-    B24 = MakeOptionButton(bits, "B24", "24 bit");
-    auto* bitsRow = new QHBoxLayout(bits);
-    bitsRow->addWidget(B16);
-    bitsRow->addWidget(B24);
+    QGroupBox* bits = MakeOptionFrame(this, "frmBits", "Bits per sample", Qt::Horizontal,
+                                      {{"B16", "16 bit"}, {"B24", "24 bit"}}, bits_);
 
     auto* level = new QGroupBox("Compression", this);
     level->setObjectName("frmLevel");
@@ -42,45 +35,24 @@ frmFLAC::frmFLAC(services::DesktopServices desktop, audio::IAudioFile& file, For
     levelRow->addWidget(label);
     levelRow->addWidget(udLevel);
 
-    cmdOK = MakeCommandButton(this, "cmdOK", "Ok");
-    cmdCancel = MakeCommandButton(this, "cmdCancel", "Cancel");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(bits);
     layout->addWidget(level);
-    layout->addLayout(MakeClosingRow({cmdOK, cmdCancel}));
-
-    connect(cmdOK, &QPushButton::clicked, this, &frmFLAC::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmFLAC::cmdCancel_Click);
-    services::NameControlsForAccessibility(this);
+    FinishLayout(layout);
 }
 
-void frmFLAC::Form_Load() {
-    ApplyApplicationSkin();
+void frmFLAC::LoadSection() {
     LoadFlacOptions(settingsFile_, values_);
-    (values_.flacBits == 24 ? B24 : B16)->setChecked(true);
+    CheckOption(bits_, values_.flacBits == 24 ? 1 : 0);
     udLevel->setValue(values_.flacLevel);
 }
 
-void frmFLAC::cmdOK_Click() {
-    values_.flacBits = static_cast<std::int16_t>(B24->isChecked() ? 24 : 16);
+void frmFLAC::StoreSection() {
+    values_.flacBits = static_cast<std::int16_t>(bits_[1]->isChecked() ? 24 : 16);
     values_.flacLevel = static_cast<std::int16_t>(udLevel->value());
     WriteFlacOptions(settingsFile_, values_);
     const FlacShape shape = FlacRateAndChannels(values_);
     file_.SetFlacFormat(shape.rate, shape.channels, values_.flacBits, values_.flacLevel);
-    CopyDescription();
-    accept();
-}
-
-void frmFLAC::cmdCancel_Click() {
-    reject();
-}
-
-int ShowFlacOptions(services::DesktopServices desktop, audio::IAudioFile& file,
-                    FormatValues& values, const std::string& settingsFile, SetSummary setSummary,
-                    QWidget* parent) {
-    frmFLAC dialog(desktop, file, values, settingsFile, std::move(setSummary), parent);
-    dialog.Form_Load();
-    return dialog.RunModal();
 }
 
 }  // namespace qsr::settings

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include "settings/windows/OptionDialogParts.h"
 
-class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
@@ -17,23 +18,14 @@ class frmOPUS : public FormatOptionDialog {
     frmOPUS(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
             std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
 
-    // Skin, then section "opus" into the shared values and the controls.
-    void Form_Load();
-    void cmdOK_Click();
-    void cmdCancel_Click();
-
   private:
-    // Controls, named as the window's parts.
-    QSpinBox* udBitrate = nullptr;     // kbit/s per channel pair
-    QRadioButton* AppAudio = nullptr;  // "Audio (music)"
-    QRadioButton* AppVoip = nullptr;   // "VoIP (speech)"
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-};
+    // Section "opus".
+    void LoadSection() override;
+    void StoreSection() override;
 
-// Creates the dialog, loads it and shows it modal; its result.
-int ShowOpusOptions(services::DesktopServices desktop, audio::IAudioFile& file,
-                    FormatValues& values, const std::string& settingsFile, SetSummary setSummary,
-                    QWidget* parent = nullptr);
+    // Controls, named as the window's parts.
+    QSpinBox* udBitrate = nullptr;            // kbit/s per channel pair
+    std::vector<QRadioButton*> application_;  // AppAudio "Audio (music)", AppVoip "VoIP (speech)"
+};
 
 }  // namespace qsr::settings
