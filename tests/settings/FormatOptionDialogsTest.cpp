@@ -42,7 +42,8 @@ struct Fixture {
     }
     template <class Dialog>
     std::unique_ptr<Dialog> Open() {
-        auto d = std::make_unique<Dialog>(desk.Services(), audio, values, file, Summary());
+        auto d = std::make_unique<Dialog>(
+            settings::FormatOptionInputs{desk.Services(), audio, values, file, Summary()});
         d->Form_Load();
         d->show();
         return d;

@@ -34,8 +34,9 @@ struct Fixture {
     settings::FormatValues values = settings::ShippedFormatValues();
     std::vector<std::string> summaries;
     std::unique_ptr<frmOgg> Open() {
-        auto f = std::make_unique<frmOgg>(desk.Services(), audio, values, file,
-                                          [this](const std::string& s) { summaries.push_back(s); });
+        auto f = std::make_unique<frmOgg>(
+            settings::FormatOptionInputs{desk.Services(), audio, values, file,
+                                         [this](const std::string& s) { summaries.push_back(s); }});
         f->Form_Load();
         f->show();
         return f;

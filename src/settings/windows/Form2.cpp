@@ -72,12 +72,9 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
     SSTab1->addTab(triggerTab, "Triggers");
     SSTab1->setCurrentIndex(1);
 
-    const OkCancelRow closing = MakeOkCancelRow(this);
-    Command1 = closing.ok;
-    Command2 = closing.cancel;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(SSTab1);
-    layout->addLayout(closing.row);
+    layout->addLayout(MakeOkCancelRow(this, Command1, Command2));
 
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);

@@ -72,15 +72,13 @@ Form4::Form4(std::string applicationFolder, services::DesktopServices desktop, Q
     Command3 = new QPushButton("Reload", this);
     Command3->setObjectName("Command3");
     Command3->setAutoDefault(false);
-    const OkCancelRow closing = MakeOkCancelRow(this);
-    Command1 = closing.ok;
-    Command2 = closing.cancel;
-    closing.row->insertWidget(0, Command3);
+    QHBoxLayout* buttons = MakeOkCancelRow(this, Command1, Command2);
+    buttons->insertWidget(0, Command3);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(splitBox);
-    layout->addLayout(closing.row);
+    layout->addLayout(buttons);
     setMinimumWidth(460);
 
     connect(Command1, &QPushButton::clicked, this, &Form4::Command1_Click);

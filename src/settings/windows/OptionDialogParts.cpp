@@ -23,14 +23,16 @@ void FormatValuesDialog::reject() {
     QDialog::reject();
 }
 
-FormatOptionDialog::FormatOptionDialog(services::DesktopServices desktop, audio::IAudioFile& file,
-                                       FormatValues& values, std::string settingsFile,
-                                       SetSummary setSummary, QWidget* parent)
-    : FormatValuesDialog(values, parent),
-      desktop_(desktop),
-      file_(file),
-      settingsFile_(std::move(settingsFile)),
-      setSummary_(std::move(setSummary)) {}
+FormatOptionDialog::FormatOptionDialog(FormatOptionInputs inputs, const char* name,
+                                       const char* title, QWidget* parent)
+    : FormatValuesDialog(inputs.values, parent),
+      desktop_(inputs.desktop),
+      file_(inputs.file),
+      settingsFile_(std::move(inputs.settingsFile)),
+      setSummary_(std::move(inputs.setSummary)) {
+    setObjectName(name);
+    setWindowTitle(title);
+}
 
 void FormatOptionDialog::Form_Load() {
     services::ApplySkin(*this, FolderOfSettingsFile(settingsFile_));
@@ -97,15 +99,14 @@ QHBoxLayout* MakeClosingRow(std::initializer_list<QPushButton*> buttons) {
     return row;
 }
 
-OkCancelRow MakeOkCancelRow(QDialog* dialog) {
-    // OK keeps Qt's own auto-default: it stays the default while it has the
-    // focus or none of the other buttons has.
-    auto* ok = new QPushButton("OK", dialog);
+QHBoxLayout* MakeOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel) {
+    // OK keeps Qt's auto-default, unlike the option dialogs' buttons.
+    ok = new QPushButton("OK", dialog);
     ok->setObjectName("Command1");
-    auto* cancel = new QPushButton("Cancel", dialog);
+    cancel = new QPushButton("Cancel", dialog);
     cancel->setObjectName("Command2");
     cancel->setAutoDefault(false);
-    return {ok, cancel, MakeClosingRow({ok, cancel})};
+    return MakeClosingRow({ok, cancel});
 }
 
 void HideAndClose(QDialog& dialog, bool ok) {

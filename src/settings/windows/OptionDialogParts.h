@@ -55,14 +55,23 @@ struct ClosingButtonNames {
 };
 
 // What every format option dialog works on: the desktop services, the main
-// window's file component, the shared format values and settings.dat. Loading
-// and OK run the same steps in every dialog; each dialog reads and writes its
-// own section.
+// window's file component, the shared format values, settings.dat and where
+// a new description goes.
+struct FormatOptionInputs {
+    services::DesktopServices desktop;
+    audio::IAudioFile& file;
+    FormatValues& values;
+    std::string settingsFile;
+    SetSummary setSummary;
+};
+
+// A format option dialog. Loading and OK run the same steps in every dialog;
+// each dialog reads and writes its own section.
 class FormatOptionDialog : public FormatValuesDialog {
     Q_OBJECT
   public:
-    FormatOptionDialog(services::DesktopServices desktop, audio::IAudioFile& file,
-                       FormatValues& values, std::string settingsFile, SetSummary setSummary,
+    // name, title: the dialog's object name and caption.
+    FormatOptionDialog(FormatOptionInputs inputs, const char* name, const char* title,
                        QWidget* parent);
 
     // Skin, then the dialog's section into the shared values and the controls.
@@ -107,7 +116,7 @@ template <class Dialog>
 int ShowOptionDialog(services::DesktopServices desktop, audio::IAudioFile& file,
                      FormatValues& values, const std::string& settingsFile, SetSummary setSummary,
                      QWidget* parent = nullptr) {
-    Dialog dialog(desktop, file, values, settingsFile, std::move(setSummary), parent);
+    Dialog dialog({desktop, file, values, settingsFile, std::move(setSummary)}, parent);
     dialog.Form_Load();
     return dialog.RunModal();
 }
@@ -125,12 +134,7 @@ QHBoxLayout* MakeClosingRow(std::initializer_list<QPushButton*> buttons);
 
 // "OK" (Command1, the default button) and "Cancel" (Command2, never the
 // default) of the settings dialogs, in their closing row.
-struct OkCancelRow {
-    QPushButton* ok;
-    QPushButton* cancel;
-    QHBoxLayout* row;
-};
-OkCancelRow MakeOkCancelRow(QDialog* dialog);
+QHBoxLayout* MakeOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel);
 
 // Hides the dialog, then closes it with OK or Cancel.
 void HideAndClose(QDialog& dialog, bool ok);

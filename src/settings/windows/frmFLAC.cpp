@@ -13,13 +13,8 @@
 
 namespace qsr::settings {
 
-frmFLAC::frmFLAC(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-                 std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmFLAC");
-    setWindowTitle("Set FLAC Format");
-
+frmFLAC::frmFLAC(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmFLAC", "Set FLAC Format", parent) {
     QGroupBox* bits = MakeOptionFrame(this, "frmBits", "Bits per sample", Qt::Horizontal,
                                       {{"B16", "16 bit"}, {"B24", "24 bit"}}, bits_);
 

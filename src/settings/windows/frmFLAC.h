@@ -14,8 +14,7 @@ namespace qsr::settings {
 class frmFLAC : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmFLAC(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-            std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmFLAC(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
     // Section "flac".

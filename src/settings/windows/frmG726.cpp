@@ -10,12 +10,8 @@
 
 namespace qsr::settings {
 
-frmG726::frmG726(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-                 std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmG726");
-    setWindowTitle("Set CCUIT G.726 Format");
+frmG726::frmG726(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmG726", "Set CCUIT G.726 Format", parent) {
     QGroupBox* rates = MakeRateFrame(this, kRateButtonsRawG726, true, F);
     QGroupBox* bits = MakeOptionFrame(this, "frmBits", "ADPCM Bit", Qt::Horizontal,
                                       {{"Option1_0", "2 bit "},

@@ -12,8 +12,7 @@ namespace qsr::settings {
 class frmG726 : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmG726(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-            std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmG726(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
     // Section "g726".

@@ -84,12 +84,9 @@ frmMP3::frmMP3(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValue
     SSTab1->addTab(BuildVbrPage(), "VBR");
     SSTab1->addTab(BuildExpertPage(), "Expert");
 
-    const OkCancelRow closing = MakeOkCancelRow(this);
-    Command1 = closing.ok;
-    Command2 = closing.cancel;
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(SSTab1);
-    layout->addLayout(closing.row);
+    layout->addLayout(MakeOkCancelRow(this, Command1, Command2));
 
     ConnectHandlers();
     services::NameControlsForAccessibility(this);

@@ -13,13 +13,8 @@
 
 namespace qsr::settings {
 
-frmOPUS::frmOPUS(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-                 std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmOPUS");
-    setWindowTitle("Set OPUS Format");
-
+frmOPUS::frmOPUS(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmOPUS", "Set OPUS Format", parent) {
     auto* bitrate = new QGroupBox("Bitrate", this);
     bitrate->setObjectName("frmBitrate");
     auto* label = new QLabel("kbit/s per channel pair:", bitrate);

@@ -15,8 +15,7 @@ namespace qsr::settings {
 class frmOPUS : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmOPUS(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-            std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmOPUS(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
     // Section "opus".

@@ -45,13 +45,8 @@ void Place(QSlider* slider, int value) {
 
 }  // namespace
 
-frmOgg::frmOgg(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-               std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmOgg");
-    setWindowTitle("Ogg Vorbis Option");
-
+frmOgg::frmOgg(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmOgg", "Ogg Vorbis Option", parent) {
     frmOption = new QGroupBox("Option", this);
     frmOption->setObjectName("frmOption");
     chVbr = new QCheckBox("VBR Enabled", frmOption);

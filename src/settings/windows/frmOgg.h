@@ -14,8 +14,7 @@ namespace qsr::settings {
 class frmOgg : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmOgg(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-           std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmOgg(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
     void chVbr_Click();
     void chQuality_Click();

@@ -11,12 +11,8 @@
 
 namespace qsr::settings {
 
-frmRAW::frmRAW(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-               std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmRAW");
-    setWindowTitle("Set RAW Format");
+frmRAW::frmRAW(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmRAW", "Set RAW Format", parent) {
     QGroupBox* rates = MakeRateFrame(this, kRateButtonsRawG726, true, F);
     QGroupBox* channels = MakeChannelsFrame(this, Qt::Vertical, P);
     QGroupBox* codings = MakeOptionFrame(

@@ -12,8 +12,7 @@ namespace qsr::settings {
 class frmRAW : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmRAW(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-           std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmRAW(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
     // Section "raw".

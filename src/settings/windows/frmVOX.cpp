@@ -10,12 +10,8 @@
 
 namespace qsr::settings {
 
-frmVOX::frmVOX(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-               std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmVOX");
-    setWindowTitle("Set VOX Format");
+frmVOX::frmVOX(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmVOX", "Set VOX Format", parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(MakeRateFrame(this, kRateButtonsWavVox, true, F));
     FinishLayout(layout);

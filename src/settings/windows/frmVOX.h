@@ -12,8 +12,7 @@ namespace qsr::settings {
 class frmVOX : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmVOX(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-           std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmVOX(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
     // Section "vox".

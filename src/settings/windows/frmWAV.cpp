@@ -14,13 +14,8 @@
 
 namespace qsr::settings {
 
-frmWAV::frmWAV(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-               std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmWAV");
-    setWindowTitle("Set WAV Format");
-
+frmWAV::frmWAV(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmWAV", "Set WAV Format", parent) {
     QGroupBox* rates = MakeRateFrame(this, kRateButtonsWavVox, false, F);
     QGroupBox* channels = MakeChannelsFrame(this, Qt::Horizontal, P);
 

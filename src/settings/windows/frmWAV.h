@@ -15,8 +15,7 @@ namespace qsr::settings {
 class frmWAV : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmWAV(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-           std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmWAV(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
     void cmdPCM_Click();
     void cmdADPCM_Click();
