@@ -3,8 +3,10 @@
 #include <QBoxLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <filesystem>
 
 #include "core/AppInfo.h"
@@ -143,6 +145,22 @@ QGroupBox* MakeOptionFrame(QWidget* parent, const char* name, const char* title,
         orientation == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, frame);
     for (QRadioButton* b : buttons) box->addWidget(b);
     if (orientation == Qt::Vertical) box->addStretch(1);
+    return frame;
+}
+
+QGroupBox* MakeSpinFrame(QWidget* parent, const SpinFrameText& text, int minimum, int maximum,
+                         QSpinBox*& spin) {
+    auto* frame = new QGroupBox(text.title, parent);
+    frame->setObjectName(text.name);
+    auto* label = new QLabel(text.label, frame);
+    spin = new QSpinBox(frame);
+    spin->setObjectName(text.spinName);
+    spin->setRange(minimum, maximum);
+    spin->setAccessibleName(text.accessibleName);
+    label->setBuddy(spin);
+    auto* row = new QHBoxLayout(frame);
+    row->addWidget(label);
+    row->addWidget(spin);
     return frame;
 }
 

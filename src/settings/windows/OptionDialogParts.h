@@ -15,6 +15,7 @@ class QHBoxLayout;
 class QObject;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 class QVBoxLayout;
 class QWidget;
 
@@ -158,6 +159,19 @@ QGroupBox* MakeOptionFrame(QWidget* parent, const char* name, const char* title,
                            Qt::Orientation orientation,
                            std::initializer_list<OptionCaption> options,
                            std::vector<QRadioButton*>& buttons);
+
+// The texts of a frame holding one labelled spin box.
+struct SpinFrameText {
+    const char* name;
+    const char* title;
+    const char* label;
+    const char* spinName;
+    const char* accessibleName;
+};
+
+// A frame with a label and its spin box in one row; `spin` gets the box.
+QGroupBox* MakeSpinFrame(QWidget* parent, const SpinFrameText& text, int minimum, int maximum,
+                         QSpinBox*& spin);
 
 // The "nChannels" frame: "Mono" (P1), "Stereo" (P2).
 QGroupBox* MakeChannelsFrame(QWidget* parent, Qt::Orientation orientation,

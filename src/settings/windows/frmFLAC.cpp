@@ -1,8 +1,6 @@
 #include "settings/windows/frmFLAC.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -18,17 +16,11 @@ frmFLAC::frmFLAC(FormatOptionInputs inputs, QWidget* parent)
     QGroupBox* bits = MakeOptionFrame(this, "frmBits", "Bits per sample", Qt::Horizontal,
                                       {{"B16", "16 bit"}, {"B24", "24 bit"}}, bits_);
 
-    auto* level = new QGroupBox("Compression", this);
-    level->setObjectName("frmLevel");
-    auto* label = new QLabel("Level (0 fastest, 8 smallest):", level);
-    udLevel = new QSpinBox(level);
-    udLevel->setObjectName("udLevel");
-    udLevel->setRange(0, 8);
-    udLevel->setAccessibleName("Compression level");
-    label->setBuddy(udLevel);
-    auto* levelRow = new QHBoxLayout(level);
-    levelRow->addWidget(label);
-    levelRow->addWidget(udLevel);
+    QGroupBox* level =
+        MakeSpinFrame(this,
+                      {"frmLevel", "Compression", "Level (0 fastest, 8 smallest):", "udLevel",
+                       "Compression level"},
+                      0, 8, udLevel);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(bits);

@@ -1,8 +1,6 @@
 #include "settings/windows/frmOPUS.h"
 
 #include <QGroupBox>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -15,17 +13,11 @@ namespace qsr::settings {
 
 frmOPUS::frmOPUS(FormatOptionInputs inputs, QWidget* parent)
     : FormatOptionDialog(std::move(inputs), "frmOPUS", "Set OPUS Format", parent) {
-    auto* bitrate = new QGroupBox("Bitrate", this);
-    bitrate->setObjectName("frmBitrate");
-    auto* label = new QLabel("kbit/s per channel pair:", bitrate);
-    udBitrate = new QSpinBox(bitrate);
-    udBitrate->setObjectName("udBitrate");
-    udBitrate->setRange(kOpusMinimumKbps, kOpusMaximumKbps);
-    udBitrate->setAccessibleName("Bitrate (kbit/s per channel pair)");
-    label->setBuddy(udBitrate);
-    auto* bitrateRow = new QHBoxLayout(bitrate);
-    bitrateRow->addWidget(label);
-    bitrateRow->addWidget(udBitrate);
+    QGroupBox* bitrate =
+        MakeSpinFrame(this,
+                      {"frmBitrate", "Bitrate", "kbit/s per channel pair:", "udBitrate",
+                       "Bitrate (kbit/s per channel pair)"},
+                      kOpusMinimumKbps, kOpusMaximumKbps, udBitrate);
 
     QGroupBox* application = MakeOptionFrame(
         this, "frmApplication", "Tuned for", Qt::Horizontal,
