@@ -74,12 +74,17 @@ void frmWAV::cmdPCM_Click() {
     AcceptWithDescription();
 }
 
-void frmWAV::AcceptCodec() {
+bool frmWAV::DescribeOrRefuse() {
     if (file_.FormatDescription().empty()) {
         ShowFormatNotValid();
-        return;
+        return false;
     }
-    AcceptWithDescription();
+    CopyDescription();
+    return true;
+}
+
+void frmWAV::AcceptCodec() {
+    if (DescribeOrRefuse()) accept();
 }
 
 void frmWAV::cmdADPCM_Click() {
@@ -114,11 +119,7 @@ void frmWAV::cmdSample_Click() {
     file_.SetWavFormatLikeSample(*path);
     // A file whose coding cannot be written is refused like a codec would be;
     // the summary keeps describing the format in force.
-    if (file_.FormatDescription().empty()) {
-        ShowFormatNotValid();
-        return;
-    }
-    CopyDescription();
+    DescribeOrRefuse();
 }
 
 }  // namespace qsr::settings

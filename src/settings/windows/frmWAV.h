@@ -33,8 +33,11 @@ class frmWAV : public FormatOptionDialog {
     std::vector<QRadioButton*> F;  // F1..F8
     std::vector<QRadioButton*> P;  // P1 "Mono", P2 "Stereo"
 
-    // A codec that may refuse the rate or channels: its description, or the
-    // message and the dialog stays open.
+    // The component's description into the summary box, or "Format Parametr
+    // not valid" when the format last set was refused; false then.
+    bool DescribeOrRefuse();
+    // A codec that may refuse the rate or channels: its description and the
+    // dialog closes, or the message and the dialog stays open.
     void AcceptCodec();
 };
 
