@@ -205,13 +205,16 @@ void AppWindows::OpenFormatSettings() {
                      formatsDialog_.get());
         };
     };
-    options.ogg = optionDialog(&settings::ShowOggOptions, core::Encoder::Ogg);
-    options.wav = optionDialog(&settings::ShowWavOptions, core::Encoder::Wav);
-    options.vox = optionDialog(&settings::ShowVoxOptions, core::Encoder::Vox);
-    options.raw = optionDialog(&settings::ShowRawOptions, core::Encoder::Raw);
-    options.g726 = optionDialog(&settings::ShowG726Options, core::Encoder::G726);
-    options.flac = optionDialog(&settings::ShowFlacOptions, core::Encoder::Flac);
-    options.opus = optionDialog(&settings::ShowOpusOptions, core::Encoder::Opus);
+    options.ogg = optionDialog(&settings::ShowOptionDialog<settings::frmOgg>, core::Encoder::Ogg);
+    options.wav = optionDialog(&settings::ShowOptionDialog<settings::frmWAV>, core::Encoder::Wav);
+    options.vox = optionDialog(&settings::ShowOptionDialog<settings::frmVOX>, core::Encoder::Vox);
+    options.raw = optionDialog(&settings::ShowOptionDialog<settings::frmRAW>, core::Encoder::Raw);
+    options.g726 =
+        optionDialog(&settings::ShowOptionDialog<settings::frmG726>, core::Encoder::G726);
+    options.flac =
+        optionDialog(&settings::ShowOptionDialog<settings::frmFLAC>, core::Encoder::Flac);
+    options.opus =
+        optionDialog(&settings::ShowOptionDialog<settings::frmOPUS>, core::Encoder::Opus);
     formatsDialog_ = std::make_unique<settings::Form2>(core_.Recorder(), core_.FileComponent(),
                                                        formatValues, folder_, options, &window_);
     formatsDialog_->SetMessageBox(desktop_.messageBox);

@@ -42,7 +42,8 @@ struct Fixture {
     }
     template <class Dialog>
     std::unique_ptr<Dialog> Open() {
-        auto d = std::make_unique<Dialog>(desk.Services(), audio, values, file, Summary());
+        auto d = std::make_unique<Dialog>(
+            settings::FormatOptionInputs{desk.Services(), audio, values, file, Summary()});
         d->Form_Load();
         d->show();
         return d;
@@ -278,13 +279,17 @@ TEST(FormatOptionDialogs, EachOpensModalAndCancelLeavesFileAndComponentAlone) {
         });
     }
     auto desk = fx.desk.Services();
-    EXPECT_EQ(settings::ShowWavOptions(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+    EXPECT_EQ(settings::ShowOptionDialog<settings::frmWAV>(desk, fx.audio, fx.values, fx.file,
+                                                           fx.Summary()),
               QDialog::Rejected);
-    EXPECT_EQ(settings::ShowVoxOptions(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+    EXPECT_EQ(settings::ShowOptionDialog<settings::frmVOX>(desk, fx.audio, fx.values, fx.file,
+                                                           fx.Summary()),
               QDialog::Rejected);
-    EXPECT_EQ(settings::ShowRawOptions(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+    EXPECT_EQ(settings::ShowOptionDialog<settings::frmRAW>(desk, fx.audio, fx.values, fx.file,
+                                                           fx.Summary()),
               QDialog::Rejected);
-    EXPECT_EQ(settings::ShowG726Options(desk, fx.audio, fx.values, fx.file, fx.Summary()),
+    EXPECT_EQ(settings::ShowOptionDialog<settings::frmG726>(desk, fx.audio, fx.values, fx.file,
+                                                            fx.Summary()),
               QDialog::Rejected);
     EXPECT_EQ(fx.desk.modal.shownObjectNames,
               (std::vector<std::string>{"frmWAV", "frmVOX", "frmRAW", "frmG726"}));
@@ -308,7 +313,7 @@ TEST(frmFLAC, ShowsTheStoredChoiceOkStoresAndSetsItCancelDoesNothing) {
     WriteAll(fx.file, stored);
     fx.values.Freq = 48000;
     fx.values.Channel = 1;
-    EXPECT_EQ(fx.Run(&settings::ShowFlacOptions,
+    EXPECT_EQ(fx.Run(&settings::ShowOptionDialog<settings::frmFLAC>,
                      [](QDialog& d) {
                          EXPECT_EQ(d.windowTitle(), "Set FLAC Format");
                          EXPECT_TRUE(d.findChild<QRadioButton*>("B24")->isChecked());
@@ -322,7 +327,7 @@ TEST(frmFLAC, ShowsTheStoredChoiceOkStoresAndSetsItCancelDoesNothing) {
     EXPECT_TRUE(fx.log.empty());
     EXPECT_TRUE(fx.summaries.empty());
 
-    EXPECT_EQ(fx.Run(&settings::ShowFlacOptions,
+    EXPECT_EQ(fx.Run(&settings::ShowOptionDialog<settings::frmFLAC>,
                      [](QDialog& d) {
                          d.findChild<QRadioButton*>("B16")->click();
                          d.findChild<QSpinBox*>("udLevel")->setValue(8);
@@ -339,7 +344,7 @@ TEST(frmOPUS, ShowsTheStoredChoiceOkStoresAndSetsItCancelDoesNothing) {
     Fixture fx;
     const std::string stored = "[opus]\nopusBitrate=300\nopusApplication=1\n";
     WriteAll(fx.file, stored);
-    EXPECT_EQ(fx.Run(&settings::ShowOpusOptions,
+    EXPECT_EQ(fx.Run(&settings::ShowOptionDialog<settings::frmOPUS>,
                      [](QDialog& d) {
                          EXPECT_EQ(d.windowTitle(), "Set OPUS Format");
                          // Beyond 256 kbit/s: the default 96.
@@ -352,7 +357,7 @@ TEST(frmOPUS, ShowsTheStoredChoiceOkStoresAndSetsItCancelDoesNothing) {
     EXPECT_EQ(ReadAll(fx.file), stored);
     EXPECT_TRUE(fx.log.empty());
 
-    EXPECT_EQ(fx.Run(&settings::ShowOpusOptions,
+    EXPECT_EQ(fx.Run(&settings::ShowOptionDialog<settings::frmOPUS>,
                      [](QDialog& d) {
                          d.findChild<QSpinBox*>("udBitrate")->setValue(64);
                          d.findChild<QRadioButton*>("AppAudio")->click();

@@ -124,7 +124,8 @@ TEST_F(OptionDialogsRecording, OggQualityModeFromTheDialogIsRecorded) {
             QTest::keyClick(Control<QSlider>(f, "sldrQuality"), Qt::Key_PageUp);  // 300 -> 500
         QTest::mouseClick(Control<QPushButton>(f, "cmdOk"), Qt::LeftButton);
     });
-    ASSERT_EQ(settings::ShowOggOptions(desk.Services(), *file, values, settingsFile, Summary()),
+    ASSERT_EQ(settings::ShowOptionDialog<settings::frmOgg>(desk.Services(), *file, values,
+                                                           settingsFile, Summary()),
               QDialog::Accepted);
     EXPECT_EQ(summaries, std::vector<std::string>{"OGG Vorbis quality 5.00, 44100 Hz, Stereo"});
     const std::string path = home.File("tone.ogg");
@@ -159,7 +160,8 @@ TEST_F(OptionDialogsRecording, WavAdpcmFromTheDialogIsRecorded) {
         QTest::mouseClick(Control<QRadioButton>(f, "P1"), Qt::LeftButton);  // mono
         QTest::mouseClick(Control<QPushButton>(f, "cmdADPCM"), Qt::LeftButton);
     });
-    ASSERT_EQ(settings::ShowWavOptions(desk.Services(), *file, values, settingsFile, Summary()),
+    ASSERT_EQ(settings::ShowOptionDialog<settings::frmWAV>(desk.Services(), *file, values,
+                                                           settingsFile, Summary()),
               QDialog::Accepted);
     EXPECT_EQ(summaries, std::vector<std::string>{"WAV IMA ADPCM, 22050 Hz, Mono"});
     EXPECT_TRUE(desk.messageBox.shown.empty());
@@ -181,7 +183,8 @@ TEST_F(OptionDialogsRecording, G726ThreeBitsFromTheDialogIsRecorded) {
         QTest::mouseClick(Control<QRadioButton>(f, "Option1_1"), Qt::LeftButton);  // "3 bit"
         QTest::mouseClick(Control<QPushButton>(f, "cmdOK"), Qt::LeftButton);
     });
-    ASSERT_EQ(settings::ShowG726Options(desk.Services(), *file, values, settingsFile, Summary()),
+    ASSERT_EQ(settings::ShowOptionDialog<settings::frmG726>(desk.Services(), *file, values,
+                                                            settingsFile, Summary()),
               QDialog::Accepted);
     EXPECT_EQ(summaries, std::vector<std::string>{"G.726 ADPCM 24 kbit/s (3 bit), 8000 Hz, Mono"});
     EXPECT_EQ(settings::ReadIniValue(settingsFile, "g726", "gbit"), "3");

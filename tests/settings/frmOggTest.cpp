@@ -34,8 +34,9 @@ struct Fixture {
     settings::FormatValues values = settings::ShippedFormatValues();
     std::vector<std::string> summaries;
     std::unique_ptr<frmOgg> Open() {
-        auto f = std::make_unique<frmOgg>(desk.Services(), audio, values, file,
-                                          [this](const std::string& s) { summaries.push_back(s); });
+        auto f = std::make_unique<frmOgg>(
+            settings::FormatOptionInputs{desk.Services(), audio, values, file,
+                                         [this](const std::string& s) { summaries.push_back(s); }});
         f->Form_Load();
         f->show();
         return f;
@@ -152,8 +153,9 @@ TEST(frmOgg, ShownModalThroughTheDesktop) {
         QTest::mouseClick(Control<QPushButton>(dynamic_cast<frmOgg&>(d), "cmdOk"), Qt::LeftButton);
         return d.result();
     });
-    EXPECT_EQ(settings::ShowOggOptions(fx.desk.Services(), fx.audio, fx.values, fx.file,
-                                       [&fx](const std::string& s) { fx.summaries.push_back(s); }),
+    EXPECT_EQ(settings::ShowOptionDialog<settings::frmOgg>(
+                  fx.desk.Services(), fx.audio, fx.values, fx.file,
+                  [&fx](const std::string& s) { fx.summaries.push_back(s); }),
               QDialog::Accepted);
     EXPECT_EQ(fx.desk.modal.shownObjectNames, std::vector<std::string>{"frmOgg"});
     // Nothing stored: the shipped nominal 128, no range, no quality mode.

@@ -20,6 +20,7 @@
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
+#include "settings/windows/OptionDialogParts.h"
 #include "settings/windows/TriggerPage.h"
 #include "settings/windows/UpDown.h"
 
@@ -71,19 +72,9 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
     SSTab1->addTab(triggerTab, "Triggers");
     SSTab1->setCurrentIndex(1);
 
-    Command1 = new QPushButton("OK", this);
-    Command1->setObjectName("Command1");
-    Command1->setDefault(true);
-    Command2 = new QPushButton("Cancel", this);
-    Command2->setObjectName("Command2");
-    Command2->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(SSTab1);
-    layout->addLayout(buttons);
+    layout->addLayout(MakeOkCancelRow(this, Command1, Command2));
 
     connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form2::Command2_Click);
@@ -134,7 +125,18 @@ Form2::~Form2() = default;
 QWidget* Form2::BuildFormatsPage() {
     auto* page = new QWidget(SSTab1);
     page->setObjectName("formatsTab");
+    QGroupBox* summaries = BuildSummaryFrame(page);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(BuildFiltersFrame(page), 1);
+    lower->addWidget(BuildGainControlFrame(page), 1);
+    auto* layout = new QVBoxLayout(page);
+    layout->addWidget(summaries);
+    layout->addLayout(lower);
+    layout->addStretch(1);
+    return page;
+}
 
+QGroupBox* Form2::BuildSummaryFrame(QWidget* page) {
     auto* Frame8 = new QGroupBox("Format Settings", page);
     Frame8->setObjectName("Frame8");
     auto* formats = new QGridLayout(Frame8);
@@ -163,7 +165,10 @@ QWidget* Form2::BuildFormatsPage() {
     summary(5, "G726", "txtG726", "cmdG726", txtG726, cmdG726);
     summary(6, "FLAC", "txtFLAC", "cmdFLAC", txtFLAC, cmdFLAC);
     summary(7, "OPUS", "txtOPUS", "cmdOPUS", txtOPUS, cmdOPUS);
+    return Frame8;
+}
 
+QGroupBox* Form2::BuildFiltersFrame(QWidget* page) {
     auto* Frame3 = new QGroupBox("Filters", page);
     Frame3->setObjectName("Frame3");
     auto* filters = new QGridLayout(Frame3);
@@ -189,7 +194,10 @@ QWidget* Form2::BuildFormatsPage() {
     udLowPassFreq = new UpDown("udLowPassFreq", 100, 44100, 100, Frame3);
     filter(2, chFilter2, txtLowPassFreq, udLowPassFreq);
     filters->setColumnStretch(4, 1);
+    return Frame3;
+}
 
+QGroupBox* Form2::BuildGainControlFrame(QWidget* page) {
     auto* Frame7 = new QGroupBox("Auto Gain Control", page);
     Frame7->setObjectName("Frame7");
     auto* agc = new QGridLayout(Frame7);
@@ -214,15 +222,7 @@ QWidget* Form2::BuildFormatsPage() {
     level(3, "txtAGCAttackTime", "AttackTime:", txtAGCAttackTime, udAGCAttackTime,
           "udAGCAttackTime", 50, 200);
     agc->setColumnStretch(3, 1);
-
-    auto* lower = new QHBoxLayout;
-    lower->addWidget(Frame3, 1);
-    lower->addWidget(Frame7, 1);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(Frame8);
-    layout->addLayout(lower);
-    layout->addStretch(1);
-    return page;
+    return Frame7;
 }
 
 void Form2::SetMixerPage(QWidget* page, std::function<void(int)> buildMixerPage) {
@@ -385,17 +385,11 @@ void Form2::Command1_Click() {
             r.SetAgcAttackTime(udAGCAttackTime->value());
         }
     }
-    Form_Unload();
-    accept();
+    HideAndClose(*this, true);
 }
 
 void Form2::Command2_Click() {
-    Form_Unload();
-    reject();
-}
-
-void Form2::Form_Unload() {
-    hide();
+    HideAndClose(*this, false);
 }
 
 void Form2::cmdMP3_Click() {

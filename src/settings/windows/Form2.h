@@ -9,7 +9,7 @@
 #include "settings/FormatValues.h"
 
 class QCheckBox;
-class QLabel;
+class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
@@ -58,7 +58,6 @@ class Form2 : public QDialog {
     void SetMessageBox(services::IMessageBox* box) { messageBox_ = box; }
 
     void Form_Load();
-    void Form_Unload();
     void Command1_Click();  // OK
     void Command2_Click();  // Cancel
     void cmdMP3_Click();
@@ -113,6 +112,9 @@ class Form2 : public QDialog {
     QPushButton* Command2 = nullptr;    // "Cancel"
 
     QWidget* BuildFormatsPage();
+    QGroupBox* BuildSummaryFrame(QWidget* page);
+    QGroupBox* BuildFiltersFrame(QWidget* page);
+    QGroupBox* BuildGainControlFrame(QWidget* page);
     QLineEdit* SummaryBox(core::Encoder which) const;
     std::string SettingsFile() const;
 

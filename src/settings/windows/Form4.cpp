@@ -14,6 +14,7 @@
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
 #include "settings/FormatValues.h"
+#include "settings/windows/OptionDialogParts.h"
 #include "settings/windows/SplitFilesBox.h"
 
 namespace qsr::settings {
@@ -71,17 +72,8 @@ Form4::Form4(std::string applicationFolder, services::DesktopServices desktop, Q
     Command3 = new QPushButton("Reload", this);
     Command3->setObjectName("Command3");
     Command3->setAutoDefault(false);
-    Command1 = new QPushButton("OK", this);
-    Command1->setObjectName("Command1");
-    Command1->setDefault(true);
-    Command2 = new QPushButton("Cancel", this);
-    Command2->setObjectName("Command2");
-    Command2->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Command3);
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
+    QHBoxLayout* buttons = MakeOkCancelRow(this, Command1, Command2);
+    buttons->insertWidget(0, Command3);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);

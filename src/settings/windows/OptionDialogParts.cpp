@@ -1,37 +1,67 @@
 #include "settings/windows/OptionDialogParts.h"
 
+#include <QBoxLayout>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <filesystem>
 
 #include "core/AppInfo.h"
 #include "platform/audio-api/AudioFile.h"
+#include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
 #include "settings/FormatOptionRules.h"
 
 namespace qsr::settings {
 
-FormatOptionDialog::FormatOptionDialog(services::DesktopServices desktop, audio::IAudioFile& file,
-                                       FormatValues& values, std::string settingsFile,
-                                       SetSummary setSummary, QWidget* parent)
-    : QDialog(parent),
-      desktop_(desktop),
-      file_(file),
-      values_(values),
-      settingsFile_(std::move(settingsFile)),
-      setSummary_(std::move(setSummary)),
-      found_(values) {}
+FormatValuesDialog::FormatValuesDialog(FormatValues& values, QWidget* parent)
+    : QDialog(parent), values_(values), found_(values) {}
 
-void FormatOptionDialog::reject() {
+void FormatValuesDialog::reject() {
     values_ = found_;
     QDialog::reject();
 }
 
-void FormatOptionDialog::ApplyApplicationSkin() {
+FormatOptionDialog::FormatOptionDialog(FormatOptionInputs inputs, const char* name,
+                                       const char* title, QWidget* parent)
+    : FormatValuesDialog(inputs.values, parent),
+      desktop_(inputs.desktop),
+      file_(inputs.file),
+      settingsFile_(std::move(inputs.settingsFile)),
+      setSummary_(std::move(inputs.setSummary)) {
+    setObjectName(name);
+    setWindowTitle(title);
+}
+
+void FormatOptionDialog::Form_Load() {
     services::ApplySkin(*this, FolderOfSettingsFile(settingsFile_));
+    LoadSection();
+}
+
+void FormatOptionDialog::cmdOK_Click() {
+    StoreSection();
+    AcceptWithDescription();
+}
+
+void FormatOptionDialog::cmdCancel_Click() {
+    reject();
+}
+
+void FormatOptionDialog::FinishLayout(QVBoxLayout* layout, ClosingButtonNames names) {
+    QPushButton* ok = MakeCommandButton(this, names.ok, names.okCaption);
+    QPushButton* cancel = MakeCommandButton(this, names.cancel, "Cancel");
+    layout->addLayout(MakeClosingRow({ok, cancel}));
+    connect(ok, &QPushButton::clicked, this, &FormatOptionDialog::cmdOK_Click);
+    connect(cancel, &QPushButton::clicked, this, &FormatOptionDialog::cmdCancel_Click);
+    services::NameControlsForAccessibility(this);
+}
+
+void FormatOptionDialog::AcceptWithDescription() {
+    CopyDescription();
+    accept();
 }
 
 void FormatOptionDialog::CopyDescription() {
@@ -71,6 +101,24 @@ QHBoxLayout* MakeClosingRow(std::initializer_list<QPushButton*> buttons) {
     return row;
 }
 
+QHBoxLayout* MakeOkCancelRow(QDialog* dialog, QPushButton*& ok, QPushButton*& cancel) {
+    // OK keeps Qt's auto-default, unlike the option dialogs' buttons.
+    ok = new QPushButton("OK", dialog);
+    ok->setObjectName("Command1");
+    cancel = new QPushButton("Cancel", dialog);
+    cancel->setObjectName("Command2");
+    cancel->setAutoDefault(false);
+    return MakeClosingRow({ok, cancel});
+}
+
+void HideAndClose(QDialog& dialog, bool ok) {
+    dialog.hide();
+    if (ok)
+        dialog.accept();
+    else
+        dialog.reject();
+}
+
 void OnOptionChosen(QObject* context, const std::vector<QRadioButton*>& group,
                     std::function<void(int)> chosen) {
     for (std::size_t i = 0; i < group.size(); ++i) {
@@ -78,6 +126,48 @@ void OnOptionChosen(QObject* context, const std::vector<QRadioButton*>& group,
             if (on) chosen(static_cast<int>(i));
         });
     }
+}
+
+void CheckOption(const std::vector<QRadioButton*>& group, int index) {
+    group[static_cast<std::size_t>(index)]->setChecked(true);
+}
+
+QGroupBox* MakeOptionFrame(QWidget* parent, const char* name, const char* title,
+                           Qt::Orientation orientation,
+                           std::initializer_list<OptionCaption> options,
+                           std::vector<QRadioButton*>& buttons) {
+    auto* frame = new QGroupBox(title, parent);
+    frame->setObjectName(name);
+    buttons.clear();
+    for (const OptionCaption& o : options)
+        buttons.push_back(MakeOptionButton(frame, o.name, o.caption));
+    auto* box = new QBoxLayout(
+        orientation == Qt::Vertical ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight, frame);
+    for (QRadioButton* b : buttons) box->addWidget(b);
+    if (orientation == Qt::Vertical) box->addStretch(1);
+    return frame;
+}
+
+QGroupBox* MakeSpinFrame(QWidget* parent, const SpinFrameText& text, int minimum, int maximum,
+                         QSpinBox*& spin) {
+    auto* frame = new QGroupBox(text.title, parent);
+    frame->setObjectName(text.name);
+    auto* label = new QLabel(text.label, frame);
+    spin = new QSpinBox(frame);
+    spin->setObjectName(text.spinName);
+    spin->setRange(minimum, maximum);
+    spin->setAccessibleName(text.accessibleName);
+    label->setBuddy(spin);
+    auto* row = new QHBoxLayout(frame);
+    row->addWidget(label);
+    row->addWidget(spin);
+    return frame;
+}
+
+QGroupBox* MakeChannelsFrame(QWidget* parent, Qt::Orientation orientation,
+                             std::vector<QRadioButton*>& buttons) {
+    return MakeOptionFrame(parent, "frmChannels", "nChannels", orientation,
+                           {{"P1", "Mono"}, {"P2", "Stereo"}}, buttons);
 }
 
 QGroupBox* MakeRateFrame(QWidget* parent, int count, bool blankAfter11025,
@@ -89,13 +179,17 @@ QGroupBox* MakeRateFrame(QWidget* parent, int count, bool blankAfter11025,
     const int rows = (count + 1) / 2;
     buttons.clear();
     for (int i = 0; i < count; ++i) {
-        QString caption = QString::number(kRateButtons[static_cast<std::size_t>(i)]);
-        if (blankAfter11025 && kRateButtons[static_cast<std::size_t>(i)] == 11025) caption += ' ';
+        QString caption = QString::number(RateOfButton(i));
+        if (blankAfter11025 && RateOfButton(i) == 11025) caption += ' ';
         auto* b = MakeOptionButton(frame, QString("F%1").arg(i + 1), caption);
         grid->addWidget(b, i % rows, i / rows);
         buttons.push_back(b);
     }
     return frame;
+}
+
+int RateOfButton(int index) {
+    return kRateButtons[static_cast<std::size_t>(index)];
 }
 
 std::string FolderOfSettingsFile(const std::string& settingsFile) {

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include "settings/windows/OptionDialogParts.h"
 
-class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
@@ -13,26 +14,16 @@ namespace qsr::settings {
 class frmFLAC : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmFLAC(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-            std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
-
-    // Skin, then section "flac" into the shared values and the controls.
-    void Form_Load();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    explicit frmFLAC(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
-    // Controls, named as the window's parts.
-    QRadioButton* B16 = nullptr;  // "16 bit"
-    QRadioButton* B24 = nullptr;  // "24 bit"
-    QSpinBox* udLevel = nullptr;  // compression level 0..8
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-};
+    // Section "flac".
+    void LoadSection() override;
+    void StoreSection() override;
 
-// Creates the dialog, loads it and shows it modal; its result.
-int ShowFlacOptions(services::DesktopServices desktop, audio::IAudioFile& file,
-                    FormatValues& values, const std::string& settingsFile, SetSummary setSummary,
-                    QWidget* parent = nullptr);
+    // Controls, named as the window's parts.
+    std::vector<QRadioButton*> bits_;  // B16 "16 bit", B24 "24 bit"
+    QSpinBox* udLevel = nullptr;       // compression level 0..8
+};
 
 }  // namespace qsr::settings

@@ -4,7 +4,6 @@
 
 #include "settings/windows/OptionDialogParts.h"
 
-class QPushButton;
 class QRadioButton;
 
 namespace qsr::settings {
@@ -13,27 +12,16 @@ namespace qsr::settings {
 class frmG726 : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmG726(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-            std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
-
-    // Skin, then section "g726" into the shared values and the buttons.
-    void Form_Load();
-    void F_Click(int index);        // F1..F10: index 0..9
-    void Option1_Click(int index);  // 0..3: 2..5 bits
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    explicit frmG726(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
-    // Controls, named as the window's parts.
-    std::vector<QRadioButton*> F;
-    std::vector<QRadioButton*> Option1;  // "2 bit ", "3 bit", "4 bit ", "5 bit"
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-};
+    // Section "g726".
+    void LoadSection() override;
+    void StoreSection() override;
 
-// Creates the dialog, loads it and shows it modal; its result.
-int ShowG726Options(services::DesktopServices desktop, audio::IAudioFile& file,
-                    FormatValues& values, const std::string& settingsFile, SetSummary setSummary,
-                    QWidget* parent = nullptr);
+    // Controls, named as the window's parts.
+    std::vector<QRadioButton*> F;        // F1..F10
+    std::vector<QRadioButton*> Option1;  // "2 bit ", "3 bit", "4 bit ", "5 bit"
+};
 
 }  // namespace qsr::settings

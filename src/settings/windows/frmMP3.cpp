@@ -20,6 +20,7 @@
 #include "settings/Inifun.h"
 #include "settings/Mp3OptionRules.h"
 #include "settings/SettingsRules.h"
+#include "settings/windows/OptionDialogParts.h"
 #include "settings/windows/UpDown.h"
 
 namespace qsr::settings {
@@ -69,13 +70,11 @@ void SelectQuietly(QComboBox* combo, int index) {
 frmMP3::frmMP3(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValues& values,
                std::string applicationFolder, std::function<void(const std::string&)> summary,
                QWidget* parent)
-    : QDialog(parent),
+    : FormatValuesDialog(values, parent),
       engine_(engine),
       file_(file),
-      values_(values),
       applicationFolder_(std::move(applicationFolder)),
-      summary_(std::move(summary)),
-      found_(values) {
+      summary_(std::move(summary)) {
     setObjectName("frmMP3");
     setWindowTitle("MP3 Advanced Option");
 
@@ -85,17 +84,9 @@ frmMP3::frmMP3(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValue
     SSTab1->addTab(BuildVbrPage(), "VBR");
     SSTab1->addTab(BuildExpertPage(), "Expert");
 
-    Command1 = Named(new QPushButton("OK", this), "Command1");
-    Command1->setDefault(true);
-    Command2 = Named(new QPushButton("Cancel", this), "Command2");
-    Command2->setAutoDefault(false);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(Command1);
-    buttons->addWidget(Command2);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(SSTab1);
-    layout->addLayout(buttons);
+    layout->addLayout(MakeOkCancelRow(this, Command1, Command2));
 
     ConnectHandlers();
     services::NameControlsForAccessibility(this);
@@ -328,11 +319,17 @@ void frmMP3::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
     settings_ = engine_.CreateMp3Settings();
     if (!settings_) return;  // no encoder options to edit; OK hands nothing over
-    audio::IMp3Settings& s = *settings_;
+    ShowGeneralDefaults();
+    ShowVbrOptions();
+    ShowFilters();
+    ShowExpertOptions();
+    ShowStoredValues();
+}
 
+void frmMP3::ShowGeneralDefaults() {
     {
         const QSignalBlocker quiet(Slider2);
-        Slider2->setValue(s.EncoderQuality());
+        Slider2->setValue(settings_->EncoderQuality());
     }
     {
         const QSignalBlocker quiet(Slider1);
@@ -344,7 +341,10 @@ void frmMP3::Form_Load() {
     values_.MP3Bitrate = 128;
     values_.MP3Frequency = 44100;
     values_.MP3Channels = 2;
+}
 
+void frmMP3::ShowVbrOptions() {
+    const audio::IMp3Settings& s = *settings_;
     const int maxVbr = s.MaxVbrBitrate();
     if (const auto position = Mp3BitratePosition(maxVbr)) {
         const QSignalBlocker quiet(Slider3);
@@ -368,7 +368,10 @@ void frmMP3::Form_Load() {
 
     TickQuietly(Check1, s.WriteVbrHeader());
     TickQuietly(Check2, s.EnforceMinBitrate());
+}
 
+void frmMP3::ShowFilters() {
+    const audio::IMp3Settings& s = *settings_;
     const Mp3FilterBoxes high = Mp3FilterOnLoad(s.HighPassFrequency(), s.HighPassWidth(),
                                                 kHighPassDefaultFrequency, kHighPassDefaultWidth);
     ShowQuietly(udHFiltF, high.frequency);
@@ -381,7 +384,10 @@ void frmMP3::Form_Load() {
     TickQuietly(chLFilt, low.on);
     ShowQuietly(udLFiltW, low.width);
     chLFilt_Click();
+}
 
+void frmMP3::ShowExpertOptions() {
+    const audio::IMp3Settings& s = *settings_;
     if (s.AthControl() >= 0 && s.AthControl() < Combo2->count())
         SelectQuietly(Combo2, s.AthControl());
     if (s.Deemphasis() >= 0 && s.Deemphasis() < Combo4->count())
@@ -391,15 +397,17 @@ void frmMP3::Form_Load() {
     TickQuietly(Check5, s.BitReservoir());
     TickQuietly(Check6, s.ShortBlocks());
     TickQuietly(Check7, s.IsoCompliance());
+}
 
+void frmMP3::ShowStoredValues() {
     // The three stored values; one that is absent or not a number keeps what
-    // the steps above set.
+    // the steps before set.
     const std::string file = SettingsFile();
     if (ReadStoredValue(file, core::format_key::kMp3Bitrate, values_.MP3Bitrate)) {
         if (const auto position = Mp3BitratePosition(values_.MP3Bitrate)) {
             const QSignalBlocker quiet(Slider1);
             Slider1->setValue(*position);
-            s.SetBitrate(values_.MP3Bitrate);
+            settings_->SetBitrate(values_.MP3Bitrate);
         }
         ShowBitrate(values_.MP3Bitrate);
     }
@@ -535,22 +543,11 @@ void frmMP3::Command1_Click() {
         file_->SetMp3Settings(*settings_);
         if (summary_) summary_(file_->FormatDescription());
     }
-    Form_Unload();
-    accept();
+    HideAndClose(*this, true);
 }
 
 void frmMP3::Command2_Click() {
-    Form_Unload();
-    reject();
-}
-
-void frmMP3::reject() {
-    values_ = found_;
-    QDialog::reject();
-}
-
-void frmMP3::Form_Unload() {
-    hide();
+    HideAndClose(*this, false);
 }
 
 bool ShowMp3Options(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValues& values,

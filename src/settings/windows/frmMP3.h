@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "settings/FormatValues.h"
+#include "settings/windows/OptionDialogParts.h"
 
 class QCheckBox;
 class QComboBox;
@@ -32,7 +32,7 @@ class UpDown;
 // section "mp3", hands the object to the main window's file component and
 // passes the component's new description to `summary`. Cancel writes nothing
 // and hands nothing over.
-class frmMP3 : public QDialog {
+class frmMP3 : public FormatValuesDialog {
     Q_OBJECT
   public:
     frmMP3(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValues& values,
@@ -44,12 +44,10 @@ class frmMP3 : public QDialog {
     audio::IMp3Settings* Settings() const { return settings_.get(); }
 
     void Form_Load();
-    void Form_Unload();
     void Command1_Click();  // OK
-    void Command2_Click();  // Cancel
-    // Cancel, Escape and the close box: the shared bitrate, rate and channels
-    // go back to what the dialog found.
-    void reject() override;
+    // Cancel; like Escape and the close box it puts the shared bitrate, rate
+    // and channels back as the dialog found them.
+    void Command2_Click();
 
     void Slider1_Scroll();
     void Slider2_Scroll();
@@ -130,16 +128,21 @@ class frmMP3 : public QDialog {
     QWidget* BuildVbrPage();
     QWidget* BuildExpertPage();
     void ConnectHandlers();
+    // Loading, in its order: each step shows the settings object's values
+    // without setting them again.
+    void ShowGeneralDefaults();
+    void ShowVbrOptions();
+    void ShowFilters();
+    void ShowExpertOptions();
+    void ShowStoredValues();
     std::string SettingsFile() const;
     void ShowBitrate(int kbps);
 
     audio::IAudioEngine& engine_;
     audio::IAudioFile* file_;
-    FormatValues& values_;
     std::string applicationFolder_;
     std::function<void(const std::string&)> summary_;
     std::unique_ptr<audio::IMp3Settings> settings_;
-    FormatValues found_;
 };
 
 // Loads the MP3 options dialog and shows it modal through `exec`; true when

@@ -1,8 +1,9 @@
 #pragma once
 
+#include <vector>
+
 #include "settings/windows/OptionDialogParts.h"
 
-class QPushButton;
 class QRadioButton;
 class QSpinBox;
 
@@ -14,26 +15,16 @@ namespace qsr::settings {
 class frmOPUS : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmOPUS(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-            std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
-
-    // Skin, then section "opus" into the shared values and the controls.
-    void Form_Load();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    explicit frmOPUS(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
-    // Controls, named as the window's parts.
-    QSpinBox* udBitrate = nullptr;     // kbit/s per channel pair
-    QRadioButton* AppAudio = nullptr;  // "Audio (music)"
-    QRadioButton* AppVoip = nullptr;   // "VoIP (speech)"
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-};
+    // Section "opus".
+    void LoadSection() override;
+    void StoreSection() override;
 
-// Creates the dialog, loads it and shows it modal; its result.
-int ShowOpusOptions(services::DesktopServices desktop, audio::IAudioFile& file,
-                    FormatValues& values, const std::string& settingsFile, SetSummary setSummary,
-                    QWidget* parent = nullptr);
+    // Controls, named as the window's parts.
+    QSpinBox* udBitrate = nullptr;            // kbit/s per channel pair
+    std::vector<QRadioButton*> application_;  // AppAudio "Audio (music)", AppVoip "VoIP (speech)"
+};
 
 }  // namespace qsr::settings

@@ -4,13 +4,11 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
 
 #include "platform/audio-api/AudioFile.h"
-#include "platform/services/windows/Accessibility.h"
 #include "settings/FormatOptionRules.h"
 #include "settings/FormatValues.h"
 
@@ -47,13 +45,8 @@ void Place(QSlider* slider, int value) {
 
 }  // namespace
 
-frmOgg::frmOgg(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-               std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmOgg");
-    setWindowTitle("Ogg Vorbis Option");
-
+frmOgg::frmOgg(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmOgg", "Ogg Vorbis Option", parent) {
     frmOption = new QGroupBox("Option", this);
     frmOption->setObjectName("frmOption");
     chVbr = new QCheckBox("VBR Enabled", frmOption);
@@ -95,14 +88,11 @@ frmOgg::frmOgg(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     auto* qualityColumn = new QVBoxLayout(frmQuality);
     qualityColumn->addWidget(sldrQuality);
 
-    cmdOk = MakeCommandButton(this, "cmdOk", "Ok");
-    cmdCancel = MakeCommandButton(this, "cmdCancel", "Cancel");
-    QHBoxLayout* buttons = MakeClosingRow({cmdOk, cmdCancel});
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(frmOption);
     layout->addWidget(frmVbr);
     layout->addWidget(frmQuality);
-    layout->addLayout(buttons);
+    FinishLayout(layout, {"cmdOk", "Ok", "cmdCancel"});
     setMinimumWidth(360);
 
     connect(chVbr, &QCheckBox::toggled, this, &frmOgg::chVbr_Click);
@@ -111,9 +101,6 @@ frmOgg::frmOgg(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     connect(sldrMinBitrate, &QSlider::valueChanged, this, &frmOgg::sldrMinBitrate_Scroll);
     connect(sldrMaxBitrate, &QSlider::valueChanged, this, &frmOgg::sldrMaxBitrate_Scroll);
     connect(sldrQuality, &QSlider::valueChanged, this, &frmOgg::sldrQuality_Scroll);
-    connect(cmdOk, &QPushButton::clicked, this, &frmOgg::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmOgg::cmdCancel_Click);
-    services::NameControlsForAccessibility(this);
 }
 
 void frmOgg::ShowBitrate(QLabel* label, QSlider* slider, const char* prefix, int kbit) {
@@ -121,8 +108,7 @@ void frmOgg::ShowBitrate(QLabel* label, QSlider* slider, const char* prefix, int
     slider->setToolTip(QString::number(kbit));
 }
 
-void frmOgg::Form_Load() {
-    ApplyApplicationSkin();
+void frmOgg::LoadSection() {
     const OggChoice c = LoadOggOptions(settingsFile_, values_);
     {
         const QSignalBlocker quietVbr(chVbr);
@@ -193,23 +179,10 @@ void frmOgg::sldrQuality_Scroll() {
     sldrQuality->setToolTip(QString::fromStdString(OggQualityText(values_.Quality)));
 }
 
-void frmOgg::cmdOK_Click() {
+void frmOgg::StoreSection() {
     WriteOggOptions(settingsFile_, values_);
     const OggParameters p = ChooseOggParameters(values_);
     file_.SetOggFormat(44100, 2, p.nominal, p.minimum, p.maximum, p.quality);
-    CopyDescription();
-    accept();
-}
-
-void frmOgg::cmdCancel_Click() {
-    reject();
-}
-
-int ShowOggOptions(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-                   const std::string& settingsFile, SetSummary setSummary, QWidget* parent) {
-    frmOgg dialog(desktop, file, values, settingsFile, std::move(setSummary), parent);
-    dialog.Form_Load();
-    return dialog.RunModal();
 }
 
 }  // namespace qsr::settings

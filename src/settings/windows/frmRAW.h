@@ -4,7 +4,6 @@
 
 #include "settings/windows/OptionDialogParts.h"
 
-class QPushButton;
 class QRadioButton;
 
 namespace qsr::settings {
@@ -13,35 +12,17 @@ namespace qsr::settings {
 class frmRAW : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmRAW(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-           std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
-
-    // Skin, then section "raw" into the shared values and the buttons.
-    void Form_Load();
-    void F_Click(int index);  // F1..F10: index 0..9
-    void P1_Click();
-    void P2_Click();
-    void C1_Click();
-    void C2_Click();
-    void C3_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
+    explicit frmRAW(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
   private:
-    // Controls, named as the window's parts.
-    std::vector<QRadioButton*> F;
-    QRadioButton* P1 = nullptr;  // "Mono"
-    QRadioButton* P2 = nullptr;  // "Stereo"
-    QRadioButton* C1 = nullptr;  // "16-bit PCM"
-    QRadioButton* C2 = nullptr;  // "8-bit A-Law "
-    QRadioButton* C3 = nullptr;  // "8-bit mu-Law "
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-};
+    // Section "raw".
+    void LoadSection() override;
+    void StoreSection() override;
 
-// Creates the dialog, loads it and shows it modal; its result.
-int ShowRawOptions(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-                   const std::string& settingsFile, SetSummary setSummary,
-                   QWidget* parent = nullptr);
+    // Controls, named as the window's parts.
+    std::vector<QRadioButton*> F;        // F1..F10
+    std::vector<QRadioButton*> P;        // P1 "Mono", P2 "Stereo"
+    std::vector<QRadioButton*> coding_;  // C1 "16-bit PCM", C2 "8-bit A-Law ", C3 "8-bit mu-Law "
+};
 
 }  // namespace qsr::settings

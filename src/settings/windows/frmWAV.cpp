@@ -9,43 +9,36 @@
 #include <QVBoxLayout>
 
 #include "platform/audio-api/AudioFile.h"
-#include "platform/services/windows/Accessibility.h"
 #include "settings/FormatOptionRules.h"
 #include "settings/FormatValues.h"
 
 namespace qsr::settings {
 
-frmWAV::frmWAV(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-               std::string settingsFile, SetSummary setSummary, QWidget* parent)
-    : FormatOptionDialog(desktop, file, values, std::move(settingsFile), std::move(setSummary),
-                         parent) {
-    setObjectName("frmWAV");
-    setWindowTitle("Set WAV Format");
-
+frmWAV::frmWAV(FormatOptionInputs inputs, QWidget* parent)
+    : FormatOptionDialog(std::move(inputs), "frmWAV", "Set WAV Format", parent) {
     QGroupBox* rates = MakeRateFrame(this, kRateButtonsWavVox, false, F);
-    auto* channels = new QGroupBox("nChannels", this);
-    channels->setObjectName("frmChannels");
-    P1 = MakeOptionButton(channels, "P1", "Mono");
-    P2 = MakeOptionButton(channels, "P2", "Stereo");
-    auto* channelRow = new QHBoxLayout(channels);
-    channelRow->addWidget(P1);
-    channelRow->addWidget(P2);
+    QGroupBox* channels = MakeChannelsFrame(this, Qt::Horizontal, P);
 
     auto* codecs = new QGroupBox("Set WAV Format", this);
     codecs->setObjectName("frmCodec");
-    cmdPCM = MakeCommandButton(codecs, "cmdPCM", "PCM");
-    cmdADPCM = MakeCommandButton(codecs, "cmdADPCM", "ADPCM");
-    cmdGSM = MakeCommandButton(codecs, "cmdGSM", "GSM");
-    cmdDSP = MakeCommandButton(codecs, "cmdDSP", "DSP");
-    cmdMenu = MakeCommandButton(codecs, "cmdMenu", "From Menu");
-    cmdSample = MakeCommandButton(codecs, "cmdSample", "Like Sample");
+    struct CodecButton {
+        const char* name;
+        const char* caption;
+        void (frmWAV::*click)();
+    };
+    const CodecButton codecButtons[] = {{"cmdPCM", "PCM", &frmWAV::cmdPCM_Click},
+                                        {"cmdADPCM", "ADPCM", &frmWAV::cmdADPCM_Click},
+                                        {"cmdGSM", "GSM", &frmWAV::cmdGSM_Click},
+                                        {"cmdDSP", "DSP", &frmWAV::cmdDSP_Click},
+                                        {"cmdMenu", "From Menu", &frmWAV::cmdMenu_Click},
+                                        {"cmdSample", "Like Sample", &frmWAV::cmdSample_Click}};
     auto* codecColumn = new QVBoxLayout(codecs);
-    for (QPushButton* b : {cmdPCM, cmdADPCM, cmdGSM, cmdDSP, cmdMenu, cmdSample})
+    for (const CodecButton& c : codecButtons) {
+        QPushButton* b = MakeCommandButton(codecs, c.name, c.caption);
         codecColumn->addWidget(b);
+        connect(b, &QPushButton::clicked, this, c.click);
+    }
     codecColumn->addStretch(1);
-
-    Command1 = MakeCommandButton(this, "Command1", "OK");
-    Command2 = MakeCommandButton(this, "Command2", "Cancel");
 
     auto* left = new QVBoxLayout;
     left->addWidget(rates);
@@ -53,76 +46,45 @@ frmWAV::frmWAV(services::DesktopServices desktop, audio::IAudioFile& file, Forma
     auto* top = new QHBoxLayout;
     top->addLayout(left);
     top->addWidget(codecs);
-    QHBoxLayout* buttons = MakeClosingRow({Command1, Command2});
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addLayout(buttons);
+    FinishLayout(layout, {"Command1", "OK", "Command2"});
 
-    OnOptionChosen(this, F, [this](int i) { F_Click(i); });
-    connect(P1, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) P1_Click();
-    });
-    connect(P2, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) P2_Click();
-    });
-    connect(Command1, &QPushButton::clicked, this, &frmWAV::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &frmWAV::Command2_Click);
-    connect(cmdPCM, &QPushButton::clicked, this, &frmWAV::cmdPCM_Click);
-    connect(cmdADPCM, &QPushButton::clicked, this, &frmWAV::cmdADPCM_Click);
-    connect(cmdGSM, &QPushButton::clicked, this, &frmWAV::cmdGSM_Click);
-    connect(cmdDSP, &QPushButton::clicked, this, &frmWAV::cmdDSP_Click);
-    connect(cmdMenu, &QPushButton::clicked, this, &frmWAV::cmdMenu_Click);
-    connect(cmdSample, &QPushButton::clicked, this, &frmWAV::cmdSample_Click);
-    services::NameControlsForAccessibility(this);
+    OnOptionChosen(this, F, [this](int i) { values_.Freq = RateOfButton(i); });
+    OnOptionChosen(this, P, [this](int i) { values_.Channel = static_cast<std::int16_t>(i + 1); });
 }
 
-void frmWAV::Form_Load() {
-    ApplyApplicationSkin();
+void frmWAV::LoadSection() {
     const WavChoice choice = LoadWavOptions(settingsFile_, values_);
-    F[static_cast<std::size_t>(choice.rateIndex)]->setChecked(true);
+    CheckOption(F, choice.rateIndex);
     // A mono-only coding in force (GSM, DSP) records mono whatever is stored:
     // the dialog shows that, and OK keeps it.
     const int channels = file_.WavChannels() == 1 ? 1 : choice.channels;
     values_.Channel = static_cast<std::int16_t>(channels);
-    (channels == 1 ? P1 : P2)->setChecked(true);
+    CheckOption(P, channels - 1);
 }
 
-void frmWAV::F_Click(int index) {
-    values_.Freq = kRateButtons[static_cast<std::size_t>(index)];
-}
-
-void frmWAV::P1_Click() {
-    values_.Channel = 1;
-}
-
-void frmWAV::P2_Click() {
-    values_.Channel = 2;
-}
-
-void frmWAV::Command1_Click() {
+void frmWAV::StoreSection() {
     WriteWavOptions(settingsFile_, values_);
     file_.SetWavFormat(values_.Freq, values_.Channel, 16);
-    CopyDescription();
-    accept();
-}
-
-void frmWAV::Command2_Click() {
-    reject();
 }
 
 void frmWAV::cmdPCM_Click() {
     file_.SetWavFormat(values_.Freq, values_.Channel, 16);
+    AcceptWithDescription();
+}
+
+bool frmWAV::DescribeOrRefuse() {
+    if (file_.FormatDescription().empty()) {
+        ShowFormatNotValid();
+        return false;
+    }
     CopyDescription();
-    accept();
+    return true;
 }
 
 void frmWAV::AcceptCodec() {
-    if (file_.FormatDescription().empty()) {
-        ShowFormatNotValid();
-        return;
-    }
-    CopyDescription();
-    accept();
+    if (DescribeOrRefuse()) accept();
 }
 
 void frmWAV::cmdADPCM_Click() {
@@ -137,8 +99,7 @@ void frmWAV::cmdGSM_Click() {
 
 void frmWAV::cmdDSP_Click() {
     file_.SetWavDspFormat();
-    CopyDescription();
-    accept();
+    AcceptWithDescription();
 }
 
 void frmWAV::cmdMenu_Click() {
@@ -158,18 +119,7 @@ void frmWAV::cmdSample_Click() {
     file_.SetWavFormatLikeSample(*path);
     // A file whose coding cannot be written is refused like a codec would be;
     // the summary keeps describing the format in force.
-    if (file_.FormatDescription().empty()) {
-        ShowFormatNotValid();
-        return;
-    }
-    CopyDescription();
-}
-
-int ShowWavOptions(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-                   const std::string& settingsFile, SetSummary setSummary, QWidget* parent) {
-    frmWAV dialog(desktop, file, values, settingsFile, std::move(setSummary), parent);
-    dialog.Form_Load();
-    return dialog.RunModal();
+    DescribeOrRefuse();
 }
 
 }  // namespace qsr::settings

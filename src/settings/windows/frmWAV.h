@@ -15,16 +15,8 @@ namespace qsr::settings {
 class frmWAV : public FormatOptionDialog {
     Q_OBJECT
   public:
-    frmWAV(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-           std::string settingsFile, SetSummary setSummary, QWidget* parent = nullptr);
+    explicit frmWAV(FormatOptionInputs inputs, QWidget* parent = nullptr);
 
-    // Skin, then section "wav" into the shared values and the buttons.
-    void Form_Load();
-    void F_Click(int index);  // F1..F8: index 0..7
-    void P1_Click();
-    void P2_Click();
-    void Command1_Click();  // OK
-    void Command2_Click();  // Cancel
     void cmdPCM_Click();
     void cmdADPCM_Click();
     void cmdGSM_Click();
@@ -33,27 +25,20 @@ class frmWAV : public FormatOptionDialog {
     void cmdSample_Click();
 
   private:
-    // Controls, named as the window's parts.
-    std::vector<QRadioButton*> F;
-    QRadioButton* P1 = nullptr;  // "Mono"
-    QRadioButton* P2 = nullptr;  // "Stereo"
-    QPushButton* cmdPCM = nullptr;
-    QPushButton* cmdADPCM = nullptr;
-    QPushButton* cmdGSM = nullptr;
-    QPushButton* cmdDSP = nullptr;
-    QPushButton* cmdMenu = nullptr;
-    QPushButton* cmdSample = nullptr;
-    QPushButton* Command1 = nullptr;  // "OK"
-    QPushButton* Command2 = nullptr;  // "Cancel"
+    // Section "wav"; OK is Command1, Cancel Command2.
+    void LoadSection() override;
+    void StoreSection() override;
 
-    // A codec that may refuse the rate or channels: its description, or the
-    // message and the dialog stays open.
+    // Controls, named as the window's parts.
+    std::vector<QRadioButton*> F;  // F1..F8
+    std::vector<QRadioButton*> P;  // P1 "Mono", P2 "Stereo"
+
+    // The component's description into the summary box, or "Format Parametr
+    // not valid" when the format last set was refused; false then.
+    bool DescribeOrRefuse();
+    // A codec that may refuse the rate or channels: its description and the
+    // dialog closes, or the message and the dialog stays open.
     void AcceptCodec();
 };
-
-// Creates the dialog, loads it and shows it modal; its result.
-int ShowWavOptions(services::DesktopServices desktop, audio::IAudioFile& file, FormatValues& values,
-                   const std::string& settingsFile, SetSummary setSummary,
-                   QWidget* parent = nullptr);
 
 }  // namespace qsr::settings
