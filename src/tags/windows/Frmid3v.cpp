@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Twips.h"
 #include "platform/services/windows/Skin.h"
 #include "tags/EditorSplitter.h"
 #include "tags/SplitPath.h"
@@ -404,10 +405,10 @@ bool Frmid3v::eventFilter(QObject* watched, QEvent* event) {
             event->type() == QEvent::MouseButtonPress) {
             p_MouseDown();
         } else if (mouse != nullptr && event->type() == QEvent::MouseMove) {
-            p_MouseMove(static_cast<int>(mouse->position().x()) * splitter::kTwipsPerPixel);
+            p_MouseMove(core::PixelsToTwips(static_cast<int>(mouse->position().x())));
         } else if (mouse != nullptr && mouse->button() == Qt::LeftButton &&
                    event->type() == QEvent::MouseButtonRelease) {
-            p_MouseUp(static_cast<int>(mouse->position().x()) * splitter::kTwipsPerPixel);
+            p_MouseUp(core::PixelsToTwips(static_cast<int>(mouse->position().x())));
         }
     } else if (watched == txtv1_[kV1Track] && event->type() == QEvent::KeyPress) {
         // Only digits, "." and the editing keys reach the Track box.
