@@ -118,6 +118,11 @@ void Frmid3v::BuildMenus() {
         connect(menSelect_[static_cast<std::size_t>(i)], &QAction::triggered, this,
                 [this, i] { menSelect_Click(i); });
     }
+    // The header takes no focus: the keyboard reaches the order through here.
+    menSelectMenu_->addSeparator();
+    menSort_ = menSelectMenu_->addAction("Sort by &Filename");
+    menSort_->setObjectName("menSort");
+    connect(menSort_, &QAction::triggered, this, [this] { SortByName(); });
 }
 
 // Controls stand at designed positions (twips) in a client area under the
@@ -185,6 +190,7 @@ void Frmid3v::BuildList(int left) {
     lvw_->header()->setSectionsClickable(true);
     lvw_->header()->setSortIndicatorShown(false);
     lvw_->viewport()->installEventFilter(this);
+    lvw_->installEventFilter(this);  // the menu key and Shift+F10
     Place(lvw_, left, kTreeTop, kInnerWidth - left - 120, kPaneHeight);
 }
 
