@@ -13,4 +13,9 @@ constexpr int TwipsToPixels(int twips) {
                       : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
 }
 
+// Whole pixels back to twips: exact, every pixel is 15 twips.
+constexpr int PixelsToTwips(int pixels) {
+    return pixels * kTwipsPerPixel;
+}
+
 }  // namespace qsr::core

@@ -15,7 +15,7 @@ int PlaylistPanelToggle(int heightTwips) {
 }
 
 int DraggedKnobLeft(int leftAtPress, int pointerTravelPixels, int lo, int hi) {
-    return std::clamp(leftAtPress + pointerTravelPixels * kTwipsPerPixel, lo, hi);
+    return std::clamp(leftAtPress + core::PixelsToTwips(pointerTravelPixels), lo, hi);
 }
 
 double KnobSeekSeconds(int knobLeft, double duration) {

@@ -8,9 +8,6 @@
 
 namespace qsr::player {
 
-// The player face is laid out in twips.
-using core::kTwipsPerPixel;
-
 // Window heights in twips. Every mode test compares with these exact values.
 inline constexpr int kHeightNormal = 1725;
 inline constexpr int kHeightPlaylist = 5640;

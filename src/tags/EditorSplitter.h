@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/Twips.h"
-
 namespace qsr::tags {
 
 // The tag editor's vertical splitter between folder tree and file list.
@@ -9,7 +7,6 @@ namespace qsr::tags {
 // the window's stored "folderwidth" is kept in.
 namespace splitter {
 
-using core::kTwipsPerPixel;
 constexpr int kMinBoundary = 2500;  // a drag moves the panes only strictly inside these
 constexpr int kMaxBoundary = 5500;
 constexpr int kHalfWidth = 90;      // the splitter's Left is the boundary minus this

@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
 #include <QFrame>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -431,6 +433,42 @@ TEST_F(Frmid3vTest, SelectMenuTicksAndUnticksEveryRow) {
     // Moving to a row (mouse or keyboard) shows its record as well.
     Rows().Select(2);
     EXPECT_EQ(w->ShownRecord(), Rows().Record(2));
+}
+
+// The header takes no focus: the list's menu, opened by the menu key (a
+// keyboard context-menu event) or Shift+F10, sorts by "Filename" each way in turn.
+TEST_F(Frmid3vTest, TheListMenuKeysReachTheFilenameOrder) {
+    w->Form_Load();
+    w->UpdateFolder(ToneFolder(3));
+    WaitForEditor(*w);
+    auto* menu = Child<QMenu>("menSelectMenu");
+    auto names = [&] {
+        std::vector<std::string> shown;
+        for (int i = 0; i < Rows().Count(); ++i) shown.push_back(Rows().Text(i, 0).toStdString());
+        return shown;
+    };
+    auto chooseSort = [&] {
+        ASSERT_TRUE(menu->isVisible());
+        QKeyEvent f(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier, "f");  // "Sort by &Filename"
+        QApplication::sendEvent(menu, &f);
+        EXPECT_FALSE(menu->isVisible());
+    };
+    List()->setFocus();
+    Rows().Select(1);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(), List()->mapToGlobal(QPoint()));
+    QApplication::sendEvent(List(), &menuKey);
+    // Under the current row, not at the pointer.
+    EXPECT_EQ(menu->pos(), List()->viewport()->mapToGlobal(Rows().Rect(1).bottomLeft()));
+    chooseSort();
+    EXPECT_EQ(names(), (std::vector<std::string>{"tone0", "tone1", "tone2"}));
+    EXPECT_EQ(List()->header()->sortIndicatorOrder(), Qt::AscendingOrder);
+
+    QKeyEvent shiftF10(QEvent::KeyPress, Qt::Key_F10, Qt::ShiftModifier);
+    QApplication::sendEvent(List(), &shiftF10);
+    chooseSort();
+    EXPECT_EQ(names(), (std::vector<std::string>{"tone2", "tone1", "tone0"}));
+    EXPECT_EQ(List()->header()->sortIndicatorOrder(), Qt::DescendingOrder);
+    EXPECT_EQ(Child<QAction>("menSort")->text(), "Sort by &Filename");
 }
 
 TEST_F(Frmid3vTest, PlaybackCommandsGoThroughTheWrapper) {

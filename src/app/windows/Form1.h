@@ -17,6 +17,7 @@ class QAction;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QLayout;
 class QMenu;
 class QPushButton;
 class QSlider;
@@ -177,6 +178,13 @@ class Form1 : public QMainWindow {
 
   private:
     void BuildControls();
+    QLayout* BuildDeviceLists(QWidget* central);
+    QLayout* BuildTransport(QWidget* central);
+    QLayout* BuildDisplays(QWidget* central);
+    QWidget* BuildRecordingsList(QWidget* central);
+    QLayout* BuildCommandColumn(QWidget* central);
+    void BuildStatusBar();
+    void ConnectControls();
     void BuildMenus();
     QAction* AddMenuEntry(QMenu* menu, const char* name, const char* caption,
                           void (Form1::*handler)());

@@ -36,10 +36,32 @@ QIcon RecordIcon() {
     return QIcon(pixmap);
 }
 
+QLabel* NamedLabel(QWidget* parent, const char* name, const char* text) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    return l;
+}
+
+QComboBox* NamedCombo(QWidget* parent, const char* name) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    c->setMinimumContentsLength(24);
+    return c;
+}
+
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& text) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- controls
 
+// Created in tab order: device lists, transport, position, displays, the
+// recordings list, then the command column.
 void Form1::BuildControls() {
     auto* central = new QWidget(this);
     central->setObjectName("centralWidget");
@@ -47,25 +69,29 @@ void Form1::BuildControls() {
     auto* left = new QVBoxLayout;
     outer->addLayout(left, 1);
 
+    left->addLayout(BuildDeviceLists(central));
+    left->addLayout(BuildTransport(central));
+    slPosition = new QSlider(Qt::Horizontal, central);
+    slPosition->setObjectName("slPosition");
+    slPosition->setRange(0, kSliderMax);
+    left->addWidget(slPosition);
+    left->addLayout(BuildDisplays(central));
+    left->addWidget(BuildRecordingsList(central), 1);
+    outer->addLayout(BuildCommandColumn(central));
+    setCentralWidget(central);
+
+    BuildStatusBar();
+    ConnectControls();
+}
+
+QLayout* Form1::BuildDeviceLists(QWidget* central) {
     auto* lists = new QGridLayout;
-    auto label = [central](const char* name, const char* text) {
-        auto* l = new QLabel(text, central);
-        l->setObjectName(name);
-        return l;
-    };
-    auto combo = [central](const char* name) {
-        auto* c = new QComboBox(central);
-        c->setObjectName(name);
-        c->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-        c->setMinimumContentsLength(24);
-        return c;
-    };
-    SkinLabel1 = label("SkinLabel1", "Record Device");
-    SkinLabel2 = label("SkinLabel2", "Sound Source");
-    SkinLabel3 = label("SkinLabel3", "Output Format");
-    DeviceCombo = combo("DeviceCombo");
-    cmbSrcInput = combo("cmbSrcInput");
-    cboEncoders = combo("cboEncoders");
+    SkinLabel1 = NamedLabel(central, "SkinLabel1", "Record Device");
+    SkinLabel2 = NamedLabel(central, "SkinLabel2", "Sound Source");
+    SkinLabel3 = NamedLabel(central, "SkinLabel3", "Output Format");
+    DeviceCombo = NamedCombo(central, "DeviceCombo");
+    cmbSrcInput = NamedCombo(central, "cmbSrcInput");
+    cboEncoders = NamedCombo(central, "cboEncoders");
     cboEncoders->setMinimumContentsLength(8);
     lists->addWidget(SkinLabel1, 0, 0);
     lists->addWidget(DeviceCombo, 0, 1);
@@ -74,22 +100,19 @@ void Form1::BuildControls() {
     lists->addWidget(SkinLabel3, 2, 0);
     lists->addWidget(cboEncoders, 2, 1, Qt::AlignLeft);
     lists->setColumnStretch(1, 1);
-    left->addLayout(lists);
+    return lists;
+}
 
+QLayout* Form1::BuildTransport(QWidget* central) {
     auto* transport = new QHBoxLayout;
-    auto button = [central](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, central);
-        b->setObjectName(name);
-        return b;
-    };
-    cmdrecord = button("cmdrecord", QString());
+    cmdrecord = NamedButton(central, "cmdrecord", QString());
     cmdrecord->setIcon(RecordIcon());
     cmdrecord->setToolTip("Start Recording (Hotkey:CTRL+R)");
-    cmdStop = button("cmdStop", "Stop");
-    cmdPlay = button("cmdPlay", QString());
+    cmdStop = NamedButton(central, "cmdStop", "Stop");
+    cmdPlay = NamedButton(central, "cmdPlay", QString());
     cmdPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
     cmdPlay->setToolTip("Play");
-    cmdPause = button("cmdPause", QString());
+    cmdPause = NamedButton(central, "cmdPause", QString());
     cmdPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
     cmdPause->setToolTip("Pause");
     for (auto* b : {cmdrecord, cmdStop, cmdPlay, cmdPause}) transport->addWidget(b);
@@ -102,12 +125,10 @@ void Form1::BuildControls() {
     timeFont.setStyleHint(QFont::Monospace);
     Label1->setFont(timeFont);
     transport->addWidget(Label1);
-    left->addLayout(transport);
+    return transport;
+}
 
-    slPosition = new QSlider(Qt::Horizontal, central);
-    slPosition->setObjectName("slPosition");
-    left->addWidget(slPosition);
-
+QLayout* Form1::BuildDisplays(QWidget* central) {
     auto* displays = new QHBoxLayout;
     auto* status = new QGroupBox("Status", central);
     status->setObjectName("Frame2");
@@ -125,8 +146,10 @@ void Form1::BuildControls() {
     AV1 = wave;
     av1Display_ = wave;
     displays->addWidget(AV1, 2);
-    left->addLayout(displays);
+    return displays;
+}
 
+QWidget* Form1::BuildRecordingsList(QWidget* central) {
     auto* listFrame = new QGroupBox("Double Click list to Play Recording", central);
     listFrame->setObjectName("Frame1");
     auto* listLayout = new QVBoxLayout(listFrame);
@@ -144,27 +167,30 @@ void Form1::BuildControls() {
     ListView1->setColumnWidth(3, 80);
     ListView1->setContextMenuPolicy(Qt::CustomContextMenu);
     listLayout->addWidget(ListView1);
-    left->addWidget(listFrame, 1);
+    return listFrame;
+}
 
+QLayout* Form1::BuildCommandColumn(QWidget* central) {
     auto* commands = new QVBoxLayout;
-    Command1 = button("Command1", "Record Ctrl+R");
-    Command3 = button("Command3", "Stop Ctrl+S");
-    Command2 = button("Command2", "Schedule");
-    Command4 = button("Command4", "Audio Player");
-    Command5 = button("Command5", "Output File");
-    Command6 = button("Command6", "Format Settings");
-    Command13 = button("Command13", "Edit ID3");
-    Command14 = button("Command14", "Audio Converter");
-    Command10 = button("Command10", "Help");
-    Command11 = button("Command11", "About");
-    Command12 = button("Command12", "Close");
+    Command1 = NamedButton(central, "Command1", "Record Ctrl+R");
+    Command3 = NamedButton(central, "Command3", "Stop Ctrl+S");
+    Command2 = NamedButton(central, "Command2", "Schedule");
+    Command4 = NamedButton(central, "Command4", "Audio Player");
+    Command5 = NamedButton(central, "Command5", "Output File");
+    Command6 = NamedButton(central, "Command6", "Format Settings");
+    Command13 = NamedButton(central, "Command13", "Edit ID3");
+    Command14 = NamedButton(central, "Command14", "Audio Converter");
+    Command10 = NamedButton(central, "Command10", "Help");
+    Command11 = NamedButton(central, "Command11", "About");
+    Command12 = NamedButton(central, "Command12", "Close");
     for (auto* b : {Command1, Command3, Command2, Command4, Command5, Command6, Command13,
                     Command14, Command10, Command11, Command12})
         commands->addWidget(b);
     commands->addStretch(1);
-    outer->addLayout(commands);
-    setCentralWidget(central);
+    return commands;
+}
 
+void Form1::BuildStatusBar() {
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName("StatusBar1");
     // Panels elide a long text: the window never resizes itself for one.
@@ -180,28 +206,25 @@ void Form1::BuildControls() {
     StatusBar1->addWidget(StatusPanel2, 2);
     StatusBar1->addPermanentWidget(PanelDropouts);
     setStatusBar(StatusBar1);
+}
 
-    connect(cmdrecord, &QPushButton::clicked, this, &Form1::cmdrecord_Click);
-    connect(cmdStop, &QPushButton::clicked, this, &Form1::cmdStop_Click);
-    connect(cmdPlay, &QPushButton::clicked, this, &Form1::cmdPlay_Click);
-    connect(cmdPause, &QPushButton::clicked, this, &Form1::cmdPause_Click);
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
-    connect(Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
-    connect(Command10, &QPushButton::clicked, this, &Form1::Command10_Click);
-    connect(Command11, &QPushButton::clicked, this, &Form1::Command11_Click);
-    connect(Command12, &QPushButton::clicked, this, &Form1::Command12_Click);
-    connect(Command13, &QPushButton::clicked, this, &Form1::Command13_Click);
-    connect(Command14, &QPushButton::clicked, this, &Form1::Command14_Click);
+void Form1::ConnectControls() {
+    const std::pair<QPushButton*, void (Form1::*)()> clicks[] = {
+        {cmdrecord, &Form1::cmdrecord_Click}, {cmdStop, &Form1::cmdStop_Click},
+        {cmdPlay, &Form1::cmdPlay_Click},     {cmdPause, &Form1::cmdPause_Click},
+        {Command1, &Form1::Command1_Click},   {Command2, &Form1::Command2_Click},
+        {Command3, &Form1::Command3_Click},   {Command4, &Form1::Command4_Click},
+        {Command5, &Form1::Command5_Click},   {Command6, &Form1::Command6_Click},
+        {Command10, &Form1::Command10_Click}, {Command11, &Form1::Command11_Click},
+        {Command12, &Form1::Command12_Click}, {Command13, &Form1::Command13_Click},
+        {Command14, &Form1::Command14_Click}};
+    for (const auto& [button, handler] : clicks)
+        connect(button, &QPushButton::clicked, this, handler);
     // activated: only the user's choice, not the filling at load.
     connect(DeviceCombo, &QComboBox::activated, this, &Form1::DeviceCombo_Click);
     connect(cmbSrcInput, &QComboBox::activated, this, &Form1::cmbSrcInput_Click);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::ListView1_DblClick);
     connect(ListView1, &QWidget::customContextMenuRequested, this, &Form1::ListView1_MouseUp);
-    slPosition->setRange(0, kSliderMax);
     connect(slPosition, &QSlider::sliderPressed, this, &Form1::slPosition_MouseDown);
     connect(slPosition, &QSlider::sliderReleased, this, &Form1::slPosition_MouseUp);
 }

@@ -57,6 +57,28 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     setObjectName("frmcov");
     setWindowTitle("Audio Converter");
 
+    // Built in tab order, top to bottom.
+    QGroupBox* inputFrame = BuildInputFrame();
+    QGroupBox* outputFrame = BuildOutputFrame();
+    QGroupBox* settingFrame = BuildSettingFrame();
+    QGroupBox* convertFrame = BuildConvertFrame();
+    QGroupBox* statusFrame = BuildStatusFrame();
+    auto* top = new QHBoxLayout;
+    top->addWidget(outputFrame);
+    top->addWidget(settingFrame, 1);
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(inputFrame);
+    main->addLayout(top);
+    main->addWidget(convertFrame);
+    main->addWidget(statusFrame, 1);
+    resize(560, 440);
+
+    connect(cmdOpenFile_, &QPushButton::clicked, this, [this] { cmdOpenFile_Click(); });
+    connect(cmdConvert_, &QPushButton::clicked, this, [this] { cmdConvert_Click(); });
+    services::NameControlsForAccessibility(this);
+}
+
+QGroupBox* frmcov::BuildInputFrame() {
     auto* inputFrame = new QGroupBox("Input Audio File");
     txtInputFile_ = new QLineEdit("Enter Input Audio File");
     txtInputFile_->setObjectName("txtInputFile");
@@ -68,7 +90,10 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     auto* inputRow = new QHBoxLayout(inputFrame);
     inputRow->addWidget(txtInputFile_, 1);
     inputRow->addWidget(cmdOpenFile_);
+    return inputFrame;
+}
 
+QGroupBox* frmcov::BuildOutputFrame() {
     auto* outputFrame = new QGroupBox("Output Format");
     chMP3_ = new QCheckBox("MP3");
     chMP3_->setObjectName("chMP3");
@@ -81,12 +106,11 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     chOpus_ = new QCheckBox("Opus");
     chOpus_->setObjectName("chOpus");
     auto* outputCol = new QVBoxLayout(outputFrame);
-    outputCol->addWidget(chMP3_);
-    outputCol->addWidget(chOGG_);
-    outputCol->addWidget(chWMA_);
-    outputCol->addWidget(chFLAC_);
-    outputCol->addWidget(chOpus_);
+    for (QCheckBox* box : {chMP3_, chOGG_, chWMA_, chFLAC_, chOpus_}) outputCol->addWidget(box);
+    return outputFrame;
+}
 
+QGroupBox* frmcov::BuildSettingFrame() {
     auto* settingFrame = new QGroupBox("Format setting");
     txtMP3FormatString_ = FormatString("txtMP3FormatString");
     txtOGGFormatString_ = FormatString("txtOGGFormatString");
@@ -116,7 +140,10 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     }
     grid->addWidget(udWMAProfile_, 2, 2);
     grid->setColumnStretch(1, 1);
+    return settingFrame;
+}
 
+QGroupBox* frmcov::BuildConvertFrame() {
     auto* convertFrame = new QGroupBox("Convert");
     cmdConvert_ = new QPushButton("Convert Now!");
     cmdConvert_->setObjectName("cmdConvert");
@@ -128,7 +155,10 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     auto* convertRow = new QHBoxLayout(convertFrame);
     convertRow->addWidget(cmdConvert_);
     convertRow->addWidget(ProgressConvert_, 1);
+    return convertFrame;
+}
 
+QGroupBox* frmcov::BuildStatusFrame() {
     auto* statusFrame = new QGroupBox("Status");
     viewEvent_ = new QTreeWidget;
     viewEvent_->setObjectName("viewEvent");
@@ -140,20 +170,7 @@ frmcov::frmcov(audio::IAudioEngine& engine, services::DesktopServices desktop,
     viewEvent_->setColumnWidth(1, 70);
     auto* statusCol = new QVBoxLayout(statusFrame);
     statusCol->addWidget(viewEvent_);
-
-    auto* top = new QHBoxLayout;
-    top->addWidget(outputFrame);
-    top->addWidget(settingFrame, 1);
-    auto* main = new QVBoxLayout(this);
-    main->addWidget(inputFrame);
-    main->addLayout(top);
-    main->addWidget(convertFrame);
-    main->addWidget(statusFrame, 1);
-    resize(560, 440);
-
-    connect(cmdOpenFile_, &QPushButton::clicked, this, [this] { cmdOpenFile_Click(); });
-    connect(cmdConvert_, &QPushButton::clicked, this, [this] { cmdConvert_Click(); });
-    services::NameControlsForAccessibility(this);
+    return statusFrame;
 }
 
 frmcov::~frmcov() {

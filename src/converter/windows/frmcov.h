@@ -10,6 +10,7 @@
 #include "platform/services/Worker.h"
 
 class QCheckBox;
+class QGroupBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
@@ -54,6 +55,12 @@ class frmcov : public QDialog {
     void reject() override;
 
   private:
+    // The window's group boxes, each with its controls.
+    QGroupBox* BuildInputFrame();
+    QGroupBox* BuildOutputFrame();
+    QGroupBox* BuildSettingFrame();
+    QGroupBox* BuildConvertFrame();
+    QGroupBox* BuildStatusFrame();
     // The next checked format step in the order WMA, MP3, Ogg Vorbis, or the
     // end of the run; the boxes are read as each step starts.
     void NextStep();

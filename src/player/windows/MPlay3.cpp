@@ -24,6 +24,7 @@
 #include "core/AtomicFile.h"
 #include "core/FileKind.h"
 #include "core/TextFile.h"
+#include "core/Twips.h"
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
 #include "player/FaceClocks.h"
@@ -115,9 +116,9 @@ void MPlay3::Form_Unload() {
     am1_.Stop();
     if (desktop_.userSettings) {
         desktop_.userSettings->Set(settingsApp_, kSection, "MAINTOP",
-                                   std::to_string(y() * kTwipsPerPixel));
+                                   std::to_string(core::PixelsToTwips(y())));
         desktop_.userSettings->Set(settingsApp_, kSection, "MAINLEFT",
-                                   std::to_string(x() * kTwipsPerPixel));
+                                   std::to_string(core::PixelsToTwips(x())));
     }
 }
 
@@ -533,8 +534,8 @@ void MPlay3::Timer1_Timer() {
 
 void MPlay3::Timer7_Timer() {
     label24Left_ -= 50;
-    if (label24Left_ < -(Label24_->width() * kTwipsPerPixel))
-        label24Left_ = PicDisplay_->width() * kTwipsPerPixel;
+    if (label24Left_ < -core::PixelsToTwips(Label24_->width()))
+        label24Left_ = core::PixelsToTwips(PicDisplay_->width());
     Label24_->move(Px(label24Left_), Label24_->y());
 }
 

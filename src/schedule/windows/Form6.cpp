@@ -50,6 +50,26 @@ Form6::Form6(std::string applicationFolder, services::DesktopServices desktop,
     setObjectName("Form6");
     setWindowTitle("Scheduler");
 
+    // Built in tab order: the clock, the pickers and comment, the buttons.
+    BuildClock();
+    QLayout* grid = BuildPickers();
+    QLayout* buttons = BuildButtons();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(SkinLabel1);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+    setMinimumWidth(400);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName("Timer1");
+    Timer1->setInterval(1000);
+
+    connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form6::Timer1_Timer);
+}
+
+void Form6::BuildClock() {
     SkinLabel1 = new QLabel(this);
     SkinLabel1->setObjectName("SkinLabel1");
     SkinLabel1->setAlignment(Qt::AlignCenter);
@@ -57,7 +77,9 @@ Form6::Form6(std::string applicationFolder, services::DesktopServices desktop,
     clockFont.setPointSize(clockFont.pointSize() + 4);
     clockFont.setBold(true);
     SkinLabel1->setFont(clockFont);
+}
 
+QLayout* Form6::BuildPickers() {
     auto label = [this](const char* name, const char* caption) {
         auto* l = new QLabel(caption, this);
         l->setObjectName(name);
@@ -92,15 +114,6 @@ Form6::Form6(std::string applicationFolder, services::DesktopServices desktop,
     Text1->setAccessibleName("Comment:");
     commentLabel->setBuddy(Text1);
 
-    Command1 = new QPushButton("OK", this);
-    Command1->setObjectName("Command1");
-    Command1->setAccessibleName("OK");
-    Command1->setDefault(true);
-    Command2 = new QPushButton("Cancel", this);
-    Command2->setObjectName("Command2");
-    Command2->setAccessibleName("Cancel");
-    Command2->setAutoDefault(false);
-
     auto* grid = new QGridLayout;
     grid->addWidget(startLabel, 0, 0);
     grid->addWidget(DTPicker1, 0, 1);
@@ -110,23 +123,23 @@ Form6::Form6(std::string applicationFolder, services::DesktopServices desktop,
     grid->addWidget(DTPicker4, 1, 2);
     grid->addWidget(commentLabel, 2, 0);
     grid->addWidget(Text1, 2, 1, 1, 2);
+    return grid;
+}
+
+QLayout* Form6::BuildButtons() {
+    Command1 = new QPushButton("OK", this);
+    Command1->setObjectName("Command1");
+    Command1->setAccessibleName("OK");
+    Command1->setDefault(true);
+    Command2 = new QPushButton("Cancel", this);
+    Command2->setObjectName("Command2");
+    Command2->setAccessibleName("Cancel");
+    Command2->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(Command1);
     buttons->addWidget(Command2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(SkinLabel1);
-    layout->addLayout(grid);
-    layout->addLayout(buttons);
-    setMinimumWidth(400);
-
-    Timer1 = new QTimer(this);
-    Timer1->setObjectName("Timer1");
-    Timer1->setInterval(1000);
-
-    connect(Command1, &QPushButton::clicked, this, &Form6::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Form6::Command2_Click);
-    connect(Timer1, &QTimer::timeout, this, &Form6::Timer1_Timer);
+    return buttons;
 }
 
 Form6::~Form6() = default;

@@ -10,6 +10,7 @@
 
 class QDateEdit;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QTimeEdit;
@@ -50,6 +51,9 @@ class Form6 : public QDialog {
     QPushButton* Command2 = nullptr;  // "Cancel"
     QTimer* Timer1 = nullptr;
 
+    void BuildClock();
+    QLayout* BuildPickers();
+    QLayout* BuildButtons();
     DateTime Now() const;
 
     std::string applicationFolder_;

@@ -29,65 +29,9 @@ MixerPage::MixerPage(audio::IAudioRecorder& recorder, AdvancedOpener openAdvance
     auto* columns = new QHBoxLayout(Frame14);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->setSpacing(0);
-
     for (int i = 0; i < kMixerColumns; ++i) {
-        auto* column = new QWidget(Frame14);
-        column->setObjectName(Indexed("Column", i));
-        Column[i] = column;
-        Label[i] = new QLabel("Label1", column);
-        Label[i]->setObjectName(Indexed("Label", i));
-        Label[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-        Label[i]->setWordWrap(true);
-        // Room for a name of two lines, so the columns' controls line up.
-        Label[i]->setMinimumHeight(2 * Label[i]->fontMetrics().lineSpacing());
-        Label3[i] = new QLabel("Volume:", column);
-        Label3[i]->setObjectName(Indexed("Label3", i));
-        slVolume[i] = new QSlider(Qt::Vertical, column);
-        slVolume[i]->setObjectName(Indexed("slVolume", i));
-        slVolume[i]->setRange(0, kVolumeMax);
-        // Value 0 at the top, and the keys move the handle the way their arrows point.
-        slVolume[i]->setInvertedAppearance(true);
-        slVolume[i]->setInvertedControls(true);
-        slVolume[i]->setPageStep(kVolumeMax / 16);
-        slVolume[i]->setMinimumHeight(120);
-        Label2[i] = new QLabel("Balance:", column);
-        Label2[i]->setObjectName(Indexed("Label2", i));
-        slBalance[i] = new QSlider(Qt::Horizontal, column);
-        slBalance[i]->setObjectName(Indexed("slBalance", i));
-        slBalance[i]->setRange(0, 100);
-        slBalance[i]->setValue(50);
-        chSelect[i] = new QCheckBox(QString::fromStdString(SelectCaption(i)), column);
-        chSelect[i]->setObjectName(Indexed("chSelect", i));
-        cmdAdvanced[i] = new QPushButton("Advanced", column);
-        cmdAdvanced[i]->setObjectName(Indexed("cmdAdvanced", i));
-        cmdAdvanced[i]->setAutoDefault(false);
-        // Columns stay aligned whether or not a line has advanced controls.
-        QSizePolicy keep = cmdAdvanced[i]->sizePolicy();
-        keep.setRetainSizeWhenHidden(true);
-        cmdAdvanced[i]->setSizePolicy(keep);
-        // A drag applies once, when it ends; keys and clicks on the groove at once.
-        slVolume[i]->setTracking(false);
-        slBalance[i]->setTracking(false);
-
-        auto* layout = new QVBoxLayout(column);
-        layout->setContentsMargins(4, 4, 4, 4);
-        layout->addWidget(Label[i]);
-        layout->addWidget(Label3[i]);
-        layout->addWidget(slVolume[i], 1, Qt::AlignHCenter);
-        layout->addWidget(Label2[i]);
-        layout->addWidget(slBalance[i]);
-        layout->addWidget(chSelect[i]);
-        layout->addWidget(cmdAdvanced[i]);
-        columns->addWidget(column);
-
-        connect(chSelect[i], &QCheckBox::clicked, this, [this, i] { chSelect_MouseUp(i); });
-        connect(slVolume[i], &QSlider::valueChanged, this, [this, i] {
-            if (!showing_) slVolume_Click(i);
-        });
-        connect(slBalance[i], &QSlider::valueChanged, this, [this, i] {
-            if (!showing_) slBalance_Click(i);
-        });
-        connect(cmdAdvanced[i], &QPushButton::clicked, this, [this, i] { cmdAdvanced_Click(i); });
+        columns->addWidget(BuildColumn(i));
+        ConnectColumn(i);
         NameColumn(i, QString());
     }
 
@@ -102,6 +46,68 @@ MixerPage::MixerPage(audio::IAudioRecorder& recorder, AdvancedOpener openAdvance
     auto* page = new QVBoxLayout(this);
     page->addWidget(Frame14, 1, Qt::AlignLeft);
     page->addWidget(lblNote);
+}
+
+QWidget* MixerPage::BuildColumn(int i) {
+    auto* column = new QWidget(Frame14);
+    column->setObjectName(Indexed("Column", i));
+    Column[i] = column;
+    Label[i] = new QLabel("Label1", column);
+    Label[i]->setObjectName(Indexed("Label", i));
+    Label[i]->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label[i]->setWordWrap(true);
+    // Room for a name of two lines, so the columns' controls line up.
+    Label[i]->setMinimumHeight(2 * Label[i]->fontMetrics().lineSpacing());
+    Label3[i] = new QLabel("Volume:", column);
+    Label3[i]->setObjectName(Indexed("Label3", i));
+    slVolume[i] = new QSlider(Qt::Vertical, column);
+    slVolume[i]->setObjectName(Indexed("slVolume", i));
+    slVolume[i]->setRange(0, kVolumeMax);
+    // Value 0 at the top, and the keys move the handle the way their arrows point.
+    slVolume[i]->setInvertedAppearance(true);
+    slVolume[i]->setInvertedControls(true);
+    slVolume[i]->setPageStep(kVolumeMax / 16);
+    slVolume[i]->setMinimumHeight(120);
+    Label2[i] = new QLabel("Balance:", column);
+    Label2[i]->setObjectName(Indexed("Label2", i));
+    slBalance[i] = new QSlider(Qt::Horizontal, column);
+    slBalance[i]->setObjectName(Indexed("slBalance", i));
+    slBalance[i]->setRange(0, 100);
+    slBalance[i]->setValue(50);
+    chSelect[i] = new QCheckBox(QString::fromStdString(SelectCaption(i)), column);
+    chSelect[i]->setObjectName(Indexed("chSelect", i));
+    cmdAdvanced[i] = new QPushButton("Advanced", column);
+    cmdAdvanced[i]->setObjectName(Indexed("cmdAdvanced", i));
+    cmdAdvanced[i]->setAutoDefault(false);
+    // Columns stay aligned whether or not a line has advanced controls.
+    QSizePolicy keep = cmdAdvanced[i]->sizePolicy();
+    keep.setRetainSizeWhenHidden(true);
+    cmdAdvanced[i]->setSizePolicy(keep);
+    // A drag applies once, when it ends; keys and clicks on the groove at once.
+    slVolume[i]->setTracking(false);
+    slBalance[i]->setTracking(false);
+
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(Label[i]);
+    layout->addWidget(Label3[i]);
+    layout->addWidget(slVolume[i], 1, Qt::AlignHCenter);
+    layout->addWidget(Label2[i]);
+    layout->addWidget(slBalance[i]);
+    layout->addWidget(chSelect[i]);
+    layout->addWidget(cmdAdvanced[i]);
+    return column;
+}
+
+void MixerPage::ConnectColumn(int i) {
+    connect(chSelect[i], &QCheckBox::clicked, this, [this, i] { chSelect_MouseUp(i); });
+    connect(slVolume[i], &QSlider::valueChanged, this, [this, i] {
+        if (!showing_) slVolume_Click(i);
+    });
+    connect(slBalance[i], &QSlider::valueChanged, this, [this, i] {
+        if (!showing_) slBalance_Click(i);
+    });
+    connect(cmdAdvanced[i], &QPushButton::clicked, this, [this, i] { cmdAdvanced_Click(i); });
 }
 
 MixerPage::~MixerPage() = default;

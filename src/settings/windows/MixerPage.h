@@ -63,6 +63,9 @@ class MixerPage : public QWidget {
     // Volume and balance of every shown column as the recorder holds them now
     // (lines of one device may share them); leaves line `current` selected.
     void ReadBackLevels(int current);
+    // Column i's controls, one above the other, and their handlers.
+    QWidget* BuildColumn(int i);
+    void ConnectColumn(int i);
     void ShowVolume(int column, int volume);
     void ShowBalance(int column, int balance);
     void NameColumn(int column, const QString& line);

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -20,6 +21,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/Twips.h"
 #include "platform/services/windows/Skin.h"
 #include "tags/EditorSplitter.h"
 #include "tags/SplitPath.h"
@@ -30,6 +32,16 @@
 
 namespace qsr::tags {
 namespace {
+
+// The keyboard's ways to a list's menu: the menu key (Qt sends it as a
+// keyboard context-menu event) and Shift+F10, the desktops' other key for it.
+bool IsMenuKey(const QEvent& event) {
+    if (event.type() == QEvent::ContextMenu)
+        return static_cast<const QContextMenuEvent&>(event).reason() == QContextMenuEvent::Keyboard;
+    if (event.type() != QEvent::KeyPress) return false;
+    const auto& key = static_cast<const QKeyEvent&>(event);
+    return key.key() == Qt::Key_F10 && key.modifiers() == Qt::ShiftModifier;
+}
 
 QString PositionText(long ms) {
     const long s = ms / 1000;
@@ -397,6 +409,12 @@ void Frmid3v::tabs_Click(int position) {
     if (tabs_->currentIndex() != position - 1) tabs_->setCurrentIndex(position - 1);
 }
 
+void Frmid3v::PopUpListMenu() {
+    const QRect row = lvw_->visualRect(lvw_->currentIndex());
+    const QPoint at = row.isValid() ? row.bottomLeft() : QPoint(0, 0);
+    menSelectMenu_->popup(lvw_->viewport()->mapToGlobal(at));
+}
+
 bool Frmid3v::eventFilter(QObject* watched, QEvent* event) {
     if (watched == p_) {
         auto* mouse = dynamic_cast<QMouseEvent*>(event);
@@ -404,10 +422,10 @@ bool Frmid3v::eventFilter(QObject* watched, QEvent* event) {
             event->type() == QEvent::MouseButtonPress) {
             p_MouseDown();
         } else if (mouse != nullptr && event->type() == QEvent::MouseMove) {
-            p_MouseMove(static_cast<int>(mouse->position().x()) * splitter::kTwipsPerPixel);
+            p_MouseMove(core::PixelsToTwips(static_cast<int>(mouse->position().x())));
         } else if (mouse != nullptr && mouse->button() == Qt::LeftButton &&
                    event->type() == QEvent::MouseButtonRelease) {
-            p_MouseUp(static_cast<int>(mouse->position().x()) * splitter::kTwipsPerPixel);
+            p_MouseUp(core::PixelsToTwips(static_cast<int>(mouse->position().x())));
         }
     } else if (watched == txtv1_[kV1Track] && event->type() == QEvent::KeyPress) {
         // Only digits, "." and the editing keys reach the Track box.
@@ -420,6 +438,9 @@ bool Frmid3v::eventFilter(QObject* watched, QEvent* event) {
         const std::string text = txtv1_[kV1Track]->text().toStdString();
         const std::string clamped = ClampTrackText(text);
         if (clamped != text) txtv1_[kV1Track]->setText(QString::fromStdString(clamped));
+    } else if (watched == lvw_ && IsMenuKey(*event)) {
+        PopUpListMenu();
+        return true;
     } else if (watched == lvw_->viewport() && event->type() == QEvent::MouseButtonRelease) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         menPlaybackMenu_->menuAction()->setVisible(true);

@@ -145,6 +145,8 @@ class Frmid3v : public QDialog {
     void FitColumns();
     // "Filename" header clicked: by name, ascending first, then each way in turn.
     void SortByName();
+    // The list's menu from the keyboard, under the current row.
+    void PopUpListMenu();
     int SelectedRecord() const;  // 0 without a selected row
     void RefreshSelected();
     void UpdateLevels();
@@ -190,6 +192,7 @@ class Frmid3v : public QDialog {
     QAction* menJump_;
     QMenu* menSelectMenu_;
     std::array<QAction*, 2> menSelect_{};
+    QAction* menSort_;
     QWidget* client_;
     Frmid3vTree* ftv_;
     QFrame* p_;

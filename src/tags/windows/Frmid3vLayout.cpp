@@ -21,6 +21,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/Twips.h"
 #include "platform/services/windows/Accessibility.h"
 #include "tags/EditorSplitter.h"
 #include "tags/FmodTagSource.h"
@@ -30,9 +31,11 @@
 #include "tags/windows/Frmid3vTree.h"
 
 namespace qsr::tags {
-namespace {
 
-using splitter::kTwipsPerPixel;
+using core::PixelsToTwips;
+using core::TwipsToPixels;
+
+namespace {
 
 // The designed positions, in twips.
 constexpr int kInnerWidth = 12000;
@@ -46,14 +49,9 @@ constexpr int kColumnPad = 240;
 constexpr int kPageWidth = 7080;
 constexpr int kOptionsLeft = 7800;  // "Multiple file options", the position and the meters
 
-int Px(int twips) {
-    return twips / kTwipsPerPixel;
-}
-int Tw(int pixels) {
-    return pixels * kTwipsPerPixel;
-}
 void Place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+    w->setGeometry(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
+                   TwipsToPixels(height));
 }
 
 }  // namespace
@@ -120,6 +118,11 @@ void Frmid3v::BuildMenus() {
         connect(menSelect_[static_cast<std::size_t>(i)], &QAction::triggered, this,
                 [this, i] { menSelect_Click(i); });
     }
+    // The header takes no focus: the keyboard reaches the order through here.
+    menSelectMenu_->addSeparator();
+    menSort_ = menSelectMenu_->addAction("Sort by &Filename");
+    menSort_->setObjectName("menSort");
+    connect(menSort_, &QAction::triggered, this, [this] { SortByName(); });
 }
 
 // Controls stand at designed positions (twips) in a client area under the
@@ -127,7 +130,7 @@ void Frmid3v::BuildMenus() {
 void Frmid3v::BuildControls() {
     client_ = new QWidget(this);
     client_->setObjectName("client");
-    client_->setFixedSize(Px(kInnerWidth), Px(kInnerHeight));
+    client_->setFixedSize(TwipsToPixels(kInnerWidth), TwipsToPixels(kInnerHeight));
 
     ftv_ = new Frmid3vTree(client_);
     ftv_->setObjectName("ftv");
@@ -187,6 +190,7 @@ void Frmid3v::BuildList(int left) {
     lvw_->header()->setSectionsClickable(true);
     lvw_->header()->setSortIndicatorShown(false);
     lvw_->viewport()->installEventFilter(this);
+    lvw_->installEventFilter(this);  // the menu key and Shift+F10
     Place(lvw_, left, kTreeTop, kInnerWidth - left - 120, kPaneHeight);
 }
 
@@ -421,7 +425,7 @@ void Frmid3v::FitColumns() {
     for (int column = 0; column < TagFileListModel::kColumns; ++column) {
         const int pad = column == 0 ? kFilenamePad : kColumnPad;
         const QString text = QString::fromStdString(files_->Longest(column));
-        lvw_->setColumnWidth(column, metrics.horizontalAdvance(text) + Px(pad));
+        lvw_->setColumnWidth(column, metrics.horizontalAdvance(text) + TwipsToPixels(pad));
     }
 }
 
@@ -431,7 +435,7 @@ int Frmid3v::SplitterLeft() const {
 
 void Frmid3v::PlaceSplitter(int leftTwips) {
     splitterLeft_ = leftTwips;
-    p_->move(Px(leftTwips), p_->y());
+    p_->move(TwipsToPixels(leftTwips), p_->y());
 }
 
 void Frmid3v::p_MouseDown() {
@@ -442,13 +446,15 @@ void Frmid3v::p_MouseDown() {
 void Frmid3v::p_MouseMove(int x) {
     const int boundary = dragLeft_ + x;
     if (!blnDrag_ || !splitter::MoveLaysOut(boundary, SplitterLeft())) return;
-    const splitter::Panes panes =
-        splitter::LayOut(boundary, {kInnerWidth, kInnerHeight, Tw(ftv_->x()), Tw(ftv_->y()),
-                                    Tw(tabs_->y()), kPageWidth, kOptionsLeft});
-    ftv_->resize(Px(panes.treeWidth), Px(panes.treeHeight));
-    lvw_->setGeometry(Px(panes.listLeft), lvw_->y(), Px(panes.listWidth), lvw_->height());
-    tabs_->setGeometry(Px(panes.tabLeft), tabs_->y(), Px(panes.tabWidth), tabs_->height());
-    for (QGroupBox* page : frm_) page->move(Px(panes.pageLeft), page->y());
+    const splitter::Panes panes = splitter::LayOut(
+        boundary, {kInnerWidth, kInnerHeight, PixelsToTwips(ftv_->x()), PixelsToTwips(ftv_->y()),
+                   PixelsToTwips(tabs_->y()), kPageWidth, kOptionsLeft});
+    ftv_->resize(TwipsToPixels(panes.treeWidth), TwipsToPixels(panes.treeHeight));
+    lvw_->setGeometry(TwipsToPixels(panes.listLeft), lvw_->y(), TwipsToPixels(panes.listWidth),
+                      lvw_->height());
+    tabs_->setGeometry(TwipsToPixels(panes.tabLeft), tabs_->y(), TwipsToPixels(panes.tabWidth),
+                       tabs_->height());
+    for (QGroupBox* page : frm_) page->move(TwipsToPixels(panes.pageLeft), page->y());
 }
 
 void Frmid3v::p_MouseUp(int x) {
