@@ -45,7 +45,10 @@ bool clsID3v23::SaveTag() {
     try {
         error_.clear();
         auto* tag = NewComponent();
-        if (tag == nullptr) return false;
+        if (tag == nullptr) {
+            error_ = "the ID3v2 tag module cannot be loaded";
+            return false;
+        }
         for (const int field : kFieldOrder) tag->SetField(field, Get(field));
         if (!tag->WriteTag(filename_)) {
             error_ = tag->LastError();

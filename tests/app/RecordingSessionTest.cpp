@@ -303,22 +303,27 @@ TEST_F(RecordingSessionTest, StopWithNothingRunningDoesNothing) {
     EXPECT_TRUE(Control<QLabel>(f, "Panel2")->text().isEmpty());
 }
 
-TEST_F(RecordingSessionTest, ExitWhileTheProgressHandlerLetsEventsRunEndsCleanly) {
+TEST_F(RecordingSessionTest, ExitDuringTheRecordersProgressSignalEndsCleanly) {
     auto& f = Load();
     f.StartRecord();
     Recorder().latest.assign(10000, 5);
-    // The user's Exit is dispatched from inside the handler's event pump,
-    // that is within the recorder's own Timer signal.
+    // The user's Exit is handled within the recorder's own Timer signal,
+    // after the window's progress handler (as from a dialog's event loop).
     bool exited = false;
-    desk.eventPump.onPump = [&] {
+    const int pumpedBefore = desk.eventPump.pumped;
+    int pumpedByTheTick = -1;
+    QObject::connect(&Recorder(), &audio::IAudioRecorder::Timer, &*form, [&] {
         if (exited) return;
         exited = true;
+        pumpedByTheTick = desk.eventPump.pumped - pumpedBefore;
         desk.messageBox.answers = {MsgAnswer::Cancel};
         f.exitsystem();
-    };
+    });
     QPointer<audio::IAudioRecorder> recorder(&Recorder());
     emit Recorder().Timer(8000, 0, 0);
     EXPECT_TRUE(exited);
+    // The tick let no events run of its own: painting waits for the event loop.
+    EXPECT_EQ(pumpedByTheTick, 0);
     EXPECT_FALSE(f.flgRecord());
     EXPECT_EQ(f.Recorder(), nullptr);
     EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 1);

@@ -483,9 +483,7 @@ bool Form1::IsBeingRecorded(const std::string& path) const {
 }
 
 void Form1::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {
-    // An event arriving while this one lets events run has nothing to add.
-    if (inRecordTimer_ || !recorder_) return;
-    inRecordTimer_ = true;
+    if (!recorder_) return;
     ShowTime(recorder_->SamplesToMilliseconds(CurrentSamples));
     ShowDropouts(recorder_->DropoutCount());
 
@@ -501,9 +499,8 @@ void Form1::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight
     }
     // The meter shows the peaks the recorder measured on the samples' way in.
     if (levelDisplay_ && flgRecord()) levelDisplay_->ShowPeaks(LevelLeft, LevelRight);
-    // Both displays are painted together, in one pass.
-    if (flgRecord() && (av1Display_ || levelDisplay_)) PumpEvents();
-    inRecordTimer_ = false;
+    // No event pass here: the tick comes from the event loop, which paints
+    // the time and both displays together once this returns.
 }
 
 // ------------------------------------------------------------- playback

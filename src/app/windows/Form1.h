@@ -289,7 +289,6 @@ class Form1 : public QMainWindow {
 
     // The current recording's start, as its row shows it.
     std::string startTimeText_;
-    bool inRecordTimer_ = false;
     std::string scheduledPath_;  // the recording the schedule started last
     // What arrived while a stop let events run, done once it has listed its file.
     enum class PendingStart { None, Interactive, Scheduled };

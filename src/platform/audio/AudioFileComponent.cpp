@@ -248,6 +248,10 @@ class AudioFileComponent : public IAudioFile {
     }
     int WriteBlock(const Samples& block) override {
         if (!encoder_) return status_ = -1;
+        if (!adapter_.CanConvert()) {
+            error_ = "the sample rate cannot be converted (the reason on standard error)";
+            return status_ = -1;
+        }
         const int inCh = adapter_.InChannels() > 0 ? adapter_.InChannels() : 1;
         const long frames = static_cast<long>(block.size()) / inCh;
         bool ok;

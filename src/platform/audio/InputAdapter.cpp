@@ -5,12 +5,14 @@ namespace qsr::audio::file {
 void InputAdapter::Configure(int inRate, int inChannels, int outRate, int outChannels,
                              bool dither) {
     resampler_.reset();
+    resamplerMissing_ = false;
     inRate_ = inRate;
     inChannels_ = inChannels;
     outRate_ = outRate;
     outChannels_ = outChannels;
     if (inRate == outRate || inRate <= 0 || outRate <= 0 || inChannels <= 0) return;
     resampler_ = OpenResampler(inRate, outRate, inChannels, dither);
+    resamplerMissing_ = !resampler_;
 }
 
 std::vector<std::int16_t> InputAdapter::Remix(std::vector<std::int16_t> in) const {

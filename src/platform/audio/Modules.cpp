@@ -3,7 +3,9 @@
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 namespace qsr::audio {
 
@@ -11,9 +13,13 @@ void* LoadModule(const char* file) {
     std::error_code ec;
     const auto program = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path();
     // Installed: a fixed path from the program's folder; in the build tree,
-    // the one folder every module is built into.
-    for (const std::filesystem::path& folder :
-         {program / QSR_INSTALLED_MODULE_DIR, std::filesystem::path(QSR_BUILD_MODULE_DIR)}) {
+    // the one folder every module is built into. QSR_MODULE_DIR names the one
+    // folder to use instead (a packager's layout, or a test's empty folder).
+    std::vector<std::filesystem::path> folders{program / QSR_INSTALLED_MODULE_DIR,
+                                               std::filesystem::path(QSR_BUILD_MODULE_DIR)};
+    if (const char* chosen = std::getenv("QSR_MODULE_DIR"); chosen && *chosen)
+        folders = {std::filesystem::path(chosen)};
+    for (const std::filesystem::path& folder : folders) {
         const auto path = folder / file;
         if (!std::filesystem::is_regular_file(path, ec)) continue;
         if (void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;

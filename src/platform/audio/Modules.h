@@ -7,8 +7,9 @@ namespace qsr::audio {
 //
 // The loaded module `file` (as "qsr-ffmpeg-module.so"), looked for in the
 // installed program's module folder and then in the build tree; null when it
-// is missing or refused (the reason on standard error). Never unloaded: what
-// it made may outlive any one caller.
+// is missing or refused (the reason on standard error). QSR_MODULE_DIR, when
+// set, is the only folder looked in. Never unloaded: what it made may outlive
+// any one caller.
 void* LoadModule(const char* file);
 
 // The entry `name` of a loaded module: a function returning its table, whose

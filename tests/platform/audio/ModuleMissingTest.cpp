@@ -1,0 +1,98 @@
+// Every module missing, as on an install that lost its module folder: each
+// path that needs one fails with a reason naming what is missing, and nothing
+// crashes or writes a wrong file.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/RealAudioEngine.h"
+#include "platform/mediaplayer/MediaModules.h"
+#include "support/MidiFile.h"
+#include "support/Signal.h"
+#include "support/TempDir.h"
+#include "tags/clsID3v23.h"
+
+namespace qsr::audio {
+namespace {
+
+using qsr::testing::ReadAll;
+using qsr::testing::TempDir;
+
+// Set before any test can load a module: the loader then looks only in an
+// empty folder.
+struct EmptyModuleFolder {
+    EmptyModuleFolder() { ::setenv("QSR_MODULE_DIR", folder.path().c_str(), 1); }
+    TempDir folder;
+};
+const EmptyModuleFolder kNoModules;
+
+TEST(ModuleMissing, G726RecordingSaysItsModuleIsMissingAndLeavesNoFile) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetG726Format(8000, 4);
+    const std::string path = dir.File("out.g726");
+    EXPECT_LT(f->CreateFile(path), 0);
+    EXPECT_NE(f->LastError().find("the G.726 module cannot be loaded"), std::string::npos)
+        << f->LastError();
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(ModuleMissing, FfmpegDecodingSaysItsModuleIsMissing) {
+    auto f = CreateRealAudioFile();
+    const std::string mp3 = std::string(QSR_TEST_DATA) + "/tone_notag.mp3";
+    EXPECT_LT(f->OpenFile(mp3), 0);
+    EXPECT_EQ(f->LastError(), "cannot read " + mp3 + ": the FFmpeg module cannot be loaded");
+}
+
+// Without the resampler a block at another rate would be written at the
+// wrong speed: the write fails instead.
+TEST(ModuleMissing, ResamplingRefusesTheWriteRatherThanChangeTheSpeed) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetWavFormat(8000, 1, 16);
+    ASSERT_GE(f->CreateFile(dir.File("out.wav")), 0) << f->LastError();
+    f->SetInputFormat(44100, 2);
+    EXPECT_LT(f->WriteBlock(qsr::testing::Tone(44100, 2, 0.1)), 0);
+    EXPECT_EQ(f->LastError(), "the sample rate cannot be converted (the reason on standard error)");
+    // A block already at the file's rate still goes in.
+    f->SetInputFormat(8000, 1);
+    EXPECT_EQ(f->WriteBlock(qsr::testing::Tone(8000, 1, 0.1)), 0);
+    f->Close();
+}
+
+TEST(ModuleMissing, TagSavingSaysItsModuleIsMissingAndLeavesTheFile) {
+    TempDir dir;
+    const std::string path = dir.File("tone.mp3");
+    std::filesystem::copy_file(std::string(QSR_TEST_DATA) + "/tone_notag.mp3", path);
+    const std::string before = ReadAll(path);
+    auto engine = CreateRealAudioEngine();
+    tags::clsID3v23 tag(*engine);
+    tag.filename(path);
+    EXPECT_FALSE(tag.SaveTag());
+    EXPECT_EQ(tag.sLastError(), "the ID3v2 tag module cannot be loaded");
+    EXPECT_EQ(ReadAll(path), before);
+}
+
+// The player takes a null reader as a file it cannot play; the reason is on
+// standard error.
+TEST(ModuleMissing, MidiOpeningNamesTheMissingModule) {
+    TempDir dir;
+    const std::string midi = dir.File("note.mid");
+    qsr::testing::WriteMidiNote(midi, 1.0);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(mediaplayer::OpenMidi(midi, 44100), nullptr);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("qsr-midi-module.so: module not found"), std::string::npos) << said;
+}
+
+TEST(ModuleMissing, CdOpeningNamesTheMissingModule) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(mediaplayer::OpenCd("/dev/null", 1), nullptr);
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("qsr-cd-module.so: module not found"), std::string::npos) << said;
+}
+
+}  // namespace
+}  // namespace qsr::audio
