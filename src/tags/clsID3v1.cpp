@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "core/Text.h"
 #include "tags/TagText.h"
@@ -18,6 +19,9 @@ using namespace std::string_literals;
 // Offsets inside the 125-byte record (block offset minus 3).
 constexpr int kTitle = 0, kArtist = 30, kAlbum = 60, kYear = 90, kComment = 94;
 constexpr int kZero = 122, kTrack = 123, kGenre = 124;
+// Offset and width of each plain text field, by clsID3v1::TextField.
+constexpr std::pair<int, int> kTextFields[] = {
+    {kTitle, 30}, {kArtist, 30}, {kAlbum, 30}, {kYear, 4}};
 constexpr off_t kBlock = 128;
 
 const char* const kGenreText =
@@ -114,6 +118,17 @@ bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged, std::string& why, bool wr
     return true;
 }
 
+// A field's stored bytes as text: blanks at either end and what follows a NUL go.
+std::string FieldText(const std::string& raw) {
+    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
+}
+
+// Latin-1 bytes into a field, cut or padded with blanks to its width.
+void PutLatin1(unsigned char* field, int width, std::string latin1) {
+    latin1.resize(static_cast<std::size_t>(width), ' ');
+    std::memcpy(field, latin1.data(), static_cast<std::size_t>(width));
+}
+
 int OpenExisting(const std::string& path, int flags) {
     // O_NONBLOCK: a FIFO given as a file name must not hang us; regular files ignore it.
     return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
@@ -133,41 +148,15 @@ clsID3v1::clsID3v1() {
     }
 }
 
-std::string clsID3v1::Field(int offset, int width) const {
-    const std::string raw(reinterpret_cast<const char*>(record_.data()) + offset,
-                          static_cast<std::size_t>(width));
-    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
+std::string clsID3v1::Text(TextField field) const {
+    const auto [offset, width] = kTextFields[field];
+    return FieldText(std::string(reinterpret_cast<const char*>(record_.data()) + offset,
+                                 static_cast<std::size_t>(width)));
 }
 
-void clsID3v1::SetField(int offset, int width, const std::string& text) {
-    std::string latin1 = Utf8ToLatin1(text);
-    latin1.resize(static_cast<std::size_t>(width), ' ');
-    std::memcpy(record_.data() + offset, latin1.data(), static_cast<std::size_t>(width));
-}
-
-std::string clsID3v1::tagTitle() const {
-    return Field(kTitle, 30);
-}
-void clsID3v1::tagTitle(const std::string& text) {
-    SetField(kTitle, 30, text);
-}
-std::string clsID3v1::tagArtist() const {
-    return Field(kArtist, 30);
-}
-void clsID3v1::tagArtist(const std::string& text) {
-    SetField(kArtist, 30, text);
-}
-std::string clsID3v1::tagAlbum() const {
-    return Field(kAlbum, 30);
-}
-void clsID3v1::tagAlbum(const std::string& text) {
-    SetField(kAlbum, 30, text);
-}
-std::string clsID3v1::tagYear() const {
-    return Field(kYear, 4);
-}
-void clsID3v1::tagYear(const std::string& text) {
-    SetField(kYear, 4, text);
+void clsID3v1::SetText(TextField field, const std::string& text) {
+    const auto [offset, width] = kTextFields[field];
+    PutLatin1(record_.data() + offset, width, Utf8ToLatin1(text));
 }
 
 std::string clsID3v1::tagStrGenre() const {
@@ -187,17 +176,13 @@ std::string clsID3v1::tagComments() const {
         raw.push_back(static_cast<char>(record_[kZero]));
         raw.push_back(static_cast<char>(record_[kTrack]));
     }
-    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
+    return FieldText(raw);
 }
 
 void clsID3v1::tagComments(const std::string& text) {
-    std::string latin1 = Utf8ToLatin1(text);
-    if (latin1.size() <= 28) {
-        latin1.resize(28, ' ');
-        std::memcpy(record_.data() + kComment, latin1.data(), 28);
-        return;
-    }
-    std::memcpy(record_.data() + kComment, latin1.data(), 28);
+    const std::string latin1 = Utf8ToLatin1(text);
+    PutLatin1(record_.data() + kComment, 28, latin1);
+    if (latin1.size() <= 28) return;
     record_[kZero] = static_cast<unsigned char>(latin1[28]);
     // A 29-character comment has no 30th character: the track byte becomes 0.
     record_[kTrack] = latin1.size() >= 30 ? static_cast<unsigned char>(latin1[29]) : 0;
