@@ -35,32 +35,25 @@ void WriteStoredValue(const std::string& file, core::FormatKey key, int value) {
     WriteIniValue(file, key.section, key.key, std::to_string(value));
 }
 
+void ReadStoredFields(const std::string& file, std::span<const StoredField> fields,
+                      FormatValues& v) {
+    for (const StoredField& f : fields)
+        std::visit([&](auto member) { ReadStoredValue(file, f.key, v.*member); }, f.field);
+}
+
+void WriteStoredFields(const std::string& file, std::span<const StoredField> fields,
+                       const FormatValues& v) {
+    for (const StoredField& f : fields)
+        std::visit([&](auto member) { WriteStoredValue(file, f.key, v.*member); }, f.field);
+}
+
 void LoadFormatValues(const std::string& file, FormatValues& v) {
-    using namespace core::format_key;
-    auto read = [&](core::FormatKey key, auto& field) { ReadStoredValue(file, key, field); };
-    read(kMp3Frequency, v.MP3Frequency);
-    read(kMp3Bitrate, v.MP3Bitrate);
-    read(kMp3Channels, v.MP3Channels);
-    read(kWavFrequency, v.Freq);
-    read(kWavChannels, v.Channel);
-    read(kVoxFrequency, v.voxFreq);
-    read(kOggBitrate, v.oggBitrate);
-    read(kOggMinBitrate, v.MinBitrate);
-    read(kOggMaxBitrate, v.MaxBitrate);
-    read(kOggQuality, v.Quality);
-    read(kOggVbrEnabled, v.VbrEnabled);
-    read(kOggQualityEnabled, v.QualityEnabled);
-    read(kRawFrequency, v.rawFreq);
-    read(kRawChannels, v.rawChannel);
-    read(kRawCompression, v.rawCompr);
-    read(kG726Frequency, v.gFreq);
-    read(kG726Bits, v.gbit);
-    read(kFlacBits, v.flacBits);
-    read(kFlacLevel, v.flacLevel);
-    read(kFlacFrequency, v.flacFreq);
-    read(kFlacChannels, v.flacChannel);
-    read(kOpusBitrate, v.opusBitrate);
-    read(kOpusApplication, v.opusApplication);
+    using Section = std::span<const StoredField>;
+    for (const Section section :
+         {Section(kMp3Fields), Section(kWavFields), Section(kVoxFields), Section(kOggFields),
+          Section(kRawFields), Section(kG726Fields), Section(kFlacFields),
+          Section(kFlacShapeFields), Section(kOpusFields)})
+        ReadStoredFields(file, section, v);
 }
 
 FlacShape FlacRateAndChannels(const FormatValues& v) {
