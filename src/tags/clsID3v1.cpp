@@ -8,6 +8,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/MpegTagFile.h"
 #include "core/Text.h"
 #include "tags/TagText.h"
 
@@ -15,6 +16,8 @@ namespace qsr::tags {
 namespace {
 
 using namespace std::string_literals;
+using audio::tagfile::ReadAt;
+using audio::tagfile::WriteAt;
 
 // Offsets inside the 125-byte record (block offset minus 3).
 constexpr int kTitle = 0, kArtist = 30, kAlbum = 60, kYear = 90, kComment = 94;
@@ -59,43 +62,37 @@ class Fd {
     int fd_;
 };
 
-bool ReadExact(int fd, void* buf, std::size_t size, off_t offset) {
-    auto* p = static_cast<char*>(buf);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
+int OpenExisting(const std::string& path, int flags) {
+    // O_NONBLOCK: a FIFO given as a file name must not hang us; regular files ignore it.
+    return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
 }
 
-bool WriteExact(int fd, const void* buf, std::size_t size, off_t offset) {
-    const auto* p = static_cast<const char*>(buf);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
+// A place in a file, as the readers and writers take it.
+std::uint64_t At(off_t offset) {
+    return static_cast<std::uint64_t>(offset);
 }
 
-// Opens an existing regular file (never creates one) and finds its length and
-// whether a tag stands at the end. False for files shorter than one block,
-// with the reason in `why`.
-bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged, std::string& why, bool writing) {
-    if (!fd.ok()) {
-        const bool readOnly = writing && (errno == EACCES || errno == EROFS);
+// An existing file (never created) opened for reading or writing.
+struct OpenedFile {
+    OpenedFile(const std::string& path, bool forWriting)
+        : fd(OpenExisting(path, forWriting ? O_RDWR : O_RDONLY)), writing(forWriting) {}
+    Fd fd;
+    bool writing;
+    off_t length = 0;     // found by Probe
+    bool tagged = false;  // a tag stands at the end
+};
+
+// Finds a regular file's length and whether a tag stands at its end. False
+// for a file that did not open, is no regular file or is shorter than one
+// block, with the reason in `why`.
+bool Probe(OpenedFile& file, std::string& why) {
+    if (!file.fd.ok()) {
+        const bool readOnly = file.writing && (errno == EACCES || errno == EROFS);
         why = readOnly ? "the file is read-only"s : std::strerror(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
+    if (::fstat(file.fd.get(), &st) != 0) {
         why = std::strerror(errno);
         return false;
     }
@@ -103,18 +100,18 @@ bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged, std::string& why, bool wr
         why = "not a regular file";
         return false;
     }
-    length = st.st_size;
-    if (length < kBlock) {
-        why = "the file is shorter than an ID3v1 tag (" + std::to_string(length) +
+    file.length = st.st_size;
+    if (file.length < kBlock) {
+        why = "the file is shorter than an ID3v1 tag (" + std::to_string(file.length) +
               " bytes, a tag is 128)";
         return false;
     }
     char id[3];
-    if (!ReadExact(fd.get(), id, 3, length - kBlock)) {
+    if (!ReadAt(file.fd.get(), id, 3, At(file.length - kBlock))) {
         why = "cannot read the file ("s + std::strerror(errno) + ")";
         return false;
     }
-    tagged = std::memcmp(id, "TAG", 3) == 0;
+    file.tagged = std::memcmp(id, "TAG", 3) == 0;
     return true;
 }
 
@@ -127,11 +124,6 @@ std::string FieldText(const std::string& raw) {
 void PutLatin1(unsigned char* field, int width, std::string latin1) {
     latin1.resize(static_cast<std::size_t>(width), ' ');
     std::memcpy(field, latin1.data(), static_cast<std::size_t>(width));
-}
-
-int OpenExisting(const std::string& path, int flags) {
-    // O_NONBLOCK: a FIFO given as a file name must not hang us; regular files ignore it.
-    return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
 }
 
 }  // namespace
@@ -203,13 +195,11 @@ std::string clsID3v1::ReturnGenre(int index) const {
 
 bool clsID3v1::ReadTag() {
     error_.clear();
-    Fd fd(OpenExisting(filename_, O_RDONLY));
-    off_t length = 0;
-    bool tagged = false;
-    if (!OpenAndProbe(fd, length, tagged, error_, false)) return false;
-    if (tagged) {
+    OpenedFile file(filename_, false);
+    if (!Probe(file, error_)) return false;
+    if (file.tagged) {
         std::array<unsigned char, 125> block{};
-        if (!ReadExact(fd.get(), block.data(), block.size(), length - 125)) return false;
+        if (!ReadAt(file.fd.get(), block.data(), block.size(), At(file.length - 125))) return false;
         record_ = block;
         return true;
     }
@@ -222,22 +212,21 @@ bool clsID3v1::ReadTag() {
 
 bool clsID3v1::SaveTag() {
     error_.clear();
-    Fd fd(OpenExisting(filename_, O_RDWR));
-    off_t length = 0;
-    bool tagged = false;
-    if (!OpenAndProbe(fd, length, tagged, error_, true)) return false;
-    if (tagged) {
-        if (WriteExact(fd.get(), record_.data(), record_.size(), length - 125)) return true;
+    OpenedFile file(filename_, true);
+    if (!Probe(file, error_)) return false;
+    if (file.tagged) {
+        if (WriteAt(file.fd.get(), record_.data(), record_.size(), At(file.length - 125)))
+            return true;
         error_ = std::strerror(errno);
         return false;
     }
     std::array<unsigned char, 128> block{};
     std::memcpy(block.data(), "TAG", 3);
     std::memcpy(block.data() + 3, record_.data(), record_.size());
-    if (!WriteExact(fd.get(), block.data(), block.size(), length)) {
+    if (!WriteAt(file.fd.get(), block.data(), block.size(), At(file.length))) {
         error_ = std::strerror(errno);
         // Never leave half a block behind.
-        (void)::ftruncate(fd.get(), length);
+        (void)::ftruncate(file.fd.get(), file.length);
         return false;
     }
     return true;
@@ -246,13 +235,11 @@ bool clsID3v1::SaveTag() {
 bool clsID3v1::RemoveTag() {
     // Cut the block off in place: the file is never absent and never copied,
     // so no failure part-way can lose the audio.
-    Fd fd(OpenExisting(filename_, O_RDWR));
-    off_t length = 0;
-    bool tagged = false;
+    OpenedFile file(filename_, true);
     error_.clear();
-    if (!OpenAndProbe(fd, length, tagged, error_, true)) return false;
-    if (!tagged) return true;
-    if (::ftruncate(fd.get(), length - kBlock) != 0 || ::fsync(fd.get()) != 0) {
+    if (!Probe(file, error_)) return false;
+    if (!file.tagged) return true;
+    if (::ftruncate(file.fd.get(), file.length - kBlock) != 0 || ::fsync(file.fd.get()) != 0) {
         error_ = std::strerror(errno);
         return false;
     }
@@ -260,10 +247,8 @@ bool clsID3v1::RemoveTag() {
 }
 
 bool clsID3v1::HasTag() {
-    Fd fd(OpenExisting(filename_, O_RDONLY));
-    off_t length = 0;
-    bool tagged = false;
-    return OpenAndProbe(fd, length, tagged, error_, false) && tagged;
+    OpenedFile file(filename_, false);
+    return Probe(file, error_) && file.tagged;
 }
 
 }  // namespace qsr::tags
