@@ -45,6 +45,15 @@ bool SetText(clsID3v1& tag, const std::string& text) {
     return true;
 }
 
+// A number field: false unless the text is a number 0-255.
+template <void (clsID3v1::*Setter)(std::uint8_t)>
+bool SetByte(clsID3v1& tag, const std::string& text) {
+    std::uint8_t value = 0;
+    if (!ParseByte(text, value)) return false;
+    (tag.*Setter)(value);
+    return true;
+}
+
 const std::vector<V1Field>& V1Fields() {
     static const std::vector<V1Field> fields = {
         {"tagTitle", [](const clsID3v1& t) { return t.tagTitle(); }, SetText<&clsID3v1::tagTitle>},
@@ -55,19 +64,9 @@ const std::vector<V1Field>& V1Fields() {
         {"tagComments", [](const clsID3v1& t) { return t.tagComments(); },
          SetText<&clsID3v1::tagComments>},
         {"tagTrack", [](const clsID3v1& t) { return std::to_string(t.tagTrack()); },
-         [](clsID3v1& t, const std::string& s) {
-             std::uint8_t v = 0;
-             if (!ParseByte(s, v)) return false;
-             t.tagTrack(v);
-             return true;
-         }},
+         SetByte<&clsID3v1::tagTrack>},
         {"tagGenre", [](const clsID3v1& t) { return std::to_string(t.tagGenre()); },
-         [](clsID3v1& t, const std::string& s) {
-             std::uint8_t v = 0;
-             if (!ParseByte(s, v)) return false;
-             t.tagGenre(v);
-             return true;
-         }},
+         SetByte<&clsID3v1::tagGenre>},
         {"tagStrGenre", [](const clsID3v1& t) { return t.tagStrGenre(); }, nullptr},
     };
     return fields;

@@ -35,6 +35,34 @@ void WriteStoredValue(const std::string& file, core::FormatKey key, int value) {
     WriteIniValue(file, key.section, key.key, std::to_string(value));
 }
 
+namespace {
+using namespace core::format_key;
+using V = FormatValues;
+constexpr StoredField kMp3[] = {{kMp3Frequency, &V::MP3Frequency},
+                                {kMp3Bitrate, &V::MP3Bitrate},
+                                {kMp3Channels, &V::MP3Channels}};
+constexpr StoredField kWav[] = {{kWavFrequency, &V::Freq}, {kWavChannels, &V::Channel}};
+constexpr StoredField kVox[] = {{kVoxFrequency, &V::voxFreq}};
+constexpr StoredField kOgg[] = {
+    {kOggBitrate, &V::oggBitrate},    {kOggMinBitrate, &V::MinBitrate},
+    {kOggMaxBitrate, &V::MaxBitrate}, {kOggQuality, &V::Quality},
+    {kOggVbrEnabled, &V::VbrEnabled}, {kOggQualityEnabled, &V::QualityEnabled}};
+constexpr StoredField kRaw[] = {
+    {kRawFrequency, &V::rawFreq}, {kRawChannels, &V::rawChannel}, {kRawCompression, &V::rawCompr}};
+constexpr StoredField kG726[] = {{kG726Frequency, &V::gFreq}, {kG726Bits, &V::gbit}};
+constexpr StoredField kFlac[] = {{kFlacBits, &V::flacBits}, {kFlacLevel, &V::flacLevel}};
+constexpr StoredField kFlacShape[] = {{kFlacFrequency, &V::flacFreq},
+                                      {kFlacChannels, &V::flacChannel}};
+constexpr StoredField kOpus[] = {{kOpusBitrate, &V::opusBitrate},
+                                 {kOpusApplication, &V::opusApplication}};
+}  // namespace
+
+constinit const std::span<const StoredField> kMp3Fields = kMp3, kWavFields = kWav,
+                                             kVoxFields = kVox, kOggFields = kOgg,
+                                             kRawFields = kRaw, kG726Fields = kG726,
+                                             kFlacFields = kFlac, kFlacShapeFields = kFlacShape,
+                                             kOpusFields = kOpus;
+
 void ReadStoredFields(const std::string& file, std::span<const StoredField> fields,
                       FormatValues& v) {
     for (const StoredField& f : fields)
@@ -48,11 +76,9 @@ void WriteStoredFields(const std::string& file, std::span<const StoredField> fie
 }
 
 void LoadFormatValues(const std::string& file, FormatValues& v) {
-    using Section = std::span<const StoredField>;
-    for (const Section section :
-         {Section(kMp3Fields), Section(kWavFields), Section(kVoxFields), Section(kOggFields),
-          Section(kRawFields), Section(kG726Fields), Section(kFlacFields),
-          Section(kFlacShapeFields), Section(kOpusFields)})
+    for (const std::span<const StoredField> section :
+         {kMp3Fields, kWavFields, kVoxFields, kOggFields, kRawFields, kG726Fields, kFlacFields,
+          kFlacShapeFields, kOpusFields})
         ReadStoredFields(file, section, v);
 }
 

@@ -70,40 +70,10 @@ void ReadStoredFields(const std::string& settingsFile, std::span<const StoredFie
 void WriteStoredFields(const std::string& settingsFile, std::span<const StoredField> fields,
                        const FormatValues& values);
 
-// The values of each section, in the order they are written.
-inline constexpr StoredField kMp3Fields[] = {
-    {core::format_key::kMp3Frequency, &FormatValues::MP3Frequency},
-    {core::format_key::kMp3Bitrate, &FormatValues::MP3Bitrate},
-    {core::format_key::kMp3Channels, &FormatValues::MP3Channels}};
-inline constexpr StoredField kWavFields[] = {
-    {core::format_key::kWavFrequency, &FormatValues::Freq},
-    {core::format_key::kWavChannels, &FormatValues::Channel}};
-inline constexpr StoredField kVoxFields[] = {
-    {core::format_key::kVoxFrequency, &FormatValues::voxFreq}};
-inline constexpr StoredField kOggFields[] = {
-    {core::format_key::kOggBitrate, &FormatValues::oggBitrate},
-    {core::format_key::kOggMinBitrate, &FormatValues::MinBitrate},
-    {core::format_key::kOggMaxBitrate, &FormatValues::MaxBitrate},
-    {core::format_key::kOggQuality, &FormatValues::Quality},
-    {core::format_key::kOggVbrEnabled, &FormatValues::VbrEnabled},
-    {core::format_key::kOggQualityEnabled, &FormatValues::QualityEnabled}};
-inline constexpr StoredField kRawFields[] = {
-    {core::format_key::kRawFrequency, &FormatValues::rawFreq},
-    {core::format_key::kRawChannels, &FormatValues::rawChannel},
-    {core::format_key::kRawCompression, &FormatValues::rawCompr}};
-inline constexpr StoredField kG726Fields[] = {
-    {core::format_key::kG726Frequency, &FormatValues::gFreq},
-    {core::format_key::kG726Bits, &FormatValues::gbit}};
-// The FLAC dialog's values; the rate and channels are only read.
-inline constexpr StoredField kFlacFields[] = {
-    {core::format_key::kFlacBits, &FormatValues::flacBits},
-    {core::format_key::kFlacLevel, &FormatValues::flacLevel}};
-inline constexpr StoredField kFlacShapeFields[] = {
-    {core::format_key::kFlacFrequency, &FormatValues::flacFreq},
-    {core::format_key::kFlacChannels, &FormatValues::flacChannel}};
-inline constexpr StoredField kOpusFields[] = {
-    {core::format_key::kOpusBitrate, &FormatValues::opusBitrate},
-    {core::format_key::kOpusApplication, &FormatValues::opusApplication}};
+// The values of each section, in the order they are written. FLAC's dialog
+// keeps kFlacFields; its rate and channels are only read.
+extern const std::span<const StoredField> kMp3Fields, kWavFields, kVoxFields, kOggFields,
+    kRawFields, kG726Fields, kFlacFields, kFlacShapeFields, kOpusFields;
 
 // Reads every key of the format sections into values; a key that is absent or
 // not a number leaves its field as it was.
