@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "cli/Commands.h"
 #include "converter/ConvertJob.h"
@@ -203,6 +204,315 @@ bool SelectProgram(audio::IAudioRecorder& rec, const std::string& name) {
     return false;
 }
 
+// The record command's arguments, checked.
+struct RecordRequest {
+    Parsed p;
+    recording::TriggerSettings trigger;
+    long device = 0, seconds = 0;
+    std::string program;
+    core::Encoder encoder = core::Encoder::Wav;
+    std::string fmt;  // the format's name, as the output's extension must be
+    std::string path;
+    bool overwrite = false;
+    recording::SplitRule split;
+};
+
+// Checks the arguments, in the order a user is told of their faults: the
+// exit code when one is refused.
+std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::FILE* err,
+                                     RecordRequest& r) {
+    Parsed& p = r.p;
+    std::string why;
+    if (!Parse(args,
+               {"device", "seconds", "format", "rate", "channels", "bitrate", "split",
+                "start-on-sound", "stop-on-silence", "program"},
+               p, why, {"overwrite", "pause-on-silence"})) {
+        return Usage(err, "record", why);
+    }
+    if (p.Has("start-on-sound") &&
+        !recording::ParseStartOnSound(p.Get("start-on-sound"), r.trigger))
+        return Usage(err, "record", "--start-on-sound takes a level and a time, e.g. -30dB:200ms");
+    if (p.Has("stop-on-silence") &&
+        !recording::ParseStopOnSilence(p.Get("stop-on-silence"), r.trigger))
+        return Usage(err, "record", "--stop-on-silence takes a time and a level, e.g. 3s:-40dB");
+    r.trigger.pauseOnSilence = p.Has("pause-on-silence");
+    if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
+    r.program = p.Get("program");
+    if (p.Has("program") && (r.program.empty() || p.Has("device")))
+        return Usage(err, "record", "--program takes a program's name, instead of --device");
+    if (!p.Has("program") && !ToInt(p.Get("device"), 0, 1000, r.device)) {
+        return Usage(err, "record", "--device N is needed (see 'quorvin-cli devices')");
+    }
+    if (!ToInt(p.Get("seconds"), 1, 24 * 3600, r.seconds)) {
+        return Usage(err, "record", "--seconds S is needed (1 or more)");
+    }
+    const std::optional<core::Encoder> encoder = core::EncoderForName(p.Get("format"));
+    if (!encoder || *encoder == core::Encoder::Wma) {
+        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG, FLAC, OPUS");
+    }
+    r.encoder = *encoder;
+    r.fmt = Upper(core::FormatName(r.encoder));
+    r.path = p.positional[0];
+    r.overwrite = p.Has("overwrite");
+    if (BeingRecorded(r.path))
+        return Failure(err, "record", recording::BeingRecordedMessage(r.path));
+    if (const std::string refused = RefuseOutput(r.path, r.fmt, r.overwrite); !refused.empty()) {
+        return Usage(err, "record", refused);
+    }
+    const std::optional<recording::SplitRule> split =
+        p.Has("split") ? recording::ParseSplit(p.Get("split")) : recording::SplitRule{};
+    if (!split) {
+        return Usage(err, "record",
+                     "--split is a length such as 10m or 90s, or a size such as 100MB");
+    }
+    r.split = *split;
+    if (!r.split.Off() && r.overwrite) {
+        return Usage(err, "record", "--split writes new files beside the first; drop --overwrite");
+    }
+    for (const char* option : {"rate", "channels", "bitrate"}) {
+        if (p.Has(option) && !RecordOptionApplies(r.encoder, option)) {
+            return Usage(err, "record", std::string("--") + option + " does not apply to " + r.fmt);
+        }
+    }
+    return std::nullopt;
+}
+
+// The stored format values with --rate, --channels and --bitrate over them
+// (only the chosen format is used); the exit code when one is refused.
+std::optional<int> ReadRecordFormat(const RecordRequest& r, std::FILE* err,
+                                    settings::FormatValues& v) {
+    v = LoadSettings();
+    const Parsed& p = r.p;
+    long rate = 0, channels = 0, bitrate = 0;
+    if (p.Has("rate") && !ToInt(p.Get("rate"), 1000, 192000, rate)) {
+        return Usage(err, "record", "bad --rate");
+    }
+    if (p.Has("channels") && !ToInt(p.Get("channels"), 1, 2, channels)) {
+        return Usage(err, "record", "--channels is 1 or 2");
+    }
+    if (p.Has("bitrate") && !ToInt(p.Get("bitrate"), 8, 500, bitrate)) {
+        return Usage(err, "record", "bad --bitrate");
+    }
+    if (rate) {
+        v.Freq = v.MP3Frequency = v.voxFreq = v.rawFreq = v.gFreq = v.flacFreq =
+            static_cast<int>(rate);
+    }
+    if (channels) {
+        v.Channel = v.MP3Channels = v.rawChannel = v.flacChannel =
+            static_cast<std::int16_t>(channels);
+    }
+    if (bitrate) v.MP3Bitrate = v.oggBitrate = v.opusBitrate = static_cast<std::int16_t>(bitrate);
+    return std::nullopt;
+}
+
+// The engine's parts a recording runs on, set up for the request.
+struct RecordParts {
+    std::unique_ptr<IAudioFile> file;
+    std::unique_ptr<audio::IAudioRecorder> rec;
+    std::string description;  // of the chosen format, as the file component gives it
+};
+
+// Creates the file component with the format values and the recorder on the
+// chosen device or program; the exit code when either cannot be had.
+std::optional<int> OpenRecordParts(audio::IAudioEngine& engine, const RecordRequest& r,
+                                   const settings::FormatValues& v, std::FILE* err,
+                                   RecordParts& parts) {
+    parts.file = engine.CreateFile();
+    if (!parts.file) return Failure(err, "record", "no file component in this build");
+    parts.description = settings::ApplyFormatValues(*parts.file, v).at(r.encoder);
+    if (parts.description.empty()) {
+        return Failure(err, "record", "the " + r.fmt + " parameters are not valid");
+    }
+    parts.rec = engine.CreateRecorder();
+    audio::IAudioRecorder* rec = parts.rec.get();
+    if (!rec) return Failure(err, "record", "no capture component in this build");
+    if (!r.program.empty()) {
+        if (!SelectProgram(*rec, r.program))
+            return Failure(err, "record", "no program named " + r.program + " is playing");
+    } else {
+        if (r.device >= rec->DeviceCount()) {
+            return Failure(err, "record", "there is no device " + std::to_string(r.device));
+        }
+        rec->SelectDevice(static_cast<int>(r.device));
+        if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
+    }
+    return std::nullopt;
+}
+
+// Runs a started session for the request's seconds of sound, counted in
+// samples; the clock is only a guard against a device that delivers nothing.
+// With triggers the seconds bound the whole run, waiting and silences included.
+void RecordForSeconds(recording::RecordingSession& session, const RecordRequest& r, int rate) {
+    const std::int64_t limit = static_cast<std::int64_t>(r.seconds) * rate;
+    if (r.trigger.Any()) {
+        QObject::connect(&session, &recording::RecordingSession::Progress, &session,
+                         [&session, limit](long samples, int, int) {
+                             // Not inside the recorder's own signal.
+                             if (samples >= limit)
+                                 QTimer::singleShot(0, &session, [&session] { session.Stop(); });
+                         });
+    } else {
+        session.SetFrameLimit(limit);
+    }
+    QEventLoop loop;
+    QObject::connect(&session, &recording::RecordingSession::Finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(static_cast<int>(r.seconds * 1000 + 10000), &loop, &QEventLoop::quit);
+    loop.exec();
+    session.Stop();
+}
+
+// Why a recording that could not be written failed; listed, as the window
+// lists it, with where what was recorded went.
+std::string StoppedMessage(const recording::RecordingSession& session, const std::string& path) {
+    if (session.KeptPath().empty()) return "writing " + path + " failed: " + session.WriteError();
+    return "The recording to " + path + " stopped: " + session.WriteError() +
+           "\nquorvin-cli record: what was recorded is kept in " + session.KeptPath();
+}
+
+// Puts the finished recording in place and tells how it went: the exit code.
+// `toldFrames` were told already, with the pieces before the last.
+int FinishRecording(const recording::RecordingSession& session, const OutputTarget& output,
+                    const RecordRequest& r, const RecordParts& parts, std::int64_t toldFrames,
+                    std::FILE* out, std::FILE* err) {
+    const std::string& path = r.path;
+    if (!session.WriteError().empty()) {
+        // A file put in place of the target is not ours to remove.
+        if (output.target != path && session.KeptPath().empty()) output.Discard();
+        return Failure(err, "record", StoppedMessage(session, path));
+    }
+    // Another recording may have started into the file meanwhile: this one stays beside it.
+    if (output.target != path && BeingRecorded(path)) {
+        return Failure(
+            err, "record",
+            recording::BeingRecordedMessage(path) + "; this recording is kept in " + output.target);
+    }
+    if (const std::string failed = output.Commit(); !failed.empty()) {
+        return Failure(err, "record", failed);
+    }
+    std::fprintf(out, "%s: %s, %s\n", r.split.Off() ? path.c_str() : session.Path().c_str(),
+                 parts.description.c_str(),
+                 FramesText(session.FramesWritten() - toldFrames, parts.rec->Rate()).c_str());
+    // What was captured is kept and listed; the cut is a failure all the same.
+    if (session.DeviceWasLost()) {
+        return Failure(err, "record", recording::DeviceLostMessage(path));
+    }
+    // The file is complete and in place: lost sound is a warning, not a failure.
+    if (const std::string warning = recording::DropoutWarning(parts.rec->DropoutCount());
+        !warning.empty()) {
+        std::fprintf(err, "quorvin-cli record: %s\n", warning.c_str());
+    }
+    return 0;
+}
+
+// Records into the request's file through a session, as the window does.
+int RunRecording(const RecordRequest& r, const RecordParts& parts, std::FILE* out, std::FILE* err) {
+    services::QtEventPump pump;
+    recording::RecordingSession session(&pump);
+    session.Attach(parts.rec.get(), parts.file.get());
+    // The program lists this recording again should this process die.
+    recording::RecoveryJournal journal(
+        services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
+    session.SetJournal(&journal);
+    // Each piece is told as it closes; the last one when finishing, as a single file is.
+    std::int64_t toldFrames = 0;
+    if (!r.split.Off()) {
+        session.SetSplit(r.split, recording::PiecesBeside(r.path));
+        QObject::connect(
+            &session, &recording::RecordingSession::PieceFinished,
+            [&](const std::string& piece, std::int64_t) {
+                std::fprintf(
+                    out, "%s: %s, %s\n", piece.c_str(), parts.description.c_str(),
+                    FramesText(session.FramesWritten() - toldFrames, parts.rec->Rate()).c_str());
+                std::fflush(out);
+                toldFrames = session.FramesWritten();
+            });
+    }
+    const OutputTarget output(r.path, r.overwrite);
+    if (!output.error.empty()) return Failure(err, "record", output.error);
+    session.SetTrigger(r.trigger);
+    if (!session.Start(output.target)) return Failure(err, "record", session.LastError());
+    RecordForSeconds(session, r, parts.rec->Rate());
+    return FinishRecording(session, output, r, parts, toldFrames, out, err);
+}
+
+// The convert command's arguments, checked.
+struct ConvertRequest {
+    long profile = 24;
+    std::string in, path;
+    bool overwrite = false, verbose = false;
+};
+
+// Checks the arguments: the exit code when they are refused, or when they
+// asked for the list of WMA profiles only (printed here).
+std::optional<int> ReadConvertRequest(const std::vector<std::string>& args, std::FILE* out,
+                                      std::FILE* err, ConvertRequest& r) {
+    Parsed p;
+    std::string why;
+    if (!Parse(args, {"wma-profile"}, p, why, {"overwrite", "verbose"})) {
+        return Usage(err, "convert", why);
+    }
+    if (p.Get("wma-profile") == "list") {
+        std::fputs("WMA profiles (number, bitrate, rate, channels):\n", out);
+        std::fputs(audio::WmaProfileHelp().c_str(), out);
+        return 0;
+    }
+    if (p.Has("wma-profile") && (!ToInt(p.Get("wma-profile"), 0, 1000, r.profile) ||
+                                 !audio::FindWmaProfile(static_cast<int>(r.profile)))) {
+        return Usage(err, "convert",
+                     "unknown WMA profile; the profiles are:\n" + audio::WmaProfileHelp());
+    }
+    if (p.positional.size() != 2) return Usage(err, "convert", "give IN and OUT");
+    r.in = p.positional[0];
+    r.path = p.positional[1];
+    // Also through another spelling, a symbolic or a hard link: writing it
+    // would destroy the input while it is read.
+    if (converter::IsSameFile(r.in, r.path)) {
+        return Failure(err, "convert", r.path + ": output is the input file");
+    }
+    r.overwrite = p.Has("overwrite");
+    r.verbose = p.Has("verbose");
+    if (BeingRecorded(r.path)) {
+        return Failure(err, "convert", recording::BeingRecordedMessage(r.path));
+    }
+    if (const std::string refused = RefuseOutput(r.path, "", r.overwrite); !refused.empty()) {
+        return Usage(err, "convert", refused);
+    }
+    return std::nullopt;
+}
+
+// Puts a finished conversion in place and tells how it went: the exit code.
+int FinishConversion(const converter::ConvertJob& job, converter::ConvertJob::Outcome outcome,
+                     const OutputTarget& output, const ConvertRequest& r, std::FILE* out,
+                     std::FILE* err) {
+    if (outcome != converter::ConvertJob::Outcome::Complete) {
+        output.Discard();
+        return Failure(err, "convert", job.Reason());
+    }
+    // A recording may have started into the file while this one converted.
+    if (output.target != r.path && BeingRecorded(r.path)) {
+        output.Discard();
+        return Failure(err, "convert", recording::BeingRecordedMessage(r.path));
+    }
+    // An output without a single frame is no conversion of anything.
+    if (job.FramesWritten() == 0) {
+        output.Discard();
+        return Failure(err, "convert",
+                       "nothing in " + r.in + " could be decoded" +
+                           (job.DamagedFrames() > 0 ? " (the file is damaged)" : ""));
+    }
+    if (const std::string failed = output.Commit(); !failed.empty()) {
+        return Failure(err, "convert", failed);
+    }
+    if (job.DamagedFrames() > 0) {
+        std::fprintf(err,
+                     "quorvin-cli convert: warning: %s is damaged; %lld bad frames were skipped\n",
+                     r.in.c_str(), static_cast<long long>(job.DamagedFrames()));
+    }
+    std::fprintf(out, "%s -> %s: %s\n", r.in.c_str(), r.path.c_str(),
+                 FramesText(job.FramesWritten(), job.InputRate()).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int DevicesCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
@@ -226,211 +536,21 @@ int DevicesCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
 
 int RecordCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
                   std::FILE* err) {
-    Parsed p;
-    std::string why;
-    if (!Parse(args,
-               {"device", "seconds", "format", "rate", "channels", "bitrate", "split",
-                "start-on-sound", "stop-on-silence", "program"},
-               p, why, {"overwrite", "pause-on-silence"})) {
-        return Usage(err, "record", why);
-    }
-    recording::TriggerSettings trigger;
-    if (p.Has("start-on-sound") && !recording::ParseStartOnSound(p.Get("start-on-sound"), trigger))
-        return Usage(err, "record", "--start-on-sound takes a level and a time, e.g. -30dB:200ms");
-    if (p.Has("stop-on-silence") &&
-        !recording::ParseStopOnSilence(p.Get("stop-on-silence"), trigger))
-        return Usage(err, "record", "--stop-on-silence takes a time and a level, e.g. 3s:-40dB");
-    trigger.pauseOnSilence = p.Has("pause-on-silence");
-    if (p.positional.size() != 1) return Usage(err, "record", "give one output file");
-    long device = 0, seconds = 0;
-    const std::string program = p.Get("program");
-    if (p.Has("program") && (program.empty() || p.Has("device")))
-        return Usage(err, "record", "--program takes a program's name, instead of --device");
-    if (!p.Has("program") && !ToInt(p.Get("device"), 0, 1000, device)) {
-        return Usage(err, "record", "--device N is needed (see 'quorvin-cli devices')");
-    }
-    if (!ToInt(p.Get("seconds"), 1, 24 * 3600, seconds)) {
-        return Usage(err, "record", "--seconds S is needed (1 or more)");
-    }
-    const std::optional<core::Encoder> encoder = core::EncoderForName(p.Get("format"));
-    if (!encoder || *encoder == core::Encoder::Wma) {
-        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG, FLAC, OPUS");
-    }
-    const std::string fmt = Upper(core::FormatName(*encoder));
-    const std::string path = p.positional[0];
-    const bool overwrite = p.Has("overwrite");
-    if (BeingRecorded(path)) return Failure(err, "record", recording::BeingRecordedMessage(path));
-    if (const std::string refused = RefuseOutput(path, fmt, overwrite); !refused.empty()) {
-        return Usage(err, "record", refused);
-    }
-    const std::optional<recording::SplitRule> split =
-        p.Has("split") ? recording::ParseSplit(p.Get("split")) : recording::SplitRule{};
-    if (!split) {
-        return Usage(err, "record",
-                     "--split is a length such as 10m or 90s, or a size such as 100MB");
-    }
-    if (!split->Off() && overwrite) {
-        return Usage(err, "record", "--split writes new files beside the first; drop --overwrite");
-    }
-    for (const char* option : {"rate", "channels", "bitrate"}) {
-        if (p.Has(option) && !RecordOptionApplies(*encoder, option)) {
-            return Usage(err, "record", std::string("--") + option + " does not apply to " + fmt);
-        }
-    }
-
-    settings::FormatValues v = LoadSettings();
-    long rate = 0, channels = 0, bitrate = 0;
-    if (p.Has("rate") && !ToInt(p.Get("rate"), 1000, 192000, rate)) {
-        return Usage(err, "record", "bad --rate");
-    }
-    if (p.Has("channels") && !ToInt(p.Get("channels"), 1, 2, channels)) {
-        return Usage(err, "record", "--channels is 1 or 2");
-    }
-    if (p.Has("bitrate") && !ToInt(p.Get("bitrate"), 8, 500, bitrate)) {
-        return Usage(err, "record", "bad --bitrate");
-    }
-    // Given values replace the stored ones (only the chosen format is used).
-    if (rate) {
-        v.Freq = v.MP3Frequency = v.voxFreq = v.rawFreq = v.gFreq = v.flacFreq =
-            static_cast<int>(rate);
-    }
-    if (channels) {
-        v.Channel = v.MP3Channels = v.rawChannel = v.flacChannel =
-            static_cast<std::int16_t>(channels);
-    }
-    if (bitrate) v.MP3Bitrate = v.oggBitrate = v.opusBitrate = static_cast<std::int16_t>(bitrate);
-
-    auto file = engine.CreateFile();
-    if (!file) return Failure(err, "record", "no file component in this build");
-    const auto descriptions = settings::ApplyFormatValues(*file, v);
-    if (descriptions.at(*encoder).empty()) {
-        return Failure(err, "record", "the " + fmt + " parameters are not valid");
-    }
-    auto rec = engine.CreateRecorder();
-    if (!rec) return Failure(err, "record", "no capture component in this build");
-    if (!program.empty()) {
-        if (!SelectProgram(*rec, program))
-            return Failure(err, "record", "no program named " + program + " is playing");
-    } else {
-        if (device >= rec->DeviceCount()) {
-            return Failure(err, "record", "there is no device " + std::to_string(device));
-        }
-        rec->SelectDevice(static_cast<int>(device));
-        if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
-    }
-
-    services::QtEventPump pump;
-    recording::RecordingSession session(&pump);
-    session.Attach(rec.get(), file.get());
-    // The program lists this recording again should this process die.
-    recording::RecoveryJournal journal(
-        services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
-    session.SetJournal(&journal);
-    // Each piece is told as it closes; the last one below, as a single file is.
-    std::int64_t toldFrames = 0;
-    if (!split->Off()) {
-        session.SetSplit(*split, recording::PiecesBeside(path));
-        QObject::connect(
-            &session, &recording::RecordingSession::PieceFinished,
-            [&](const std::string& piece, std::int64_t) {
-                std::fprintf(out, "%s: %s, %s\n", piece.c_str(), descriptions.at(*encoder).c_str(),
-                             FramesText(session.FramesWritten() - toldFrames, rec->Rate()).c_str());
-                std::fflush(out);
-                toldFrames = session.FramesWritten();
-            });
-    }
-    const OutputTarget output(path, overwrite);
-    if (!output.error.empty()) return Failure(err, "record", output.error);
-    const auto stopped = [&]() -> std::string {
-        if (session.KeptPath().empty())
-            return "writing " + path + " failed: " + session.WriteError();
-        // Listed, as the window lists it: where what was recorded went.
-        return "The recording to " + path + " stopped: " + session.WriteError() +
-               "\nquorvin-cli record: what was recorded is kept in " + session.KeptPath();
-    };
-    const std::string& target = output.target;
-    session.SetTrigger(trigger);
-    if (!session.Start(target)) return Failure(err, "record", session.LastError());
-    // N seconds of sound, counted in samples; the clock is only a guard
-    // against a device that delivers nothing. With triggers the seconds bound
-    // the whole run, waiting and silences included.
-    const std::int64_t limit = static_cast<std::int64_t>(seconds) * rec->Rate();
-    if (trigger.Any()) {
-        QObject::connect(&session, &recording::RecordingSession::Progress, &session,
-                         [&session, limit](long samples, int, int) {
-                             // Not inside the recorder's own signal.
-                             if (samples >= limit)
-                                 QTimer::singleShot(0, &session, [&session] { session.Stop(); });
-                         });
-    } else {
-        session.SetFrameLimit(limit);
-    }
-    QEventLoop loop;
-    QObject::connect(&session, &recording::RecordingSession::Finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(static_cast<int>(seconds * 1000 + 10000), &loop, &QEventLoop::quit);
-    loop.exec();
-    session.Stop();
-    if (!session.WriteError().empty()) {
-        // A file put in place of the target is not ours to remove.
-        if (target != path && session.KeptPath().empty()) output.Discard();
-        return Failure(err, "record", stopped());
-    }
-    // Another recording may have started into the file meanwhile: this one stays beside it.
-    if (target != path && BeingRecorded(path)) {
-        return Failure(
-            err, "record",
-            recording::BeingRecordedMessage(path) + "; this recording is kept in " + target);
-    }
-    if (const std::string failed = output.Commit(); !failed.empty()) {
-        return Failure(err, "record", failed);
-    }
-    std::fprintf(out, "%s: %s, %s\n", split->Off() ? path.c_str() : session.Path().c_str(),
-                 descriptions.at(*encoder).c_str(),
-                 FramesText(session.FramesWritten() - toldFrames, rec->Rate()).c_str());
-    // What was captured is kept and listed; the cut is a failure all the same.
-    if (session.DeviceWasLost()) {
-        return Failure(err, "record", recording::DeviceLostMessage(path));
-    }
-    // The file is complete and in place: lost sound is a warning, not a failure.
-    if (const std::string warning = recording::DropoutWarning(rec->DropoutCount());
-        !warning.empty()) {
-        std::fprintf(err, "quorvin-cli record: %s\n", warning.c_str());
-    }
-    return 0;
+    RecordRequest r;
+    if (const std::optional<int> refused = ReadRecordRequest(args, err, r)) return *refused;
+    settings::FormatValues v;
+    if (const std::optional<int> refused = ReadRecordFormat(r, err, v)) return *refused;
+    RecordParts parts;
+    if (const std::optional<int> refused = OpenRecordParts(engine, r, v, err, parts))
+        return *refused;
+    return RunRecording(r, parts, out, err);
 }
 
 int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
                    std::FILE* out, std::FILE* err) {
-    Parsed p;
-    std::string why;
-    if (!Parse(args, {"wma-profile"}, p, why, {"overwrite", "verbose"})) {
-        return Usage(err, "convert", why);
-    }
-    long profile = 24;
-    if (p.Get("wma-profile") == "list") {
-        std::fputs("WMA profiles (number, bitrate, rate, channels):\n", out);
-        std::fputs(audio::WmaProfileHelp().c_str(), out);
-        return 0;
-    }
-    if (p.Has("wma-profile") && (!ToInt(p.Get("wma-profile"), 0, 1000, profile) ||
-                                 !audio::FindWmaProfile(static_cast<int>(profile)))) {
-        return Usage(err, "convert",
-                     "unknown WMA profile; the profiles are:\n" + audio::WmaProfileHelp());
-    }
-    if (p.positional.size() != 2) return Usage(err, "convert", "give IN and OUT");
-    const std::string& in = p.positional[0];
-    const std::string& path = p.positional[1];
-    // Also through another spelling, a symbolic or a hard link: writing it
-    // would destroy the input while it is read.
-    if (converter::IsSameFile(in, path)) {
-        return Failure(err, "convert", path + ": output is the input file");
-    }
-    const bool overwrite = p.Has("overwrite");
-    if (BeingRecorded(path)) return Failure(err, "convert", recording::BeingRecordedMessage(path));
-    if (const std::string refused = RefuseOutput(path, "", overwrite); !refused.empty()) {
-        return Usage(err, "convert", refused);
-    }
-    engine.SetCodecLogVerbose(p.Has("verbose"));
+    ConvertRequest r;
+    if (const std::optional<int> done = ReadConvertRequest(args, out, err, r)) return *done;
+    engine.SetCodecLogVerbose(r.verbose);
     const settings::FormatValues v = LoadSettings();
     auto reader = engine.CreateFile();
     auto writer = engine.CreateFile();
@@ -439,7 +559,7 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
     writer->SetOption(true);
     settings::ApplyFormatValues(*reader, v);  // headerless inputs are read with these
     settings::ApplyFormatValues(*writer, v);
-    writer->SetWmaFormat(static_cast<int>(profile));
+    writer->SetWmaFormat(static_cast<int>(r.profile));
     converter::ConvertJob job(*reader, *writer);
     // A percentage line updated in place, only where someone watches it.
     const bool terminal = isatty(fileno(err)) != 0;
@@ -449,37 +569,11 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
             std::fflush(err);
         };
     }
-    const OutputTarget output(path, overwrite);
+    const OutputTarget output(r.path, r.overwrite);
     if (!output.error.empty()) return Failure(err, "convert", output.error);
-    const auto outcome = job.Convert(in, output.target);
+    const auto outcome = job.Convert(r.in, output.target);
     if (terminal) std::fputs("\r    \r", err);
-    if (outcome != converter::ConvertJob::Outcome::Complete) {
-        output.Discard();
-        return Failure(err, "convert", job.Reason());
-    }
-    // A recording may have started into the file while this one converted.
-    if (output.target != path && BeingRecorded(path)) {
-        output.Discard();
-        return Failure(err, "convert", recording::BeingRecordedMessage(path));
-    }
-    // An output without a single frame is no conversion of anything.
-    if (job.FramesWritten() == 0) {
-        output.Discard();
-        return Failure(err, "convert",
-                       "nothing in " + in + " could be decoded" +
-                           (job.DamagedFrames() > 0 ? " (the file is damaged)" : ""));
-    }
-    if (const std::string failed = output.Commit(); !failed.empty()) {
-        return Failure(err, "convert", failed);
-    }
-    if (job.DamagedFrames() > 0) {
-        std::fprintf(err,
-                     "quorvin-cli convert: warning: %s is damaged; %lld bad frames were skipped\n",
-                     in.c_str(), static_cast<long long>(job.DamagedFrames()));
-    }
-    std::fprintf(out, "%s -> %s: %s\n", in.c_str(), path.c_str(),
-                 FramesText(job.FramesWritten(), job.InputRate()).c_str());
-    return 0;
+    return FinishConversion(job, outcome, output, r, out, err);
 }
 
 int InfoCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,

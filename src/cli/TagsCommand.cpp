@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "cli/Commands.h"
 #include "core/MpegTagFile.h"
@@ -44,6 +45,15 @@ bool SetText(clsID3v1& tag, const std::string& text) {
     return true;
 }
 
+// A number field: false unless the text is a number 0-255.
+template <void (clsID3v1::*Setter)(std::uint8_t)>
+bool SetByte(clsID3v1& tag, const std::string& text) {
+    std::uint8_t value = 0;
+    if (!ParseByte(text, value)) return false;
+    (tag.*Setter)(value);
+    return true;
+}
+
 const std::vector<V1Field>& V1Fields() {
     static const std::vector<V1Field> fields = {
         {"tagTitle", [](const clsID3v1& t) { return t.tagTitle(); }, SetText<&clsID3v1::tagTitle>},
@@ -54,19 +64,9 @@ const std::vector<V1Field>& V1Fields() {
         {"tagComments", [](const clsID3v1& t) { return t.tagComments(); },
          SetText<&clsID3v1::tagComments>},
         {"tagTrack", [](const clsID3v1& t) { return std::to_string(t.tagTrack()); },
-         [](clsID3v1& t, const std::string& s) {
-             std::uint8_t v = 0;
-             if (!ParseByte(s, v)) return false;
-             t.tagTrack(v);
-             return true;
-         }},
+         SetByte<&clsID3v1::tagTrack>},
         {"tagGenre", [](const clsID3v1& t) { return std::to_string(t.tagGenre()); },
-         [](clsID3v1& t, const std::string& s) {
-             std::uint8_t v = 0;
-             if (!ParseByte(s, v)) return false;
-             t.tagGenre(v);
-             return true;
-         }},
+         SetByte<&clsID3v1::tagGenre>},
         {"tagStrGenre", [](const clsID3v1& t) { return t.tagStrGenre(); }, nullptr},
     };
     return fields;
@@ -112,16 +112,18 @@ std::string Reason(const clsID3v23& tag) {
     return tag.sLastError().empty() ? "failed" : tag.sLastError();
 }
 
-}  // namespace
-
-// tags FILE                       prints both tags, one line per field
-// tags FILE --v1 F=T --v2 F=T ... sets fields and saves each named tag
-// tags FILE --remove-v1 --remove-v2
-int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
-                   std::FILE* out, std::FILE* err, const BeingRecordedQuery& beingRecorded) {
+// What a tags command asks for.
+struct TagsRequest {
     std::string file;
     std::vector<std::pair<std::string, std::string>> v1Sets, v2Sets;
     bool removeV1 = false, removeV2 = false;
+    bool Sets() const { return !v1Sets.empty() || !v2Sets.empty(); }
+    bool Writes() const { return Sets() || removeV1 || removeV2; }
+};
+
+// The arguments in order; the exit code when they are refused.
+std::optional<int> ReadTagsRequest(const std::vector<std::string>& args, std::FILE* err,
+                                   TagsRequest& r) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (arg == "--v1" || arg == "--v2") {
@@ -130,25 +132,28 @@ int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
                 std::fprintf(err, "quorvin-cli tags: %s needs FIELD=TEXT\n", arg.c_str());
                 return 2;
             }
-            (arg == "--v1" ? v1Sets : v2Sets).emplace_back(name, value);
+            (arg == "--v1" ? r.v1Sets : r.v2Sets).emplace_back(name, value);
             ++i;
         } else if (arg == "--remove-v1") {
-            removeV1 = true;
+            r.removeV1 = true;
         } else if (arg == "--remove-v2") {
-            removeV2 = true;
-        } else if (file.empty() && !arg.starts_with("--")) {
-            file = arg;
+            r.removeV2 = true;
+        } else if (r.file.empty() && !arg.starts_with("--")) {
+            r.file = arg;
         } else {
             std::fprintf(err, "quorvin-cli tags: unexpected argument '%s'\n", arg.c_str());
             return 2;
         }
     }
-    if (file.empty()) {
+    if (r.file.empty()) {
         std::fprintf(err, "quorvin-cli tags: no FILE given\n");
         return 2;
     }
+    return std::nullopt;
+}
 
-    // Only regular files: a FIFO would block every read, a folder has no tags.
+// Only regular files: a FIFO would block every read, a folder has no tags.
+std::optional<int> RefuseSpecialFile(const std::string& file, std::FILE* err) {
     struct stat st {};
     if (::stat(file.c_str(), &st) != 0) {
         std::fprintf(err, "quorvin-cli tags: cannot open %s: %s\n", file.c_str(),
@@ -159,14 +164,12 @@ int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
         std::fprintf(err, "quorvin-cli tags: %s is not a regular file\n", file.c_str());
         return 1;
     }
+    return std::nullopt;
+}
 
-    clsID3v1 v1;
-    v1.filename(file);
-    clsID3v23 v2(engine);
-    v2.filename(file);
-
-    // Check every field name before anything is written.
-    for (const auto& [name, value] : v1Sets) {
+// Every field name is checked before anything is written.
+std::optional<int> RefuseUnknownFields(const TagsRequest& r, std::FILE* err) {
+    for (const auto& [name, value] : r.v1Sets) {
         bool known = false;
         for (const auto& f : V1Fields()) known = known || (name == f.name && f.set);
         if (!known) {
@@ -175,7 +178,7 @@ int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
             return 2;
         }
     }
-    for (const auto& [name, value] : v2Sets) {
+    for (const auto& [name, value] : r.v2Sets) {
         bool known = false;
         for (const auto& f : V2Fields()) known = known || name == f.name;
         if (!known) {
@@ -183,32 +186,39 @@ int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
             return 2;
         }
     }
+    return std::nullopt;
+}
 
+// Files no tag may be written into now; the exit code for one.
+std::optional<int> RefuseTagWrite(const TagsRequest& r, const BeingRecordedQuery& beingRecorded,
+                                  std::FILE* err) {
     // A tag write rewrites the file; a recording into it would go on into
     // the old, unlinked one and be lost.
-    const bool writes = !v1Sets.empty() || !v2Sets.empty() || removeV1 || removeV2;
-    if (writes) {
-        if (const std::string message = beingRecorded(file); !message.empty()) {
-            std::fprintf(err, "quorvin-cli tags: %s\n", message.c_str());
-            return 1;
-        }
+    if (const std::string message = beingRecorded(r.file); !message.empty()) {
+        std::fprintf(err, "quorvin-cli tags: %s\n", message.c_str());
+        return 1;
     }
-
     // An ID3 tag in a WAV or Ogg file breaks it for its own readers: write
     // nothing unless the content is MPEG audio.
-    if (!v1Sets.empty() || !v2Sets.empty()) {
+    if (r.Sets()) {
         std::string why;
-        if (!audio::tagfile::IsMpegAudioFile(file, why)) {
-            std::fprintf(err, "quorvin-cli tags: will not write tags into %s: %s\n", file.c_str(),
+        if (!audio::tagfile::IsMpegAudioFile(r.file, why)) {
+            std::fprintf(err, "quorvin-cli tags: will not write tags into %s: %s\n", r.file.c_str(),
                          why.c_str());
             return 1;
         }
     }
+    return std::nullopt;
+}
 
+// Sets the fields and saves each tag named, then removes those asked: the
+// exit code.
+int WriteTags(const TagsRequest& r, clsID3v1& v1, clsID3v23& v2, std::FILE* err) {
+    const char* file = r.file.c_str();
     int status = 0;
-    if (!v1Sets.empty()) {
+    if (!r.v1Sets.empty()) {
         v1.ReadTag();
-        for (const auto& [name, value] : v1Sets) {
+        for (const auto& [name, value] : r.v1Sets) {
             for (const auto& f : V1Fields()) {
                 if (name == f.name && !f.set(v1, value)) {
                     std::fprintf(err, "quorvin-cli tags: %s needs a number 0-255\n", name.c_str());
@@ -217,37 +227,41 @@ int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
             }
         }
         if (!v1.SaveTag()) {
-            std::fprintf(err, "quorvin-cli tags: could not write the ID3v1 tag of %s: %s\n",
-                         file.c_str(), v1.sLastError().c_str());
+            std::fprintf(err, "quorvin-cli tags: could not write the ID3v1 tag of %s: %s\n", file,
+                         v1.sLastError().c_str());
             status = 1;
         }
     }
-    if (!v2Sets.empty()) {
+    if (!r.v2Sets.empty()) {
         v2.ReadTag();
-        for (const auto& [name, value] : v2Sets) {
+        for (const auto& [name, value] : r.v2Sets) {
             for (const auto& f : V2Fields()) {
                 if (name == f.name) (v2.*f.set)(value);
             }
         }
         if (!v2.SaveTag()) {
-            std::fprintf(err, "quorvin-cli tags: could not write the ID3v2 tag of %s: %s\n",
-                         file.c_str(), Reason(v2).c_str());
+            std::fprintf(err, "quorvin-cli tags: could not write the ID3v2 tag of %s: %s\n", file,
+                         Reason(v2).c_str());
             status = 1;
         }
     }
-    if (removeV1 && !v1.RemoveTag()) {
-        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v1 tag of %s: %s\n",
-                     file.c_str(), v1.sLastError().c_str());
+    if (r.removeV1 && !v1.RemoveTag()) {
+        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v1 tag of %s: %s\n", file,
+                     v1.sLastError().c_str());
         status = 1;
     }
-    if (removeV2 && !v2.RemoveTag()) {
-        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v2 tag of %s: %s\n",
-                     file.c_str(), Reason(v2).c_str());
+    if (r.removeV2 && !v2.RemoveTag()) {
+        std::fprintf(err, "quorvin-cli tags: could not remove the ID3v2 tag of %s: %s\n", file,
+                     Reason(v2).c_str());
         status = 1;
     }
-    if (writes) return status;
+    return status;
+}
 
-    // Reading: a file we cannot open is an error, a file without tags is not.
+// Prints both tags, one line per field: the exit code. A file we cannot open
+// is an error, a file without tags is not.
+int PrintTags(const std::string& file, clsID3v1& v1, clsID3v23& v2, std::FILE* out,
+              std::FILE* err) {
     if (std::FILE* probe = std::fopen(file.c_str(), "rb")) {
         std::fclose(probe);
     } else {
@@ -273,6 +287,26 @@ int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
         Print(out, "v2", "tagDate", v2.tagYear());
     }
     return 0;
+}
+
+}  // namespace
+
+// tags FILE                       prints both tags, one line per field
+// tags FILE --v1 F=T --v2 F=T ... sets fields and saves each named tag
+// tags FILE --remove-v1 --remove-v2
+int RunTagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
+                   std::FILE* out, std::FILE* err, const BeingRecordedQuery& beingRecorded) {
+    TagsRequest r;
+    if (const std::optional<int> refused = ReadTagsRequest(args, err, r)) return *refused;
+    if (const std::optional<int> refused = RefuseSpecialFile(r.file, err)) return *refused;
+    clsID3v1 v1;
+    v1.filename(r.file);
+    clsID3v23 v2(engine);
+    v2.filename(r.file);
+    if (const std::optional<int> refused = RefuseUnknownFields(r, err)) return *refused;
+    if (!r.Writes()) return PrintTags(r.file, v1, v2, out, err);
+    if (const std::optional<int> refused = RefuseTagWrite(r, beingRecorded, err)) return *refused;
+    return WriteTags(r, v1, v2, err);
 }
 
 bool IsTagRead(const std::vector<std::string>& args) {

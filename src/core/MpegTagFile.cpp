@@ -63,10 +63,6 @@ bool TransferAll(Transfer transfer, int fd, Byte* p, std::size_t size, std::uint
     return true;
 }
 
-bool WriteAll(int fd, const char* p, std::size_t size, std::uint64_t offset) {
-    return TransferAll(::pwrite, fd, p, size, offset);
-}
-
 // One MPEG audio frame header: its length in bytes, 0 when it is none.
 struct FrameInfo {
     int version = 0, layer = 0, rate = 0;
@@ -161,6 +157,10 @@ bool CopyAttributes(int from, int to, std::string& error) {
 
 bool ReadAt(int fd, void* buf, std::size_t size, std::uint64_t offset) {
     return TransferAll(::pread, fd, static_cast<char*>(buf), size, offset);
+}
+
+bool WriteAt(int fd, const void* buf, std::size_t size, std::uint64_t offset) {
+    return TransferAll(::pwrite, fd, static_cast<const char*>(buf), size, offset);
 }
 
 bool ParseHeader(const unsigned char* h, TagHeader& out, std::string& problem) {
@@ -280,7 +280,7 @@ bool IsMpegAudioFile(const std::string& path, std::string& why) {
 bool WriteInPlace(int fd, const std::string& bytes, std::string& error) {
     Step("in place: write");
     // One write call: the kernel applies it to the page cache as a whole.
-    if (!WriteAll(fd, bytes.data(), bytes.size(), 0)) {
+    if (!WriteAt(fd, bytes.data(), bytes.size(), 0)) {
         error = ErrnoText("cannot write the tag");
         return false;
     }
@@ -310,7 +310,7 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
     if (!copy.Begin(path, &why)) return fail(why);
     Step("replace: created");
     const int out = copy.Fd();
-    if (!WriteAll(out, head.data(), head.size(), 0))
+    if (!WriteAt(out, head.data(), head.size(), 0))
         return fail(ErrnoText("cannot write the new file"));
     // The audio in blocks: a file of any size, never whole in memory.
     const auto size = static_cast<std::uint64_t>(st.st_size);
@@ -320,7 +320,7 @@ ReplaceResult ReplaceHead(const std::string& path, int fd, const struct stat& st
         const std::size_t n =
             static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), size - in));
         if (!ReadAt(fd, block.data(), n, in)) return fail(ErrnoText("cannot read the audio"));
-        if (!WriteAll(out, block.data(), n, put))
+        if (!WriteAt(out, block.data(), n, put))
             return fail(ErrnoText("cannot write the new file"));
         in += n;
         put += n;

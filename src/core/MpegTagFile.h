@@ -100,7 +100,8 @@ std::uint32_t Synchsafe(const char* p);
 // The bytes with the unsynchronisation undone: each 0xFF 0x00 becomes 0xFF.
 std::string Resynchronise(std::string_view data);
 
-// Reads exactly `size` bytes at `offset`.
+// Reads or writes exactly `size` bytes at `offset`.
 bool ReadAt(int fd, void* buf, std::size_t size, std::uint64_t offset);
+bool WriteAt(int fd, const void* buf, std::size_t size, std::uint64_t offset);
 
 }  // namespace qsr::audio::tagfile

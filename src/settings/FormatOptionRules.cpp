@@ -17,6 +17,12 @@ int ChooseRate(std::int32_t& field, int buttons) {
     return index;
 }
 
+// Makes field the choice shown for it and returns that choice.
+int Choose(std::int16_t& field, int (*choice)(int)) {
+    field = static_cast<std::int16_t>(choice(field));
+    return field;
+}
+
 // A minimum or maximum bitrate: its table position, or 128 at position 2.
 int ChooseRangeBitrate(std::int16_t& field) {
     if (const auto position = OggSliderPosition(field)) return *position;
@@ -47,61 +53,40 @@ int G726BitsChoice(int stored) {
 }
 
 WavChoice LoadWavOptions(const std::string& file, FormatValues& v) {
-    ReadStoredValue(file, core::format_key::kWavFrequency, v.Freq);
-    ReadStoredValue(file, core::format_key::kWavChannels, v.Channel);
-    WavChoice c;
-    c.rateIndex = ChooseRate(v.Freq, kRateButtonsWavVox);
-    c.channels = ChannelChoice(v.Channel);
-    v.Channel = static_cast<std::int16_t>(c.channels);
-    return c;
+    ReadStoredFields(file, kWavFields, v);
+    return {ChooseRate(v.Freq, kRateButtonsWavVox), Choose(v.Channel, ChannelChoice)};
 }
 
 void WriteWavOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredValue(file, core::format_key::kWavFrequency, v.Freq);
-    WriteStoredValue(file, core::format_key::kWavChannels, v.Channel);
+    WriteStoredFields(file, kWavFields, v);
 }
 
 int LoadVoxOptions(const std::string& file, FormatValues& v) {
-    ReadStoredValue(file, core::format_key::kVoxFrequency, v.voxFreq);
+    ReadStoredFields(file, kVoxFields, v);
     return ChooseRate(v.voxFreq, kRateButtonsWavVox);
 }
 
 void WriteVoxOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredValue(file, core::format_key::kVoxFrequency, v.voxFreq);
+    WriteStoredFields(file, kVoxFields, v);
 }
 
 RawChoice LoadRawOptions(const std::string& file, FormatValues& v) {
-    ReadStoredValue(file, core::format_key::kRawFrequency, v.rawFreq);
-    ReadStoredValue(file, core::format_key::kRawChannels, v.rawChannel);
-    ReadStoredValue(file, core::format_key::kRawCompression, v.rawCompr);
-    RawChoice c;
-    c.rateIndex = ChooseRate(v.rawFreq, kRateButtonsRawG726);
-    c.channels = ChannelChoice(v.rawChannel);
-    v.rawChannel = static_cast<std::int16_t>(c.channels);
-    c.compression = RawCompressionChoice(v.rawCompr);
-    v.rawCompr = static_cast<std::int16_t>(c.compression);
-    return c;
+    ReadStoredFields(file, kRawFields, v);
+    return {ChooseRate(v.rawFreq, kRateButtonsRawG726), Choose(v.rawChannel, ChannelChoice),
+            Choose(v.rawCompr, RawCompressionChoice)};
 }
 
 void WriteRawOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredValue(file, core::format_key::kRawFrequency, v.rawFreq);
-    WriteStoredValue(file, core::format_key::kRawChannels, v.rawChannel);
-    WriteStoredValue(file, core::format_key::kRawCompression, v.rawCompr);
+    WriteStoredFields(file, kRawFields, v);
 }
 
 G726Choice LoadG726Options(const std::string& file, FormatValues& v) {
-    ReadStoredValue(file, core::format_key::kG726Frequency, v.gFreq);
-    ReadStoredValue(file, core::format_key::kG726Bits, v.gbit);
-    G726Choice c;
-    c.rateIndex = ChooseRate(v.gFreq, kRateButtonsRawG726);
-    c.bits = G726BitsChoice(v.gbit);
-    v.gbit = static_cast<std::int16_t>(c.bits);
-    return c;
+    ReadStoredFields(file, kG726Fields, v);
+    return {ChooseRate(v.gFreq, kRateButtonsRawG726), Choose(v.gbit, G726BitsChoice)};
 }
 
 void WriteG726Options(const std::string& file, const FormatValues& v) {
-    WriteStoredValue(file, core::format_key::kG726Frequency, v.gFreq);
-    WriteStoredValue(file, core::format_key::kG726Bits, v.gbit);
+    WriteStoredFields(file, kG726Fields, v);
 }
 
 int OggBitrateAt(int position) {
@@ -132,19 +117,14 @@ OggChoice LoadOggOptions(const std::string& file, FormatValues& v) {
     v.VbrEnabled = 0;
     v.Quality = 300;
     v.QualityEnabled = 0;
+    ReadStoredFields(file, kOggFields, v);
 
     OggChoice c;
-    ReadStoredValue(file, core::format_key::kOggBitrate, v.oggBitrate);
     c.bitratePosition = OggSliderPosition(v.oggBitrate).value_or(kOggDefaultPosition);
-    ReadStoredValue(file, core::format_key::kOggMinBitrate, v.MinBitrate);
     c.minimumPosition = ChooseRangeBitrate(v.MinBitrate);
-    ReadStoredValue(file, core::format_key::kOggMaxBitrate, v.MaxBitrate);
     c.maximumPosition = ChooseRangeBitrate(v.MaxBitrate);
-    ReadStoredValue(file, core::format_key::kOggQuality, v.Quality);
     v.Quality = static_cast<std::int16_t>(std::clamp<int>(v.Quality, 0, kOggQualityMaximum));
     c.quality = v.Quality;
-    ReadStoredValue(file, core::format_key::kOggVbrEnabled, v.VbrEnabled);
-    ReadStoredValue(file, core::format_key::kOggQualityEnabled, v.QualityEnabled);
     c.vbr = v.VbrEnabled == 1;
     c.qualityMode = v.QualityEnabled == 1;
     v.VbrEnabled = c.vbr ? 1 : 0;
@@ -153,12 +133,10 @@ OggChoice LoadOggOptions(const std::string& file, FormatValues& v) {
 }
 
 void WriteOggOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredValue(file, core::format_key::kOggBitrate, v.oggBitrate);
-    WriteStoredValue(file, core::format_key::kOggMinBitrate, v.MinBitrate);
-    WriteStoredValue(file, core::format_key::kOggMaxBitrate, v.MaxBitrate);
-    WriteStoredValue(file, core::format_key::kOggQuality, v.Quality);
-    WriteStoredValue(file, core::format_key::kOggVbrEnabled, v.VbrEnabled == 1 ? 1 : 0);
-    WriteStoredValue(file, core::format_key::kOggQualityEnabled, v.QualityEnabled == 1 ? 1 : 0);
+    FormatValues stored = v;
+    stored.VbrEnabled = v.VbrEnabled == 1 ? 1 : 0;
+    stored.QualityEnabled = v.QualityEnabled == 1 ? 1 : 0;
+    WriteStoredFields(file, kOggFields, stored);
 }
 
 }  // namespace qsr::settings

@@ -35,32 +35,51 @@ void WriteStoredValue(const std::string& file, core::FormatKey key, int value) {
     WriteIniValue(file, key.section, key.key, std::to_string(value));
 }
 
+namespace {
+using namespace core::format_key;
+using V = FormatValues;
+constexpr StoredField kMp3[] = {{kMp3Frequency, &V::MP3Frequency},
+                                {kMp3Bitrate, &V::MP3Bitrate},
+                                {kMp3Channels, &V::MP3Channels}};
+constexpr StoredField kWav[] = {{kWavFrequency, &V::Freq}, {kWavChannels, &V::Channel}};
+constexpr StoredField kVox[] = {{kVoxFrequency, &V::voxFreq}};
+constexpr StoredField kOgg[] = {
+    {kOggBitrate, &V::oggBitrate},    {kOggMinBitrate, &V::MinBitrate},
+    {kOggMaxBitrate, &V::MaxBitrate}, {kOggQuality, &V::Quality},
+    {kOggVbrEnabled, &V::VbrEnabled}, {kOggQualityEnabled, &V::QualityEnabled}};
+constexpr StoredField kRaw[] = {
+    {kRawFrequency, &V::rawFreq}, {kRawChannels, &V::rawChannel}, {kRawCompression, &V::rawCompr}};
+constexpr StoredField kG726[] = {{kG726Frequency, &V::gFreq}, {kG726Bits, &V::gbit}};
+constexpr StoredField kFlac[] = {{kFlacBits, &V::flacBits}, {kFlacLevel, &V::flacLevel}};
+constexpr StoredField kFlacShape[] = {{kFlacFrequency, &V::flacFreq},
+                                      {kFlacChannels, &V::flacChannel}};
+constexpr StoredField kOpus[] = {{kOpusBitrate, &V::opusBitrate},
+                                 {kOpusApplication, &V::opusApplication}};
+}  // namespace
+
+constinit const std::span<const StoredField> kMp3Fields = kMp3, kWavFields = kWav,
+                                             kVoxFields = kVox, kOggFields = kOgg,
+                                             kRawFields = kRaw, kG726Fields = kG726,
+                                             kFlacFields = kFlac, kFlacShapeFields = kFlacShape,
+                                             kOpusFields = kOpus;
+
+void ReadStoredFields(const std::string& file, std::span<const StoredField> fields,
+                      FormatValues& v) {
+    for (const StoredField& f : fields)
+        std::visit([&](auto member) { ReadStoredValue(file, f.key, v.*member); }, f.field);
+}
+
+void WriteStoredFields(const std::string& file, std::span<const StoredField> fields,
+                       const FormatValues& v) {
+    for (const StoredField& f : fields)
+        std::visit([&](auto member) { WriteStoredValue(file, f.key, v.*member); }, f.field);
+}
+
 void LoadFormatValues(const std::string& file, FormatValues& v) {
-    using namespace core::format_key;
-    auto read = [&](core::FormatKey key, auto& field) { ReadStoredValue(file, key, field); };
-    read(kMp3Frequency, v.MP3Frequency);
-    read(kMp3Bitrate, v.MP3Bitrate);
-    read(kMp3Channels, v.MP3Channels);
-    read(kWavFrequency, v.Freq);
-    read(kWavChannels, v.Channel);
-    read(kVoxFrequency, v.voxFreq);
-    read(kOggBitrate, v.oggBitrate);
-    read(kOggMinBitrate, v.MinBitrate);
-    read(kOggMaxBitrate, v.MaxBitrate);
-    read(kOggQuality, v.Quality);
-    read(kOggVbrEnabled, v.VbrEnabled);
-    read(kOggQualityEnabled, v.QualityEnabled);
-    read(kRawFrequency, v.rawFreq);
-    read(kRawChannels, v.rawChannel);
-    read(kRawCompression, v.rawCompr);
-    read(kG726Frequency, v.gFreq);
-    read(kG726Bits, v.gbit);
-    read(kFlacBits, v.flacBits);
-    read(kFlacLevel, v.flacLevel);
-    read(kFlacFrequency, v.flacFreq);
-    read(kFlacChannels, v.flacChannel);
-    read(kOpusBitrate, v.opusBitrate);
-    read(kOpusApplication, v.opusApplication);
+    for (const std::span<const StoredField> section :
+         {kMp3Fields, kWavFields, kVoxFields, kOggFields, kRawFields, kG726Fields, kFlacFields,
+          kFlacShapeFields, kOpusFields})
+        ReadStoredFields(file, section, v);
 }
 
 FlacShape FlacRateAndChannels(const FormatValues& v) {

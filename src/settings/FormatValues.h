@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
+#include <variant>
 
 #include "core/FormatKeys.h"
 
@@ -55,6 +57,23 @@ FormatValues ShippedFormatValues();
 bool ReadStoredValue(const std::string& settingsFile, core::FormatKey key, std::int16_t& field);
 bool ReadStoredValue(const std::string& settingsFile, core::FormatKey key, std::int32_t& field);
 void WriteStoredValue(const std::string& settingsFile, core::FormatKey key, int value);
+
+// One stored format value and the field it fills.
+struct StoredField {
+    core::FormatKey key;
+    std::variant<std::int16_t FormatValues::*, std::int32_t FormatValues::*> field;
+};
+// Reads or writes each listed value in turn, as ReadStoredValue and
+// WriteStoredValue do.
+void ReadStoredFields(const std::string& settingsFile, std::span<const StoredField> fields,
+                      FormatValues& values);
+void WriteStoredFields(const std::string& settingsFile, std::span<const StoredField> fields,
+                       const FormatValues& values);
+
+// The values of each section, in the order they are written. FLAC's dialog
+// keeps kFlacFields; its rate and channels are only read.
+extern const std::span<const StoredField> kMp3Fields, kWavFields, kVoxFields, kOggFields,
+    kRawFields, kG726Fields, kFlacFields, kFlacShapeFields, kOpusFields;
 
 // Reads every key of the format sections into values; a key that is absent or
 // not a number leaves its field as it was.

@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "core/MpegTagFile.h"
 #include "tags/SplitPath.h"
@@ -38,6 +40,84 @@ void SetV2(clsID3v23& v2, const V2Values& values) {
     v2.tagURL(values.fields[kV2URL]);
     v2.tagEncodedBy(values.fields[kV2EncodedBy]);
     v2.tagGenre(values.genre);
+}
+
+// Writes the changes into the file's ID3v1 tag; the reason when that failed.
+// Like the ID3v2 tag, the block goes into MPEG audio only: a WAV named .mp3
+// must not be left half-changed.
+std::optional<std::string> WriteV1(clsID3v1& v1, TagFileRecord& record, const V1Changes& c1) {
+    std::string notMpeg;
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(record.filename, error)) {
+        return WithReason("ID3v1 tag not written", WhyNotWritten(record.filename));
+    }
+    if (!audio::tagfile::IsMpegAudioFile(record.filename, notMpeg)) {
+        return WithReason("ID3v1 tag not written",
+                          "ID3 tags go into MPEG audio files only (" + notMpeg + ")");
+    }
+    v1.ReadTag();  // unchanged fields keep the file's own bytes
+    // This order: the comment and track share the block's last bytes.
+    if (c1.track) v1.tagTrack(*c1.track);
+    if (c1.texts[kV1Title]) v1.tagTitle(*c1.texts[kV1Title]);
+    if (c1.texts[kV1Artist]) v1.tagArtist(*c1.texts[kV1Artist]);
+    if (c1.texts[kV1Album]) v1.tagAlbum(*c1.texts[kV1Album]);
+    if (c1.texts[kV1Year]) v1.tagYear(*c1.texts[kV1Year]);
+    if (c1.texts[kV1Comment]) v1.tagComments(*c1.texts[kV1Comment]);
+    if (c1.genre) v1.tagGenre(*c1.genre);
+    const V1Values held{v1.tagTrack(), v1.tagTitle(),    v1.tagArtist(), v1.tagAlbum(),
+                        v1.tagYear(),  v1.tagComments(), v1.tagGenre()};
+    if (!v1.SaveTag()) return WithReason("ID3v1 tag not written", WhyNotWritten(record.filename));
+    StoreV1(record, held);
+    return std::nullopt;
+}
+
+std::optional<std::string> RemoveV1(clsID3v1& v1, TagFileRecord& record) {
+    if (!v1.RemoveTag()) return WithReason("ID3v1 tag not removed", WhyNotWritten(record.filename));
+    ClearV1(record);
+    return std::nullopt;
+}
+
+// Writes the changes into the file's ID3v2 tag; the reason when that failed.
+// Unchanged fields keep their frames as they are.
+std::optional<std::string> WriteV2(clsID3v23& v2, TagFileRecord& record, const V2Changes& c2) {
+    // The object serves every file: a tag that cannot be read must not be
+    // written with the previous file's values.
+    SetV2(v2, V2Values{});
+    if (!v2.ReadTag() && record.hasV2) return "ID3v2 tag not written (the tag could not be read)";
+    V2Values held{{v2.tagTrack(), v2.tagTitle(), v2.tagArtist(), v2.tagAlbum(), v2.tagYear(),
+                   v2.tagComments(), v2.tagComposer(), v2.tagOrigArtist(), v2.tagCopyright(),
+                   v2.tagURL(), v2.tagEncodedBy()},
+                  v2.tagGenre()};
+    for (std::size_t k = 0; k < kV2Boxes; ++k) {
+        if (c2.fields[k]) held.fields[k] = *c2.fields[k];
+    }
+    if (c2.genre) held.genre = *c2.genre;
+    SetV2(v2, held);
+    if (!v2.SaveTag()) return WithReason("ID3v2 tag not written", v2.sLastError());
+    StoreV2(record, held);
+    // Twelve empty values leave no tag behind.
+    record.hasV2 = v2.TagPresent();
+    return std::nullopt;
+}
+
+std::optional<std::string> RemoveV2(clsID3v23& v2, TagFileRecord& record) {
+    if (!v2.RemoveTag()) return WithReason("ID3v2 tag not removed", v2.sLastError());
+    ClearV2(record);
+    return std::nullopt;
+}
+
+// Takes one tag's step: the reason when it failed.
+template <typename Write, typename Remove>
+std::optional<std::string> TakeStep(TagStep step, const Write& write, const Remove& remove) {
+    switch (step) {
+        case TagStep::Write:
+            return write();
+        case TagStep::Remove:
+            return remove();
+        case TagStep::Leave:
+            break;
+    }
+    return std::nullopt;
 }
 
 }  // namespace
@@ -124,102 +204,22 @@ std::string SaveFileTags(clsID3v1& v1, clsID3v23& v2, TagFileRecord& record,
         return name + " is being recorded";
     }
     const PageValues& pages = request.pages;
-    std::vector<std::string> why;
-
+    const PageEdits& edits = request.edits;
     // Each tag's values reach the record only when the file took them.
     v1.filename(record.filename);
-    const V1Changes c1 =
-        V1ChangesToSave(pages, request.edits, record.filename, request.batch, fileIndex);
-    switch (StepFor(pages.v1, request.edits.v1Tag, record.hasV1, c1.Any())) {
-        case TagStep::Write: {
-            // Like the ID3v2 tag, the block goes into MPEG audio only: a WAV
-            // named .mp3 must not be left half-changed.
-            std::string notMpeg;
-            std::error_code error;
-            if (!std::filesystem::is_regular_file(record.filename, error)) {
-                why.push_back(WithReason("ID3v1 tag not written", WhyNotWritten(record.filename)));
-                break;
-            }
-            if (!audio::tagfile::IsMpegAudioFile(record.filename, notMpeg)) {
-                why.push_back(
-                    WithReason("ID3v1 tag not written",
-                               "ID3 tags go into MPEG audio files only (" + notMpeg + ")"));
-                break;
-            }
-            v1.ReadTag();  // unchanged fields keep the file's own bytes
-            // This order: the comment and track share the block's last bytes.
-            if (c1.track) v1.tagTrack(*c1.track);
-            if (c1.texts[kV1Title]) v1.tagTitle(*c1.texts[kV1Title]);
-            if (c1.texts[kV1Artist]) v1.tagArtist(*c1.texts[kV1Artist]);
-            if (c1.texts[kV1Album]) v1.tagAlbum(*c1.texts[kV1Album]);
-            if (c1.texts[kV1Year]) v1.tagYear(*c1.texts[kV1Year]);
-            if (c1.texts[kV1Comment]) v1.tagComments(*c1.texts[kV1Comment]);
-            if (c1.genre) v1.tagGenre(*c1.genre);
-            const V1Values held{v1.tagTrack(), v1.tagTitle(),    v1.tagArtist(), v1.tagAlbum(),
-                                v1.tagYear(),  v1.tagComments(), v1.tagGenre()};
-            if (v1.SaveTag()) {
-                StoreV1(record, held);
-            } else {
-                why.push_back(WithReason("ID3v1 tag not written", WhyNotWritten(record.filename)));
-            }
-            break;
-        }
-        case TagStep::Remove:
-            if (v1.RemoveTag()) {
-                ClearV1(record);
-            } else {
-                why.push_back(WithReason("ID3v1 tag not removed", WhyNotWritten(record.filename)));
-            }
-            break;
-        case TagStep::Leave:
-            break;
-    }
-
+    const V1Changes c1 = V1ChangesToSave(pages, edits, record.filename, request.batch, fileIndex);
+    const std::optional<std::string> failedV1 = TakeStep(
+        StepFor(pages.v1, edits.v1Tag, record.hasV1, c1.Any()),
+        [&] { return WriteV1(v1, record, c1); }, [&] { return RemoveV1(v1, record); });
     v2.filename(record.filename);
-    const V2Changes c2 =
-        V2ChangesToSave(pages, request.edits, record.filename, request.batch, fileIndex);
-    switch (StepFor(pages.v2, request.edits.v2Tag, record.hasV2, c2.Any())) {
-        case TagStep::Write: {
-            // Unchanged fields keep their frames as they are. The object
-            // serves every file: a tag that cannot be read must not be
-            // written with the previous file's values.
-            SetV2(v2, V2Values{});
-            if (!v2.ReadTag() && record.hasV2) {
-                why.push_back("ID3v2 tag not written (the tag could not be read)");
-                break;
-            }
-            V2Values held{{v2.tagTrack(), v2.tagTitle(), v2.tagArtist(), v2.tagAlbum(),
-                           v2.tagYear(), v2.tagComments(), v2.tagComposer(), v2.tagOrigArtist(),
-                           v2.tagCopyright(), v2.tagURL(), v2.tagEncodedBy()},
-                          v2.tagGenre()};
-            for (std::size_t k = 0; k < kV2Boxes; ++k) {
-                if (c2.fields[k]) held.fields[k] = *c2.fields[k];
-            }
-            if (c2.genre) held.genre = *c2.genre;
-            SetV2(v2, held);
-            if (v2.SaveTag()) {
-                StoreV2(record, held);
-                // Twelve empty values leave no tag behind.
-                record.hasV2 = v2.TagPresent();
-            } else {
-                why.push_back(WithReason("ID3v2 tag not written", v2.sLastError()));
-            }
-            break;
-        }
-        case TagStep::Remove:
-            if (v2.RemoveTag()) {
-                ClearV2(record);
-            } else {
-                why.push_back(WithReason("ID3v2 tag not removed", v2.sLastError()));
-            }
-            break;
-        case TagStep::Leave:
-            break;
-    }
+    const V2Changes c2 = V2ChangesToSave(pages, edits, record.filename, request.batch, fileIndex);
+    const std::optional<std::string> failedV2 = TakeStep(
+        StepFor(pages.v2, edits.v2Tag, record.hasV2, c2.Any()),
+        [&] { return WriteV2(v2, record, c2); }, [&] { return RemoveV2(v2, record); });
 
-    if (why.empty()) return {};
-    std::string line = name + ": ";
-    for (std::size_t i = 0; i < why.size(); ++i) line += (i > 0 ? "; " : "") + why[i];
+    if (!failedV1 && !failedV2) return {};
+    std::string line = name + ": " + failedV1.value_or("");
+    if (failedV2) line += (failedV1 ? "; " : "") + *failedV2;
     return line;
 }
 

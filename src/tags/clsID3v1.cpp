@@ -6,7 +6,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
+#include "core/MpegTagFile.h"
 #include "core/Text.h"
 #include "tags/TagText.h"
 
@@ -14,10 +16,15 @@ namespace qsr::tags {
 namespace {
 
 using namespace std::string_literals;
+using audio::tagfile::ReadAt;
+using audio::tagfile::WriteAt;
 
 // Offsets inside the 125-byte record (block offset minus 3).
 constexpr int kTitle = 0, kArtist = 30, kAlbum = 60, kYear = 90, kComment = 94;
 constexpr int kZero = 122, kTrack = 123, kGenre = 124;
+// Offset and width of each plain text field, by clsID3v1::TextField.
+constexpr std::pair<int, int> kTextFields[] = {
+    {kTitle, 30}, {kArtist, 30}, {kAlbum, 30}, {kYear, 4}};
 constexpr off_t kBlock = 128;
 
 const char* const kGenreText =
@@ -55,43 +62,37 @@ class Fd {
     int fd_;
 };
 
-bool ReadExact(int fd, void* buf, std::size_t size, off_t offset) {
-    auto* p = static_cast<char*>(buf);
-    while (size > 0) {
-        const ssize_t n = ::pread(fd, p, size, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
+int OpenExisting(const std::string& path, int flags) {
+    // O_NONBLOCK: a FIFO given as a file name must not hang us; regular files ignore it.
+    return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
 }
 
-bool WriteExact(int fd, const void* buf, std::size_t size, off_t offset) {
-    const auto* p = static_cast<const char*>(buf);
-    while (size > 0) {
-        const ssize_t n = ::pwrite(fd, p, size, offset);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<std::size_t>(n);
-        offset += n;
-    }
-    return true;
+// A place in a file, as the readers and writers take it.
+std::uint64_t At(off_t offset) {
+    return static_cast<std::uint64_t>(offset);
 }
 
-// Opens an existing regular file (never creates one) and finds its length and
-// whether a tag stands at the end. False for files shorter than one block,
-// with the reason in `why`.
-bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged, std::string& why, bool writing) {
-    if (!fd.ok()) {
-        const bool readOnly = writing && (errno == EACCES || errno == EROFS);
+// An existing file (never created) opened for reading or writing.
+struct OpenedFile {
+    OpenedFile(const std::string& path, bool forWriting)
+        : fd(OpenExisting(path, forWriting ? O_RDWR : O_RDONLY)), writing(forWriting) {}
+    Fd fd;
+    bool writing;
+    off_t length = 0;     // found by Probe
+    bool tagged = false;  // a tag stands at the end
+};
+
+// Finds a regular file's length and whether a tag stands at its end. False
+// for a file that did not open, is no regular file or is shorter than one
+// block, with the reason in `why`.
+bool Probe(OpenedFile& file, std::string& why) {
+    if (!file.fd.ok()) {
+        const bool readOnly = file.writing && (errno == EACCES || errno == EROFS);
         why = readOnly ? "the file is read-only"s : std::strerror(errno);
         return false;
     }
     struct stat st {};
-    if (::fstat(fd.get(), &st) != 0) {
+    if (::fstat(file.fd.get(), &st) != 0) {
         why = std::strerror(errno);
         return false;
     }
@@ -99,24 +100,30 @@ bool OpenAndProbe(Fd& fd, off_t& length, bool& tagged, std::string& why, bool wr
         why = "not a regular file";
         return false;
     }
-    length = st.st_size;
-    if (length < kBlock) {
-        why = "the file is shorter than an ID3v1 tag (" + std::to_string(length) +
+    file.length = st.st_size;
+    if (file.length < kBlock) {
+        why = "the file is shorter than an ID3v1 tag (" + std::to_string(file.length) +
               " bytes, a tag is 128)";
         return false;
     }
     char id[3];
-    if (!ReadExact(fd.get(), id, 3, length - kBlock)) {
+    if (!ReadAt(file.fd.get(), id, 3, At(file.length - kBlock))) {
         why = "cannot read the file ("s + std::strerror(errno) + ")";
         return false;
     }
-    tagged = std::memcmp(id, "TAG", 3) == 0;
+    file.tagged = std::memcmp(id, "TAG", 3) == 0;
     return true;
 }
 
-int OpenExisting(const std::string& path, int flags) {
-    // O_NONBLOCK: a FIFO given as a file name must not hang us; regular files ignore it.
-    return ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+// A field's stored bytes as text: blanks at either end and what follows a NUL go.
+std::string FieldText(const std::string& raw) {
+    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
+}
+
+// Latin-1 bytes into a field, cut or padded with blanks to its width.
+void PutLatin1(unsigned char* field, int width, std::string latin1) {
+    latin1.resize(static_cast<std::size_t>(width), ' ');
+    std::memcpy(field, latin1.data(), static_cast<std::size_t>(width));
 }
 
 }  // namespace
@@ -133,41 +140,15 @@ clsID3v1::clsID3v1() {
     }
 }
 
-std::string clsID3v1::Field(int offset, int width) const {
-    const std::string raw(reinterpret_cast<const char*>(record_.data()) + offset,
-                          static_cast<std::size_t>(width));
-    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
+std::string clsID3v1::Text(TextField field) const {
+    const auto [offset, width] = kTextFields[field];
+    return FieldText(std::string(reinterpret_cast<const char*>(record_.data()) + offset,
+                                 static_cast<std::size_t>(width)));
 }
 
-void clsID3v1::SetField(int offset, int width, const std::string& text) {
-    std::string latin1 = Utf8ToLatin1(text);
-    latin1.resize(static_cast<std::size_t>(width), ' ');
-    std::memcpy(record_.data() + offset, latin1.data(), static_cast<std::size_t>(width));
-}
-
-std::string clsID3v1::tagTitle() const {
-    return Field(kTitle, 30);
-}
-void clsID3v1::tagTitle(const std::string& text) {
-    SetField(kTitle, 30, text);
-}
-std::string clsID3v1::tagArtist() const {
-    return Field(kArtist, 30);
-}
-void clsID3v1::tagArtist(const std::string& text) {
-    SetField(kArtist, 30, text);
-}
-std::string clsID3v1::tagAlbum() const {
-    return Field(kAlbum, 30);
-}
-void clsID3v1::tagAlbum(const std::string& text) {
-    SetField(kAlbum, 30, text);
-}
-std::string clsID3v1::tagYear() const {
-    return Field(kYear, 4);
-}
-void clsID3v1::tagYear(const std::string& text) {
-    SetField(kYear, 4, text);
+void clsID3v1::SetText(TextField field, const std::string& text) {
+    const auto [offset, width] = kTextFields[field];
+    PutLatin1(record_.data() + offset, width, Utf8ToLatin1(text));
 }
 
 std::string clsID3v1::tagStrGenre() const {
@@ -187,17 +168,13 @@ std::string clsID3v1::tagComments() const {
         raw.push_back(static_cast<char>(record_[kZero]));
         raw.push_back(static_cast<char>(record_[kTrack]));
     }
-    return Latin1ToUtf8(StripNull(core::Trim(raw, core::kSpaces)));
+    return FieldText(raw);
 }
 
 void clsID3v1::tagComments(const std::string& text) {
-    std::string latin1 = Utf8ToLatin1(text);
-    if (latin1.size() <= 28) {
-        latin1.resize(28, ' ');
-        std::memcpy(record_.data() + kComment, latin1.data(), 28);
-        return;
-    }
-    std::memcpy(record_.data() + kComment, latin1.data(), 28);
+    const std::string latin1 = Utf8ToLatin1(text);
+    PutLatin1(record_.data() + kComment, 28, latin1);
+    if (latin1.size() <= 28) return;
     record_[kZero] = static_cast<unsigned char>(latin1[28]);
     // A 29-character comment has no 30th character: the track byte becomes 0.
     record_[kTrack] = latin1.size() >= 30 ? static_cast<unsigned char>(latin1[29]) : 0;
@@ -218,13 +195,11 @@ std::string clsID3v1::ReturnGenre(int index) const {
 
 bool clsID3v1::ReadTag() {
     error_.clear();
-    Fd fd(OpenExisting(filename_, O_RDONLY));
-    off_t length = 0;
-    bool tagged = false;
-    if (!OpenAndProbe(fd, length, tagged, error_, false)) return false;
-    if (tagged) {
+    OpenedFile file(filename_, false);
+    if (!Probe(file, error_)) return false;
+    if (file.tagged) {
         std::array<unsigned char, 125> block{};
-        if (!ReadExact(fd.get(), block.data(), block.size(), length - 125)) return false;
+        if (!ReadAt(file.fd.get(), block.data(), block.size(), At(file.length - 125))) return false;
         record_ = block;
         return true;
     }
@@ -237,22 +212,21 @@ bool clsID3v1::ReadTag() {
 
 bool clsID3v1::SaveTag() {
     error_.clear();
-    Fd fd(OpenExisting(filename_, O_RDWR));
-    off_t length = 0;
-    bool tagged = false;
-    if (!OpenAndProbe(fd, length, tagged, error_, true)) return false;
-    if (tagged) {
-        if (WriteExact(fd.get(), record_.data(), record_.size(), length - 125)) return true;
+    OpenedFile file(filename_, true);
+    if (!Probe(file, error_)) return false;
+    if (file.tagged) {
+        if (WriteAt(file.fd.get(), record_.data(), record_.size(), At(file.length - 125)))
+            return true;
         error_ = std::strerror(errno);
         return false;
     }
     std::array<unsigned char, 128> block{};
     std::memcpy(block.data(), "TAG", 3);
     std::memcpy(block.data() + 3, record_.data(), record_.size());
-    if (!WriteExact(fd.get(), block.data(), block.size(), length)) {
+    if (!WriteAt(file.fd.get(), block.data(), block.size(), At(file.length))) {
         error_ = std::strerror(errno);
         // Never leave half a block behind.
-        (void)::ftruncate(fd.get(), length);
+        (void)::ftruncate(file.fd.get(), file.length);
         return false;
     }
     return true;
@@ -261,13 +235,11 @@ bool clsID3v1::SaveTag() {
 bool clsID3v1::RemoveTag() {
     // Cut the block off in place: the file is never absent and never copied,
     // so no failure part-way can lose the audio.
-    Fd fd(OpenExisting(filename_, O_RDWR));
-    off_t length = 0;
-    bool tagged = false;
+    OpenedFile file(filename_, true);
     error_.clear();
-    if (!OpenAndProbe(fd, length, tagged, error_, true)) return false;
-    if (!tagged) return true;
-    if (::ftruncate(fd.get(), length - kBlock) != 0 || ::fsync(fd.get()) != 0) {
+    if (!Probe(file, error_)) return false;
+    if (!file.tagged) return true;
+    if (::ftruncate(file.fd.get(), file.length - kBlock) != 0 || ::fsync(file.fd.get()) != 0) {
         error_ = std::strerror(errno);
         return false;
     }
@@ -275,10 +247,8 @@ bool clsID3v1::RemoveTag() {
 }
 
 bool clsID3v1::HasTag() {
-    Fd fd(OpenExisting(filename_, O_RDONLY));
-    off_t length = 0;
-    bool tagged = false;
-    return OpenAndProbe(fd, length, tagged, error_, false) && tagged;
+    OpenedFile file(filename_, false);
+    return Probe(file, error_) && file.tagged;
 }
 
 }  // namespace qsr::tags

@@ -22,12 +22,12 @@ class clsID3v1 {
 
     bool ReadTag();
 
-    std::string tagTitle() const;
-    void tagTitle(const std::string& text);
-    std::string tagArtist() const;
-    void tagArtist(const std::string& text);
-    std::string tagAlbum() const;
-    void tagAlbum(const std::string& text);
+    std::string tagTitle() const { return Text(kTitleField); }
+    void tagTitle(const std::string& text) { SetText(kTitleField, text); }
+    std::string tagArtist() const { return Text(kArtistField); }
+    void tagArtist(const std::string& text) { SetText(kArtistField, text); }
+    std::string tagAlbum() const { return Text(kAlbumField); }
+    void tagAlbum(const std::string& text) { SetText(kAlbumField, text); }
     std::string tagStrGenre() const;
     std::uint8_t tagGenre() const;
     void tagGenre(std::uint8_t genre);
@@ -35,8 +35,8 @@ class clsID3v1 {
     void tagComments(const std::string& text);
     std::uint8_t tagTrack() const;
     void tagTrack(std::uint8_t track);
-    std::string tagYear() const;
-    void tagYear(const std::string& text);
+    std::string tagYear() const { return Text(kYearField); }
+    void tagYear(const std::string& text) { SetText(kYearField, text); }
 
     // Genre name for any index; empty outside 0..147.
     std::string ReturnGenre(int index) const;
@@ -58,8 +58,10 @@ class clsID3v1 {
     std::string error_;
     std::vector<std::string> genres_;
 
-    std::string Field(int offset, int width) const;
-    void SetField(int offset, int width, const std::string& text);
+    // The plain text fields, each of a fixed width at its place in the block.
+    enum TextField { kTitleField, kArtistField, kAlbumField, kYearField };
+    std::string Text(TextField field) const;
+    void SetText(TextField field, const std::string& text);
 };
 
 }  // namespace qsr::tags

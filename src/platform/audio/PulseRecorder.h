@@ -7,6 +7,7 @@
 #include <atomic>
 #include <deque>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "platform/audio-api/AudioRecorder.h"
@@ -76,51 +77,21 @@ class PulseRecorder : public IAudioRecorder {
     Samples TakeBlock(long nBlock) override { return cutter_.Take(nBlock); }
     long DropoutCount() const override { return buffer_.Dropouts(); }
 
-    void SetNotchEnabled(bool on) override {
-        filters_.notchOn = on;
-        FiltersChanged();
-    }
-    void SetNotchFrequency(float hz) override {
-        filters_.notchHz = hz;
-        FiltersChanged();
-    }
+    void SetNotchEnabled(bool on) override { SetFilter(&Filters::notchOn, on); }
+    void SetNotchFrequency(float hz) override { SetFilter(&Filters::notchHz, hz); }
     float NotchFrequency() const override { return filters_.notchHz; }
-    void SetHighPassEnabled(bool on) override {
-        filters_.highPassOn = on;
-        FiltersChanged();
-    }
-    void SetHighPassFrequency(float hz) override {
-        filters_.highPassHz = hz;
-        FiltersChanged();
-    }
+    void SetHighPassEnabled(bool on) override { SetFilter(&Filters::highPassOn, on); }
+    void SetHighPassFrequency(float hz) override { SetFilter(&Filters::highPassHz, hz); }
     float HighPassFrequency() const override { return filters_.highPassHz; }
-    void SetLowPassEnabled(bool on) override {
-        filters_.lowPassOn = on;
-        FiltersChanged();
-    }
-    void SetLowPassFrequency(float hz) override {
-        filters_.lowPassHz = hz;
-        FiltersChanged();
-    }
+    void SetLowPassEnabled(bool on) override { SetFilter(&Filters::lowPassOn, on); }
+    void SetLowPassFrequency(float hz) override { SetFilter(&Filters::lowPassHz, hz); }
     float LowPassFrequency() const override { return filters_.lowPassHz; }
-    void SetAgcEnabled(bool on) override {
-        filters_.agcOn = on;
-        FiltersChanged();
-    }
-    void SetAgcLowLevel(std::int32_t db) override {
-        filters_.agcLowDb = db;
-        FiltersChanged();
-    }
+    void SetAgcEnabled(bool on) override { SetFilter(&Filters::agcOn, on); }
+    void SetAgcLowLevel(std::int32_t db) override { SetFilter(&Filters::agcLowDb, db); }
     std::int32_t AgcLowLevel() const override { return filters_.agcLowDb; }
-    void SetAgcHighLevel(std::int32_t db) override {
-        filters_.agcHighDb = db;
-        FiltersChanged();
-    }
+    void SetAgcHighLevel(std::int32_t db) override { SetFilter(&Filters::agcHighDb, db); }
     std::int32_t AgcHighLevel() const override { return filters_.agcHighDb; }
-    void SetAgcAttackTime(std::int32_t ms) override {
-        filters_.agcAttackMs = ms;
-        FiltersChanged();
-    }
+    void SetAgcAttackTime(std::int32_t ms) override { SetFilter(&Filters::agcAttackMs, ms); }
     std::int32_t AgcAttackTime() const override { return filters_.agcAttackMs; }
 
     // Progress interval of the Timer signal; captured samples are collected,
@@ -130,6 +101,14 @@ class PulseRecorder : public IAudioRecorder {
     static constexpr int kFragmentMs = 100;
 
   private:
+    // Sets one filter setting and passes the settings on.
+    using Filters = dsp::FilterSettings;
+    template <typename T>
+    void SetFilter(T Filters::*setting, std::type_identity_t<T> value) {
+        filters_.*setting = value;
+        FiltersChanged();
+    }
+
     struct Port {
         std::string name, description;
     };

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <exception>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -501,6 +502,160 @@ bool RemoveRegion(const std::string& path, OpenFile& file, const TagRegion& regi
     return tagfile::WriteInPlace(file.fd, EmptyRegion(region.end), error);
 }
 
+// Whether a tag may be written into the open file at all: never into one
+// whose tags are damaged or followed by a second tag, never into anything
+// but MPEG audio. False with the reason otherwise.
+bool TakesTag(const std::string& path, const OpenFile& file, const TagRegion& region,
+              std::string& error) {
+    if (region.lead == Lead::Damaged) {
+        error = region.problem;
+        return false;
+    }
+    if (region.lead == Lead::Valid && !OnlyPaddingAfterFirst(file.fd, region)) {
+        error = "the file holds a second ID3v2 tag, which writing this one would remove";
+        return false;
+    }
+    const auto size = static_cast<std::uint64_t>(file.st.st_size);
+    if (!tagfile::LooksLikeMpegAudio(file.fd, region.end, size)) {
+        std::string why;
+        tagfile::IsMpegAudioFile(path, why);
+        error = "ID3 tags go into MPEG audio files only (" + why + ")";
+        return false;
+    }
+    return true;
+}
+
+// The first tag of a file as it stands: its bytes (a 2.2 tag converted to
+// 2.3), header and frames. A file without a valid tag has none (2.3 then).
+struct OldTag {
+    std::string bytes;
+    TagHeader header;
+    std::vector<RawFrame> frames;
+    OldTag() { header.major = 3; }
+};
+
+bool ReadOldTag(int fd, const TagRegion& region, OldTag& old, std::string& error) {
+    old.header = region.header;
+    if (!ReadTagBytes(fd, region.firstEnd, old.bytes)) {
+        error = std::string("cannot read the tag: ") + std::strerror(errno);
+        return false;
+    }
+    std::string tag22;  // a 2.2 tag as read, before its conversion
+    if (old.header.major == 2) {
+        std::string converted;
+        if (!ConvertV22(old.bytes, converted) ||
+            !tagfile::ParseHeader(reinterpret_cast<const unsigned char*>(converted.data()),
+                                  old.header, error)) {
+            error = "the ID3v2.2 tag cannot be converted";
+            return false;
+        }
+        tag22 = old.bytes;
+        old.bytes = converted;
+    }
+    std::size_t unread = 0;
+    if (!SplitFrames(old.bytes, old.header, old.frames, error, &unread)) return false;
+    // (An unsynchronised 2.2 tag is left to the conversion alone.)
+    if (!tag22.empty() && (region.header.flags & 0x80) == 0) KeepV22DateParts(tag22, old.frames);
+    if (unread > 0) {
+        error =
+            "the ID3v2 tag is damaged after its last readable frame, and writing "
+            "would lose what follows";
+        return false;
+    }
+    return true;
+}
+
+// The frames of the new tag: the old ones byte for byte, but for the fields
+// marked changed, whose new frames (from `texts`, by field) stand where the
+// field's first old frame stood, or at the end.
+std::string SplicedBody(const OldTag& old, const std::array<bool, 13>& changed,
+                        const std::array<std::string, 12>& texts) {
+    // A 2.4 tag stays 2.4: its own frames need no conversion, and none is lost.
+    const int major = old.header.major;
+    TagLib::ID3v2::Header tagHeader(
+        TagLib::ByteVector(old.bytes.size() >= 10 ? old.bytes.substr(0, 10).c_str() : "",
+                           old.bytes.size() >= 10 ? 10 : 0));
+    const bool unsynchronisedFrames = major == 4 && (old.header.flags & 0x80) != 0;
+
+    std::string year, ddmm, hhmm;
+    const bool writesDateParts =
+        changed[5] && major == 3 && SplitIsoDate(texts[4], year, ddmm, hhmm) && !ddmm.empty();
+    std::string body, commentLanguage;
+    std::array<bool, 13> placed{};
+    bool commentSeen = false, urlSeen = false;
+    auto emit = [&](int field) {
+        if (placed[static_cast<std::size_t>(field)]) return;
+        placed[static_cast<std::size_t>(field)] = true;
+        for (const auto& bytes :
+             RenderField(field, texts[static_cast<std::size_t>(field - 1)], major, commentLanguage))
+            body += bytes;
+    };
+    for (const RawFrame& frame : old.frames) {
+        if (frame.bytes.size() == 10) continue;  // an empty frame holds nothing; others stop at it
+        int field = FieldOf(frame, major, tagHeader, commentSeen, urlSeen, commentLanguage);
+        if (field == kDateParts) field = writesDateParts ? 5 : 0;
+        if (field == 0 || !changed[static_cast<std::size_t>(field)]) {
+            std::string bytes = frame.bytes;
+            // The tag-wide flag is dropped; each frame then says it itself.
+            if (unsynchronisedFrames) bytes[9] = static_cast<char>(bytes[9] | 0x02);
+            body += bytes;
+            continue;
+        }
+        emit(field);  // at the place of the field's first old frame
+    }
+    for (int field = 1; field <= 12; ++field) {
+        if (changed[static_cast<std::size_t>(field)]) emit(field);
+    }
+    return body;
+}
+
+// Writes the new tag over the old one's space, which holds it; `readsBack`
+// checks the result, and the old head goes back when it fails.
+bool WriteOverOldTag(const OpenFile& file, const TagRegion& region, int major,
+                     const std::string& body, const std::string& oldHead,
+                     const std::function<bool()>& readsBack, std::string& error) {
+    std::string tag = tagfile::RenderHeader(major, static_cast<std::uint32_t>(region.end - 10));
+    tag += body;
+    tag.resize(static_cast<std::size_t>(region.end), '\0');
+    if (!tagfile::WriteInPlace(file.fd, tag, error)) return false;
+    if (!readsBack()) {
+        std::string ignored;
+        tagfile::WriteInPlace(file.fd, oldHead, ignored);
+        return false;
+    }
+    return true;
+}
+
+// Writes the new tag, with padding, in front of the audio in place of the old
+// head; `readsBack` checks the result, and the old head goes back when it fails.
+bool WriteNewHead(const std::string& path, const OpenFile& file, const TagRegion& region, int major,
+                  const std::string& body, const std::string& oldHead,
+                  const std::function<bool()>& readsBack, std::string& error) {
+    const std::uint64_t tagSize = body.size() + kPadding;
+    if (tagSize > kMaxTagSize) {
+        error = "the tag would be larger than an ID3v2 tag can be";
+        return false;
+    }
+    std::string head = tagfile::RenderHeader(major, static_cast<std::uint32_t>(tagSize));
+    head += body;
+    head.resize(static_cast<std::size_t>(10 + tagSize), '\0');
+    const auto result = tagfile::ReplaceHead(path, file.fd, file.st, head, region.end, error);
+    if (result == tagfile::ReplaceResult::Impossible) {
+        error = "the new tag does not fit in the old tag's space, and " + error;
+    }
+    if (result != tagfile::ReplaceResult::Done) return false;
+    if (!readsBack()) {
+        // The old head goes back in front of the same audio.
+        OpenFile written;
+        std::string ignored;
+        if (OpenForWriting(path, written, ignored)) {
+            tagfile::ReplaceHead(path, written.fd, written.st, oldHead, head.size(), ignored);
+        }
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool TagLibId3v2Tag::Load(TagLib::IOStream* stream) {
@@ -586,22 +741,9 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
     OpenFile file;
     if (!OpenForWriting(path, file, error_)) return false;
     core::RemoveLeftCopies(path);
-    const auto size = static_cast<std::uint64_t>(file.st.st_size);
-    const TagRegion region = tagfile::FindTagRegion(file.fd, size);
-    if (region.lead == Lead::Damaged) {
-        error_ = region.problem;
-        return false;
-    }
-    if (region.lead == Lead::Valid && !OnlyPaddingAfterFirst(file.fd, region)) {
-        error_ = "the file holds a second ID3v2 tag, which writing this one would remove";
-        return false;
-    }
-    if (!tagfile::LooksLikeMpegAudio(file.fd, region.end, size)) {
-        std::string why;
-        tagfile::IsMpegAudioFile(path, why);
-        error_ = "ID3 tags go into MPEG audio files only (" + why + ")";
-        return false;
-    }
+    const TagRegion region =
+        tagfile::FindTagRegion(file.fd, static_cast<std::uint64_t>(file.st.st_size));
+    if (!TakesTag(path, file, region, error_)) return false;
 
     // Only the fields whose text changed are written anew; every other frame
     // stays as it is, byte for byte.
@@ -613,75 +755,10 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
         // write: the new tag at the start must then carry every field.
         changed[f] = region.lead != Lead::Valid || pending_[f - 1] != current.loaded_[f - 1];
     }
-
-    std::string old;
-    TagHeader header;
-    header.major = 3;
-    std::vector<RawFrame> frames;
-    std::string tag22;  // a 2.2 tag as read, before its conversion
-    if (region.lead == Lead::Valid) {
-        header = region.header;
-        if (!ReadTagBytes(file.fd, region.firstEnd, old)) {
-            error_ = std::string("cannot read the tag: ") + std::strerror(errno);
-            return false;
-        }
-        if (header.major == 2) {
-            std::string converted;
-            if (!ConvertV22(old, converted) ||
-                !tagfile::ParseHeader(reinterpret_cast<const unsigned char*>(converted.data()),
-                                      header, error_)) {
-                error_ = "the ID3v2.2 tag cannot be converted";
-                return false;
-            }
-            tag22 = old;
-            old = converted;
-        }
-        std::size_t unread = 0;
-        if (!SplitFrames(old, header, frames, error_, &unread)) return false;
-        // (An unsynchronised 2.2 tag is left to the conversion alone.)
-        if (!tag22.empty() && (region.header.flags & 0x80) == 0) KeepV22DateParts(tag22, frames);
-        if (unread > 0) {
-            error_ =
-                "the ID3v2 tag is damaged after its last readable frame, and writing "
-                "would lose what follows";
-            return false;
-        }
-    }
-    // A 2.4 tag stays 2.4: its own frames need no conversion, and none is lost.
-    const int major = header.major;
-    TagLib::ID3v2::Header tagHeader(TagLib::ByteVector(
-        old.size() >= 10 ? old.substr(0, 10).c_str() : "", old.size() >= 10 ? 10 : 0));
-    const bool unsynchronisedFrames = major == 4 && (header.flags & 0x80) != 0;
-
-    std::string year, ddmm, hhmm;
-    const bool writesDateParts =
-        changed[5] && major == 3 && SplitIsoDate(pending_[4], year, ddmm, hhmm) && !ddmm.empty();
-    std::string body, commentLanguage;
-    std::array<bool, 13> placed{};
-    bool commentSeen = false, urlSeen = false;
-    auto emit = [&](int field) {
-        if (placed[static_cast<std::size_t>(field)]) return;
-        placed[static_cast<std::size_t>(field)] = true;
-        for (const auto& bytes : RenderField(field, pending_[static_cast<std::size_t>(field - 1)],
-                                             major, commentLanguage))
-            body += bytes;
-    };
-    for (const RawFrame& frame : frames) {
-        if (frame.bytes.size() == 10) continue;  // an empty frame holds nothing; others stop at it
-        int field = FieldOf(frame, major, tagHeader, commentSeen, urlSeen, commentLanguage);
-        if (field == kDateParts) field = writesDateParts ? 5 : 0;
-        if (field == 0 || !changed[static_cast<std::size_t>(field)]) {
-            std::string bytes = frame.bytes;
-            // The tag-wide flag is dropped; each frame then says it itself.
-            if (unsynchronisedFrames) bytes[9] = static_cast<char>(bytes[9] | 0x02);
-            body += bytes;
-            continue;
-        }
-        emit(field);  // at the place of the field's first old frame
-    }
-    for (int field = 1; field <= 12; ++field) {
-        if (changed[static_cast<std::size_t>(field)]) emit(field);
-    }
+    OldTag old;
+    if (region.lead == Lead::Valid && !ReadOldTag(file.fd, region, old, error_)) return false;
+    const int major = old.header.major;
+    const std::string body = SplicedBody(old, changed, pending_);
 
     // The old head, to put back should the new tag not read back as written.
     std::string oldHead;
@@ -695,42 +772,12 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
         present_ = false;
         return true;
     }
-    if (region.lead == Lead::Valid && 10 + body.size() <= region.end &&
-        region.end - 10 <= kMaxTagSize) {
-        std::string tag = tagfile::RenderHeader(major, static_cast<std::uint32_t>(region.end - 10));
-        tag += body;
-        tag.resize(static_cast<std::size_t>(region.end), '\0');
-        if (!tagfile::WriteInPlace(file.fd, tag, error_)) return false;
-        if (!ReadsBack(path, current, changed, major)) {
-            std::string ignored;
-            tagfile::WriteInPlace(file.fd, oldHead, ignored);
-            return false;
-        }
-        present_ = true;
-        return true;
-    }
-    const std::uint64_t tagSize = body.size() + kPadding;
-    if (tagSize > kMaxTagSize) {
-        error_ = "the tag would be larger than an ID3v2 tag can be";
+    const auto readsBack = [&] { return ReadsBack(path, current, changed, major); };
+    const bool fits = region.lead == Lead::Valid && 10 + body.size() <= region.end &&
+                      region.end - 10 <= kMaxTagSize;
+    if (!(fits ? WriteOverOldTag(file, region, major, body, oldHead, readsBack, error_)
+               : WriteNewHead(path, file, region, major, body, oldHead, readsBack, error_)))
         return false;
-    }
-    std::string head = tagfile::RenderHeader(major, static_cast<std::uint32_t>(tagSize));
-    head += body;
-    head.resize(static_cast<std::size_t>(10 + tagSize), '\0');
-    const auto result = tagfile::ReplaceHead(path, file.fd, file.st, head, region.end, error_);
-    if (result == tagfile::ReplaceResult::Impossible) {
-        error_ = "the new tag does not fit in the old tag's space, and " + error_;
-    }
-    if (result != tagfile::ReplaceResult::Done) return false;
-    if (!ReadsBack(path, current, changed, major)) {
-        // The old head goes back in front of the same audio.
-        OpenFile written;
-        std::string ignored;
-        if (OpenForWriting(path, written, ignored)) {
-            tagfile::ReplaceHead(path, written.fd, written.st, oldHead, head.size(), ignored);
-        }
-        return false;
-    }
     present_ = true;
     return true;
 }

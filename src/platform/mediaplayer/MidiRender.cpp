@@ -8,16 +8,16 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <utility>
+
+#include "core/TextFile.h"
 
 namespace qsr::mediaplayer {
 namespace {
 
 // MIDI files are small; anything larger is not one worth rendering.
-constexpr std::uintmax_t kMaxFileBytes = 16 * 1024 * 1024;
+constexpr std::size_t kMaxFileBytes = 16 * 1024 * 1024;
 // A looping or damaged file must not render for ever.
 constexpr int kMaxSeconds = 30 * 60;
 constexpr int kBlockFrames = 1024;
@@ -206,13 +206,11 @@ MidiStream::~MidiStream() = default;
 std::unique_ptr<MidiStream> MidiStream::Open(const std::string& path, int rate,
                                              const std::string& soundFont) {
     if (soundFont.empty() || rate <= 0) return nullptr;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec || size < 14 || size > kMaxFileBytes) return nullptr;
-    std::ifstream in(path, std::ios::binary);
+    // A named pipe, a folder or an oversized file is refused without blocking.
+    const core::TextFileRead file = core::ReadTextFile(path, kMaxFileBytes);
+    if (!file.ok || file.text.size() < 14) return nullptr;
     std::unique_ptr<MidiStream> stream(new MidiStream);
-    stream->midi_ = MidiBytes(
-        std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+    stream->midi_ = MidiBytes(file.text);
     const auto timing = ReadMidiTiming(stream->midi_);
     if (!timing || !timing->hasNotes) return nullptr;
     stream->timing_ = *timing;

@@ -164,21 +164,22 @@ void RealMediaControl::SetCurrentPosition(double seconds) {
 bool RealMediaControl::SetVolume(int volume) {
     if (volume < kMinVolume || volume > kMaxVolume) return false;
     volume_ = volume;
-    const auto g = GainsFor(volume_, balance_);
-    audio::PulseConnection::Lock lock(*conn_);
-    gainLeft_ = g.left;
-    gainRight_ = g.right;
+    UpdateGains();
     return true;
 }
 
 bool RealMediaControl::SetBalance(int balance) {
     if (balance < kMinBalance || balance > kMaxBalance) return false;
     balance_ = balance;
+    UpdateGains();
+    return true;
+}
+
+void RealMediaControl::UpdateGains() {
     const auto g = GainsFor(volume_, balance_);
     audio::PulseConnection::Lock lock(*conn_);
     gainLeft_ = g.left;
     gainRight_ = g.right;
-    return true;
 }
 
 bool RealMediaControl::StartStream(std::int64_t frame, bool corked) {

@@ -86,6 +86,8 @@ class RealMediaControl : public IMediaControl {
     bool StartStream(std::int64_t frame, bool corked);
     void ReleaseStream();
     void Finished(unsigned generation);
+    // The channel gains of the volume and balance, for the stream's callbacks.
+    void UpdateGains();
 
     std::unique_ptr<audio::PulseConnection> conn_;
     pa_stream* stream_ = nullptr;
