@@ -32,7 +32,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using qsr::testing::ToneShare;
+using qsr::testing::LiveToneShare;
 
 // "m:ss.mmm" back to seconds; -1 when it is not such a text.
 double Seconds(const QString& elapsed) {
@@ -69,7 +69,7 @@ Decoded Decode(audio::IAudioFile& file, const std::string& path) {
     const std::size_t half = std::min<std::size_t>(static_cast<std::size_t>(rate) / 2, mid);
     std::vector<double> window(mono.begin() + static_cast<std::ptrdiff_t>(mid - half),
                                mono.begin() + static_cast<std::ptrdiff_t>(mid + half));
-    d.toneShare = ToneShare(window, rate, 1000.0);
+    d.toneShare = LiveToneShare(window, rate, 1000.0);
     double sum = 0;
     for (double v : window) sum += v * v;
     d.rms = window.empty() ? 0 : std::sqrt(sum / static_cast<double>(window.size()));

@@ -25,6 +25,7 @@
 #include "schedule/windows/Form6.h"
 #include "support/Controls.h"
 #include "support/RealMainWindow.h"
+#include "support/Signal.h"
 #include "support/TempDir.h"
 
 using qsr::testing::Control;
@@ -41,7 +42,7 @@ struct Decoded {
 };
 
 // The whole file back through the window's own file component; the share of
-// the middle second's power that lies at 1000 Hz (Goertzel).
+// the middle second's power that lies at 1000 Hz.
 Decoded Decode(audio::IAudioFile& file, const std::string& path) {
     Decoded d;
     if (file.OpenFile(path) < 0) return d;
@@ -57,17 +58,9 @@ Decoded Decode(audio::IAudioFile& file, const std::string& path) {
     file.Close();
     if (rate <= 0 || mono.size() < static_cast<std::size_t>(rate)) return d;
     d.seconds = static_cast<double>(mono.size()) / rate;
-    const std::size_t from = mono.size() / 2 - static_cast<std::size_t>(rate) / 2;
-    const double c = 2 * std::cos(2 * M_PI * 1000.0 / rate);
-    double s1 = 0, s2 = 0, energy = 0;
-    for (std::size_t i = from; i < from + static_cast<std::size_t>(rate); ++i) {
-        const double s0 = mono[i] + c * s1 - s2;
-        s2 = s1;
-        s1 = s0;
-        energy += mono[i] * mono[i];
-    }
-    const double power = s1 * s1 + s2 * s2 - c * s1 * s2;
-    d.toneShare = energy > 0 ? 2 * power / (energy * rate) : 0;
+    const auto from = static_cast<std::ptrdiff_t>(mono.size() / 2) - rate / 2;
+    d.toneShare = qsr::testing::LiveToneShare(
+        std::vector<double>(mono.begin() + from, mono.begin() + from + rate), rate, 1000.0);
     return d;
 }
 

@@ -103,7 +103,7 @@ class OptionDialogsRecording : public ::testing::Test {
         const auto mono = qsr::testing::Channel(all, channels);
         ASSERT_GT(mono.size(), static_cast<std::size_t>(rate));
         const std::vector<double> middle(mono.begin() + rate, mono.begin() + 2 * rate);
-        EXPECT_GT(qsr::testing::ToneShare(middle, rate, 1000.0), 0.8);
+        EXPECT_GT(qsr::testing::LiveToneShare(middle, rate, 1000.0), 0.8);
     }
 
     qsr::testing::TempDir home;

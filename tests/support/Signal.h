@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -71,6 +72,23 @@ inline double ToneShare(const std::vector<double>& x, int rate, double hz) {
     }
     const double power = s1 * s1 + s2 * s2 - 2 * std::cos(w) * s1 * s2;
     return total > 0 ? 2 * power / (static_cast<double>(x.size()) * total) : 0;
+}
+
+// The share of power at `hz` summed over 50 ms blocks. A live source that
+// skips under load (a gap, a phase jump) still reads as its tone, where one
+// coherent sum over a second halves; a wrong tone or noise still reads low.
+inline double LiveToneShare(const std::vector<double>& x, int rate, double hz) {
+    const std::size_t block = static_cast<std::size_t>(std::max(1, rate / 20));
+    double atTone = 0, total = 0;
+    for (std::size_t at = 0; at + block <= x.size(); at += block) {
+        const std::vector<double> part(x.begin() + static_cast<std::ptrdiff_t>(at),
+                                       x.begin() + static_cast<std::ptrdiff_t>(at + block));
+        double energy = 0;
+        for (double v : part) energy += v * v;
+        atTone += ToneShare(part, rate, hz) * energy;
+        total += energy;
+    }
+    return total > 0 ? atTone / total : 0;
 }
 
 // The frequency (in steps of 50 Hz up to rate/2) that carries the most power.
