@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "app/RecordingRules.h"
+#include "app/windows/TimeLabel.h"
 #include "core/AppInfo.h"
 #include "core/OutputFormats.h"
 #include "core/Text.h"
@@ -292,29 +293,8 @@ void Form1::ConnectSession() {
             Qt::UniqueConnection);
 }
 
-// The time changes ten times a second but its width only with its length:
-// at a fixed size, a new text repaints the label and lays out nothing else.
 void Form1::ShowTime(std::int64_t milliseconds) {
-    const QString text = QString::fromStdString(core::ElapsedText(milliseconds));
-    const bool sized = Label1->minimumSize() == Label1->maximumSize();
-    if (sized && text == Label1->text()) return;
-    if (!sized || text.size() != Label1->text().size()) {
-        // Sized for the widest digits, so no later text of this length is cut.
-        int widest = 0;
-        QChar wide('0');
-        for (char d = '0'; d <= '9'; ++d) {
-            const int w = Label1->fontMetrics().horizontalAdvance(QChar(d));
-            if (w > widest) widest = w, wide = QChar(d);
-        }
-        QString sample = text;
-        for (QChar& c : sample)
-            if (c.isDigit()) c = wide;
-        Label1->setMinimumSize(0, 0);
-        Label1->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        Label1->setText(sample);
-        Label1->setFixedSize(Label1->sizeHint());
-    }
-    Label1->setText(text);
+    Label1->ShowText(QString::fromStdString(core::ElapsedText(milliseconds)));
 }
 
 void Form1::PumpEvents() {

@@ -27,6 +27,8 @@ class QTreeWidgetItem;
 
 namespace qsr::app {
 
+class TimeLabel;
+
 // The web pages the Help menu and the tray open.
 inline constexpr const char* kHomePage = "https://www.quorvin.com/soundrecorder/";
 inline constexpr const char* kSupportPage = "https://www.quorvin.com/soundrecorder/support/";
@@ -307,7 +309,7 @@ class Form1 : public QMainWindow {
     QPushButton* cmdStop = nullptr;
     QPushButton* cmdPlay = nullptr;
     QPushButton* cmdPause = nullptr;
-    QLabel* Label1 = nullptr;
+    TimeLabel* Label1 = nullptr;
     QSlider* slPosition = nullptr;
     QWidget* AudioDisplay1 = nullptr;
     QWidget* AV1 = nullptr;

@@ -18,6 +18,7 @@
 #include "app/windows/ElidedLabel.h"
 #include "app/windows/Form1.h"
 #include "app/windows/SampleDisplays.h"
+#include "app/windows/TimeLabel.h"
 #include "player/PlaybackRules.h"
 
 namespace qsr::app {
@@ -117,7 +118,7 @@ QLayout* Form1::BuildTransport(QWidget* central) {
     cmdPause->setToolTip("Pause");
     for (auto* b : {cmdrecord, cmdStop, cmdPlay, cmdPause}) transport->addWidget(b);
     transport->addStretch(1);
-    Label1 = new QLabel("0:00.000", central);
+    Label1 = new TimeLabel("0:00.000", central);
     Label1->setObjectName("Label1");
     QFont timeFont = Label1->font();
     timeFont.setPointSize(timeFont.pointSize() + 10);

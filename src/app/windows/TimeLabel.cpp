@@ -1,0 +1,116 @@
+#include "app/windows/TimeLabel.h"
+
+#include <QEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QStyleOption>
+
+namespace qsr::app {
+namespace {
+
+// The text with every digit replaced by `digit`: texts of one pattern share
+// their character positions, digits being of one width in the fonts used.
+QString Pattern(const QString& text, QChar digit) {
+    QString pattern = text;
+    for (QChar& c : pattern)
+        if (c.isDigit()) c = digit;
+    return pattern;
+}
+
+}  // namespace
+
+TimeLabel::TimeLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+    SetOpaque();
+}
+
+void TimeLabel::ShowText(const QString& text) {
+    const bool sized = minimumSize() == maximumSize();
+    if (sized && text == this->text()) return;
+    if (!sized || text.size() != this->text().size()) FitTo(text);
+    setText(text);
+}
+
+void TimeLabel::FitTo(const QString& text) {
+    int widest = 0;
+    QChar wide('0');
+    for (char d = '0'; d <= '9'; ++d) {
+        const int w = fontMetrics().horizontalAdvance(QChar(d));
+        if (w > widest) widest = w, wide = QChar(d);
+    }
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    setText(Pattern(text, wide));
+    setFixedSize(sizeHint());
+}
+
+bool TimeLabel::PaintsItself() const {
+    return textFormat() != Qt::RichText && !wordWrap() && layoutDirection() == Qt::LeftToRight &&
+           (alignment() & Qt::AlignLeft) && (alignment() & Qt::AlignVCenter) && margin() == 0 &&
+           (indent() == 0 || (indent() < 0 && frameWidth() == 0));
+}
+
+// Without a style sheet nothing but the window's plain background lies
+// beneath, so the label fills it itself and what is under it is not painted.
+void TimeLabel::SetOpaque() {
+    setAttribute(Qt::WA_OpaquePaintEvent, PaintsItself() && !testAttribute(Qt::WA_StyleSheet));
+}
+
+void TimeLabel::changeEvent(QEvent* event) {
+    QLabel::changeEvent(event);
+    const QEvent::Type t = event->type();
+    if (t == QEvent::FontChange || t == QEvent::StyleChange || t == QEvent::LayoutDirectionChange) {
+        pattern_.clear();
+        glyphs_.clear();
+        SetOpaque();
+    }
+}
+
+const std::vector<qreal>& TimeLabel::Offsets(const QString& text) {
+    const QString pattern = Pattern(text, QChar('0'));
+    if (pattern != pattern_) {
+        pattern_ = pattern;
+        offsets_.assign(static_cast<std::size_t>(text.size()), 0);
+        const QFontMetricsF fm(font());
+        for (qsizetype i = 1; i < text.size(); ++i)
+            offsets_[static_cast<std::size_t>(i)] = fm.horizontalAdvance(pattern.left(i));
+    }
+    return offsets_;
+}
+
+const QStaticText& TimeLabel::Glyph(QChar c) {
+    auto it = glyphs_.find(c.unicode());
+    if (it == glyphs_.end()) {
+        QStaticText glyph{QString(c)};
+        glyph.setTextFormat(Qt::PlainText);
+        glyph.prepare(QTransform(), font());
+        it = glyphs_.emplace(c.unicode(), std::move(glyph)).first;
+    }
+    return it->second;
+}
+
+void TimeLabel::paintEvent(QPaintEvent* event) {
+    if (!PaintsItself()) {
+        QLabel::paintEvent(event);
+        return;
+    }
+    // The colours of this label's state (active, inactive or disabled).
+    QStyleOption state;
+    state.initFrom(this);
+    QPainter p(this);
+    if (testAttribute(Qt::WA_OpaquePaintEvent))
+        p.fillRect(event->rect(), state.palette.brush(backgroundRole()));
+    drawFrame(&p);  // a style sheet's background and border, as a label draws them
+    const QString shown = text();
+    const QRect area = contentsRect();
+    const QFontMetricsF fm(font());
+    // Where a label puts one line of text centred in its height.
+    const qreal top = area.top() + (area.height() - fm.height()) / 2;
+    p.setFont(font());
+    p.setPen(state.palette.color(foregroundRole()));
+    const std::vector<qreal>& at = Offsets(shown);
+    for (qsizetype i = 0; i < shown.size(); ++i)
+        p.drawStaticText(QPointF(area.left() + at[static_cast<std::size_t>(i)], top),
+                         Glyph(shown[i]));
+}
+
+}  // namespace qsr::app
