@@ -5,13 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <cstdlib>
 
 #include "fakes/FakeServices.h"
 #include "platform/mediaplayer/MediaModules.h"
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "player/windows/MPlay3.h"
 #include "support/MidiFile.h"
+#include "support/NoModules.h"
 #include "support/TempDir.h"
 
 namespace qsr::player {
@@ -19,13 +19,7 @@ namespace {
 
 using qsr::testing::TempDir;
 
-// Set before any test can load a module: the loader then looks only in an
-// empty folder.
-struct EmptyModuleFolder {
-    EmptyModuleFolder() { ::setenv("QSR_MODULE_DIR", folder.path().c_str(), 1); }
-    TempDir folder;
-};
-const EmptyModuleFolder kNoModules;
+const qsr::testing::EmptyModuleFolder kNoModules;
 
 TEST(ModuleMissing, TheAudioPlayerSaysAMidiFileOrACdNeedsItsModule) {
     TempDir dir;
