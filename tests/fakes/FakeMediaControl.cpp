@@ -15,6 +15,9 @@ void FakeMediaControl::Advance(double seconds) {
 }
 
 bool FakeMediaControl::SetFileName(const QString& path) {
+    const auto why = refused_.find(path);
+    lastError_ = why == refused_.end() ? QString() : why->second;
+    if (!lastError_.isEmpty()) return false;
     const auto it = files_.find(path);
     if (it == files_.end() || it->second <= 0) return false;
     fileName_ = path;

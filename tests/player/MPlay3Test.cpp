@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
@@ -15,6 +16,7 @@
 #include <fstream>
 #include <set>
 #include <sstream>
+#include <utility>
 
 #include "fakes/FakeMediaControl.h"
 #include "fakes/FakeServices.h"
@@ -247,6 +249,63 @@ TEST_F(MPlay3Test, EndOfStreamWithADuplicateNameGoesToTheFirstOfThem) {
     am1.Advance(20);
     EXPECT_EQ(am1.FileName(), "/m/one.mp3");
     EXPECT_EQ(w->Playlist().Current(), 0);
+}
+
+// A file refused for a missing module is told in a box, once the handler is
+// done; a file's own fault still passes in silence. While the list plays on
+// by itself a reason is told once, not once per file; a file the user
+// chooses is always answered.
+TEST_F(MPlay3Test, AMissingModuleIsToldOnceWhileTheListPlaysOnAndWhenChosen) {
+    const QString why = "MIDI files cannot be played: the MIDI module cannot be loaded";
+    for (const char* p : {"/m/a.mid", "/m/b.mid", "/m/c.mid"}) am1.AddRefused(p, why);
+    Add({"/m/one.mp3", "/m/a.mid", "/m/broken.mp3", "/m/b.mid", "/m/two.wav", "/m/c.mid",
+         "/m/three.mid"});
+    w->lstfavs_DblClick(0);
+    am1.Advance(10);  // one.mp3 ends: a.mid, broken.mp3 and b.mid are passed over
+    EXPECT_TRUE(desktop.messageBox.shown.empty());  // not inside the handler
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(desktop.messageBox.Texts(), std::vector<std::string>{why.toStdString()});
+    EXPECT_EQ(desktop.messageBox.shown[0].icon, services::MsgIcon::Error);
+    EXPECT_EQ(am1.FileName(), "/m/two.wav");
+    EXPECT_TRUE(am1.Playing());
+
+    am1.Advance(20);  // two.wav ends: c.mid is passed over without a second box
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(desktop.messageBox.shown.size(), 1u);
+    EXPECT_EQ(am1.FileName(), "/m/three.mid");
+
+    w->lstfavs_DblClick(1);  // chosen: answered again, the playing file goes on
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(desktop.messageBox.shown.size(), 2u);
+    EXPECT_EQ(am1.FileName(), "/m/three.mid");
+    EXPECT_TRUE(am1.Playing());
+}
+
+// Events run while the box is up: the playing file ending then and the list
+// playing on past more files of the same kind adds no second box.
+TEST_F(MPlay3Test, AnEndOfStreamWhileTheBoxIsUpAddsNoSecondBox) {
+    const QString midi = "MIDI files cannot be played: the MIDI module cannot be loaded";
+    const QString cd = "CDs cannot be played: the CD module cannot be loaded";
+    am1.AddRefused("/m/a.mid", midi);
+    am1.AddRefused("/m/b.mid", midi);
+    am1.AddRefused("CDAUDIO:", cd);
+    Add({"/m/one.mp3", "/m/a.mid", "/m/b.mid", "/m/two.wav"});
+    w->lstfavs_DblClick(0);
+    bool first = true;
+    desktop.messageBox.whileShown = [this, &first] {
+        if (!std::exchange(first, false)) return;
+        am1.Advance(10);  // one.mp3 ends: a.mid and b.mid are passed over
+        // A CD chosen meanwhile waits behind the box that is up.
+        desktop.fileDialog.openAnswers.push_back("/m/Track01.cda");
+        w->openfile_Click();
+        QCoreApplication::sendPostedEvents();
+    };
+    w->lstfavs_DblClick(1);  // chosen while one.mp3 plays
+    QCoreApplication::sendPostedEvents();
+    EXPECT_EQ(desktop.messageBox.Texts(),
+              (std::vector<std::string>{midi.toStdString(), cd.toStdString()}));
+    EXPECT_EQ(am1.FileName(), "/m/two.wav");
+    EXPECT_TRUE(am1.Playing());
 }
 
 TEST_F(MPlay3Test, ShuffleDrawsFromTheRandomSourceAndRepeatReplays) {

@@ -23,6 +23,10 @@ class IMediaControl : public QObject {
 
     // False when the file cannot be opened; nothing plays then.
     virtual bool SetFileName(const QString& path) = 0;
+    // Why the last SetFileName failed, when the fault is not the file's own
+    // but this install's (a module it needs cannot be loaded), in words for
+    // the user; empty after a success or a file that is merely unreadable.
+    virtual QString LastError() const = 0;
     virtual QString FileName() const = 0;
     virtual void Play() = 0;
     virtual void Pause() = 0;

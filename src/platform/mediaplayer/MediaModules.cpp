@@ -24,6 +24,14 @@ std::unique_ptr<CdReader> OpenCd(const std::string& drive, int track) {
     return std::unique_ptr<CdReader>(cd ? cd->open(drive, track) : nullptr);
 }
 
+bool CdModuleLoads() {
+    return Cd() != nullptr;
+}
+
+bool MidiModuleLoads() {
+    return Midi() != nullptr;
+}
+
 std::unique_ptr<MidiReader> OpenMidi(const std::string& path, int rate) {
     const MidiModuleTable* midi = Midi();
     return std::unique_ptr<MidiReader>(midi ? midi->open(path, rate) : nullptr);

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <string_view>
 
 #include "core/FileKind.h"
 #include "platform/audio/AudioFileComponent.h"
@@ -34,6 +35,17 @@ void OnStreamState(pa_stream*, void* userdata) {
     static_cast<audio::PulseConnection*>(userdata)->Signal();
 }
 
+// The engine names a missing module as "...: the X module cannot be loaded";
+// that part, or empty when the file failed for a reason of its own.
+QString MissingModule(const std::string& error) {
+    constexpr std::string_view kCannotLoad = "module cannot be loaded";
+    const std::size_t at = error.find(kCannotLoad);
+    if (at == std::string::npos) return {};
+    const std::size_t from = error.rfind(": ", at);
+    const std::size_t start = from == std::string::npos ? 0 : from + 2;
+    return QString::fromStdString(error.substr(start, at + kCannotLoad.size() - start));
+}
+
 }  // namespace
 
 RealMediaControl::RealMediaControl(QObject* parent, std::string cdDrive)
@@ -56,6 +68,7 @@ bool RealMediaControl::SetFileName(const QString& path) {
     std::unique_ptr<audio::IAudioFile> file;
     std::unique_ptr<MidiReader> midi;
     std::unique_ptr<CdReader> cd;
+    lastError_.clear();
     // The whole disc, or the one track a track file names.
     const bool wholeDisc = path == QLatin1String(kCdAudio);
     const int track = wholeDisc ? 0 : CdAudio::TrackOfFile(name);
@@ -63,16 +76,26 @@ bool RealMediaControl::SetFileName(const QString& path) {
     if (!wholeDisc && !core::SpecialFileKind(name).empty()) return false;
     if (wholeDisc || track > 0) {
         cd = cdOpener_ ? cdOpener_(cdDrive_, track) : OpenCd(cdDrive_, track);
-        if (!cd) return false;  // no drive, no disc or no such audio on it
+        if (!cd) {
+            // No drive, no disc or no such audio on it; or no CD module.
+            if (!cdOpener_ && !CdModuleLoads()) lastError_ = kCdModuleMissing;
+            return false;
+        }
     } else if (IsMidiName(name)) {
         midi = OpenMidi(name, kRate);
-        if (!midi) return false;
+        if (!midi) {
+            if (!MidiModuleLoads()) lastError_ = kMidiModuleMissing;
+            return false;
+        }
     } else {
         file = audio::CreateRealAudioFile();
         file->SetOption(true);  // dither the reduction to 16 bits
         if (file->OpenFile(name) < 0 || file->SampleRate() <= 0 || file->ChannelCount() <= 0 ||
             file->ReadBlock(1).empty()) {
-            return false;  // not something we can decode
+            // Not something we can decode, or a decoder's module is missing.
+            if (const QString missing = MissingModule(file->LastError()); !missing.isEmpty())
+                lastError_ = "Files of this type cannot be played: " + missing;
+            return false;
         }
     }
     ReleaseStream();

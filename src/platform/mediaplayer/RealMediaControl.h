@@ -54,6 +54,7 @@ class RealMediaControl : public IMediaControl {
 
     bool SetFileName(const QString& path) override;
     QString FileName() const override { return fileName_; }
+    QString LastError() const override { return lastError_; }
     void Play() override;
     void Pause() override;
     void Stop() override;
@@ -92,6 +93,7 @@ class RealMediaControl : public IMediaControl {
     std::unique_ptr<audio::PulseConnection> conn_;
     pa_stream* stream_ = nullptr;
     QString fileName_;
+    QString lastError_;
     // The reader is used by the UI thread while no stream runs, by the
     // stream's callbacks (under the mainloop lock) while one does.
     std::unique_ptr<audio::IAudioFile> file_;

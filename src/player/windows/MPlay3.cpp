@@ -12,6 +12,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 #include <QTimer>
 #include <QWindow>
 #include <algorithm>
@@ -70,6 +71,7 @@ MPlay3::MPlay3(mediaplayer::IMediaControl& am1, services::DesktopServices deskto
     BuildMenu();
     services::NameControlsForAccessibility(this);
     connect(&am1_, &mediaplayer::IMediaControl::EndOfStream, this, [this] { am1_EndOfStream(); });
+    watched_.OnRefused([this](const QString& why) { Refused(why); });
 }
 
 MPlay3::~MPlay3() = default;
@@ -283,6 +285,7 @@ void MPlay3::stop_Click() {
 
 void MPlay3::am1_EndOfStream() {
     if (playlist_.Empty()) return;
+    const QScopedValueRollback<bool> on(playingOn_, true);
     if (repeating_ && playlist_.Current() >= 0) {
         PlayCurrent();
         return;
@@ -310,6 +313,22 @@ void MPlay3::am1_EndOfStream() {
             am1_.Play();
             return;
         }
+    }
+}
+
+void MPlay3::Refused(const QString& why) {
+    if (refusals_.Add(why.toStdString(), playingOn_))
+        QMetaObject::invokeMethod(this, &MPlay3::TellRefusals, Qt::QueuedConnection);
+}
+
+// Events run while a box is up (an end of stream may refuse more files):
+// what they add waits behind the box shown.
+void MPlay3::TellRefusals() {
+    while (const std::string* why = refusals_.Next()) {
+        if (desktop_.messageBox)
+            desktop_.messageBox->Show(*why, services::MsgIcon::Error, services::MsgButtons::Ok,
+                                      core::kAppTitle);
+        refusals_.Told();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/mediaplayer/MediaControl.h"
 #include "platform/services/Services.h"
 #include "player/PlayerList.h"
+#include "player/RefusalNotices.h"
 #include "player/windows/WatchedMediaControl.h"
 
 class QLabel;
@@ -145,6 +146,10 @@ class MPlay3 : public QDialog {
     // window's visibility changes.
     void UpdateClocks(bool visible);
     void UpdateClocks() { UpdateClocks(isVisible()); }
+    // A file refused for a reason worth telling (a missing module): told in
+    // a box once the running handler is done, not in the middle of it.
+    void Refused(const QString& why);
+    void TellRefusals();
 
     WatchedMediaControl watched_;
     mediaplayer::IMediaControl& am1_;
@@ -166,6 +171,8 @@ class MPlay3 : public QDialog {
     bool loaded_ = false;
     bool unloaded_ = false;
     bool syncing_ = false;
+    bool playingOn_ = false;  // the list moves on by itself (an end of stream)
+    RefusalNotices refusals_;
 
     QWidget* PicDisplay_;
     QLabel* Label24_;

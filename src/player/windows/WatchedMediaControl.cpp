@@ -15,6 +15,8 @@ WatchedMediaControl::WatchedMediaControl(mediaplayer::IMediaControl& inner,
 bool WatchedMediaControl::SetFileName(const QString& path) {
     const bool ok = inner_.SetFileName(path);
     changed_();
+    if (!ok && refused_)
+        if (const QString why = inner_.LastError(); !why.isEmpty()) refused_(why);
     return ok;
 }
 

@@ -9,13 +9,18 @@ namespace qsr::player {
 // The media control as the player face drives it: every call goes to the
 // real one, and `changed` runs after each call that may start, stop or move
 // playback and after the end of a file, so the face keeps its clocks running
-// only while something moves.
+// only while something moves. `refused`, when set, runs with the reason
+// after a SetFileName that failed with one.
 class WatchedMediaControl : public mediaplayer::IMediaControl {
   public:
     WatchedMediaControl(mediaplayer::IMediaControl& inner, std::function<void()> changed);
+    void OnRefused(std::function<void(const QString& why)> refused) {
+        refused_ = std::move(refused);
+    }
 
     bool SetFileName(const QString& path) override;
     QString FileName() const override { return inner_.FileName(); }
+    QString LastError() const override { return inner_.LastError(); }
     void Play() override;
     void Pause() override;
     void Stop() override;
@@ -32,6 +37,7 @@ class WatchedMediaControl : public mediaplayer::IMediaControl {
   private:
     mediaplayer::IMediaControl& inner_;
     std::function<void()> changed_;
+    std::function<void(const QString&)> refused_;
 };
 
 }  // namespace qsr::player

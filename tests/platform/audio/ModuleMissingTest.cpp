@@ -10,6 +10,7 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/mediaplayer/MediaModules.h"
 #include "support/MidiFile.h"
+#include "support/NoModules.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 #include "tags/clsID3v23.h"
@@ -20,13 +21,7 @@ namespace {
 using qsr::testing::ReadAll;
 using qsr::testing::TempDir;
 
-// Set before any test can load a module: the loader then looks only in an
-// empty folder.
-struct EmptyModuleFolder {
-    EmptyModuleFolder() { ::setenv("QSR_MODULE_DIR", folder.path().c_str(), 1); }
-    TempDir folder;
-};
-const EmptyModuleFolder kNoModules;
+const qsr::testing::EmptyModuleFolder kNoModules;
 
 TEST(ModuleMissing, G726RecordingSaysItsModuleIsMissingAndLeavesNoFile) {
     TempDir dir;
@@ -75,8 +70,8 @@ TEST(ModuleMissing, TagSavingSaysItsModuleIsMissingAndLeavesTheFile) {
     EXPECT_EQ(ReadAll(path), before);
 }
 
-// The player takes a null reader as a file it cannot play; the reason is on
-// standard error.
+// A null reader, as for a file that cannot be played: the loader's reason is
+// on standard error, and whether the module loads tells the player which.
 TEST(ModuleMissing, MidiOpeningNamesTheMissingModule) {
     TempDir dir;
     const std::string midi = dir.File("note.mid");
@@ -85,6 +80,7 @@ TEST(ModuleMissing, MidiOpeningNamesTheMissingModule) {
     EXPECT_EQ(mediaplayer::OpenMidi(midi, 44100), nullptr);
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("qsr-midi-module.so: module not found"), std::string::npos) << said;
+    EXPECT_FALSE(mediaplayer::MidiModuleLoads());
 }
 
 TEST(ModuleMissing, CdOpeningNamesTheMissingModule) {
@@ -92,6 +88,7 @@ TEST(ModuleMissing, CdOpeningNamesTheMissingModule) {
     EXPECT_EQ(mediaplayer::OpenCd("/dev/null", 1), nullptr);
     const std::string said = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(said.find("qsr-cd-module.so: module not found"), std::string::npos) << said;
+    EXPECT_FALSE(mediaplayer::CdModuleLoads());
 }
 
 }  // namespace
