@@ -216,6 +216,37 @@ TEST(Program, SecondCopyIsRefusedAndTheFirstGoesOn) {
     EXPECT_TRUE(std::filesystem::exists(home.File("settings.dat")));
 }
 
+// Start-up loads no module: the encoders, the libsndfile reader and FFmpeg
+// wait for the first file written or read.
+TEST(Program, TheWindowAtRestHasLoadedNoCodecModule) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    if (qgetenv("PULSE_SERVER").isEmpty()) GTEST_SKIP() << "no test sound server";
+    qsr::testing::TempDir home, runtime;
+    auto env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", Display());
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("QSR_HOME", QString::fromStdString(home.path().string()));
+    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_FALSE(WaitForWindow("^Quorvin Sound Recorder v3.20$").isEmpty())
+        << program.readAllStandardError().toStdString();
+    const std::string maps =
+        qsr::testing::ReadAll("/proc/" + std::to_string(program.processId()) + "/maps");
+    program.terminate();
+    if (!program.waitForFinished(5000)) {
+        program.kill();
+        program.waitForFinished();
+    }
+    ASSERT_NE(maps.find("libQt6Widgets"), std::string::npos);  // the map was read
+    for (const char* library : {"qsr-codecs-module.so", "qsr-ffmpeg-module.so", "libopusenc",
+                                "libavcodec", "libavformat"})
+        EXPECT_EQ(maps.find(library), std::string::npos) << library << " is mapped";
+}
+
 // The program killed in the middle of a recording: at its next start the
 // journal leads it to the file, which is listed and decodes to what was
 // recorded before the kill.
