@@ -3,8 +3,8 @@ include(GNUInstallDirs)
 
 set(QSR_APP_ID org.quorvin.SoundRecorder)
 install(TARGETS quorvin-sound-recorder quorvin-cli quorvin-cli-audio RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The FFmpeg, G.726, TagLib, MIDI and CD modules, where the program looks for them from its own folder.
-install(TARGETS qsr_ffmpeg_module qsr_g726_module qsr_taglib_module qsr_midi_module qsr_cd_module LIBRARY DESTINATION ${QSR_MODULE_INSTALL_DIR})
+# The codec, FFmpeg, G.726, TagLib, MIDI and CD modules, where the program looks for them from its own folder.
+install(TARGETS qsr_codecs_module qsr_ffmpeg_module qsr_g726_module qsr_taglib_module qsr_midi_module qsr_cd_module LIBRARY DESTINATION ${QSR_MODULE_INSTALL_DIR})
 install(FILES resources/desktop/${QSR_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/desktop/${QSR_APP_ID}.metainfo.xml

@@ -15,24 +15,29 @@ void ApplyNewerFormats(audio::IAudioFile& f, const FormatValues& v,
     described(core::Encoder::Opus);
 }
 
-std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& f,
-                                                       const FormatValues& v) {
+void SetFormatValues(audio::IAudioFile& f, const FormatValues& v,
+                     const std::function<void(core::Encoder)>& described) {
     using core::Encoder;
-    std::map<Encoder, std::string> d;
     f.SetMp3Format(v.MP3Frequency, v.MP3Bitrate, v.MP3Channels);
-    d[Encoder::Mp3] = f.FormatDescription();
+    described(Encoder::Mp3);
     f.SetWavFormat(v.Freq, v.Channel, 16);
-    d[Encoder::Wav] = f.FormatDescription();
+    described(Encoder::Wav);
     f.SetVoxFormat(v.voxFreq);
-    d[Encoder::Vox] = f.FormatDescription();
+    described(Encoder::Vox);
     const OggParameters ogg = ChooseOggParameters(v);
     f.SetOggFormat(44100, 2, ogg.nominal, ogg.minimum, ogg.maximum, ogg.quality);
-    d[Encoder::Ogg] = f.FormatDescription();
+    described(Encoder::Ogg);
     f.SetRawFormat(v.rawCompr, v.rawFreq, v.rawChannel, 16);
-    d[Encoder::Raw] = f.FormatDescription();
-    ApplyNewerFormats(f, v, [&](Encoder e) { d[e] = f.FormatDescription(); });
+    described(Encoder::Raw);
+    ApplyNewerFormats(f, v, described);
     f.SetG726Format(v.gFreq, v.gbit);
-    d[Encoder::G726] = f.FormatDescription();
+    described(Encoder::G726);
+}
+
+std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& f,
+                                                       const FormatValues& v) {
+    std::map<core::Encoder, std::string> d;
+    SetFormatValues(f, v, [&](core::Encoder e) { d[e] = f.FormatDescription(); });
     return d;
 }
 
@@ -75,7 +80,8 @@ void ApplyFilterSettings(audio::IAudioRecorder& r, const FilterSettings& f) {
 void ApplyStoredSettings(const std::string& settingsFile, FormatValues& values,
                          audio::IAudioFile* file, audio::IAudioRecorder* recorder) {
     LoadFormatValues(settingsFile, values);
-    if (file) ApplyFormatValues(*file, values);
+    // No description is read: the MP3 and Ogg ones would load their encoders.
+    if (file) SetFormatValues(*file, values, [](core::Encoder) {});
     if (recorder) ApplyFilterSettings(*recorder, ReadFilterSettings(settingsFile));
 }
 

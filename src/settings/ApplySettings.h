@@ -23,6 +23,9 @@ namespace qsr::settings {
 // it (empty = refused); the component is left holding G.726.
 std::map<core::Encoder, std::string> ApplyFormatValues(audio::IAudioFile& file,
                                                        const FormatValues& values);
+// The same, with `described` called after each type's format is set.
+void SetFormatValues(audio::IAudioFile& file, const FormatValues& values,
+                     const std::function<void(core::Encoder)>& described);
 
 // FLAC and Opus, each set from `values` and `described` called after each:
 // FLAC at its own rate and channels or the WAV ones, Opus at the WAV ones.

@@ -2,8 +2,9 @@
 
 #include <QDateTime>
 #include <QLocale>
-#include <QRegularExpression>
 #include <algorithm>
+
+#include "platform/services/TimeFormat.h"
 
 namespace qsr::tags {
 namespace {
@@ -11,13 +12,11 @@ namespace {
 const char* const kCaptions[TagFileListModel::kColumns] = {"Filename", "Tags", "Size", "Date"};
 
 QString DateText(const FileDate& d) {
-    // Made once: a locale and an expression per row hold the window thread
+    // Made once: a locale and a format per row hold the window thread
     // up while a long folder's rows arrive.
     static const QLocale locale;
     static const QString timeFormat =
-        locale.timeFormat(QLocale::LongFormat)
-            .remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")))
-            .trimmed();
+        services::TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat)).trimmed();
     const QDateTime moment(QDate(d.year, d.month, d.day), QTime(d.hour, d.minute, d.second));
     return locale.toString(moment.date(), QLocale::ShortFormat) + ' ' +
            locale.toString(moment.time(), timeFormat);

@@ -168,14 +168,31 @@ QString WaitForWindow(const QString& pattern, int ms = 15000) {
     return {};
 }
 
-TEST(Program, SecondCopyIsRefusedAndTheFirstGoesOn) {
-    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
-    qsr::testing::TempDir home, runtime;
+// The program's environment on the test display, with its own application
+// and runtime folders.
+QProcessEnvironment ProgramEnvironment(const qsr::testing::TempDir& home,
+                                       const qsr::testing::TempDir& runtime) {
     auto env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", Display());
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("QSR_HOME", QString::fromStdString(home.path().string()));
     env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+    return env;
+}
+
+// Ends the program as a session would, killing it only if it hangs.
+void Stop(QProcess& program) {
+    program.terminate();
+    if (!program.waitForFinished(5000)) {
+        program.kill();
+        program.waitForFinished();
+    }
+}
+
+TEST(Program, SecondCopyIsRefusedAndTheFirstGoesOn) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    qsr::testing::TempDir home, runtime;
+    const QProcessEnvironment env = ProgramEnvironment(home, runtime);
 
     QProcess first;
     first.setProcessEnvironment(env);
@@ -207,13 +224,32 @@ TEST(Program, SecondCopyIsRefusedAndTheFirstGoesOn) {
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(first.state(), QProcess::Running);  // the first copy is unaffected
 
-    first.terminate();
-    if (!first.waitForFinished(5000)) {
-        first.kill();
-        first.waitForFinished();
-    }
+    Stop(first);
     // The application folder was seeded by the first copy only.
     EXPECT_TRUE(std::filesystem::exists(home.File("settings.dat")));
+}
+
+// Start-up loads no module: the encoders, the libsndfile reader and FFmpeg
+// wait for the first file written or read.
+TEST(Program, TheWindowAtRestHasLoadedNoCodecModule) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    if (qgetenv("PULSE_SERVER").isEmpty()) GTEST_SKIP() << "no test sound server";
+    qsr::testing::TempDir home, runtime;
+    const QProcessEnvironment env = ProgramEnvironment(home, runtime);
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(program.waitForStarted());
+    ASSERT_FALSE(WaitForWindow("^Quorvin Sound Recorder v3.20$").isEmpty())
+        << program.readAllStandardError().toStdString();
+    const std::string maps =
+        qsr::testing::ReadAll("/proc/" + std::to_string(program.processId()) + "/maps");
+    Stop(program);
+    ASSERT_NE(maps.find("libQt6Widgets"), std::string::npos);  // the map was read
+    for (const char* library : {"qsr-codecs-module.so", "qsr-ffmpeg-module.so", "libopusenc",
+                                "libavcodec", "libavformat"})
+        EXPECT_EQ(maps.find(library), std::string::npos) << library << " is mapped";
 }
 
 // The program killed in the middle of a recording: at its next start the
@@ -223,11 +259,7 @@ TEST(Program, ARecordingCutOffByAKillIsRecoveredAtTheNextStart) {
     if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
     if (qgetenv("PULSE_SERVER").isEmpty()) GTEST_SKIP() << "no test sound server";
     qsr::testing::TempDir home, runtime;
-    auto env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", Display());
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("QSR_HOME", QString::fromStdString(home.path().string()));
-    env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime.path().string()));
+    const QProcessEnvironment env = ProgramEnvironment(home, runtime);
 
     QProcess first;
     first.setProcessEnvironment(env);
@@ -265,11 +297,7 @@ TEST(Program, ARecordingCutOffByAKillIsRecoveredAtTheNextStart) {
     }
     EXPECT_FALSE(WaitForWindow("^Quorvin Sound Recorder v3.20$").isEmpty());
     EXPECT_FALSE(std::filesystem::exists(home.File("recordings.journal")));
-    second.terminate();
-    if (!second.waitForFinished(5000)) {
-        second.kill();
-        second.waitForFinished();
-    }
+    Stop(second);
 
     auto file = audio::CreateRealAudioFile();
     ASSERT_GE(file->OpenFile(wav), 0);

@@ -35,13 +35,19 @@ grep -q "Categories=AudioVideo;Audio;Recorder;" "$prefix/share/applications/$id.
 bash -c "source '$prefix/share/bash-completion/completions/quorvin-cli'; complete -p quorvin-cli" \
   >/dev/null || fail "completion"
 
-# Decoding loads the FFmpeg module installed beside the program, not the build tree's.
+# Decoding loads the FFmpeg module installed beside the program, not the
+# build tree's; a WAV file is read through the codec module.
 ffmpeg -nostdin -v error -f lavfi -i "sine=f=440:d=1" -c:a libmp3lame -y "$work/tone.mp3"
+ffmpeg -nostdin -v error -f lavfi -i "sine=f=440:d=1" -c:a adpcm_ima_wav -y "$work/tone.wav"
+# module_loaded PREFIX FILE MODULE: `quorvin-cli info FILE` loads qsr-MODULE-module.so from PREFIX.
 module_loaded() {
-  LD_DEBUG=files "$1/bin/quorvin-cli" info "$work/tone.mp3" >"$work/loaded.txt" 2>&1
-  grep -q "file=$1/bin/\.\./lib.*/qsr-ffmpeg-module\.so .*dynamically loaded" "$work/loaded.txt"
+  LD_DEBUG=files "$1/bin/quorvin-cli" info "$2" >"$work/loaded.txt" 2>&1
+  grep -q "file=$1/bin/\.\./lib.*/qsr-$3-module\.so .*dynamically loaded" "$work/loaded.txt"
 }
-module_loaded "$prefix" || fail "the installed program does not load its FFmpeg module"
+modules_loaded() {
+  module_loaded "$1" "$work/tone.mp3" ffmpeg && module_loaded "$1" "$work/tone.wav" codecs
+}
+modules_loaded "$prefix" || fail "the installed program does not load its FFmpeg or codec module"
 
 # The package: dependencies from dpkg-shlibdeps, and it runs from a scratch root.
 (cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/pkg" >/dev/null)
@@ -49,7 +55,7 @@ deb=$(ls "$work"/pkg/*.deb)
 dpkg-deb -f "$deb" Depends | grep -q "libpulse" || fail "no libpulse in the package's Depends"
 dpkg -x "$deb" "$work/root"
 [ "$("$work/root/usr/bin/quorvin-cli" --version)" = "quorvin-cli 3.20" ] || fail "deb --version"
-module_loaded "$work/root/usr" || fail "the package's program does not load its FFmpeg module"
+modules_loaded "$work/root/usr" || fail "the package's program does not load its FFmpeg or codec module"
 
 # The installed program on the test display.
 if [ -n "${QSR_TEST_X_DISPLAY:-}" ]; then

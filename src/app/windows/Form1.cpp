@@ -8,7 +8,6 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QSlider>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
@@ -24,6 +23,7 @@
 #include "core/Text.h"
 #include "platform/audio-api/MixDown.h"
 #include "platform/services/AppFolder.h"
+#include "platform/services/TimeFormat.h"
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
 #include "player/PlaybackRules.h"
@@ -50,8 +50,8 @@ constexpr int kVisualizationFrame = 4096;
 // without a time zone.
 std::string RecordTimeText(const QDateTime& moment) {
     const QLocale locale;
-    QString timeFormat = locale.timeFormat(QLocale::LongFormat);
-    timeFormat.remove(QRegularExpression(QStringLiteral("\\s*\\(?t+\\)?")));
+    const QString timeFormat =
+        services::TimeFormatWithoutZone(locale.timeFormat(QLocale::LongFormat));
     return (locale.toString(moment.date(), QLocale::ShortFormat) + ' ' +
             locale.toString(moment.time(), timeFormat.trimmed()))
         .toStdString();

@@ -1,7 +1,5 @@
 #include "platform/audio/AudioFileComponent.h"
 
-#include <sndfile.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -38,14 +36,12 @@ const MenuEntry kMenu[] = {
 
 class AudioFileComponent : public IAudioFile {
   public:
-    explicit AudioFileComponent(services::IInputBox* chooser) : chooser_(chooser) {
-        DescribeMp3(mp3_, &mp3_);
-    }
+    explicit AudioFileComponent(services::IInputBox* chooser) : chooser_(chooser) {}
     ~AudioFileComponent() override { Close(); }
 
     // ---- Formats: a refused call leaves the last accepted parameters in use ----
     void SetMp3Format(int rate, int kbps, int channels) override {
-        Mp3Options o = mp3_;
+        Mp3Options o = Mp3();
         o.sampleRate = rate;
         o.bitrate = kbps;
         if (channels == 1) {
@@ -53,12 +49,14 @@ class AudioFileComponent : public IAudioFile {
         } else if (channels == 2) {
             if (o.channelMode == 5) o.channelMode = 2;
         } else {
-            description_.clear();
+            Say({});
             return;
         }
         AcceptMp3(o);
     }
-    void SetMp3Settings(const IMp3Settings& s) override { AcceptMp3(OptionsFromSettings(s, mp3_)); }
+    void SetMp3Settings(const IMp3Settings& s) override {
+        AcceptMp3(OptionsFromSettings(s, Mp3()));
+    }
     void SetWavFormat(int rate, int channels, int bits) override {
         WavCoding c = WavCoding::Pcm16;
         if (bits == 8) {
@@ -66,7 +64,7 @@ class AudioFileComponent : public IAudioFile {
         } else if (bits == 24) {
             c = WavCoding::Pcm24;
         } else if (bits != 16) {
-            description_.clear();
+            Say({});
             return;
         }
         AcceptWav({c, rate, channels});
@@ -86,7 +84,7 @@ class AudioFileComponent : public IAudioFile {
         if (index < 0 || index >= static_cast<int>(std::size(kMenu))) {
             // Nothing chosen: the WAV format in force stays, and the
             // description says so rather than naming whatever was set last.
-            description_ = DescribeWav(wav_);
+            Say(DescribeWav(wav_));
             return -1;
         }
         const WavCoding c = kMenu[index].coding;
@@ -101,53 +99,55 @@ class AudioFileComponent : public IAudioFile {
         return index;
     }
     void SetWavFormatLikeSample(const std::string& path) override {
-        SF_INFO info{};
-        SNDFILE* sf = sf_open(path.c_str(), SFM_READ, &info);
+        SndfileShape shape;
         WavCoding c;
-        if (!sf || !CodingOfSndfile(info.format, c)) {
-            if (sf) sf_close(sf);
-            description_.clear();
+        if (!ReadSndfileShape(path, shape) || !CodingOfSndfile(shape.format, c)) {
+            Say({});
             return;
         }
-        sf_close(sf);
-        AcceptWav({c, info.samplerate, info.channels});
+        AcceptWav({c, shape.rate, shape.channels});
     }
     void SetVoxFormat(int rate) override {
-        description_ = DescribeVox(rate);
+        Say(DescribeVox(rate));
         if (!description_.empty()) voxRate_ = rate;
     }
     void SetOggFormat(int rate, int channels, int nominal, int minimum, int maximum,
                       int quality) override {
-        const OggParams p{rate, channels, nominal, minimum, maximum, quality};
-        description_ = DescribeOgg(p);
-        if (!description_.empty()) ogg_ = p;
+        Ogg();  // the format in force should this one be refused
+        oggRequest_ = OggParams{rate, channels, nominal, minimum, maximum, quality};
+        Say({});
+        describes_ = Request::Ogg;
     }
     void SetRawFormat(int compression, int rate, int channels, int bits) override {
         const RawParams p{compression, rate, channels};
-        description_ = bits == 16 ? DescribeRaw(p) : std::string();
+        Say(bits == 16 ? DescribeRaw(p) : std::string());
         if (!description_.empty()) raw_ = p;
     }
     void SetG726Format(int rate, int bitsCode) override {
         const G726Params p{rate, bitsCode};
-        description_ = DescribeG726(p);
+        Say(DescribeG726(p));
         if (!description_.empty()) g726_ = p;
     }
     void SetWmaFormat(int profile) override {
-        description_ = DescribeWma(profile);
+        Say(DescribeWma(profile));
         if (!description_.empty()) wmaProfile_ = profile;
     }
     void SetFlacFormat(int rate, int channels, int bits, int level) override {
         const FlacParams p{rate, channels, bits, level};
-        description_ = DescribeFlac(p);
+        Say(DescribeFlac(p));
         if (!description_.empty()) flac_ = p;
     }
     void SetOpusFormat(int rate, int channels, int kbps, bool voip) override {
         const OpusParams p{rate, channels, kbps,
                            voip ? OpusApplication::Voip : OpusApplication::Audio};
-        description_ = DescribeOpus(p);
+        Say(DescribeOpus(p));
         if (!description_.empty()) opus_ = p;
     }
-    std::string FormatDescription() const override { return description_; }
+    std::string FormatDescription() const override {
+        if (describes_ == Request::Mp3) Mp3();
+        if (describes_ == Request::Ogg) Ogg();
+        return description_;
+    }
     // The option: dither. When on, every reduction to 16 bits (decoding MP3,
     // Ogg, WMA, FLAC or 24-bit input; resampling on the way in) adds triangular
     // dither instead of plain rounding. The converter turns it on.
@@ -177,7 +177,7 @@ class AudioFileComponent : public IAudioFile {
                              std::filesystem::file_type::not_found;
         switch (*encoder) {
             case core::Encoder::Mp3:
-                rate = mp3_.sampleRate;
+                rate = Mp3().sampleRate;
                 channels = mp3_.Channels();
                 encoder_ = OpenMp3Encoder(path, mp3_, err);
                 break;
@@ -206,7 +206,7 @@ class AudioFileComponent : public IAudioFile {
                 encoder_ = OpenG726Encoder(path, g726_, err);
                 break;
             case core::Encoder::Ogg:
-                rate = ogg_.rate;
+                rate = Ogg().rate;
                 channels = ogg_.channels;
                 encoder_ = OpenOggEncoder(path, ogg_, err);
                 break;
@@ -233,7 +233,7 @@ class AudioFileComponent : public IAudioFile {
         if (!encoder_) return Failed("cannot create " + path + ": " + err);
         // From now on the description names the file being written, not the
         // type whose format happened to be set last.
-        description_ = Describe(*encoder);
+        Say(Describe(*encoder));
         encRate_ = rate;
         encChannels_ = channels;
         adapter_.Configure(rate, channels, rate, channels, option_);
@@ -313,7 +313,7 @@ class AudioFileComponent : public IAudioFile {
         }
         if (!decoder_) return Failed("cannot read " + path + ": " + err);
         // Playing a file shows what that file holds.
-        description_ = decoder_->Describe();
+        Say(decoder_->Describe());
         return status_ = 0;
     }
     std::int64_t TotalSamples() const override { return decoder_ ? decoder_->Total() : 0; }
@@ -336,7 +336,7 @@ class AudioFileComponent : public IAudioFile {
     std::string Describe(core::Encoder encoder) const {
         switch (encoder) {
             case core::Encoder::Mp3:
-                return DescribeMp3(mp3_, nullptr);
+                return DescribeMp3(Mp3(), nullptr);
             case core::Encoder::Wav:
                 return DescribeWav(wav_);
             case core::Encoder::Vox:
@@ -346,7 +346,7 @@ class AudioFileComponent : public IAudioFile {
             case core::Encoder::G726:
                 return DescribeG726(g726_);
             case core::Encoder::Ogg:
-                return DescribeOgg(ogg_);
+                return DescribeOgg(Ogg());
             case core::Encoder::Wma:
                 return DescribeWma(wmaProfile_);
             case core::Encoder::Flac:
@@ -368,27 +368,62 @@ class AudioFileComponent : public IAudioFile {
         decoder_.reset();
         return status_ = -1;
     }
+    // The MP3 and Ogg encoders check their own formats, and they live in a
+    // module: a format set is held as a request and checked when first
+    // needed (its description, a file, the next change), so applying the
+    // stored settings at start-up loads no encoder.
     void AcceptMp3(const Mp3Options& o) {
-        Mp3Options effective;
-        description_ = DescribeMp3(o, &effective);
-        if (!description_.empty()) mp3_ = effective;
+        mp3Request_ = o;
+        Say({});
+        describes_ = Request::Mp3;
+    }
+    // The options in force, once any request is checked.
+    const Mp3Options& Mp3() const {
+        if (mp3Request_) {
+            const Mp3Options o = *mp3Request_;
+            mp3Request_.reset();
+            Mp3Options effective;
+            const std::string text = DescribeMp3(o, &effective);
+            if (!text.empty()) mp3_ = effective;
+            if (describes_ == Request::Mp3) Say(text);
+        }
+        return mp3_;
+    }
+    const OggParams& Ogg() const {
+        if (oggRequest_) {
+            const OggParams p = *oggRequest_;
+            oggRequest_.reset();
+            const std::string text = DescribeOgg(p);
+            if (!text.empty()) ogg_ = p;
+            if (describes_ == Request::Ogg) Say(text);
+        }
+        return ogg_;
+    }
+    void Say(std::string text) const {
+        description_ = std::move(text);
+        describes_ = Request::None;
     }
     void AcceptWav(const WavParams& p) {
-        description_ = DescribeWav(p);
+        Say(DescribeWav(p));
         if (!description_.empty()) wav_ = p;
     }
 
     services::IInputBox* chooser_;
-    Mp3Options mp3_;
+    mutable Mp3Options mp3_;
+    mutable std::optional<Mp3Options> mp3Request_;
     WavParams wav_;
     int voxRate_ = 8000;
     RawParams raw_;
     G726Params g726_;
-    OggParams ogg_;
+    mutable OggParams ogg_;
+    mutable std::optional<OggParams> oggRequest_;
     int wmaProfile_ = 24;
     FlacParams flac_;
     OpusParams opus_;
-    std::string description_;
+    mutable std::string description_;
+    // Which request's description, not yet made, the description is.
+    enum class Request { None, Mp3, Ogg };
+    mutable Request describes_ = Request::None;
     bool option_ = false;
 
     std::unique_ptr<IEncoder> encoder_;

@@ -90,6 +90,9 @@ std::string DescribeG726(const G726Params& p);
 std::string DescribeWma(int profile);
 std::string DescribeFlac(const FlacParams& p);
 std::string DescribeOpus(const OpusParams& p);
+// The bitrate an Opus stream is coded at: per channel pair, so a mono stream
+// gets half, never below the codec's 6 kbit/s.
+int OpusBitsPerSecond(const OpusParams& p);
 const char* WavCodingName(WavCoding c);
 std::string ChannelText(int channels);
 
@@ -131,6 +134,12 @@ std::unique_ptr<IDecoder> OpenSndfileRawDecoder(const std::string& path, int sfF
                                                 std::string& error);
 std::unique_ptr<IDecoder> OpenG726Decoder(const std::string& path, const G726Params& p,
                                           std::string& error);
+
+// What libsndfile reads in a file's header; false when it cannot read it.
+struct SndfileShape {
+    int format = 0, rate = 0, channels = 0;
+};
+bool ReadSndfileShape(const std::string& path, SndfileShape& shape);
 
 // The WAV coding of a libsndfile format word, when we can write it.
 bool CodingOfSndfile(int sfFormat, WavCoding& c);

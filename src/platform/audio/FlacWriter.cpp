@@ -65,22 +65,11 @@ class FlacEncoder : public IEncoder {
     std::string error_;
 };
 
-bool ParamsOk(const FlacParams& p) {
-    return p.rate >= 6000 && p.rate <= 192000 && p.channels >= 1 && p.channels <= 2 &&
-           (p.bits == 16 || p.bits == 24) && p.level >= 0 && p.level <= 8;
-}
-
 }  // namespace
-
-std::string DescribeFlac(const FlacParams& p) {
-    if (!ParamsOk(p)) return {};
-    return "FLAC " + std::to_string(p.bits) + " bit, level " + std::to_string(p.level) + ", " +
-           std::to_string(p.rate) + " Hz, " + ChannelText(p.channels);
-}
 
 std::unique_ptr<IEncoder> OpenFlacEncoder(const std::string& path, const FlacParams& p,
                                           std::string& error) {
-    if (!ParamsOk(p)) {
+    if (DescribeFlac(p).empty()) {
         error = "the FLAC encoder refuses these parameters";
         return nullptr;
     }

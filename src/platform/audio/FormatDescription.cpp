@@ -92,6 +92,31 @@ std::string DescribeWma(int profile) {
            std::to_string(w->rate) + " Hz, " + ChannelText(w->channels);
 }
 
+std::string DescribeFlac(const FlacParams& p) {
+    if (p.rate < 6000 || p.rate > 192000 || p.channels < 1 || p.channels > 2 ||
+        (p.bits != 16 && p.bits != 24) || p.level < 0 || p.level > 8) {
+        return {};
+    }
+    return "FLAC " + std::to_string(p.bits) + " bit, level " + std::to_string(p.level) + ", " +
+           std::to_string(p.rate) + " Hz, " + ChannelText(p.channels);
+}
+
+int OpusBitsPerSecond(const OpusParams& p) {
+    const int kbps = p.channels == 1 ? std::max(6, p.kbps / 2) : p.kbps;
+    return kbps * 1000;
+}
+
+std::string DescribeOpus(const OpusParams& p) {
+    if (p.rate < 6000 || p.rate > 192000 || p.channels < 1 || p.channels > 2 || p.kbps < 6 ||
+        p.kbps > 256 ||
+        (p.application != OpusApplication::Audio && p.application != OpusApplication::Voip)) {
+        return {};
+    }
+    return "OPUS " + std::to_string(OpusBitsPerSecond(p) / 1000) + " kbit/s (" +
+           (p.application == OpusApplication::Voip ? "voip" : "audio") + "), " +
+           std::to_string(p.rate) + " Hz, " + ChannelText(p.channels);
+}
+
 std::string LowerExtension(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');

@@ -14,19 +14,6 @@ namespace {
 // decision or its page, so a killed recording loses no more.
 constexpr int kDelay48k = 4800;
 
-bool ParamsOk(const OpusParams& p) {
-    return p.rate >= 6000 && p.rate <= 192000 && p.channels >= 1 && p.channels <= 2 &&
-           p.kbps >= 6 && p.kbps <= 256 &&
-           (p.application == OpusApplication::Audio || p.application == OpusApplication::Voip);
-}
-
-// The bitrate counts per channel pair: a mono stream gets half, never below
-// the codec's 6 kbit/s.
-int BitsPerSecond(const OpusParams& p) {
-    const int kbps = p.channels == 1 ? std::max(6, p.kbps / 2) : p.kbps;
-    return kbps * 1000;
-}
-
 class OpusEncoder : public IEncoder {
   public:
     explicit OpusEncoder(std::FILE* f) : f_(f) {}
@@ -53,7 +40,7 @@ class OpusEncoder : public IEncoder {
         }
         const int application =
             p.application == OpusApplication::Voip ? OPUS_APPLICATION_VOIP : OPUS_APPLICATION_AUDIO;
-        if (ope_encoder_ctl(enc_, OPUS_SET_BITRATE(BitsPerSecond(p))) != OPE_OK ||
+        if (ope_encoder_ctl(enc_, OPUS_SET_BITRATE(OpusBitsPerSecond(p))) != OPE_OK ||
             ope_encoder_ctl(enc_, OPE_SET_DECISION_DELAY(kDelay48k)) != OPE_OK ||
             ope_encoder_ctl(enc_, OPE_SET_MUXING_DELAY(kDelay48k)) != OPE_OK) {
             error = "the Opus encoder refuses these parameters";
@@ -121,16 +108,9 @@ class OpusEncoder : public IEncoder {
 
 }  // namespace
 
-std::string DescribeOpus(const OpusParams& p) {
-    if (!ParamsOk(p)) return {};
-    return "OPUS " + std::to_string(BitsPerSecond(p) / 1000) + " kbit/s (" +
-           (p.application == OpusApplication::Voip ? "voip" : "audio") + "), " +
-           std::to_string(p.rate) + " Hz, " + ChannelText(p.channels);
-}
-
 std::unique_ptr<IEncoder> OpenOpusEncoder(const std::string& path, const OpusParams& p,
                                           std::string& error) {
-    if (!ParamsOk(p)) {
+    if (DescribeOpus(p).empty()) {
         error = "the Opus encoder refuses these parameters";
         return nullptr;
     }

@@ -34,6 +34,26 @@ TEST(ModuleMissing, G726RecordingSaysItsModuleIsMissingAndLeavesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(path));
 }
 
+// The encoders and the libsndfile writer are one module: every type they
+// write fails with the reason, and the MP3 and Ogg formats they check are
+// refused rather than taken unchecked.
+TEST(ModuleMissing, EncodingSaysTheCodecModuleIsMissingAndLeavesNoFile) {
+    TempDir dir;
+    auto f = CreateRealAudioFile();
+    f->SetMp3Format(44100, 128, 2);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetOggFormat(44100, 2, 128, 0, 0, -1);
+    EXPECT_EQ(f->FormatDescription(), "");
+    f->SetWavAdpcmFormat(8000, 1);
+    for (const char* name :
+         {"out.mp3", "out.ogg", "out.flac", "out.opus", "out.vox", "out.raw", "out.wav"}) {
+        const std::string path = dir.File(name);
+        EXPECT_LT(f->CreateFile(path), 0) << name;
+        EXPECT_EQ(f->LastError(), "cannot create " + path + ": the codec module cannot be loaded");
+        EXPECT_FALSE(std::filesystem::exists(path)) << name;
+    }
+}
+
 TEST(ModuleMissing, FfmpegDecodingSaysItsModuleIsMissing) {
     auto f = CreateRealAudioFile();
     const std::string mp3 = std::string(QSR_TEST_DATA) + "/tone_notag.mp3";

@@ -4,6 +4,8 @@
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QWidget>
 
@@ -43,6 +45,22 @@ TEST(TabOrder, ATabAgainstTheLayoutIsFoundAndReadingOrderIsNot) {
     grid->addWidget(Button(&columns, "B1"), 0, 1);
     grid->addWidget(Button(&columns, "B2"), 1, 1);
     EXPECT_EQ(TabOrderProblems(&columns), std::vector<std::string>{});
+}
+
+// A caption's mnemonic marks are not spoken; a doubled one is a real "&".
+TEST(AccessibleNames, CaptionsLoseTheirMnemonicMarksAndKeepALiteralAmpersand) {
+    QWidget window;
+    auto* layout = new QHBoxLayout(&window);
+    QPushButton* button = Button(&window, "&Save && quit&");
+    auto* label = new QLabel("Artist &&& &title:", &window);
+    auto* field = new QLineEdit(&window);
+    label->setBuddy(field);
+    layout->addWidget(button);
+    layout->addWidget(label);
+    layout->addWidget(field);
+    NameControlsForAccessibility(&window);
+    EXPECT_EQ(button->accessibleName(), "Save & quit");
+    EXPECT_EQ(field->accessibleName(), "Artist && title:");
 }
 
 }  // namespace

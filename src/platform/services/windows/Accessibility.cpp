@@ -12,7 +12,6 @@
 #include <QLayout>
 #include <QLineEdit>
 #include <QProgressBar>
-#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QWidget>
@@ -21,9 +20,17 @@
 namespace qsr::services {
 namespace {
 
-QString Plain(QString caption) {
-    caption.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    return caption.trimmed();
+// The caption without its mnemonic marks: every '&' not followed by another
+// goes ("&&" keeps one). A plain scan: start-up names every control, and an
+// expression there would load and compile the regular-expression library.
+QString Plain(const QString& caption) {
+    QString plain;
+    plain.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && (i + 1 == caption.size() || caption[i + 1] != u'&')) continue;
+        plain += caption[i];
+    }
+    return plain.trimmed();
 }
 
 // The label that names a field: its buddy label, else a label that comes
