@@ -201,3 +201,27 @@ TEST(WaveformView, RepaintsOnlyTheColumnsThatChanged) {
     EXPECT_GE(asked.boundingRect().left(), 149);
     EXPECT_LE(asked.boundingRect().right(), 199);
 }
+
+// Drawn column by column as blocks arrive, the view must show what a view
+// that saw only the last block shows.
+TEST(WaveformView, ManyBlocksLeaveTheSamePictureAsTheLastAlone) {
+    WaveformView running, fresh;
+    for (WaveformView* v : {&running, &fresh}) {
+        v->resize(320, 80);
+        v->SetFormat(44100, 1);
+        v->show();
+    }
+    Samples block(4096);
+    for (int b = 0; b < 40; ++b) {
+        for (std::size_t i = 0; i < block.size(); ++i)
+            block[i] = static_cast<std::int16_t>(
+                std::lround(30000 * std::sin(0.001 * static_cast<double>(i * (b % 7 + 1))) *
+                            ((b * 37 + static_cast<int>(i) / 500) % 9) / 8.0));
+        running.ShowSamples(b == 20 ? Samples{} : block);
+        PaintPending();
+    }
+    fresh.ShowSamples(block);
+    PaintPending();
+    EXPECT_EQ(running.grab().toImage(), fresh.grab().toImage());
+    EXPECT_GT(DrawnPixels(fresh, Background(running)), 320);
+}

@@ -69,6 +69,7 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
         mono_.clear();
         strokes_.clear();
         shown_.clear();
+        DrawColumns(0, width());
         update();
         return;
     }
@@ -95,7 +96,28 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
             if (strokes_[x] != shown_[x]) changed.Add(static_cast<int>(x), static_cast<int>(x) + 1);
     }
     shown_ = strokes_;  // same size from the second block on: no allocation
-    if (!changed.Empty()) update(changed.first, 0, changed.last - changed.first, height());
+    if (changed.Empty()) return;
+    DrawColumns(changed.first, changed.last);
+    update(changed.first, 0, changed.last - changed.first, height());
+}
+
+void WaveformView::DrawColumns(int from, int to) {
+    if (picture_.isNull()) return;
+    from = std::max(from, 0);
+    to = std::min(to, picture_.width());
+    const int h = picture_.height();
+    const int mid = (h - 1) / 2;
+    const int n = static_cast<int>(strokes_.size());
+    const QRgb background = kBackground.rgb(), axis = kAxis.rgb(), wave = kWave.rgb();
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(picture_.scanLine(y));
+        const QRgb base = y == mid ? axis : background;
+        for (int x = from; x < to; ++x) {
+            const bool stroke = x < n && strokes_[static_cast<std::size_t>(x)].y1() <= y &&
+                                y <= strokes_[static_cast<std::size_t>(x)].y2();
+            row[x] = stroke ? wave : base;
+        }
+    }
 }
 
 void WaveformView::RebuildStrokes() {
@@ -127,10 +149,20 @@ void WaveformView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     RebuildStrokes();
     shown_ = strokes_;  // a resize repaints everything
+    if (devicePixelRatioF() == 1.0 && width() > 0 && height() > 0) {
+        picture_ = QImage(size(), QImage::Format_RGB32);
+        DrawColumns(0, width());
+    } else {
+        picture_ = QImage();
+    }
 }
 
 void WaveformView::paintEvent(QPaintEvent* event) {
     QPainter p(this);
+    if (!picture_.isNull() && picture_.size() == size() && devicePixelRatioF() == 1.0) {
+        p.drawImage(event->rect().topLeft(), picture_, event->rect());
+        return;
+    }
     p.fillRect(event->rect(), kBackground);
     p.setPen(kAxis);
     const int mid = (height() - 1) / 2;
