@@ -7,7 +7,7 @@
 
 namespace qsr::app {
 
-// The running time of a recording or playback, set ten times a second. It is
+// The running time of a recording or playback, set several times a second. It is
 // a QLabel (its text is what screen readers and tests read), but it paints
 // itself: each character from a glyph run laid out once, over its own
 // background, so a tick neither shapes the whole text again nor repaints what
