@@ -26,6 +26,9 @@ eval "$(dbus-launch --sh-syntax)"
 # The accessibility bus and its registry, started on demand by the session bus.
 launcher=$(ls /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher 2>/dev/null | head -1)
 [ -n "$launcher" ] && "$launcher" --launch-immediately >/dev/null 2>&1 &
+# The test X server may still be starting on a loaded machine: wait until it
+# answers rather than start the program against a display that is not there.
+for _ in $(seq 1 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_ACCESSIBILITY=1 NO_AT_BRIDGE=0
 "$program" >"$work/app.log" 2>&1 &
 app_pid=$!
