@@ -16,6 +16,127 @@
 
 namespace qsr::recording {
 
+namespace {
+
+using State = RecordingSession::State;
+using Event = RecordingSession::Event;
+using Effect = RecordingSession::Effect;
+
+// A take whose file is open and not stopping.
+bool Running(State state) {
+    return state == State::WaitingForSound || state == State::Recording ||
+           state == State::PausedBySilence;
+}
+
+// The stop writes the last block and finishes the file.
+bool Stopping(State state) {
+    return state == State::Stopping || state == State::StoppingThenStart ||
+           state == State::StoppingThenScheduledStart || state == State::StoppingThenExit ||
+           state == State::ExitStopping;
+}
+
+// A stop that nothing waits for yet: a request may be kept for after it.
+bool StopKeepsRequests(State state) {
+    return state == State::Stopping || state == State::StoppingThenStart ||
+           state == State::StoppingThenScheduledStart;
+}
+
+}  // namespace
+
+RecordingSession::Step RecordingSession::Next(State state, Event event) {
+    const Step refused{state, Effect::Refused};
+    const auto go = [](State to) { return Step{to, Effect::Go}; };
+    const bool running = Running(state);
+    const bool stopping = Stopping(state);
+    switch (event) {
+        case Event::Start:
+        case Event::ScheduledStart:
+            // A running take is finished by the start itself; the latest
+            // start asked for during a stop is the one that follows it; after
+            // an exit was asked for, nothing starts.
+            if (state == State::Idle || running) return go(state);
+            if (StopKeepsRequests(state))
+                return {event == Event::Start ? State::StoppingThenStart
+                                              : State::StoppingThenScheduledStart,
+                        Effect::Kept};
+            return refused;
+        case Event::Started:
+            return state == State::Idle ? go(State::Recording) : refused;
+        case Event::Armed:
+            return state == State::Recording ? go(State::WaitingForSound) : refused;
+        case Event::SoundCame:
+            return state == State::WaitingForSound ? go(State::Recording) : refused;
+        case Event::SilenceBegan:
+            return state == State::Recording ? go(State::PausedBySilence) : refused;
+        case Event::SoundResumed:
+            return state == State::PausedBySilence ? go(State::Recording) : refused;
+        case Event::PieceFull:
+            // Also the last block of a stop may reach a cut.
+            return running || stopping ? go(state) : refused;
+        case Event::Stop:
+            return running ? go(State::Stopping) : refused;
+        case Event::DeviceLost:
+            return running ? Step{state, Effect::StopSoon} : refused;
+        case Event::WriteFailed:
+        case Event::LimitReached:
+            if (running) return {state, Effect::StopSoon};
+            return stopping ? go(state) : refused;  // the stop under way ends it
+        case Event::Finished:
+            switch (state) {
+                case State::Stopping:
+                    return go(State::Idle);
+                case State::StoppingThenStart:
+                    return {State::Idle, Effect::Replay, Event::Start};
+                case State::StoppingThenScheduledStart:
+                    return {State::Idle, Effect::Replay, Event::ScheduledStart};
+                case State::StoppingThenExit:
+                    return {State::ExitWaiting, Effect::Replay, Event::Exit};
+                case State::ExitStopping:
+                    return go(State::Exited);
+                default:
+                    return refused;
+            }
+        case Event::Exit:
+            if (state == State::Idle || state == State::ExitWaiting) return go(State::Exited);
+            if (running) return go(State::ExitStopping);
+            // An exit wins over a start kept for after the stop.
+            if (StopKeepsRequests(state)) return {State::StoppingThenExit, Effect::Kept};
+            return refused;
+        case Event::Detach:
+            // A running take is abandoned; a stop under way still ends as one.
+            return running ? go(State::Idle) : stopping ? refused : go(state);
+    }
+    return refused;
+}
+
+RecordingSession::Effect RecordingSession::Transit(Event event) {
+    const Step step = Next(state_, event);
+    if (step.effect == Effect::Refused) return step.effect;
+    state_ = step.to;
+    if (step.effect == Effect::StopSoon) StopSoon();
+    // After Finished and what follows it, from the event loop.
+    if (step.effect == Effect::Replay)
+        QMetaObject::invokeMethod(
+            this, [this, replay = step.replay] { emit AfterStop(replay); }, Qt::QueuedConnection);
+    return step.effect;
+}
+
+bool RecordingSession::IsRecording() const {
+    return Running(state_);
+}
+
+bool RecordingSession::IsStopping() const {
+    return Stopping(state_);
+}
+
+bool RecordingSession::ShuttingDown() const {
+    return state_ == State::ExitStopping || state_ == State::Exited;
+}
+
+bool RecordingSession::FileOpen() const {
+    return Running(state_) || Stopping(state_);
+}
+
 RecordingSession::RecordingSession(services::IEventPump* pump, QObject* parent)
     : QObject(parent), pump_(pump) {}
 
@@ -26,7 +147,7 @@ void RecordingSession::Attach(audio::IAudioRecorder* recorder, audio::IAudioFile
     recorder_ = recorder;
     file_ = file;
     if (!recorder_) {
-        state_ = State::Idle;
+        Transit(Event::Detach);
         return;
     }
     connect(recorder_, &audio::IAudioRecorder::EndArrayRecord, this,
@@ -42,7 +163,7 @@ bool RecordingSession::StartNamed(const OutputNaming& naming) {
     // its name is taken (a piece never replaces an earlier one).
     OutputNaming pieces = naming;
     pieces.existedFile = "0";
-    namedPieces_ = [pieces]() mutable {
+    take_.namedPieces = [pieces]() mutable {
         ++pieces.listRows;
         pieces.start = LocalStartTime(std::time(nullptr));
         return OutputPath(pieces);
@@ -55,32 +176,36 @@ void RecordingSession::SetSplit(SplitRule rule, std::function<std::string()> nex
     nextPath_ = std::move(nextPath);
 }
 
+bool RecordingSession::RequestStart(Event request) {
+    return Transit(request) == Effect::Go;
+}
+
 bool RecordingSession::Start(const std::string& path) {
     Stop();
-    path_ = path;
-    lastError_.clear();
-    samples_ = 0;
-    writeError_.clear();
-    framesWritten_ = 0;
-    stopRequested_ = false;
-    keptPath_.clear();
-    deviceLost_ = false;
-    namedPieces_ = nullptr;
-    pieceFrames_ = 0;
-    pieceStartFrame_ = 0;
-    pieceFull_ = false;
+    // Refused during a stop (from inside its events) and once an exit was
+    // asked for; the take that is stopping keeps its own record.
+    if (Next(state_, Event::Start).effect != Effect::Go) {
+        take_.lastError = IsStopping() && state_ != State::ExitStopping
+                              ? "another recording is still being stopped"
+                              : "the program is shutting down";
+        emit Failed(path, take_.lastError);
+        return false;
+    }
+    take_ = Take{};
+    take_.serial = ++takes_;
+    take_.path = path;
     if (!file_ || !recorder_) return Fail("the audio components are not available", false);
-    if (journal_ && IsBeingRecorded(path_, journal_->File()))
-        return Fail(BeingRecordedMessage(path_), false);
+    if (journal_ && IsBeingRecorded(path, journal_->File()))
+        return Fail(BeingRecordedMessage(path), false);
 
     std::error_code ec;
-    const bool existedBefore = std::filesystem::exists(path_, ec);
-    if (file_->CreateFile(path_) < 0) {
+    const bool existedBefore = std::filesystem::exists(path, ec);
+    if (file_->CreateFile(path) < 0) {
         std::string reason = file_->LastError();
         if (reason.empty()) reason = "the file could not be created";
         return Fail(reason, !existedBefore);
     }
-    watch_.Watch(path_);
+    watch_.Watch(path);
     const int rate = file_->EncoderRate();
     const int channels = file_->EncoderChannels();
     recorder_->SetFormat(rate, channels);
@@ -92,27 +217,44 @@ bool RecordingSession::Start(const std::string& path) {
         watch_.Release();
         return Fail("the recording device could not be started", true);
     }
-    state_ = State::Recording;
+    Transit(Event::Started);
     gate_.Reset(trigger_, recorder_->Rate(), recorder_->Channels());
-    if (journal_) journal_->Add({::getpid(), path_, static_cast<std::int64_t>(std::time(nullptr))});
-    emit Started(path_, file_->FormatDescription());
-    if (WaitingForSound()) emit WaitingChanged(true);
+    const bool armed = trigger_.Any() && gate_.Waiting();
+    if (armed) Transit(Event::Armed);
+    if (journal_) journal_->Add({::getpid(), path, static_cast<std::int64_t>(std::time(nullptr))});
+    emit Started(path, file_->FormatDescription());
+    if (armed) emit WaitingChanged(true);
     return true;
 }
 
 bool RecordingSession::Fail(const std::string& reason, bool removeFile) {
     if (removeFile) {
         std::error_code ec;
-        std::filesystem::remove(path_, ec);
+        std::filesystem::remove(take_.path, ec);
     }
-    lastError_ = reason;
-    emit Failed(path_, reason);
+    take_.lastError = reason;
+    emit Failed(take_.path, reason);
     return false;
 }
 
 bool RecordingSession::Stop() {
-    if (state_ != State::Recording) return false;
-    state_ = State::Stopping;
+    if (Transit(Event::Stop) == Effect::Refused) return false;
+    RunStop();
+    return true;
+}
+
+bool RecordingSession::Exit() {
+    const bool running = IsRecording();
+    if (Transit(Event::Exit) != Effect::Go) return false;
+    if (running) RunStop();
+    return true;
+}
+
+void RecordingSession::NoteWriteError(const std::string& reason, const char* fallback) {
+    take_.writeError = reason.empty() ? fallback : reason;
+}
+
+void RecordingSession::RunStop() {
     if (recorder_) {
         // The last block and the final progress arrive now (from Stop itself
         // or as pending events); the block is still written, the time still told.
@@ -121,40 +263,37 @@ bool RecordingSession::Stop() {
         // What the trigger still held of a partial window.
         if (trigger_.Any() && file_) Write(gate_.Flush());
     }
-    state_ = State::Idle;
     if (file_) {
         file_->Close();
-        if (file_->Status() < 0 && writeError_.empty()) {
-            writeError_ =
-                file_->LastError().empty() ? "the file could not be finished" : file_->LastError();
-        }
+        if (file_->Status() < 0 && take_.writeError.empty())
+            NoteWriteError(file_->LastError(), "the file could not be finished");
     }
     // Also a replacement during the last block: the finished old file is copied out.
     if (watch_.Replaced()) {
-        writeError_ = kFileReplacedReason;
+        take_.writeError = kFileReplacedReason;
         std::string why;
-        keptPath_ = watch_.KeepBeside(&why);
-        if (keptPath_.empty()) writeError_ += " (" + why + ")";
+        take_.keptPath = watch_.KeepBeside(&why);
+        if (take_.keptPath.empty()) take_.writeError += " (" + why + ")";
     }
     watch_.Release();
-    if (journal_) journal_->Remove(path_);
+    if (journal_) journal_->Remove(take_.path);
     // After a cut the last piece's own length.
     const std::int64_t before =
-        pieceStartFrame_ > 0 && recorder_
-            ? recorder_->SamplesToMilliseconds(static_cast<long>(pieceStartFrame_))
+        take_.pieceStartFrame > 0 && recorder_
+            ? recorder_->SamplesToMilliseconds(static_cast<long>(take_.pieceStartFrame))
             : 0;
-    emit Finished(keptPath_.empty() ? path_ : keptPath_, ElapsedMilliseconds() - before);
-    if (!writeError_.empty()) emit WriteFailed(path_, writeError_);
-    if (deviceLost_) emit DeviceLost(path_);
-    return true;
+    Transit(Event::Finished);
+    emit Finished(take_.keptPath.empty() ? take_.path : take_.keptPath,
+                  ElapsedMilliseconds() - before);
+    if (!take_.writeError.empty()) emit WriteFailed(take_.path, take_.writeError);
+    if (take_.deviceLost) emit DeviceLost(take_.path);
 }
 
 // A recorder that reports failure while still recording was not stopped by
 // us: its device or server went away.
 void RecordingSession::NoteRecorderEnd() {
-    if (state_ != State::Recording || !recorder_ || recorder_->Status() >= 0) return;
-    deviceLost_ = true;
-    StopSoon();
+    if (!recorder_ || recorder_->Status() >= 0) return;
+    if (Transit(Event::DeviceLost) == Effect::StopSoon) take_.deviceLost = true;
 }
 
 std::string DeviceLostMessage(const std::string& path) {
@@ -162,15 +301,12 @@ std::string DeviceLostMessage(const std::string& path) {
 }
 
 // Called from inside the recorder's own signal: the stop runs once control is
-// back in the event loop.
+// back in the event loop, unless the take ended (or another began) meanwhile.
 void RecordingSession::StopSoon() {
-    if (stopRequested_) return;
-    stopRequested_ = true;
     QMetaObject::invokeMethod(
         this,
-        [this] {
-            stopRequested_ = false;
-            if (state_ == State::Recording) Stop();
+        [this, serial = take_.serial] {
+            if (take_.serial == serial) Stop();
         },
         Qt::QueuedConnection);
 }
@@ -179,36 +315,42 @@ std::int64_t RecordingSession::ElapsedMilliseconds() const {
     if (!recorder_) return 0;
     // A file cut short holds only what was written before the failure; one a
     // trigger gated, only what it let through.
-    if (!writeError_.empty() || trigger_.Any())
-        return recorder_->SamplesToMilliseconds(static_cast<long>(framesWritten_));
-    return recorder_->SamplesToMilliseconds(samples_);
+    if (!take_.writeError.empty() || trigger_.Any())
+        return recorder_->SamplesToMilliseconds(static_cast<long>(take_.framesWritten));
+    return recorder_->SamplesToMilliseconds(take_.samples);
 }
 
 void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
-    if (state_ == State::Idle || !recorder_ || !file_) return;
+    if (!FileOpen() || !recorder_ || !file_) return;
     NoteRecorderEnd();
     audio::Samples block = recorder_->TakeBlock(nBlock);
     if (trigger_.Any()) {
-        const bool waiting = gate_.Waiting();
         block = gate_.Feed(block);
-        if (gate_.StopWanted()) StopSoon();
-        if (waiting && !gate_.Waiting()) emit WaitingChanged(false);
+        if (gate_.StopWanted()) Transit(Event::LimitReached);
+        if (state_ == State::WaitingForSound && !gate_.Waiting()) {
+            Transit(Event::SoundCame);
+            emit WaitingChanged(false);
+        }
+        if (state_ == State::Recording && gate_.Paused())
+            Transit(Event::SilenceBegan);
+        else if (state_ == State::PausedBySilence && !gate_.Paused())
+            Transit(Event::SoundResumed);
     }
     Write(std::move(block));
 }
 
 void RecordingSession::Write(audio::Samples block) {
     // Nothing more goes into a file that failed or reached its limit.
-    const bool full = frameLimit_ > 0 && framesWritten_ >= frameLimit_;
-    if (block.empty() || !writeError_.empty() || full) return;
+    const bool full = frameLimit_ > 0 && take_.framesWritten >= frameLimit_;
+    if (block.empty() || !take_.writeError.empty() || full) return;
     const int channels = std::max(1, recorder_->Channels());
     std::int64_t frames = static_cast<std::int64_t>(block.size()) / channels;
-    if (frameLimit_ > 0 && framesWritten_ + frames >= frameLimit_) {
-        frames = frameLimit_ - framesWritten_;
+    if (frameLimit_ > 0 && take_.framesWritten + frames >= frameLimit_) {
+        frames = frameLimit_ - take_.framesWritten;
         block.resize(static_cast<std::size_t>(frames * channels));
-        StopSoon();
+        Transit(Event::LimitReached);
     }
-    if (!WriteSplit(block, frames, channels)) StopSoon();
+    if (!WriteSplit(block, frames, channels)) Transit(Event::WriteFailed);
 }
 
 bool RecordingSession::WriteSplit(const audio::Samples& block, std::int64_t frames, int channels) {
@@ -217,74 +359,76 @@ bool RecordingSession::WriteSplit(const audio::Samples& block, std::int64_t fram
     std::int64_t done = 0;
     while (done < frames) {
         // The next piece opens only when there is a frame for it.
-        if (pieceFull_ && !NextPiece()) return false;
+        if (take_.pieceFull && !NextPiece()) return false;
         std::int64_t take = frames - done;
-        if (pieceLimit > 0) take = std::min(take, pieceLimit - pieceFrames_);
+        if (pieceLimit > 0) take = std::min(take, pieceLimit - take_.pieceFrames);
         const bool whole = take == frames;
         const audio::Samples slice = whole
                                          ? audio::Samples()
                                          : audio::Samples(block.begin() + done * channels,
                                                           block.begin() + (done + take) * channels);
         if (file_->WriteBlock(whole ? block : slice) < 0) {
-            writeError_ = file_->LastError().empty() ? "writing failed" : file_->LastError();
+            NoteWriteError(file_->LastError(), "writing failed");
             return false;
         }
-        framesWritten_ += take;
-        pieceFrames_ += take;
+        take_.framesWritten += take;
+        take_.pieceFrames += take;
         done += take;
         std::error_code ec;
-        if ((pieceLimit > 0 && pieceFrames_ >= pieceLimit) ||
-            (split_.bytes > 0 && std::filesystem::file_size(path_, ec) >= split_.bytes && !ec))
-            pieceFull_ = true;
+        if (((pieceLimit > 0 && take_.pieceFrames >= pieceLimit) ||
+             (split_.bytes > 0 && std::filesystem::file_size(take_.path, ec) >= split_.bytes &&
+              !ec)) &&
+            Transit(Event::PieceFull) == Effect::Go)
+            take_.pieceFull = true;
     }
     if (watch_.Replaced()) {
-        writeError_ = kFileReplacedReason;
+        take_.writeError = kFileReplacedReason;
         return false;
     }
     return true;
 }
 
 bool RecordingSession::NextPiece() {
-    pieceFull_ = false;
-    const std::string next = nextPath_      ? nextPath_()
-                             : namedPieces_ ? namedPieces_()
-                                            : std::string();
+    take_.pieceFull = false;
+    const std::string next = nextPath_           ? nextPath_()
+                             : take_.namedPieces ? take_.namedPieces()
+                                                 : std::string();
     if (next.empty()) return true;  // nothing to name it by: the file goes on
     if (journal_ && IsBeingRecorded(next, journal_->File())) {
-        writeError_ = BeingRecordedMessage(next);
+        take_.writeError = BeingRecordedMessage(next);
         return false;
     }
     file_->Close();
     if (file_->Status() < 0) {
-        writeError_ =
-            file_->LastError().empty() ? "the file could not be finished" : file_->LastError();
+        NoteWriteError(file_->LastError(), "the file could not be finished");
         return false;
     }
     if (watch_.Replaced()) {
-        writeError_ = kFileReplacedReason;
+        take_.writeError = kFileReplacedReason;
         return false;
     }
     watch_.Release();
-    if (journal_) journal_->Remove(path_);
-    emit PieceFinished(path_, recorder_->SamplesToMilliseconds(static_cast<long>(pieceFrames_)));
-    path_ = next;
-    pieceStartFrame_ = framesWritten_;
-    pieceFrames_ = 0;
-    if (file_->CreateFile(path_) < 0) {
-        writeError_ =
-            file_->LastError().empty() ? "the next file could not be created" : file_->LastError();
+    if (journal_) journal_->Remove(take_.path);
+    emit PieceFinished(take_.path,
+                       recorder_->SamplesToMilliseconds(static_cast<long>(take_.pieceFrames)));
+    take_.path = next;
+    take_.pieceStartFrame = take_.framesWritten;
+    take_.pieceFrames = 0;
+    if (file_->CreateFile(take_.path) < 0) {
+        NoteWriteError(file_->LastError(), "the next file could not be created");
         return false;
     }
     file_->SetInputFormat(recorder_->Rate(), recorder_->Channels());
-    watch_.Watch(path_);
-    if (journal_) journal_->Add({::getpid(), path_, static_cast<std::int64_t>(std::time(nullptr))});
+    watch_.Watch(take_.path);
+    if (journal_)
+        journal_->Add({::getpid(), take_.path, static_cast<std::int64_t>(std::time(nullptr))});
     return true;
 }
 
 void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight) {
     // A late event after the stop has nothing to add.
-    if (state_ == State::Idle) return;
-    samples_ = CurrentSamples;
+    if (!FileOpen()) return;
+    take_.samples = CurrentSamples;
     emit Progress(CurrentSamples, LevelLeft, LevelRight);
     NoteRecorderEnd();
 }

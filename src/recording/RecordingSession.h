@@ -8,8 +8,8 @@
 #include "platform/audio-api/AudioTypes.h"
 #include "recording/OutputNaming.h"
 #include "recording/RecordedFileWatch.h"
-#include "recording/SplitRule.h"
 #include "recording/SoundTrigger.h"
+#include "recording/SplitRule.h"
 
 namespace qsr::audio {
 class IAudioFile;
@@ -51,9 +51,72 @@ class RecoveryJournal;
 // - A recorder that ends by itself (the device or the sound server went
 //   away) stops the recording at once: the file is finished with what was
 //   captured, Finished lists it, and DeviceLost follows.
+// - A start or an exit asked for while a stop lets events run is kept and
+//   handed back (AfterStop) once the stopped file is listed; an exit wins over
+//   a start, and after an exit no recording starts again.
 class RecordingSession : public QObject {
     Q_OBJECT
   public:
+    // The take's life. Every change goes through one table (Next); an event a
+    // state does not take is refused there. "Running" is WaitingForSound,
+    // Recording or PausedBySilence.
+    //
+    //   Idle --Started--> Recording --Armed--> WaitingForSound --SoundCame--> Recording
+    //   Recording --SilenceBegan--> PausedBySilence --SoundResumed--> Recording
+    //   running --Stop--> Stopping --Finished--> Idle
+    //   running --DeviceLost / WriteFailed / LimitReached--> Stop, from the event loop
+    //   Stopping --Start--> StoppingThenStart --Finished--> Idle, Start handed back
+    //   (ScheduledStart alike; the latest start asked for is the one kept)
+    //   Stopping, StoppingThen*Start --Exit--> StoppingThenExit --Finished--> ExitWaiting,
+    //     Exit handed back
+    //   Idle, ExitWaiting --Exit--> Exited; running --Exit--> ExitStopping --Finished--> Exited
+    //   Start in Idle or running is taken (the start finishes a running take
+    //   itself); in every other state it is refused or kept as above.
+    enum class State {
+        Idle,               // no take; a start may begin one
+        WaitingForSound,    // armed: the file is open, nothing written until the level rises
+        Recording,          // blocks are written
+        PausedBySilence,    // pause on silence leaves the quiet out
+        Stopping,           // the last block is written and the file finished
+        StoppingThenStart,  // ... and a start the user asked for follows
+        StoppingThenScheduledStart,  // ... and the schedule's start follows
+        StoppingThenExit,            // ... and the exit follows
+        ExitWaiting,                 // the stop is over, the kept exit follows: nothing starts
+        ExitStopping,                // the exit stops the running take
+        Exited,                      // the program shuts down: no take starts again
+    };
+    enum class Event {
+        Start,           // the user (or a front) asks for a start
+        ScheduledStart,  // the schedule's clock asks for a start
+        Started,         // the file is created and the device runs
+        Armed,           // the start waits for sound
+        SoundCame,       // the level rose: writing begins
+        SilenceBegan,    // pause on silence holds the quiet back
+        SoundResumed,    // the level came back
+        PieceFull,       // a split cut: the next frame opens the next piece
+        Stop,            // a stop is asked for
+        DeviceLost,      // the recorder ended by itself
+        WriteFailed,     // a block or a finish could not be written
+        LimitReached,    // the frame limit, or the silence that stops the take
+        Finished,        // the file is finished
+        Exit,            // the program shuts down
+        Detach,          // the components go away
+    };
+    enum class Effect {
+        Refused,   // not taken in this state: nothing changes
+        Go,        // taken: the state becomes `to`
+        StopSoon,  // taken: the take stops once control is back in the event loop
+        Kept,      // kept until the stop has listed its file
+        Replay,    // the stop is done: the kept request is handed back (AfterStop)
+    };
+    struct Step {
+        State to;
+        Effect effect;
+        Event replay = Event::Start;  // what Replay hands back
+    };
+    // The table: what `event` does in `state`.
+    static Step Next(State state, Event event);
+
     explicit RecordingSession(services::IEventPump* pump = nullptr, QObject* parent = nullptr);
     ~RecordingSession() override;
 
@@ -66,31 +129,43 @@ class RecordingSession : public QObject {
     bool Start(const std::string& path);
     // Start into the path the naming rules give.
     bool StartNamed(const OutputNaming& naming);
-    // False when no recording runs.
+    // False when no recording runs (also while one is stopping).
     bool Stop();
+    // A front's start request (Event::Start or Event::ScheduledStart): true
+    // when it may start now (a running take is stopped by the start itself);
+    // false when it is kept for after the stop in progress or refused because
+    // the program shuts down.
+    bool RequestStart(Event request);
+    // The program shuts down: true when the exit goes on now (the running
+    // take, if any, is stopped and listed first); false when it is kept for
+    // after the stop in progress, or an exit already ran.
+    bool Exit();
 
+    State CurrentState() const { return state_; }
     // The main window's `flgRecord`: a recording runs and is not stopping.
-    bool IsRecording() const { return state_ == State::Recording; }
-    bool IsStopping() const { return state_ == State::Stopping; }
+    bool IsRecording() const;
+    bool IsStopping() const;
+    // An exit was asked for and taken: nothing starts again.
+    bool ShuttingDown() const;
     // The current (or last) recording's file, also after a failed start.
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return take_.path; }
     // Why the last start failed.
-    const std::string& LastError() const { return lastError_; }
+    const std::string& LastError() const { return take_.lastError; }
     // Recorded samples (frames) and time as last reported.
-    long Samples() const { return samples_; }
+    long Samples() const { return take_.samples; }
     std::int64_t ElapsedMilliseconds() const;
     // Why a block (or the finish) of the current or last recording failed;
     // empty when none did.
-    const std::string& WriteError() const { return writeError_; }
+    const std::string& WriteError() const { return take_.writeError; }
     // The current (or last) recording ended because the device was lost.
-    bool DeviceWasLost() const { return deviceLost_; }
+    bool DeviceWasLost() const { return take_.deviceLost; }
     // Frames written into the current (or last) file.
-    std::int64_t FramesWritten() const { return framesWritten_; }
+    std::int64_t FramesWritten() const { return take_.framesWritten; }
     // While a recording runs, the journal names it (so a crash does not lose
     // it); null = no journal.
     void SetJournal(RecoveryJournal* journal) { journal_ = journal; }
     // Where what was recorded went when the file was replaced (empty otherwise).
-    const std::string& KeptPath() const { return keptPath_; }
+    const std::string& KeptPath() const { return take_.keptPath; }
     // Stop by itself after this many frames (0 = no limit); counts from the
     // next block on, so it may be set right after Start.
     void SetFrameLimit(std::int64_t frames) { frameLimit_ = frames; }
@@ -106,7 +181,7 @@ class RecordingSession : public QObject {
     void SetTrigger(const TriggerSettings& trigger) { trigger_ = trigger; }
     const TriggerSettings& Trigger() const { return trigger_; }
     // Armed and waiting for the sound that starts the file.
-    bool WaitingForSound() const { return IsRecording() && trigger_.Any() && gate_.Waiting(); }
+    bool WaitingForSound() const { return state_ == State::WaitingForSound; }
 
   signals:
     void Started(const std::string& path, const std::string& description);
@@ -122,13 +197,36 @@ class RecordingSession : public QObject {
     void PieceFinished(const std::string& path, std::int64_t elapsedMilliseconds);
     // The armed recording starts writing (false) or waits for sound (true).
     void WaitingChanged(bool waiting);
+    // From the event loop after a stop: the request (Start, ScheduledStart or
+    // Exit) that arrived while it ran; ask for it again.
+    void AfterStop(Event request);
 
   private:
-    enum class State { Idle, Recording, Stopping };
+    // What one take changes; a start resets it in one assignment.
+    struct Take {
+        std::uint64_t serial = 0;  // tells a late queued stop from the next take's
+        std::string path;
+        std::string lastError;
+        long samples = 0;
+        std::string writeError;
+        std::int64_t framesWritten = 0;
+        std::string keptPath;
+        bool deviceLost = false;                   // how it ended, for DeviceWasLost
+        std::function<std::string()> namedPieces;  // StartNamed's naming, when it started
+        std::int64_t pieceFrames = 0;              // frames in the current piece
+        std::int64_t pieceStartFrame = 0;          // where the current piece began
+        bool pieceFull = false;                    // the next frame opens the next piece
+    };
 
+    // Applies the table's step for `event`; its effect.
+    Effect Transit(Event event);
+    // The file is open: blocks and progress still count.
+    bool FileOpen() const;
     void AudioRecord_EndArrayRecord(long nBlock);
     void AudioRecord_Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     bool Fail(const std::string& reason, bool removeFile);
+    // The stop itself, once the state says it runs.
+    void RunStop();
     void StopSoon();
     void NoteRecorderEnd();
     // Writes frames [from, from + count) of the block, cutting pieces as the
@@ -136,28 +234,19 @@ class RecordingSession : public QObject {
     bool WriteSplit(const audio::Samples& block, std::int64_t count, int channels);
     bool NextPiece();
     void Write(audio::Samples block);
+    void NoteWriteError(const std::string& reason, const char* fallback);
 
     services::IEventPump* pump_;
     audio::IAudioRecorder* recorder_ = nullptr;
     audio::IAudioFile* file_ = nullptr;
     State state_ = State::Idle;
-    std::string path_;
-    std::string lastError_;
-    long samples_ = 0;
-    std::string writeError_;
-    std::int64_t framesWritten_ = 0;
+    Take take_;
+    std::uint64_t takes_ = 0;
     std::int64_t frameLimit_ = 0;
-    bool stopRequested_ = false;
-    bool deviceLost_ = false;
     RecoveryJournal* journal_ = nullptr;
     RecordedFileWatch watch_;
-    std::string keptPath_;
     SplitRule split_;
     std::function<std::string()> nextPath_;
-    std::function<std::string()> namedPieces_;  // StartNamed's naming, when it started
-    std::int64_t pieceFrames_ = 0;              // frames in the current piece
-    std::int64_t pieceStartFrame_ = 0;          // where the current piece began
-    bool pieceFull_ = false;
     TriggerSettings trigger_;
     TriggerGate gate_;
 };

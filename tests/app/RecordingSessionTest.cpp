@@ -733,6 +733,27 @@ TEST_F(RecordingSessionTest, AnExitDuringTheStopSavesTheListWithTheLastRecording
     EXPECT_NE(qsr::testing::ReadAll(project).find((out / "rec.WAV").string()), std::string::npos);
 }
 
+// Exit chosen while a new start stops the running recording: the exit wins
+// and no second recording begins for it to cut off.
+TEST_F(RecordingSessionTest, AnExitDuringTheStopOfANewStartStartsNothing) {
+    auto& f = Load();
+    QSignalSpy unloaded(&*form, &app::Form1::Unloaded);
+    f.StartRecord();
+    desk.eventPump.onPump = [&] {
+        desk.eventPump.onPump = nullptr;
+        f.exitsystem();
+    };
+    desk.messageBox.answers = {MsgAnswer::Cancel};
+    f.StartRecord();
+    EXPECT_FALSE(f.flgRecord());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_EQ(Column(1), (std::vector<std::string>{(out / "rec.WAV").string()}));
+    EXPECT_FALSE(fs::exists(out / "rec_ 2.WAV"));
+    EXPECT_EQ(desk.messageBox.Texts(),
+              (std::vector<std::string>{"Do you need to save the recording project file?"}));
+}
+
 TEST_F(RecordingSessionTest, AStartDuringTheExitQuestionIsIgnored) {
     auto& f = Load();
     AddRow("1", "/x/y.WAV");

@@ -199,14 +199,10 @@ void Form1::OnHotkey(int id) {
 // -------------------------------------------------------------------- exit
 
 void Form1::exitsystem() {
-    if (exiting_) return;
-    // Chosen while a stop lets events run: exit once the stop has listed its file.
-    if (session_.IsStopping()) {
-        exitAfterStop_ = true;
-        return;
-    }
-    exiting_ = true;
-    if (flgRecord()) StopRecord();
+    // Chosen while a stop lets events run, the exit follows once the stop has
+    // listed its file; a second exit does nothing. The session stops a
+    // running recording (and lists it) first.
+    if (!session_.Exit()) return;
     if (playback_.Playing()) StopPlayback();
     if (tray_.deleteIcon) tray_.deleteIcon();
     if (ListView1->topLevelItemCount() > 0 && desktop_.messageBox &&
@@ -233,7 +229,7 @@ void Form1::exitsystem() {
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
-    if (exiting_) {
+    if (session_.ShuttingDown()) {
         event->accept();
         return;
     }
@@ -248,7 +244,7 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange && isMinimized() && !exiting_ &&
+    if (event->type() == QEvent::WindowStateChange && isMinimized() && !session_.ShuttingDown() &&
         QSystemTrayIcon::isSystemTrayAvailable() && tray_.iconShown && tray_.iconShown())
         QTimer::singleShot(0, this, [this] {
             if (isMinimized()) hide();
@@ -276,6 +272,8 @@ void Form1::ConnectSession() {
     connect(&session_, &recording::RecordingSession::WriteFailed, this, &Form1::RecordingCutShort,
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::DeviceLost, this, &Form1::RecordingDeviceLost,
+            Qt::UniqueConnection);
+    connect(&session_, &recording::RecordingSession::AfterStop, this, &Form1::RequestAfterStop,
             Qt::UniqueConnection);
     // Each piece of a split recording is listed as it closes.
     connect(&session_, &recording::RecordingSession::PieceFinished, this,
@@ -315,23 +313,22 @@ void Form1::StartRecord() {
 void Form1::StartScheduledRecord() {
     // The schedule clock still runs while exitsystem asks about the project;
     // a recording started then would outlive the components released next.
-    if (exiting_) return;
+    if (session_.ShuttingDown()) return;
     emit StartRecordCalled();
     StartRecording(false);
     scheduledPath_ = session_.IsRecording() ? session_.Path() : std::string();
 }
 
 void Form1::StartRecording(bool interactive) {
-    // No recording may begin that the shut-down would cut off unlisted.
-    if (exiting_) return;
     // A start that arrives while a stop lets events run follows once the
-    // stop has listed its file.
-    if (session_.IsStopping()) {
-        pendingStart_ = interactive ? PendingStart::Interactive : PendingStart::Scheduled;
-        return;
-    }
+    // stop has listed its file; none begins that the shut-down would cut off.
+    using Event = recording::RecordingSession::Event;
+    const Event request = interactive ? Event::Start : Event::ScheduledStart;
+    if (!session_.RequestStart(request)) return;
     if (flgRecord()) StopRecord();
     if (playback_.Playing()) StopPlayback();
+    // An exit chosen while that stop let events run comes first.
+    if (!session_.RequestStart(request)) return;
 
     // Read afresh: the Output Files dialog may have changed them since the last start.
     const settings::OutputNamingSettings stored =
@@ -416,16 +413,14 @@ void Form1::RecordingFinished(const std::string& path, std::int64_t elapsedMilli
     AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
                            core::FileSizeText(path), core::ElapsedText(elapsedMilliseconds),
                            startTimeText_));
-    // What arrived during the stop runs now, from the event loop.
-    if (pendingStart_ != PendingStart::None || exitAfterStop_)
-        QTimer::singleShot(0, this, [this] {
-            const PendingStart start = std::exchange(pendingStart_, PendingStart::None);
-            if (std::exchange(exitAfterStop_, false)) {
-                exitsystem();
-                return;
-            }
-            if (start != PendingStart::None) StartRecording(start == PendingStart::Interactive);
-        });
+}
+
+void Form1::RequestAfterStop(recording::RecordingSession::Event request) {
+    using Event = recording::RecordingSession::Event;
+    if (request == Event::Exit)
+        exitsystem();
+    else
+        StartRecording(request == Event::Start);
 }
 
 void Form1::RecoverInterruptedRecordings() {

@@ -212,6 +212,8 @@ class Form1 : public QMainWindow {
     void RecordingFinished(const std::string& path, std::int64_t elapsedMilliseconds);
     void RecordingCutShort(const std::string& path, const std::string& reason);
     void RecordingDeviceLost(const std::string& path);
+    // A start or an exit that arrived while a stop let events run.
+    void RequestAfterStop(recording::RecordingSession::Event request);
     // Repairs and lists what a crash interrupted (the journal names it).
     void RecoverInterruptedRecordings();
     void SaveProject(bool reportFailure);
@@ -285,18 +287,13 @@ class Form1 : public QMainWindow {
     player::FilePlayback& playback_;
 
     bool loaded_ = false;
-    bool exiting_ = false;
     bool hotkeyRecordClaimed_ = false;
     bool hotkeyStopClaimed_ = false;
 
     // The current recording's start, as its row shows it.
     std::string startTimeText_;
     std::string scheduledPath_;  // the recording the schedule started last
-    // What arrived while a stop let events run, done once it has listed its file.
-    enum class PendingStart { None, Interactive, Scheduled };
-    PendingStart pendingStart_ = PendingStart::None;
-    bool exitAfterStop_ = false;
-    bool dragging_ = false;  // the position slider is held
+    bool dragging_ = false;      // the position slider is held
 
     // Controls, named as the window's parts; tests find them by object name.
     QLabel* SkinLabel1 = nullptr;
