@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/Text.h"
+#include "platform/audio-api/AudioRecorder.h"
 
 namespace qsr::app {
 namespace {
@@ -18,6 +19,19 @@ bool PathExists(const std::string& path) {
 }
 
 }  // namespace
+
+std::vector<RecordDevice> RecordableDevices(audio::IAudioRecorder& recorder, bool devicesAreLines,
+                                            int* current) {
+    std::vector<RecordDevice> devices;
+    const int count = recorder.DeviceCount();
+    if (current) *current = recorder.CurrentDevice();
+    for (int i = 0; i <= count; ++i) {
+        recorder.SelectDevice(i);
+        if (recorder.DeviceUsable() && (devicesAreLines || recorder.SourceLastIndex() >= 0))
+            devices.push_back({i, recorder.DeviceName()});
+    }
+    return devices;
+}
 
 std::string RecoveredMessage(int count) {
     if (count == 1)

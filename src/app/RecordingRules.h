@@ -5,7 +5,28 @@
 
 #include "app/ProjectFile.h"
 
+namespace qsr::audio {
+class IAudioRecorder;
+}
+
 namespace qsr::app {
+
+// ---- Record devices -------------------------------------------------------------
+
+struct RecordDevice {
+    int index = 0;  // the recorder's
+    std::string name;
+};
+
+// The devices that can record now, in the recorder's order: usable, and with
+// a line to record from (the "Programs" entry has none while no program
+// plays). Where the devices are their own lines (the Vista branch), usable is
+// enough. Every index up to and including the count is tried: the recorder
+// calls the one past the last unusable. `current` receives the recorder's
+// current device as the count left it (the count looks at the devices again);
+// the recorder is left on the last index tried.
+std::vector<RecordDevice> RecordableDevices(audio::IAudioRecorder& recorder, bool devicesAreLines,
+                                            int* current = nullptr);
 
 // ---- Texts shown by the recording session, the list and projects ----------
 

@@ -1,7 +1,7 @@
 // The main window over the real engine and the private sound server that
 // scripts/test starts (PULSE_SERVER): a record device unplugged after the
 // window listed it cannot be recorded from, and nothing else is recorded
-// in its place.
+// in its place. And over a server of its own without any capture source.
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <string>
 
 #include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
@@ -75,6 +76,41 @@ TEST(DeviceGoneIntegration, StartOnAnUnpluggedDeviceFailsWithTheStartMessage) {
     EXPECT_TRUE(form.flgRecord());
     form.StopRecord();
     EXPECT_EQ(Control<QTreeWidget>(form, "ListView1")->topLevelItemCount(), 1);
+}
+
+// No capture source and no program playing: the "Programs" entry alone is
+// no device, and the window says so.
+TEST(DeviceGoneIntegration, AServerWithoutCaptureSourcesGivesTheRecordDeviceError) {
+    qsr::testing::TempDir home, serverDir;
+    const QString script = QString(QSR_SOURCE_DIR) + "/scripts/sound-server";
+    const QString server = QString::fromStdString(serverDir.File("pulse"));
+    ASSERT_EQ(QProcess::execute(script, {"start", server}), 0);
+    const char* before = std::getenv("PULSE_SERVER");
+    const std::string old = before ? before : "";
+    // The env file reads "export PULSE_SERVER=<address>".
+    std::string address = qsr::testing::ReadAll(server.toStdString() + "/env");
+    address = address.substr(address.find('=') + 1);
+    address = address.substr(0, address.find('\n'));
+    setenv("PULSE_SERVER", address.c_str(), 1);
+    // Every sink (and with it its monitor and what plays into it) and every source goes.
+    for (const char* module : {"module-null-sink", "module-sine-source", "module-pipe-source"})
+        Pactl({"unload-module", module});
+    const QString sources = Pactl({"list", "short", "sources"});
+    const QString playing = Pactl({"list", "short", "sink-inputs"});
+    if (sources.isEmpty() && playing.isEmpty()) {
+        ASSERT_TRUE(qsr::testing::SeedShippedSettings(home));
+        qsr::testing::RealMainWindow real(home.path().string());
+        real.form->Form_Load();
+        EXPECT_EQ(real.desk.messageBox.Texts(), (std::vector<std::string>{"Record device error!"}));
+        EXPECT_EQ(Control<QComboBox>(*real.form, "DeviceCombo")->count(), 0);
+    }
+    QProcess::execute(script, {"stop", server});
+    if (before)
+        setenv("PULSE_SERVER", old.c_str(), 1);
+    else
+        unsetenv("PULSE_SERVER");
+    if (!sources.isEmpty() || !playing.isEmpty())
+        GTEST_SKIP() << "the server kept sources: " << sources.toStdString();
 }
 
 }  // namespace

@@ -182,6 +182,21 @@ TEST_F(Form1Test, NoDeviceShowsErrorAndLeavesTheWindowEmpty) {
     // Exiting such a window keeps the stored format choice.
     f.exitsystem();
     EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "1");
+
+    // The "Programs" entry with no program playing has no line to record
+    // from: a server without a capture source still has no device.
+    engine.devices = {Device("Programs", true)};
+    desk.messageBox.shown.clear();
+    Load();
+    ASSERT_EQ(desk.messageBox.Texts(), (std::vector<std::string>{"Record device error!"}));
+    EXPECT_EQ(Control<QComboBox>(*form, "DeviceCombo")->count(), 0);
+    // Once a program plays, the entry is offered.
+    engine.devices = {Device("Programs", true, {Line("Radio")})};
+    desk.messageBox.shown.clear();
+    Load();
+    EXPECT_TRUE(desk.messageBox.shown.empty());
+    EXPECT_EQ(Items(Control<QComboBox>(*form, "DeviceCombo")),
+              (std::vector<std::string>{"Programs"}));
 }
 
 TEST_F(Form1Test, StoredOutputFormatSelectsTheEntry) {

@@ -3,11 +3,50 @@
 #include <filesystem>
 
 #include "app/RecordingRules.h"
+#include "fakes/FakeAudio.h"
 #include "support/TempDir.h"
 
 using namespace qsr::app;
 using qsr::testing::TempDir;
 using qsr::testing::WriteAll;
+
+// Only what can record now is offered: a device the recorder calls unusable
+// and the "Programs" entry while no program plays (no line) are left out, so
+// a server without a capture source and without a playing program offers none.
+TEST(RecordDevices, OnlyDevicesThatCanRecordNowAreOffered) {
+    qsr::fakes::FakeRecorder recorder;
+    const auto device = [](const char* name, bool usable, const char* line) {
+        qsr::fakes::FakeDevice d;
+        d.name = name;
+        d.usable = usable;
+        if (line) {
+            d.lines.emplace_back();
+            d.lines.back().name = line;
+        }
+        return d;
+    };
+    const auto names = [&recorder](bool devicesAreLines) {
+        std::vector<std::string> found;
+        for (const RecordDevice& d : RecordableDevices(recorder, devicesAreLines))
+            found.push_back(std::to_string(d.index) + " " + d.name);
+        return found;
+    };
+    recorder.devices = {device("Programs", true, nullptr)};
+    EXPECT_TRUE(names(false).empty());
+    recorder.devices = {device("Microphone", true, "Mic"), device("Broken", false, "Line"),
+                        device("Programs", true, nullptr)};
+    recorder.currentDevice = 2;
+    int current = -1;
+    EXPECT_EQ(RecordableDevices(recorder, false, &current).size(), 1u);
+    EXPECT_EQ(current, 2);
+    EXPECT_EQ(names(false), (std::vector<std::string>{"0 Microphone"}));
+    // A program plays: its line makes the entry one to record from.
+    recorder.devices[2] = device("Programs", true, "Radio");
+    EXPECT_EQ(names(false), (std::vector<std::string>{"0 Microphone", "2 Programs"}));
+    // Where each device is its own line, usable is enough.
+    recorder.devices[2].lines.clear();
+    EXPECT_EQ(names(true), (std::vector<std::string>{"0 Microphone", "2 Programs"}));
+}
 
 TEST(RecordingsList, NewRowsAreNumberedAfterTheRowsBeforeAndRenumberingCloses) {
     std::vector<RecordingRow> rows;

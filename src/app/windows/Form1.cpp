@@ -104,11 +104,15 @@ void Form1::Form_Load() {
     const bool vista =
         OsNameFor(osVersionQuery_ ? osVersionQuery_() : OsVersion{}) == "WindowsVista";
     if (recorder_) {
-        if (!vista && recorder_->DeviceCount() < 1) {
+        // Only what can record now counts: a server without a capture source
+        // and no program playing has nothing to offer.
+        int remembered = 0;
+        const std::vector<RecordDevice> devices = RecordableDevices(*recorder_, vista, &remembered);
+        if (!vista && devices.empty()) {
             ShowMessage("Record device error!", services::MsgIcon::Error);
             return;
         }
-        LoadDevices(vista);
+        LoadDevices(vista, devices, remembered);
     }
 
     for (const core::OutputFormat& format : core::RecordingFormats())
@@ -129,7 +133,7 @@ void Form1::Form_Load() {
                 Qt::UniqueConnection);
 }
 
-void Form1::LoadDevices(bool vista) {
+void Form1::LoadDevices(bool vista, const std::vector<RecordDevice>& devices, int remembered) {
     if (vista) {
         SkinLabel1->setText("Record device and source");
         const std::string user = userNameQuery_ ? core::Trim(userNameQuery_()) : std::string();
@@ -139,15 +143,8 @@ void Form1::LoadDevices(bool vista) {
                 services::MsgIcon::Information);
         cmbSrcInput->setEnabled(false);
     }
-    const int count = recorder_->DeviceCount();
-    const int remembered = recorder_->CurrentDevice();
-    // Up to and including count: the recorder calls the index past the last
-    // device unusable, so it never reaches the list.
-    for (int i = 0; i <= count; ++i) {
-        recorder_->SelectDevice(i);
-        if (recorder_->DeviceUsable())
-            DeviceCombo->addItem(QString::fromStdString(recorder_->DeviceName()), i);
-    }
+    for (const RecordDevice& device : devices)
+        DeviceCombo->addItem(QString::fromStdString(device.name), device.index);
     if (DeviceCombo->count() == 0) return;
     int position = remembered;
     if (position > DeviceCombo->count() - 1) position = DeviceCombo->count() - 1;

@@ -10,6 +10,7 @@
 #include "app/AppCore.h"
 #include "app/OsName.h"
 #include "app/ProjectFile.h"
+#include "app/RecordingRules.h"
 #include "platform/audio-api/Display.h"
 #include "platform/services/Services.h"
 
@@ -190,7 +191,7 @@ class Form1 : public QMainWindow {
     void BuildMenus();
     QAction* AddMenuEntry(QMenu* menu, const char* name, const char* caption,
                           void (Form1::*handler)());
-    void LoadDevices(bool vista);
+    void LoadDevices(bool vista, const std::vector<RecordDevice>& devices, int remembered);
     void ClaimHotkeys();
     void ShowMessage(const std::string& text, services::MsgIcon icon);
     void ConnectSession();
