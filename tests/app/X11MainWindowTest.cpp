@@ -1,11 +1,15 @@
 // The main window and the program on a real X server: global hotkeys typed
-// with xdotool, a key held by another client, and the single-copy rule.
+// with xdotool, a key held by another client, the position slider under the
+// pointer, and the single-copy rule.
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
+#include <QCursor>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTest>
+#include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -16,7 +20,10 @@
 #include "fakes/FakeServices.h"
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/services/windows/QtServices.h"
+#include "player/PlaybackRules.h"
 #include "settings/Inifun.h"
+#include "support/Controls.h"
+#include "support/EventWait.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"
 
@@ -126,6 +133,57 @@ TEST_F(X11Test, CtrlRAndCtrlSTypedAnywhereStartAndStop) {
     OtherClient other;
     EXPECT_TRUE(other.GrabCtrl('R'));
     EXPECT_TRUE(other.GrabCtrl('S'));
+}
+
+// Moves the pointer to `at` in the widget, on the test display, and waits
+// until the server has it there.
+bool PointerTo(const QWidget& widget, QPoint at) {
+    const QPoint global = widget.mapToGlobal(at);
+    return RunX("xdotool",
+                {"mousemove", QString::number(global.x()), QString::number(global.y())}) &&
+           qsr::testing::RunUntil([global] { return QCursor::pos() == global; }, 15000);
+}
+
+// A click on the slider's groove seeks to that point; dragging the handle
+// seeks once, when the button is let go.
+TEST_F(X11Test, TheSlidersGrooveSeeksWhereItIsClickedAndADragOnRelease) {
+    const std::string path = home.File("tone.WAV");
+    qsr::testing::WriteAll(path, "audio");
+    auto* list = qsr::testing::Control<QTreeWidget>(*form, "ListView1");
+    auto* row = new QTreeWidgetItem(
+        list, QStringList{"1", QString::fromStdString(path), "1MB", "0:10.000", "now"});
+    row->setSelected(true);
+    engine.lastFile->content.assign(441000 * 2, 7);  // 10 s of stereo at 44100 Hz
+    form->PlaySelected();
+    ASSERT_TRUE(form->Playing());
+    const std::int64_t total = form->Playback().TotalSamples();
+    ASSERT_EQ(total, 441000);
+    // A skin's style sheet over the window, as the shipped one is.
+    form->setStyleSheet("QMainWindow { background-color: #d4d0c8; }");
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    auto* slider = qsr::testing::Control<QSlider>(*form, "slPosition");
+    ASSERT_EQ(slider->value(), 0);
+
+    // Three quarters along the groove, well away from the handle at the start.
+    ASSERT_TRUE(PointerTo(*slider, {slider->width() * 3 / 4, slider->height() / 2}));
+    ASSERT_TRUE(RunX("xdotool", {"click", "1"}));
+    ASSERT_TRUE(qsr::testing::RunUntil([&] { return form->PlaybackOffset() > 0; }, 15000));
+    EXPECT_NEAR(slider->value(), 750, 40);
+    EXPECT_EQ(form->PlaybackOffset(), player::SliderToSample(slider->value(), total));
+
+    // Held and dragged to a quarter: no seek until the button is let go.
+    const std::int64_t before = form->PlaybackOffset();
+    ASSERT_TRUE(PointerTo(*slider, {slider->width() * 3 / 4, slider->height() / 2}));
+    ASSERT_TRUE(RunX("xdotool", {"mousedown", "1"}));
+    ASSERT_TRUE(qsr::testing::RunUntil([&] { return slider->isSliderDown(); }, 15000));
+    ASSERT_TRUE(PointerTo(*slider, {slider->width() / 4, slider->height() / 2}));
+    ASSERT_TRUE(qsr::testing::RunUntil([&] { return slider->value() < 400; }, 15000));
+    EXPECT_EQ(form->PlaybackOffset(), before);
+    ASSERT_TRUE(RunX("xdotool", {"mouseup", "1"}));
+    ASSERT_TRUE(qsr::testing::RunUntil([&] { return form->PlaybackOffset() != before; }, 15000));
+    EXPECT_NEAR(slider->value(), 250, 40);
+    EXPECT_EQ(form->PlaybackOffset(), player::SliderToSample(slider->value(), total));
 }
 
 TEST(X11Hotkeys, KeyHeldByAnotherProgramCannotBeClaimed) {

@@ -18,6 +18,7 @@
 #include "app/windows/ElidedLabel.h"
 #include "app/windows/Form1.h"
 #include "app/windows/SampleDisplays.h"
+#include "app/windows/SeekSlider.h"
 #include "app/windows/TimeLabel.h"
 #include "player/PlaybackRules.h"
 
@@ -72,7 +73,7 @@ void Form1::BuildControls() {
 
     left->addLayout(BuildDeviceLists(central));
     left->addLayout(BuildTransport(central));
-    slPosition = new QSlider(Qt::Horizontal, central);
+    slPosition = new SeekSlider(Qt::Horizontal, central);
     slPosition->setObjectName("slPosition");
     slPosition->setRange(0, kSliderMax);
     left->addWidget(slPosition);
