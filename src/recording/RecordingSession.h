@@ -8,8 +8,8 @@
 #include "platform/audio-api/AudioTypes.h"
 #include "recording/OutputNaming.h"
 #include "recording/RecordedFileWatch.h"
-#include "recording/SplitRule.h"
 #include "recording/SoundTrigger.h"
+#include "recording/SplitRule.h"
 
 namespace qsr::audio {
 class IAudioFile;

@@ -9,7 +9,8 @@ using namespace qsr::core;
 TEST(OutputFormats, TheListInIndexOrderAndTheEncoderEachExtensionPicks) {
     std::vector<std::string> texts;
     for (const OutputFormat& f : RecordingFormats()) texts.push_back(f.listText);
-    EXPECT_EQ(texts, (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw", "G726", "OGG", "FLAC", "OPUS"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw", "G726", "OGG", "FLAC",
+                                               "OPUS"}));
     EXPECT_EQ(EncoderForPath("/r/a.Raw"), Encoder::Raw);
     EXPECT_EQ(EncoderForPath("/r/a.b.mp3"), Encoder::Mp3);
     EXPECT_EQ(EncoderForPath("x.WMA"), Encoder::Wma);
