@@ -382,6 +382,28 @@ TEST_F(Cli, NothingWritesTheFileBeingRecorded) {
     EXPECT_NE(Run("tags " + x).out.find("v2.present=0"), std::string::npos);
 }
 
+// A line feed in the output's name: the journal names the whole name while
+// the take runs (so a writer finds it) and nothing once it has ended.
+TEST_F(Cli, AnyOutputNameLeavesTheJournalWhenTheTakeEnds) {
+    const std::string device = ToneDevice();
+    const std::string x = dir_.File("new\nline.wav");
+    const std::string journal = home_.File("recordings.journal");
+    FILE* recording = Start("record --device " + device + " --seconds 3 --format WAV '" + x + "'");
+    ASSERT_TRUE(WaitUntil([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(x, ec) > 0 && !ec;
+    }));
+    const Result refused =
+        Run("convert --overwrite " + MakeWav("in.wav", 8000, 1) + " '" + x + "'");
+    EXPECT_EQ(refused.code, 1) << refused.out;
+    EXPECT_NE(refused.out.find(x + " is being recorded"), std::string::npos) << refused.out;
+    const Result r = Finish(recording);
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NEAR(ProbedSeconds(x), 3.0, 0.1);
+    EXPECT_FALSE(std::filesystem::exists(journal)) << qsr::testing::ReadAll(journal);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("new")));
+}
+
 // "mv other.mp3 x.mp3" under a running recording: it stops, says why, and
 // what it had written is kept beside the path and named.
 TEST_F(Cli, AFileReplacedUnderTheRecordingKeepsWhatWasRecorded) {
