@@ -222,7 +222,7 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
     };
     const Case cases[] = {
         {"convert " + in, 2, "give IN and OUT"},
-        {"convert " + in + " " + dir_.File("x.abc"), 1, "unknown file type"},
+        {"convert " + in + " " + dir_.File("x.abc"), 2, "unknown file type 'abc'"},
         {"convert " + in + " " + dir_.File("no/x.mp3"), 1, "does not exist"},
         {"convert " + dir_.File("none.wav") + " " + dir_.File("x.mp3"), 1, "cannot open"},
         {"convert --wma-profile 7 " + in + " " + dir_.File("x.wma"), 2, "unknown WMA profile"},
@@ -233,6 +233,8 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
         {"record --device 0 --seconds 0 --format WAV " + dir_.File("x"), 2, "--seconds"},
         {"record --seconds 1 --format WAV " + dir_.File("x"), 2, "--device"},
         {"record --device 0 --seconds 1 --format WAV " + dir_.File("x.mp3"), 2, "must be .WAV"},
+        {"record --device 999 --seconds 1 --format WAV " + dir_.File("x.wav"), 2,
+         "there is no device 999"},
         {"devices extra", 2, "takes no arguments"},
     };
     for (const Case& c : cases) {
@@ -241,6 +243,7 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
         EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
     }
     EXPECT_FALSE(std::filesystem::exists(dir_.File("x.abc")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("x.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("x.wma")));
 }
 

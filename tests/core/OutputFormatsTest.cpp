@@ -20,6 +20,7 @@ TEST(OutputFormats, TheListInIndexOrderAndTheEncoderEachExtensionPicks) {
     EXPECT_EQ(EncoderForPath("a.oga"), std::nullopt);
     EXPECT_EQ(EncoderForName("ogg"), Encoder::Ogg);
     EXPECT_STREQ(FormatName(Encoder::G726), "G726");
+    EXPECT_EQ(RecordingFormatList(), "WAV, MP3, VOX, Raw, G726, OGG, FLAC, OPUS");
 }
 
 }  // namespace
