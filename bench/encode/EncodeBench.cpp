@@ -19,9 +19,10 @@
 int main(int argc, char** argv) {
     using namespace qsr::audio;
     if (argc != 4) {
-        std::fprintf(stderr,
-                     "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma|flac|opus|mp3default|oggdefault "
-                     "IN OUT\n");
+        std::fprintf(
+            stderr,
+            "usage: qsr_encode_bench mp3cbr|mp3vbr|ogg|wma|flac|opus|mp3default|oggdefault "
+            "IN OUT\n");
         return 2;
     }
     const std::string kind = argv[1];

@@ -128,9 +128,9 @@ bool RecordOptionApplies(core::Encoder encoder, const std::string& option) {
 }
 
 // The output file is checked before anything is written: a folder, a name
-// without an extension or with another format's (when `fmt` names one), an
-// existing file (unless replacing was asked for) are refused. Empty when it
-// may be written.
+// without an extension, with another format's (when `fmt` names one) or with
+// one no format has, an existing file (unless replacing was asked for) are
+// refused. Empty when it may be written.
 std::string RefuseOutput(const std::string& path, const std::string& fmt, bool overwrite) {
     const std::string ending =
         fmt.empty() ? "an audio extension (.mp3, .ogg, .wav ...)" : "." + fmt;
@@ -143,6 +143,12 @@ std::string RefuseOutput(const std::string& path, const std::string& fmt, bool o
         return path + " has no extension; give a file name ending in " + ending;
     if (!fmt.empty() && Upper(path.substr(dot + 1)) != fmt)
         return "the output file's extension must be ." + fmt;
+    if (!core::EncoderForPath(path)) {
+        std::string ext = path.substr(dot + 1);
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        return core::UnknownFileTypeMessage(ext);
+    }
     if (!overwrite && std::filesystem::exists(std::filesystem::symlink_status(path, ec)))
         return path + " exists; give --overwrite to replace it";
     return {};
@@ -248,7 +254,7 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     }
     const std::optional<core::Encoder> encoder = core::EncoderForName(p.Get("format"));
     if (!encoder || *encoder == core::Encoder::Wma) {
-        return Usage(err, "record", "--format is one of WAV, MP3, VOX, Raw, G726, OGG, FLAC, OPUS");
+        return Usage(err, "record", "--format is one of " + core::RecordingFormatList());
     }
     r.encoder = *encoder;
     r.fmt = Upper(core::FormatName(r.encoder));
@@ -330,8 +336,9 @@ std::optional<int> OpenRecordParts(audio::IAudioEngine& engine, const RecordRequ
         if (!SelectProgram(*rec, r.program))
             return Failure(err, "record", "no program named " + r.program + " is playing");
     } else {
+        // A number the device list does not hold is a bad argument, as one out of range is.
         if (r.device >= rec->DeviceCount()) {
-            return Failure(err, "record", "there is no device " + std::to_string(r.device));
+            return Usage(err, "record", "there is no device " + std::to_string(r.device));
         }
         rec->SelectDevice(static_cast<int>(r.device));
         if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");

@@ -5,11 +5,37 @@
 #include <vector>
 
 #include "core/AppInfo.h"
+#include "core/OutputFormats.h"
 #include "platform/services/AppFolder.h"
 #include "recording/LiveRecordings.h"
 
 namespace qsr::cli {
 namespace {
+
+// `left` (an option column) with `text` beside it from column 45, wrapped at
+// 80; a `left` too wide for the column stands on a line of its own above.
+std::string Beside(const std::string& left, const std::string& text) {
+    constexpr std::size_t kColumn = 44, kWidth = 80;
+    std::string lines, line = left;
+    if (line.size() >= kColumn) {
+        lines = line + "\n";
+        line.clear();
+    }
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.size();
+        if (end - at > kWidth - kColumn) {
+            end = text.rfind(' ', at + (kWidth - kColumn));
+            if (end == std::string::npos || end <= at) end = text.find(' ', at);
+            if (end == std::string::npos) end = text.size();
+        }
+        line.resize(kColumn, ' ');
+        lines += line + text.substr(at, end - at) + "\n";
+        line.clear();
+        at = end < text.size() ? end + 1 : end;
+    }
+    return lines;
+}
 
 // Each command's usage, in the order --help lists them.
 const std::vector<std::pair<std::string, std::string>>& Usages() {
@@ -17,28 +43,27 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
         {"devices",
          "  devices                                   list capture devices and their lines\n"},
         {"record",
-         "  record --device N --seconds S --format FMT [--rate HZ] [--channels 1|2]\n"
-         "         [--bitrate KBPS] [--overwrite] OUT FMT: WAV, MP3, VOX, Raw, G726, OGG; OUT "
-         "ends\n"
-         "                                            in .FMT; other parameters from "
-         "settings.dat\n"
-         "         [--split 10m|90s|100MB]            FMT also FLAC, OPUS; --split starts a new\n"
-         "                                            file (OUT_ 2, OUT_ 3 ...) at each length\n"
-         "                                            or size, not losing a sample\n"
-         "         [--start-on-sound -30dB[:200ms]] [--stop-on-silence 3s[:-40dB]]\n"
-         "         [--pause-on-silence]               start when the level rises (the second\n"
-         "                                            before is kept), stop after or leave out\n"
-         "                                            silence; S then bounds the whole run\n"
-         "         [--program NAME]                   instead of --device: only what the\n"
-         "                                            program NAME plays (see devices,\n"
-         "                                            \"Programs\")\n"},
+         "  record --device N --seconds S --format FMT [--rate HZ] [--channels 1|2]\n" +
+             Beside("         [--bitrate KBPS] [--overwrite] OUT",
+                    "FMT: " + core::RecordingFormatList() +
+                        "; OUT ends in .FMT; other parameters from settings.dat") +
+             Beside("         [--split 10m|90s|100MB]",
+                    "--split starts a new file (OUT_ 2, OUT_ 3 ...) at each length or size, "
+                    "not losing a sample") +
+             "         [--start-on-sound -30dB[:200ms]] [--stop-on-silence 3s[:-40dB]]\n"
+             "         [--pause-on-silence]               start when the level rises (the second\n"
+             "                                            before is kept), stop after or leave "
+             "out\n"
+             "                                            silence; S then bounds the whole run\n"
+             "         [--program NAME]                   instead of --device: only what the\n"
+             "                                            program NAME plays (see devices,\n"
+             "                                            \"Programs\")\n"},
         {"convert",
-         "  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT\n"
-         "                                            format from OUT's extension (also .wma);\n"
-         "                                            --wma-profile list shows the profiles;\n"
-         "                                            an existing OUT is replaced only with\n"
-         "                                            --overwrite; --verbose shows the codec\n"
-         "                                            library's own messages\n"},
+         Beside("  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT",
+                "format from OUT's extension: " + core::RecordingFormatList() + " or " +
+                    core::FormatName(core::Encoder::Wma) +
+                    "; --wma-profile list shows the profiles; an existing OUT is replaced only "
+                    "with --overwrite; --verbose shows the codec library's own messages")},
         {"info", "  info FILE                                 what the reader sees in FILE\n"},
         {"tags",
          "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n"},

@@ -25,6 +25,20 @@ const std::vector<OutputFormat>& RecordingFormats() {
     return formats;
 }
 
+std::string RecordingFormatList() {
+    std::string list;
+    for (const OutputFormat& f : RecordingFormats()) {
+        if (!list.empty()) list += ", ";
+        list += f.listText;
+    }
+    return list;
+}
+
+std::string UnknownFileTypeMessage(std::string_view extension) {
+    return "unknown file type '" + std::string(extension) + "' (use " + RecordingFormatList() +
+           " or " + FormatName(Encoder::Wma) + ")";
+}
+
 const char* FormatName(Encoder encoder) {
     for (const OutputFormat& f : RecordingFormats())
         if (f.encoder == encoder) return f.listText;

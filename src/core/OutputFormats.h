@@ -22,6 +22,15 @@ struct OutputFormat {
 // (new formats go at the end, so stored indices keep their meaning).
 const std::vector<OutputFormat>& RecordingFormats();
 
+// The recording formats' list texts in index order, joined by ", " ("WAV,
+// MP3, ... OPUS"): the one list that help and messages name.
+std::string RecordingFormatList();
+
+// Why a file whose extension is `extension` cannot be written: no format
+// has it. Names the recording formats and WMA, which files are also
+// converted to.
+std::string UnknownFileTypeMessage(std::string_view extension);
+
 // The list text of an encoder ("WMA" for Wma, which is not recorded to).
 const char* FormatName(Encoder encoder);
 

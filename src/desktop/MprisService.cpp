@@ -16,7 +16,7 @@ void Call(const std::function<void()>& f) {
 }  // namespace
 
 MprisService::MprisService(QDBusConnection bus, MprisTargets targets, QObject* parent)
-    : QObject(parent), bus_(bus), targets_(std::move(targets)) {
+    : QObject(parent), bus_(std::move(bus)), targets_(std::move(targets)) {
     new MprisRootAdaptor(this);
     new MprisPlayerAdaptor(this);
     registered_ = bus_.isConnected() &&

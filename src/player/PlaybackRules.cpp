@@ -1,5 +1,7 @@
 #include "player/PlaybackRules.h"
 
+#include <cmath>
+
 namespace qsr::player {
 
 std::int64_t SliderToSample(int sliderValue, std::int64_t totalSamples) {
@@ -15,7 +17,7 @@ int SampleToSlider(std::int64_t position, std::int64_t totalSamples) {
     if (totalSamples <= 0 || position <= 0) return 0;
     if (position >= totalSamples) return kSliderMax;
     const double fraction = static_cast<double>(position) / static_cast<double>(totalSamples);
-    return static_cast<int>(fraction * kSliderMax + 0.5);
+    return static_cast<int>(std::lround(fraction * kSliderMax));
 }
 
 std::int64_t PlaybackPosition(std::int64_t offset, std::int64_t playedSinceStart) {

@@ -50,7 +50,7 @@ std::string OutputPath(const OutputNaming& naming, const FileExists& exists) {
         core::Trim(naming.baseName).empty() ? std::string(kDefaultBaseName) : naming.baseName;
     if (settings::FlagTestedForOne(naming.dateTime)) stem += DateTimeStamp(naming.start);
 
-    const std::string path = JoinFolder(folder, stem + "." + naming.extension);
+    std::string path = JoinFolder(folder, stem + "." + naming.extension);
     if (!settings::ValueTestedForZero(naming.existedFile) || !exists(path)) return path;
 
     // The name is taken and numbering is chosen: the first free "_ N".

@@ -5,11 +5,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
+#include <string>
 
 #include "core/AtomicFile.h"
 #include "core/TextFile.h"
@@ -67,27 +70,52 @@ bool Fail(std::string* error, const std::string& why) {
     return false;
 }
 
+// Reads the entry whose line starts at `at` and ends at `end` (the next line
+// feed or the text's end); a path given with its length may hold line feeds
+// and moves `end` past them. False for a line that does not parse.
+bool ParseEntry(const std::string& text, std::size_t at, std::size_t& end, JournalEntry& e) {
+    const auto tab1 = text.find('\t', at);
+    const auto tab2 = tab1 >= end ? end : text.find('\t', tab1 + 1);
+    if (tab2 >= end || tab2 + 1 >= end) return false;
+    const char* const base = text.c_str();
+    char* stop = nullptr;
+    e.pid = std::strtol(base + at, &stop, 10);
+    if (e.pid <= 0) return false;
+    if (*stop == ':') e.processStart = std::strtoull(stop + 1, &stop, 10);
+    if (stop != base + tab1) return false;
+    e.startTime = std::strtoll(base + tab1 + 1, &stop, 10);
+    if (stop != base + tab2) return false;
+    // "LENGTH<TAB>path": the path's bytes as they are. An older journal holds
+    // the path alone, to the end of the line; those paths are absolute.
+    std::size_t digits = tab2 + 1;
+    while (digits < end && digits - tab2 <= 9 &&
+           std::isdigit(static_cast<unsigned char>(text[digits])))
+        ++digits;
+    if (digits > tab2 + 1 && digits < end && text[digits] == '\t') {
+        const std::size_t length = std::stoul(text.substr(tab2 + 1, digits - tab2 - 1));
+        const std::size_t pathEnd = digits + 1 + length;
+        if (length == 0 || pathEnd > text.size() ||
+            (pathEnd < text.size() && text[pathEnd] != '\n'))
+            return false;
+        e.path = text.substr(digits + 1, length);
+        end = pathEnd;
+        return true;
+    }
+    e.path = text.substr(tab2 + 1, end - tab2 - 1);
+    if (e.path.back() == '\r') e.path.pop_back();
+    return !e.path.empty();
+}
+
 }  // namespace
 
 std::vector<JournalEntry> ParseJournal(const std::string& text) {
     std::vector<JournalEntry> entries;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        const auto tab1 = line.find('\t');
-        const auto tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
-        if (tab2 == std::string::npos || tab2 + 1 >= line.size()) continue;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = std::min(text.find('\n', at), text.size());
         JournalEntry e;
-        char* end = nullptr;
-        e.pid = std::strtol(line.c_str(), &end, 10);
-        if (e.pid <= 0) continue;
-        if (*end == ':') e.processStart = std::strtoull(end + 1, &end, 10);
-        if (end != line.c_str() + tab1) continue;
-        e.startTime = std::strtoll(line.c_str() + tab1 + 1, &end, 10);
-        if (end != line.c_str() + tab2) continue;
-        e.path = line.substr(tab2 + 1);
-        entries.push_back(std::move(e));
+        if (ParseEntry(text, at, end, e)) entries.push_back(std::move(e));
+        at = end + 1;
     }
     return entries;
 }
@@ -97,7 +125,8 @@ std::string JournalText(const std::vector<JournalEntry>& entries) {
     for (const JournalEntry& e : entries) {
         text += std::to_string(e.pid);
         if (e.processStart != 0) text += ':' + std::to_string(e.processStart);
-        text += '\t' + std::to_string(e.startTime) + '\t' + e.path + '\n';
+        text += '\t' + std::to_string(e.startTime) + '\t' + std::to_string(e.path.size()) + '\t' +
+                e.path + '\n';
     }
     return text;
 }

@@ -23,10 +23,12 @@ struct JournalEntry {
 
 // Names every recording while it runs, so that a recording interrupted by a
 // crash or a power loss is found at the next start. A small text file,
-// replaced atomically on each change: one line per recording, "pid<TAB>start
-// <TAB>path", or "pid:processStart<TAB>start<TAB>path". The program and
-// quorvin-cli share it; an entry whose process still runs belongs to that
-// process and is left alone.
+// replaced atomically on each change: one entry per recording,
+// "pid[:processStart]<TAB>start<TAB>length<TAB>path<LF>", the path's length
+// in bytes before it so that any name (line feeds included) reads back as it
+// was; entries without the length (path to the end of the line) are still
+// read. The program and quorvin-cli share it; an entry whose process still
+// runs belongs to that process and is left alone.
 class RecoveryJournal {
   public:
     explicit RecoveryJournal(std::string file) : file_(std::move(file)) {}

@@ -73,7 +73,7 @@ int OutputFormatIndex(const std::string& text) {
 }
 
 std::string OutputFolder(const std::string& stored, const std::string& applicationFolder) {
-    const std::string folder = core::Trim(stored, core::kSpacesAndTabs);
+    std::string folder = core::Trim(stored, core::kSpacesAndTabs);
     if (folder.empty()) return applicationFolder;
     const auto number = ParseNumber(folder);
     if (number && *number == 0.0) return applicationFolder;

@@ -98,7 +98,7 @@ bool SaveJob::Start(std::vector<SaveTarget> targets, SaveRequest request,
     };
     failures_.clear();
     return worker_.Start(
-        [this, events] {
+        [this, events = std::move(events)] {
             services::Worker& w = worker_;
             Throttle throttle;
             for (SaveTarget& target : targets_) {

@@ -222,7 +222,7 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
     };
     const Case cases[] = {
         {"convert " + in, 2, "give IN and OUT"},
-        {"convert " + in + " " + dir_.File("x.abc"), 1, "unknown file type"},
+        {"convert " + in + " " + dir_.File("x.abc"), 2, "unknown file type 'abc'"},
         {"convert " + in + " " + dir_.File("no/x.mp3"), 1, "does not exist"},
         {"convert " + dir_.File("none.wav") + " " + dir_.File("x.mp3"), 1, "cannot open"},
         {"convert --wma-profile 7 " + in + " " + dir_.File("x.wma"), 2, "unknown WMA profile"},
@@ -233,6 +233,8 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
         {"record --device 0 --seconds 0 --format WAV " + dir_.File("x"), 2, "--seconds"},
         {"record --seconds 1 --format WAV " + dir_.File("x"), 2, "--device"},
         {"record --device 0 --seconds 1 --format WAV " + dir_.File("x.mp3"), 2, "must be .WAV"},
+        {"record --device 999 --seconds 1 --format WAV " + dir_.File("x.wav"), 2,
+         "there is no device 999"},
         {"devices extra", 2, "takes no arguments"},
     };
     for (const Case& c : cases) {
@@ -241,6 +243,7 @@ TEST_F(Cli, BadArgumentsAndUnreadableFilesFailClearly) {
         EXPECT_NE(r.out.find(c.says), std::string::npos) << c.args << "\n" << r.out;
     }
     EXPECT_FALSE(std::filesystem::exists(dir_.File("x.abc")));
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("x.wav")));
     EXPECT_FALSE(std::filesystem::exists(dir_.File("x.wma")));
 }
 
@@ -380,6 +383,28 @@ TEST_F(Cli, NothingWritesTheFileBeingRecorded) {
     ASSERT_EQ(recorded.code, 0) << recorded.out;
     EXPECT_NEAR(ProbedSeconds(x), 8.0, 0.2);
     EXPECT_NE(Run("tags " + x).out.find("v2.present=0"), std::string::npos);
+}
+
+// A line feed in the output's name: the journal names the whole name while
+// the take runs (so a writer finds it) and nothing once it has ended.
+TEST_F(Cli, AnyOutputNameLeavesTheJournalWhenTheTakeEnds) {
+    const std::string device = ToneDevice();
+    const std::string x = dir_.File("new\nline.wav");
+    const std::string journal = home_.File("recordings.journal");
+    FILE* recording = Start("record --device " + device + " --seconds 3 --format WAV '" + x + "'");
+    ASSERT_TRUE(WaitUntil([&] {
+        std::error_code ec;
+        return std::filesystem::file_size(x, ec) > 0 && !ec;
+    }));
+    const Result refused =
+        Run("convert --overwrite " + MakeWav("in.wav", 8000, 1) + " '" + x + "'");
+    EXPECT_EQ(refused.code, 1) << refused.out;
+    EXPECT_NE(refused.out.find(x + " is being recorded"), std::string::npos) << refused.out;
+    const Result r = Finish(recording);
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_NEAR(ProbedSeconds(x), 3.0, 0.1);
+    EXPECT_FALSE(std::filesystem::exists(journal)) << qsr::testing::ReadAll(journal);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("new")));
 }
 
 // "mv other.mp3 x.mp3" under a running recording: it stops, says why, and

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "cli/Commands.h"
+#include "core/OutputFormats.h"
 #include "fakes/FakeAudio.h"
 #include "platform/audio/AudioFileComponent.h"
 #include "support/Signal.h"
@@ -139,7 +140,7 @@ TEST_F(RecordCommandTest, MissingRecorderOrDeviceIsAClearError) {
         RecordCommand(engine,
                       {"--device", "3", "--seconds", "1", "--format", "WAV", dir_.File("a.wav")},
                       o.out, o.err),
-        1);
+        2);  // a number the list does not hold is a bad argument
     EXPECT_NE(Output::Read(o.err).find("there is no device 3"), std::string::npos);
     engine.haveRecorder = false;
     EXPECT_EQ(
@@ -289,6 +290,69 @@ TEST_F(RecordCommandTest, SplitPiecesJoinToTheContinuousCapture) {
             EXPECT_TRUE(std::equal(joined.begin(), joined.end(), fed.begin())) << fmt;
         }
     }
+}
+
+// --help, a wrong --format and an output no format writes name the formats
+// one way, the table's; an unknown extension is a bad argument.
+TEST_F(RecordCommandTest, HelpAndRefusalsNameTheFormatsOfTheTable) {
+    ScriptedEngine engine;
+    const std::string list = core::RecordingFormatList();
+    const auto count = [](const std::string& text, const std::string& part) {
+        std::size_t n = 0;
+        for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+        return n;
+    };
+    // Wrapped at a blank: the list is read with the line breaks and indents taken out.
+    const auto unwrapped = [](std::string text) {
+        std::string flat;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            if (text[i] != '\n') {
+                flat += text[i];
+                continue;
+            }
+            flat += ' ';
+            while (i + 1 < text.size() && text[i + 1] == ' ') ++i;
+        }
+        return flat;
+    };
+    {
+        Output o;
+        ASSERT_EQ(qsr::cli::Run(engine, {"--help"}, o.out, o.err), 0);
+        const std::string help = Output::Read(o.out);
+        EXPECT_EQ(count(unwrapped(help), "FMT: " + list + ";"), 1u) << help;
+        EXPECT_EQ(count(unwrapped(help), list + " or WMA;"), 1u) << help;
+        EXPECT_EQ(count(help, "FLAC"), 2u) << help;
+        for (std::size_t at = 0, end; at < help.size(); at = end + 1) {
+            end = help.find('\n', at);
+            EXPECT_LE(end - at, 90u) << help.substr(at, end - at);
+        }
+    }
+    {
+        Output o;
+        ASSERT_EQ(qsr::cli::Run(engine, {"record", "--help"}, o.out, o.err), 0);
+        EXPECT_EQ(count(unwrapped(Output::Read(o.out)), "FMT: " + list + ";"), 1u);
+    }
+    {
+        Output o;
+        EXPECT_EQ(
+            RecordCommand(
+                engine, {"--device", "0", "--seconds", "1", "--format", "AAC", dir_.File("a.aac")},
+                o.out, o.err),
+            2);
+        EXPECT_EQ(Output::Read(o.err), "quorvin-cli record: --format is one of " + list + "\n");
+    }
+    {
+        Output o;
+        EXPECT_EQ(ConvertCommand(engine, {dir_.File("in.wav"), dir_.File("out.XyZ")}, o.out, o.err),
+                  2);
+        EXPECT_EQ(Output::Read(o.err),
+                  "quorvin-cli convert: unknown file type 'xyz' (use " + list + " or WMA)\n");
+        auto file = audio::CreateRealAudioFile();
+        EXPECT_LT(file->CreateFile(dir_.File("out.xyz")), 0);
+        EXPECT_EQ(file->LastError(), "unknown file type 'xyz' (use " + list + " or WMA)");
+    }
+    EXPECT_EQ(engine.recorder, nullptr);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("out.XyZ")));
 }
 
 TEST_F(RecordCommandTest, DevicesListsEveryDeviceWithItsLines) {

@@ -9,7 +9,8 @@ using namespace qsr::core;
 TEST(OutputFormats, TheListInIndexOrderAndTheEncoderEachExtensionPicks) {
     std::vector<std::string> texts;
     for (const OutputFormat& f : RecordingFormats()) texts.push_back(f.listText);
-    EXPECT_EQ(texts, (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw", "G726", "OGG", "FLAC", "OPUS"}));
+    EXPECT_EQ(texts, (std::vector<std::string>{"WAV", "MP3", "VOX", "Raw", "G726", "OGG", "FLAC",
+                                               "OPUS"}));
     EXPECT_EQ(EncoderForPath("/r/a.Raw"), Encoder::Raw);
     EXPECT_EQ(EncoderForPath("/r/a.b.mp3"), Encoder::Mp3);
     EXPECT_EQ(EncoderForPath("x.WMA"), Encoder::Wma);
@@ -19,6 +20,7 @@ TEST(OutputFormats, TheListInIndexOrderAndTheEncoderEachExtensionPicks) {
     EXPECT_EQ(EncoderForPath("a.oga"), std::nullopt);
     EXPECT_EQ(EncoderForName("ogg"), Encoder::Ogg);
     EXPECT_STREQ(FormatName(Encoder::G726), "G726");
+    EXPECT_EQ(RecordingFormatList(), "WAV, MP3, VOX, Raw, G726, OGG, FLAC, OPUS");
 }
 
 }  // namespace

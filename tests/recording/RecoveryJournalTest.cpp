@@ -106,6 +106,38 @@ TEST(RecoveryJournal, AFileIsBeingRecordedWhileALiveProcessesEntryNamesItUnderAn
     EXPECT_EQ(interrupted[1], (JournalEntry{::getpid(), reused, 1700000000, started + 1}));
 }
 
+// Any name a file can have reads back as it was written, so the entry a
+// take adds is the one its end removes; journals written without the
+// lengths are still read.
+TEST(RecoveryJournal, EveryPathReadsBackAsItWasAndOlderJournalsStillRead) {
+    const std::vector<JournalEntry> odd = {
+        {12, "/rec/new\nline.WAV", 1700000000},
+        {13, "/rec/ends in a return\r", 1700000001, 99},
+        {14, "/rec/tab\there\\and a backslash.WAV", 1700000002},
+        {15, "/rec/12\t34\n56\t/x.WAV", 1700000003},
+        {16, "/rec/\n", 1700000004},
+        {17, "/rec/\xc3\xa9t\xc3\xa9 \x01.WAV", 1700000005},
+    };
+    EXPECT_EQ(ParseJournal(JournalText(odd)), odd);
+
+    // What the previous version wrote: the path to the end of the line.
+    EXPECT_EQ(ParseJournal("12\t1700000000\t/rec/old.WAV\r\n"
+                           "34:99\t1700000001\t/rec/tab\there.WAV\n"),
+              (std::vector<JournalEntry>{{12, "/rec/old.WAV", 1700000000},
+                                         {34, "/rec/tab\there.WAV", 1700000001, 99}}));
+    // A length that does not end at a line feed is damage; the entries around it still read.
+    EXPECT_EQ(ParseJournal("5\t1\t4\t/a.WAV\n6\t2\t2\t/b\n7\t3\t99\t/c\n"),
+              (std::vector<JournalEntry>{{6, "/b", 2}}));
+
+    TempDir dir;
+    RecoveryJournal journal(dir.File(kJournalFileName));
+    for (const JournalEntry& e : odd) journal.Add({::getpid(), e.path, e.startTime});
+    ASSERT_EQ(journal.Entries().size(), odd.size());
+    for (std::size_t i = 0; i < odd.size(); ++i) EXPECT_EQ(journal.Entries()[i].path, odd[i].path);
+    for (const JournalEntry& e : odd) journal.Remove(e.path);
+    EXPECT_FALSE(std::filesystem::exists(dir.File(kJournalFileName)));
+}
+
 TEST(RecoveryJournal, TheSessionNamesItsRecordingFromStartToStop) {
     TempDir dir;
     RecoveryJournal journal(dir.File(kJournalFileName));
@@ -114,11 +146,13 @@ TEST(RecoveryJournal, TheSessionNamesItsRecordingFromStartToStop) {
     RecordingSession session;
     session.Attach(&recorder, &file);
     session.SetJournal(&journal);
-    ASSERT_TRUE(session.Start("/rec/a.WAV"));
-    ASSERT_EQ(journal.Entries().size(), 1u);
-    EXPECT_EQ(journal.Entries()[0].path, "/rec/a.WAV");
-    session.Stop();
-    EXPECT_TRUE(journal.Entries().empty());
+    for (const std::string path : {"/rec/a.WAV", "/rec/new\nline.WAV"}) {
+        ASSERT_TRUE(session.Start(path));
+        ASSERT_EQ(journal.Entries().size(), 1u);
+        EXPECT_EQ(journal.Entries()[0].path, path);
+        session.Stop();
+        EXPECT_TRUE(journal.Entries().empty()) << path;
+    }
 }
 
 TEST(RecoveryJournal, RepairGivesAWavFileTheSizesItsLengthHolds) {

@@ -34,7 +34,7 @@ std::string TrayTip(const std::string& title) {
     return title.size() > 63 ? title.substr(0, 63) : title;
 }
 
-frmtray::frmtray(std::string title, TrayTargets targets, QWidget* parent)
+frmtray::frmtray(const std::string& title, TrayTargets targets, QWidget* parent)
     : QWidget(parent), targets_(std::move(targets)) {
     setObjectName("frmtray");
     setWindowTitle("systray");

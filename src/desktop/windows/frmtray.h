@@ -32,7 +32,7 @@ std::string TrayTip(const std::string& title);
 class frmtray : public QWidget {
     Q_OBJECT
   public:
-    frmtray(std::string title, TrayTargets targets, QWidget* parent = nullptr);
+    frmtray(const std::string& title, TrayTargets targets, QWidget* parent = nullptr);
     ~frmtray() override;
 
     // Adds the icon; where the desktop has no tray the program runs without it.

@@ -167,9 +167,7 @@ class AudioFileComponent : public IAudioFile {
             return Failed("the folder " + folder.string() + " does not exist");
         }
         const std::optional<core::Encoder> encoder = core::EncoderForPath(path);
-        if (!encoder)
-            return Failed("unknown file type '" + ext +
-                          "' (use MP3, WAV, VOX, RAW, G726, OGG, FLAC, OPUS or WMA)");
+        if (!encoder) return Failed(core::UnknownFileTypeMessage(ext));
         std::string err;
         int rate = 0, channels = 0;
         // Whatever stood at the path (a file, a link, a folder) is the user's.

@@ -120,7 +120,7 @@ void HideAndClose(QDialog& dialog, bool ok) {
 }
 
 void OnOptionChosen(QObject* context, const std::vector<QRadioButton*>& group,
-                    std::function<void(int)> chosen) {
+                    const std::function<void(int)>& chosen) {
     for (std::size_t i = 0; i < group.size(); ++i) {
         QObject::connect(group[i], &QRadioButton::toggled, context, [chosen, i](bool on) {
             if (on) chosen(static_cast<int>(i));

@@ -142,7 +142,7 @@ void HideAndClose(QDialog& dialog, bool ok);
 
 // Calls chosen(i) when option button i of the group is ticked.
 void OnOptionChosen(QObject* context, const std::vector<QRadioButton*>& group,
-                    std::function<void(int)> chosen);
+                    const std::function<void(int)>& chosen);
 
 // Ticks option button `index` of the group.
 void CheckOption(const std::vector<QRadioButton*>& group, int index);
