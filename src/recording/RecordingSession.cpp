@@ -41,7 +41,7 @@ bool RecordingSession::StartNamed(const OutputNaming& naming) {
     // Each piece is named as a new recording starting then, numbered when
     // its name is taken (a piece never replaces an earlier one).
     OutputNaming pieces = naming;
-    pieces.existedFile = "0";
+    pieces.overwrite = false;
     namedPieces_ = [pieces]() mutable {
         ++pieces.listRows;
         pieces.start = LocalStartTime(std::time(nullptr));
