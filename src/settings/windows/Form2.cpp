@@ -285,8 +285,8 @@ void Form2::Form_Load() {
         const int lastLine = std::min(recorder_->SourceLastIndex(), kLastMixerLine);
         if (buildMixerPage_) buildMixerPage_(lastLine);
 
-        // Gain control stays off while the dialog is open; only OK turns it back on.
-        recorder_->SetAgcEnabled(false);
+        // Opening changes nothing in the recorder (a running take keeps its
+        // gain control): only OK hands the dialog's values over.
         udAGCLowLevel->setValue(recorder_->AgcLowLevel());
         udAGCHighLevel->setValue(recorder_->AgcHighLevel());
         udAGCAttackTime->setValue(recorder_->AgcAttackTime());
