@@ -193,7 +193,8 @@ void AppWindows::OpenFormatSettings() {
         settings::ShowMp3Options(
             core_.Engine(), core_.FileComponent(), formatValues, folder_,
             setSummary(core::Encoder::Mp3),
-            [this](QDialog& dialog) { return desktop_.modal->Exec(dialog); }, formatsDialog_.get());
+            [this](QDialog& dialog) { return desktop_.modal->Exec(dialog); }, formatsDialog_.get(),
+            desktop_.messageBox);
     };
     // The other option dialogs: each writes its section of settings.dat
     // and sets its format on the main window's file component.

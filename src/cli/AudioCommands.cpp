@@ -103,10 +103,13 @@ bool ToInt(const std::string& text, long low, long high, long& value) {
 
 // The format values of settings.dat in the application folder, over the
 // defaults a fresh installation ships.
+std::string SettingsFile() {
+    return services::AppPath(services::PrepareApplicationFolder(), settings::kSettingsFileName);
+}
+
 settings::FormatValues LoadSettings() {
     settings::FormatValues v = settings::ShippedFormatValues();
-    const std::string folder = services::PrepareApplicationFolder();
-    const std::string file = services::AppPath(folder, settings::kSettingsFileName);
+    const std::string file = SettingsFile();
     settings::LoadFormatValues(file, v);
     if (const std::string warning = settings::SettingsSizeWarning(file); !warning.empty())
         std::fprintf(stderr, "quorvin-cli: %s\n", warning.c_str());
@@ -220,6 +223,7 @@ struct RecordRequest {
     std::string fmt;  // the format's name, as the output's extension must be
     std::string path;
     bool overwrite = false;
+    bool filters = true;  // the stored filters and gain control; off with --no-filters
     recording::SplitRule split;
 };
 
@@ -232,7 +236,7 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     if (!Parse(args,
                {"device", "seconds", "format", "rate", "channels", "bitrate", "split",
                 "start-on-sound", "stop-on-silence", "program"},
-               p, why, {"overwrite", "pause-on-silence"})) {
+               p, why, {"overwrite", "pause-on-silence", "no-filters"})) {
         return Usage(err, "record", why);
     }
     if (p.Has("start-on-sound") &&
@@ -260,6 +264,7 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     r.fmt = Upper(core::FormatName(r.encoder));
     r.path = p.positional[0];
     r.overwrite = p.Has("overwrite");
+    r.filters = !p.Has("no-filters");
     if (BeingRecorded(r.path))
         return Failure(err, "record", recording::BeingRecordedMessage(r.path));
     if (const std::string refused = RefuseOutput(r.path, r.fmt, r.overwrite); !refused.empty()) {
@@ -343,6 +348,8 @@ std::optional<int> OpenRecordParts(audio::IAudioEngine& engine, const RecordRequ
         rec->SelectDevice(static_cast<int>(r.device));
         if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
     }
+    // As the window records: the stored filters and gain control, unless turned off for this run.
+    settings::ApplyStoredFilters(SettingsFile(), *rec, r.filters);
     return std::nullopt;
 }
 

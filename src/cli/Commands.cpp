@@ -57,7 +57,10 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
              "                                            silence; S then bounds the whole run\n"
              "         [--program NAME]                   instead of --device: only what the\n"
              "                                            program NAME plays (see devices,\n"
-             "                                            \"Programs\")\n"},
+             "                                            \"Programs\")\n"
+             "         [--no-filters]                     without the notch, high-pass, low-pass\n"
+             "                                            and gain control stored in settings.dat\n"
+             "                                            (they apply otherwise)\n"},
         {"convert",
          Beside("  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT",
                 "format from OUT's extension: " + core::RecordingFormatList() + " or " +

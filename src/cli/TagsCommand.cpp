@@ -2,13 +2,13 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 
 #include "cli/Commands.h"
+#include "core/Id3v2Frames.h"
 #include "core/MpegTagFile.h"
 #include "platform/audio-api/AudioEngine.h"
 #include "tags/TagText.h"
@@ -72,27 +72,19 @@ const std::vector<V1Field>& V1Fields() {
     return fields;
 }
 
+// The ID3v2 fields by their names, in their numbering order.
 struct V2Field {
     const char* name;
-    const std::string& (clsID3v23::*get)() const;
-    void (clsID3v23::*set)(const std::string&);
+    core::Id3v2Field field;
 };
 
 const std::vector<V2Field>& V2Fields() {
-    static const std::vector<V2Field> fields = {
-        {"tagTrack", &clsID3v23::tagTrack, &clsID3v23::tagTrack},
-        {"tagTitle", &clsID3v23::tagTitle, &clsID3v23::tagTitle},
-        {"tagArtist", &clsID3v23::tagArtist, &clsID3v23::tagArtist},
-        {"tagAlbum", &clsID3v23::tagAlbum, &clsID3v23::tagAlbum},
-        {"tagYear", &clsID3v23::tagYear, &clsID3v23::tagYear},
-        {"tagGenre", &clsID3v23::tagGenre, &clsID3v23::tagGenre},
-        {"tagComments", &clsID3v23::tagComments, &clsID3v23::tagComments},
-        {"tagComposer", &clsID3v23::tagComposer, &clsID3v23::tagComposer},
-        {"tagOrigArtist", &clsID3v23::tagOrigArtist, &clsID3v23::tagOrigArtist},
-        {"tagCopyright", &clsID3v23::tagCopyright, &clsID3v23::tagCopyright},
-        {"tagURL", &clsID3v23::tagURL, &clsID3v23::tagURL},
-        {"tagEncodedBy", &clsID3v23::tagEncodedBy, &clsID3v23::tagEncodedBy},
-    };
+    static const std::vector<V2Field> fields = [] {
+        std::vector<V2Field> all;
+        for (const core::Id3v2Field f : core::kId3v2Fields)
+            all.push_back({core::Id3v2FieldName(f), f});
+        return all;
+    }();
     return fields;
 }
 
@@ -236,7 +228,7 @@ int WriteTags(const TagsRequest& r, clsID3v1& v1, clsID3v23& v2, std::FILE* err)
         v2.ReadTag();
         for (const auto& [name, value] : r.v2Sets) {
             for (const auto& f : V2Fields()) {
-                if (name == f.name) (v2.*f.set)(value);
+                if (name == f.name) v2.Set(f.field, value);
             }
         }
         if (!v2.SaveTag()) {
@@ -279,9 +271,9 @@ int PrintTags(const std::string& file, clsID3v1& v1, clsID3v23& v2, std::FILE* o
     if (v2Present) {
         // The year as the editor's Year box shows it; a 2.4 date whole in tagDate.
         for (const auto& f : V2Fields()) {
-            const std::string& value = (v2.*f.get)();
+            const std::string& value = v2.Get(f.field);
             Print(out, "v2", f.name,
-                  std::strcmp(f.name, "tagYear") == 0 ? tags::YearOfDate(value) : value);
+                  f.field == core::Id3v2Field::Year ? tags::YearOfDate(value) : value);
         }
         Print(out, "v2", "tagTrimmedGenre", v2.tagTrimmedGenre());
         Print(out, "v2", "tagDate", v2.tagYear());

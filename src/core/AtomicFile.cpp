@@ -207,4 +207,8 @@ void RemoveLeftCopies(const std::string& path) {
     }
 }
 
+std::string CouldNotSaveMessage(const std::string& path, const std::string& why) {
+    return path + " could not be saved: " + (why.empty() ? std::string("unknown error") : why);
+}
+
 }  // namespace qsr::core

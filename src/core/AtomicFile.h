@@ -68,4 +68,9 @@ std::string RandomHex(int bytes);
 bool WriteFileAtomically(const std::string& path, std::string_view content,
                          std::string* error = nullptr);
 
+// The one message for a file that could not be written: "PATH could not be
+// saved: WHY", WHY being the system's reason ("unknown error" when none was
+// given).
+std::string CouldNotSaveMessage(const std::string& path, const std::string& why);
+
 }  // namespace qsr::core

@@ -7,9 +7,27 @@
 namespace qsr::core {
 namespace {
 
-// Field numbers 1..12 in order.
-constexpr std::array<const char*, kId3v2FieldCount> kFieldFrames = {
-    "TRCK", "TIT2", "TPE1", "TALB", "TYER", "TCON", "COMM", "TCOM", "TOPE", "TCOP", "WXXX", "TENC"};
+// Each field's frame and property name, by field number 1..12.
+struct FieldText {
+    const char* frame;
+    const char* name;
+};
+constexpr std::array<FieldText, kId3v2FieldCount> kFieldTexts = {{{"TRCK", "tagTrack"},
+                                                                  {"TIT2", "tagTitle"},
+                                                                  {"TPE1", "tagArtist"},
+                                                                  {"TALB", "tagAlbum"},
+                                                                  {"TYER", "tagYear"},
+                                                                  {"TCON", "tagGenre"},
+                                                                  {"COMM", "tagComments"},
+                                                                  {"TCOM", "tagComposer"},
+                                                                  {"TOPE", "tagOrigArtist"},
+                                                                  {"TCOP", "tagCopyright"},
+                                                                  {"WXXX", "tagURL"},
+                                                                  {"TENC", "tagEncodedBy"}}};
+
+constexpr std::size_t IndexOf(Id3v2Field field) {
+    return static_cast<std::size_t>(field) - 1;
+}
 
 // 2.2 ids and their 2.3 names, sorted by the 2.2 id.
 constexpr std::pair<std::string_view, std::string_view> kV22Names[] = {
@@ -33,12 +51,28 @@ static_assert(std::is_sorted(std::begin(kV22Names), std::end(kV22Names)));
 
 const char* Id3v2FrameId(int field) {
     if (field < 1 || field > kId3v2FieldCount) return nullptr;
-    return kFieldFrames[static_cast<std::size_t>(field - 1)];
+    return kFieldTexts[static_cast<std::size_t>(field - 1)].frame;
 }
 
 int Id3v2FieldOf(std::string_view frameId) {
-    const auto at = std::find(kFieldFrames.begin(), kFieldFrames.end(), frameId);
-    return at == kFieldFrames.end() ? 0 : static_cast<int>(at - kFieldFrames.begin()) + 1;
+    const auto at = std::find_if(kFieldTexts.begin(), kFieldTexts.end(),
+                                 [frameId](const FieldText& f) { return f.frame == frameId; });
+    return at == kFieldTexts.end() ? 0 : static_cast<int>(at - kFieldTexts.begin()) + 1;
+}
+
+const char* Id3v2FieldName(Id3v2Field field) {
+    return kFieldTexts[IndexOf(field)].name;
+}
+
+const std::array<Id3v2Field, kId3v2FieldCount>& Id3v2ComponentOrder() {
+    static const std::array<Id3v2Field, kId3v2FieldCount> order = [] {
+        std::array<Id3v2Field, kId3v2FieldCount> byName = kId3v2Fields;
+        std::sort(byName.begin(), byName.end(), [](Id3v2Field a, Id3v2Field b) {
+            return std::string_view(Id3v2FieldName(a)) < std::string_view(Id3v2FieldName(b));
+        });
+        return byName;
+    }();
+    return order;
 }
 
 std::string_view Id3v2V23Id(std::string_view v22Id) {

@@ -48,10 +48,10 @@ std::string OutputPath(const OutputNaming& naming, const FileExists& exists) {
     // An empty base name would give a hidden ".WAV": such recordings are "Recorded".
     std::string stem =
         core::Trim(naming.baseName).empty() ? std::string(kDefaultBaseName) : naming.baseName;
-    if (settings::FlagTestedForOne(naming.dateTime)) stem += DateTimeStamp(naming.start);
+    if (naming.dateTime) stem += DateTimeStamp(naming.start);
 
     std::string path = JoinFolder(folder, stem + "." + naming.extension);
-    if (!settings::ValueTestedForZero(naming.existedFile) || !exists(path)) return path;
+    if (naming.overwrite || !exists(path)) return path;
 
     // The name is taken and numbering is chosen: the first free "_ N".
     std::string candidate;

@@ -24,14 +24,13 @@ StartTime LocalStartTime(std::time_t moment);
 // "mmddyyhhmmss": 7 Dec 2026 14:05:09 gives "120726140509".
 std::string DateTimeStamp(const StartTime& t);
 
-// The settings read afresh at each start, as stored (texts), plus what the
-// window knows.
+// The naming settings read afresh at each start, plus what the window knows.
 struct OutputNaming {
-    std::string outputFolder;       // `outputfolder`
+    std::string outputFolder;       // `outputfolder`, as stored
     std::string applicationFolder;  // used when outputFolder is empty or "0"
     std::string baseName;           // `filename`
-    std::string dateTime;           // `datetime`: "1" (or absent) appends the start time
-    std::string existedFile;        // `existedfile`: "0" (or absent) numbers a taken name
+    bool dateTime = true;           // appends the start time
+    bool overwrite = false;         // replaces a taken name; else it is numbered
     std::string extension;          // the output format list's text, e.g. "MP3"
     std::size_t listRows = 0;       // rows in the recordings list
     StartTime start;

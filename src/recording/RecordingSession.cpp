@@ -162,7 +162,7 @@ bool RecordingSession::StartNamed(const OutputNaming& naming) {
     // Each piece is named as a new recording starting then, numbered when
     // its name is taken (a piece never replaces an earlier one).
     OutputNaming pieces = naming;
-    pieces.existedFile = "0";
+    pieces.overwrite = false;
     take_.namedPieces = [pieces]() mutable {
         ++pieces.listRows;
         pieces.start = LocalStartTime(std::time(nullptr));

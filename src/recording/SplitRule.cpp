@@ -6,23 +6,18 @@
 #include <filesystem>
 
 #include "recording/OutputNaming.h"
-#include "settings/Inifun.h"
+#include "settings/OutputNamingSettings.h"
 
 namespace qsr::recording {
 namespace {
 
-constexpr long long kMaxSeconds = 366LL * 24 * 3600;
-constexpr long long kMaxMegabytes = 1'000'000;
+constexpr long long kMaxSeconds = settings::kSplitMaxMinutes * 60;
+constexpr long long kMaxMegabytes = settings::kSplitMaxMegabytes;
 constexpr std::uint64_t kMegabyte = 1'000'000;
 
 // A whole number from 1 to `high`, digits only; 0 when it is not one.
 long long Whole(const std::string& digits, long long high) {
-    if (digits.empty() || digits.size() > 12 ||
-        !std::all_of(digits.begin(), digits.end(),
-                     [](unsigned char c) { return std::isdigit(c) != 0; }))
-        return 0;
-    const long long v = std::atoll(digits.c_str());
-    return v >= 1 && v <= high ? v : 0;
+    return settings::SplitMeasure(digits, high);
 }
 
 }  // namespace
@@ -47,16 +42,17 @@ std::optional<SplitRule> ParseSplit(const std::string& text) {
     return rule;
 }
 
-SplitRule SplitFromSettings(const std::string& minutes, const std::string& megabytes) {
+SplitRule SplitFromSettings(const settings::SplitSettings& stored) {
     SplitRule rule;
-    rule.seconds = Whole(minutes, kMaxSeconds / 60) * 60;
-    rule.bytes = static_cast<std::uint64_t>(Whole(megabytes, kMaxMegabytes)) * kMegabyte;
+    rule.seconds = std::clamp<long long>(stored.minutes, 0, kMaxSeconds / 60) * 60;
+    rule.bytes =
+        static_cast<std::uint64_t>(std::clamp<long long>(stored.megabytes, 0, kMaxMegabytes)) *
+        kMegabyte;
     return rule;
 }
 
 SplitRule StoredSplit(const std::string& settingsFile) {
-    return SplitFromSettings(settings::ReadIniValue(settingsFile, "set", "splitminutes"),
-                             settings::ReadIniValue(settingsFile, "set", "splitmb"));
+    return SplitFromSettings(settings::ReadSplitSettings(settingsFile));
 }
 
 std::function<std::string()> PiecesBeside(const std::string& firstPath) {
@@ -65,8 +61,8 @@ std::function<std::string()> PiecesBeside(const std::string& firstPath) {
     naming.outputFolder = first.has_parent_path() ? first.parent_path().string() : ".";
     naming.baseName = first.stem().string();
     naming.extension = first.has_extension() ? first.extension().string().substr(1) : "";
-    naming.dateTime = "0";
-    naming.existedFile = "0";
+    naming.dateTime = false;
+    naming.overwrite = false;
     return [naming]() mutable {
         ++naming.listRows;
         return OutputPath(naming);

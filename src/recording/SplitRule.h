@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "settings/OutputNamingSettings.h"
+
 namespace qsr::recording {
 
 // Where a long recording is cut into pieces: every `seconds` of sound
@@ -21,9 +23,8 @@ struct SplitRule {
 // or a terabyte.
 std::optional<SplitRule> ParseSplit(const std::string& text);
 
-// The stored split settings (`splitminutes`, `splitmb` in section "set", as
-// texts): a whole number above 0 turns that measure on; anything else is off.
-SplitRule SplitFromSettings(const std::string& minutes, const std::string& megabytes);
+// The stored split settings: a measure above 0 is on.
+SplitRule SplitFromSettings(const settings::SplitSettings& stored);
 // The same, read afresh from the settings file (as the naming is, at each start).
 SplitRule StoredSplit(const std::string& settingsFile);
 

@@ -2,7 +2,6 @@
 
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioRecorder.h"
-#include "settings/Inifun.h"
 
 namespace qsr::settings {
 
@@ -64,17 +63,25 @@ std::vector<std::pair<core::Encoder, std::string>> DescribeFormatsForDialog(audi
 
 void ApplyFilterSettings(audio::IAudioRecorder& r, const FilterSettings& f) {
     r.SetNotchEnabled(f.notch);
-    if (f.notch && f.notchFrequency) r.SetNotchFrequency(*f.notchFrequency);
+    if (const auto hz = StoredFrequency(f.notchFrequency); f.notch && hz) r.SetNotchFrequency(*hz);
     r.SetHighPassEnabled(f.highPass);
-    if (f.highPass && f.highPassFrequency) r.SetHighPassFrequency(*f.highPassFrequency);
+    if (const auto hz = StoredFrequency(f.highPassFrequency); f.highPass && hz)
+        r.SetHighPassFrequency(*hz);
     r.SetLowPassEnabled(f.lowPass);
-    if (f.lowPass && f.lowPassFrequency) r.SetLowPassFrequency(*f.lowPassFrequency);
+    if (const auto hz = StoredFrequency(f.lowPassFrequency); f.lowPass && hz)
+        r.SetLowPassFrequency(*hz);
     r.SetAgcEnabled(f.autoGain);
     if (f.autoGain) {
-        if (f.lowLevel) r.SetAgcLowLevel(*f.lowLevel);
-        if (f.highLevel) r.SetAgcHighLevel(*f.highLevel);
-        if (f.attackTime) r.SetAgcAttackTime(*f.attackTime);
+        if (const auto low = StoredLevel(f.lowLevel)) r.SetAgcLowLevel(*low);
+        if (const auto high = StoredLevel(f.highLevel)) r.SetAgcHighLevel(*high);
+        if (const auto attack = StoredLevel(f.attackTime)) r.SetAgcAttackTime(*attack);
     }
+}
+
+void ApplyStoredFilters(const std::string& settingsFile, audio::IAudioRecorder& recorder,
+                        bool filtersOn) {
+    const FilterSettings stored = ReadFilterSettings(settingsFile);
+    ApplyFilterSettings(recorder, filtersOn ? stored : WithoutFilters(stored));
 }
 
 void ApplyStoredSettings(const std::string& settingsFile, FormatValues& values,
@@ -82,20 +89,7 @@ void ApplyStoredSettings(const std::string& settingsFile, FormatValues& values,
     LoadFormatValues(settingsFile, values);
     // No description is read: the MP3 and Ogg ones would load their encoders.
     if (file) SetFormatValues(*file, values, [](core::Encoder) {});
-    if (recorder) ApplyFilterSettings(*recorder, ReadFilterSettings(settingsFile));
-}
-
-OutputNamingSettings ReadOutputNamingSettings(const std::string& file) {
-    return {ReadIniValue(file, "set", "outputfolder"), ReadIniValue(file, "set", "filename"),
-            ReadIniValue(file, "set", "datetime"), ReadIniValue(file, "set", "existedfile")};
-}
-
-std::string OutputNamingProblem(const OutputNamingSettings& stored) {
-    if (stored.fileName.size() > kMaxFileNameBytes)
-        return "the file name in settings.dat is too long";
-    if (stored.outputFolder.size() > kMaxPathBytes)
-        return "the output folder in settings.dat is too long";
-    return {};
+    if (recorder) ApplyStoredFilters(settingsFile, *recorder);
 }
 
 }  // namespace qsr::settings

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstddef>
 #include <functional>
 #include <map>
 #include <string>
@@ -8,7 +7,9 @@
 #include <vector>
 
 #include "core/OutputFormats.h"
+#include "settings/FilterSettings.h"
 #include "settings/FormatValues.h"
+#include "settings/OutputNamingSettings.h"
 
 namespace qsr::audio {
 class IAudioFile;
@@ -43,29 +44,14 @@ std::vector<std::pair<core::Encoder, std::string>> DescribeFormatsForDialog(
 // hands over the stored frequencies and levels of those that are on; a value
 // that is absent or not a number leaves the recorder's own.
 void ApplyFilterSettings(audio::IAudioRecorder& recorder, const FilterSettings& filters);
+// What both the window and the command line record with: the stored filters
+// and gain control, or (filtersOn false, for one run) all of them off.
+void ApplyStoredFilters(const std::string& settingsFile, audio::IAudioRecorder& recorder,
+                        bool filtersOn = true);
 
 // Reads the format values of settingsFile into `values` (a missing key keeps
 // its field) and hands them and the filters to whichever components are given.
 void ApplyStoredSettings(const std::string& settingsFile, FormatValues& values,
                          audio::IAudioFile* file, audio::IAudioRecorder* recorder);
-
-// The output-naming keys of section "set", read afresh for each recording, as
-// stored (texts): their reading rules belong to the naming.
-struct OutputNamingSettings {
-    std::string outputFolder;  // `outputfolder`
-    std::string fileName;      // `filename`
-    std::string dateTime;      // `datetime`
-    std::string existedFile;   // `existedfile`
-};
-OutputNamingSettings ReadOutputNamingSettings(const std::string& settingsFile);
-
-// Longest file name and path the file system takes, in bytes.
-inline constexpr std::size_t kMaxFileNameBytes = 255;
-inline constexpr std::size_t kMaxPathBytes = 4095;
-
-// Why the stored naming cannot name any file: "the file name in settings.dat
-// is too long" (over kMaxFileNameBytes), or the same of the output folder;
-// empty when it can. Checked before any other work of a start.
-std::string OutputNamingProblem(const OutputNamingSettings& stored);
 
 }  // namespace qsr::settings

@@ -11,8 +11,8 @@ void LoadFlacOptions(const std::string& file, FormatValues& v) {
     if (v.flacLevel < 0 || v.flacLevel > 8) v.flacLevel = kFlacDefaultLevel;
 }
 
-void WriteFlacOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredFields(file, kFlacFields, v);
+SettingsSave WriteFlacOptions(const std::string& file, const FormatValues& v) {
+    return WriteStoredFields(file, kFlacFields, v);
 }
 
 void LoadOpusOptions(const std::string& file, FormatValues& v) {
@@ -22,8 +22,8 @@ void LoadOpusOptions(const std::string& file, FormatValues& v) {
     if (v.opusApplication != 1) v.opusApplication = 0;
 }
 
-void WriteOpusOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredFields(file, kOpusFields, v);
+SettingsSave WriteOpusOptions(const std::string& file, const FormatValues& v) {
+    return WriteStoredFields(file, kOpusFields, v);
 }
 
 }  // namespace qsr::settings

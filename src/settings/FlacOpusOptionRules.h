@@ -17,11 +17,11 @@ inline constexpr int kOpusDefaultKbps = 96;
 
 // Section "flac": flacBits (16 or 24, else 16), flacLevel (0..8, else 5).
 void LoadFlacOptions(const std::string& settingsFile, FormatValues& values);
-void WriteFlacOptions(const std::string& settingsFile, const FormatValues& values);
+SettingsSave WriteFlacOptions(const std::string& settingsFile, const FormatValues& values);
 
 // Section "opus": opusBitrate (6..256, else 96), opusApplication (1 voip,
 // anything else 0 audio).
 void LoadOpusOptions(const std::string& settingsFile, FormatValues& values);
-void WriteOpusOptions(const std::string& settingsFile, const FormatValues& values);
+SettingsSave WriteOpusOptions(const std::string& settingsFile, const FormatValues& values);
 
 }  // namespace qsr::settings

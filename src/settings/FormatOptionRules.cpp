@@ -57,8 +57,8 @@ WavChoice LoadWavOptions(const std::string& file, FormatValues& v) {
     return {ChooseRate(v.Freq, kRateButtonsWavVox), Choose(v.Channel, ChannelChoice)};
 }
 
-void WriteWavOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredFields(file, kWavFields, v);
+SettingsSave WriteWavOptions(const std::string& file, const FormatValues& v) {
+    return WriteStoredFields(file, kWavFields, v);
 }
 
 int LoadVoxOptions(const std::string& file, FormatValues& v) {
@@ -66,8 +66,8 @@ int LoadVoxOptions(const std::string& file, FormatValues& v) {
     return ChooseRate(v.voxFreq, kRateButtonsWavVox);
 }
 
-void WriteVoxOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredFields(file, kVoxFields, v);
+SettingsSave WriteVoxOptions(const std::string& file, const FormatValues& v) {
+    return WriteStoredFields(file, kVoxFields, v);
 }
 
 RawChoice LoadRawOptions(const std::string& file, FormatValues& v) {
@@ -76,8 +76,8 @@ RawChoice LoadRawOptions(const std::string& file, FormatValues& v) {
             Choose(v.rawCompr, RawCompressionChoice)};
 }
 
-void WriteRawOptions(const std::string& file, const FormatValues& v) {
-    WriteStoredFields(file, kRawFields, v);
+SettingsSave WriteRawOptions(const std::string& file, const FormatValues& v) {
+    return WriteStoredFields(file, kRawFields, v);
 }
 
 G726Choice LoadG726Options(const std::string& file, FormatValues& v) {
@@ -85,8 +85,8 @@ G726Choice LoadG726Options(const std::string& file, FormatValues& v) {
     return {ChooseRate(v.gFreq, kRateButtonsRawG726), Choose(v.gbit, G726BitsChoice)};
 }
 
-void WriteG726Options(const std::string& file, const FormatValues& v) {
-    WriteStoredFields(file, kG726Fields, v);
+SettingsSave WriteG726Options(const std::string& file, const FormatValues& v) {
+    return WriteStoredFields(file, kG726Fields, v);
 }
 
 int OggBitrateAt(int position) {
@@ -132,11 +132,11 @@ OggChoice LoadOggOptions(const std::string& file, FormatValues& v) {
     return c;
 }
 
-void WriteOggOptions(const std::string& file, const FormatValues& v) {
+SettingsSave WriteOggOptions(const std::string& file, const FormatValues& v) {
     FormatValues stored = v;
     stored.VbrEnabled = v.VbrEnabled == 1 ? 1 : 0;
     stored.QualityEnabled = v.QualityEnabled == 1 ? 1 : 0;
-    WriteStoredFields(file, kOggFields, stored);
+    return WriteStoredFields(file, kOggFields, stored);
 }
 
 }  // namespace qsr::settings

@@ -53,16 +53,16 @@ struct G726Choice {
 
 // Section "wav": Freq, Channel.
 WavChoice LoadWavOptions(const std::string& settingsFile, FormatValues& values);
-void WriteWavOptions(const std::string& settingsFile, const FormatValues& values);
+SettingsSave WriteWavOptions(const std::string& settingsFile, const FormatValues& values);
 // Section "vox": voxFreq. Returns the rate button's index.
 int LoadVoxOptions(const std::string& settingsFile, FormatValues& values);
-void WriteVoxOptions(const std::string& settingsFile, const FormatValues& values);
+SettingsSave WriteVoxOptions(const std::string& settingsFile, const FormatValues& values);
 // Section "raw": rawFreq, rawChannel, rawCompr.
 RawChoice LoadRawOptions(const std::string& settingsFile, FormatValues& values);
-void WriteRawOptions(const std::string& settingsFile, const FormatValues& values);
+SettingsSave WriteRawOptions(const std::string& settingsFile, const FormatValues& values);
 // Section "g726": gFreq, gbit.
 G726Choice LoadG726Options(const std::string& settingsFile, FormatValues& values);
-void WriteG726Options(const std::string& settingsFile, const FormatValues& values);
+SettingsSave WriteG726Options(const std::string& settingsFile, const FormatValues& values);
 
 // Ogg Vorbis: the bitrate sliders run over positions 1..6 of this table.
 inline constexpr std::array<int, 6> kOggBitrates = {112, 128, 160, 192, 256, 320};
@@ -93,6 +93,6 @@ struct OggChoice {
 OggChoice LoadOggOptions(const std::string& settingsFile, FormatValues& values);
 // oggBitrate, MinBitrate, MaxBitrate, Quality, then VbrEnabled and
 // QualityEnabled as "1" or "0" (the dialog keeps them equal to its ticks).
-void WriteOggOptions(const std::string& settingsFile, const FormatValues& values);
+SettingsSave WriteOggOptions(const std::string& settingsFile, const FormatValues& values);
 
 }  // namespace qsr::settings

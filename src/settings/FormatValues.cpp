@@ -31,8 +31,8 @@ bool ReadStoredValue(const std::string& file, core::FormatKey key, std::int32_t&
     return ConvertInt32(ReadIniValue(file, key.section, key.key), field);
 }
 
-void WriteStoredValue(const std::string& file, core::FormatKey key, int value) {
-    WriteIniValue(file, key.section, key.key, std::to_string(value));
+void WriteStoredValue(SettingsSave& save, core::FormatKey key, int value) {
+    save.Put(key.section, key.key, std::to_string(value));
 }
 
 namespace {
@@ -69,10 +69,12 @@ void ReadStoredFields(const std::string& file, std::span<const StoredField> fiel
         std::visit([&](auto member) { ReadStoredValue(file, f.key, v.*member); }, f.field);
 }
 
-void WriteStoredFields(const std::string& file, std::span<const StoredField> fields,
-                       const FormatValues& v) {
+SettingsSave WriteStoredFields(const std::string& file, std::span<const StoredField> fields,
+                               const FormatValues& v) {
+    SettingsSave save(file);
     for (const StoredField& f : fields)
-        std::visit([&](auto member) { WriteStoredValue(file, f.key, v.*member); }, f.field);
+        std::visit([&](auto member) { WriteStoredValue(save, f.key, v.*member); }, f.field);
+    return save;
 }
 
 void LoadFormatValues(const std::string& file, FormatValues& v) {
@@ -92,30 +94,15 @@ OggParameters ChooseOggParameters(const FormatValues& v) {
     return {v.oggBitrate, 0, 0, -1};
 }
 
-FilterSettings ReadFilterSettings(const std::string& file) {
-    auto flag = [&](const char* key) { return FlagTestedForOne(ReadIniValue(file, "other", key)); };
-    auto single = [&](const char* key) -> std::optional<float> {
-        float value = 0;
-        if (!ConvertSingle(ReadIniValue(file, "other", key), value)) return std::nullopt;
-        return value;
-    };
-    auto int32 = [&](const char* key) -> std::optional<std::int32_t> {
-        std::int32_t value = 0;
-        if (!ConvertInt32(ReadIniValue(file, "other", key), value)) return std::nullopt;
-        return value;
-    };
-    FilterSettings s;
-    s.notch = flag("notch");
-    s.notchFrequency = single("notchtxt");
-    s.highPass = flag("highpass");
-    s.highPassFrequency = single("highpasstxt");
-    s.lowPass = flag("lowpass");
-    s.lowPassFrequency = single("lowpasstxt");
-    s.autoGain = flag("autogain");
-    s.lowLevel = int32("lowlevel");
-    s.highLevel = int32("highlevel");
-    s.attackTime = int32("attacktime");
-    return s;
+int ReadOutputFormatIndex(const std::string& file) {
+    using core::format_key::kOutputFormat;
+    return OutputFormatIndex(ReadIniValue(file, kOutputFormat.section, kOutputFormat.key));
+}
+
+SettingsSave WriteOutputFormatIndex(const std::string& file, int index) {
+    SettingsSave save(file);
+    WriteStoredValue(save, core::format_key::kOutputFormat, index);
+    return save;
 }
 
 }  // namespace qsr::settings

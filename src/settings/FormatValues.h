@@ -1,12 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <span>
 #include <string>
 #include <variant>
 
 #include "core/FormatKeys.h"
+#include "settings/Inifun.h"
 
 namespace qsr::settings {
 
@@ -53,10 +53,10 @@ FlacShape FlacRateAndChannels(const FormatValues& values);
 FormatValues ShippedFormatValues();
 
 // One stored format value: read leaves field as it was when the key is absent
-// or not a number of its width; write stores the number.
+// or not a number of its width; write stores the number as part of `save`.
 bool ReadStoredValue(const std::string& settingsFile, core::FormatKey key, std::int16_t& field);
 bool ReadStoredValue(const std::string& settingsFile, core::FormatKey key, std::int32_t& field);
-void WriteStoredValue(const std::string& settingsFile, core::FormatKey key, int value);
+void WriteStoredValue(SettingsSave& save, core::FormatKey key, int value);
 
 // One stored format value and the field it fills.
 struct StoredField {
@@ -67,8 +67,8 @@ struct StoredField {
 // WriteStoredValue do.
 void ReadStoredFields(const std::string& settingsFile, std::span<const StoredField> fields,
                       FormatValues& values);
-void WriteStoredFields(const std::string& settingsFile, std::span<const StoredField> fields,
-                       const FormatValues& values);
+SettingsSave WriteStoredFields(const std::string& settingsFile, std::span<const StoredField> fields,
+                               const FormatValues& values);
 
 // The values of each section, in the order they are written. FLAC's dialog
 // keeps kFlacFields; its rate and channels are only read.
@@ -89,21 +89,10 @@ struct OggParameters {
 };
 OggParameters ChooseOggParameters(const FormatValues& values);
 
-// The filters and automatic gain control as stored in section "other". A flag
-// absent or unreadable counts as on; a number that is absent or unreadable is
-// nullopt, so the recorder keeps its own value.
-struct FilterSettings {
-    bool notch = true;
-    std::optional<float> notchFrequency;
-    bool highPass = true;
-    std::optional<float> highPassFrequency;
-    bool lowPass = true;
-    std::optional<float> lowPassFrequency;
-    bool autoGain = true;
-    std::optional<std::int32_t> lowLevel;
-    std::optional<std::int32_t> highLevel;
-    std::optional<std::int32_t> attackTime;
-};
-FilterSettings ReadFilterSettings(const std::string& settingsFile);
+// The output format chosen in the main window (`outputformat`, an index in
+// core::RecordingFormats()): 0 (WAV) for a stored text that is not a number
+// or an index outside the list.
+int ReadOutputFormatIndex(const std::string& settingsFile);
+SettingsSave WriteOutputFormatIndex(const std::string& settingsFile, int index);
 
 }  // namespace qsr::settings

@@ -172,6 +172,28 @@ bool WriteIniValue(const std::string& file, const std::string& section, const st
     return core::WriteFileAtomically(file, out, why);  // a failed write keeps the old file
 }
 
+SettingsSave& SettingsSave::Put(const std::string& section, const std::string& key,
+                                const std::string& value) {
+    std::string why;
+    if (!WriteIniValue(file_, section, key, value, &why) && !failed_) {
+        failed_ = true;
+        why_ = why;
+    }
+    return *this;
+}
+
+SettingsSave& SettingsSave::Add(const SettingsSave& later) {
+    if (!failed_ && later.failed_) {
+        failed_ = true;
+        why_ = later.why_;
+    }
+    return *this;
+}
+
+std::string SettingsSave::Message() const {
+    return failed_ ? core::CouldNotSaveMessage(file_, why_) : std::string();
+}
+
 std::string SettingsSizeWarning(const std::string& file) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) return {};

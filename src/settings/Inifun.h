@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 namespace qsr::settings {
 
@@ -26,6 +27,28 @@ std::string ReadIniValue(const std::string& file, const std::string& section,
 // reason in `why` when given.
 bool WriteIniValue(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value, std::string* why = nullptr);
+
+// The writes of one confirmed choice, key after key, into one settings file.
+// Every key is tried; the first failure's reason is kept, so the failure is
+// said once, naming the file.
+class SettingsSave {
+  public:
+    explicit SettingsSave(std::string file) : file_(std::move(file)) {}
+
+    SettingsSave& Put(const std::string& section, const std::string& key, const std::string& value);
+    // Takes over the first failure of a save of the same file.
+    SettingsSave& Add(const SettingsSave& later);
+
+    bool Ok() const { return !failed_; }
+    const std::string& File() const { return file_; }
+    // "FILE could not be saved: WHY"; empty when every key was written.
+    std::string Message() const;
+
+  private:
+    std::string file_;
+    bool failed_ = false;
+    std::string why_;
+};
 
 // The warning to show when `file` is over kMaxSettingsBytes; empty when not.
 std::string SettingsSizeWarning(const std::string& file);

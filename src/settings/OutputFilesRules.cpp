@@ -1,7 +1,6 @@
 #include "settings/OutputFilesRules.h"
 
 #include "core/Text.h"
-#include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
 
 namespace qsr::settings {
@@ -25,8 +24,10 @@ OutputFilesChoice ReadOutputFilesChoice(const OutputNamingSettings& stored,
     choice.fileName = UnsetText(stored.fileName) || stored.fileName.size() > kMaxFileNameBytes
                           ? kOfferedFileName
                           : stored.fileName;
-    choice.dateTime = FlagTestedForOne(stored.dateTime);
-    choice.overwriteExisting = !ValueTestedForZero(stored.existedFile);
+    choice.dateTime = stored.dateTime;
+    choice.overwriteExisting = stored.overwrite;
+    choice.storedFolder = stored.outputFolder;
+    choice.shownFolder = choice.folder;
     return choice;
 }
 
@@ -35,17 +36,11 @@ std::optional<OutputNamingSettings> OutputFilesToStore(const OutputFilesChoice& 
     out.fileName = core::Trim(choice.fileName);
     if (out.fileName.empty()) return std::nullopt;
     out.outputFolder = core::Trim(choice.folder);
-    out.dateTime = choice.dateTime ? "1" : "0";
-    out.existedFile = choice.overwriteExisting ? "1" : "0";
+    if (!choice.folderPicked && out.outputFolder == core::Trim(choice.shownFolder))
+        out.outputFolder = choice.storedFolder;
+    out.dateTime = choice.dateTime;
+    out.overwrite = choice.overwriteExisting;
     return out;
-}
-
-void WriteOutputNamingSettings(const std::string& settingsFile,
-                               const OutputNamingSettings& settings) {
-    WriteIniValue(settingsFile, "set", "outputfolder", settings.outputFolder);
-    WriteIniValue(settingsFile, "set", "filename", settings.fileName);
-    WriteIniValue(settingsFile, "set", "datetime", settings.dateTime);
-    WriteIniValue(settingsFile, "set", "existedfile", settings.existedFile);
 }
 
 }  // namespace qsr::settings

@@ -2,18 +2,33 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <sstream>
-
-#include "settings/Inifun.h"
+#include <variant>
 
 namespace qsr::settings {
 namespace {
 
 constexpr const char* kSection = "trigger";
 
-double Number(const std::string& file, const char* key, double fallback, double low, double high) {
-    const std::string text = ReadIniValue(file, kSection, key);
+using T = TriggerSettings;
+
+// One key of the section, in the order they are written: a flag ("1" is on,
+// anything else off), or a number held in [low, high] (a missing or unreadable
+// one keeps the default).
+struct TriggerKey {
+    const char* key;
+    std::variant<bool T::*, double T::*, int T::*> field;
+    double low = 0, high = 0;
+};
+constexpr TriggerKey kKeys[] = {{"startonsound", &T::startOnSound},
+                                {"startlevel", &T::startDb, -100, 0},
+                                {"starttime", &T::startMs, 0, 60000},
+                                {"stoponsilence", &T::stopOnSilence},
+                                {"stoptime", &T::stopSeconds, 0.1, 24 * 3600},
+                                {"silencelevel", &T::silenceDb, -100, 0},
+                                {"pauseonsilence", &T::pauseOnSilence}};
+
+double Number(const std::string& text, double fallback, double low, double high) {
     if (text.empty()) return fallback;
     // The C locale's decimal point, whatever the user's locale.
     std::istringstream in(text);
@@ -34,24 +49,35 @@ std::string Text(double v) {
 
 TriggerSettings LoadTriggerSettings(const std::string& file) {
     TriggerSettings t;
-    t.startOnSound = ReadIniValue(file, kSection, "startonsound") == "1";
-    t.startDb = Number(file, "startlevel", t.startDb, -100, 0);
-    t.startMs = static_cast<int>(Number(file, "starttime", t.startMs, 0, 60000));
-    t.stopOnSilence = ReadIniValue(file, kSection, "stoponsilence") == "1";
-    t.stopSeconds = Number(file, "stoptime", t.stopSeconds, 0.1, 24 * 3600);
-    t.silenceDb = Number(file, "silencelevel", t.silenceDb, -100, 0);
-    t.pauseOnSilence = ReadIniValue(file, kSection, "pauseonsilence") == "1";
+    for (const TriggerKey& k : kKeys) {
+        const std::string text = ReadIniValue(file, kSection, k.key);
+        std::visit(
+            [&](auto member) {
+                using Field = std::remove_reference_t<decltype(t.*member)>;
+                if constexpr (std::is_same_v<Field, bool>)
+                    t.*member = text == "1";
+                else
+                    t.*member = static_cast<Field>(Number(text, t.*member, k.low, k.high));
+            },
+            k.field);
+    }
     return t;
 }
 
-void SaveTriggerSettings(const std::string& file, const TriggerSettings& t) {
-    WriteIniValue(file, kSection, "startonsound", t.startOnSound ? "1" : "0");
-    WriteIniValue(file, kSection, "startlevel", Text(t.startDb));
-    WriteIniValue(file, kSection, "starttime", Text(t.startMs));
-    WriteIniValue(file, kSection, "stoponsilence", t.stopOnSilence ? "1" : "0");
-    WriteIniValue(file, kSection, "stoptime", Text(t.stopSeconds));
-    WriteIniValue(file, kSection, "silencelevel", Text(t.silenceDb));
-    WriteIniValue(file, kSection, "pauseonsilence", t.pauseOnSilence ? "1" : "0");
+SettingsSave SaveTriggerSettings(const std::string& file, const TriggerSettings& t) {
+    SettingsSave save(file);
+    for (const TriggerKey& k : kKeys) {
+        std::visit(
+            [&](auto member) {
+                using Field = std::remove_cvref_t<decltype(t.*member)>;
+                if constexpr (std::is_same_v<Field, bool>)
+                    save.Put(kSection, k.key, t.*member ? "1" : "0");
+                else
+                    save.Put(kSection, k.key, Text(t.*member));
+            },
+            k.field);
+    }
+    return save;
 }
 
 }  // namespace qsr::settings

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "settings/Inifun.h"
+
 namespace qsr::settings {
 
 // When a recording writes: from the moment sound starts, until a silence ends
@@ -19,9 +21,10 @@ struct TriggerSettings {
     bool Any() const { return startOnSound || stopOnSilence || pauseOnSilence; }
 };
 
-// Section [trigger] of settings.dat; missing or unreadable values keep the
+// Section [trigger] of settings.dat, its keys, limits and the defaults above
+// described once (TriggerSettings.cpp); missing or unreadable values keep the
 // defaults, values out of range are brought into it.
 TriggerSettings LoadTriggerSettings(const std::string& file);
-void SaveTriggerSettings(const std::string& file, const TriggerSettings& trigger);
+SettingsSave SaveTriggerSettings(const std::string& file, const TriggerSettings& trigger);
 
 }  // namespace qsr::settings

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Id3v2Frames.h"
 #include "tags/TagFileTable.h"
 
 namespace qsr::tags {
@@ -14,8 +15,9 @@ namespace qsr::tags {
 
 // The six ID3v1 boxes in page order.
 enum V1Box : int { kV1Track, kV1Title, kV1Artist, kV1Album, kV1Year, kV1Comment, kV1Boxes };
-// The eleven ID3v2 boxes in page order; box k < 6 holds the same field as
-// ID3v1 box k.
+// The eleven ID3v2 boxes in page order (the genre has a box of its own); box
+// k < 6 holds the same field as ID3v1 box k. kV2BoxFields says which ID3v2
+// field each box holds.
 enum V2Box : int {
     kV2Track,
     kV2Title,
@@ -30,6 +32,17 @@ enum V2Box : int {
     kV2EncodedBy,
     kV2Boxes
 };
+
+// The field of each box: the fields in their numbering order without the genre.
+inline constexpr std::array<core::Id3v2Field, kV2Boxes> kV2BoxFields = [] {
+    std::array<core::Id3v2Field, kV2Boxes> fields{};
+    std::size_t box = 0;
+    for (const core::Id3v2Field field : core::kId3v2Fields)
+        if (field != core::Id3v2Field::Genre) fields[box++] = field;
+    return fields;
+}();
+static_assert(kV2BoxFields[kV2Comment] == core::Id3v2Field::Comment &&
+              kV2BoxFields[kV2URL] == core::Id3v2Field::Url);
 
 // No genre chosen in the ID3v1 genre list.
 inline constexpr int kNoGenrePosition = -1;

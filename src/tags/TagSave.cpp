@@ -28,18 +28,15 @@ std::string WithReason(const std::string& what, const std::string& why) {
 }
 
 void SetV2(clsID3v23& v2, const V2Values& values) {
-    v2.tagTrack(values.fields[kV2Track]);
-    v2.tagTitle(values.fields[kV2Title]);
-    v2.tagArtist(values.fields[kV2Artist]);
-    v2.tagAlbum(values.fields[kV2Album]);
-    v2.tagYear(values.fields[kV2Year]);
-    v2.tagComments(values.fields[kV2Comment]);
-    v2.tagComposer(values.fields[kV2Composer]);
-    v2.tagOrigArtist(values.fields[kV2OrigArtist]);
-    v2.tagCopyright(values.fields[kV2Copyright]);
-    v2.tagURL(values.fields[kV2URL]);
-    v2.tagEncodedBy(values.fields[kV2EncodedBy]);
+    for (std::size_t k = 0; k < kV2Boxes; ++k) v2.Set(kV2BoxFields[k], values.fields[k]);
     v2.tagGenre(values.genre);
+}
+
+V2Values HeldV2(const clsID3v23& v2) {
+    V2Values held;
+    for (std::size_t k = 0; k < kV2Boxes; ++k) held.fields[k] = v2.Get(kV2BoxFields[k]);
+    held.genre = v2.tagGenre();
+    return held;
 }
 
 // Writes the changes into the file's ID3v1 tag; the reason when that failed.
@@ -84,10 +81,7 @@ std::optional<std::string> WriteV2(clsID3v23& v2, TagFileRecord& record, const V
     // written with the previous file's values.
     SetV2(v2, V2Values{});
     if (!v2.ReadTag() && record.hasV2) return "ID3v2 tag not written (the tag could not be read)";
-    V2Values held{{v2.tagTrack(), v2.tagTitle(), v2.tagArtist(), v2.tagAlbum(), v2.tagYear(),
-                   v2.tagComments(), v2.tagComposer(), v2.tagOrigArtist(), v2.tagCopyright(),
-                   v2.tagURL(), v2.tagEncodedBy()},
-                  v2.tagGenre()};
+    V2Values held = HeldV2(v2);
     for (std::size_t k = 0; k < kV2Boxes; ++k) {
         if (c2.fields[k]) held.fields[k] = *c2.fields[k];
     }

@@ -24,7 +24,8 @@ bool clsID3v23::ReadTag() {
             fields_.fill(std::string());
             return false;
         }
-        for (const int field : kFieldOrder) Set(field, tag->GetField(field));
+        for (const core::Id3v2Field field : core::Id3v2ComponentOrder())
+            Set(field, tag->GetField(static_cast<int>(field)));
         return true;
     } catch (const std::exception&) {
         return false;
@@ -49,7 +50,8 @@ bool clsID3v23::SaveTag() {
             error_ = "the ID3v2 tag module cannot be loaded";
             return false;
         }
-        for (const int field : kFieldOrder) tag->SetField(field, Get(field));
+        for (const core::Id3v2Field field : core::Id3v2ComponentOrder())
+            tag->SetField(static_cast<int>(field), Get(field));
         if (!tag->WriteTag(filename_)) {
             error_ = tag->LastError();
             return false;

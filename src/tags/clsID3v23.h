@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Id3v2Frames.h"
 #include "platform/audio-api/AudioEngine.h"
 
 namespace qsr::tags {
@@ -21,22 +22,22 @@ class clsID3v23 {
 
     bool ReadTag();
 
-    const std::string& tagTitle() const { return Get(2); }
-    void tagTitle(const std::string& t) { Set(2, t); }
-    const std::string& tagArtist() const { return Get(3); }
-    void tagArtist(const std::string& t) { Set(3, t); }
-    const std::string& tagAlbum() const { return Get(4); }
-    void tagAlbum(const std::string& t) { Set(4, t); }
+    const std::string& tagTitle() const { return Get(Field::Title); }
+    void tagTitle(const std::string& t) { Set(Field::Title, t); }
+    const std::string& tagArtist() const { return Get(Field::Artist); }
+    void tagArtist(const std::string& t) { Set(Field::Artist, t); }
+    const std::string& tagAlbum() const { return Get(Field::Album); }
+    void tagAlbum(const std::string& t) { Set(Field::Album, t); }
     // The genre without a leading "(n)" reference.
     std::string tagTrimmedGenre() const;
-    const std::string& tagGenre() const { return Get(6); }
-    void tagGenre(const std::string& t) { Set(6, t); }
-    const std::string& tagComments() const { return Get(7); }
-    void tagComments(const std::string& t) { Set(7, t); }
-    const std::string& tagTrack() const { return Get(1); }
-    void tagTrack(const std::string& t) { Set(1, t); }
-    const std::string& tagYear() const { return Get(5); }
-    void tagYear(const std::string& t) { Set(5, t); }
+    const std::string& tagGenre() const { return Get(Field::Genre); }
+    void tagGenre(const std::string& t) { Set(Field::Genre, t); }
+    const std::string& tagComments() const { return Get(Field::Comment); }
+    void tagComments(const std::string& t) { Set(Field::Comment, t); }
+    const std::string& tagTrack() const { return Get(Field::Track); }
+    void tagTrack(const std::string& t) { Set(Field::Track, t); }
+    const std::string& tagYear() const { return Get(Field::Year); }
+    void tagYear(const std::string& t) { Set(Field::Year, t); }
 
     bool SaveTag();
     bool RemoveTag();
@@ -49,29 +50,30 @@ class clsID3v23 {
     // Why the last SaveTag or RemoveTag failed; empty when it did not.
     const std::string& sLastError() const { return error_; }
 
-    const std::string& tagComposer() const { return Get(8); }
-    void tagComposer(const std::string& t) { Set(8, t); }
-    const std::string& tagOrigArtist() const { return Get(9); }
-    void tagOrigArtist(const std::string& t) { Set(9, t); }
-    const std::string& tagCopyright() const { return Get(10); }
-    void tagCopyright(const std::string& t) { Set(10, t); }
-    const std::string& tagURL() const { return Get(11); }
-    void tagURL(const std::string& t) { Set(11, t); }
-    const std::string& tagEncodedBy() const { return Get(12); }
-    void tagEncodedBy(const std::string& t) { Set(12, t); }
+    const std::string& tagComposer() const { return Get(Field::Composer); }
+    void tagComposer(const std::string& t) { Set(Field::Composer, t); }
+    const std::string& tagOrigArtist() const { return Get(Field::OrigArtist); }
+    void tagOrigArtist(const std::string& t) { Set(Field::OrigArtist, t); }
+    const std::string& tagCopyright() const { return Get(Field::Copyright); }
+    void tagCopyright(const std::string& t) { Set(Field::Copyright, t); }
+    const std::string& tagURL() const { return Get(Field::Url); }
+    void tagURL(const std::string& t) { Set(Field::Url, t); }
+    const std::string& tagEncodedBy() const { return Get(Field::EncodedBy); }
+    void tagEncodedBy(const std::string& t) { Set(Field::EncodedBy, t); }
 
-    // The order in which ReadTag and SaveTag visit the field numbers.
-    static constexpr std::array<int, 12> kFieldOrder = {4, 3, 7, 8, 10, 12, 6, 9, 2, 1, 11, 5};
+    // Any field by its name.
+    const std::string& Get(core::Id3v2Field field) const { return fields_[Index(field)]; }
+    void Set(core::Id3v2Field field, const std::string& t) { fields_[Index(field)] = t; }
 
   private:
-    const std::string& Get(int field) const { return fields_[static_cast<std::size_t>(field - 1)]; }
-    void Set(int field, const std::string& t) { fields_[static_cast<std::size_t>(field - 1)] = t; }
+    using Field = core::Id3v2Field;
+    static std::size_t Index(Field field) { return static_cast<std::size_t>(field) - 1; }
     // Replaces (and so releases) the previous component; null when the engine has none.
     audio::IId3v2Tag* NewComponent();
 
     audio::IAudioEngine& engine_;
     std::string filename_;
-    std::array<std::string, 12> fields_;
+    std::array<std::string, core::kId3v2FieldCount> fields_;
     bool present_ = false;
     std::string error_;
     std::unique_ptr<audio::IId3v2Tag> component_;

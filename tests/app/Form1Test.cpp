@@ -199,6 +199,20 @@ TEST_F(Form1Test, NoDeviceShowsErrorAndLeavesTheWindowEmpty) {
               (std::vector<std::string>{"Programs"}));
 }
 
+// The exit's store of the chosen format can fail: it says so, naming the file.
+TEST_F(Form1Test, AFailedStoreOfTheFormatAtExitIsReported) {
+    auto& f = Load();
+    Control<QComboBox>(f, "cboEncoders")->setCurrentIndex(2);
+    // A second hard link: the file cannot be replaced, also not by root.
+    std::filesystem::create_hard_link(SettingsFile(), home->File("settings.link"));
+    f.exitsystem();
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    const std::string& text = desk.messageBox.shown[0].text;
+    EXPECT_EQ(text.rfind(SettingsFile() + " could not be saved: ", 0), 0u) << text;
+    EXPECT_GT(text.size(), (SettingsFile() + " could not be saved: ").size()) << "with the reason";
+    EXPECT_EQ(settings::ReadIniValue(SettingsFile(), "set", "outputformat"), "0");
+}
+
 TEST_F(Form1Test, StoredOutputFormatSelectsTheEntry) {
     const std::pair<const char*, const char*> cases[] = {{"3", "Raw"}, {"7", "OPUS"}, {"9", "WAV"},
                                                          {"x", "WAV"}, {"-1", "WAV"}, {"", "WAV"}};

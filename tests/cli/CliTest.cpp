@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -338,6 +339,44 @@ TEST_F(Cli, RecordsTheToneOfTheSoundServer) {
         EXPECT_EQ(DominantFrequency(Channel(all, f->ChannelCount()), f->SampleRate()), 1000.0)
             << fmt;
     }
+}
+
+// The RMS amplitude of a sound file as sox reads it; -1 when it cannot.
+double SoxRms(const std::string& path) {
+    const std::string stat = qsr::testing::Capture("sox '" + path + "' -n stat 2>&1");
+    const auto at = stat.find("RMS     amplitude:");
+    return at == std::string::npos ? -1 : std::atof(stat.c_str() + at + 18);
+}
+
+// As the program does, the command line records through the filters stored
+// in settings.dat; --no-filters turns them off for one run.
+TEST_F(Cli, RecordsThroughTheStoredFiltersUnlessToldNotTo) {
+    const std::string device = ToneDevice();
+    ASSERT_EQ(Run("info /nonexistent.wav").code, 1);  // seeds the application folder
+    const std::string settings = home_.File("settings.dat");
+    std::string text = qsr::testing::ReadAll(settings);
+    ASSERT_NE(text.find("lowpass=0\n"), std::string::npos) << text;
+    auto record = [&](const std::string& name, const std::string& options) {
+        const std::string out = dir_.File(name);
+        const Result r =
+            Run("record --device " + device + " --seconds 2 --format WAV " + options + out);
+        EXPECT_EQ(r.code, 0) << r.out;
+        return SoxRms(out);
+    };
+    const double plain = record("plain.wav", "");
+    ASSERT_GT(plain, 0.01);
+
+    // A 200 Hz low-pass, as the Formats and Filters dialog stores it.
+    text.replace(text.find("lowpass=0\n"), 10, "lowpass=1\n");
+    text.replace(text.find("lowpasstxt=4000"), 15, "lowpasstxt=200");
+    qsr::testing::WriteAll(settings, text);
+    const double filtered = record("filtered.wav", "");
+    ASSERT_GT(filtered, 0);
+    EXPECT_GE(20 * std::log10(plain / filtered), 20.0) << plain << " against " << filtered;
+
+    const double unfiltered = record("unfiltered.wav", "--no-filters ");
+    EXPECT_NEAR(20 * std::log10(unfiltered / plain), 0.0, 0.5) << unfiltered;
+    EXPECT_EQ(qsr::testing::ReadAll(settings), text) << "--no-filters stores nothing";
 }
 
 // Waits (generously) until `done`; a condition, not a guess at the time.

@@ -2,6 +2,7 @@
 
 #include <set>
 #include <string>
+#include <vector>
 
 #include "core/Id3v2Frames.h"
 
@@ -28,6 +29,20 @@ TEST(Id3v2Frames, FieldNumbersAndFramesRoundTrip) {
     EXPECT_EQ(Id3v2V23Id("TP1"), "TPE1");
     EXPECT_EQ(Id3v2V23Id("WXX"), "WXXX");
     EXPECT_EQ(Id3v2V23Id("ZZZ"), "");
+}
+
+// The names the tag object and the command line use, and the order the
+// component is read and written in (by name), as they have always been.
+TEST(Id3v2Frames, NamesAndTheComponentsOrder) {
+    std::vector<std::string> names;
+    for (const Id3v2Field field : kId3v2Fields) names.push_back(Id3v2FieldName(field));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"tagTrack", "tagTitle", "tagArtist", "tagAlbum", "tagYear",
+                                        "tagGenre", "tagComments", "tagComposer", "tagOrigArtist",
+                                        "tagCopyright", "tagURL", "tagEncodedBy"}));
+    std::vector<int> order;
+    for (const Id3v2Field field : Id3v2ComponentOrder()) order.push_back(static_cast<int>(field));
+    EXPECT_EQ(order, (std::vector<int>{4, 3, 7, 8, 10, 12, 6, 9, 2, 1, 11, 5}));
 }
 
 }  // namespace qsr::core

@@ -12,13 +12,13 @@ using qsr::testing::WriteAll;
 
 namespace {
 
-OutputNaming Naming(const std::string& dateTime, const std::string& existedFile) {
+OutputNaming Naming(bool dateTime, bool overwrite) {
     OutputNaming n;
     n.outputFolder = "/rec";
     n.applicationFolder = "/app";
     n.baseName = "recorded";
     n.dateTime = dateTime;
-    n.existedFile = existedFile;
+    n.overwrite = overwrite;
     n.extension = "WAV";
     n.listRows = 4;
     n.start = StartTime{2026, 12, 7, 14, 5, 9};
@@ -32,11 +32,10 @@ FileExists Taken(std::set<std::string> names) {
 }  // namespace
 
 TEST(OutputPath, DateAndTimeFollowTheBaseNameAsMmddyyhhmmss) {
-    OutputNaming n = Naming("1", "0");
+    OutputNaming n = Naming(true, false);
     n.extension = "MP3";
     EXPECT_EQ(OutputPath(n, Taken({})), "/rec/recorded120726140509.MP3");
-    // An absent datetime counts as on; single digits get their leading zero.
-    n.dateTime = "";
+    // Single digits get their leading zero.
     n.start = StartTime{2009, 1, 2, 3, 4, 5};
     EXPECT_EQ(OutputPath(n, Taken({})), "/rec/recorded010209030405.MP3");
 }
@@ -49,32 +48,32 @@ TEST(OutputPath, TheStampIsTheLocalTime) {
 }
 
 TEST(OutputPath, ATakenNameIsNumberedWithABlankAfterTheUnderscore) {
-    const OutputNaming n = Naming("0", "0");
+    const OutputNaming n = Naming(false, false);
     EXPECT_EQ(OutputPath(n, Taken({})), "/rec/recorded.WAV");
     EXPECT_EQ(OutputPath(n, Taken({"/rec/recorded.WAV"})), "/rec/recorded_ 5.WAV");
 }
 
 TEST(OutputPath, NumberingMovesOnUntilTheNameIsFree) {
-    const OutputNaming n = Naming("0", "");
+    const OutputNaming n = Naming(false, false);
     EXPECT_EQ(
         OutputPath(n, Taken({"/rec/recorded.WAV", "/rec/recorded_ 5.WAV", "/rec/recorded_ 6.WAV"})),
         "/rec/recorded_ 7.WAV");
 }
 
 TEST(OutputPath, TwoStartsInTheSameSecondDoNotShareAFile) {
-    const OutputNaming n = Naming("1", "0");
+    const OutputNaming n = Naming(true, false);
     EXPECT_EQ(OutputPath(n, Taken({"/rec/recorded120726140509.WAV"})),
               "/rec/recorded120726140509_ 5.WAV");
 }
 
 TEST(OutputPath, OverwriteKeepsTheTakenName) {
-    EXPECT_EQ(OutputPath(Naming("0", "1"), Taken({"/rec/recorded.WAV"})), "/rec/recorded.WAV");
-    EXPECT_EQ(OutputPath(Naming("1", "1"), Taken({"/rec/recorded120726140509.WAV"})),
+    EXPECT_EQ(OutputPath(Naming(false, true), Taken({"/rec/recorded.WAV"})), "/rec/recorded.WAV");
+    EXPECT_EQ(OutputPath(Naming(true, true), Taken({"/rec/recorded120726140509.WAV"})),
               "/rec/recorded120726140509.WAV");
 }
 
 TEST(OutputPath, EmptyOrZeroFolderMeansTheApplicationFolder) {
-    OutputNaming n = Naming("0", "1");
+    OutputNaming n = Naming(false, true);
     n.outputFolder = "";
     EXPECT_EQ(OutputPath(n, Taken({})), "/app/recorded.WAV");
     n.outputFolder = "0";
@@ -85,7 +84,7 @@ TEST(OutputPath, EmptyOrZeroFolderMeansTheApplicationFolder) {
 
 TEST(OutputPath, AsksTheRealFileSystem) {
     TempDir dir;
-    OutputNaming n = Naming("0", "0");
+    OutputNaming n = Naming(false, false);
     n.outputFolder = dir.path().string();
     n.listRows = 0;
     WriteAll(dir.File("recorded.WAV"), "x");
@@ -99,10 +98,10 @@ TEST(RecordingTexts, StartFailureNamesFileAndReason) {
 }
 
 TEST(OutputPath, AnEmptyOrBlankBaseNameRecordsAsRecordedNotAsAHiddenFile) {
-    OutputNaming n = Naming("0", "0");
+    OutputNaming n = Naming(false, false);
     n.baseName = "";
     EXPECT_EQ(OutputPath(n, Taken({})), "/rec/Recorded.WAV");
     n.baseName = "  ";
-    n.dateTime = "1";
+    n.dateTime = true;
     EXPECT_EQ(OutputPath(n, Taken({})), "/rec/Recorded120726140509.WAV");
 }

@@ -13,12 +13,11 @@ TEST(SplitRule, LengthsAndSizesAreReadAndAnythingElseRefused) {
     EXPECT_EQ(ParseSplit("100mb")->seconds, 0);
     for (const char* bad : {"", "10", "m", "0m", "-5m", "5h", "5 m", "1.5m", "99999999999999m"})
         EXPECT_FALSE(ParseSplit(bad).has_value()) << bad;
-    // Stored settings: a whole number above zero turns a measure on.
-    const SplitRule both = SplitFromSettings("30", "700");
+    // Stored settings: a measure above zero turns it on.
+    const SplitRule both = SplitFromSettings({30, 700});
     EXPECT_EQ(both.seconds, 1800);
     EXPECT_EQ(both.bytes, 700'000'000u);
-    EXPECT_TRUE(SplitFromSettings("", "0").Off());
-    EXPECT_TRUE(SplitFromSettings("x", "-3").Off());
+    EXPECT_TRUE(SplitFromSettings({0, 0}).Off());
 }
 
 TEST(SplitRule, PiecesBesideTheFirstTakeTheNextFreeNumber) {

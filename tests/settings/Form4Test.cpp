@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <filesystem>
 
 #include "fakes/FakeServices.h"
 #include "platform/services/windows/Accessibility.h"
@@ -124,6 +125,42 @@ TEST(Form4, OkStoresTrimmedValuesAndCancelStoresNothing) {
     Control<QRadioButton>(g, "Option1")->click();
     QTest::mouseClick(Control<QPushButton>(g, "Command2"), Qt::LeftButton);
     EXPECT_EQ(g.result(), QDialog::Rejected);
+    EXPECT_EQ(qsr::testing::ReadAll(fx.Settings()), before);
+}
+
+// "0" (the application folder, wherever it moves) survives an OK that changed
+// only the name; a save that fails names the file and leaves the stored
+// values showing.
+TEST(Form4, OkKeepsTheApplicationFolderAsZeroAndReportsAFailedSave) {
+    Fixture fx;
+    fx.Store("outputfolder", "0");
+    fx.Store("filename", "talk");
+    {
+        Form4 f(fx.App(), fx.desk.Services());
+        f.Form_Load();
+        f.show();
+        EXPECT_EQ(Control<QLineEdit>(f, "Text2")->text().toStdString(), fx.App());
+        Control<QLineEdit>(f, "Text1")->setText("news");
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
+        EXPECT_EQ(f.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(fx.Stored("outputfolder"), "0");
+    EXPECT_EQ(fx.Stored("filename"), "news");
+
+    // A second hard link: the file cannot be replaced, also not by root.
+    std::filesystem::create_hard_link(fx.Settings(), fx.home.File("settings.link"));
+    const std::string before = qsr::testing::ReadAll(fx.Settings());
+    Form4 g(fx.App(), fx.desk.Services());
+    g.Form_Load();
+    g.show();
+    Control<QLineEdit>(g, "Text1")->setText("other");
+    QTest::mouseClick(Control<QPushButton>(g, "Command1"), Qt::LeftButton);
+    ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
+    const std::string& text = fx.desk.messageBox.shown[0].text;
+    EXPECT_EQ(text.rfind(fx.Settings() + " could not be saved: ", 0), 0u) << text;
+    EXPECT_GT(text.size(), (fx.Settings() + " could not be saved: ").size()) << "with the reason";
+    EXPECT_TRUE(g.isVisible()) << "the dialog stays open";
+    EXPECT_EQ(Control<QLineEdit>(g, "Text1")->text(), "news") << "showing what is stored";
     EXPECT_EQ(qsr::testing::ReadAll(fx.Settings()), before);
 }
 

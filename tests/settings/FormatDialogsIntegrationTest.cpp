@@ -3,16 +3,19 @@
 // reach the main window's file component, and a recording of the server's
 // 1000 Hz tone has them, as ffprobe reads the file.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "app/windows/Form1.h"
@@ -20,6 +23,7 @@
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
 #include "settings/Inifun.h"
+#include "settings/Mp3OptionRules.h"
 #include "settings/windows/Form2.h"
 #include "settings/windows/UpDown.h"
 #include "settings/windows/frmMP3.h"
@@ -162,6 +166,58 @@ TEST_F(FormatDialogsIntegrationTest, Mp3VbrNewQuality2ChosenInTheDialogsIsWhatGe
     EXPECT_EQ(static_cast<unsigned char>(head[at + 9]) & 0x0F, 5);
     // Only the three own values are stored.
     EXPECT_EQ(settings::ReadIniValue(home.File("settings.dat"), "mp3", "MP3Bitrate"), "128");
+}
+
+// A settings file that cannot be replaced: MP3 options, 320 kbit/s, OK. The
+// user is told which file and why, the file keeps 128 and the summary shows
+// what is stored. Made immutable when chattr works (which binds root too),
+// else a read-only folder, else (root without chattr) a second hard link.
+TEST_F(FormatDialogsIntegrationTest, AnUnwritableSettingsFileIsReportedAndTheStoredMp3Shown) {
+    const std::string file = home.File("settings.dat");
+    const std::string quoted = "'" + file + "'";
+    struct Unlock {
+        std::function<void()> undo;
+        ~Unlock() {
+            if (undo) undo();
+        }
+    } unlock;
+    if (std::system(("chattr +i " + quoted + " 2>/dev/null").c_str()) == 0) {
+        unlock.undo = [quoted] { (void)std::system(("chattr -i " + quoted).c_str()); };
+    } else if (::geteuid() != 0) {
+        fs::permissions(home.path(), fs::perms::owner_read | fs::perms::owner_exec);
+        unlock.undo = [this] { fs::permissions(home.path(), fs::perms::owner_all); };
+    } else {
+        fs::create_hard_link(file, home.File("settings.link"));
+    }
+
+    std::unique_ptr<settings::Form2> formats;
+    settings::FormatOptionOpeners openers;
+    openers.mp3 = [&] {
+        settings::ShowMp3Options(
+            *engine, form->FileComponent(), Values(), home.path().string(),
+            [&](const std::string& text) { formats->SetSummary(core::Encoder::Mp3, text); },
+            [](QDialog& d) {
+                auto& mp3 = dynamic_cast<settings::frmMP3&>(d);
+                Control<QSlider>(mp3, "Slider1")->setValue(*settings::Mp3BitratePosition(320));
+                EXPECT_EQ(Control<QSlider>(mp3, "Slider1")->toolTip(), "320");
+                QTest::mouseClick(Control<QPushButton>(mp3, "Command1"), Qt::LeftButton);
+                return mp3.result();
+            },
+            formats.get(), &desk.messageBox);
+    };
+    formats = std::make_unique<settings::Form2>(form->Recorder(), form->FileComponent(), Values(),
+                                                home.path().string(), openers);
+    formats->Form_Load();
+    EXPECT_EQ(formats->Summary(core::Encoder::Mp3), "MP3 128 kbit/s, 44100 Hz, Joint Stereo");
+    Control<QPushButton>(*formats, "cmdMP3")->click();
+
+    ASSERT_EQ(desk.messageBox.shown.size(), 1u);
+    const std::string& text = desk.messageBox.shown[0].text;
+    EXPECT_EQ(text.rfind(file + " could not be saved: ", 0), 0u) << text;
+    EXPECT_GT(text.size(), (file + " could not be saved: ").size()) << "with the reason";
+    EXPECT_EQ(settings::ReadIniValue(file, "mp3", "MP3Bitrate"), "128");
+    EXPECT_EQ(Values().MP3Bitrate, 128);
+    EXPECT_EQ(formats->Summary(core::Encoder::Mp3), "MP3 128 kbit/s, 44100 Hz, Joint Stereo");
 }
 
 }  // namespace

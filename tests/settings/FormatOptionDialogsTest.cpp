@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <filesystem>
 #include <functional>
 
 #include "fakes/FakeAudio.h"
@@ -221,6 +222,29 @@ TEST(frmVOX, RateNotOfferedSelects44100AndOkStoresIt) {
     EXPECT_EQ(ReadAll(fx.file), "[vox]\nvoxFreq=44100\n");
     EXPECT_EQ(fx.log, (fakes::CallLog{"SetVoxFormat(44100)"}));
     EXPECT_EQ(fx.summaries.size(), 1u);
+}
+
+// OK on a settings file that cannot be replaced (a second hard link refuses
+// the replacing copy, also for root): one message naming the file and why,
+// and the shared values, the component and the summary keep what is stored.
+TEST(FormatOptionDialogs, AFailedSaveIsReportedAndTheStoredChoiceShown) {
+    Fixture fx;
+    WriteAll(fx.file, "[vox]\nvoxFreq=8000\n");
+    std::filesystem::create_hard_link(fx.file, fx.home.File("settings.link"));
+    auto f = fx.Open<settings::frmVOX>();
+    QTest::mouseClick(Control<QRadioButton>(*f, "F7"), Qt::LeftButton);  // 44100
+    EXPECT_EQ(fx.values.voxFreq, 44100);
+    QTest::mouseClick(Control<QPushButton>(*f, "cmdOK"), Qt::LeftButton);
+    ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
+    const std::string& text = fx.desk.messageBox.shown[0].text;
+    EXPECT_EQ(text.rfind(fx.file + " could not be saved: ", 0), 0u) << text;
+    EXPECT_GT(text.size(), (fx.file + " could not be saved: ").size()) << "with the reason";
+    EXPECT_EQ(fx.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
+    EXPECT_EQ(ReadAll(fx.file), "[vox]\nvoxFreq=8000\n");
+    EXPECT_EQ(fx.values.voxFreq, 8000);
+    EXPECT_EQ(fx.log, (fakes::CallLog{"SetVoxFormat(8000)"}));
+    EXPECT_EQ(fx.summaries.size(), 1u);  // the stored format's description
+    EXPECT_EQ(f->result(), QDialog::Rejected);
 }
 
 TEST(frmRAW, BadCompressionFallsBackAndOkStoresAllThree) {

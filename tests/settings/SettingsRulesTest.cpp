@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "settings/FilterSettings.h"
 #include "settings/FormatValues.h"
 #include "settings/Inifun.h"
 #include "settings/SettingsRules.h"
@@ -111,15 +112,17 @@ TEST(FormatValues, FilterSettingsWithoutSectionSwitchEverythingOn) {
     const auto file = dir.File("settings.dat");
     auto s = ReadFilterSettings(file);
     EXPECT_TRUE(s.notch && s.highPass && s.lowPass && s.autoGain);
-    EXPECT_FALSE(s.notchFrequency || s.highPassFrequency || s.lowPassFrequency);
-    EXPECT_FALSE(s.lowLevel || s.highLevel || s.attackTime);
+    EXPECT_FALSE(StoredFrequency(s.notchFrequency) || StoredFrequency(s.highPassFrequency) ||
+                 StoredFrequency(s.lowPassFrequency));
+    EXPECT_FALSE(StoredLevel(s.lowLevel) || StoredLevel(s.highLevel) || StoredLevel(s.attackTime));
 
     qsr::testing::WriteAll(file, "[other]\nnotch=0\nnotchtxt=60\nlowpasstxt=x\nattacktime=150\n");
     s = ReadFilterSettings(file);
     EXPECT_FALSE(s.notch);
     EXPECT_TRUE(s.highPass);
-    ASSERT_TRUE(s.notchFrequency);
-    EXPECT_FLOAT_EQ(*s.notchFrequency, 60.f);
-    EXPECT_FALSE(s.lowPassFrequency);
-    EXPECT_EQ(s.attackTime, 150);
+    ASSERT_TRUE(StoredFrequency(s.notchFrequency));
+    EXPECT_FLOAT_EQ(*StoredFrequency(s.notchFrequency), 60.f);
+    EXPECT_EQ(s.lowPassFrequency, "x");  // kept as stored, read as no number
+    EXPECT_FALSE(StoredFrequency(s.lowPassFrequency));
+    EXPECT_EQ(StoredLevel(s.attackTime), 150);
 }

@@ -118,9 +118,7 @@ void Form1::Form_Load() {
     for (const core::OutputFormat& format : core::RecordingFormats())
         cboEncoders->addItem(format.listText);
     cboEncoders->setCurrentIndex(0);
-    cboEncoders->setCurrentIndex(settings::OutputFormatIndex(
-        settings::ReadIniValue(SettingsFile(), core::format_key::kOutputFormat.section,
-                               core::format_key::kOutputFormat.key)));
+    cboEncoders->setCurrentIndex(settings::ReadOutputFormatIndex(SettingsFile()));
 
     settings::ApplyStoredSettings(SettingsFile(), core_.Formats(), file_.get(), recorder_.get());
     // An oversized settings file is still used; the user learns which part.
@@ -208,10 +206,11 @@ void Form1::exitsystem() {
                                   core::kAppTitle) == services::MsgAnswer::Ok)
         SaveProject(true);
     // A window that never got its format list (no device) keeps the stored choice.
-    if (cboEncoders->currentIndex() >= 0)
-        settings::WriteIniValue(SettingsFile(), core::format_key::kOutputFormat.section,
-                                core::format_key::kOutputFormat.key,
-                                std::to_string(cboEncoders->currentIndex()));
+    if (cboEncoders->currentIndex() >= 0) {
+        const settings::SettingsSave save =
+            settings::WriteOutputFormatIndex(SettingsFile(), cboEncoders->currentIndex());
+        if (!save.Ok()) ShowMessage(save.Message(), services::MsgIcon::Error);
+    }
     // Exit may be chosen while a display handler lets events run, that is in
     // the middle of one of the components' own signals: the core lets them go.
     core_.ReleaseComponents();
@@ -339,7 +338,7 @@ void Form1::StartRecording(bool interactive) {
     naming.applicationFolder = applicationFolder_;
     naming.baseName = stored.fileName;
     naming.dateTime = stored.dateTime;
-    naming.existedFile = stored.existedFile;
+    naming.overwrite = stored.overwrite;
     naming.extension = cboEncoders->currentText().toStdString();
     naming.listRows = static_cast<std::size_t>(ListView1->topLevelItemCount());
     const QDateTime now = QDateTime::currentDateTime();

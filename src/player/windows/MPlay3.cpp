@@ -406,7 +406,7 @@ void MPlay3::savelist_Click() {
     for (const auto& p : playlist_.Paths()) entries.push_back({p, "", -1});
     std::string why;
     if (!core::WriteFileAtomically(path, FormatM3u(entries), &why) && desktop_.messageBox)
-        desktop_.messageBox->Show(path + " could not be saved: " + why, services::MsgIcon::Error,
+        desktop_.messageBox->Show(core::CouldNotSaveMessage(path, why), services::MsgIcon::Error,
                                   services::MsgButtons::Ok, core::kAppTitle);
 }
 

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "core/AppInfo.h"
+#include "core/AtomicFile.h"
 #include "core/FileKind.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/windows/Skin.h"
@@ -152,7 +153,7 @@ bool Form5::SaveList() {
     }
     if (!saveFailureShown_ && desktop_.messageBox) {
         saveFailureShown_ = true;
-        desktop_.messageBox->Show(ScheduleFile() + " could not be saved: " + why,
+        desktop_.messageBox->Show(core::CouldNotSaveMessage(ScheduleFile(), why),
                                   services::MsgIcon::Error, services::MsgButtons::Ok,
                                   core::kAppTitle);
     }

@@ -18,8 +18,7 @@
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
 #include "settings/ApplySettings.h"
-#include "settings/Inifun.h"
-#include "settings/SettingsRules.h"
+#include "settings/FilterSettings.h"
 #include "settings/windows/OptionDialogParts.h"
 #include "settings/windows/TriggerPage.h"
 #include "settings/windows/UpDown.h"
@@ -30,21 +29,23 @@ namespace {
 // The mixer shows at most eight source lines.
 constexpr int kLastMixerLine = 7;
 
-QLineEdit* NumberBox(const char* name, const char* text, QWidget* parent) {
-    auto* box = new QLineEdit(QString::fromUtf8(text), parent);
+// A number of section "other": its box shows the offered text until one is
+// stored, its up-down holds the value in the number's range.
+QLineEdit* NumberBox(const char* name, const FilterNumber& number, QWidget* parent) {
+    auto* box = new QLineEdit(QString::fromUtf8(number.offered), parent);
     box->setObjectName(name);
     box->setMaximumWidth(80);
     return box;
+}
+
+UpDown* NumberUpDown(const char* name, const FilterNumber& number, QWidget* parent) {
+    return new UpDown(name, number.minimum, number.maximum, number.step, parent);
 }
 
 QCheckBox* TickBox(const char* name, const char* caption, QWidget* parent) {
     auto* box = new QCheckBox(QString::fromUtf8(caption), parent);
     box->setObjectName(name);
     return box;
-}
-
-const char* Flag(const QCheckBox* box) {
-    return box->isChecked() ? "1" : "0";
 }
 
 }  // namespace
@@ -182,16 +183,16 @@ QGroupBox* Form2::BuildFiltersFrame(QWidget* page) {
         filters->addWidget(unit, row, 3);
     };
     chFilter = TickBox("chFilter", "Notch", Frame3);
-    txtNotchFreq = NumberBox("txtNotchFreq", "50", Frame3);
-    udNotchFreq = new UpDown("udNotchFreq", 40, 200, 10, Frame3);
+    txtNotchFreq = NumberBox("txtNotchFreq", kNotchFrequency, Frame3);
+    udNotchFreq = NumberUpDown("udNotchFreq", kNotchFrequency, Frame3);
     filter(0, chFilter, txtNotchFreq, udNotchFreq);
     chFilter1 = TickBox("chFilter1", "HighPass", Frame3);
-    txtHighPassFreq = NumberBox("txtHighPassFreq", "400", Frame3);
-    udHighPassFreq = new UpDown("udHighPassFreq", 100, 44100, 100, Frame3);
+    txtHighPassFreq = NumberBox("txtHighPassFreq", kHighPassFrequency, Frame3);
+    udHighPassFreq = NumberUpDown("udHighPassFreq", kHighPassFrequency, Frame3);
     filter(1, chFilter1, txtHighPassFreq, udHighPassFreq);
     chFilter2 = TickBox("chFilter2", "LowPass", Frame3);
-    txtLowPassFreq = NumberBox("txtLowPassFreq", "4000", Frame3);
-    udLowPassFreq = new UpDown("udLowPassFreq", 100, 44100, 100, Frame3);
+    txtLowPassFreq = NumberBox("txtLowPassFreq", kLowPassFrequency, Frame3);
+    udLowPassFreq = NumberUpDown("udLowPassFreq", kLowPassFrequency, Frame3);
     filter(2, chFilter2, txtLowPassFreq, udLowPassFreq);
     filters->setColumnStretch(4, 1);
     return Frame3;
@@ -204,23 +205,23 @@ QGroupBox* Form2::BuildGainControlFrame(QWidget* page) {
     chAutoGainControl = TickBox("chAutoGainControl", "Enabled", Frame7);
     agc->addWidget(chAutoGainControl, 0, 0, 1, 3);
     auto level = [&](int row, const char* name, const char* caption, QLineEdit*& box, UpDown*& ud,
-                     const char* udName, int minimum, int maximum) {
+                     const char* udName, const FilterNumber& number) {
         auto* l = new QLabel(caption, Frame7);
         l->setObjectName(QString("lbl") + name);
-        box = NumberBox(name, "", Frame7);
+        box = NumberBox(name, number, Frame7);
         l->setBuddy(box);
-        ud = new UpDown(udName, minimum, maximum, 1, Frame7);
+        ud = NumberUpDown(udName, number, Frame7);
         ud->SetBuddy(box);
         agc->addWidget(l, row, 0);
         agc->addWidget(box, row, 1);
         agc->addWidget(ud, row, 2);
     };
-    level(1, "txtAGCLowLevel", "Low Level:", txtAGCLowLevel, udAGCLowLevel, "udAGCLowLevel", -90,
-          0);
+    level(1, "txtAGCLowLevel", "Low Level:", txtAGCLowLevel, udAGCLowLevel, "udAGCLowLevel",
+          kAgcLowLevel);
     level(2, "txtAGCHighLevel", "High Level:", txtAGCHighLevel, udAGCHighLevel, "udAGCHighLevel",
-          -90, 0);
+          kAgcHighLevel);
     level(3, "txtAGCAttackTime", "AttackTime:", txtAGCAttackTime, udAGCAttackTime,
-          "udAGCAttackTime", 50, 200);
+          "udAGCAttackTime", kAgcAttackTime);
     agc->setColumnStretch(3, 1);
     return Frame7;
 }
@@ -284,8 +285,8 @@ void Form2::Form_Load() {
         const int lastLine = std::min(recorder_->SourceLastIndex(), kLastMixerLine);
         if (buildMixerPage_) buildMixerPage_(lastLine);
 
-        // Gain control stays off while the dialog is open; only OK turns it back on.
-        recorder_->SetAgcEnabled(false);
+        // Opening changes nothing in the recorder (a running take keeps its
+        // gain control): only OK hands the dialog's values over.
         udAGCLowLevel->setValue(recorder_->AgcLowLevel());
         udAGCHighLevel->setValue(recorder_->AgcHighLevel());
         udAGCAttackTime->setValue(recorder_->AgcAttackTime());
@@ -297,24 +298,21 @@ void Form2::Form_Load() {
         }
     }
 
-    const std::string file = SettingsFile();
-    auto tick = [&](QCheckBox* box, const char* key) {
-        box->setChecked(FlagTestedForOne(ReadIniValue(file, "other", key)));
+    const FilterSettings stored = ReadFilterSettings(SettingsFile());
+    // A box keeps its text while nothing is stored for it.
+    auto text = [&](QLineEdit* box, const std::string& value) {
+        if (!value.empty()) box->setText(QString::fromStdString(value));
     };
-    auto text = [&](QLineEdit* box, const char* key) {
-        const std::string stored = ReadIniValue(file, "other", key);
-        if (!stored.empty()) box->setText(QString::fromStdString(stored));
-    };
-    tick(chFilter, "notch");
-    text(txtNotchFreq, "notchtxt");
-    tick(chFilter1, "highpass");
-    text(txtHighPassFreq, "highpasstxt");
-    tick(chFilter2, "lowpass");
-    text(txtLowPassFreq, "lowpasstxt");
-    tick(chAutoGainControl, "autogain");
-    text(txtAGCLowLevel, "lowlevel");
-    text(txtAGCHighLevel, "highlevel");
-    text(txtAGCAttackTime, "attacktime");
+    chFilter->setChecked(stored.notch);
+    text(txtNotchFreq, stored.notchFrequency);
+    chFilter1->setChecked(stored.highPass);
+    text(txtHighPassFreq, stored.highPassFrequency);
+    chFilter2->setChecked(stored.lowPass);
+    text(txtLowPassFreq, stored.lowPassFrequency);
+    chAutoGainControl->setChecked(stored.autoGain);
+    text(txtAGCLowLevel, stored.lowLevel);
+    text(txtAGCHighLevel, stored.highLevel);
+    text(txtAGCAttackTime, stored.attackTime);
     chFilter_Click();
     chFilter1_Click();
     chFilter2_Click();
@@ -346,26 +344,23 @@ void Form2::chAutoGainControl_Click() {
 
 void Form2::Command1_Click() {
     const std::string file = SettingsFile();
-    std::string failure;  // the first write that failed, said once
-    auto put = [&](const char* key, const std::string& value) {
-        std::string why;
-        if (!WriteIniValue(file, "other", key, value, &why) && failure.empty())
-            failure = why.empty() ? "unknown error" : why;
-    };
-    put("notch", Flag(chFilter));
-    put("notchtxt", txtNotchFreq->text().toStdString());
-    put("highpass", Flag(chFilter1));
-    put("highpasstxt", txtHighPassFreq->text().toStdString());
-    put("lowpass", Flag(chFilter2));
-    put("lowpasstxt", txtLowPassFreq->text().toStdString());
-    put("autogain", Flag(chAutoGainControl));
-    put("lowlevel", txtAGCLowLevel->text().toStdString());
-    put("highlevel", txtAGCHighLevel->text().toStdString());
-    put("attacktime", txtAGCAttackTime->text().toStdString());
-    SaveTriggerSettings(file, triggerTab->Value());
-    if (!failure.empty() && messageBox_)
-        messageBox_->Show(file + " could not be saved: " + failure, services::MsgIcon::Error,
-                          services::MsgButtons::Ok, core::kAppTitle);
+    auto typed = [](const QLineEdit* box) { return box->text().toStdString(); };
+    FilterSettings chosen;
+    chosen.notch = chFilter->isChecked();
+    chosen.notchFrequency = typed(txtNotchFreq);
+    chosen.highPass = chFilter1->isChecked();
+    chosen.highPassFrequency = typed(txtHighPassFreq);
+    chosen.lowPass = chFilter2->isChecked();
+    chosen.lowPassFrequency = typed(txtLowPassFreq);
+    chosen.autoGain = chAutoGainControl->isChecked();
+    chosen.lowLevel = typed(txtAGCLowLevel);
+    chosen.highLevel = typed(txtAGCHighLevel);
+    chosen.attackTime = typed(txtAGCAttackTime);
+    SettingsSave save = WriteFilterSettings(file, chosen);
+    save.Add(SaveTriggerSettings(file, triggerTab->Value()));
+    if (!save.Ok() && messageBox_)
+        messageBox_->Show(save.Message(), services::MsgIcon::Error, services::MsgButtons::Ok,
+                          core::kAppTitle);
 
     // The recorder only ever receives the up-downs' values, within their ranges.
     if (recorder_) {

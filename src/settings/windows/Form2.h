@@ -34,8 +34,8 @@ struct FormatOptionOpeners {
 
 // The Formats and Filters dialog: the summary of every output format with the
 // buttons to its option dialog, the recording filters and the automatic gain
-// control, and the "Mixer" page. Opening it switches the recorder's automatic
-// gain control off until OK; OK stores the filters and gain control in section
+// control, and the "Mixer" page. Opening it changes nothing in the recorder
+// (nor in a running take); OK stores the filters and gain control in section
 // "other" and hands them to the recorder; Cancel writes and sends nothing.
 class Form2 : public QDialog {
     Q_OBJECT

@@ -107,8 +107,9 @@ void Form4::Form_Load() {
 }
 
 void Form4::Command3_Click() {
-    ShowChoice(ReadOutputFilesChoice(ReadOutputNamingSettings(SettingsFile()), applicationFolder_));
-    splitBox->Load(SettingsFile());
+    loaded_ = ReadOutputFilesChoice(ReadOutputNamingSettings(SettingsFile()), applicationFolder_);
+    ShowChoice(loaded_);
+    splitBox->Show(ReadSplitSettings(SettingsFile()));
 }
 
 void Form4::Command4_Click() {
@@ -122,8 +123,9 @@ void Form4::Command4_Click() {
 }
 
 void Form4::Command1_Click() {
-    OutputFilesChoice choice;
+    OutputFilesChoice choice = loaded_;
     choice.folder = Text2->text().toStdString();
+    choice.folderPicked = !chosenFolder_.empty() && choice.folder == chosenFolder_;
     choice.fileName = Text1->text().toStdString();
     choice.dateTime = Check1->isChecked();
     choice.overwriteExisting = !Option1->isChecked();
@@ -134,8 +136,16 @@ void Form4::Command1_Click() {
                                       services::MsgButtons::Ok, core::kAppTitle);
         return;
     }
-    WriteOutputNamingSettings(SettingsFile(), *store);
-    splitBox->Store(SettingsFile());
+    SettingsSave save = WriteOutputNamingSettings(SettingsFile(), *store);
+    save.Add(WriteSplitSettings(SettingsFile(), splitBox->Value()));
+    if (!save.Ok()) {
+        // The choice is not stored: say so, and show what is.
+        if (desktop_.messageBox)
+            desktop_.messageBox->Show(save.Message(), services::MsgIcon::Error,
+                                      services::MsgButtons::Ok, core::kAppTitle);
+        Command3_Click();
+        return;
+    }
     accept();
 }
 

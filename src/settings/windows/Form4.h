@@ -19,9 +19,11 @@ class SplitFilesBox;
 
 namespace qsr::settings {
 
-// The Output Files dialog: where recordings go and how they are named. It
-// reads and writes the four naming keys of settings.dat only; every recording
-// start reads them again, so OK takes effect from the next recording.
+// The Output Files dialog: where recordings go, how they are named and when
+// they are split. It reads and writes the naming and split keys of
+// settings.dat only; every recording start reads them again, so OK takes
+// effect from the next recording. A save that fails is reported, and the
+// dialog stays open showing what is stored.
 class Form4 : public QDialog {
     Q_OBJECT
   public:
@@ -64,6 +66,7 @@ class Form4 : public QDialog {
     std::string applicationFolder_;
     services::DesktopServices desktop_;
     std::string chosenFolder_;
+    OutputFilesChoice loaded_;  // what the controls were last filled from
 };
 
 // Loads the dialog and shows it modal through the desktop's modal runner;

@@ -42,7 +42,19 @@ void FormatOptionDialog::Form_Load() {
 }
 
 void FormatOptionDialog::cmdOK_Click() {
-    StoreSection();
+    const SettingsSave save = StoreSection();
+    if (!save.Ok()) {
+        if (desktop_.messageBox)
+            desktop_.messageBox->Show(save.Message(), services::MsgIcon::Error,
+                                      services::MsgButtons::Ok, core::kAppTitle);
+        RestoreFoundValues();
+        LoadSection();
+        ApplySection();
+        CopyDescription();
+        done(QDialog::Rejected);
+        return;
+    }
+    ApplySection();
     AcceptWithDescription();
 }
 

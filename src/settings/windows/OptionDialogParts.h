@@ -41,6 +41,8 @@ class FormatValuesDialog : public QDialog {
     void reject() override;
 
   protected:
+    // The values back to what the dialog found.
+    void RestoreFoundValues() { values_ = found_; }
     FormatValues& values_;
 
   private:
@@ -78,7 +80,9 @@ class FormatOptionDialog : public FormatValuesDialog {
     // Skin, then the dialog's section into the shared values and the controls.
     void Form_Load();
     // OK: the section stored, the format set on the file component and its
-    // description handed to the summary box.
+    // description handed to the summary box. A section that cannot be stored
+    // is reported (naming the file and why), and the values, the format and
+    // the summary go back to what is stored.
     void cmdOK_Click();
     void cmdCancel_Click();
 
@@ -89,9 +93,11 @@ class FormatOptionDialog : public FormatValuesDialog {
     // The dialog's section of settings.dat into the shared values and the
     // controls.
     virtual void LoadSection() = 0;
-    // The shared values into the dialog's section, and its format onto the
-    // file component.
-    virtual void StoreSection() = 0;
+    // The controls into the shared values and the values into the dialog's
+    // section; how the writes went.
+    virtual SettingsSave StoreSection() = 0;
+    // The shared values' format of the dialog onto the file component.
+    virtual void ApplySection() = 0;
 
     // The last step of a dialog's making: the closing row under `layout`, OK
     // the default button, then an accessible name for every control.

@@ -5,14 +5,8 @@
 #include <QLabel>
 #include <QSpinBox>
 
-#include "settings/Inifun.h"
-#include "settings/SettingsRules.h"
-
 namespace qsr::settings {
 namespace {
-
-constexpr int kDefaultMinutes = 60;
-constexpr int kDefaultMegabytes = 650;
 
 // One "Start a new file every [N] unit" row.
 void Row(QGridLayout* grid, int row, QCheckBox*& tick, QSpinBox*& box, const char* name,
@@ -34,36 +28,28 @@ void Row(QGridLayout* grid, int row, QCheckBox*& tick, QSpinBox*& box, const cha
     QObject::connect(tick, &QCheckBox::toggled, box, &QSpinBox::setEnabled);
 }
 
-// A stored whole number above 0, else 0.
-int Stored(const std::string& file, const char* key) {
-    std::int32_t value = 0;
-    return ConvertInt32(ReadIniValue(file, "set", key), value) && value > 0 ? value : 0;
-}
-
 }  // namespace
 
 SplitFilesBox::SplitFilesBox(QWidget* parent) : QGroupBox("Split long recordings", parent) {
     setObjectName("FrameSplit");
     auto* grid = new QGridLayout(this);
-    Row(grid, 0, chMinutes, udMinutes, "Minutes", "minutes", 24 * 60, kDefaultMinutes, this);
-    Row(grid, 1, chMegabytes, udMegabytes, "Megabytes", "MB", 1'000'000, kDefaultMegabytes, this);
+    Row(grid, 0, chMinutes, udMinutes, "Minutes", "minutes", kSplitBoxMaxMinutes,
+        kSplitOfferedMinutes, this);
+    Row(grid, 1, chMegabytes, udMegabytes, "Megabytes", "MB", kSplitBoxMaxMegabytes,
+        kSplitOfferedMegabytes, this);
     grid->setColumnStretch(3, 1);
 }
 
-void SplitFilesBox::Load(const std::string& file) {
-    const int minutes = Stored(file, "splitminutes");
-    const int megabytes = Stored(file, "splitmb");
-    chMinutes->setChecked(minutes > 0);
-    if (minutes > 0) udMinutes->setValue(minutes);
-    chMegabytes->setChecked(megabytes > 0);
-    if (megabytes > 0) udMegabytes->setValue(megabytes);
+void SplitFilesBox::Show(const SplitSettings& split) {
+    chMinutes->setChecked(split.minutes > 0);
+    if (split.minutes > 0) udMinutes->setValue(static_cast<int>(split.minutes));
+    chMegabytes->setChecked(split.megabytes > 0);
+    if (split.megabytes > 0) udMegabytes->setValue(static_cast<int>(split.megabytes));
 }
 
-void SplitFilesBox::Store(const std::string& file) const {
-    WriteIniValue(file, "set", "splitminutes",
-                  std::to_string(chMinutes->isChecked() ? udMinutes->value() : 0));
-    WriteIniValue(file, "set", "splitmb",
-                  std::to_string(chMegabytes->isChecked() ? udMegabytes->value() : 0));
+SplitSettings SplitFilesBox::Value() const {
+    return {chMinutes->isChecked() ? udMinutes->value() : 0,
+            chMegabytes->isChecked() ? udMegabytes->value() : 0};
 }
 
 }  // namespace qsr::settings

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <QGroupBox>
-#include <string>
+
+#include "settings/OutputNamingSettings.h"
 
 class QCheckBox;
 class QSpinBox;
@@ -9,18 +10,17 @@ class QSpinBox;
 namespace qsr::settings {
 
 // The Output Files dialog's "Split long recordings" box: a new file every N
-// minutes and/or every N MB. Stored in section "set" as `splitminutes` and
-// `splitmb`; 0 or absent is off, which is how a fresh installation records.
+// minutes and/or every N MB (SplitSettings; 0 is off, which is how a fresh
+// installation records).
 class SplitFilesBox : public QGroupBox {
     Q_OBJECT
   public:
     explicit SplitFilesBox(QWidget* parent = nullptr);
 
-    // The stored keys into the controls (a value that is not a whole number
-    // above 0 shows the measure off).
-    void Load(const std::string& settingsFile);
-    // The controls into the stored keys: N when ticked, else 0.
-    void Store(const std::string& settingsFile) const;
+    // The stored measures into the controls (0 shows the measure off).
+    void Show(const SplitSettings& split);
+    // The controls' measures: N when ticked, else 0.
+    SplitSettings Value() const;
 
   private:
     // Controls, named as the window's parts.

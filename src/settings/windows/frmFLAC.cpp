@@ -34,10 +34,13 @@ void frmFLAC::LoadSection() {
     udLevel->setValue(values_.flacLevel);
 }
 
-void frmFLAC::StoreSection() {
+SettingsSave frmFLAC::StoreSection() {
     values_.flacBits = static_cast<std::int16_t>(bits_[1]->isChecked() ? 24 : 16);
     values_.flacLevel = static_cast<std::int16_t>(udLevel->value());
-    WriteFlacOptions(settingsFile_, values_);
+    return WriteFlacOptions(settingsFile_, values_);
+}
+
+void frmFLAC::ApplySection() {
     const FlacShape shape = FlacRateAndChannels(values_);
     file_.SetFlacFormat(shape.rate, shape.channels, values_.flacBits, values_.flacLevel);
 }

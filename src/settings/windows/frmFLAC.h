@@ -19,7 +19,8 @@ class frmFLAC : public FormatOptionDialog {
   private:
     // Section "flac".
     void LoadSection() override;
-    void StoreSection() override;
+    SettingsSave StoreSection() override;
+    void ApplySection() override;
 
     // Controls, named as the window's parts.
     std::vector<QRadioButton*> bits_;  // B16 "16 bit", B24 "24 bit"

@@ -35,8 +35,11 @@ void frmG726::LoadSection() {
     CheckOption(Option1, choice.bits - 2);
 }
 
-void frmG726::StoreSection() {
-    WriteG726Options(settingsFile_, values_);
+SettingsSave frmG726::StoreSection() {
+    return WriteG726Options(settingsFile_, values_);
+}
+
+void frmG726::ApplySection() {
     file_.SetG726Format(values_.gFreq, values_.gbit);
 }
 

@@ -13,7 +13,9 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "core/AppInfo.h"
 #include "platform/audio-api/AudioEngine.h"
+#include "platform/audio-api/AudioFile.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
@@ -536,9 +538,25 @@ void frmMP3::udLFiltW_Change() {
 
 void frmMP3::Command1_Click() {
     const std::string file = SettingsFile();
-    WriteStoredValue(file, core::format_key::kMp3Bitrate, values_.MP3Bitrate);
-    WriteStoredValue(file, core::format_key::kMp3Frequency, values_.MP3Frequency);
-    WriteStoredValue(file, core::format_key::kMp3Channels, values_.MP3Channels);
+    SettingsSave save(file);
+    WriteStoredValue(save, core::format_key::kMp3Bitrate, values_.MP3Bitrate);
+    WriteStoredValue(save, core::format_key::kMp3Frequency, values_.MP3Frequency);
+    WriteStoredValue(save, core::format_key::kMp3Channels, values_.MP3Channels);
+    if (!save.Ok()) {
+        if (messageBox_)
+            messageBox_->Show(save.Message(), services::MsgIcon::Error, services::MsgButtons::Ok,
+                              core::kAppTitle);
+        RestoreFoundValues();
+        ReadStoredFields(file, kMp3Fields, values_);
+        if (file_) {
+            file_->SetMp3Format(values_.MP3Frequency, values_.MP3Bitrate, values_.MP3Channels);
+            if (summary_) summary_(file_->FormatDescription());
+        }
+        // Not reject(): that would put back the values found, not the stored ones.
+        hide();
+        done(QDialog::Rejected);
+        return;
+    }
     if (file_ && settings_) {
         file_->SetMp3Settings(*settings_);
         if (summary_) summary_(file_->FormatDescription());
@@ -553,8 +571,10 @@ void frmMP3::Command2_Click() {
 bool ShowMp3Options(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValues& values,
                     const std::string& applicationFolder,
                     std::function<void(const std::string&)> summary,
-                    const std::function<int(QDialog&)>& exec, QWidget* parent) {
+                    const std::function<int(QDialog&)>& exec, QWidget* parent,
+                    services::IMessageBox* messageBox) {
     frmMP3 dialog(engine, file, values, applicationFolder, std::move(summary), parent);
+    dialog.SetMessageBox(messageBox);
     dialog.Form_Load();
     return exec && exec(dialog) == QDialog::Accepted;
 }

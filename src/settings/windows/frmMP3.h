@@ -43,8 +43,14 @@ class frmMP3 : public FormatValuesDialog {
     // The settings object this opening works on (none before Form_Load).
     audio::IMp3Settings* Settings() const { return settings_.get(); }
 
+    // Where OK reports a settings file it could not write.
+    void SetMessageBox(services::IMessageBox* box) { messageBox_ = box; }
+
     void Form_Load();
-    void Command1_Click();  // OK
+    // OK. A settings file that cannot be written is reported (naming it and
+    // why); the shared values and the summary then show what is stored and
+    // the dialog closes as cancelled.
+    void Command1_Click();
     // Cancel; like Escape and the close box it puts the shared bitrate, rate
     // and channels back as the dialog found them.
     void Command2_Click();
@@ -143,6 +149,7 @@ class frmMP3 : public FormatValuesDialog {
     std::string applicationFolder_;
     std::function<void(const std::string&)> summary_;
     std::unique_ptr<audio::IMp3Settings> settings_;
+    services::IMessageBox* messageBox_ = nullptr;
 };
 
 // Loads the MP3 options dialog and shows it modal through `exec`; true when
@@ -150,6 +157,7 @@ class frmMP3 : public FormatValuesDialog {
 bool ShowMp3Options(audio::IAudioEngine& engine, audio::IAudioFile* file, FormatValues& values,
                     const std::string& applicationFolder,
                     std::function<void(const std::string&)> summary,
-                    const std::function<int(QDialog&)>& exec, QWidget* parent = nullptr);
+                    const std::function<int(QDialog&)>& exec, QWidget* parent = nullptr,
+                    services::IMessageBox* messageBox = nullptr);
 
 }  // namespace qsr::settings

@@ -35,10 +35,13 @@ void frmOPUS::LoadSection() {
     CheckOption(application_, values_.opusApplication == 1 ? 1 : 0);
 }
 
-void frmOPUS::StoreSection() {
+SettingsSave frmOPUS::StoreSection() {
     values_.opusBitrate = static_cast<std::int16_t>(udBitrate->value());
     values_.opusApplication = static_cast<std::int16_t>(application_[1]->isChecked() ? 1 : 0);
-    WriteOpusOptions(settingsFile_, values_);
+    return WriteOpusOptions(settingsFile_, values_);
+}
+
+void frmOPUS::ApplySection() {
     file_.SetOpusFormat(values_.Freq, values_.Channel, values_.opusBitrate,
                         values_.opusApplication == 1);
 }

@@ -20,7 +20,8 @@ class frmOPUS : public FormatOptionDialog {
   private:
     // Section "opus".
     void LoadSection() override;
-    void StoreSection() override;
+    SettingsSave StoreSection() override;
+    void ApplySection() override;
 
     // Controls, named as the window's parts.
     QSpinBox* udBitrate = nullptr;            // kbit/s per channel pair

@@ -179,8 +179,11 @@ void frmOgg::sldrQuality_Scroll() {
     sldrQuality->setToolTip(QString::fromStdString(OggQualityText(values_.Quality)));
 }
 
-void frmOgg::StoreSection() {
-    WriteOggOptions(settingsFile_, values_);
+SettingsSave frmOgg::StoreSection() {
+    return WriteOggOptions(settingsFile_, values_);
+}
+
+void frmOgg::ApplySection() {
     const OggParameters p = ChooseOggParameters(values_);
     file_.SetOggFormat(44100, 2, p.nominal, p.minimum, p.maximum, p.quality);
 }

@@ -26,7 +26,8 @@ class frmOgg : public FormatOptionDialog {
   private:
     // Section "ogg": the shared values, sliders and ticks.
     void LoadSection() override;
-    void StoreSection() override;
+    SettingsSave StoreSection() override;
+    void ApplySection() override;
 
     // Controls, named as the window's parts.
     QGroupBox* frmOption = nullptr;

@@ -41,8 +41,11 @@ void frmRAW::LoadSection() {
     CheckOption(coding_, choice.compression - 1);
 }
 
-void frmRAW::StoreSection() {
-    WriteRawOptions(settingsFile_, values_);
+SettingsSave frmRAW::StoreSection() {
+    return WriteRawOptions(settingsFile_, values_);
+}
+
+void frmRAW::ApplySection() {
     file_.SetRawFormat(values_.rawCompr, values_.rawFreq, values_.rawChannel, 16);
 }
 

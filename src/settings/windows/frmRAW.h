@@ -17,7 +17,8 @@ class frmRAW : public FormatOptionDialog {
   private:
     // Section "raw".
     void LoadSection() override;
-    void StoreSection() override;
+    SettingsSave StoreSection() override;
+    void ApplySection() override;
 
     // Controls, named as the window's parts.
     std::vector<QRadioButton*> F;        // F1..F10

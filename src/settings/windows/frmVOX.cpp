@@ -22,8 +22,11 @@ void frmVOX::LoadSection() {
     CheckOption(F, LoadVoxOptions(settingsFile_, values_));
 }
 
-void frmVOX::StoreSection() {
-    WriteVoxOptions(settingsFile_, values_);
+SettingsSave frmVOX::StoreSection() {
+    return WriteVoxOptions(settingsFile_, values_);
+}
+
+void frmVOX::ApplySection() {
     file_.SetVoxFormat(values_.voxFreq);
 }
 

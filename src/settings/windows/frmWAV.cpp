@@ -64,8 +64,11 @@ void frmWAV::LoadSection() {
     CheckOption(P, channels - 1);
 }
 
-void frmWAV::StoreSection() {
-    WriteWavOptions(settingsFile_, values_);
+SettingsSave frmWAV::StoreSection() {
+    return WriteWavOptions(settingsFile_, values_);
+}
+
+void frmWAV::ApplySection() {
     file_.SetWavFormat(values_.Freq, values_.Channel, 16);
 }
 

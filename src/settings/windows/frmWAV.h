@@ -27,7 +27,8 @@ class frmWAV : public FormatOptionDialog {
   private:
     // Section "wav"; OK is Command1, Cancel Command2.
     void LoadSection() override;
-    void StoreSection() override;
+    SettingsSave StoreSection() override;
+    void ApplySection() override;
 
     // Controls, named as the window's parts.
     std::vector<QRadioButton*> F;  // F1..F8
