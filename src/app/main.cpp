@@ -2,6 +2,7 @@
 // the engine objects and the windows and wires them together (AppWindows).
 // Windows reach each other only through what is handed to them here.
 #include <QApplication>
+#include <QTimer>
 #include <string>
 
 #include "app/AppCore.h"
@@ -11,6 +12,7 @@
 #include "desktop/SingleInstance.h"
 #include "platform/audio/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
+#include "platform/services/HeldMessages.h"
 #include "platform/services/windows/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
 
@@ -30,7 +32,10 @@ int main(int argc, char** argv) {
     }
 
     const std::string folder = services::PrepareApplicationFolder();
-    app::RealDesktop realDesktop(messageBox, instance);
+    // The load reads settings.dat and schedule.dat before the main window
+    // shows; what it has to say waits for the window and comes over it.
+    services::HeldMessages startMessages(messageBox);
+    app::RealDesktop realDesktop(startMessages, instance);
     const services::DesktopServices desktop = realDesktop.Services();
     auto engine = audio::CreateRealAudioEngine(desktop.inputBox);
     // The engine objects outlive every window; the tag editor's sound library
@@ -43,5 +48,6 @@ int main(int argc, char** argv) {
     window.Form_Load();
     windows.LoadAfterMainWindow();
     window.show();
+    QTimer::singleShot(0, &window, [&startMessages] { startMessages.Release(); });
     return QApplication::exec();
 }

@@ -86,6 +86,16 @@ void TagFileListModel::UpdateRow(int record, const ScanRow& row) {
     emit dataChanged(index(at, 1), index(at, kColumns - 1), {Qt::DisplayRole});
 }
 
+void TagFileListModel::MarkNotSaved(int record, const QString& why) {
+    const int at = RowOf(record);
+    if (at < 0) return;
+    QString& mark = rows_[static_cast<std::size_t>(at)].notSaved;
+    if (mark == why) return;
+    mark = why;
+    emit dataChanged(index(at, 0), index(at, kColumns - 1),
+                     {Qt::DisplayRole, Qt::ToolTipRole, Qt::AccessibleDescriptionRole});
+}
+
 int TagFileListModel::RecordAt(int row) const {
     return row >= 0 && row < static_cast<int>(rows_.size())
                ? rows_[static_cast<std::size_t>(row)].record
@@ -190,7 +200,13 @@ QVariant TagFileListModel::data(const QModelIndex& index, int role) const {
     const Row& row = rows_[static_cast<std::size_t>(index.row())];
     switch (role) {
         case Qt::DisplayRole:
+            if (index.column() == 1 && !row.notSaved.isEmpty())
+                return QStringLiteral("%1 (not saved)").arg(row.texts[1].trimmed()).trimmed();
             return row.texts[static_cast<std::size_t>(index.column())];
+        case Qt::ToolTipRole:
+        case Qt::AccessibleDescriptionRole:
+            if (row.notSaved.isEmpty()) return {};
+            return QStringLiteral("Not saved: ") + row.notSaved;
         case Qt::CheckStateRole:
             if (index.column() == 0) return row.ticked ? Qt::Checked : Qt::Unchecked;
             return {};

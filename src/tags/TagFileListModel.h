@@ -31,6 +31,10 @@ class TagFileListModel : public QAbstractTableModel {
     void Clear();
     // A listed file's tag marks, size and date again (after a save).
     void UpdateRow(int record, const ScanRow& row);
+    // Marks a listed file the last save could not write, with why ("Tags"
+    // says "not saved", the tooltip and the screen reader the reason); an
+    // empty reason takes the mark away.
+    void MarkNotSaved(int record, const QString& why);
 
     // The record of a row; 0 for a row outside the list.
     int RecordAt(int row) const;
@@ -71,6 +75,7 @@ class TagFileListModel : public QAbstractTableModel {
         int record = 0;
         std::array<QString, kColumns> texts;
         bool ticked = false;
+        QString notSaved;  // why the last save failed; empty when it did not
     };
     bool Before(const Row& a, const Row& b) const;
     // Puts rows [from, end) in order among the sorted rows before them.

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <utility>
@@ -19,7 +21,7 @@ std::string WhyNotWritten(const std::string& path) {
     const auto status = std::filesystem::status(path, error);
     if (!std::filesystem::exists(status)) return "the file is gone";
     if (!std::filesystem::is_regular_file(status)) return "not a file";
-    if (::access(path.c_str(), W_OK) != 0) return "no permission to write";
+    if (::access(path.c_str(), W_OK) != 0) return std::strerror(errno);
     return "the file could not be written";
 }
 

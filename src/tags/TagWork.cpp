@@ -115,8 +115,9 @@ bool SaveJob::Start(std::vector<SaveTarget> targets, SaveRequest request,
                 auto done = std::make_shared<std::pair<TagFileRecord, ScanRow>>(
                     target.file, RowFor(target.record, target.file, file));
                 const int record = target.record;
-                w.Post(
-                    [events, record, done] { events.onSaved(record, done->first, done->second); });
+                w.Post([events, record, done, failure] {
+                    events.onSaved(record, done->first, done->second, failure);
+                });
             }
             w.Post([events, failures = failures_] { events.onDone(failures); });
         },

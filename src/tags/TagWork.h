@@ -65,8 +65,11 @@ class SaveJob {
 
     struct Events {
         std::function<void(int row)> onProgress;
-        // A file is done: its record as the file now holds it and its row.
-        std::function<void(int record, const TagFileRecord& file, const ScanRow& row)> onSaved;
+        // A file is done: its record as the file now holds it, its row and
+        // its failure line (empty when every write succeeded).
+        std::function<void(int record, const TagFileRecord& file, const ScanRow& row,
+                           const std::string& failure)>
+            onSaved;
         // The failure lines, one per file that was not fully written.
         std::function<void(const std::vector<std::string>& failures)> onDone;
     };

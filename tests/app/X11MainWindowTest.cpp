@@ -12,6 +12,7 @@
 #include <QTreeWidget>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "app/windows/Form1.h"
@@ -285,6 +286,29 @@ TEST(Program, SecondCopyIsRefusedAndTheFirstGoesOn) {
     Stop(first);
     // The application folder was seeded by the first copy only.
     EXPECT_TRUE(std::filesystem::exists(home.File("settings.dat")));
+}
+
+// A schedule.dat too large to be a schedule is reported at start; the box
+// comes over the main window, which is already up, instead of holding it back.
+TEST(Program, AStartMessageComesOverTheShownMainWindow) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    qsr::testing::TempDir home, runtime;
+    const QProcessEnvironment env = ProgramEnvironment(home, runtime);
+    { std::ofstream(home.File("schedule.dat")) << "x"; }
+    std::filesystem::resize_file(home.File("schedule.dat"), 17 * 1024 * 1024);
+
+    QProcess program;
+    program.setProcessEnvironment(env);
+    program.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(program.waitForStarted());
+    const QString box = WaitForWindow("^Quorvin Sound Recorder$");
+    ASSERT_FALSE(box.isEmpty()) << program.readAllStandardError().toStdString();
+    // Asked once, at the moment the box is up: no waiting for the window.
+    QString mainWindow;
+    RunX("xdotool", {"search", "--onlyvisible", "--name", "^Quorvin Sound Recorder v3.20$"},
+         &mainWindow);
+    EXPECT_FALSE(mainWindow.isEmpty()) << "the message came before the main window";
+    Stop(program);
 }
 
 // Start-up loads no module: the encoders, the libsndfile reader and FFmpeg

@@ -266,6 +266,7 @@ TEST_F(FrmcovTest, InvalidInputNamesAreRefused) {
         ASSERT_FALSE(desktop.messageBox.shown.empty());
         EXPECT_EQ(desktop.messageBox.shown.back().text, "Invalid input file name: " + name);
         EXPECT_EQ(desktop.messageBox.shown.back().icon, services::MsgIcon::Error);
+        EXPECT_EQ(desktop.messageBox.shown.back().title, "Quorvin Sound Recorder");
     }
     EXPECT_TRUE(Operations().empty());
 }

@@ -505,6 +505,7 @@ TEST_F(MPlay3Test, PlaylistsSaveAndLoadAndAFolderAddsItsFilesInNameOrder) {
     w->LOADLIST_Click();
     ASSERT_FALSE(desktop.messageBox.shown.empty());
     EXPECT_EQ(desktop.messageBox.shown.back().text, fifo + " is a named pipe, not a file.");
+    EXPECT_EQ(desktop.messageBox.shown.back().title, "Quorvin Sound Recorder");
     EXPECT_EQ(w->Playlist().Count(), 3);
 }
 

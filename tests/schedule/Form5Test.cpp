@@ -81,6 +81,7 @@ TEST(Form5, ANamedPipeAsScheduleIsNamedAndNothingWaitsForIt) {
     Form5& f = fx.Load();  // returns: no open waits for the other end
     ASSERT_EQ(fx.desk.messageBox.shown.size(), 1u);
     EXPECT_EQ(fx.desk.messageBox.shown[0].text, fx.File() + " is a named pipe, not a file.");
+    EXPECT_EQ(fx.desk.messageBox.shown[0].title, "Quorvin Sound Recorder");
     EXPECT_EQ(Control<QTreeWidget>(f, "ListView1")->topLevelItemCount(), 0);
 }
 

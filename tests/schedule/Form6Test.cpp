@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
@@ -39,10 +40,11 @@ TEST(Form6, LoadsWithTodayAndNowInEveryPicker) {
     f.Form_Load();
     EXPECT_EQ(f.windowTitle(), "Scheduler");
     EXPECT_EQ(Control<QLabel>(f, "SkinLabel1")->text(), "2026-12-08 09:41:07");
+    // The instant, whatever digits the locale shows it in.
     for (QDateEdit* d : {Control<QDateEdit>(f, "DTPicker1"), Control<QDateEdit>(f, "DTPicker3")})
-        EXPECT_EQ(d->text(), "2026-12-08");
+        EXPECT_EQ(d->date(), QDate(2026, 12, 8));
     for (QTimeEdit* t : {Control<QTimeEdit>(f, "DTPicker2"), Control<QTimeEdit>(f, "DTPicker4")})
-        EXPECT_EQ(t->text(), "09:41:07");
+        EXPECT_EQ(t->time(), QTime(9, 41, 7));
     EXPECT_EQ(Control<QPushButton>(f, "Command1")->text(), "OK");
     EXPECT_EQ(Control<QPushButton>(f, "Command2")->text(), "Cancel");
     EXPECT_EQ(Control<QLineEdit>(f, "Text1")->accessibleName(), "Comment:");
@@ -120,6 +122,64 @@ TEST(Form6, LocalesWithOtherDigitsStillMakeCellsTheClockReads) {
         EXPECT_EQ(f.Row()->stop, "2026-12-08 09:50:30");
         EXPECT_EQ(schedule::ParseDateTime(f.Row()->start),
                   schedule::MakeDateTime(2026, 12, 8, 9, 45, 0));
+    }
+}
+
+// The default locale for a scope.
+struct DefaultLocale {
+    const QLocale before;
+    explicit DefaultLocale(const QLocale& locale) { QLocale::setDefault(locale); }
+    ~DefaultLocale() { QLocale::setDefault(before); }
+};
+
+// Types digits into the focused control as a keyboard does, in the locale's
+// own script or in Latin digits.
+void TypeDigits(const QString& digits, const QLocale* script) {
+    for (const QChar c : digits) {
+        const int d = c.digitValue();
+        const QString text = script ? script->toString(d) : QString(c);
+        QTest::sendKeyEvent(QTest::Click, QApplication::focusWidget(),
+                            static_cast<Qt::Key>(Qt::Key_0 + d), text, Qt::NoModifier);
+    }
+}
+
+// Tab until the control has the focus, as the user moves through the dialog.
+bool TabTo(QWidget* control) {
+    for (int i = 0; i < 20 && !control->hasFocus(); ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    return control->hasFocus();
+}
+
+// Keyboard only: a slot an hour ahead, over midnight, typed into the
+// pickers in Latin digits and in the locale's own, is taken as typed.
+TEST(Form6, ASlotTypedAnHourAheadIsTakenInEveryLocale) {
+    for (const char* name : {"C", "ar_EG", "fa_IR"}) {
+        for (const bool localeDigits : {false, true}) {
+            SCOPED_TRACE(std::string(name) + (localeDigits ? " locale digits" : " Latin digits"));
+            const QLocale locale(name);
+            const DefaultLocale chosen(locale);
+            Fixture fx;
+            fx.now = schedule::MakeDateTime(2026, 12, 8, 23, 40, 0).value();
+            Form6 f(fx.home.path().string(), fx.desk.Services(), fx.Clock());
+            f.Form_Load();
+            f.show();
+            QApplication::setActiveWindow(&f);
+            ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+            const QLocale* script = localeDigits ? &locale : nullptr;
+            const std::pair<const char*, const char*> typed[] = {{"DTPicker1", "20261209"},
+                                                                 {"DTPicker2", "004000"},
+                                                                 {"DTPicker3", "20261209"},
+                                                                 {"DTPicker4", "013000"}};
+            for (const auto& [picker, digits] : typed) {
+                ASSERT_TRUE(TabTo(Control<QWidget>(f, picker))) << picker;
+                TypeDigits(digits, script);
+            }
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);  // OK is the default
+            EXPECT_EQ(fx.desk.messageBox.Texts(), std::vector<std::string>{});
+            ASSERT_TRUE(f.Row());
+            EXPECT_EQ(f.Row()->start, "2026-12-09 00:40:00");
+            EXPECT_EQ(f.Row()->stop, "2026-12-09 01:30:00");
+        }
     }
 }
 

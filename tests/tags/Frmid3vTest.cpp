@@ -13,7 +13,10 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QTabBar>
+#include <QTest>
 #include <QTreeView>
+#include <QWindow>
 #include <condition_variable>
 #include <filesystem>
 #include <mutex>
@@ -568,15 +571,55 @@ TEST_F(Frmid3vTest, TabsSwitchThePagesAndEveryControlIsNamed) {
     EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }
 
-TEST_F(Frmid3vTest, TheArrowKeyOnTheTabStripShowsTheId3v2Page) {
+// Keyboard only, through the window as a keyboard's keys arrive: Tab reaches
+// the list and the tab strip, the arrow key and Ctrl+Tab switch the pages
+// from the strip and from inside a page, Tab goes on into the page shown and
+// through it to its Save button.
+TEST_F(Frmid3vTest, TheKeyboardAloneReachesAndSwitchesThePages) {
+    const std::string folder = ToneFolder(2);
     w->Form_Load();
     w->show();
-    auto* tabs = Child<QWidget>("tabs");
-    tabs->setFocus();
-    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-    QApplication::sendEvent(tabs, &right);
-    EXPECT_TRUE(Child<QWidget>("txtv2_6")->isVisible());  // "Composer:"
-    EXPECT_FALSE(Child<QWidget>("frm0")->isVisible());
+    QApplication::setActiveWindow(w.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w.get()));
+    w->UpdateFolder(folder);
+    WaitForEditor(*w);
+    QWindow* window = w->windowHandle();
+    const auto press = [window](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(window, key, modifiers);
+    };
+    const auto tabTo = [&](QWidget* control) {
+        for (int i = 0; i < 40 && !control->hasFocus(); ++i) press(Qt::Key_Tab);
+        return control->hasFocus();
+    };
+    auto* tabs = Child<QTabBar>("tabs");
+    auto* v1 = Child<QWidget>("frm0");
+    auto* v2 = Child<QWidget>("frm1");
+    ASSERT_TRUE(tabTo(List()));
+    press(Qt::Key_Down);  // a file's tags on the pages
+    ASSERT_TRUE(tabTo(tabs));
+
+    press(Qt::Key_Right);
+    EXPECT_TRUE(v2->isVisible());
+    EXPECT_FALSE(v1->isVisible());
+    press(Qt::Key_Tab);
+    EXPECT_TRUE(Child<QWidget>("chkv2")->hasFocus());
+
+    press(Qt::Key_Tab, Qt::ControlModifier);  // from inside the ID3v2 page
+    EXPECT_TRUE(v1->isVisible());
+    EXPECT_FALSE(v2->isVisible());
+    EXPECT_TRUE(Child<QWidget>("chkv1")->hasFocus());
+    press(Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(v2->isVisible());
+    EXPECT_TRUE(Child<QWidget>("chkv2")->hasFocus());
+    press(Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(v1->isVisible());
+    EXPECT_FALSE(v2->isVisible());
+    press(Qt::Key_PageDown, Qt::ControlModifier);
+    EXPECT_TRUE(v2->isVisible());
+
+    // On through the page: its boxes, then its toolbar's Save.
+    EXPECT_TRUE(tabTo(Child<QWidget>("tbr1Button2Tool")));
+    EXPECT_TRUE(v2->isAncestorOf(QApplication::focusWidget()));
 }
 
 }  // namespace

@@ -57,6 +57,20 @@ TEST(TagFileListModel, SortsByNameAndNumbersTickedFilesInTheOrderShown) {
     model.UpdateRow(2, {2, "ignored", "ID3v1 ", 4096, {}});
     EXPECT_EQ(model.data(model.index(model.RowOf(2), 0)).toString(), "Track1");
     EXPECT_EQ(model.data(model.index(model.RowOf(2), 1)).toString(), "ID3v1 ");
+    // A file the save could not write says so in "Tags" and gives the
+    // reason; its next save that succeeds takes the mark away.
+    const auto cell = [&model](int record, int column, int role) {
+        return model.data(model.index(model.RowOf(record), column), role).toString();
+    };
+    model.MarkNotSaved(2, "Track1.mp3: ID3v1 tag not written (Operation not permitted)");
+    EXPECT_EQ(cell(2, 1, Qt::DisplayRole), "ID3v1 (not saved)");
+    EXPECT_EQ(cell(2, 0, Qt::ToolTipRole),
+              "Not saved: Track1.mp3: ID3v1 tag not written (Operation not permitted)");
+    EXPECT_EQ(cell(2, 0, Qt::AccessibleDescriptionRole), cell(2, 0, Qt::ToolTipRole));
+    EXPECT_EQ(cell(4, 1, Qt::DisplayRole), "ID3v2");
+    model.MarkNotSaved(2, "");
+    EXPECT_EQ(cell(2, 1, Qt::DisplayRole), "ID3v1 ");
+    EXPECT_EQ(cell(2, 0, Qt::ToolTipRole), "");
 
     // The next folder is listed in the order chosen.
     model.Clear();

@@ -12,8 +12,10 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -166,7 +168,7 @@ TEST_F(TagPagesIntegration, BatchChangesOnlyTheIntendedFieldsAndNamesTheFileItCo
     EXPECT_NE(message.find("unwritable.mp3: ID3v1 tag not written (not a file)"), std::string::npos)
         << message;
     for (const std::string& name : names) EXPECT_EQ(message.find(name), std::string::npos);
-    EXPECT_EQ(list.Text(unwritableRow, 1), unwritableTags);
+    EXPECT_EQ(list.Text(unwritableRow, 1), unwritableTags.trimmed() + " (not saved)");
     const TagFileRecord& now = w.Table()[static_cast<std::size_t>(list.Record(unwritableRow))];
     EXPECT_EQ(now.v1Album, unwritableRecord.v1Album);
     EXPECT_EQ(now.v1Track, unwritableRecord.v1Track);
@@ -254,6 +256,84 @@ TEST_F(TagPagesIntegration, SelectAllAndAnAlbumChangeOnlyTheAlbumOfEachFile) {
     EXPECT_NE(message.find("; ID3v2 tag not written"), std::string::npos) << message;
     for (const char* other : {"v24_date", "itunes", "jazz", "genre200", "untagged"}) {
         EXPECT_EQ(message.find(other), std::string::npos) << other;
+    }
+}
+
+// Undoes chattr +i, so the folder can be removed.
+struct Immutable {
+    std::string path;
+    ~Immutable() { std::system(("chattr -i '" + path + "' 2>/dev/null").c_str()); }
+};
+
+// Three MP3s encoded by ffmpeg and tagged by mutagen, one made immutable
+// (chattr +i binds root too, for whom a read-only file is writable); all
+// ticked, an album typed, Save: the message names that file with the
+// system's reason, the other two hold the album, the list marks the one.
+TEST_F(TagPagesIntegration, ABatchSaveNamesTheImmutableFileAndSavesTheOthers) {
+    testing::TempDir dir;
+    const std::string folder = dir.File("three");
+    fs::create_directory(folder);
+    const std::vector<std::string> names = {"one", "two", "three"};
+    for (const std::string& name : names) {
+        const std::string path = folder + "/" + name + ".mp3";
+        const std::string command =
+            "ffmpeg -v error -f lavfi -i sine=frequency=440:duration=1 -c:a libmp3lame -b:a 64k "
+            "-id3v2_version 0 -write_id3v1 0 -y '" +
+            path +
+            "' && /usr/bin/python3 -c \"from "
+            "mutagen import id3; t = id3.ID3(); t.add(id3.TIT2(encoding=3, text='" +
+            name + "')); t.save('" + path + "', v2_version=3, v1=0)\"";
+        ASSERT_EQ(std::system(command.c_str()), 0) << command;
+    }
+    const std::string locked = folder + "/two.mp3";
+    if (std::system(("chattr +i '" + locked + "' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "chattr +i does not work on the file system of " << folder;
+    const Immutable unlock{locked};
+    const Snapshot lockedBefore = Read(locked);
+
+    const testing::FileRows list = Open(folder);
+    ASSERT_EQ(list.Count(), 3);
+    w.findChild<QAction*>("menSelect0")->trigger();
+    // The album on both pages; the ID3v1 tag, which none has, is added.
+    w.findChild<QCheckBox*>("chkv1")->click();
+    for (const char* box : {"txtv1_3", "txtv2_3"}) {
+        auto* album = w.findChild<QLineEdit*>(box);
+        ASSERT_TRUE(album->isEnabled()) << box;
+        QTest::keyClicks(album, "Kept Album");
+    }
+    w.findChild<QAction*>("tbr1Button2")->trigger();
+    WaitForEditor(w);
+
+    ASSERT_EQ(desktop.messageBox.shown.size(), 1u);
+    const std::string& message = desktop.messageBox.shown[0].text;
+    const std::string why = std::strerror(EPERM);
+    EXPECT_NE(message.find("two.mp3: ID3v1 tag not written (" + why +
+                           "); ID3v2 tag not written (cannot open: " + why + ")"),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(message.find("one.mp3"), std::string::npos) << message;
+    EXPECT_EQ(message.find("three.mp3"), std::string::npos) << message;
+    EXPECT_EQ(desktop.messageBox.shown[0].title, "Quorvin Sound Recorder");
+
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const Snapshot after = Read(folder + "/" + name + ".mp3");
+        const int row = list.Find(name);
+        const QString mark = list.Model().data(list.Model().index(row, 1)).toString();
+        if (name == "two") {
+            EXPECT_EQ(after.frames, lockedBefore.frames);
+            EXPECT_TRUE(after.v1.isEmpty());
+            EXPECT_NE(mark.indexOf("not saved"), -1) << mark.toStdString();
+            EXPECT_NE(list.Model()
+                          .data(list.Model().index(row, 0), Qt::ToolTipRole)
+                          .toString()
+                          .indexOf(QString::fromUtf8(std::strerror(EPERM))),
+                      -1);
+        } else {
+            EXPECT_EQ(after.frames.at("TALB"), Latin1Frame("TALB", "Kept Album"));
+            EXPECT_EQ(after.v1["album"].toString(), "Kept Album");
+            EXPECT_EQ(mark, "ID3v1 ID3v2");
+        }
     }
 }
 

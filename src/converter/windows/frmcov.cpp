@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "converter/ConvertRules.h"
+#include "core/AppInfo.h"
 #include "platform/audio-api/WmaProfiles.h"
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
@@ -322,7 +323,7 @@ void frmcov::cmdConvert_Click() {
         if (desktop_.messageBox) {
             desktop_.messageBox->Show("Invalid input file name: " + filename_,
                                       services::MsgIcon::Error, services::MsgButtons::Ok,
-                                      windowTitle().toStdString());
+                                      core::kAppTitle);
         }
         return;
     }

@@ -383,7 +383,7 @@ void MPlay3::LOADLIST_Click() {
         if (desktop_.messageBox)
             desktop_.messageBox->Show(core::SpecialFileMessage(*chosen, kind),
                                       services::MsgIcon::Error, services::MsgButtons::Ok,
-                                      windowTitle().toStdString());
+                                      core::kAppTitle);
         return;
     }
     const auto read = core::ReadTextFile(*chosen, kMaxPlaylistBytes);

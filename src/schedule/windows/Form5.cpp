@@ -116,7 +116,7 @@ void Form5::Form_Load() {
         for (QPushButton* b : {Command1, Command2, Command3}) b->setEnabled(false);
         if (desktop_.messageBox)
             desktop_.messageBox->Show(readError_, services::MsgIcon::Error,
-                                      services::MsgButtons::Ok, windowTitle().toStdString());
+                                      services::MsgButtons::Ok, core::kAppTitle);
     } else {
         EnsureScheduleFile(file);
         if (ReadScheduleFile(file, rows, &readError_)) {

@@ -405,8 +405,19 @@ void Frmid3v::chkOpt_Click(int index) {
 }
 
 void Frmid3v::tabs_Click(int position) {
+    const QWidget* focus = QApplication::focusWidget();
+    const bool inPage =
+        focus != nullptr && (frm_[0]->isAncestorOf(focus) || frm_[1]->isAncestorOf(focus));
     for (int i = 0; i < 2; ++i) frm_[static_cast<std::size_t>(i)]->setVisible(i == position - 1);
     if (tabs_->currentIndex() != position - 1) tabs_->setCurrentIndex(position - 1);
+    // The focus in a page turned away follows to the page shown.
+    if (inPage) {
+        QCheckBox* first = position == 1 ? chkv1_ : chkv2_;
+        if (first->isEnabled())
+            first->setFocus(Qt::TabFocusReason);
+        else
+            tabs_->setFocus(Qt::TabFocusReason);
+    }
 }
 
 void Frmid3v::PopUpListMenu() {

@@ -14,6 +14,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTimer>
 #include <QToolBar>
@@ -272,6 +273,20 @@ void Frmid3v::ConnectControls() {
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (index >= 0) tabs_Click(index + 1);
     });
+    // Ctrl+Tab and Ctrl+PgDown turn to the next page, Ctrl+Shift+Tab and
+    // Ctrl+PgUp back, wherever the focus is, as in tabbed dialogs.
+    const std::pair<QKeySequence, int> turns[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageDown), 1},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
+        {QKeySequence(Qt::CTRL | Qt::Key_PageUp), -1}};
+    for (const auto& [keys, by] : turns) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, [this, by = by] {
+            const int count = tabs_->count();
+            tabs_->setCurrentIndex((tabs_->currentIndex() + by + count) % count);
+        });
+    }
 }
 
 void Frmid3v::BuildPages() {
@@ -335,6 +350,20 @@ void Frmid3v::BuildPages() {
     }
     BuildV1Page(genres);
     BuildV2Page(genres);
+    // The toolbar's buttons (Save among them) are reached by Tab too, after
+    // the page's boxes: Tab from the tab strip lands in the first box.
+    QWidget* const lastBoxes[] = {cmbv1_, txtv2_.back()};
+    for (int page = 0; page < 2; ++page) {
+        QWidget* before = lastBoxes[page];
+        for (int button : {1, 2, 4, 5, 7}) {
+            auto* tool = frm_[static_cast<std::size_t>(page)]->findChild<QToolButton*>(
+                QStringLiteral("tbr%1Button%2Tool").arg(page).arg(button));
+            if (tool == nullptr) continue;
+            tool->setFocusPolicy(Qt::TabFocus);
+            setTabOrder(before, tool);
+            before = tool;
+        }
+    }
     SetV1Enabled(false);
     SetV2Enabled(false);
 }

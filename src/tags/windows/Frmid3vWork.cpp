@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QProgressBar>
 
+#include "core/AppInfo.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "tags/FmodTagSource.h"
 #include "tags/TagFileListModel.h"
@@ -116,10 +117,12 @@ void Frmid3v::SaveItems() {
     events.onProgress = [this, live](int row) {
         if (live()) prb_->setValue(row);
     };
-    events.onSaved = [this, live](int record, const TagFileRecord& file, const ScanRow& row) {
+    events.onSaved = [this, live](int record, const TagFileRecord& file, const ScanRow& row,
+                                  const std::string& failure) {
         if (!live() || record >= static_cast<int>(table_.size())) return;
         table_[static_cast<std::size_t>(record)] = file;
         files_->UpdateRow(record, row);
+        files_->MarkNotSaved(record, QString::fromStdString(failure));
     };
     events.onDone = [this, live](const std::vector<std::string>& failures) {
         if (live()) SaveEnded(failures);
@@ -136,7 +139,7 @@ void Frmid3v::SaveEnded(const std::vector<std::string>& failures) {
         std::string text = "The tags of these files could not be saved:\n";
         for (const std::string& failure : failures) text += "\n" + failure;
         desktop_.messageBox->Show(text, services::MsgIcon::Error, services::MsgButtons::Ok,
-                                  "ID3 Editor");
+                                  core::kAppTitle);
     }
 }
 
