@@ -9,7 +9,7 @@
 #include "app/windows/Form1.h"
 #include "core/AppInfo.h"
 #include "desktop/SingleInstance.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/windows/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"

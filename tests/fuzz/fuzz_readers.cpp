@@ -17,7 +17,7 @@ extern "C" {
 #include "ScratchFile.h"
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
-#include "platform/audio/Mp3Frames.h"
+#include "platform/ffmpeg/Mp3Frames.h"
 
 namespace {
 

@@ -16,7 +16,7 @@ extern "C" {
 
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
-#include "platform/audio/Mp3Frames.h"
+#include "platform/ffmpeg/Mp3Frames.h"
 
 // Reads every file FFmpeg decodes, as interleaved 16-bit frames at the file's
 // own rate and channel count.

@@ -1,4 +1,4 @@
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
