@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "core/MpegTagFile.h"
+#include "platform/taglib/MpegTagRewrite.h"
 #include "platform/taglib/TagLibId3v2Tag.h"
 #include "support/TempDir.h"
 

@@ -7,7 +7,6 @@
 #include <taglib/id3v2tag.h>
 #include <taglib/mpegfile.h>
 #include <taglib/tbytevectorstream.h>
-#include <taglib/textidentificationframe.h>
 #include <taglib/tfilestream.h>
 #include <taglib/urllinkframe.h>
 #include <unistd.h>
@@ -17,7 +16,6 @@
 #include <cerrno>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -26,17 +24,17 @@
 #include "core/AtomicFile.h"
 #include "core/Id3v2Frames.h"
 #include "core/MpegTagFile.h"
+#include "platform/taglib/MpegTagRewrite.h"
+#include "platform/taglib/TagLibRepairs.h"
+#include "platform/taglib/TagLibSplice.h"
 
 namespace qsr::audio {
 namespace {
 
-using tagfile::BigEndian;
 using tagfile::Lead;
-using tagfile::RawFrame;
-using tagfile::SplitFrames;
-using tagfile::Synchsafe;
 using tagfile::TagHeader;
 using tagfile::TagRegion;
+using tagsplice::OldTag;
 
 // TagLib turns a 2.3 "TYER" into "TDRC" and rewrites "TCON" ("(8)Jazz" reads
 // as "Jazz"). Reading only, this factory parks both under private ids so their
@@ -86,20 +84,8 @@ class RawTextFactory : public FactoryHook {
     }
 };
 
-TagLib::String FromUtf8(const std::string& text) {
-    return TagLib::String(text, TagLib::String::UTF8);
-}
-
 std::string ToUtf8(const TagLib::String& text) {
     return text.to8Bit(true);
-}
-
-std::string Bytes(const TagLib::ByteVector& v) {
-    return std::string(v.data(), v.size());
-}
-
-TagLib::String::Type EncodingFor(const TagLib::String& text) {
-    return text.isLatin1() ? TagLib::String::Latin1 : TagLib::String::UTF16;
 }
 
 std::string FirstText(const TagLib::ID3v2::Tag& tag, const char* id) {
@@ -125,117 +111,6 @@ std::string UrlText(const TagLib::ID3v2::Tag& tag) {
         if (url != nullptr && url->description().isEmpty()) return ToUtf8(url->url());
     }
     return {};
-}
-
-// TagLib reads the size of a 2.3 extended header as if it were 2.4 (counting
-// itself, synchsafe), lands inside it and loses every frame; a 2.4 extended
-// header can also make it drop the tag. For reading, the tag is handed to
-// TagLib with the extended header taken out; nothing in it is needed (CRC,
-// padding size, restrictions). Returns the repaired tag, or false when the
-// file has no such header.
-bool WithoutExtendedHeader(const std::string& path, TagLib::ByteVector& out) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[14];
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
-    if (std::memcmp(head, "ID3", 3) != 0 || (head[3] != 3 && head[3] != 4) ||
-        (head[5] & 0x40) == 0) {
-        return false;
-    }
-    std::uint32_t tagSize = 0;
-    for (int i = 6; i < 10; ++i) {
-        if (head[i] & 0x80) return false;
-        tagSize = (tagSize << 7) | head[i];
-    }
-    // 2.3 counts the bytes after the size field, 2.4 the whole header.
-    const std::uint32_t extSize = head[3] == 3
-                                      ? BigEndian(reinterpret_cast<const char*>(head + 10)) + 4
-                                      : Synchsafe(reinterpret_cast<const char*>(head + 10));
-    if (extSize > tagSize || extSize < 4) return false;
-    const std::uint32_t newSize = tagSize - extSize;
-    in.seekg(0, std::ios::end);
-    const auto fileSize = static_cast<std::uint64_t>(in.tellg());
-    const std::uint64_t bodyStart = 10ULL + extSize;
-    if (bodyStart > fileSize) return false;
-    const std::uint64_t bodyEnd = std::min<std::uint64_t>(fileSize, 10ULL + tagSize);
-    std::string bytes(reinterpret_cast<const char*>(head), 10);
-    bytes[5] = static_cast<char>(head[5] & ~0x40);
-    for (int i = 0; i < 4; ++i)
-        bytes[static_cast<std::size_t>(6 + i)] =
-            static_cast<char>((newSize >> (7 * (3 - i))) & 0x7F);
-    bytes.resize(static_cast<std::size_t>(10 + (bodyEnd - bodyStart)));
-    in.clear();
-    in.seekg(static_cast<std::streamoff>(bodyStart));
-    if (!in.read(bytes.data() + 10, static_cast<std::streamsize>(bodyEnd - bodyStart)))
-        return false;
-    out = TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()));
-    return true;
-}
-
-// TagLib stops at an empty frame (size 0) and loses every frame after it. For
-// reading, the tag is handed over without its empty frames (and without an
-// extended header, and a 2.3 tag's unsynchronisation undone). False when the
-// tag has no empty frame.
-bool WithoutEmptyFrames(const std::string& path, TagLib::ByteVector& out) {
-    std::ifstream in(path, std::ios::binary);
-    unsigned char head[10];
-    if (!in.read(reinterpret_cast<char*>(head), sizeof head)) return false;
-    TagHeader header;
-    std::string problem;
-    if (std::memcmp(head, "ID3", 3) != 0 || !tagfile::ParseHeader(head, header, problem) ||
-        (header.major != 3 && header.major != 4)) {
-        return false;
-    }
-    // A damaged header may claim 256 MB in a file of a few bytes: only what
-    // the file holds is read.
-    in.seekg(0, std::ios::end);
-    const auto fileSize = static_cast<std::uint64_t>(std::max<std::streamoff>(in.tellg(), 0));
-    std::string tag(static_cast<std::size_t>(std::min<std::uint64_t>(10 + header.size, fileSize)),
-                    '\0');
-    in.seekg(0);
-    in.read(tag.data(), static_cast<std::streamsize>(tag.size()));
-    tag.resize(static_cast<std::size_t>(in.gcount()));
-    std::vector<RawFrame> frames;
-    if (!SplitFrames(tag, header, frames, problem)) return false;
-    std::string body;
-    bool empty = false;
-    for (const RawFrame& frame : frames) {
-        if (frame.bytes.size() == 10) {
-            empty = true;
-        } else {
-            body += frame.bytes;
-        }
-    }
-    if (!empty) return false;
-    std::string bytes =
-        tagfile::RenderHeader(header.major, static_cast<std::uint32_t>(body.size()));
-    // 2.4 frames say themselves whether they are unsynchronised.
-    if (header.major == 4) bytes[5] = static_cast<char>(header.flags & 0x80);
-    bytes += body;
-    out = TagLib::ByteVector(bytes.data(), static_cast<unsigned int>(bytes.size()));
-    return true;
-}
-
-// True when the file starts with an ID3v2 tag holding anything but padding,
-// or one too damaged to be read: such a file has a tag, readable or not.
-bool HoldsTagBytes(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return false;
-    struct stat st {};
-    bool holds = false;
-    if (::fstat(fd, &st) == 0) {
-        const TagRegion region = tagfile::FindTagRegion(fd, static_cast<std::uint64_t>(st.st_size));
-        if (region.lead == Lead::Damaged) {
-            holds = true;
-        } else if (region.lead == Lead::Valid && region.firstEnd > 10) {
-            std::string body(static_cast<std::size_t>(std::min<std::uint64_t>(
-                                 region.firstEnd - 10, std::uint64_t{1} << 20)),
-                             '\0');
-            holds = tagfile::ReadAt(fd, body.data(), body.size(), 10) &&
-                    body.find_first_not_of('\0') != std::string::npos;
-        }
-    }
-    ::close(fd);
-    return holds;
 }
 
 // True when any tags stacked behind the first hold nothing but padding.
@@ -267,178 +142,6 @@ bool OnlyPaddingAfterFirst(int fd, const TagRegion& region) {
 bool IsRegularFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-// ---- Writing: the old tag's frames are kept byte for byte; only the frames
-// of fields whose text changed are rendered anew. ----
-
-// A frame rendered by TagLib (2.4 layout) in the tag's version.
-std::string Finish(const TagLib::ID3v2::Frame& frame, int major) {
-    std::string bytes = Bytes(frame.render());
-    if (major == 3) {
-        const auto size = static_cast<std::uint32_t>(bytes.size() - 10);
-        for (int i = 0; i < 4; ++i)
-            bytes[static_cast<std::size_t>(4 + i)] = static_cast<char>(size >> (8 * (3 - i)));
-    }
-    return bytes;
-}
-
-std::string TextFrame(const char* id, const std::string& text, int major) {
-    const TagLib::String value = FromUtf8(text);
-    TagLib::ID3v2::TextIdentificationFrame frame(id, EncodingFor(value));
-    frame.setText(value);
-    return Finish(frame, major);
-}
-
-// A URL is ASCII: anything beyond (and blanks) is its UTF-8 bytes,
-// percent-encoded.
-std::string PercentEncoded(const std::string& utf8) {
-    static const char* const kHex = "0123456789ABCDEF";
-    std::string out;
-    for (const char ch : utf8) {
-        const auto c = static_cast<unsigned char>(ch);
-        if (c < 0x80 && c > 0x20) {
-            out.push_back(ch);
-        } else {
-            out.push_back('%');
-            out.push_back(kHex[c >> 4]);
-            out.push_back(kHex[c & 15]);
-        }
-    }
-    return out;
-}
-
-// "yyyy-MM[-dd[Thh[:mm[:ss]]]]": the parts a 2.3 tag has frames for.
-// False for any other text (a plain year included).
-bool SplitIsoDate(const std::string& text, std::string& year, std::string& ddmm,
-                  std::string& hhmm) {
-    static const char* const kShape = "dddd-dd-ddTdd:dd:dd";
-    const std::size_t n = text.size();
-    if (n != 7 && n != 10 && n != 13 && n != 16 && n != 19) return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        const char want = kShape[i];
-        const char c = text[i];
-        if (want == 'd' ? (c < '0' || c > '9') : (c != want && !(want == 'T' && c == ' ')))
-            return false;
-    }
-    year = text.substr(0, 4);
-    ddmm = n >= 10 ? text.substr(8, 2) + text.substr(5, 2) : std::string();
-    hhmm = n >= 16 ? text.substr(11, 2) + text.substr(14, 2) : std::string();
-    return true;
-}
-
-// Which field an old frame carries: 1..12, 0 for none of ours, kDateParts
-// for the 2.3 TDAT/TIME that a written date replaces.
-constexpr int kDateParts = 100;
-
-int FieldOf(const RawFrame& frame, int major, TagLib::ID3v2::Header& tagHeader, bool& commentSeen,
-            bool& urlSeen, std::string& commentLanguage) {
-    // Text frames by the table; a 2.4 date is the year field too.
-    const int field = core::Id3v2FieldOf(frame.id);
-    if (field != 0 && field != 7 && field != 11) return field;
-    if (frame.id == "TDRC") return 5;
-    if (major == 3 && (frame.id == "TDAT" || frame.id == "TIME")) return kDateParts;
-    if ((frame.id == "COMM" && !commentSeen) || (frame.id == "WXXX" && !urlSeen)) {
-        const TagLib::ByteVector data(frame.bytes.data(),
-                                      static_cast<unsigned>(frame.bytes.size()));
-        std::unique_ptr<TagLib::ID3v2::Frame> parsed(
-            TagLib::ID3v2::FrameFactory::instance()->createFrame(data, &tagHeader));
-        if (auto* comment = dynamic_cast<TagLib::ID3v2::CommentsFrame*>(parsed.get())) {
-            if (comment->description().isEmpty()) {
-                commentSeen = true;
-                commentLanguage = Bytes(comment->language());
-                return 7;
-            }
-        } else if (auto* url = dynamic_cast<TagLib::ID3v2::UserUrlLinkFrame*>(parsed.get())) {
-            if (url->description().isEmpty()) {
-                urlSeen = true;
-                return 11;
-            }
-        }
-    }
-    return 0;
-}
-
-// The new frames of one changed field.
-std::vector<std::string> RenderField(int field, const std::string& text, int major,
-                                     const std::string& commentLanguage) {
-    std::vector<std::string> out;
-    if (text.empty()) return out;
-    if (field == 5) {
-        std::string year, ddmm, hhmm;
-        if (major == 4) {
-            out.push_back(TextFrame("TDRC", text, major));
-        } else if (SplitIsoDate(text, year, ddmm, hhmm)) {
-            // 2.3 has a frame for each part of a date.
-            out.push_back(TextFrame("TYER", year, major));
-            if (!ddmm.empty()) out.push_back(TextFrame("TDAT", ddmm, major));
-            if (!hhmm.empty()) out.push_back(TextFrame("TIME", hhmm, major));
-        } else {
-            out.push_back(TextFrame("TYER", text, major));
-        }
-    } else if (field == 7) {
-        const TagLib::String value = FromUtf8(text);
-        TagLib::ID3v2::CommentsFrame frame(EncodingFor(value));
-        frame.setLanguage(commentLanguage.size() == 3
-                              ? TagLib::ByteVector(commentLanguage.c_str(), 3)
-                              : TagLib::ByteVector("eng"));
-        frame.setText(value);
-        out.push_back(Finish(frame, major));
-    } else if (field == 11) {
-        // Latin-1 text is stored as it is; beyond, the low byte of each
-        // character would be garbage, so the URL is percent-encoded instead.
-        TagLib::ID3v2::UserUrlLinkFrame frame(TagLib::String::Latin1);
-        const TagLib::String value = FromUtf8(text);
-        frame.setUrl(value.isLatin1()
-                         ? value
-                         : TagLib::String(PercentEncoded(text), TagLib::String::Latin1));
-        out.push_back(Finish(frame, major));
-    } else {
-        out.push_back(TextFrame(core::Id3v2FrameId(field), text, major));
-    }
-    return out;
-}
-
-// A 2.2 tag has three-letter frames: TagLib converts it to 2.3 once, and the
-// result is spliced like any 2.3 tag.
-bool ConvertV22(const std::string& tag, std::string& converted) {
-    TagLib::ByteVector bytes(tag.data(), static_cast<unsigned>(tag.size()));
-    TagLib::ByteVectorStream stream(bytes);
-    TagLib::MPEG::File file(&stream, TagLib::ID3v2::FrameFactory::instance(), false);
-    if (!file.isValid() || !file.hasID3v2Tag()) return false;
-    converted = Bytes(file.ID3v2Tag()->render(TagLib::ID3v2::v3));
-    return converted.size() >= 10;
-}
-
-// TagLib's conversion drops a 2.2 tag's day and time (TDA, TIM): they are
-// carried over as the 2.3 TDAT and TIME frames, unless the conversion kept
-// them.
-void KeepV22DateParts(const std::string& tag22, std::vector<RawFrame>& frames) {
-    static const std::pair<const char*, const char*> kParts[] = {{"TDA", "TDAT"}, {"TIM", "TIME"}};
-    std::size_t pos = 10;
-    while (pos + 6 <= tag22.size() && tag22[pos] != 0) {
-        const auto* p = reinterpret_cast<const unsigned char*>(tag22.data() + pos);
-        const std::size_t size = (std::size_t{p[3]} << 16) | (std::size_t{p[4]} << 8) | p[5];
-        if (size > tag22.size() - pos - 6) break;
-        for (const auto& part : kParts) {
-            const char* id22 = part.first;
-            const char* id23 = part.second;
-            const bool kept = std::any_of(frames.begin(), frames.end(),
-                                          [id23](const RawFrame& f) { return f.id == id23; });
-            if (size == 0 || kept || tag22.compare(pos, 3, id22) != 0) continue;
-            std::string bytes = id23;
-            for (int i = 3; i >= 0; --i) bytes.push_back(static_cast<char>(size >> (8 * i)));
-            bytes.append(2, '\0');
-            bytes += tag22.substr(pos + 6, size);
-            frames.push_back({id23, bytes});
-        }
-        pos += 6 + size;
-    }
-}
-
-bool ReadTagBytes(int fd, std::uint64_t size, std::string& out) {
-    out.resize(static_cast<std::size_t>(size));
-    return size == 0 || tagfile::ReadAt(fd, out.data(), out.size(), 0);
 }
 
 struct OpenFile {
@@ -523,90 +226,6 @@ bool TakesTag(const std::string& path, const OpenFile& file, const TagRegion& re
         return false;
     }
     return true;
-}
-
-// The first tag of a file as it stands: its bytes (a 2.2 tag converted to
-// 2.3), header and frames. A file without a valid tag has none (2.3 then).
-struct OldTag {
-    std::string bytes;
-    TagHeader header;
-    std::vector<RawFrame> frames;
-    OldTag() { header.major = 3; }
-};
-
-bool ReadOldTag(int fd, const TagRegion& region, OldTag& old, std::string& error) {
-    old.header = region.header;
-    if (!ReadTagBytes(fd, region.firstEnd, old.bytes)) {
-        error = std::string("cannot read the tag: ") + std::strerror(errno);
-        return false;
-    }
-    std::string tag22;  // a 2.2 tag as read, before its conversion
-    if (old.header.major == 2) {
-        std::string converted;
-        if (!ConvertV22(old.bytes, converted) ||
-            !tagfile::ParseHeader(reinterpret_cast<const unsigned char*>(converted.data()),
-                                  old.header, error)) {
-            error = "the ID3v2.2 tag cannot be converted";
-            return false;
-        }
-        tag22 = old.bytes;
-        old.bytes = converted;
-    }
-    std::size_t unread = 0;
-    if (!SplitFrames(old.bytes, old.header, old.frames, error, &unread)) return false;
-    // (An unsynchronised 2.2 tag is left to the conversion alone.)
-    if (!tag22.empty() && (region.header.flags & 0x80) == 0) KeepV22DateParts(tag22, old.frames);
-    if (unread > 0) {
-        error =
-            "the ID3v2 tag is damaged after its last readable frame, and writing "
-            "would lose what follows";
-        return false;
-    }
-    return true;
-}
-
-// The frames of the new tag: the old ones byte for byte, but for the fields
-// marked changed, whose new frames (from `texts`, by field) stand where the
-// field's first old frame stood, or at the end.
-std::string SplicedBody(const OldTag& old, const std::array<bool, 13>& changed,
-                        const std::array<std::string, 12>& texts) {
-    // A 2.4 tag stays 2.4: its own frames need no conversion, and none is lost.
-    const int major = old.header.major;
-    TagLib::ID3v2::Header tagHeader(
-        TagLib::ByteVector(old.bytes.size() >= 10 ? old.bytes.substr(0, 10).c_str() : "",
-                           old.bytes.size() >= 10 ? 10 : 0));
-    const bool unsynchronisedFrames = major == 4 && (old.header.flags & 0x80) != 0;
-
-    std::string year, ddmm, hhmm;
-    const bool writesDateParts =
-        changed[5] && major == 3 && SplitIsoDate(texts[4], year, ddmm, hhmm) && !ddmm.empty();
-    std::string body, commentLanguage;
-    std::array<bool, 13> placed{};
-    bool commentSeen = false, urlSeen = false;
-    auto emit = [&](int field) {
-        if (placed[static_cast<std::size_t>(field)]) return;
-        placed[static_cast<std::size_t>(field)] = true;
-        for (const auto& bytes :
-             RenderField(field, texts[static_cast<std::size_t>(field - 1)], major, commentLanguage))
-            body += bytes;
-    };
-    for (const RawFrame& frame : old.frames) {
-        if (frame.bytes.size() == 10) continue;  // an empty frame holds nothing; others stop at it
-        int field = FieldOf(frame, major, tagHeader, commentSeen, urlSeen, commentLanguage);
-        if (field == kDateParts) field = writesDateParts ? 5 : 0;
-        if (field == 0 || !changed[static_cast<std::size_t>(field)]) {
-            std::string bytes = frame.bytes;
-            // The tag-wide flag is dropped; each frame then says it itself.
-            if (unsynchronisedFrames) bytes[9] = static_cast<char>(bytes[9] | 0x02);
-            body += bytes;
-            continue;
-        }
-        emit(field);  // at the place of the field's first old frame
-    }
-    for (int field = 1; field <= 12; ++field) {
-        if (changed[static_cast<std::size_t>(field)]) emit(field);
-    }
-    return body;
 }
 
 // Writes the new tag over the old one's space, which holds it; `readsBack`
@@ -704,7 +323,8 @@ bool TagLibId3v2Tag::Load(const std::string& path) {
     if (!IsRegularFile(path)) return false;
     bool loaded = false;
     TagLib::ByteVector repaired;
-    if (WithoutEmptyFrames(path, repaired) || WithoutExtendedHeader(path, repaired)) {
+    if (tagrepair::WithoutEmptyFrames(path, repaired) ||
+        tagrepair::WithoutExtendedHeader(path, repaired)) {
         TagLib::ByteVectorStream memory(repaired);
         loaded = Load(&memory);
     } else {
@@ -713,7 +333,7 @@ bool TagLibId3v2Tag::Load(const std::string& path) {
         loaded = Load(&stream);
     }
     // A tag that could not be read is still a tag: never "no tag" for it.
-    if (!present_ && HoldsTagBytes(path)) present_ = true;
+    if (!present_ && tagrepair::HoldsTagBytes(path)) present_ = true;
     return loaded;
 }
 
@@ -756,13 +376,14 @@ bool TagLibId3v2Tag::Write(const std::string& path) {
         changed[f] = region.lead != Lead::Valid || pending_[f - 1] != current.loaded_[f - 1];
     }
     OldTag old;
-    if (region.lead == Lead::Valid && !ReadOldTag(file.fd, region, old, error_)) return false;
+    if (region.lead == Lead::Valid && !tagsplice::ReadOldTag(file.fd, region, old, error_))
+        return false;
     const int major = old.header.major;
-    const std::string body = SplicedBody(old, changed, pending_);
+    const std::string body = tagsplice::SplicedBody(old, changed, pending_);
 
     // The old head, to put back should the new tag not read back as written.
     std::string oldHead;
-    if (region.end > 0 && !ReadTagBytes(file.fd, region.end, oldHead)) {
+    if (region.end > 0 && !tagsplice::ReadTagBytes(file.fd, region.end, oldHead)) {
         error_ = std::string("cannot read the tag: ") + std::strerror(errno);
         return false;
     }
@@ -791,7 +412,7 @@ bool TagLibId3v2Tag::ReadsBack(const std::string& path, const TagLibId3v2Tag& be
         const std::string& got = check.loaded_[i];
         std::string want = changed[static_cast<std::size_t>(f)] ? pending_[i] : before.loaded_[i];
         std::string year, ddmm, hhmm;
-        if (f == 5 && major == 3 && SplitIsoDate(want, year, ddmm, hhmm)) want = year;
+        if (f == 5 && major == 3 && tagsplice::SplitIsoDate(want, year, ddmm, hhmm)) want = year;
         // Texts TagLib normalises (genres, URLs beyond Latin-1) are only
         // checked for being there; every written text must be.
         const bool exact = changed[static_cast<std::size_t>(f)] && f != 6 && f != 11;
