@@ -18,7 +18,7 @@
 #include <map>
 #include <string>
 
-#include "platform/audio/PulseRecorder.h"
+#include "platform/pulse/PulseRecorder.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <ctime>
 
-#include "platform/audio/Dsp.h"
+#include "platform/pulse/Dsp.h"
 
 int main(int argc, char** argv) {
     const int minutes = argc > 1 ? std::atoi(argv[1]) : 10;

@@ -7,7 +7,7 @@
 
 #include "converter/ConvertJob.h"
 #include "converter/ConvertRules.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 
 int main(int argc, char** argv) {
     using namespace qsr;

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "converter/windows/frmcov.h"
-#include "platform/audio/RealAudioEngine.h"
 #include "platform/mediaplayer/RealMediaControl.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/windows/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"

@@ -17,7 +17,7 @@
 #include <string>
 
 #include "StderrBox.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "tags/FmodTagSource.h"

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"
 

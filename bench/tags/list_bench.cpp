@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "StderrBox.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/EventPump.h"
 #include "platform/services/Services.h"
 #include "platform/soundlib/SoundLibrary.h"

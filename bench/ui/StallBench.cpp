@@ -16,8 +16,8 @@
 #include <string>
 
 #include "converter/windows/frmcov.h"
-#include "platform/audio/RealAudioEngine.h"
 #include "platform/mediaplayer/RealMediaControl.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/EventPump.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "tags/TagFileListModel.h"

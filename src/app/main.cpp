@@ -10,7 +10,7 @@
 #include "app/windows/Form1.h"
 #include "core/AppInfo.h"
 #include "desktop/SingleInstance.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/HeldMessages.h"
 #include "platform/services/windows/QtServices.h"

@@ -15,7 +15,7 @@
 
 #include "cli/Commands.h"
 #include "platform/audio-api/AudioEngine.h"
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "converter/ConvertJob.h"
 #include "converter/ConvertRules.h"
 #include "platform/audio-api/WmaProfiles.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 

@@ -15,7 +15,7 @@
 
 #include "ScratchFile.h"
 #include "core/MpegTagFile.h"
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 
 namespace {
 

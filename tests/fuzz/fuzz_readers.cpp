@@ -17,7 +17,10 @@ extern "C" {
 #include "ScratchFile.h"
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
-#include "platform/audio/Mp3Frames.h"
+#include "platform/codecs/Codecs.h"
+#include "platform/ffmpeg/Ffmpeg.h"
+#include "platform/ffmpeg/Mp3Frames.h"
+#include "platform/g726/G726.h"
 
 namespace {
 
@@ -26,6 +29,7 @@ namespace {
 const bool kLogSink = [] {
     qsr::audio::SetCodecLogSink(
         [](bool verbose) { av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_QUIET); });
+    qsr::audio::file::ffmpeg::UseQuietHook(&qsr::audio::QuietCodecLogByDefault);
     return true;
 }();
 
@@ -74,16 +78,16 @@ std::unique_ptr<IDecoder> Open(std::uint8_t kind, std::uint8_t detail, const std
     std::string error;
     switch (kind % 8) {
         case 0:
-            return OpenSndfileDecoder(path, error);
+            return codecs::OpenSndfileDecoder(path, error);
         case 1:
-            return OpenSndfileRawDecoder(path, SndfileVoxFormat(), 8000, 1, "vox", error);
+            return codecs::OpenSndfileRawDecoder(path, SndfileVoxFormat(), 8000, 1, "vox", error);
         case 2:
-            return OpenSndfileRawDecoder(path, SndfileRawFormat(1 + detail % 3), 8000,
-                                         1 + detail / 3 % 2, "raw", error);
+            return codecs::OpenSndfileRawDecoder(path, SndfileRawFormat(1 + detail % 3), 8000,
+                                                 1 + detail / 3 % 2, "raw", error);
         case 3:
-            return OpenG726Decoder(path, G726Params{8000, 2 + detail % 4}, error);
+            return g726::OpenG726Decoder(path, G726Params{8000, 2 + detail % 4}, error);
         default:
-            return OpenFfmpegDecoder(path, detail & 1, error);
+            return ffmpeg::OpenFfmpegDecoder(path, detail & 1, error);
     }
 }
 

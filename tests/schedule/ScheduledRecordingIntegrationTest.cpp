@@ -19,7 +19,7 @@
 
 #include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
 #include "schedule/windows/Form5.h"
 #include "schedule/windows/Form6.h"

@@ -20,7 +20,7 @@
 
 #include "app/windows/Form1.h"
 #include "fakes/FakeServices.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
 #include "settings/Inifun.h"
 #include "settings/Mp3OptionRules.h"

@@ -14,7 +14,7 @@
 #include <cstdlib>
 
 #include "fakes/FakeServices.h"
-#include "platform/audio/PulseRecorder.h"
+#include "platform/pulse/PulseRecorder.h"
 #include "settings/windows/MixerPage.h"
 #include "settings/windows/frmAdv.h"
 #include "support/Controls.h"

@@ -16,7 +16,7 @@
 #include <memory>
 
 #include "fakes/FakeServices.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
 #include "recording/RecordingSession.h"
 #include "settings/FormatValues.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "core/MpegTagFile.h"
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/taglib/MpegTagRewrite.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 #include "support/TempDir.h"
 
 namespace fs = std::filesystem;

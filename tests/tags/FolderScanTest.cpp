@@ -7,7 +7,7 @@
 
 #include "Corpus.h"
 #include "CorpusManifest.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "support/TempDir.h"
 #include "tags/FolderScan.h"
 

@@ -27,7 +27,7 @@
 #include "FileRows.h"
 #include "cli/Commands.h"
 #include "fakes/FakeServices.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "platform/services/windows/QtServices.h"
 #include "platform/soundlib/SoundLibrary.h"
 #include "recording/RecordingSession.h"

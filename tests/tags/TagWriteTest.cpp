@@ -21,8 +21,8 @@
 #include "Corpus.h"
 #include "cli/Commands.h"
 #include "fakes/FakeAudio.h"
-#include "platform/audio/RealAudioEngine.h"
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/pulse/RealAudioEngine.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 #include "support/TempDir.h"
 #include "tags/clsID3v23.h"
 

@@ -10,8 +10,8 @@
 
 #include "Corpus.h"
 #include "cli/Commands.h"
-#include "platform/audio/RealAudioEngine.h"
-#include "platform/audio/TagLibId3v2Tag.h"
+#include "platform/pulse/RealAudioEngine.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 #include "support/TempDir.h"
 #include "tags/clsID3v1.h"
 #include "tags/clsID3v23.h"

@@ -2,6 +2,11 @@
 
 // Internals of the file component: one encoder or decoder per file type, all
 // behind two small interfaces so the component only picks and feeds them.
+//
+// Most of them live in modules loaded on first use: for those, the functions
+// below (the *Loader.cpp files) load the module and call through its table
+// (the *Module.h files); the module's own bodies are declared in its folder
+// (platform/codecs/Codecs.h, platform/ffmpeg/Ffmpeg.h, platform/g726/G726.h).
 
 #include <cstdint>
 #include <memory>

@@ -1,5 +1,6 @@
 // The codec module's entry (see platform/audio/CodecsModule.h).
 #include "platform/audio/CodecsModule.h"
+#include "platform/codecs/Codecs.h"
 
 namespace {
 
@@ -7,38 +8,40 @@ using namespace qsr::audio;
 using namespace qsr::audio::file;
 
 IEncoder* OpenMp3(const std::string& path, const Mp3Options& o, std::string& error) {
-    return OpenMp3Encoder(path, o, error).release();
+    return codecs::OpenMp3Encoder(path, o, error).release();
 }
 
 IEncoder* OpenOgg(const std::string& path, const OggParams& p, std::string& error) {
-    return OpenOggEncoder(path, p, error).release();
+    return codecs::OpenOggEncoder(path, p, error).release();
 }
 
 IEncoder* OpenFlac(const std::string& path, const FlacParams& p, std::string& error) {
-    return OpenFlacEncoder(path, p, error).release();
+    return codecs::OpenFlacEncoder(path, p, error).release();
 }
 
 IEncoder* OpenOpus(const std::string& path, const OpusParams& p, std::string& error) {
-    return OpenOpusEncoder(path, p, error).release();
+    return codecs::OpenOpusEncoder(path, p, error).release();
 }
 
 IEncoder* OpenSndfile(const std::string& path, int sfFormat, int rate, int channels,
                       std::string& error, std::uint64_t wavSizeLimit) {
-    return OpenSndfileEncoder(path, sfFormat, rate, channels, error, wavSizeLimit).release();
+    return codecs::OpenSndfileEncoder(path, sfFormat, rate, channels, error, wavSizeLimit)
+        .release();
 }
 
 IDecoder* OpenSndfileReader(const std::string& path, std::string& error) {
-    return OpenSndfileDecoder(path, error).release();
+    return codecs::OpenSndfileDecoder(path, error).release();
 }
 
 IDecoder* OpenSndfileRawReader(const std::string& path, int sfFormat, int rate, int channels,
                                const std::string& description, std::string& error) {
-    return OpenSndfileRawDecoder(path, sfFormat, rate, channels, description, error).release();
+    return codecs::OpenSndfileRawDecoder(path, sfFormat, rate, channels, description, error)
+        .release();
 }
 
 const CodecsModuleTable kTable{kCodecsModuleVersion,
-                               DescribeMp3,
-                               DescribeOgg,
+                               codecs::DescribeMp3,
+                               codecs::DescribeOgg,
                                OpenMp3,
                                OpenOgg,
                                OpenFlac,
@@ -46,7 +49,7 @@ const CodecsModuleTable kTable{kCodecsModuleVersion,
                                OpenSndfile,
                                OpenSndfileReader,
                                OpenSndfileRawReader,
-                               ReadSndfileShape};
+                               codecs::ReadSndfileShape};
 
 }  // namespace
 

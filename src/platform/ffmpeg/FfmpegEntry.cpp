@@ -8,41 +8,19 @@ extern "C" {
 #include <climits>
 #include <vector>
 
-#include "platform/audio/CodecLog.h"
 #include "platform/audio/FfmpegModule.h"
-
-namespace qsr::audio {
-namespace {
-void (*quietHook)() = nullptr;
-}
-
-// The decoders quiet FFmpeg's log through the program's own switch, which
-// knows whether a verbose log was asked for.
-void QuietCodecLogByDefault() {
-    if (quietHook) quietHook();
-}
-
-// The resampler (Resampler.cpp).
-namespace file {
-IResampler* NewSwrResampler(int inRate, int outRate, int channels, bool dither);
-}
-
-}  // namespace qsr::audio
+#include "platform/ffmpeg/Ffmpeg.h"
 
 namespace {
 
 using namespace qsr::audio::file;
 
-void UseQuietHook(void (*quiet)()) {
-    qsr::audio::quietHook = quiet;
-}
-
 IDecoder* OpenDecoder(const std::string& path, bool dither, std::string& error) {
-    return OpenFfmpegDecoder(path, dither, error).release();
+    return ffmpeg::OpenFfmpegDecoder(path, dither, error).release();
 }
 
 IEncoder* OpenWma(const std::string& path, int profile, std::string& error) {
-    return OpenWmaEncoder(path, profile, error).release();
+    return ffmpeg::OpenWmaEncoder(path, profile, error).release();
 }
 
 bool Recognises(const unsigned char* bytes, std::size_t size) {
@@ -58,7 +36,7 @@ bool Recognises(const unsigned char* bytes, std::size_t size) {
 }
 
 int LengthMs(const std::string& path) {
-    qsr::audio::QuietCodecLogByDefault();
+    ffmpeg::QuietLog();
     AVFormatContext* fmt = nullptr;
     if (avformat_open_input(&fmt, path.c_str(), nullptr, nullptr) < 0) return -1;
     int ms = -1;
@@ -74,8 +52,9 @@ void SetLogVerbose(bool verbose) {
     av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_QUIET);
 }
 
-const FfmpegModuleTable kTable{kFfmpegModuleVersion, UseQuietHook, OpenDecoder,     OpenWma,
-                               Recognises,           LengthMs,     NewSwrResampler, SetLogVerbose};
+const FfmpegModuleTable kTable{
+    kFfmpegModuleVersion,    ffmpeg::UseQuietHook, OpenDecoder, OpenWma, Recognises, LengthMs,
+    ffmpeg::NewSwrResampler, SetLogVerbose};
 
 }  // namespace
 

@@ -1,16 +1,17 @@
 // The G.726 module's entry (see platform/audio/G726Module.h).
 #include "platform/audio/G726Module.h"
+#include "platform/g726/G726.h"
 
 namespace {
 
 using namespace qsr::audio::file;
 
 IEncoder* OpenEncoder(const std::string& path, const G726Params& p, std::string& error) {
-    return OpenG726Encoder(path, p, error).release();
+    return g726::OpenG726Encoder(path, p, error).release();
 }
 
 IDecoder* OpenDecoder(const std::string& path, const G726Params& p, std::string& error) {
-    return OpenG726Decoder(path, p, error).release();
+    return g726::OpenG726Decoder(path, p, error).release();
 }
 
 const G726ModuleTable kTable{kG726ModuleVersion, OpenEncoder, OpenDecoder};

@@ -10,11 +10,11 @@
 #include "core/FileKind.h"
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/InputAdapter.h"
-#include "platform/audio/PulseConnection.h"
 #include "platform/mediaplayer/CdAudio.h"
 #include "platform/mediaplayer/MediaModules.h"
 #include "platform/mediaplayer/MidiRender.h"
 #include "platform/mediaplayer/ReadAhead.h"
+#include "platform/pulse/PulseConnection.h"
 
 namespace qsr::mediaplayer {
 namespace {

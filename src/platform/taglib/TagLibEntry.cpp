@@ -1,6 +1,6 @@
 // The TagLib module's entry (see platform/audio/TagLibModule.h).
-#include "platform/audio/TagLibId3v2Tag.h"
 #include "platform/audio/TagLibModule.h"
+#include "platform/taglib/TagLibId3v2Tag.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <random>
 #include <thread>
 
-#include "platform/audio/PulseCapture.h"
+#include "platform/pulse/PulseCapture.h"
 
 using qsr::audio::BlockCutter;
 using qsr::audio::CaptureBuffer;

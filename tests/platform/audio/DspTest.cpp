@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/audio/Dsp.h"
-#include "platform/audio/PulseRecorder.h"
+#include "platform/pulse/Dsp.h"
+#include "platform/pulse/PulseRecorder.h"
 
 using qsr::audio::Samples;
 using qsr::audio::dsp::Agc;

@@ -7,8 +7,8 @@
 #include <filesystem>
 
 #include "platform/audio/AudioFileComponent.h"
-#include "platform/audio/RealAudioEngine.h"
 #include "platform/mediaplayer/MediaModules.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "support/MidiFile.h"
 #include "support/NoModules.h"
 #include "support/Signal.h"

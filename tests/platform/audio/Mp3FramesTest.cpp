@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/audio/Mp3Frames.h"
+#include "platform/ffmpeg/Mp3Frames.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 

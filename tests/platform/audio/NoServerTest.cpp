@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/audio/PulsePlayer.h"
-#include "platform/audio/PulseRecorder.h"
+#include "platform/pulse/PulsePlayer.h"
+#include "platform/pulse/PulseRecorder.h"
 #include "support/TempDir.h"
 
 using qsr::audio::PulsePlayer;

@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "platform/audio-api/MixDown.h"
-#include "platform/audio/PulsePlayer.h"
-#include "platform/audio/PulseRecorder.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/PulsePlayer.h"
+#include "platform/pulse/PulseRecorder.h"
+#include "platform/pulse/RealAudioEngine.h"
 #include "support/EventWait.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"

@@ -1,5 +1,5 @@
 #include "../audio-api/AudioContracts.h"
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 
 namespace qsr::contract {
 

@@ -1,11 +1,11 @@
-#include "platform/audio/PulseRecorder.h"
+#include "platform/pulse/PulseRecorder.h"
 
 #include <QMetaObject>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "platform/audio/PulsePrograms.h"
+#include "platform/pulse/PulsePrograms.h"
 
 namespace qsr::audio {
 namespace {

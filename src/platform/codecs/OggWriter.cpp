@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/audio/FileCodecs.h"
+#include "platform/codecs/Codecs.h"
 
 namespace qsr::audio::file {
 namespace {
@@ -133,6 +134,8 @@ class OggEncoder : public IEncoder {
 
 }  // namespace
 
+namespace codecs {
+
 std::string DescribeOgg(const OggParams& p) {
     vorbis_info vi;
     // Quality runs from 0 to 10 (0 to 1000 hundredths).
@@ -177,4 +180,5 @@ std::unique_ptr<IEncoder> OpenOggEncoder(const std::string& path, const OggParam
     return enc;
 }
 
+}  // namespace codecs
 }  // namespace qsr::audio::file

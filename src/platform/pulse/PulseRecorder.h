@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "platform/audio-api/AudioRecorder.h"
-#include "platform/audio/Dsp.h"
-#include "platform/audio/PulseCapture.h"
-#include "platform/audio/PulseConnection.h"
+#include "platform/pulse/Dsp.h"
+#include "platform/pulse/PulseCapture.h"
+#include "platform/pulse/PulseConnection.h"
 
 namespace qsr::audio {
 

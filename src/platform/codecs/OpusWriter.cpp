@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/audio/FileCodecs.h"
+#include "platform/codecs/Codecs.h"
 
 namespace qsr::audio::file {
 namespace {
@@ -108,6 +109,8 @@ class OpusEncoder : public IEncoder {
 
 }  // namespace
 
+namespace codecs {
+
 std::unique_ptr<IEncoder> OpenOpusEncoder(const std::string& path, const OpusParams& p,
                                           std::string& error) {
     if (DescribeOpus(p).empty()) {
@@ -130,4 +133,5 @@ std::unique_ptr<IEncoder> OpenOpusEncoder(const std::string& path, const OpusPar
     return enc;
 }
 
+}  // namespace codecs
 }  // namespace qsr::audio::file

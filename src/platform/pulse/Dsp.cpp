@@ -1,4 +1,4 @@
-#include "platform/audio/Dsp.h"
+#include "platform/pulse/Dsp.h"
 
 #include <algorithm>
 #include <cmath>

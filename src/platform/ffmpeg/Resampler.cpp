@@ -8,6 +8,7 @@ extern "C" {
 #include <algorithm>
 
 #include "platform/audio/FfmpegModule.h"
+#include "platform/ffmpeg/Ffmpeg.h"
 
 namespace qsr::audio::file {
 namespace {
@@ -39,6 +40,8 @@ class SwrResampler : public IResampler {
 
 }  // namespace
 
+namespace ffmpeg {
+
 IResampler* NewSwrResampler(int inRate, int outRate, int channels, bool dither) {
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, channels);
@@ -55,4 +58,5 @@ IResampler* NewSwrResampler(int inRate, int outRate, int channels, bool dither) 
     return new SwrResampler(swr, channels);
 }
 
+}  // namespace ffmpeg
 }  // namespace qsr::audio::file

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/audio/FileCodecs.h"
+#include "platform/codecs/Codecs.h"
 
 // WAV variants, VOX and RAW through libsndfile, writing and reading back.
 namespace qsr::audio::file {
@@ -154,6 +155,8 @@ class SndfileDecoder : public IDecoder {
 
 }  // namespace
 
+namespace codecs {
+
 std::unique_ptr<IEncoder> OpenSndfileEncoder(const std::string& path, int sfFormat, int rate,
                                              int channels, std::string& error,
                                              std::uint64_t wavSizeLimit) {
@@ -236,4 +239,5 @@ std::unique_ptr<IDecoder> OpenSndfileDecoder(const std::string& path, std::strin
     return std::make_unique<SndfileDecoder>(sf, info, description);
 }
 
+}  // namespace codecs
 }  // namespace qsr::audio::file

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/audio/FileCodecs.h"
+#include "platform/codecs/Codecs.h"
 
 namespace qsr::audio::file {
 namespace {
@@ -169,6 +170,8 @@ class Mp3Encoder : public IEncoder {
 
 }  // namespace
 
+namespace codecs {
+
 std::string DescribeMp3(const Mp3Options& o, Mp3Options* effective) {
     lame_global_flags* gf = InitLame(o);
     if (!gf) return {};
@@ -218,4 +221,5 @@ std::unique_ptr<IEncoder> OpenMp3Encoder(const std::string& path, const Mp3Optio
     return std::make_unique<Mp3Encoder>(f, gf, o.Channels());
 }
 
+}  // namespace codecs
 }  // namespace qsr::audio::file

@@ -26,7 +26,7 @@ namespace qsr::audio {
 // readable frame, or that a second tag with frames follows. Empty frames are
 // read past and dropped. A written tag is read again; if it does not read as
 // written, the old tag is put back and the write fails. How the file is changed
-// without a crash ever leaving half of it: see MpegTagFile.h.
+// without a crash ever leaving half of it: see MpegTagRewrite.h.
 //
 // RemoveTag strips every ID3v2 tag at the start of the file; any ID3v1 tag
 // stays. A tag readers find further in (behind junk) is reported as left,

@@ -9,6 +9,7 @@ extern "C" {
 
 #include "platform/audio-api/WmaProfiles.h"
 #include "platform/audio/FileCodecs.h"
+#include "platform/ffmpeg/Ffmpeg.h"
 
 // WMA: FFmpeg's wmav2 encoder in an ASF container.
 namespace qsr::audio::file {
@@ -146,6 +147,8 @@ class WmaEncoder : public IEncoder {
 
 }  // namespace
 
+namespace ffmpeg {
+
 std::unique_ptr<IEncoder> OpenWmaEncoder(const std::string& path, int profile, std::string& error) {
     const WmaProfile* p = FindWmaProfile(profile);
     if (!p) {
@@ -157,4 +160,5 @@ std::unique_ptr<IEncoder> OpenWmaEncoder(const std::string& path, int profile, s
     return e;
 }
 
+}  // namespace ffmpeg
 }  // namespace qsr::audio::file

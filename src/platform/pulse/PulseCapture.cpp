@@ -1,4 +1,4 @@
-#include "platform/audio/PulseCapture.h"
+#include "platform/pulse/PulseCapture.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "platform/audio/PulsePlayer.h"
+#include "platform/pulse/PulsePlayer.h"
 
 #include <QMetaObject>
 #include <algorithm>

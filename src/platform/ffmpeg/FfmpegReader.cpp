@@ -7,6 +7,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <deque>
@@ -14,9 +15,9 @@ extern "C" {
 #include <optional>
 #include <string>
 
-#include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
-#include "platform/audio/Mp3Frames.h"
+#include "platform/ffmpeg/Ffmpeg.h"
+#include "platform/ffmpeg/Mp3Frames.h"
 
 // Reads every file FFmpeg decodes, as interleaved 16-bit frames at the file's
 // own rate and channel count.
@@ -77,7 +78,7 @@ class FfmpegDecoder : public IDecoder {
     ~FfmpegDecoder() override { CloseAll(); }
 
     bool Open(std::string& error) {
-        QuietCodecLogByDefault();
+        ffmpeg::QuietLog();
         int rc = avformat_open_input(&fmt_, path_.c_str(), nullptr, nullptr);
         if (rc < 0) return Fail(error, rc);
         if ((rc = avformat_find_stream_info(fmt_, nullptr)) < 0) return Fail(error, rc);
@@ -431,6 +432,19 @@ class FfmpegDecoder : public IDecoder {
 
 }  // namespace
 
+namespace ffmpeg {
+namespace {
+std::atomic<void (*)()> quietHook{nullptr};
+}  // namespace
+
+void QuietLog() {
+    if (auto* quiet = quietHook.load()) quiet();
+}
+
+void UseQuietHook(void (*quiet)()) {
+    quietHook = quiet;
+}
+
 std::unique_ptr<IDecoder> OpenFfmpegDecoder(const std::string& path, bool dither,
                                             std::string& error) {
     auto d = std::make_unique<FfmpegDecoder>(path, dither);
@@ -438,4 +452,5 @@ std::unique_ptr<IDecoder> OpenFfmpegDecoder(const std::string& path, bool dither
     return d;
 }
 
+}  // namespace ffmpeg
 }  // namespace qsr::audio::file

@@ -1,12 +1,12 @@
-#include "platform/audio/RealAudioEngine.h"
+#include "platform/pulse/RealAudioEngine.h"
 
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/LameMp3Settings.h"
 #include "platform/audio/Modules.h"
-#include "platform/audio/PulsePlayer.h"
-#include "platform/audio/PulseRecorder.h"
 #include "platform/audio/TagLibModule.h"
+#include "platform/pulse/PulsePlayer.h"
+#include "platform/pulse/PulseRecorder.h"
 
 namespace qsr::audio {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/audio/PulsePrograms.h"
+#include "platform/pulse/PulsePrograms.h"
 
 #include <algorithm>
 #include <map>

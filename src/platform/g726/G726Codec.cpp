@@ -15,6 +15,7 @@ extern "C" {
 #include <vector>
 
 #include "platform/audio/FileCodecs.h"
+#include "platform/g726/G726.h"
 
 // G.726 as a headerless bitstream; the same codec writes and reads it, since
 // codecs disagree on how 3- and 5-bit codes are packed.
@@ -150,6 +151,8 @@ class G726Decoder : public IDecoder {
 
 }  // namespace
 
+namespace g726 {
+
 std::unique_ptr<IEncoder> OpenG726Encoder(const std::string& path, const G726Params& p,
                                           std::string& error) {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -176,4 +179,5 @@ std::unique_ptr<IDecoder> OpenG726Decoder(const std::string& path, const G726Par
     return std::make_unique<G726Decoder>(f, static_cast<std::int64_t>(st.st_size), p);
 }
 
+}  // namespace g726
 }  // namespace qsr::audio::file

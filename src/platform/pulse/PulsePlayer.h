@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "platform/audio-api/AudioPlayer.h"
-#include "platform/audio/PulseConnection.h"
+#include "platform/pulse/PulseConnection.h"
 
 namespace qsr::audio {
 

@@ -1,4 +1,4 @@
-#include "platform/audio/PulseConnection.h"
+#include "platform/pulse/PulseConnection.h"
 
 #include <cstdint>
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/audio/PulseConnection.h"
+#include "platform/pulse/PulseConnection.h"
 
 namespace qsr::audio {
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/audio/FileCodecs.h"
+#include "platform/codecs/Codecs.h"
 
 namespace qsr::audio::file {
 namespace {
@@ -67,6 +68,8 @@ class FlacEncoder : public IEncoder {
 
 }  // namespace
 
+namespace codecs {
+
 std::unique_ptr<IEncoder> OpenFlacEncoder(const std::string& path, const FlacParams& p,
                                           std::string& error) {
     if (DescribeFlac(p).empty()) {
@@ -103,4 +106,5 @@ std::unique_ptr<IEncoder> OpenFlacEncoder(const std::string& path, const FlacPar
     return std::make_unique<FlacEncoder>(enc, p.channels, p.bits - 16);
 }
 
+}  // namespace codecs
 }  // namespace qsr::audio::file

@@ -1,4 +1,4 @@
-#include "platform/audio/Mp3Frames.h"
+#include "platform/ffmpeg/Mp3Frames.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>
