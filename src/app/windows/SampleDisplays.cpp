@@ -76,12 +76,29 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
     // Reuses the buffer's capacity: no allocation once the first block was seen.
     mono_.resize(frames);
     int peakAbs = 0;
-    for (std::size_t f = 0; f < frames; ++f) {
-        int sum = 0;
-        for (std::size_t c = 0; c < channels; ++c) sum += samples[f * channels + c];
-        const int v = sum / static_cast<int>(channels);
-        peakAbs = std::max(peakAbs, std::abs(v));
-        mono_[f] = static_cast<float>(v / kFullScale);
+    const std::int16_t* in = samples.data();
+    // Mono and stereo, which every recording and most files are, with the
+    // channel count known to the compiler: this runs at every tick.
+    if (channels == 1) {
+        for (std::size_t f = 0; f < frames; ++f) {
+            const int v = in[f];
+            peakAbs = std::max(peakAbs, std::abs(v));
+            mono_[f] = static_cast<float>(v / kFullScale);
+        }
+    } else if (channels == 2) {
+        for (std::size_t f = 0; f < frames; ++f) {
+            const int v = (in[2 * f] + in[2 * f + 1]) / 2;
+            peakAbs = std::max(peakAbs, std::abs(v));
+            mono_[f] = static_cast<float>(v / kFullScale);
+        }
+    } else {
+        for (std::size_t f = 0; f < frames; ++f) {
+            int sum = 0;
+            for (std::size_t c = 0; c < channels; ++c) sum += in[f * channels + c];
+            const int v = sum / static_cast<int>(channels);
+            peakAbs = std::max(peakAbs, std::abs(v));
+            mono_[f] = static_cast<float>(v / kFullScale);
+        }
     }
     peak_ = std::min(1.0, peakAbs / kFullScale);
     hasWave_ = true;
@@ -91,32 +108,65 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
     Span changed;
     if (shown_.size() != strokes_.size()) {
         changed.Add(0, width());
+        DrawColumns(0, width());
     } else {
-        for (std::size_t x = 0; x < strokes_.size(); ++x)
-            if (strokes_[x] != shown_[x]) changed.Add(static_cast<int>(x), static_cast<int>(x) + 1);
+        changed = MoveStrokes();
     }
     shown_ = strokes_;  // same size from the second block on: no allocation
     if (changed.Empty()) return;
-    DrawColumns(changed.first, changed.last);
     update(changed.first, 0, changed.last - changed.first, height());
 }
 
+// The picture holds the strokes last shown, so a column changes only where
+// its old stroke was and where its new one is.
+Span WaveformView::MoveStrokes() {
+    Span changed;
+    const int n = static_cast<int>(strokes_.size());
+    for (int x = 0; x < n; ++x)
+        if (strokes_[static_cast<std::size_t>(x)] != shown_[static_cast<std::size_t>(x)])
+            changed.Add(x, x + 1);
+    if (changed.Empty() || picture_.isNull()) return changed;
+    const int h = picture_.height();
+    const int mid = (h - 1) / 2;
+    auto* bits = reinterpret_cast<QRgb*>(picture_.bits());
+    const std::ptrdiff_t stride = picture_.bytesPerLine() / static_cast<int>(sizeof(QRgb));
+    const QRgb background = kBackground.rgb(), axis = kAxis.rgb(), wave = kWave.rgb();
+    for (int x = changed.first; x < std::min(changed.last, picture_.width()); ++x) {
+        const QLine& before = shown_[static_cast<std::size_t>(x)];
+        const QLine& after = strokes_[static_cast<std::size_t>(x)];
+        if (before == after) continue;
+        QRgb* column = bits + x;
+        for (int y = std::max(before.y1(), 0), end = std::min(before.y2(), h - 1); y <= end; ++y)
+            column[y * stride] = y == mid ? axis : background;
+        for (int y = std::max(after.y1(), 0), end = std::min(after.y2(), h - 1); y <= end; ++y)
+            column[y * stride] = wave;
+    }
+    return changed;
+}
+
+// Rows are filled whole, then each stroke is set down its column: a test
+// per pixel would cost several times more, and this runs at every tick.
 void WaveformView::DrawColumns(int from, int to) {
     if (picture_.isNull()) return;
     from = std::max(from, 0);
     to = std::min(to, picture_.width());
+    if (to <= from) return;
     const int h = picture_.height();
     const int mid = (h - 1) / 2;
-    const int n = static_cast<int>(strokes_.size());
     const QRgb background = kBackground.rgb(), axis = kAxis.rgb(), wave = kWave.rgb();
+    // One detach for the whole picture, not one per row.
+    auto* bits = reinterpret_cast<QRgb*>(picture_.bits());
+    const std::ptrdiff_t stride = picture_.bytesPerLine() / static_cast<int>(sizeof(QRgb));
     for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(picture_.scanLine(y));
-        const QRgb base = y == mid ? axis : background;
-        for (int x = from; x < to; ++x) {
-            const bool stroke = x < n && strokes_[static_cast<std::size_t>(x)].y1() <= y &&
-                                y <= strokes_[static_cast<std::size_t>(x)].y2();
-            row[x] = stroke ? wave : base;
-        }
+        QRgb* row = bits + y * stride;
+        std::fill(row + from, row + to, y == mid ? axis : background);
+    }
+    const int n = std::min(to, static_cast<int>(strokes_.size()));
+    for (int x = from; x < n; ++x) {
+        const QLine& stroke = strokes_[static_cast<std::size_t>(x)];
+        const int top = std::max(stroke.y1(), 0), bottom = std::min(stroke.y2(), h - 1);
+        QRgb* pixel = bits + top * stride + x;
+        for (int y = top; y <= bottom; ++y, pixel += stride) *pixel = wave;
     }
 }
 

@@ -50,6 +50,8 @@ class WaveformView : public QWidget, public audio::ISampleDisplay {
     void RebuildStrokes();
     // Draws columns [from, to) of the picture: background, axis, stroke.
     void DrawColumns(int from, int to);
+    // Redraws the columns whose stroke moved since the last block; returns them.
+    Span MoveStrokes();
 
     int rate_ = 44100;
     int channels_ = 1;

@@ -3,15 +3,15 @@
 namespace qsr::audio {
 
 Samples MakeMonoFromStereo(const Samples& stereo) {
-    Samples mono;
-    mono.reserve(stereo.size() / 2 + 1);
-    std::size_t i = 0;
-    for (; i + 1 < stereo.size(); i += 2) {
+    // Sized once and filled by index: the displays mix every tick.
+    Samples mono((stereo.size() + 1) / 2);
+    const std::size_t pairs = stereo.size() / 2;
+    for (std::size_t k = 0; k < pairs; ++k) {
         // Sum in int so two full-scale values do not overflow.
-        const int sum = int{stereo[i]} + int{stereo[i + 1]};
-        mono.push_back(static_cast<std::int16_t>(sum / 2));
+        const int sum = int{stereo[2 * k]} + int{stereo[2 * k + 1]};
+        mono[k] = static_cast<std::int16_t>(sum / 2);
     }
-    if (i < stereo.size()) mono.push_back(stereo[i]);
+    if (stereo.size() % 2 != 0) mono.back() = stereo.back();
     return mono;
 }
 

@@ -6,6 +6,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QThread>
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
@@ -53,9 +54,11 @@ struct Collector {
             sizes.push_back(static_cast<long>(b.size()));
             all.insert(all.end(), b.begin(), b.end());
         });
-        QObject::connect(&r, &IAudioRecorder::Timer, [this](long current, int, int) {
+        QObject::connect(&r, &IAudioRecorder::Timer, [this](long current, int left, int right) {
             ++timers;
             lastCurrent = current;
+            loudest[0] = std::max(loudest[0], left);
+            loudest[1] = std::max(loudest[1], right);
         });
     }
     IAudioRecorder& rec;
@@ -63,7 +66,16 @@ struct Collector {
     Samples all;
     int timers = 0;
     long lastCurrent = 0;
+    int loudest[2] = {0, 0};  // the largest levels the progress reported
 };
+
+// The largest magnitude of one channel of interleaved values.
+int Loudest(const Samples& s, std::size_t channel, std::size_t channels) {
+    int peak = 0;
+    for (std::size_t i = channel; i < s.size(); i += channels)
+        peak = std::max(peak, std::abs(int{s[i]}));
+    return std::min(peak, 32767);
+}
 
 class PulseIntegration : public ::testing::Test {
   protected:
@@ -284,6 +296,10 @@ TEST_F(PulseIntegration, RecordsThreeSecondsOfTheToneInOneSecondBlocks) {
     EXPECT_EQ(static_cast<long>(c.all.size()), 2 * rec.CurrentSamples());
     EXPECT_GE(c.timers, 3000 / PulseRecorder::kTimerMs / 2);  // progress every kTimerMs over 3 s
     EXPECT_EQ(c.lastCurrent, rec.CurrentSamples());  // the last progress is the final count
+    // The levels of the progress are the peaks of what was recorded, channel by channel.
+    EXPECT_EQ(c.loudest[0], Loudest(c.all, 0, 2));
+    EXPECT_EQ(c.loudest[1], Loudest(c.all, 1, 2));
+    EXPECT_GT(c.loudest[0], 8000);  // the tone at half of full scale
 
     const Samples mono = qsr::audio::MakeMonoFromStereo(c.all);
     EXPECT_NEAR(DominantFrequency(mono, 44100), 1000, 10);
@@ -311,6 +327,9 @@ TEST_F(PulseIntegration, StalledUserInterfaceLosesNoSamples) {
     EXPECT_EQ(static_cast<long>(c.all.size()), rec.CurrentSamples());
     for (size_t i = 0; i + 1 < c.sizes.size(); ++i) EXPECT_EQ(c.sizes[i], 5512);
     EXPECT_NEAR(DominantFrequency(c.all, 22050), 1000, 10);
+    // Mono drives both levels with the one channel's peak.
+    EXPECT_EQ(c.loudest[0], Loudest(c.all, 0, 1));
+    EXPECT_EQ(c.loudest[1], c.loudest[0]);
 }
 
 TEST_F(PulseIntegration, FiltersShapeWhatIsRecorded) {
