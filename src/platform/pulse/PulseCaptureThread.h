@@ -2,7 +2,6 @@
 
 #include <pulse/pulseaudio.h>
 
-#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -42,7 +41,6 @@ class PulseCaptureThread {
     // for at most the time that can take.
     void Drain();
     void Close();
-    bool Running() const { return worker_.joinable(); }
 
   private:
     enum class State { Opening, Ready, Failed };
