@@ -21,7 +21,9 @@ namespace qsr::audio {
 // sample goes into the growing buffer.
 class PulseCaptureThread {
   public:
-    // How long the thread lets the server's messages gather between reads.
+    // How long the thread lets the server's messages gather between reads:
+    // half the recorder's progress interval, so every progress has fresh
+    // samples for the meters (at the full interval some would have none).
     static constexpr int kBatchMs = 100;
     static constexpr int kTimeoutMs = 3000;
 
