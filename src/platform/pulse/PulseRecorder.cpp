@@ -66,7 +66,7 @@ PulseRecorder::PulseRecorder(QObject* parent) : IAudioRecorder(parent) {
 }
 
 PulseRecorder::~PulseRecorder() {
-    Disconnect();
+    capture_.Close();
 }
 
 // ---- devices -------------------------------------------------------------
@@ -442,14 +442,15 @@ int PulseRecorder::Start() {
     peak_[0] = peak_[1] = 0;
     streamFailed_ = false;
     pumpPending_ = false;
-    readBytes_ = 0;
     buffer_.ResetDropouts();
     programGone_ = false;
 
-    PulseConnection::Lock lock(conn_);
     std::string source = d->name;
     std::uint32_t sinkInput = PA_INVALID_INDEX;
-    if (!program_.empty() && !FindProgram(source, sinkInput)) return -1;
+    if (!program_.empty()) {
+        PulseConnection::Lock lock(conn_);
+        if (!FindProgram(source, sinkInput)) return -1;
+    }
     if (!OpenStream(source, sinkInput)) return -1;
     status_ = 1;
     poll_.start();
@@ -457,33 +458,7 @@ int PulseRecorder::Start() {
 }
 
 bool PulseRecorder::OpenStream(const std::string& source, std::uint32_t monitorOf) {
-    pa_sample_spec ss;
-    stream_ = conn_.NewS16Stream("Recording", rate_, channels_, ss);
-    if (!stream_) return false;
-    pa_stream_set_read_callback(stream_, OnRead, this);
-    pa_stream_set_overflow_callback(stream_, OnOverflow, this);
-    pa_stream_set_state_callback(stream_, OnStreamState, this);
-    if (monitorOf != PA_INVALID_INDEX) pa_stream_set_monitor_stream(stream_, monitorOf);
-
-    // Fragments of kFragmentMs: often enough for the progress display, rare
-    // enough to keep wake-ups cheap.
-    pa_buffer_attr attr;
-    attr.maxlength = static_cast<std::uint32_t>(-1);
-    attr.tlength = attr.prebuf = attr.minreq = static_cast<std::uint32_t>(-1);
-    attr.fragsize =
-        static_cast<std::uint32_t>(pa_usec_to_bytes(kFragmentMs * PA_USEC_PER_MSEC, &ss));
-    // Not moved elsewhere should the source go away: the capture then fails.
-    if (pa_stream_connect_record(
-            stream_, source.c_str(), &attr,
-            static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE)) < 0) {
-        PulseConnection::ReleaseStream(stream_);
-        return false;
-    }
-    if (!conn_.WaitStreamReady(stream_)) {
-        PulseConnection::ReleaseStream(stream_);
-        return false;
-    }
-    return true;
+    return capture_.Open(source, monitorOf, rate_, channels_, kFragmentMs);
 }
 
 bool PulseRecorder::FindProgram(std::string& monitor, std::uint32_t& sinkInput) const {
@@ -504,43 +479,13 @@ void PulseRecorder::FollowProgram() {
         buffer_.AppendSilence(static_cast<std::size_t>((due - gapFrames_) * channels_));
         gapFrames_ = due;
     }
-    PulseConnection::Lock lock(conn_);
     std::string monitor;
     std::uint32_t sinkInput = PA_INVALID_INDEX;
-    if (!conn_.Ready() || !FindProgram(monitor, sinkInput)) return;
+    {
+        PulseConnection::Lock lock(conn_);
+        if (!conn_.Ready() || !FindProgram(monitor, sinkInput)) return;
+    }
     if (OpenStream(monitor, sinkInput)) programGone_ = false;
-}
-
-void PulseRecorder::OnRead(pa_stream* s, size_t, void* userdata) {
-    auto* self = static_cast<PulseRecorder*>(userdata);
-    while (pa_stream_readable_size(s) > 0) {
-        const void* data = nullptr;
-        size_t bytes = 0;
-        if (pa_stream_peek(s, &data, &bytes) < 0 || bytes == 0) break;
-        if (data)
-            self->buffer_.Append(static_cast<const std::int16_t*>(data),
-                                 bytes / sizeof(std::int16_t));
-        else
-            self->buffer_.AppendHole(bytes / sizeof(std::int16_t));
-        pa_stream_drop(s);
-        self->readBytes_ += static_cast<std::int64_t>(bytes);
-    }
-    // No event here: the owning thread's timer collects the samples. Only a
-    // stop waiting for the last captured data is woken.
-    pa_threaded_mainloop_signal(self->conn_.Mainloop(), 0);
-}
-
-void PulseRecorder::OnOverflow(pa_stream*, void* userdata) {
-    static_cast<PulseRecorder*>(userdata)->buffer_.NoteOverflow();
-}
-
-void PulseRecorder::OnStreamState(pa_stream* s, void* userdata) {
-    auto* self = static_cast<PulseRecorder*>(userdata);
-    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s))) {
-        self->streamFailed_ = true;
-        self->RequestPump();
-    }
-    pa_threaded_mainloop_signal(self->conn_.Mainloop(), 0);
 }
 
 // Only for a failed stream: ends the capture without waiting for the timer.
@@ -610,10 +555,7 @@ void PulseRecorder::Pump() {
     Process(fresh_);
     if (streamFailed_ && !program_.empty() && conn_.Ready()) {
         // The program stopped playing (its stream ended), not the server.
-        {
-            PulseConnection::Lock lock(conn_);
-            PulseConnection::ReleaseStream(stream_);
-        }
+        capture_.Close();
         streamFailed_ = false;
         programGone_ = true;
         gap_.start();
@@ -628,14 +570,9 @@ void PulseRecorder::Pump() {
     if (status_ == 1) EmitTimer();
 }
 
-void PulseRecorder::Disconnect() {
-    PulseConnection::Lock lock(conn_);
-    PulseConnection::ReleaseStream(stream_);
-}
-
 void PulseRecorder::Finish(int endStatus) {
     poll_.stop();
-    Disconnect();
+    capture_.Close();
     status_ = endStatus;
     buffer_.TakeAll(fresh_);
     Process(fresh_);
@@ -644,28 +581,10 @@ void PulseRecorder::Finish(int endStatus) {
     Announce();
 }
 
-// What the source captured before the stop is still on its way: in the
-// device's buffer, in the server's queue (handed over a fragment at a time)
-// and in transit. Read on until all of it has arrived, for at most the time
-// it can take, then let go of the stream.
-void PulseRecorder::Drain() {
-    PulseConnection::Lock lock(conn_);
-    if (!stream_ || streamFailed_) return;
-    if (!conn_.Wait(pa_stream_update_timing_info(stream_, nullptr, nullptr))) return;
-    const pa_timing_info* t = pa_stream_get_timing_info(stream_);
-    const pa_sample_spec* ss = pa_stream_get_sample_spec(stream_);
-    if (!t || !ss || t->write_index_corrupt) return;
-    const std::int64_t target =
-        t->write_index + static_cast<std::int64_t>(pa_usec_to_bytes(t->source_usec, ss));
-    const pa_usec_t latency = t->source_usec + t->transport_usec;
-    const int timeoutMs = static_cast<int>(
-        std::min<pa_usec_t>(latency / PA_USEC_PER_MSEC + 2 * kFragmentMs + 100, 3000));
-    conn_.WaitUntil([this, target] { return readBytes_ >= target || streamFailed_; }, timeoutMs);
-}
-
 void PulseRecorder::Stop() {
     if (status_ != 1) return;
-    Drain();
+    // What the source captured before the stop is still on its way.
+    capture_.Drain();
     Finish(0);
 }
 

@@ -13,6 +13,7 @@
 #include "platform/audio-api/AudioRecorder.h"
 #include "platform/pulse/Dsp.h"
 #include "platform/pulse/PulseCapture.h"
+#include "platform/pulse/PulseCaptureThread.h"
 #include "platform/pulse/PulseConnection.h"
 
 namespace qsr::audio {
@@ -23,11 +24,11 @@ namespace qsr::audio {
 // line of one device shows the same. A device index names one server source
 // (by its server name) for the recorder's whole life: a source that appears
 // later gets the next index, one that goes away keeps its index and is
-// unusable (starting on it fails) until it comes back. The PulseAudio thread only appends captured
-// samples to a growing buffer; a timer of the thread that owns the recorder collects them at its
-// own pace, and filtering, block cutting and every signal happen there. The server thread posts
-// nothing per fragment (only when the stream fails), so the owning thread wakes once per progress
-// interval, not per fragment.
+// unusable (starting on it fails) until it comes back. The capture thread only appends captured
+// samples to a growing buffer, a few times a second; a timer of the thread that owns the recorder
+// collects them at its own pace, and filtering, block cutting and every signal happen there. The
+// capture thread posts nothing per read (only when the stream fails), so the owning thread wakes
+// once per progress interval.
 // The last entry but new ones, "Programs", records one program: its lines are
 // the programs playing now (by the name they gave the server), and the capture
 // is a monitor stream of that program's stream alone. Should the program stop
@@ -137,8 +138,8 @@ class PulseRecorder : public IAudioRecorder {
     bool LineValid() const;
     bool ProgramsSelected() const;
     void LoadPrograms(Device& d) const;  // lock held
-    // Lock held: a capture stream on `source`, of one sink input of its sink
-    // when `monitorOf` names one.
+    // A capture stream on `source`, of one sink input of its sink when
+    // `monitorOf` names one.
     bool OpenStream(const std::string& source, std::uint32_t monitorOf);
     // Lock held: the monitor and stream of the program recorded, if it plays.
     bool FindProgram(std::string& monitor, std::uint32_t& sinkInput) const;
@@ -146,10 +147,7 @@ class PulseRecorder : public IAudioRecorder {
     void SetCVolume(const pa_cvolume& v);
     void SetMute(bool mute);
 
-    // PulseAudio thread.
-    static void OnRead(pa_stream* s, size_t nbytes, void* userdata);
-    static void OnOverflow(pa_stream* s, void* userdata);
-    static void OnStreamState(pa_stream* s, void* userdata);
+    // Capture thread.
     void RequestPump();
 
     // Owning thread.
@@ -158,8 +156,6 @@ class PulseRecorder : public IAudioRecorder {
     void Announce();
     void EmitTimer();
     void Finish(int endStatus);
-    void Drain();
-    void Disconnect();
 
     mutable PulseConnection conn_;
     mutable std::vector<Device> devices_;  // never reordered, never shortened
@@ -181,11 +177,13 @@ class PulseRecorder : public IAudioRecorder {
     bool announcing_ = false;
     QTimer poll_;  // collects the captured samples while recording
 
-    pa_stream* stream_ = nullptr;
     CaptureBuffer buffer_;
     std::atomic<bool> pumpPending_{false};
     std::atomic<bool> streamFailed_{false};
-    std::atomic<std::int64_t> readBytes_{0};  // taken from the stream, holes included
+    PulseCaptureThread capture_{buffer_, [this] {
+                                    streamFailed_ = true;
+                                    RequestPump();
+                                }};
     BlockCutter cutter_;
     RecentSamples recent_;
     dsp::FilterSettings filters_;
