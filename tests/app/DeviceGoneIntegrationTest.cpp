@@ -17,6 +17,7 @@
 #include "platform/services/windows/QtServices.h"
 #include "settings/Inifun.h"
 #include "support/Controls.h"
+#include "support/PrivateSoundServer.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"
 
@@ -81,17 +82,9 @@ TEST(DeviceGoneIntegration, StartOnAnUnpluggedDeviceFailsWithTheStartMessage) {
 // No capture source and no program playing: the "Programs" entry alone is
 // no device, and the window says so.
 TEST(DeviceGoneIntegration, AServerWithoutCaptureSourcesGivesTheRecordDeviceError) {
-    qsr::testing::TempDir home, serverDir;
-    const QString script = QString(QSR_SOURCE_DIR) + "/scripts/sound-server";
-    const QString server = QString::fromStdString(serverDir.File("pulse"));
-    ASSERT_EQ(QProcess::execute(script, {"start", server}), 0);
-    const char* before = std::getenv("PULSE_SERVER");
-    const std::string old = before ? before : "";
-    // The env file reads "export PULSE_SERVER=<address>".
-    std::string address = qsr::testing::ReadAll(server.toStdString() + "/env");
-    address = address.substr(address.find('=') + 1);
-    address = address.substr(0, address.find('\n'));
-    setenv("PULSE_SERVER", address.c_str(), 1);
+    qsr::testing::TempDir home;
+    qsr::testing::PrivateSoundServer server(QSR_SOURCE_DIR);
+    ASSERT_TRUE(server.Up());
     // Every sink (and with it its monitor and what plays into it) and every source goes.
     for (const char* module : {"module-null-sink", "module-sine-source", "module-pipe-source"})
         Pactl({"unload-module", module});
@@ -104,11 +97,6 @@ TEST(DeviceGoneIntegration, AServerWithoutCaptureSourcesGivesTheRecordDeviceErro
         EXPECT_EQ(real.desk.messageBox.Texts(), (std::vector<std::string>{"Record device error!"}));
         EXPECT_EQ(Control<QComboBox>(*real.form, "DeviceCombo")->count(), 0);
     }
-    QProcess::execute(script, {"stop", server});
-    if (before)
-        setenv("PULSE_SERVER", old.c_str(), 1);
-    else
-        unsetenv("PULSE_SERVER");
     if (!sources.isEmpty() || !playing.isEmpty())
         GTEST_SKIP() << "the server kept sources: " << sources.toStdString();
 }

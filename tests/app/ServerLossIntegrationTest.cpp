@@ -12,6 +12,7 @@
 #include "settings/Inifun.h"
 #include "support/Controls.h"
 #include "support/EventWait.h"
+#include "support/PrivateSoundServer.h"
 #include "support/RealMainWindow.h"
 #include "support/TempDir.h"
 
@@ -20,13 +21,9 @@ using qsr::testing::Control;
 namespace fs = std::filesystem;
 
 TEST(ServerLossIntegration, AKilledServerStopsTheRecordingWithOneMessage) {
-    qsr::testing::TempDir home, serverDir;
-    const QString script = QString(QSR_SOURCE_DIR) + "/scripts/sound-server";
-    const QString server = QString::fromStdString(serverDir.File("pulse"));
-    ASSERT_EQ(QProcess::execute(script, {"start", server}), 0);
-    const char* before = std::getenv("PULSE_SERVER");
-    const std::string old = before ? before : "";
-    setenv("PULSE_SERVER", ("unix:" + server.toStdString() + "/native").c_str(), 1);
+    qsr::testing::TempDir home;
+    qsr::testing::PrivateSoundServer server(QSR_SOURCE_DIR);
+    ASSERT_TRUE(server.Up());
 
     const fs::path out = home.path() / "out";
     const std::string settingsFile = home.File("settings.dat");
@@ -45,7 +42,7 @@ TEST(ServerLossIntegration, AKilledServerStopsTheRecordingWithOneMessage) {
         const fs::path wav = out / "lost.WAV";
         ASSERT_TRUE(qsr::testing::RunUntil(
             [&] { return fs::exists(wav) && fs::file_size(wav) > 2 * 88200; }, 60000));
-        const std::string pid = qsr::testing::ReadAll(server.toStdString() + "/pid");
+        const std::string pid = qsr::testing::ReadAll(server.Folder() + "/pid");
         ASSERT_EQ(::kill(std::stoi(pid), SIGKILL), 0);
 
         EXPECT_TRUE(qsr::testing::RunUntil([&] { return !form.flgRecord(); }, 60000));
@@ -55,6 +52,4 @@ TEST(ServerLossIntegration, AKilledServerStopsTheRecordingWithOneMessage) {
                   "The recording to " + wav.string() + " stopped: the recording device was lost");
         EXPECT_EQ(real.desk.messageBox.shown[0].icon, services::MsgIcon::Error);
     }
-    QProcess::execute(script, {"stop", server});
-    if (before) setenv("PULSE_SERVER", old.c_str(), 1);
 }
