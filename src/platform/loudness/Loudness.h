@@ -55,14 +55,18 @@ struct Measurement {
     std::string reason;
     Figures figures;
     std::shared_ptr<Meter> meter;  // for a set's figures; only when Measured
+    // Of a stereo file's two channels averaged into one, when asked for.
+    std::optional<Figures> mixed;
     std::int64_t frames = 0;
     int rate = 0;
 };
 
 // Decodes the file once with `reader` and measures it. `cancel` (when given)
-// is looked at between blocks; `progress` gets 0..100.
+// is looked at between blocks; `progress` gets 0..100. With `mixedToo` a
+// stereo file's mono mix is measured as well (as the writers average it).
 Measurement MeasureFile(audio::IAudioFile& reader, const std::string& path,
                         const std::atomic<bool>* cancel = nullptr,
-                        const std::function<void(double percent)>& progress = {});
+                        const std::function<void(double percent)>& progress = {},
+                        bool mixedToo = false);
 
 }  // namespace qsr::loudness
