@@ -120,6 +120,11 @@ std::optional<GainPlan> PlanGain(const Figures& measured, const Target& target) 
     return plan;
 }
 
+std::string NormaliseCaption(const Target& target) {
+    return Format("Normalise to %g LUFS, true peak \u2264 ", target.lufs) +
+           Format("%g dBTP", target.ceiling);
+}
+
 std::string GainPlanText(const GainPlan& plan, const Target& target) {
     std::string text = Format("normalised to %.1f LUFS: gain ", target.lufs) + GainText(plan.gain);
     if (plan.limit) text += Format(", peaks limited to %.1f dBTP", plan.ceiling);

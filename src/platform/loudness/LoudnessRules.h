@@ -57,6 +57,8 @@ struct GainPlan {
     double ceiling = -1.0;
 };
 std::optional<GainPlan> PlanGain(const Figures& measured, const Target& target);
+// "Normalise to -16 LUFS, true peak \u2264 -1 dBTP": the option's caption.
+std::string NormaliseCaption(const Target& target);
 // "normalised to -16.0 LUFS: gain +7.00 dB" (", peaks limited to -1.0 dBTP").
 std::string GainPlanText(const GainPlan& plan, const Target& target);
 
