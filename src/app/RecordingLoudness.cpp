@@ -65,20 +65,17 @@ void RecordingLoudness::Normalise(const std::string& path, const loudness::Targe
     Next();
 }
 
-std::string RecordingLoudness::MeasureNow(const std::string& path) {
-    auto reader = engine_.CreateFile();
-    if (!reader) return {};
-    settings::ApplyFormatValues(*reader, formats_());  // headerless files
-    return LoudnessLine(loudness::MeasureFile(*reader, path, &stopping_));
+std::string RecordingLoudness::MeasureNow(audio::IAudioFile& reader, const std::string& path,
+                                          const settings::FormatValues& values) {
+    settings::ApplyFormatValues(reader, values);  // headerless files
+    return LoudnessLine(loudness::MeasureFile(reader, path, &stopping_));
 }
 
-std::string RecordingLoudness::NormaliseNow(const std::string& path, const loudness::Target& target,
-                                            bool& failed) {
+std::string RecordingLoudness::NormaliseNow(audio::IAudioFile* reader, audio::IAudioFile* writer,
+                                            const std::string& path, const loudness::Target& target,
+                                            const settings::FormatValues& values, bool& failed) {
     failed = true;
-    auto reader = engine_.CreateFile();
-    auto writer = engine_.CreateFile();
     if (!reader || !writer) return "no file component";
-    const settings::FormatValues values = formats_();
     // As the converter does: the option (dither) on for both.
     reader->SetOption(true);
     writer->SetOption(true);
@@ -125,16 +122,23 @@ void RecordingLoudness::Next() {
     auto note = std::make_shared<std::string>();
     auto failed = std::make_shared<bool>(false);
     auto stamp = std::make_shared<std::optional<Stamp>>();
+    // Read and made here: the window may change the values while the job
+    // runs, and the engine is the owner thread's.
+    const settings::FormatValues values = formats_();
+    std::shared_ptr<audio::IAudioFile> reader = engine_.CreateFile();
+    std::shared_ptr<audio::IAudioFile> writer =
+        job.normalise ? std::shared_ptr<audio::IAudioFile>(engine_.CreateFile()) : nullptr;
     const bool started = worker_.Start(
-        [this, job, line, note, failed, stamp] {
+        [this, job, values, reader, writer, line, note, failed, stamp] {
             if (job.normalise) {
                 bool f = true;
-                *note = NormaliseNow(job.path, *job.normalise, f);
+                *note =
+                    NormaliseNow(reader.get(), writer.get(), job.path, *job.normalise, values, f);
                 *failed = f;
             }
             if (stopping_) return;
             *stamp = StampOf(job.path);
-            *line = MeasureNow(job.path);
+            if (reader) *line = MeasureNow(*reader, job.path, values);
         },
         [this, job, line, note, failed, stamp] {
             inHand_ = false;

@@ -25,7 +25,7 @@ namespace qsr::app {
 // it posts.
 class RecordingLoudness {
   public:
-    // `formats` gives the stored format values when a job starts (the
+    // `formats` gives the format values as a job starts (the
     // recording's own, for a file written again); `journal` is the recovery
     // journal that tells whether a file is being recorded.
     RecordingLoudness(audio::IAudioEngine& engine, std::function<settings::FormatValues()> formats,
@@ -63,8 +63,11 @@ class RecordingLoudness {
     };
     static std::optional<Stamp> StampOf(const std::string& path);
     void Next();
-    std::string MeasureNow(const std::string& path);
-    std::string NormaliseNow(const std::string& path, const loudness::Target& target, bool& failed);
+    std::string MeasureNow(audio::IAudioFile& reader, const std::string& path,
+                           const settings::FormatValues& values);
+    std::string NormaliseNow(audio::IAudioFile* reader, audio::IAudioFile* writer,
+                             const std::string& path, const loudness::Target& target,
+                             const settings::FormatValues& values, bool& failed);
 
     audio::IAudioEngine& engine_;
     std::function<settings::FormatValues()> formats_;
