@@ -80,7 +80,7 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          Beside("  loudness [--tag] FILE...",
                 "integrated loudness, loudness range, true and sample peak of each file and "
                 "of the set (the album); --tag writes the ReplayGain 2.0 values (-18 LUFS) "
-                "into FLAC, Ogg and MP3 files, R128 gains into Opus files")},
+                "into each file's own tag")},
     };
     return usages;
 }
