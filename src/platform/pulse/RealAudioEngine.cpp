@@ -3,6 +3,7 @@
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/LameMp3Settings.h"
+#include "platform/audio/MarkerStore.h"
 #include "platform/audio/Modules.h"
 #include "platform/audio/TagLibModule.h"
 #include "platform/pulse/PulsePlayer.h"
@@ -31,6 +32,14 @@ class RealAudioEngine : public IAudioEngine {
         return std::unique_ptr<IId3v2Tag>(module ? module->create() : nullptr);
     }
     void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
+    bool StoreMarkers(const std::string& path, int rate, const std::vector<core::Marker>& markers,
+                      std::string* error) override {
+        return audio::StoreMarkers(path, rate, markers, error);
+    }
+    bool ReadMarkers(const std::string& path, std::vector<core::Marker>& markers, int& rate,
+                     std::string* error) override {
+        return audio::ReadMarkers(path, markers, rate, error);
+    }
 
   private:
     services::IInputBox* chooser_;  // the list for "From Menu"; may be null

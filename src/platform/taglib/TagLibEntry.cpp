@@ -1,5 +1,6 @@
 // The TagLib module's entry (see platform/audio/TagLibModule.h).
 #include "platform/audio/TagLibModule.h"
+#include "platform/taglib/TagLibChapters.h"
 #include "platform/taglib/TagLibId3v2Tag.h"
 
 namespace {
@@ -8,7 +9,9 @@ qsr::audio::IId3v2Tag* Create() {
     return new qsr::audio::TagLibId3v2Tag();
 }
 
-const qsr::audio::TagLibModuleTable kTable{qsr::audio::kTagLibModuleVersion, Create};
+const qsr::audio::TagLibModuleTable kTable{qsr::audio::kTagLibModuleVersion, Create,
+                                           qsr::audio::chapters::WriteChapters,
+                                           qsr::audio::chapters::ReadChapters};
 
 }  // namespace
 
