@@ -54,4 +54,23 @@ std::vector<core::Marker> MarkerTrack::Placed(std::int64_t from, std::int64_t to
     return out;
 }
 
+void CaptureClock::Reset(int rate) {
+    rate_ = rate;
+    reports_.clear();
+}
+
+void CaptureClock::Report(std::int64_t atMs, std::int64_t frames) {
+    reports_.emplace_back(atMs, frames);
+    while (reports_.size() > 1 && reports_.front().first < atMs - kWindowMs) reports_.pop_front();
+}
+
+std::int64_t CaptureClock::FrameAt(std::int64_t atMs) const {
+    if (reports_.empty() || rate_ <= 0) return -1;
+    // Frames ahead of the moment's share of the pace: the least lagging report wins.
+    std::int64_t best = std::numeric_limits<std::int64_t>::min();
+    for (const auto& [ms, frames] : reports_) best = std::max(best, frames * 1000 - ms * rate_);
+    const std::int64_t estimate = (best + atMs * rate_) / 1000;
+    return std::max(estimate, reports_.back().second);
+}
+
 }  // namespace qsr::recording

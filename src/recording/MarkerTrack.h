@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <limits>
 #include <string>
 #include <vector>
@@ -45,6 +46,26 @@ class MarkerTrack {
     std::vector<Entry> entries_;
     std::int64_t written_ = 0;
     int numbers_ = 0;
+};
+
+// Where the capture stands at a moment between its progress reports. Each
+// report counts what had arrived by then, which lags the sound by the
+// server's and the capture thread's batching (up to ~100 ms, varying); the
+// report that lagged least over the last seconds tells the pace best, and
+// the position at any moment follows from it.
+class CaptureClock {
+  public:
+    static constexpr std::int64_t kWindowMs = 5000;
+    void Reset(int rate);
+    // A report: `frames` had arrived at `atMs` (a steady clock).
+    void Report(std::int64_t atMs, std::int64_t frames);
+    // The captured frame at `atMs`; never less than the last report; -1
+    // before the first.
+    std::int64_t FrameAt(std::int64_t atMs) const;
+
+  private:
+    int rate_ = 0;
+    std::deque<std::pair<std::int64_t, std::int64_t>> reports_;  // (ms, frames)
 };
 
 }  // namespace qsr::recording

@@ -219,6 +219,7 @@ bool RecordingSession::Start(const std::string& path) {
         return Fail("the recording device could not be started", true);
     }
     Transit(Event::Started);
+    take_.pace.Reset(recorder_->Rate());
     gate_.Reset(trigger_, recorder_->Rate(), recorder_->Channels());
     const bool armed = trigger_.Any() && gate_.Waiting();
     if (armed) Transit(Event::Armed);
@@ -352,6 +353,13 @@ void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
     Write(std::move(block));
 }
 
+std::int64_t RecordingSession::SteadyMs() const {
+    if (clock_) return clock_();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void RecordingSession::TakeMarkerRequests() {
     if (!journal_ || !IsRecording() || !journal_->MarkerRequested()) return;
     const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -379,10 +387,14 @@ int RecordingSession::AddMarker(const std::string& label) {
 
 int RecordingSession::AddMarkerAgo(std::int64_t ageMs, const std::string& label) {
     if (!IsRecording() || !recorder_) return 0;
-    // The moment is what the recorder captured by now; blocks reach us later.
-    const std::int64_t now =
-        std::max<std::int64_t>(recorder_->CurrentSamples(), take_.captured) -
-        std::max<std::int64_t>(0, ageMs) * std::max(0, recorder_->Rate()) / 1000;
+    // The moment is what the recorder captured by then (blocks reach us
+    // later), told by the pace of its reports where there are some.
+    const std::int64_t captured =
+        std::max<std::int64_t>(recorder_->CurrentSamples(), take_.captured);
+    const std::int64_t paced = take_.pace.FrameAt(SteadyMs() - std::max<std::int64_t>(0, ageMs));
+    const std::int64_t now = paced >= 0 ? std::max(paced, take_.captured)
+                                        : captured - std::max<std::int64_t>(0, ageMs) *
+                                                         std::max(0, recorder_->Rate()) / 1000;
     const auto setAt = std::chrono::duration_cast<std::chrono::milliseconds>(
                            std::chrono::system_clock::now().time_since_epoch())
                            .count();
@@ -527,6 +539,7 @@ void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int
     // A late event after the stop has nothing to add.
     if (!FileOpen()) return;
     take_.samples = CurrentSamples;
+    take_.pace.Report(SteadyMs(), CurrentSamples);
     emit Progress(CurrentSamples, LevelLeft, LevelRight);
     NoteRecorderEnd();
     TakeMarkerRequests();

@@ -205,6 +205,9 @@ class RecordingSession : public QObject {
     // The markers of the current (or last) file placed so far, in its frames.
     std::vector<core::Marker> Markers() const;
     std::size_t MarkerCount() const { return take_.markers.Count(); }
+    // The steady clock in milliseconds that times the progress reports and
+    // the markers (tests hand in their own).
+    void SetClock(std::function<std::int64_t()> steadyMs) { clock_ = std::move(steadyMs); }
 
   signals:
     void Started(const std::string& path, const std::string& description);
@@ -246,6 +249,7 @@ class RecordingSession : public QObject {
         bool pieceFull = false;                    // the next frame opens the next piece
         std::int64_t captured = 0;                 // frames the recorder handed over
         MarkerTrack markers;
+        CaptureClock pace;
     };
 
     // Applies the table's step for `event`; its effect.
@@ -272,6 +276,7 @@ class RecordingSession : public QObject {
     void JournalMarkers();
     // Markers quorvin-cli mark asked for, through the journal.
     void TakeMarkerRequests();
+    std::int64_t SteadyMs() const;
     // Writes the finished piece's markers into `path`.
     void StoreMarkers(const std::string& path);
 
@@ -289,6 +294,7 @@ class RecordingSession : public QObject {
     TriggerSettings trigger_;
     TriggerGate gate_;
     MarkerStore markerStore_;
+    std::function<std::int64_t()> clock_;
 };
 
 // What the user is told when a recording ends because its device went away.

@@ -151,6 +151,38 @@ TEST(MarkerTrack, EachPieceGetsTheMarkersOfItsSpanRelativeToIt) {
     EXPECT_EQ(r.stored[2].markers.at(0).label, "c");
 }
 
+TEST(MarkerTrack, AMarkerBetweenProgressReportsStandsAtItsMomentOnTheClock) {
+    // The capture runs 8 frames a millisecond; each report lags the sound by
+    // a different time, the least of them 25 ms.
+    Rig r;
+    std::int64_t now = 0;
+    r.session.SetClock([&now] { return now; });
+    ASSERT_TRUE(r.session.Start("/rec/c.mp3"));
+    for (const auto& [at, lag] : {std::pair{1000, 50}, {1200, 75}, {1400, 25}}) {
+        now = at;
+        emit r.recorder.Timer(8 * (at - lag), 0, 0);
+    }
+    now = 1480;
+    r.session.AddMarker("pressed");
+    r.Loud(16000);
+    ASSERT_TRUE(r.session.Stop());
+    ASSERT_EQ(r.stored.size(), 1u);
+    ASSERT_EQ(r.stored[0].markers.size(), 1u);
+    EXPECT_EQ(r.stored[0].markers[0].frame, 8 * (1480 - 25));
+    EXPECT_EQ(r.Written()[8 * (1480 - 25)], Captured(8 * (1480 - 25)));
+
+    // Reports older than the window no longer count; the estimate never
+    // falls behind the last report.
+    CaptureClock clock;
+    clock.Reset(8000);
+    EXPECT_EQ(clock.FrameAt(0), -1);
+    clock.Report(0, 8 * 10);  // lagged only 10 ms, long ago
+    clock.Report(CaptureClock::kWindowMs + 1000, 8 * (CaptureClock::kWindowMs + 1000 - 90));
+    EXPECT_EQ(clock.FrameAt(CaptureClock::kWindowMs + 1100), 8 * (CaptureClock::kWindowMs + 1010));
+    clock.Report(CaptureClock::kWindowMs + 1200, 8 * (CaptureClock::kWindowMs + 1200));
+    EXPECT_EQ(clock.FrameAt(CaptureClock::kWindowMs + 1150), 8 * (CaptureClock::kWindowMs + 1200));
+}
+
 TEST(MarkerTrack, ATakeWithoutMarkersNeverCallsTheStoreAndTheJournalListsThemAtOnce) {
     qsr::testing::TempDir dir;
     RecoveryJournal journal(dir.File("journal"));
