@@ -141,6 +141,7 @@ void AppWindows::Wire() {
     targets.showMain = [this] { window_.ShowMain(); };
     targets.startRecord = [this] { window_.StartRecord(); };
     targets.stopRecord = [this] { window_.StopRecord(); };
+    targets.setMarker = [this] { window_.SetMarker(); };
     targets.showSettings = [this] { window_.ShowFormatSettings(); };
     targets.openHelp = [this] { window_.OpenHelp(); };
     targets.openWeb = [this] { window_.OpenWebPage(kHomePage); };

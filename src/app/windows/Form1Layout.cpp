@@ -17,6 +17,7 @@
 
 #include "app/windows/ElidedLabel.h"
 #include "app/windows/Form1.h"
+#include "app/windows/MarkerBar.h"
 #include "app/windows/SampleDisplays.h"
 #include "app/windows/SeekSlider.h"
 #include "app/windows/TimeLabel.h"
@@ -110,6 +111,10 @@ QLayout* Form1::BuildTransport(QWidget* central) {
     cmdrecord = NamedButton(central, "cmdrecord", QString());
     cmdrecord->setIcon(RecordIcon());
     cmdrecord->setToolTip("Start Recording (Hotkey:CTRL+R)");
+    markerBar_ = new MarkerBar(
+        session_, this,
+        [this](const std::string& text) { ShowMessage(text, services::MsgIcon::Warning); },
+        central);
     cmdStop = NamedButton(central, "cmdStop", "Stop");
     cmdPlay = NamedButton(central, "cmdPlay", QString());
     cmdPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
@@ -118,6 +123,7 @@ QLayout* Form1::BuildTransport(QWidget* central) {
     cmdPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
     cmdPause->setToolTip("Pause");
     for (auto* b : {cmdrecord, cmdStop, cmdPlay, cmdPause}) transport->addWidget(b);
+    transport->insertWidget(1, markerBar_);
     transport->addStretch(1);
     Label1 = new TimeLabel("0:00.000", central);
     Label1->setObjectName("Label1");
@@ -229,6 +235,10 @@ void Form1::ConnectControls() {
     connect(ListView1, &QWidget::customContextMenuRequested, this, &Form1::ListView1_MouseUp);
     connect(slPosition, &QSlider::sliderPressed, this, &Form1::slPosition_MouseDown);
     connect(slPosition, &QSlider::sliderReleased, this, &Form1::slPosition_MouseUp);
+}
+
+void Form1::SetMarker() {
+    markerBar_->Mark();
 }
 
 QAction* Form1::AddMenuEntry(QMenu* menu, const char* name, const char* caption,
