@@ -70,6 +70,14 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
         {"info", "  info FILE                                 what the reader sees in FILE\n"},
         {"tags",
          "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n"},
+        {"mark", Beside("  mark [LABEL]",
+                        "a marker now in what records (the window or a "
+                        "record command); \"Marker N\" without LABEL")},
+        {"markers",
+         Beside("  markers FILE [--cue | --labels]",
+                "the markers FILE keeps; --cue as a cue sheet, --labels as start, end, label") +
+             Beside("          [--add TIME=LABEL | --remove N]",
+                    "add one (TIME as 00:01:02.5) or remove the Nth, in place")},
     };
     return usages;
 }
@@ -115,7 +123,8 @@ int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::
     }
     const std::map<std::string, Command> commands = {
         {"devices", DevicesCommand}, {"record", RecordCommand}, {"convert", ConvertCommand},
-        {"info", InfoCommand},       {"tags", TagsCommand},
+        {"info", InfoCommand},       {"tags", TagsCommand},     {"mark", MarkCommand},
+        {"markers", MarkersCommand},
     };
     const auto it = commands.find(args[0]);
     if (it == commands.end()) {

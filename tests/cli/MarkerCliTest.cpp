@@ -1,0 +1,137 @@
+// quorvin-cli mark into a running quorvin-cli record, and quorvin-cli
+// markers on a file ffmpeg made; ffprobe reads what they stored.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "support/TempDir.h"
+
+namespace {
+
+using qsr::testing::ReadAll;
+using qsr::testing::TempDir;
+
+struct Result {
+    int code = -1;
+    std::string out;
+    bool operator==(const Result&) const = default;
+};
+
+void PrintTo(const Result& r, std::ostream* os) {
+    *os << r.code << " \"" << r.out << "\"";
+}
+
+Result Finish(FILE* p) {
+    Result r;
+    char buf[512];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+    const int status = ::pclose(p);
+    r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::seconds bound) {
+    const auto end = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+struct Chapter {
+    double start;
+    std::string title;
+};
+
+std::vector<Chapter> Ffprobe(const std::string& path) {
+    const Result r =
+        Finish(::popen(("ffprobe -v error -show_chapters -of json '" + path + "'").c_str(), "r"));
+    std::vector<Chapter> out;
+    for (const auto& c :
+         QJsonDocument::fromJson(QByteArray::fromStdString(r.out))["chapters"].toArray())
+        out.push_back({c.toObject()["start_time"].toString().toDouble(),
+                       c.toObject()["tags"].toObject()["title"].toString().toStdString()});
+    return out;
+}
+
+class MarkerCli : public ::testing::Test {
+  protected:
+    FILE* Start(const std::string& args) {
+        const std::string cmd = "QSR_HOME='" + home_.path().string() +
+                                "' " QSR_BINARY_DIR "/src/cli/quorvin-cli " + args + " 2>&1";
+        return ::popen(cmd.c_str(), "r");
+    }
+    Result Run(const std::string& args) { return Finish(Start(args)); }
+    TempDir home_, dir_;
+};
+
+TEST_F(MarkerCli, MarkReachesARunningRecordAndItsFileHoldsTheChapters) {
+    if (!std::getenv("PULSE_SERVER")) GTEST_SKIP() << "no test sound server";
+    EXPECT_EQ(Run("mark"), (Result{1, "quorvin-cli mark: nothing is being recorded\n"}));
+    const Result devices = Run("devices");
+    const auto at = devices.out.find(": Monitor of Tone_Output");
+    ASSERT_NE(at, std::string::npos) << devices.out;
+    const auto lineStart = devices.out.rfind('\n', at) + 1;
+    const std::string device = devices.out.substr(lineStart, at - lineStart);
+
+    const std::string ogg = dir_.File("lecture.ogg");
+    FILE* record = Start("record --device " + device + " --seconds 5 --format OGG " + ogg);
+    const std::string journal = home_.File("recordings.journal");
+    ASSERT_TRUE(WaitFor([&] { return ReadAll(journal).find(ogg) != std::string::npos; },
+                        std::chrono::seconds(60)));
+    const auto first = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run("mark 'Frage – 質問'"), (Result{0, ogg + ": marker set\n"}));
+    // The journal lists it once its samples are in the file; then the next.
+    ASSERT_TRUE(WaitFor([&] { return ReadAll(journal).find("\nM\t") != std::string::npos; },
+                        std::chrono::seconds(30)));
+    const auto second = std::chrono::steady_clock::now();
+    EXPECT_EQ(Run("mark"), (Result{0, ogg + ": marker set\n"}));
+    const Result recorded = Finish(record);
+    ASSERT_EQ(recorded.code, 0) << recorded.out;
+
+    const std::vector<Chapter> chapters = Ffprobe(ogg);
+    ASSERT_EQ(chapters.size(), 2u);
+    EXPECT_EQ(chapters[0].title, "Frage – 質問");
+    EXPECT_EQ(chapters[1].title, "Marker 2");
+    EXPECT_GT(chapters[0].start, 0);
+    EXPECT_LT(chapters[1].start, 5);
+    // Each command's own start-up is in both; what they mark is their distance.
+    const double apart = std::chrono::duration<double>(second - first).count();
+    EXPECT_NEAR(chapters[1].start - chapters[0].start, apart, 0.1);
+}
+
+TEST_F(MarkerCli, MarkersListsAddsRemovesAndExportsInPlace) {
+    const std::string flac = dir_.File("talk.flac");
+    ASSERT_EQ(std::system(
+                  ("ffmpeg -v error -f lavfi -i sine=f=440:d=4 -ar 44100 '" + flac + "'").c_str()),
+              0);
+    EXPECT_EQ(Run("markers " + flac), (Result{0, ""}));
+    EXPECT_EQ(Run("markers " + flac + " --add 00:00:01.5=Intro").code, 0);
+    EXPECT_EQ(Run("markers " + flac + " --add 0.25"),
+              (Result{0, "1\t00:00:00.250\tMarker 2\n2\t00:00:01.500\tIntro\n"}));
+    EXPECT_EQ(Run("markers " + flac + " --labels"),
+              (Result{0, "0.250000\t0.250000\tMarker 2\n1.500000\t1.500000\tIntro\n"}));
+    const Result cue = Run("markers " + flac + " --cue");
+    EXPECT_EQ(cue.out.substr(0, cue.out.find('\n')), "FILE \"talk.flac\" BINARY");
+    EXPECT_NE(cue.out.find("  TRACK 02 AUDIO\n    TITLE \"Intro\"\n"), std::string::npos);
+    const std::string before = ReadAll(flac);
+    EXPECT_EQ(Run("markers " + flac + " --remove 3").code, 2);
+    EXPECT_EQ(Run("markers " + flac + " --add 1:75=x").code, 2);
+    EXPECT_EQ(ReadAll(flac), before);
+    EXPECT_EQ(Run("markers " + flac + " --remove 1").code, 0);
+    const std::vector<Chapter> chapters = Ffprobe(flac);
+    ASSERT_EQ(chapters.size(), 1u);
+    EXPECT_EQ(chapters[0].title, "Intro");
+    EXPECT_DOUBLE_EQ(chapters[0].start, 1.5);
+}
+
+}  // namespace
