@@ -349,8 +349,11 @@ void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
         else if (state_ == State::PausedBySilence && !gate_.Paused())
             Transit(Event::SoundResumed);
     }
-    PlaceMarkers(captured);
+    // Placed before the write (a cut in this block gives each piece its
+    // own), journaled after it: a marker the journal lists is in the file.
+    const bool placed = PlaceMarkers(captured);
     Write(std::move(block));
+    if (placed) JournalMarkers();
 }
 
 std::int64_t RecordingSession::SteadyMs() const {
@@ -369,7 +372,7 @@ void RecordingSession::TakeMarkerRequests() {
         AddMarkerAgo(now - r.atMs, r.label);
 }
 
-void RecordingSession::PlaceMarkers(std::int64_t capturedFrames) {
+bool RecordingSession::PlaceMarkers(std::int64_t capturedFrames) {
     bool placed = false;
     if (trigger_.Any()) {
         for (const auto& [from, frames] : gate_.Spans())
@@ -378,7 +381,7 @@ void RecordingSession::PlaceMarkers(std::int64_t capturedFrames) {
         placed = take_.markers.Written(take_.captured, capturedFrames);
     }
     take_.captured += capturedFrames;
-    if (placed) JournalMarkers();
+    return placed;
 }
 
 int RecordingSession::AddMarker(const std::string& label) {

@@ -269,8 +269,9 @@ class RecordingSession : public QObject {
     bool NextPiece();
     void Write(audio::Samples block);
     void NoteWriteError(const std::string& reason, const char* fallback);
-    // Places the markers whose samples the gate (or the plain block) let out.
-    void PlaceMarkers(std::int64_t capturedFrames);
+    // Places the markers whose samples the gate (or the plain block) let
+    // out; true when one got its place.
+    bool PlaceMarkers(std::int64_t capturedFrames);
     // The current piece's markers in the file's frames and rate.
     std::vector<core::Marker> PieceMarkers(int& rate, bool finished) const;
     void JournalMarkers();
