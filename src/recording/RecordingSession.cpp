@@ -445,8 +445,10 @@ void RecordingSession::StoreMarkers(const std::string& path) {
     std::string why;
     if (!markerStore_)
         why = "markers cannot be stored by this program";
-    else if (markerStore_(path, rate, markers, &why))
+    else if (markerStore_(path, rate, markers, &why)) {
+        emit MarkersStored(path, markers.size());
         return;
+    }
     emit MarkersNotStored(path, why.empty() ? "the file could not be written" : why);
 }
 

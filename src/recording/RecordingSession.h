@@ -219,6 +219,8 @@ class RecordingSession : public QObject {
     // The markers of a finished file could not be written into it (the
     // recording itself is whole); why.
     void MarkersNotStored(const std::string& path, const std::string& reason);
+    // A finished file holds `count` markers now.
+    void MarkersStored(const std::string& path, std::size_t count);
     // A marker was set (its number and label).
     void MarkerAdded(int number, const std::string& label);
     // After Finished: the recording device or the sound server went away.

@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTreeWidget>
 
 #include "app/windows/Form1.h"
 #include "fakes/FakeAudio.h"
@@ -80,6 +81,7 @@ TEST(MarkerWindow, MPressedTwiceWhileRecordingGivesTwoChaptersAtThoseMoments) {
     auto* marker = Control<QPushButton>(*form, "cmdMarker");
     auto* box = Control<QLineEdit>(*form, "txtMarkerLabel");
     EXPECT_FALSE(marker->isEnabled());
+    EXPECT_EQ(Control<QTreeWidget>(*form, "ListView1")->columnCount(), 5);
 
     Control<QPushButton>(*form, "cmdrecord")->click();
     ASSERT_TRUE(core->Session().IsRecording())
@@ -122,6 +124,12 @@ TEST(MarkerWindow, MPressedTwiceWhileRecordingGivesTwoChaptersAtThoseMoments) {
     EXPECT_NEAR(chapters[1].start, 2.720, 1.0 / 22050);
     EXPECT_EQ(chapters[1].title, "Frage");
     EXPECT_TRUE(desk.messageBox.shown.empty());
+    // The list shows the count; its Markers column came with this recording.
+    auto* list = Control<QTreeWidget>(*form, "ListView1");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    ASSERT_EQ(list->columnCount(), 6);
+    EXPECT_EQ(list->headerItem()->text(5).toStdString(), "Markers");
+    EXPECT_EQ(list->topLevelItem(0)->text(5).toStdString(), "2");
     form->exitsystem();
 }
 

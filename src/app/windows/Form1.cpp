@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "app/RecordingRules.h"
+#include "app/windows/MarkerBar.h"
 #include "app/windows/TimeLabel.h"
 #include "core/AppInfo.h"
 #include "core/AtomicFile.h"
@@ -435,6 +436,8 @@ void Form1::RecoverInterruptedRecordings() {
         if (!entry.markers.empty() &&
             !core_.Engine().StoreMarkers(entry.path, entry.rate, entry.markers, &why))
             ShowMessage(core::CouldNotSaveMessage(entry.path, why), services::MsgIcon::Warning);
+        else
+            markerBar_->NoteStored(entry.path, entry.markers.size());
         std::int64_t milliseconds = 0;
         if (file_ && file_->OpenFile(entry.path) >= 0) {
             if (file_->SampleRate() > 0)

@@ -5,6 +5,7 @@
 #include "app/ProjectFile.h"
 #include "app/RecordingRules.h"
 #include "app/windows/Form1.h"
+#include "app/windows/MarkerBar.h"
 #include "core/AppInfo.h"
 #include "core/Text.h"
 
@@ -30,6 +31,11 @@ void Form1::AddRow(const RecordingRow& row) {
                     QString::fromStdString(row.size), QString::fromStdString(row.duration),
                     QString::fromStdString(row.recordTime)});
     item->setToolTip(1, item->text(1));  // the column elides; the whole path stays at hand
+    // The markers column appears with the first recording that has any.
+    if (const std::size_t markers = markerBar_ ? markerBar_->StoredCount(row.fileName) : 0) {
+        if (ListView1->columnCount() < 6) ListView1->headerItem()->setText(5, "Markers");
+        item->setText(5, QString::number(markers));
+    }
 }
 
 QTreeWidgetItem* Form1::SelectedRow() const {

@@ -70,10 +70,16 @@ MarkerBar::MarkerBar(recording::RecordingSession& session, QWidget* window,
     connect(&session_, &recording::RecordingSession::MarkerAdded, this, &MarkerBar::Shown);
     connect(&session_, &recording::RecordingSession::Started, this, [this] { Recording(true); });
     connect(&session_, &recording::RecordingSession::Finished, this, [this] { Recording(false); });
+    connect(&session_, &recording::RecordingSession::MarkersStored, this, &MarkerBar::NoteStored);
     connect(&session_, &recording::RecordingSession::MarkersNotStored, this,
             [warn](const std::string& path, const std::string& why) {
                 if (warn) warn(core::CouldNotSaveMessage(path, "its markers: " + why));
             });
+}
+
+std::size_t MarkerBar::StoredCount(const std::string& path) const {
+    const auto it = stored_.find(path);
+    return it == stored_.end() ? 0 : it->second;
 }
 
 void MarkerBar::Mark() {

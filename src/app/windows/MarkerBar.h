@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <functional>
+#include <map>
 #include <string>
 
 class QLineEdit;
@@ -29,6 +30,10 @@ class MarkerBar : public QWidget {
     void Mark();
     QPushButton* Button() const { return button_; }
     QLineEdit* LabelBox() const { return label_; }
+    // How many markers a file recorded (or recovered) in this run holds; 0
+    // when none or not known.
+    std::size_t StoredCount(const std::string& path) const;
+    void NoteStored(const std::string& path, std::size_t count) { stored_[path] = count; }
 
   private:
     void Shown(int number, const std::string& label);
@@ -40,6 +45,7 @@ class MarkerBar : public QWidget {
     QLineEdit* label_ = nullptr;
     int number_ = 0;  // the marker the box names
     std::string shownLabel_;
+    std::map<std::string, std::size_t> stored_;
 };
 
 }  // namespace qsr::app
