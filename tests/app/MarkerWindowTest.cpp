@@ -13,6 +13,7 @@
 #include <QTreeWidget>
 
 #include "app/windows/Form1.h"
+#include "app/windows/SeekSlider.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/AudioFileComponent.h"
@@ -35,6 +36,10 @@ class Engine : public fakes::FakeAudioEngine {
     bool StoreMarkers(const std::string& path, int rate, const std::vector<core::Marker>& markers,
                       std::string* error) override {
         return audio::StoreMarkers(path, rate, markers, error);
+    }
+    bool ReadMarkers(const std::string& path, std::vector<core::Marker>& markers, int& rate,
+                     std::string* error) override {
+        return audio::ReadMarkers(path, markers, rate, error);
     }
 };
 
@@ -130,6 +135,22 @@ TEST(MarkerWindow, MPressedTwiceWhileRecordingGivesTwoChaptersAtThoseMoments) {
     ASSERT_EQ(list->columnCount(), 6);
     EXPECT_EQ(list->headerItem()->text(5).toStdString(), "Markers");
     EXPECT_EQ(list->topLevelItem(0)->text(5).toStdString(), "2");
+
+    // Played back: ticks on the slider, Page Down and Page Up jump between them.
+    list->setCurrentItem(list->topLevelItem(0));
+    form->PlaySelected();
+    ASSERT_TRUE(form->Playing());
+    auto* slider = Control<app::SeekSlider>(*form, "slPosition");
+    ASSERT_EQ(slider->Marks().size(), 2u);
+    EXPECT_NEAR(slider->Marks()[1], 2.720 / 4.0, 0.001);  // of the four seconds delivered
+    QTest::keyClick(form.get(), Qt::Key_PageDown);
+    EXPECT_EQ(form->PlaybackOffset(), 32413);
+    QTest::keyClick(form.get(), Qt::Key_PageDown);
+    EXPECT_EQ(form->PlaybackOffset(), 59975);
+    QTest::keyClick(form.get(), Qt::Key_PageUp);  // just there: back to the one before
+    EXPECT_EQ(form->PlaybackOffset(), 32413);
+    form->StopPlayback();
+    EXPECT_TRUE(slider->Marks().empty());
     form->exitsystem();
 }
 

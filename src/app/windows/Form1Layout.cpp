@@ -18,6 +18,7 @@
 #include "app/windows/ElidedLabel.h"
 #include "app/windows/Form1.h"
 #include "app/windows/MarkerBar.h"
+#include "app/windows/PlaybackMarkers.h"
 #include "app/windows/SampleDisplays.h"
 #include "app/windows/SeekSlider.h"
 #include "app/windows/TimeLabel.h"
@@ -74,7 +75,9 @@ void Form1::BuildControls() {
 
     left->addLayout(BuildDeviceLists(central));
     left->addLayout(BuildTransport(central));
-    slPosition = new SeekSlider(Qt::Horizontal, central);
+    auto* seek = new SeekSlider(Qt::Horizontal, central);
+    new PlaybackMarkers(playback_, core_.Engine(), *seek, this);
+    slPosition = seek;
     slPosition->setObjectName("slPosition");
     slPosition->setRange(0, kSliderMax);
     left->addWidget(slPosition);
