@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class QWidget;
+
+namespace qsr::mediaplayer {
+class IMediaControl;
+}
+
+namespace qsr::player {
+
+// Page Down and Page Up in the Audio Player: the next and the previous
+// marker of the file it plays (read once per file through `markers`, in
+// seconds). A file without markers leaves the keys without effect.
+class PlayerMarkerKeys : public QObject {
+    Q_OBJECT
+  public:
+    using MarkerSeconds = std::function<std::vector<double>(const QString& path)>;
+    PlayerMarkerKeys(mediaplayer::IMediaControl& control, QWidget& window, MarkerSeconds markers);
+
+    void Next();
+    void Previous();
+
+  private:
+    const std::vector<std::int64_t>& Millis();
+
+    mediaplayer::IMediaControl& control_;
+    MarkerSeconds markers_;
+    QString file_;
+    std::vector<std::int64_t> millis_;
+};
+
+}  // namespace qsr::player
