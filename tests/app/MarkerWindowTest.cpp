@@ -3,10 +3,12 @@
 // in the box while the recording went on.
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -19,6 +21,7 @@
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/MarkerStore.h"
 #include "support/Controls.h"
+#include "support/EventWait.h"
 #include "support/MainWindow.h"
 #include "support/TempDir.h"
 
@@ -151,6 +154,40 @@ TEST(MarkerWindow, MPressedTwiceWhileRecordingGivesTwoChaptersAtThoseMoments) {
     EXPECT_EQ(form->PlaybackOffset(), 32413);
     form->StopPlayback();
     EXPECT_TRUE(slider->Marks().empty());
+
+    // The Edit menu offers the Markers list for this recording: rename with
+    // F2, delete with Delete, jump with Enter; ffprobe sees each change.
+    auto* edit = form->findChild<QMenu*>("mnuEdit");
+    emit edit->aboutToShow();
+    QAction* entry = form->findChild<QAction*>("mnuMarkers");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->text().toStdString(), "Markers...");
+    desk.modal.scripts.push_back([&](QDialog& dialog) {
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        auto* markers = Control<QTreeWidget>(dialog, "lstMarkers");
+        EXPECT_EQ(markers->topLevelItemCount(), 2);
+        EXPECT_EQ(markers->topLevelItem(1)->text(1).toStdString(), "00:00:02.720");
+        markers->setCurrentItem(markers->topLevelItem(0));
+        QTest::keyClick(markers, Qt::Key_F2);
+        auto* editor = dialog.focusWidget();
+        EXPECT_NE(qobject_cast<QLineEdit*>(editor), nullptr);
+        QTest::keyClicks(editor, "Einleitung");
+        QTest::keyClick(editor, Qt::Key_Return);
+        EXPECT_TRUE(qsr::testing::RunUntil(
+            [&] { return Ffprobe(path).at(0).title == "Einleitung"; }, 5000));
+        markers->setCurrentItem(markers->topLevelItem(1));
+        QTest::keyClick(markers, Qt::Key_Delete);
+        EXPECT_EQ(Ffprobe(path).size(), 1u);
+        markers->setCurrentItem(markers->topLevelItem(0));
+        QTest::keyClick(markers, Qt::Key_Return);
+        for (const auto& t : desk.messageBox.Texts()) ADD_FAILURE() << t;
+        return 0;
+    });
+    entry->trigger();
+    EXPECT_TRUE(form->Playing());
+    EXPECT_EQ(form->PlaybackOffset(), 32413);
+    form->StopPlayback();
     form->exitsystem();
 }
 

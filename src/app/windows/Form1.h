@@ -139,6 +139,8 @@ class Form1 : public QMainWindow {
     void RenameSelected();
     void RemoveSelectedItem();
     void DeleteSelectedFile();
+    // The selected recording's markers: listed, renamed, deleted, played from.
+    void OpenMarkers();
 
     // Desktop helpers.
     void OpenHelp();
@@ -209,6 +211,8 @@ class Form1 : public QMainWindow {
     void RenumberList();
     void ShowPlaybackSamples(std::int64_t position);
     void SetTransportEnabled(bool enabled);
+    // The Edit menu holds "Markers..." only while the selected recording has markers.
+    void ShowMarkersEntry();
 
     // Views of the session and of the playback.
     void RecordingStarted(const std::string& path, const std::string& description);
@@ -314,6 +318,7 @@ class Form1 : public QMainWindow {
     QPushButton* cmdPlay = nullptr;
     QPushButton* cmdPause = nullptr;
     MarkerBar* markerBar_ = nullptr;
+    QAction* mnuMarkers = nullptr;
     TimeLabel* Label1 = nullptr;
     QSlider* slPosition = nullptr;
     QWidget* AudioDisplay1 = nullptr;

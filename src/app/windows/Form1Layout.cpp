@@ -274,6 +274,7 @@ void Form1::BuildMenus() {
     AddMenuEntry(edit, "mnuRename", "Rename", &Form1::mnuRename_Click);
     AddMenuEntry(edit, "mnuRemove", "Remove Selected Item", &Form1::mnuRemove_Click);
     AddMenuEntry(edit, "mnuDelete", "Delete Selected File", &Form1::mnuDelete_Click);
+    connect(edit, &QMenu::aboutToShow, this, &Form1::ShowMarkersEntry);
 
     QMenu* action = menu("mnuAction", "Action(&A)");
     AddMenuEntry(action, "mnuRecord", "Record", &Form1::mnuRecord_Click);
