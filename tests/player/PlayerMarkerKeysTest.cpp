@@ -1,13 +1,12 @@
 // Page Down and Page Up in the Audio Player move among the markers of the
 // file it plays; each file's markers are read once.
-#include "player/windows/PlayerMarkerKeys.h"
-
 #include <gtest/gtest.h>
 
 #include <QTest>
 #include <QWidget>
 
 #include "fakes/FakeMediaControl.h"
+#include "player/windows/PlayerMarkerKeys.h"
 
 namespace qsr::player {
 namespace {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/windows/MarkersDialog.h"
+#include "platform/services/windows/Accessibility.h"
 
 namespace qsr::app {
 
@@ -34,6 +35,7 @@ void MarkersDialog::BuildControls() {
     for (auto* b : {jump_, remove_, close_}) buttons->addWidget(b);
     layout->addLayout(buttons);
     resize(460, 320);
+    services::NameControlsForAccessibility(this);
 
     const auto row = [this] { return list_->currentIndex().row(); };
     connect(jump_, &QPushButton::clicked, this, [this, row] { Jump(row()); });
