@@ -32,7 +32,7 @@ class LabelEdit : public QLineEdit {
 }  // namespace
 
 MarkerBar::MarkerBar(recording::RecordingSession& session, QWidget* window,
-                     std::function<void(const std::string&)> warn, QWidget* parent)
+                     const std::function<void(const std::string&)>& warn, QWidget* parent)
     : QWidget(parent), session_(session) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

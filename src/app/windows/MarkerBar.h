@@ -24,7 +24,7 @@ class MarkerBar : public QWidget {
   public:
     // `window` takes the M and F2 keys; `warn` tells the user what was not stored.
     MarkerBar(recording::RecordingSession& session, QWidget* window,
-              std::function<void(const std::string&)> warn, QWidget* parent = nullptr);
+              const std::function<void(const std::string&)>& warn, QWidget* parent = nullptr);
 
     // A marker at this moment (button, M, tray, hotkey); nothing without a take.
     void Mark();

@@ -41,7 +41,7 @@ void MarkersDialog::BuildControls() {
     connect(jump_, &QPushButton::clicked, this, [this, row] { Jump(row()); });
     connect(remove_, &QPushButton::clicked, this, [this, row] { Delete(row()); });
     connect(close_, &QPushButton::clicked, this, &QDialog::accept);
-    const auto key = [this](QKeySequence sequence, std::function<void()> run) {
+    const auto key = [this](const QKeySequence& sequence, std::function<void()> run) {
         auto* shortcut = new QShortcut(sequence, list_);
         shortcut->setContext(Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, std::move(run));
