@@ -140,4 +140,22 @@ TEST_F(MarkerCli, MarkersListsAddsRemovesAndExportsInPlace) {
     EXPECT_DOUBLE_EQ(chapters[0].start, 1.5);
 }
 
+TEST_F(MarkerCli, ATagWriteKeepsAnMp3sChapters) {
+    const std::string mp3 = dir_.File("talk.mp3");
+    ASSERT_EQ(
+        std::system(("ffmpeg -v error -f lavfi -i sine=f=440:d=4 -ar 44100 '" + mp3 + "'").c_str()),
+        0);
+    ASSERT_EQ(Run("markers " + mp3 + " --add 1.25=Intro").code, 0);
+    ASSERT_EQ(Run("markers " + mp3 + " --add 00:00:03=Fragen").code, 0);
+    const Result tags = Run("tags " + mp3 + " --v2 tagTitle=Vorlesung");
+    ASSERT_EQ(tags.code, 0) << tags.out;
+    EXPECT_NE(Run("tags " + mp3).out.find("v2.tagTitle=Vorlesung\n"), std::string::npos);
+    const std::vector<Chapter> chapters = Ffprobe(mp3);
+    ASSERT_EQ(chapters.size(), 2u);
+    EXPECT_DOUBLE_EQ(chapters[0].start, 1.25);
+    EXPECT_EQ(chapters[0].title, "Intro");
+    EXPECT_DOUBLE_EQ(chapters[1].start, 3);
+    EXPECT_EQ(chapters[1].title, "Fragen");
+}
+
 }  // namespace
