@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "fakes/FakeMediaControl.h"
+#include "player/PlayerRules.h"
 #include "player/windows/PlayerMarkerKeys.h"
 
 namespace qsr::player {
@@ -41,6 +42,14 @@ TEST(PlayerMarkerKeys, PageKeysJumpAmongTheMarkersOfThePlayingFile) {
     QTest::keyClick(&window, Qt::Key_PageUp);  // before the first: the start
     EXPECT_DOUBLE_EQ(control.CurrentPosition(), 0);
     EXPECT_EQ(reads, 1);
+    // A tick for each under the knob's groove, where the knob stands at that time.
+    auto* keys = window.findChild<PlayerMarkerKeys*>();
+    keys->Refresh();
+    ASSERT_EQ(keys->TickXs().size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(keys->TickXs()[i],
+                  *KnobLeftForPosition(std::vector<double>{5.25, 30, 45.5}[i], 60) / 15 + 8);
+    EXPECT_TRUE(window.findChild<QWidget*>("MarkerTicks")->isVisible());
 
     ASSERT_TRUE(control.SetFileName("/m/none.mp3"));
     control.SetCurrentPosition(12);
@@ -48,6 +57,9 @@ TEST(PlayerMarkerKeys, PageKeysJumpAmongTheMarkersOfThePlayingFile) {
     QTest::keyClick(&window, Qt::Key_PageUp);
     EXPECT_DOUBLE_EQ(control.CurrentPosition(), 12);
     EXPECT_EQ(reads, 2);
+    keys->Refresh();
+    EXPECT_TRUE(keys->TickXs().empty());
+    EXPECT_FALSE(window.findChild<QWidget*>("MarkerTicks")->isVisible());
 }
 
 }  // namespace

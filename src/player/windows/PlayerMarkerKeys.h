@@ -16,7 +16,8 @@ namespace qsr::player {
 
 // Page Down and Page Up in the Audio Player: the next and the previous
 // marker of the file it plays (read once per file through `markers`, in
-// seconds). A file without markers leaves the keys without effect.
+// seconds), and a tick under the position knob's groove for each. A file
+// without markers leaves the keys without effect and draws no tick.
 class PlayerMarkerKeys : public QObject {
     Q_OBJECT
   public:
@@ -25,6 +26,10 @@ class PlayerMarkerKeys : public QObject {
 
     void Next();
     void Previous();
+    // Follows the file the player has (twice a second by itself).
+    void Refresh();
+    // The ticks' x in the window's pixels.
+    const std::vector<int>& TickXs() const { return ticks_; }
 
   private:
     const std::vector<std::int64_t>& Millis();
@@ -33,6 +38,9 @@ class PlayerMarkerKeys : public QObject {
     MarkerSeconds markers_;
     QString file_;
     std::vector<std::int64_t> millis_;
+    double duration_ = 0;
+    std::vector<int> ticks_;
+    QWidget* strip_ = nullptr;  // draws the ticks
 };
 
 }  // namespace qsr::player
