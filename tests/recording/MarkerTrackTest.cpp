@@ -206,6 +206,24 @@ TEST(MarkerTrack, ATakeWithoutMarkersNeverCallsTheStoreAndTheJournalListsThemAtO
     EXPECT_EQ(ParseJournal(JournalText(entries)), entries);
     ASSERT_TRUE(r.session.Stop());
     EXPECT_TRUE(journal.Entries().empty());
+
+    // A store that fails is told, with its reason; the recording is whole.
+    r.session.SetMarkerStore(
+        [](const std::string&, int, const std::vector<core::Marker>&, std::string* why) {
+            *why = "No space left on device";
+            return false;
+        });
+    std::vector<std::string> told;
+    QObject::connect(&r.session, &RecordingSession::MarkersNotStored,
+                     [&told](const std::string& path, const std::string& why) {
+                         told.push_back(path + ": " + why);
+                     });
+    ASSERT_TRUE(r.session.Start(dir.File("l.wav")));
+    r.session.AddMarker();
+    r.Loud(1000);
+    ASSERT_TRUE(r.session.Stop());
+    EXPECT_EQ(told, (std::vector<std::string>{dir.File("l.wav") + ": No space left on device"}));
+    EXPECT_TRUE(r.session.WriteError().empty());
 }
 
 }  // namespace

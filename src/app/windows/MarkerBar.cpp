@@ -72,8 +72,15 @@ MarkerBar::MarkerBar(recording::RecordingSession& session, QWidget* window,
     connect(&session_, &recording::RecordingSession::Finished, this, [this] { Recording(false); });
     connect(&session_, &recording::RecordingSession::MarkersStored, this, &MarkerBar::NoteStored);
     connect(&session_, &recording::RecordingSession::MarkersNotStored, this,
-            [warn](const std::string& path, const std::string& why) {
-                if (warn) warn(core::CouldNotSaveMessage(path, "its markers: " + why));
+            [this, warn](const std::string& path, const std::string& why) {
+                // Told once the stop is over: a message box does not run in its middle.
+                const std::string text = core::CouldNotSaveMessage(path, "its markers: " + why);
+                QMetaObject::invokeMethod(
+                    this,
+                    [warn, text] {
+                        if (warn) warn(text);
+                    },
+                    Qt::QueuedConnection);
             });
 }
 
