@@ -12,6 +12,9 @@ AppCore::AppCore(audio::IAudioEngine& engine, services::IEventPump* pump,
       journal_(services::AppPath(applicationFolder_, recording::kJournalFileName)),
       session_(pump) {
     session_.SetJournal(&journal_);
+    session_.SetMarkerStore(
+        [&engine](const std::string& path, int rate, const std::vector<core::Marker>& markers,
+                  std::string* error) { return engine.StoreMarkers(path, rate, markers, error); });
 }
 
 AppCore::~AppCore() = default;

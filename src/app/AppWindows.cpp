@@ -17,6 +17,7 @@
 #include "platform/mediaplayer/RealMediaControl.h"
 #include "platform/services/AppFolder.h"
 #include "player/windows/MPlay3.h"
+#include "player/windows/PlayerMarkerKeys.h"
 #include "player/windows/WatchedMediaControl.h"
 #include "schedule/windows/Form5.h"
 #include "schedule/windows/Form6.h"
@@ -141,6 +142,7 @@ void AppWindows::Wire() {
     targets.showMain = [this] { window_.ShowMain(); };
     targets.startRecord = [this] { window_.StartRecord(); };
     targets.stopRecord = [this] { window_.StopRecord(); };
+    targets.setMarker = [this] { window_.SetMarker(); };
     targets.showSettings = [this] { window_.ShowFormatSettings(); };
     targets.openHelp = [this] { window_.OpenHelp(); };
     targets.openWeb = [this] { window_.OpenWebPage(kHomePage); };
@@ -256,6 +258,14 @@ void AppWindows::OpenAudioPlayer() {
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString(),
         folder_, &window_);
     playerWindow_->Form_Load();
+    new player::PlayerMarkerKeys(announced, *playerWindow_, [this](const QString& path) {
+        std::vector<core::Marker> markers;
+        int rate = 0;
+        std::vector<double> seconds;
+        if (core_.Engine().ReadMarkers(path.toStdString(), markers, rate, nullptr) && rate > 0)
+            for (const core::Marker& m : markers) seconds.push_back(double(m.frame) / rate);
+        return seconds;
+    });
     desktop::MprisService mpris(QDBusConnection::sessionBus(),
                                 MediaTargets(*playerWindow_, *playerControl_));
     mediaService = &mpris;

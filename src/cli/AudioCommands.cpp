@@ -321,7 +321,8 @@ std::optional<int> ReadRecordFormat(const RecordRequest& r, std::FILE* err,
 struct RecordParts {
     std::unique_ptr<IAudioFile> file;
     std::unique_ptr<audio::IAudioRecorder> rec;
-    std::string description;  // of the chosen format, as the file component gives it
+    std::string description;                // of the chosen format, as the file component gives it
+    audio::IAudioEngine* engine = nullptr;  // keeps the markers in the file
 };
 
 // Creates the file component with the format values and the recorder on the
@@ -329,6 +330,7 @@ struct RecordParts {
 std::optional<int> OpenRecordParts(audio::IAudioEngine& engine, const RecordRequest& r,
                                    const settings::FormatValues& v, std::FILE* err,
                                    RecordParts& parts) {
+    parts.engine = &engine;
     parts.file = engine.CreateFile();
     if (!parts.file) return Failure(err, "record", "no file component in this build");
     parts.description = settings::ApplyFormatValues(*parts.file, v).at(r.encoder);
@@ -428,6 +430,16 @@ int RunRecording(const RecordRequest& r, const RecordParts& parts, std::FILE* ou
     recording::RecoveryJournal journal(
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
     session.SetJournal(&journal);
+    session.SetMarkerStore([&parts](const std::string& path, int rate,
+                                    const std::vector<core::Marker>& markers, std::string* error) {
+        return parts.engine->StoreMarkers(path, rate, markers, error);
+    });
+    QObject::connect(&session, &recording::RecordingSession::MarkersNotStored,
+                     [err](const std::string& file, const std::string& why) {
+                         std::fprintf(err,
+                                      "quorvin-cli record: the markers of %s were not stored: %s\n",
+                                      file.c_str(), why.c_str());
+                     });
     // Each piece is told as it closes; the last one when finishing, as a single file is.
     std::int64_t toldFrames = 0;
     if (!r.split.Off()) {

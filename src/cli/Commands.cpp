@@ -81,6 +81,14 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
                 "integrated loudness, loudness range, true and sample peak of each file and "
                 "of the set (the album); --tag writes the ReplayGain 2.0 values (-18 LUFS) "
                 "into each file's own tag")},
+        {"mark", Beside("  mark [LABEL]",
+                        "a marker now in what records (the window or a "
+                        "record command); \"Marker N\" without LABEL")},
+        {"markers",
+         Beside("  markers FILE [--cue | --labels]",
+                "the markers FILE keeps; --cue as a cue sheet, --labels as start, end, label") +
+             Beside("          [--add TIME=LABEL | --remove N]",
+                    "add one (TIME as 00:01:02.5) or remove the Nth, in place")},
     };
     return usages;
 }
@@ -125,8 +133,9 @@ int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::
         }
     }
     const std::map<std::string, Command> commands = {
-        {"devices", DevicesCommand}, {"record", RecordCommand}, {"convert", ConvertCommand},
-        {"info", InfoCommand},       {"tags", TagsCommand},     {"loudness", LoudnessCommand},
+        {"devices", DevicesCommand}, {"record", RecordCommand},   {"convert", ConvertCommand},
+        {"info", InfoCommand},       {"tags", TagsCommand},       {"loudness", LoudnessCommand},
+        {"mark", MarkCommand},       {"markers", MarkersCommand},
     };
     const auto it = commands.find(args[0]);
     if (it == commands.end()) {

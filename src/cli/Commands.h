@@ -37,6 +37,10 @@ int LoudnessCommand(audio::IAudioEngine& engine, const std::vector<std::string>&
 // The loudness lines `info FILE --loudness` adds; the exit code.
 int InfoLoudness(audio::IAudioEngine& engine, const std::string& path, std::FILE* out,
                  std::FILE* err);
+int MarkCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                std::FILE* err);
+int MarkersCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
+                   std::FILE* out, std::FILE* err);
 
 // Why FILE must not be rewritten now ("" when it may be): a recording goes
 // into it. The tags command asks it only before writing.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -218,6 +219,7 @@ bool RecordingSession::Start(const std::string& path) {
         return Fail("the recording device could not be started", true);
     }
     Transit(Event::Started);
+    take_.pace.Reset(recorder_->Rate());
     gate_.Reset(trigger_, recorder_->Rate(), recorder_->Channels());
     const bool armed = trigger_.Any() && gate_.Waiting();
     if (armed) Transit(Event::Armed);
@@ -261,7 +263,11 @@ void RecordingSession::RunStop() {
         recorder_->Stop();
         if (pump_) pump_->ProcessEvents();
         // What the trigger still held of a partial window.
-        if (trigger_.Any() && file_) Write(gate_.Flush());
+        if (trigger_.Any() && file_) {
+            audio::Samples rest = gate_.Flush();
+            PlaceMarkers(0);
+            Write(std::move(rest));
+        }
     }
     if (file_) {
         file_->Close();
@@ -276,6 +282,11 @@ void RecordingSession::RunStop() {
         if (take_.keptPath.empty()) take_.writeError += " (" + why + ")";
     }
     watch_.Release();
+    take_.markers.Finish(take_.framesWritten);
+    if (!take_.keptPath.empty())
+        StoreMarkers(take_.keptPath);
+    else if (take_.writeError != kFileReplacedReason)
+        StoreMarkers(take_.path);
     if (journal_) journal_->Remove(take_.path);
     // After a cut the last piece's own length.
     const std::int64_t before =
@@ -324,6 +335,8 @@ void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
     if (!FileOpen() || !recorder_ || !file_) return;
     NoteRecorderEnd();
     audio::Samples block = recorder_->TakeBlock(nBlock);
+    const std::int64_t captured =
+        static_cast<std::int64_t>(block.size()) / std::max(1, recorder_->Channels());
     if (trigger_.Any()) {
         block = gate_.Feed(block);
         if (gate_.StopWanted()) Transit(Event::LimitReached);
@@ -336,7 +349,107 @@ void RecordingSession::AudioRecord_EndArrayRecord(long nBlock) {
         else if (state_ == State::PausedBySilence && !gate_.Paused())
             Transit(Event::SoundResumed);
     }
+    // Placed before the write (a cut in this block gives each piece its
+    // own), journaled after it: a marker the journal lists is in the file.
+    const bool placed = PlaceMarkers(captured);
     Write(std::move(block));
+    if (placed) JournalMarkers();
+}
+
+std::int64_t RecordingSession::SteadyMs() const {
+    if (clock_) return clock_();
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+void RecordingSession::TakeMarkerRequests() {
+    if (!journal_ || !IsRecording() || !journal_->MarkerRequested()) return;
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                         std::chrono::system_clock::now().time_since_epoch())
+                         .count();
+    for (const RecoveryJournal::MarkRequest& r : journal_->TakeMarkerRequests())
+        AddMarkerAgo(now - r.atMs, r.label);
+}
+
+bool RecordingSession::PlaceMarkers(std::int64_t capturedFrames) {
+    bool placed = false;
+    if (trigger_.Any()) {
+        for (const auto& [from, frames] : gate_.Spans())
+            placed = take_.markers.Written(from, frames) || placed;
+    } else {
+        placed = take_.markers.Written(take_.captured, capturedFrames);
+    }
+    take_.captured += capturedFrames;
+    return placed;
+}
+
+int RecordingSession::AddMarker(const std::string& label) {
+    return AddMarkerAgo(0, label);
+}
+
+int RecordingSession::AddMarkerAgo(std::int64_t ageMs, const std::string& label) {
+    if (!IsRecording() || !recorder_) return 0;
+    // The moment is what the recorder captured by then (blocks reach us
+    // later), told by the pace of its reports where there are some.
+    const std::int64_t captured =
+        std::max<std::int64_t>(recorder_->CurrentSamples(), take_.captured);
+    const std::int64_t paced = take_.pace.FrameAt(SteadyMs() - std::max<std::int64_t>(0, ageMs));
+    const std::int64_t now = paced >= 0 ? std::max(paced, take_.captured)
+                                        : captured - std::max<std::int64_t>(0, ageMs) *
+                                                         std::max(0, recorder_->Rate()) / 1000;
+    const auto setAt = std::chrono::duration_cast<std::chrono::milliseconds>(
+                           std::chrono::system_clock::now().time_since_epoch())
+                           .count();
+    const int number = take_.markers.Add(now, label, setAt);
+    emit MarkerAdded(number, label.empty() ? core::DefaultMarkerLabel(number) : label);
+    return number;
+}
+
+bool RecordingSession::RenameMarker(int number, const std::string& label) {
+    if (!take_.markers.Rename(number, label)) return false;
+    if (FileOpen()) JournalMarkers();
+    return true;
+}
+
+std::vector<core::Marker> RecordingSession::Markers() const {
+    return take_.markers.Placed(take_.pieceStartFrame);
+}
+
+std::vector<core::Marker> RecordingSession::PieceMarkers(int& rate, bool finished) const {
+    // A finished piece holds its own span; the running one also what is placed
+    // past its written end (the next blocks come to it).
+    std::vector<core::Marker> markers =
+        finished
+            ? take_.markers.Placed(take_.pieceStartFrame, take_.pieceStartFrame + take_.pieceFrames)
+            : Markers();
+    // The recorder's frames; a file component that adapts the rate writes its own.
+    const int captureRate = recorder_ ? recorder_->Rate() : 0;
+    rate = file_ && file_->EncoderRate() > 0 ? file_->EncoderRate() : captureRate;
+    if (captureRate > 0 && rate != captureRate)
+        for (core::Marker& m : markers) m.frame = m.frame * rate / captureRate;
+    return markers;
+}
+
+void RecordingSession::JournalMarkers() {
+    if (!journal_) return;
+    int rate = 0;
+    const std::vector<core::Marker> markers = PieceMarkers(rate, false);
+    journal_->SetMarkers(take_.path, rate, markers);
+}
+
+void RecordingSession::StoreMarkers(const std::string& path) {
+    int rate = 0;
+    const std::vector<core::Marker> markers = PieceMarkers(rate, true);
+    if (markers.empty()) return;
+    std::string why;
+    if (!markerStore_)
+        why = "markers cannot be stored by this program";
+    else if (markerStore_(path, rate, markers, &why)) {
+        emit MarkersStored(path, markers.size());
+        return;
+    }
+    emit MarkersNotStored(path, why.empty() ? "the file could not be written" : why);
 }
 
 void RecordingSession::Write(audio::Samples block) {
@@ -408,6 +521,7 @@ bool RecordingSession::NextPiece() {
         return false;
     }
     watch_.Release();
+    StoreMarkers(take_.path);
     if (journal_) journal_->Remove(take_.path);
     emit PieceFinished(take_.path,
                        recorder_->SamplesToMilliseconds(static_cast<long>(take_.pieceFrames)));
@@ -422,6 +536,7 @@ bool RecordingSession::NextPiece() {
     watch_.Watch(take_.path);
     if (journal_)
         journal_->Add({::getpid(), take_.path, static_cast<std::int64_t>(std::time(nullptr))});
+    if (!Markers().empty()) JournalMarkers();
     return true;
 }
 
@@ -429,8 +544,10 @@ void RecordingSession::AudioRecord_Timer(long CurrentSamples, int LevelLeft, int
     // A late event after the stop has nothing to add.
     if (!FileOpen()) return;
     take_.samples = CurrentSamples;
+    take_.pace.Report(SteadyMs(), CurrentSamples);
     emit Progress(CurrentSamples, LevelLeft, LevelRight);
     NoteRecorderEnd();
+    TakeMarkerRequests();
 }
 
 }  // namespace qsr::recording

@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "core/Markers.h"
 #include "platform/audio-api/AudioTypes.h"
+#include "recording/MarkerTrack.h"
 #include "recording/OutputNaming.h"
 #include "recording/RecordedFileWatch.h"
 #include "recording/SoundTrigger.h"
@@ -183,6 +186,29 @@ class RecordingSession : public QObject {
     // Armed and waiting for the sound that starts the file.
     bool WaitingForSound() const { return state_ == State::WaitingForSound; }
 
+    // Markers. One is set at the moment of the call (what has been captured
+    // so far) and lands on that sample of the file; an empty label becomes
+    // "Marker N". Its number for RenameMarker; 0 when no take runs. The
+    // journal lists each one as soon as its place in the file is known; each
+    // file (each piece) gets its own markers, positions relative to it, once
+    // it is finished, through the store. A take without markers never calls
+    // the store: its files are as they would be without this.
+    using MarkerStore =
+        std::function<bool(const std::string& path, int rate,
+                           const std::vector<core::Marker>& markers, std::string* error)>;
+    void SetMarkerStore(MarkerStore store) { markerStore_ = std::move(store); }
+    int AddMarker(const std::string& label = {});
+    // The same for a moment `ageMs` ago (a request that took that long to
+    // arrive); never before the take's start.
+    int AddMarkerAgo(std::int64_t ageMs, const std::string& label);
+    bool RenameMarker(int number, const std::string& label);
+    // The markers of the current (or last) file placed so far, in its frames.
+    std::vector<core::Marker> Markers() const;
+    std::size_t MarkerCount() const { return take_.markers.Count(); }
+    // The steady clock in milliseconds that times the progress reports and
+    // the markers (tests hand in their own).
+    void SetClock(std::function<std::int64_t()> steadyMs) { clock_ = std::move(steadyMs); }
+
   signals:
     void Started(const std::string& path, const std::string& description);
     void Progress(long samples, int levelLeft, int levelRight);
@@ -190,6 +216,13 @@ class RecordingSession : public QObject {
     void Failed(const std::string& path, const std::string& reason);
     // After Finished: the recording was cut short or its file not finished.
     void WriteFailed(const std::string& path, const std::string& reason);
+    // The markers of a finished file could not be written into it (the
+    // recording itself is whole); why.
+    void MarkersNotStored(const std::string& path, const std::string& reason);
+    // A finished file holds `count` markers now.
+    void MarkersStored(const std::string& path, std::size_t count);
+    // A marker was set (its number and label).
+    void MarkerAdded(int number, const std::string& label);
     // After Finished: the recording device or the sound server went away.
     void DeviceLost(const std::string& path);
     // A piece was finished and the recording goes on in the next one (the
@@ -216,6 +249,9 @@ class RecordingSession : public QObject {
         std::int64_t pieceFrames = 0;              // frames in the current piece
         std::int64_t pieceStartFrame = 0;          // where the current piece began
         bool pieceFull = false;                    // the next frame opens the next piece
+        std::int64_t captured = 0;                 // frames the recorder handed over
+        MarkerTrack markers;
+        CaptureClock pace;
     };
 
     // Applies the table's step for `event`; its effect.
@@ -235,6 +271,17 @@ class RecordingSession : public QObject {
     bool NextPiece();
     void Write(audio::Samples block);
     void NoteWriteError(const std::string& reason, const char* fallback);
+    // Places the markers whose samples the gate (or the plain block) let
+    // out; true when one got its place.
+    bool PlaceMarkers(std::int64_t capturedFrames);
+    // The current piece's markers in the file's frames and rate.
+    std::vector<core::Marker> PieceMarkers(int& rate, bool finished) const;
+    void JournalMarkers();
+    // Markers quorvin-cli mark asked for, through the journal.
+    void TakeMarkerRequests();
+    std::int64_t SteadyMs() const;
+    // Writes the finished piece's markers into `path`.
+    void StoreMarkers(const std::string& path);
 
     services::IEventPump* pump_;
     audio::IAudioRecorder* recorder_ = nullptr;
@@ -249,6 +296,8 @@ class RecordingSession : public QObject {
     std::function<std::string()> nextPath_;
     TriggerSettings trigger_;
     TriggerGate gate_;
+    MarkerStore markerStore_;
+    std::function<std::int64_t()> clock_;
 };
 
 // What the user is told when a recording ends because its device went away.

@@ -106,15 +106,50 @@ bool ParseEntry(const std::string& text, std::size_t at, std::size_t& end, Journ
     return !e.path.empty();
 }
 
+// Reads a marker line "M<TAB>rate<TAB>frame<TAB>setAt<TAB>length<TAB>label"
+// starting at `at`; moves `end` past a label holding line feeds.
+bool ParseMarker(const std::string& text, std::size_t at, std::size_t& end, int& rate,
+                 core::Marker& m) {
+    if (text.compare(at, 2, "M\t") != 0) return false;
+    const char* const base = text.c_str();
+    char* stop = nullptr;
+    rate = static_cast<int>(std::strtol(base + at + 2, &stop, 10));
+    if (*stop != '\t' || rate <= 0) return false;
+    m.frame = std::strtoll(stop + 1, &stop, 10);
+    if (*stop != '\t' || m.frame < 0) return false;
+    m.setAtMs = std::strtoll(stop + 1, &stop, 10);
+    if (*stop != '\t') return false;
+    const unsigned long long length = std::strtoull(stop + 1, &stop, 10);
+    if (*stop != '\t') return false;
+    const std::size_t labelAt = static_cast<std::size_t>(stop + 1 - base);
+    if (length > text.size() - labelAt) return false;
+    const std::size_t labelEnd = labelAt + length;
+    if (labelEnd < text.size() && text[labelEnd] != '\n') return false;
+    m.label = text.substr(labelAt, length);
+    end = labelEnd;
+    return true;
+}
+
 }  // namespace
 
 std::vector<JournalEntry> ParseJournal(const std::string& text) {
     std::vector<JournalEntry> entries;
     std::size_t at = 0;
+    bool lastKept = false;  // a marker line belongs to the entry before it
     while (at < text.size()) {
         std::size_t end = std::min(text.find('\n', at), text.size());
         JournalEntry e;
-        if (ParseEntry(text, at, end, e)) entries.push_back(std::move(e));
+        int rate = 0;
+        core::Marker m;
+        if (ParseMarker(text, at, end, rate, m)) {
+            if (lastKept) {
+                entries.back().rate = rate;
+                entries.back().markers.push_back(std::move(m));
+            }
+        } else {
+            lastKept = ParseEntry(text, at, end, e);
+            if (lastKept) entries.push_back(std::move(e));
+        }
         at = end + 1;
     }
     return entries;
@@ -127,6 +162,10 @@ std::string JournalText(const std::vector<JournalEntry>& entries) {
         if (e.processStart != 0) text += ':' + std::to_string(e.processStart);
         text += '\t' + std::to_string(e.startTime) + '\t' + std::to_string(e.path.size()) + '\t' +
                 e.path + '\n';
+        for (const core::Marker& m : e.markers)
+            text += "M\t" + std::to_string(e.rate) + '\t' + std::to_string(m.frame) + '\t' +
+                    std::to_string(m.setAtMs) + '\t' + std::to_string(m.label.size()) + '\t' +
+                    m.label + '\n';
     }
     return text;
 }
@@ -189,6 +228,108 @@ void RecoveryJournal::Remove(const std::string& path) {
     std::erase_if(entries,
                   [&](const JournalEntry& e) { return e.pid == self && e.path == absolute; });
     Write(entries);
+}
+
+void RecoveryJournal::SetMarkers(const std::string& path, int rate,
+                                 const std::vector<core::Marker>& markers) {
+    const ChangeLock lock(file_);
+    std::vector<JournalEntry> entries = Entries();
+    const long self = ::getpid();
+    const std::string absolute = AbsolutePath(path);
+    for (JournalEntry& e : entries) {
+        if (e.pid != self || e.path != absolute) continue;
+        e.rate = rate;
+        e.markers = markers;
+    }
+    Write(entries);
+}
+
+namespace {
+
+struct Request {
+    long pid = 0;
+    RecoveryJournal::MarkRequest mark;
+};
+
+std::vector<Request> ParseRequests(const std::string& text) {
+    std::vector<Request> out;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const char* const base = text.c_str();
+        char* stop = nullptr;
+        Request r;
+        r.pid = std::strtol(base + at, &stop, 10);
+        if (*stop != '\t') break;
+        r.mark.atMs = std::strtoll(stop + 1, &stop, 10);
+        if (*stop != '\t') break;
+        const unsigned long long length = std::strtoull(stop + 1, &stop, 10);
+        const std::size_t labelAt = static_cast<std::size_t>(stop + 1 - base);
+        if (*stop != '\t' || length > text.size() - labelAt) break;
+        r.mark.label = text.substr(labelAt, length);
+        out.push_back(std::move(r));
+        at = labelAt + length + 1;
+    }
+    return out;
+}
+
+std::string RequestText(const std::vector<Request>& requests) {
+    std::string text;
+    for (const Request& r : requests)
+        text += std::to_string(r.pid) + '\t' + std::to_string(r.mark.atMs) + '\t' +
+                std::to_string(r.mark.label.size()) + '\t' + r.mark.label + '\n';
+    return text;
+}
+
+void WriteRequests(const std::string& file, const std::vector<Request>& requests) {
+    if (requests.empty()) {
+        std::error_code ec;
+        std::filesystem::remove(file, ec);
+        return;
+    }
+    core::WriteFileAtomically(file, RequestText(requests));
+}
+
+}  // namespace
+
+std::vector<long> RecoveryJournal::RequestMarker(const std::string& label, std::int64_t atMs) {
+    const ChangeLock lock(file_);
+    std::vector<Request> requests = ParseRequests(ReadText(MarkerRequestFile()));
+    std::vector<long> asked;
+    for (const JournalEntry& e : Entries()) {
+        if (!EntryProcessAlive(e) || std::find(asked.begin(), asked.end(), e.pid) != asked.end())
+            continue;
+        asked.push_back(e.pid);
+        requests.push_back({e.pid, {atMs, label}});
+    }
+    if (!asked.empty()) WriteRequests(MarkerRequestFile(), requests);
+    return asked;
+}
+
+bool RecoveryJournal::MarkerRequested() const {
+    std::error_code ec;
+    return std::filesystem::exists(MarkerRequestFile(), ec) && MarkerPending(::getpid());
+}
+
+bool RecoveryJournal::MarkerPending(long pid) const {
+    for (const Request& r : ParseRequests(ReadText(MarkerRequestFile())))
+        if (r.pid == pid) return true;
+    return false;
+}
+
+std::vector<RecoveryJournal::MarkRequest> RecoveryJournal::TakeMarkerRequests() {
+    const ChangeLock lock(file_);
+    std::vector<Request> requests = ParseRequests(ReadText(MarkerRequestFile()));
+    std::vector<MarkRequest> mine;
+    const long self = ::getpid();
+    std::erase_if(requests, [&](Request& r) {
+        if (r.pid != self) return false;
+        mine.push_back(std::move(r.mark));
+        return true;
+    });
+    // Requests to processes that are gone would wait for ever.
+    std::erase_if(requests, [](const Request& r) { return !ProcessAlive(r.pid); });
+    if (!mine.empty()) WriteRequests(MarkerRequestFile(), requests);
+    return mine;
 }
 
 std::vector<JournalEntry> RecoveryJournal::TakeInterrupted() {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/Markers.h"
+
 namespace qsr::recording {
 
 // The journal file in the application folder.
@@ -17,6 +19,9 @@ struct JournalEntry {
     // When that process started, in clock ticks since boot (0 = not known):
     // tells it from a later process that got the same id.
     std::uint64_t processStart = 0;
+    // The markers set so far, in the file's frames at `rate`.
+    int rate = 0;
+    std::vector<core::Marker> markers = {};
 
     bool operator==(const JournalEntry&) const = default;
 };
@@ -27,8 +32,10 @@ struct JournalEntry {
 // "pid[:processStart]<TAB>start<TAB>length<TAB>path<LF>", the path's length
 // in bytes before it so that any name (line feeds included) reads back as it
 // was; entries without the length (path to the end of the line) are still
-// read. The program and quorvin-cli share it; an entry whose process still
-// runs belongs to that process and is left alone.
+// read. Each marker of a recording follows its entry as a line
+// "M<TAB>rate<TAB>frame<TAB>set at (ms)<TAB>length<TAB>label<LF>" (readers
+// that know no markers pass over it). The program and quorvin-cli share it; an entry whose process
+// still runs belongs to that process and is left alone.
 class RecoveryJournal {
   public:
     explicit RecoveryJournal(std::string file) : file_(std::move(file)) {}
@@ -40,10 +47,29 @@ class RecoveryJournal {
     void Add(const JournalEntry& entry);
     // Removes this process's entry for path.
     void Remove(const std::string& path);
+    // This process's entry for path now lists these markers.
+    void SetMarkers(const std::string& path, int rate, const std::vector<core::Marker>& markers);
     // The entries whose process is gone, taken out of the journal.
     std::vector<JournalEntry> TakeInterrupted();
 
     std::vector<JournalEntry> Entries() const;
+
+    // Markers asked for from outside (quorvin-cli mark): a request file
+    // beside the journal, "pid<TAB>ms since the epoch<TAB>length<TAB>label<LF>",
+    // changed under the journal's lock. Every recording the journal names
+    // whose process runs is asked; the processes asked (none: nothing records).
+    std::vector<long> RequestMarker(const std::string& label, std::int64_t atMs);
+    // Whether a request for this process is waiting (one stat, for every progress).
+    bool MarkerRequested() const;
+    struct MarkRequest {
+        std::int64_t atMs = 0;
+        std::string label;
+    };
+    // This process's requests, taken out of the file.
+    std::vector<MarkRequest> TakeMarkerRequests();
+    // Whether a request to `pid` still waits (the asker waits for it to be taken).
+    bool MarkerPending(long pid) const;
+    std::string MarkerRequestFile() const { return file_ + ".marks"; }
 
   private:
     void Write(const std::vector<JournalEntry>& entries);

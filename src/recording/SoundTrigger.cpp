@@ -65,8 +65,10 @@ double TriggerGate::WindowLevelDb(const std::int16_t* values, std::size_t count)
 
 void TriggerGate::Reset(const TriggerSettings& settings, int rate, int channels) {
     settings_ = settings;
-    windowValues_ = static_cast<std::size_t>(std::max(1, rate * kWindowMs / 1000)) *
-                    static_cast<std::size_t>(std::max(1, channels));
+    channels_ = static_cast<std::size_t>(std::max(1, channels));
+    windowValues_ = static_cast<std::size_t>(std::max(1, rate * kWindowMs / 1000)) * channels_;
+    windowFrame_ = 0;
+    spans_.clear();
     state_ = settings.startOnSound ? State::Waiting : State::Writing;
     partial_.clear();
     held_.clear();
@@ -77,11 +79,13 @@ void TriggerGate::Reset(const TriggerSettings& settings, int rate, int channels)
 
 audio::Samples TriggerGate::Feed(const audio::Samples& block) {
     audio::Samples out;
+    spans_.clear();
     partial_.insert(partial_.end(), block.begin(), block.end());
     std::size_t at = 0;
     while (partial_.size() - at >= windowValues_) {
         Window(partial_.data() + at, windowValues_, out);
         at += windowValues_;
+        windowFrame_ += static_cast<std::int64_t>(windowValues_ / channels_);
     }
     partial_.erase(partial_.begin(), partial_.begin() + static_cast<std::ptrdiff_t>(at));
     return out;
@@ -89,18 +93,30 @@ audio::Samples TriggerGate::Feed(const audio::Samples& block) {
 
 audio::Samples TriggerGate::Flush() {
     audio::Samples out;
-    if (state_ == State::Writing) out.swap(partial_);
+    spans_.clear();
+    if (state_ == State::Writing) Out(out, partial_.data(), partial_.size(), windowFrame_);
     partial_.clear();
     return out;
 }
 
+void TriggerGate::Out(audio::Samples& out, const std::int16_t* values, std::size_t count,
+                      std::int64_t frame) {
+    if (count == 0) return;
+    out.insert(out.end(), values, values + count);
+    const auto frames = static_cast<std::int64_t>(count / channels_);
+    if (!spans_.empty() && spans_.back().first + spans_.back().second == frame)
+        spans_.back().second += frames;
+    else
+        spans_.emplace_back(frame, frames);
+}
+
 void TriggerGate::Hold(const std::int16_t* values, std::size_t count, std::size_t keepWindows) {
-    held_.emplace_back(values, values + count);
+    held_.push_back({windowFrame_, audio::Samples(values, values + count)});
     while (held_.size() > keepWindows) held_.pop_front();
 }
 
 void TriggerGate::Release(audio::Samples& out) {
-    for (const auto& w : held_) out.insert(out.end(), w.begin(), w.end());
+    for (const Held& w : held_) Out(out, w.values.data(), w.values.size(), w.frame);
     held_.clear();
 }
 
@@ -125,13 +141,13 @@ void TriggerGate::Window(const std::int16_t* values, std::size_t count, audio::S
             const bool silent = lastDb_ < settings_.silenceDb;
             silentMs_ = silent ? silentMs_ + kWindowMs : 0;
             if (settings_.stopOnSilence && silentMs_ >= settings_.stopSeconds * 1000) {
-                if (state_ == State::Writing) out.insert(out.end(), values, values + count);
+                if (state_ == State::Writing) Out(out, values, count, windowFrame_);
                 state_ = State::Done;
                 held_.clear();
                 return;
             }
             if (!settings_.pauseOnSilence) {
-                out.insert(out.end(), values, values + count);
+                Out(out, values, count, windowFrame_);
                 return;
             }
             if (state_ == State::Writing) {
@@ -139,13 +155,13 @@ void TriggerGate::Window(const std::int16_t* values, std::size_t count, audio::S
                     state_ = State::Paused;
                     Hold(values, count, kPauseLeadInMs / kWindowMs);
                 } else {
-                    out.insert(out.end(), values, values + count);
+                    Out(out, values, count, windowFrame_);
                 }
             } else if (silent) {
                 Hold(values, count, kPauseLeadInMs / kWindowMs);
             } else {
                 Release(out);
-                out.insert(out.end(), values, values + count);
+                Out(out, values, count, windowFrame_);
                 state_ = State::Writing;
             }
             return;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/audio-api/AudioTypes.h"
 #include "settings/TriggerSettings.h"
@@ -39,6 +41,11 @@ class TriggerGate {
     audio::Samples Feed(const audio::Samples& block);
     // What is left of a partial window when the recording stops.
     audio::Samples Flush();
+    // Where the samples the last Feed or Flush returned were captured: (first
+    // frame counted from the Reset, frames) in the order they were returned,
+    // so a moment of capture can be found in the file.
+    using Span = std::pair<std::int64_t, std::int64_t>;
+    const std::vector<Span>& Spans() const { return spans_; }
 
     bool Waiting() const { return state_ == State::Waiting; }
     bool Paused() const { return state_ == State::Paused; }
@@ -51,15 +58,25 @@ class TriggerGate {
   private:
     enum class State { Waiting, Writing, Paused, Done };
 
+    struct Held {
+        std::int64_t frame;  // where its first frame was captured
+        audio::Samples values;
+    };
     void Window(const std::int16_t* values, std::size_t count, audio::Samples& out);
     void Hold(const std::int16_t* values, std::size_t count, std::size_t keepWindows);
     void Release(audio::Samples& out);
+    // `count` values captured at `frame` go out.
+    void Out(audio::Samples& out, const std::int16_t* values, std::size_t count,
+             std::int64_t frame);
 
     TriggerSettings settings_;
     std::size_t windowValues_ = 0;
     State state_ = State::Writing;
     audio::Samples partial_;
-    std::deque<audio::Samples> held_;  // windows kept back: the pre-roll or the lead-in
+    std::deque<Held> held_;  // windows kept back: the pre-roll or the lead-in
+    std::size_t channels_ = 1;
+    std::int64_t windowFrame_ = 0;  // where the window being judged was captured
+    std::vector<Span> spans_;
     int aboveMs_ = 0;
     int silentMs_ = 0;
     double lastDb_ = -120;

@@ -273,13 +273,13 @@ TEST_F(Form1Test, HotkeyClaimFailuresAreReportedAndOnlyClaimedOnesReleased) {
         (std::vector<std::string>{"Can not register the hotkeys CTRL+R ...this key is already "
                                   "registered by some other running applications."}));
     EXPECT_EQ(desk.messageBox.shown[0].icon, MsgIcon::Error);
-    EXPECT_EQ(desk.hotkeys.registered, (std::map<int, char>{{2, 'S'}}));
+    EXPECT_EQ(desk.hotkeys.registered, (std::map<int, char>{{2, 'S'}, {3, 'M'}}));
     f.exitsystem();
-    EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{2}));
+    EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{2, 3}));
 }
 
 TEST_F(Form1Test, BothHotkeysTakenShowsBothMessagesAndReleasesNothing) {
-    desk.hotkeys.taken = {'R', 'S'};
+    desk.hotkeys.taken = {'R', 'S', 'M'};
     auto& f = Load();
     EXPECT_EQ(desk.messageBox.Texts(),
               (std::vector<std::string>{
@@ -297,7 +297,7 @@ TEST_F(Form1Test, BothHotkeysTakenShowsBothMessagesAndReleasesNothing) {
 
 TEST_F(Form1Test, HotkeysLetPendingEventsRunThenStartOrStop) {
     auto& f = Load();
-    EXPECT_EQ(desk.hotkeys.registered, (std::map<int, char>{{0, 'R'}, {2, 'S'}}));
+    EXPECT_EQ(desk.hotkeys.registered, (std::map<int, char>{{0, 'R'}, {2, 'S'}, {3, 'M'}}));
     std::vector<std::string> order;
     desk.eventPump.onPump = [&] { order.push_back("pump"); };
     QObject::connect(&f, &app::Form1::StartRecordCalled, [&] { order.push_back("start"); });
@@ -468,7 +468,7 @@ TEST_F(Form1Test, ExitWithEmptyListAsksNothingAndSavesTheFormat) {
     EXPECT_EQ(f.Recorder(), nullptr);
     EXPECT_EQ(f.FileComponent(), nullptr);
     EXPECT_EQ(f.Player(), nullptr);
-    EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{0, 2}));
+    EXPECT_EQ(desk.hotkeys.unregistered, (std::vector<int>{0, 2, 3}));
     // A second exit request does nothing more.
     Control<QPushButton>(f, "Command12")->click();
     EXPECT_EQ(unloaded.count(), 1);
@@ -552,7 +552,7 @@ TEST_F(Form1Test, VistaBranchSkipsTheDeviceCountCheckAndGreetsAdministrator) {
     form->Form_Load();
     EXPECT_TRUE(desk.messageBox.shown.empty());  // neither device error nor the log-on advice
     EXPECT_EQ(Control<QComboBox>(*form, "cboEncoders")->count(), 8);
-    EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
+    EXPECT_EQ(desk.hotkeys.registered.size(), 3u);
 }
 
 TEST_F(Form1Test, SurvivesComponentsThatDoNotExist) {
@@ -561,7 +561,7 @@ TEST_F(Form1Test, SurvivesComponentsThatDoNotExist) {
     EXPECT_TRUE(desk.messageBox.shown.empty());
     EXPECT_EQ(Control<QComboBox>(f, "DeviceCombo")->count(), 0);
     EXPECT_EQ(Control<QComboBox>(f, "cboEncoders")->count(), 8);
-    EXPECT_EQ(desk.hotkeys.registered.size(), 2u);
+    EXPECT_EQ(desk.hotkeys.registered.size(), 3u);
     Control<QPushButton>(f, "cmdStop")->click();
     emit Control<QComboBox>(f, "DeviceCombo")->activated(0);
     emit Control<QComboBox>(f, "cmbSrcInput")->activated(0);

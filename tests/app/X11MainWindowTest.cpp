@@ -5,6 +5,9 @@
 #include <xcb/xcb.h>
 
 #include <QCursor>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QSlider>
@@ -386,6 +389,64 @@ TEST(Program, ARecordingCutOffByAKillIsRecoveredAtTheNextStart) {
     const double seconds = static_cast<double>(file->TotalSamples()) / file->SampleRate();
     EXPECT_NEAR(seconds, static_cast<double>(bytes - 44) / (44100 * 4), 1.0);
     EXPECT_GE(seconds, 3.0);
+}
+
+// A marker set through quorvin-cli mark (the journal's channel) survives a
+// kill: the journal kept it, and the recovery writes it into the WAV file,
+// where ffprobe reads it as a chapter inside what was recorded.
+TEST(Program, AMarkerOfARecordingCutOffByAKillIsInTheRecoveredFile) {
+    if (Display().isEmpty()) GTEST_SKIP() << "QSR_TEST_X_DISPLAY is not set";
+    if (qgetenv("PULSE_SERVER").isEmpty()) GTEST_SKIP() << "no test sound server";
+    qsr::testing::TempDir home, runtime;
+    const QProcessEnvironment env = ProgramEnvironment(home, runtime);
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(first.waitForStarted());
+    ASSERT_FALSE(WaitForWindow("^Quorvin Sound Recorder v3.20$").isEmpty());
+    ASSERT_TRUE(RunX("xdotool", {"key", "ctrl+r"}));
+    const std::string journal = home.File("recordings.journal");
+    ASSERT_TRUE(qsr::testing::RunUntil(
+        [&] { return qsr::testing::ReadAll(journal).find(".WAV") != std::string::npos; }, 20000));
+    QProcess mark;
+    mark.setProcessEnvironment(env);
+    mark.start(QSR_CLI_EXE, {"mark", "Before the kill"});
+    ASSERT_TRUE(mark.waitForFinished(30000));
+    EXPECT_EQ(mark.exitCode(), 0) << mark.readAllStandardError().toStdString();
+    ASSERT_TRUE(qsr::testing::RunUntil(
+        [&] { return qsr::testing::ReadAll(journal).find("\nM\t") != std::string::npos; }, 20000));
+    first.kill();  // SIGKILL
+    first.waitForFinished();
+    std::string wav = qsr::testing::ReadAll(journal);
+    wav = wav.substr(0, wav.find("\nM\t"));
+    wav = wav.substr(wav.rfind('\t') + 1);
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(QSR_APP_EXE, {});
+    ASSERT_TRUE(second.waitForStarted());
+    const QString box = WaitForWindow("^Quorvin Sound Recorder$");
+    ASSERT_FALSE(box.isEmpty());
+    for (int attempt = 0; attempt < 20 && !WaitForWindow("^Quorvin Sound Recorder$", 300).isEmpty();
+         ++attempt) {
+        RunX("xdotool", {"windowfocus", "--sync", box});
+        RunX("xdotool", {"key", "Return"});
+    }
+    EXPECT_FALSE(WaitForWindow("^Quorvin Sound Recorder v3.20$").isEmpty());
+    Stop(second);
+
+    QProcess probe;
+    probe.start("ffprobe", {"-v", "error", "-show_chapters", "-show_entries", "format=duration",
+                            "-of", "json", QString::fromStdString(wav)});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    const QJsonObject seen = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
+    const QJsonArray chapters = seen["chapters"].toArray();
+    ASSERT_EQ(chapters.size(), 1) << wav;
+    const QJsonObject chapter = chapters[0].toObject();
+    EXPECT_EQ(chapter["tags"].toObject()["title"].toString().toStdString(), "Before the kill");
+    const double start = chapter["start_time"].toString().toDouble();
+    EXPECT_GT(start, 0);
+    EXPECT_LT(start, seen["format"].toObject()["duration"].toString().toDouble());
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ struct Calls {
         t.showMain = [this] { log.push_back("showMain"); };
         t.startRecord = [this] { log.push_back("StartRecord"); };
         t.stopRecord = [this] { log.push_back("StopRecord"); };
+        t.setMarker = [this] { log.push_back("Marker"); };
         t.showSettings = [this] { log.push_back("Form2"); };
         t.openHelp = [this] { log.push_back("help"); };
         t.openWeb = [this] { log.push_back("web"); };
@@ -50,6 +51,7 @@ TEST(frmtray, MenuItemsInOrderWithTheirActions) {
         {"fg2", "-"},
         {"settings", "Record Now"},
         {"Restore", "Stop Record"},
+        {"Marker", "Marker"},
         {"a3", "-"},
         {"Exit", "Exit"}};
     std::vector<std::pair<std::string, std::string>> items;
@@ -60,8 +62,9 @@ TEST(frmtray, MenuItemsInOrderWithTheirActions) {
 
     for (QAction* a : menu->actions())
         if (!a->isSeparator()) a->trigger();  // Exit's failure is swallowed
-    EXPECT_EQ(calls.log, (std::vector<std::string>{"web", "help", "showMain", "Form2",
-                                                   "StartRecord", "StopRecord", "exitsystem"}));
+    EXPECT_EQ(calls.log,
+              (std::vector<std::string>{"web", "help", "showMain", "Form2", "StartRecord",
+                                        "StopRecord", "Marker", "exitsystem"}));
 }
 
 TEST(frmtray, IconMessagesShowTheWindowOrPopTheMenu) {

@@ -18,8 +18,10 @@
 
 #include "app/RecordingLoudness.h"
 #include "app/RecordingRules.h"
+#include "app/windows/MarkerBar.h"
 #include "app/windows/TimeLabel.h"
 #include "core/AppInfo.h"
+#include "core/AtomicFile.h"
 #include "core/OutputFormats.h"
 #include "core/Text.h"
 #include "platform/audio-api/MixDown.h"
@@ -183,12 +185,16 @@ void Form1::ClaimHotkeys() {
             "Can not register the hotkeys CTRL+S ... this key is already registered by some other "
             "running applications.",
             services::MsgIcon::Error);
+    // Markers work without their hotkey (M, the button, the tray): no message.
+    hotkeyMarkerClaimed_ = hotkeys && hotkeys->RegisterCtrlKey(kHotkeyMarker, 'M');
 }
 
 void Form1::OnHotkey(int id) {
     if (desktop_.eventPump) desktop_.eventPump->ProcessEvents();
     if (id == kHotkeyRecord)
         StartRecord();
+    else if (id == kHotkeyMarker)
+        SetMarker();
     else
         StopRecord();
 }
@@ -219,9 +225,10 @@ void Form1::exitsystem() {
     if (desktop_.hotkeys) {
         if (hotkeyRecordClaimed_) desktop_.hotkeys->Unregister(kHotkeyRecord);
         if (hotkeyStopClaimed_) desktop_.hotkeys->Unregister(kHotkeyStop);
+        if (hotkeyMarkerClaimed_) desktop_.hotkeys->Unregister(kHotkeyMarker);
         disconnect(desktop_.hotkeys, nullptr, this, nullptr);
     }
-    hotkeyRecordClaimed_ = hotkeyStopClaimed_ = false;
+    hotkeyRecordClaimed_ = hotkeyStopClaimed_ = hotkeyMarkerClaimed_ = false;
     hide();
     emit Unloaded();
 }
@@ -428,6 +435,12 @@ void Form1::RecoverInterruptedRecordings() {
         std::error_code ec;
         if (!std::filesystem::is_regular_file(entry.path, ec)) continue;
         recording::RepairRecording(entry.path);  // what cannot be repaired is listed as it is
+        std::string why;
+        if (!entry.markers.empty() &&
+            !core_.Engine().StoreMarkers(entry.path, entry.rate, entry.markers, &why))
+            ShowMessage(core::CouldNotSaveMessage(entry.path, why), services::MsgIcon::Warning);
+        else
+            markerBar_->NoteStored(entry.path, entry.markers.size());
         std::int64_t milliseconds = 0;
         if (file_ && file_->OpenFile(entry.path) >= 0) {
             if (file_->SampleRate() > 0)

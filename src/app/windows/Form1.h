@@ -28,6 +28,7 @@ class QTreeWidgetItem;
 
 namespace qsr::app {
 
+class MarkerBar;
 class TimeLabel;
 
 // The web pages the Help menu and the tray open.
@@ -36,9 +37,10 @@ inline constexpr const char* kSupportPage = "https://www.quorvin.com/soundrecord
 // The help, shipped in the application folder.
 inline constexpr const char* kHelpFile = "help/index.html";
 
-// Hotkey identifiers: Ctrl+R starts, Ctrl+S stops.
+// Hotkey identifiers: Ctrl+R starts, Ctrl+S stops, Ctrl+M sets a marker.
 inline constexpr int kHotkeyRecord = 0;
 inline constexpr int kHotkeyStop = 2;
+inline constexpr int kHotkeyMarker = 3;
 
 // What the main window asks of the tray icon (the tray is another window).
 struct TrayHooks {
@@ -139,6 +141,8 @@ class Form1 : public QMainWindow {
     void RenameSelected();
     void RemoveSelectedItem();
     void DeleteSelectedFile();
+    // The selected recording's markers: listed, renamed, deleted, played from.
+    void OpenMarkers();
 
     // Desktop helpers.
     void OpenHelp();
@@ -150,7 +154,10 @@ class Form1 : public QMainWindow {
     // Main window to normal state and shown (tray).
     void ShowMain();
 
-    // The hotkey dispatch: lets pending events run, then 0 starts, any other stops.
+    // A marker in the running recording, at this moment (tray, hotkey).
+    void SetMarker();
+    // The hotkey dispatch: lets pending events run, then 0 starts, the
+    // marker's sets a marker, any other stops.
     void OnHotkey(int id);
 
     bool HotkeyRecordClaimed() const { return hotkeyRecordClaimed_; }
@@ -211,6 +218,8 @@ class Form1 : public QMainWindow {
     void RenumberList();
     void ShowPlaybackSamples(std::int64_t position);
     void SetTransportEnabled(bool enabled);
+    // The Edit menu holds "Markers..." only while the selected recording has markers.
+    void ShowMarkersEntry();
 
     // Views of the session and of the playback.
     void RecordingStarted(const std::string& path, const std::string& description);
@@ -297,6 +306,7 @@ class Form1 : public QMainWindow {
     bool loaded_ = false;
     bool hotkeyRecordClaimed_ = false;
     bool hotkeyStopClaimed_ = false;
+    bool hotkeyMarkerClaimed_ = false;
 
     // The current recording's start, as its row shows it.
     std::string startTimeText_;
@@ -315,6 +325,8 @@ class Form1 : public QMainWindow {
     QPushButton* cmdStop = nullptr;
     QPushButton* cmdPlay = nullptr;
     QPushButton* cmdPause = nullptr;
+    MarkerBar* markerBar_ = nullptr;
+    QAction* mnuMarkers = nullptr;
     TimeLabel* Label1 = nullptr;
     QSlider* slPosition = nullptr;
     QWidget* AudioDisplay1 = nullptr;

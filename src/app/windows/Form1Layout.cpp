@@ -17,6 +17,8 @@
 
 #include "app/windows/ElidedLabel.h"
 #include "app/windows/Form1.h"
+#include "app/windows/MarkerBar.h"
+#include "app/windows/PlaybackMarkers.h"
 #include "app/windows/SampleDisplays.h"
 #include "app/windows/SeekSlider.h"
 #include "app/windows/TimeLabel.h"
@@ -73,7 +75,9 @@ void Form1::BuildControls() {
 
     left->addLayout(BuildDeviceLists(central));
     left->addLayout(BuildTransport(central));
-    slPosition = new SeekSlider(Qt::Horizontal, central);
+    auto* seek = new SeekSlider(Qt::Horizontal, central);
+    new PlaybackMarkers(playback_, core_.Engine(), *seek, this);
+    slPosition = seek;
     slPosition->setObjectName("slPosition");
     slPosition->setRange(0, kSliderMax);
     left->addWidget(slPosition);
@@ -110,6 +114,10 @@ QLayout* Form1::BuildTransport(QWidget* central) {
     cmdrecord = NamedButton(central, "cmdrecord", QString());
     cmdrecord->setIcon(RecordIcon());
     cmdrecord->setToolTip("Start Recording (Hotkey:CTRL+R)");
+    markerBar_ = new MarkerBar(
+        session_, this,
+        [this](const std::string& text) { ShowMessage(text, services::MsgIcon::Warning); },
+        central);
     cmdStop = NamedButton(central, "cmdStop", "Stop");
     cmdPlay = NamedButton(central, "cmdPlay", QString());
     cmdPlay->setIcon(style()->standardIcon(QStyle::SP_MediaPlay));
@@ -118,6 +126,7 @@ QLayout* Form1::BuildTransport(QWidget* central) {
     cmdPause->setIcon(style()->standardIcon(QStyle::SP_MediaPause));
     cmdPause->setToolTip("Pause");
     for (auto* b : {cmdrecord, cmdStop, cmdPlay, cmdPause}) transport->addWidget(b);
+    transport->insertWidget(1, markerBar_);
     transport->addStretch(1);
     Label1 = new TimeLabel("0:00.000", central);
     Label1->setObjectName("Label1");
@@ -231,6 +240,10 @@ void Form1::ConnectControls() {
     connect(slPosition, &QSlider::sliderReleased, this, &Form1::slPosition_MouseUp);
 }
 
+void Form1::SetMarker() {
+    markerBar_->Mark();
+}
+
 QAction* Form1::AddMenuEntry(QMenu* menu, const char* name, const char* caption,
                              void (Form1::*handler)()) {
     QAction* action = menu->addAction(caption);
@@ -261,6 +274,7 @@ void Form1::BuildMenus() {
     AddMenuEntry(edit, "mnuRename", "Rename", &Form1::mnuRename_Click);
     AddMenuEntry(edit, "mnuRemove", "Remove Selected Item", &Form1::mnuRemove_Click);
     AddMenuEntry(edit, "mnuDelete", "Delete Selected File", &Form1::mnuDelete_Click);
+    connect(edit, &QMenu::aboutToShow, this, &Form1::ShowMarkersEntry);
 
     QMenu* action = menu("mnuAction", "Action(&A)");
     AddMenuEntry(action, "mnuRecord", "Record", &Form1::mnuRecord_Click);

@@ -1,6 +1,7 @@
 // The main window's recordings list and the projects that store it.
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -8,6 +9,8 @@
 #include "app/RecordingLoudness.h"
 #include "app/RecordingRules.h"
 #include "app/windows/Form1.h"
+#include "app/windows/MarkerBar.h"
+#include "app/windows/MarkersDialog.h"
 #include "core/AppInfo.h"
 #include "core/Text.h"
 #include "recording/LiveRecordings.h"
@@ -52,6 +55,49 @@ void Form1::AddRow(const RecordingRow& row) {
                     QString::fromStdString(row.size), QString::fromStdString(row.duration),
                     QString::fromStdString(row.recordTime)});
     item->setToolTip(1, item->text(1));  // the column elides; the whole path stays at hand
+    // The markers column appears with the first recording that has any.
+    if (const std::size_t markers = markerBar_ ? markerBar_->StoredCount(row.fileName) : 0) {
+        if (ListView1->columnCount() < 6) ListView1->headerItem()->setText(5, "Markers");
+        item->setText(5, QString::number(markers));
+    }
+}
+
+void Form1::ShowMarkersEntry() {
+    const QTreeWidgetItem* item = SelectedRow();
+    std::vector<core::Marker> markers;
+    int rate = 0;
+    const bool has =
+        item && core_.Engine().ReadMarkers(item->text(1).toStdString(), markers, rate, nullptr) &&
+        !markers.empty();
+    if (has && !mnuMarkers) {
+        mnuMarkers = AddMenuEntry(mnuEdit, "mnuMarkers", "Markers...", &Form1::OpenMarkers);
+    } else if (!has && mnuMarkers) {
+        delete mnuMarkers;
+        mnuMarkers = nullptr;
+    }
+}
+
+void Form1::OpenMarkers() {
+    const QTreeWidgetItem* item = SelectedRow();
+    if (!item) return;
+    const std::string journal = core_.Journal().File();
+    MarkersDialog dialog(
+        item->text(1).toStdString(), core_.Engine(),
+        [this](const std::string& path, std::int64_t frame) {
+            if (flgRecord()) return;
+            if (playback_.Playing()) StopPlayback();
+            if (playback_.Play(path)) playback_.SeekTo(frame);
+        },
+        [this](const std::string& text) { ShowMessage(text, services::MsgIcon::Warning); },
+        [journal](const std::string& path) {
+            return recording::IsBeingRecorded(path, journal) ? recording::BeingRecordedMessage(path)
+                                                             : std::string();
+        },
+        this);
+    if (desktop_.modal)
+        desktop_.modal->Exec(dialog);
+    else
+        dialog.exec();
 }
 
 // ------------------------------------------------------------ loudness

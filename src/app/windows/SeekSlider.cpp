@@ -1,6 +1,8 @@
 #include "app/windows/SeekSlider.h"
 
+#include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOptionSlider>
 
 namespace qsr::app {
 namespace {
@@ -23,6 +25,28 @@ SeekSlider::SeekSlider(Qt::Orientation orientation, QWidget* parent)
     auto* style = new ClickToSetStyle;  // over the application's style
     style->setParent(this);
     setStyle(style);
+}
+
+void SeekSlider::SetMarks(std::vector<double> fractions) {
+    marks_ = std::move(fractions);
+    update();
+}
+
+void SeekSlider::paintEvent(QPaintEvent* event) {
+    QSlider::paintEvent(event);
+    if (marks_.empty()) return;
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    // The handle's centre runs over this span.
+    const int span = width() - handle.width();
+    QPainter painter(this);
+    painter.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    for (const double f : marks_) {
+        const int x = handle.width() / 2 + static_cast<int>(f * span);
+        painter.drawLine(x, height() - 5, x, height() - 1);
+    }
 }
 
 }  // namespace qsr::app

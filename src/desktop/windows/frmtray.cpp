@@ -57,6 +57,7 @@ frmtray::frmtray(const std::string& title, TrayTargets targets, QWidget* parent)
     separator("fg2");
     add("settings", "Record Now", &frmtray::settings_Click);
     add("Restore", "Stop Record", &frmtray::Restore_Click);
+    add("Marker", "Marker", &frmtray::Marker_Click);
     separator("a3");
     add("Exit", "Exit", &frmtray::Exit_Click);
 
@@ -110,6 +111,10 @@ void frmtray::Option_Click() {
 void frmtray::settings_Click() {
     Call(targets_.startRecord);
 }
+void frmtray::Marker_Click() {
+    Call(targets_.setMarker);
+}
+
 void frmtray::Restore_Click() {
     Call(targets_.stopRecord);
 }

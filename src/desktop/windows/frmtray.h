@@ -14,6 +14,7 @@ struct TrayTargets {
     std::function<void()> showMain;      // main window to normal state, then shown
     std::function<void()> startRecord;   // StartRecord
     std::function<void()> stopRecord;    // StopRecord
+    std::function<void()> setMarker;     // a marker in the running recording
     std::function<void()> showSettings;  // the Formats and Filters dialog, modal
     std::function<void()> openHelp;
     std::function<void()> openWeb;  // the product's home page
@@ -55,6 +56,7 @@ class frmtray : public QWidget {
     void Option_Click();
     void settings_Click();
     void Restore_Click();
+    void Marker_Click();
     void Exit_Click();
     void OnActivated(QSystemTrayIcon::ActivationReason reason);
 

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "core/Markers.h"
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioPlayer.h"
 #include "platform/audio-api/AudioRecorder.h"
@@ -31,6 +34,20 @@ class IAudioEngine {
     // Whether the codec libraries' own log lines reach stderr; by default they
     // do not (failures are reported by the components themselves).
     virtual void SetCodecLogVerbose(bool verbose) { (void)verbose; }
+    // A recording's markers, kept in the file as its type allows
+    // (platform/audio/MarkerStore.h); an engine without a store keeps none.
+    virtual bool StoreMarkers(const std::string& path, int rate,
+                              const std::vector<core::Marker>& markers, std::string* error) {
+        (void)path, (void)rate, (void)markers;
+        if (error) *error = "markers cannot be stored by this program";
+        return false;
+    }
+    virtual bool ReadMarkers(const std::string& path, std::vector<core::Marker>& markers, int& rate,
+                             std::string* error) {
+        (void)path, (void)rate, markers.clear();
+        if (error) *error = "markers cannot be read by this program";
+        return false;
+    }
 };
 
 }  // namespace qsr::audio

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <string>
+#include <vector>
+
+#include "core/Markers.h"
 #include "platform/audio-api/Id3v2Tag.h"
 #include "platform/audio-api/LoudnessTag.h"
 
@@ -15,6 +19,11 @@ struct TagLibModuleTable {
     int version;
     IId3v2Tag* (*create)();
     ILoudnessTag* (*createLoudnessTag)();
+    // Chapters of MP3, Ogg Vorbis, Opus and FLAC (platform/taglib/TagLibChapters.h).
+    bool (*writeChapters)(const std::string& path, int rate,
+                          const std::vector<core::Marker>& markers, std::string* error);
+    bool (*readChapters)(const std::string& path, std::vector<core::Marker>& markers, int& rate,
+                         std::string* error);
 };
 inline constexpr int kTagLibModuleVersion = 2;
 inline constexpr const char* kTagLibModuleFile = "qsr-taglib-module.so";

@@ -3,6 +3,7 @@
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/LameMp3Settings.h"
+#include "platform/audio/MarkerStore.h"
 #include "platform/audio/Modules.h"
 #include "platform/audio/TagLibModule.h"
 #include "platform/pulse/PulsePlayer.h"
@@ -34,6 +35,14 @@ class RealAudioEngine : public IAudioEngine {
         return std::unique_ptr<ILoudnessTag>(module ? module->createLoudnessTag() : nullptr);
     }
     void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
+    bool StoreMarkers(const std::string& path, int rate, const std::vector<core::Marker>& markers,
+                      std::string* error) override {
+        return audio::StoreMarkers(path, rate, markers, error);
+    }
+    bool ReadMarkers(const std::string& path, std::vector<core::Marker>& markers, int& rate,
+                     std::string* error) override {
+        return audio::ReadMarkers(path, markers, rate, error);
+    }
 
   private:
     static const TagLibModuleTable* TagModule() {

@@ -1,6 +1,7 @@
 // The TagLib module's entry (see platform/audio/TagLibModule.h).
 #include "platform/audio/TagLibModule.h"
 #include "platform/taglib/LoudnessTagWriter.h"
+#include "platform/taglib/TagLibChapters.h"
 #include "platform/taglib/TagLibId3v2Tag.h"
 
 namespace {
@@ -14,7 +15,8 @@ qsr::audio::ILoudnessTag* CreateLoudnessTag() {
 }
 
 const qsr::audio::TagLibModuleTable kTable{qsr::audio::kTagLibModuleVersion, Create,
-                                           CreateLoudnessTag};
+                                           CreateLoudnessTag, qsr::audio::chapters::WriteChapters,
+                                           qsr::audio::chapters::ReadChapters};
 
 }  // namespace
 

@@ -1,0 +1,60 @@
+// The Markers dialog's controls.
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/windows/MarkersDialog.h"
+#include "platform/services/windows/Accessibility.h"
+
+namespace qsr::app {
+
+void MarkersDialog::BuildControls() {
+    setObjectName("MarkersDialog");
+    auto* layout = new QVBoxLayout(this);
+    list_ = new QTreeWidget(this);
+    list_->setObjectName("lstMarkers");
+    list_->setAccessibleName("Markers");
+    list_->setRootIsDecorated(false);
+    list_->setHeaderLabels({"NO.", "Time", "Label"});
+    list_->header()->setStretchLastSection(true);
+    list_->setColumnWidth(0, 44);
+    list_->setColumnWidth(1, 110);
+    // Only the label is edited, from whichever column the cursor is in.
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    layout->addWidget(list_, 1);
+    auto* buttons = new QHBoxLayout;
+    jump_ = new QPushButton("Jump", this);
+    jump_->setObjectName("cmdJump");
+    remove_ = new QPushButton("Delete", this);
+    remove_->setObjectName("cmdDelete");
+    close_ = new QPushButton("Close", this);
+    close_->setObjectName("cmdClose");
+    for (auto* b : {jump_, remove_, close_}) buttons->addWidget(b);
+    layout->addLayout(buttons);
+    resize(460, 320);
+    services::NameControlsForAccessibility(this);
+
+    const auto row = [this] { return list_->currentIndex().row(); };
+    connect(jump_, &QPushButton::clicked, this, [this, row] { Jump(row()); });
+    connect(remove_, &QPushButton::clicked, this, [this, row] { Delete(row()); });
+    connect(close_, &QPushButton::clicked, this, &QDialog::accept);
+    const auto key = [this](const QKeySequence& sequence, std::function<void()> run) {
+        auto* shortcut = new QShortcut(sequence, list_);
+        shortcut->setContext(Qt::WidgetShortcut);
+        connect(shortcut, &QShortcut::activated, this, std::move(run));
+    };
+    key(QKeySequence::Delete, [this, row] { Delete(row()); });
+    key(QKeySequence(Qt::Key_Return), [this, row] { Jump(row()); });
+    key(QKeySequence(Qt::Key_Enter), [this, row] { Jump(row()); });
+    const auto rename = [this] {
+        if (QTreeWidgetItem* item = list_->currentItem()) list_->editItem(item, 2);
+    };
+    key(QKeySequence(Qt::Key_F2), rename);
+    connect(list_, &QTreeWidget::itemDoubleClicked, this, rename);
+    connect(list_, &QTreeWidget::itemChanged, this, &MarkersDialog::Edited);
+}
+
+}  // namespace qsr::app
