@@ -84,6 +84,16 @@ void StepLock::Align(double offset) {
     smoothed_ = 0;
 }
 
+void StepLock::DropLead(double offset) {
+    if (offset <= 0) return;
+    const std::size_t ch = static_cast<std::size_t>(channels_);
+    const auto n =
+        std::min(static_cast<std::size_t>(std::llround(offset * rate_)), pending1_.size() / ch);
+    pending1_.erase(pending1_.begin(), pending1_.begin() + static_cast<std::ptrdiff_t>(n * ch));
+    out1_ += static_cast<std::int64_t>(n);
+    leadFrames_ += static_cast<std::int64_t>(n);
+}
+
 void StepLock::Control(double offset, double dt) {
     if (dt <= 0) return;
     smoothed_ += (offset - smoothed_) * (dt / (kSmoothSeconds + dt));
@@ -144,7 +154,8 @@ void StepLock::Take(Samples& first, Samples& second) {
     if (got2_ > 0) {
         const double offset = Measure();
         if (!aligned_) {
-            Align(offset);
+            DropLead(offset);
+            Align(Measure());
             aligned_ = true;
         } else if (std::abs(offset - smoothed_) > kRealignSeconds) {
             Align(offset);
@@ -153,6 +164,7 @@ void StepLock::Take(Samples& first, Samples& second) {
             Control(offset, static_cast<double>(got1_ - controlledAt_) / rate_);
         }
         controlledAt_ = got1_;
+        pending = pending1_.size() / ch;  // the start may have left some out
         const std::size_t n = Resample(pending, second);
         MoveOut(n, first);
         pending -= n;

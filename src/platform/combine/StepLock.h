@@ -19,8 +19,10 @@ namespace qsr::audio::combine {
 // The first source's frames come out unchanged and in order; the second's
 // match them frame for frame. A first frame waits (at most kMaxHoldSeconds)
 // until the second has sound for it; past that, or once the second is lost,
-// silence stands in for it. At the start, and after a gap, the second is
-// aligned at once: its older frames are skipped, or silence leads it in.
+// silence stands in for it. At the start the take begins when both have
+// sound: the older frames of the one that began first are left out. After a
+// gap the second is aligned again at once: its older frames are skipped, or
+// silence leads it in.
 class StepLock {
   public:
     // Time constant of the loop: critically damped, so a step of 0.3 % in
@@ -61,12 +63,15 @@ class StepLock {
     long Realigned() const { return realigned_; }
     // Frames of silence that stood in for the second.
     std::int64_t SilentFrames() const { return silentFrames_; }
+    // The first's frames left out at the start, from before the second began.
+    std::int64_t LeadFrames() const { return leadFrames_; }
 
   private:
     double FirstTime(double j) const;   // capture time of the first's frame j
     double SecondTime(double k) const;  // of the second's frame k
     double Measure() const;             // the offset now, unsmoothed
     void Align(double offset);
+    void DropLead(double offset);  // at the start: the first's frames before the second's
     void Control(double offset, double dt);
     // Resamples into `second` for up to `frames` output frames; how many came.
     std::size_t Resample(std::size_t frames, Samples& second);
@@ -93,7 +98,7 @@ class StepLock {
     std::uint32_t ratioNum_ = 0;
     long realigned_ = 0;
     std::int64_t silentFrames_ = 0;
-    Samples scratch_;
+    std::int64_t leadFrames_ = 0;
 };
 
 }  // namespace qsr::audio::combine
