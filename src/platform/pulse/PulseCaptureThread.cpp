@@ -18,8 +18,9 @@ PulseCaptureThread::~PulseCaptureThread() {
 }
 
 bool PulseCaptureThread::Open(const std::string& source, std::uint32_t monitorOf, int rate,
-                              int channels, int fragmentMs) {
+                              int channels, int fragmentMs, bool timed) {
     Close();
+    timed_ = timed;
     {
         std::lock_guard lock(mutex_);
         state_ = State::Opening;
@@ -83,6 +84,7 @@ void PulseCaptureThread::Run(std::string source, std::uint32_t monitorOf, int ra
         }
         Iterate(0);
         ReadAll();
+        if (timed_) StampNewest();
         if (drain) {
             DrainNow();
             {
@@ -146,10 +148,7 @@ bool PulseCaptureThread::Connect(const std::string& source, std::uint32_t monito
     attr.fragsize =
         static_cast<std::uint32_t>(pa_usec_to_bytes(fragmentMs * PA_USEC_PER_MSEC, &ss));
     // Not moved elsewhere should the source go away: the capture then fails.
-    if (pa_stream_connect_record(
-            stream_, source.c_str(), &attr,
-            static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE)) < 0)
-        return false;
+    if (pa_stream_connect_record(stream_, source.c_str(), &attr, Flags()) < 0) return false;
     SpinUntil(
         [this] {
             const pa_stream_state_t s = pa_stream_get_state(stream_);
@@ -194,6 +193,27 @@ void PulseCaptureThread::ReadAll() {
         pa_stream_drop(stream_);
         readBytes_ += static_cast<std::int64_t>(bytes);
     }
+}
+
+pa_stream_flags_t PulseCaptureThread::Flags() const {
+    unsigned flags = PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE;
+    if (timed_) flags |= PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE;
+    return static_cast<pa_stream_flags_t>(flags);
+}
+
+// The newest sample read was captured `latency` ago, by the server's
+// timing info (interpolated since its last update), whenever the batch
+// happened to be read.
+void PulseCaptureThread::StampNewest() {
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+    pa_usec_t latency = 0;
+    int negative = 0;
+    if (pa_stream_get_latency(stream_, &latency, &negative) < 0) latency = 0;
+    if (negative) latency = 0;
+    const auto now =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+            .count();
+    buffer_.SetStamp(now - static_cast<std::int64_t>(latency) * 1000);
 }
 
 bool PulseCaptureThread::Broken() const {
