@@ -343,7 +343,7 @@ std::optional<int> SetSecondSource(audio::IAudioRecorder& rec, const RecordReque
     second.layout = r.layout.value_or(audio::CombineLayout::Mix);
     if (r.addDevice >= 0) {
         if (!r.program.empty() || !rec.CanCombine(rec.CurrentDevice()) ||
-            !rec.CanCombine(static_cast<int>(r.addDevice)) || r.addDevice == r.device)
+            !rec.CanCombine(static_cast<int>(r.addDevice)))
             return Usage(err, "record",
                          "--add-device takes another device that can be combined (see "
                          "'quorvin-cli devices')");

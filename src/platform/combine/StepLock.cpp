@@ -82,6 +82,7 @@ void StepLock::Align(double offset) {
         next2_ += skip;
     }
     smoothed_ = 0;
+    measured_ = 0;
 }
 
 void StepLock::DropLead(double offset) {
@@ -96,14 +97,21 @@ void StepLock::DropLead(double offset) {
 
 void StepLock::Control(double offset, double dt) {
     if (dt <= 0) return;
-    smoothed_ += (offset - smoothed_) * (dt / (kSmoothSeconds + dt));
+    recent_[measured_++ % kMedianOf] = offset;
+    double sorted[kMedianOf];
+    const std::size_t n = std::min(measured_, kMedianOf);
+    std::copy_n(recent_, n, sorted);
+    std::nth_element(sorted, sorted + n / 2, sorted + n);
+    smoothed_ += (sorted[n / 2] - smoothed_) * (dt / (kSmoothSeconds + dt));
     // Critically damped: the offset's response to a step in the clocks has
     // one time constant, kLoopSeconds.
     const double kp = 2.0 / kLoopSeconds;
     const double ki = 1.0 / (kLoopSeconds * kLoopSeconds);
-    integral_ = std::clamp(integral_ + smoothed_ * dt, -kMaxCorrection / ki, kMaxCorrection / ki);
+    const double beyond =
+        std::copysign(std::max(0.0, std::abs(smoothed_) - kDeadBandSeconds), smoothed_);
+    integral_ = std::clamp(integral_ + beyond * dt, -kMaxCorrection / ki, kMaxCorrection / ki);
     const double correction =
-        std::clamp(-(kp * smoothed_ + ki * integral_), -kMaxCorrection, kMaxCorrection);
+        std::clamp(-(kp * beyond + ki * integral_), -kMaxCorrection, kMaxCorrection);
     ratio_ = 1.0 + correction;
     const auto num = static_cast<std::uint32_t>(std::lround(ratio_ * kDen));
     if (num != ratioNum_ && resampler_) {

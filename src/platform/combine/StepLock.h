@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/audio-api/AudioTypes.h"
@@ -27,9 +28,16 @@ class StepLock {
   public:
     // Time constant of the loop: critically damped, so a step of 0.3 % in
     // the clocks moves the offset by at most a few milliseconds.
-    static constexpr double kLoopSeconds = 4.0;
-    // The offset is smoothed over this long: arrival times jitter.
-    static constexpr double kSmoothSeconds = 1.0;
+    static constexpr double kLoopSeconds = 3.0;
+    // The offset is the median of the last kMedianOf measurements (a
+    // source that sends in chunks is off by a chunk now and then), smoothed
+    // over kSmoothSeconds.
+    static constexpr std::size_t kMedianOf = 7;
+    static constexpr double kSmoothSeconds = 0.5;
+    // An offset within this is left alone: the arrival times jitter by about
+    // as much, and a loop that chased the jitter would make the second's
+    // pitch waver. Inside it the ratio the loop has learnt holds still.
+    static constexpr double kDeadBandSeconds = 0.003;
     // An offset beyond this is a gap, not drift: aligned again at once.
     static constexpr double kRealignSeconds = 0.05;
     static constexpr double kMaxHoldSeconds = 1.0;
@@ -92,6 +100,8 @@ class StepLock {
     std::int64_t controlledAt_ = 0;  // got1_ at the last control step
     bool aligned_ = false;
     bool lost_ = false;
+    double recent_[kMedianOf] = {};
+    std::size_t measured_ = 0;
     double smoothed_ = 0;
     double integral_ = 0;
     double ratio_ = 1;

@@ -197,7 +197,7 @@ void PulseCaptureThread::ReadAll() {
 
 pa_stream_flags_t PulseCaptureThread::Flags() const {
     unsigned flags = PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE;
-    if (timed_) flags |= PA_STREAM_INTERPOLATE_TIMING | PA_STREAM_AUTO_TIMING_UPDATE;
+    if (timed_) flags |= PA_STREAM_INTERPOLATE_TIMING;
     return static_cast<pa_stream_flags_t>(flags);
 }
 
@@ -206,14 +206,40 @@ pa_stream_flags_t PulseCaptureThread::Flags() const {
 // happened to be read.
 void PulseCaptureThread::StampNewest() {
     if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
-    pa_usec_t latency = 0;
-    int negative = 0;
-    if (pa_stream_get_latency(stream_, &latency, &negative) < 0) latency = 0;
-    if (negative) latency = 0;
-    const auto now =
-        std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch())
+    // A fresh snapshot after every read: each is off by where the source
+    // stood in its own period then, and those errors average out; the
+    // server's automatic updates come at a steady pace, and their errors
+    // stay alike for seconds, which looks like drift.
+    if (pa_operation* op = pa_stream_update_timing_info(stream_, nullptr, nullptr)) {
+        const bool done =
+            SpinUntil([op] { return pa_operation_get_state(op) != PA_OPERATION_RUNNING; }, 100);
+        if (!done) pa_operation_cancel(op);
+        pa_operation_unref(op);
+    }
+    const pa_timing_info* t = pa_stream_get_timing_info(stream_);
+    const pa_sample_spec* ss = pa_stream_get_sample_spec(stream_);
+    if (!t || !ss || t->write_index_corrupt) return;
+    // The server's write index at the snapshot was captured source_usec
+    // before it (in the device still); what we have read is that far on.
+    // A monitor's playback latency is left out: it is played, not heard,
+    // that much later, and the same for every source of the take.
+    const auto wallNow = std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+    const auto monoNow =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
             .count();
-    buffer_.SetStamp(now - static_cast<std::int64_t>(latency) * 1000);
+    const std::int64_t snapshot =
+        monoNow - (wallNow - (static_cast<std::int64_t>(t->timestamp.tv_sec) * 1000000 +
+                              t->timestamp.tv_usec));
+    const auto usecOf = [ss](std::int64_t bytes) {
+        return static_cast<std::int64_t>(
+            pa_bytes_to_usec(static_cast<std::uint64_t>(std::max<std::int64_t>(0, bytes)), ss));
+    };
+    const std::int64_t capturedAtW = snapshot + static_cast<std::int64_t>(t->transport_usec) -
+                                     static_cast<std::int64_t>(t->source_usec);
+    const std::int64_t newest = capturedAtW + usecOf(readBytes_) - usecOf(t->write_index);
+    buffer_.SetStamp(newest * 1000);
 }
 
 bool PulseCaptureThread::Broken() const {

@@ -475,7 +475,7 @@ int PulseRecorder::Start() {
         if (!FindProgram(source, sinkInput)) return -1;
     }
     if (!OpenStream(source, sinkInput)) return -1;
-    if (combined_ && !combined_->Open(secondSource, secondMonitorOf, kFragmentMs)) {
+    if (combined_ && !combined_->Open(secondSource, secondMonitorOf, kCombinedFragmentMs)) {
         capture_.Close();
         combined_.reset();
         return -1;
@@ -540,7 +540,7 @@ bool PulseRecorder::ResolveSecond(const Device& first, std::string& firstSource,
         secondName_ = kMonitorPrefix + defaults.sinkDescription;
         return true;
     }
-    if (!second_.Active() || second_.device == currentDevice_) return true;
+    if (!second_.Active()) return true;
     if (second_.device >= static_cast<int>(devices_.size())) return false;
     const Device& d = devices_[static_cast<std::size_t>(second_.device)];
     if (!d.present || d.combined) return false;
@@ -562,8 +562,8 @@ bool PulseRecorder::ResolveSecond(const Device& first, std::string& firstSource,
 }
 
 bool PulseRecorder::OpenStream(const std::string& source, std::uint32_t monitorOf) {
-    return capture_.Open(source, monitorOf, rate_, captureChannels_, kFragmentMs,
-                         combined_ != nullptr);
+    return capture_.Open(source, monitorOf, rate_, captureChannels_,
+                         combined_ ? kCombinedFragmentMs : kFragmentMs, combined_ != nullptr);
 }
 
 bool PulseRecorder::FindProgram(std::string& monitor, std::uint32_t& sinkInput) const {

@@ -113,6 +113,9 @@ class PulseRecorder : public IAudioRecorder {
     static constexpr int kTimerMs = 200;
     // Capture arrives from the server in pieces of at most this length.
     static constexpr int kFragmentMs = 100;
+    // ... and of at most this length in a take of two: the server's timing
+    // of a stream is exact only to a piece, and the two are kept in step by it.
+    static constexpr int kCombinedFragmentMs = 10;
 
   private:
     // Sets one filter setting and passes the settings on.
