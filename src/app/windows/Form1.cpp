@@ -352,6 +352,7 @@ void Form1::StartRecording(bool interactive) {
     session_.SetSplit(recording::StoredSplit(SettingsFile()));
     // The Triggers page's choices arm every start, the scheduler's too.
     session_.SetTrigger(settings::LoadTriggerSettings(SettingsFile()));
+    combinedTake_.Prepare(SettingsFile());
     if (session_.StartNamed(naming)) return;
 
     ReportStartFailure(recording::StartFailedMessage(session_.Path(), session_.LastError()),

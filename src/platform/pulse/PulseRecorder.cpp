@@ -145,14 +145,17 @@ void PulseRecorder::LoadDevices() const {
         programs = devices_.end() - 1;
     }
     LoadPrograms(*programs);
-    if (std::none_of(devices_.begin(), devices_.end(),
-                     [](const Device& k) { return k.combined; })) {
+    // And one that records the default source with the playback.
+    auto combined =
+        std::find_if(devices_.begin(), devices_.end(), [](const Device& k) { return k.combined; });
+    if (combined == devices_.end()) {
         Device c;
         c.combined = true;
-        c.present = true;
         c.description = kCombinedName;
         devices_.push_back(std::move(c));
+        combined = devices_.end() - 1;
     }
+    combined->present = true;  // the defaults are looked up at the start
 
     // Until the user picks a device, the current one is the server's default
     // source, as the desktop's sound settings name it.
