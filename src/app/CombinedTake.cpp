@@ -1,6 +1,7 @@
 #include "app/CombinedTake.h"
 
 #include "app/AppCore.h"
+#include "recording/TakeOfTwo.h"
 #include "settings/ApplySettings.h"
 #include "settings/SecondSourceSettings.h"
 
@@ -29,6 +30,14 @@ void CombinedTake::Prepare(const std::string& settingsFile) {
     audio::IAudioRecorder* recorder = core_.Recorder();
     audio::IAudioFile* file = core_.FileComponent();
     if (!recorder || !file) return;
+    if (watched_ != recorder) {
+        watched_ = recorder;
+        connect(recorder, &audio::IAudioRecorder::SourceLost, this,
+                [this, recorder](const std::string& name, long atSample) {
+                    emit SourceLost(recording::SourceLostMessage(
+                        name, recorder->SamplesToMilliseconds(atSample)));
+                });
+    }
     const settings::SecondSourceSettings stored = settings::LoadSecondSourceSettings(settingsFile);
     const audio::SecondSource second = settings::ResolveSecondSource(stored, *recorder);
     recorder->SetSecondSource(second);

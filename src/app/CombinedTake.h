@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/audio-api/AudioRecorder.h"
 #include "recording/PairedFiles.h"
 
 namespace qsr::app {
@@ -23,10 +24,15 @@ class CombinedTake : public QObject {
     ~CombinedTake() override;
     void Prepare(const std::string& settingsFile);
 
+  signals:
+    // One source of the take went away (SourceLostMessage's words).
+    void SourceLost(const std::string& message);
+
   private:
     void Release();
     AppCore& core_;
     std::unique_ptr<recording::PairedFiles> paired_;
+    audio::IAudioRecorder* watched_ = nullptr;  // whose SourceLost is passed on
 };
 
 }  // namespace qsr::app

@@ -32,6 +32,7 @@
 #include "recording/RecordingSession.h"
 #include "recording/RecoveryJournal.h"
 #include "recording/SplitRule.h"
+#include "recording/TakeOfTwo.h"
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 
@@ -478,6 +479,13 @@ int RunRecording(const RecordRequest& r, const RecordParts& parts, std::FILE* ou
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
     session.SetJournal(&journal);
     if (parts.paired) parts.paired->SetJournal(&journal);
+    QObject::connect(parts.rec.get(), &audio::IAudioRecorder::SourceLost,
+                     [&](const std::string& name, long atSample) {
+                         std::fprintf(err, "quorvin-cli record: %s\n",
+                                      recording::SourceLostMessage(
+                                          name, parts.rec->SamplesToMilliseconds(atSample))
+                                          .c_str());
+                     });
     // Each piece is told as it closes; the last one when finishing, as a single file is.
     std::int64_t toldFrames = 0;
     if (!r.split.Off()) {

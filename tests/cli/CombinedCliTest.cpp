@@ -13,6 +13,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/Signal.h"
@@ -194,6 +195,34 @@ TEST_F(CombinedCli, TwoStreamsOfOneSoundStayInStep) {
     }
     EXPECT_GT(bestScore, 0);
     EXPECT_LE(std::abs(best), 10) << "the second source is " << best << " ms off";
+}
+
+// The second source goes away mid-take (its sink is removed): the take goes
+// on with the first to its end, and says which was lost and when.
+TEST_F(CombinedCli, ALostSourceLeavesTheOtherRecording) {
+    const std::string module = Capture(
+        "pactl load-module module-null-sink sink_name=qsr_gone "
+        "sink_properties=device.description=Gone_Output");
+    ASSERT_FALSE(module.empty());
+    const std::string out = dir_.File("lost.wav");
+    const std::string first = Device("Monitor of Tone_Output"),
+                      second = Device("Monitor of Gone_Output");
+    std::string said;
+    std::thread run([&] {
+        said = Cli("record --device " + first + " --add-device " + second +
+                   " --layout channels --seconds 4 --format WAV --rate 44100 " + out);
+    });
+    // Once the take writes, the second source goes.
+    for (int i = 0; i < 500 && qsr::testing::ReadAll(out).size() < 44100 * 4; ++i) usleep(10000);
+    EXPECT_EQ(std::system(("pactl unload-module " + module).c_str()), 0);
+    run.join();
+    ASSERT_NE(said.find("exit=0"), std::string::npos) << said;
+    EXPECT_NE(said.find("Monitor of Gone_Output was lost at 0:0"), std::string::npos) << said;
+    const auto ch = Decode(out, 2);
+    EXPECT_NEAR(ch[0].size() / 44100.0, 4.0, 0.01);
+    // The first source all through, the last second included.
+    const std::vector<double> last(ch[0].end() - 44100, ch[0].end());
+    EXPECT_GT(ToneShare(last, 44100, 1000), 0.9);
 }
 
 }  // namespace

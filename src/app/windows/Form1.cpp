@@ -257,6 +257,8 @@ void Form1::ShowMain() {
 // ------------------------------------------------------- recording session
 
 void Form1::ConnectSession() {
+    connect(&combinedTake_, &CombinedTake::SourceLost, this,
+            [this](const std::string& why) { StatusPanel2->setText(QString::fromStdString(why)); });
     connect(&session_, &recording::RecordingSession::Started, this, &Form1::RecordingStarted,
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::Progress, this, &Form1::AudioRecord_Timer,
