@@ -8,6 +8,7 @@
 #include <QSlider>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/audio-api/AudioRecorder.h"
 
@@ -79,40 +80,17 @@ SecondSourcePage::SecondSourcePage(QWidget* parent) : QWidget(parent) {
 
 void SecondSourcePage::Show(const SecondSourceSettings& s, audio::IAudioRecorder* recorder) {
     recorder_ = recorder;
+    listed_ = false;
     choices_.assign(1, Choice{});
+    if (!s.device.empty()) choices_.push_back({s.device, s.program});
     cboSecondSource->clear();
     cboSecondSource->addItem("None");
-    if (recorder) {
-        const int current = recorder->CurrentDevice(), line = recorder->CurrentSource();
-        for (int i = 0; i < recorder->DeviceCount(); ++i) {
-            if (!recorder->CanCombine(i)) continue;
-            recorder->SelectDevice(i);
-            const std::string name = recorder->DeviceName();
-            if (name != kProgramsDevice) {
-                choices_.push_back({name, {}});
-                continue;
-            }
-            for (int j = 0; j <= recorder->SourceLastIndex(); ++j) {
-                recorder->SelectSource(j);
-                choices_.push_back({name, recorder->SourceName()});
-            }
-        }
-        recorder->SelectDevice(current);
-        recorder->SelectSource(line);
-    }
-    auto stored = std::find_if(choices_.begin(), choices_.end(), [&s](const Choice& c) {
-        return c.device == s.device && c.program == s.program;
-    });
-    if (stored == choices_.end()) {
-        choices_.push_back({s.device, s.program});
-        stored = choices_.end() - 1;
-    }
     for (std::size_t k = 1; k < choices_.size(); ++k) {
         const Choice& c = choices_[k];
         cboSecondSource->addItem(
             QString::fromStdString(c.program.empty() ? c.device : "Program: " + c.program));
     }
-    cboSecondSource->setCurrentIndex(static_cast<int>(stored - choices_.begin()));
+    cboSecondSource->setCurrentIndex(static_cast<int>(choices_.size()) - 1);
     for (int k = 0; k < 3; ++k)
         if (kLayouts[k] == s.layout) cboLayout->setCurrentIndex(k);
     sldSecondLevel->setValue(s.level);
@@ -121,6 +99,55 @@ void SecondSourcePage::Show(const SecondSourceSettings& s, audio::IAudioRecorder
         meter_->start();
     else
         meter_->stop();
+    UpdateEnabled();
+    if (isVisible()) ListChoices();
+}
+
+void SecondSourcePage::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    ListChoices();
+}
+
+void SecondSourcePage::ListChoices() {
+    if (listed_ || !recorder_) return;
+    listed_ = true;
+    const Choice chosen = choices_[static_cast<std::size_t>(
+        std::clamp(cboSecondSource->currentIndex(), 0, static_cast<int>(choices_.size()) - 1))];
+    std::vector<Choice> found(1);
+    audio::IAudioRecorder& r = *recorder_;
+    const int current = r.CurrentDevice(), line = r.CurrentSource();
+    bool selected = false;
+    for (int i = 0; i < r.DeviceCount(); ++i) {
+        if (!r.CanCombine(i)) continue;
+        r.SelectDevice(i);
+        selected = true;
+        const std::string name = r.DeviceName();
+        if (name != kProgramsDevice) {
+            found.push_back({name, {}});
+            continue;
+        }
+        for (int j = 0; j <= r.SourceLastIndex(); ++j) {
+            r.SelectSource(j);
+            found.push_back({name, r.SourceName()});
+        }
+    }
+    if (selected) {
+        r.SelectDevice(current);
+        r.SelectSource(line);
+    }
+    auto same = [&chosen](const Choice& c) {
+        return c.device == chosen.device && c.program == chosen.program;
+    };
+    if (std::none_of(found.begin(), found.end(), same)) found.push_back(chosen);
+    choices_ = found;
+    cboSecondSource->clear();
+    cboSecondSource->addItem("None");
+    for (std::size_t k = 1; k < choices_.size(); ++k) {
+        const Choice& c = choices_[k];
+        cboSecondSource->addItem(
+            QString::fromStdString(c.program.empty() ? c.device : "Program: " + c.program));
+        if (same(c)) cboSecondSource->setCurrentIndex(static_cast<int>(k));
+    }
     UpdateEnabled();
 }
 

@@ -28,12 +28,17 @@ class SecondSourcePage : public QWidget {
     explicit SecondSourcePage(QWidget* parent = nullptr);
 
     // The choices are the recorder's devices that can be combined (each
-    // program of "Programs" on its own); a stored device not there now
-    // stays listed, so OK keeps it.
+    // program of "Programs" on its own), looked up when the page is first
+    // shown, so opening the dialog leaves the recorder alone; a stored
+    // device not there now stays listed, so OK keeps it.
     void Show(const SecondSourceSettings& s, audio::IAudioRecorder* recorder);
     SecondSourceSettings Value() const;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void ListChoices();
     struct Choice {
         std::string device, program;
     };
@@ -47,6 +52,7 @@ class SecondSourcePage : public QWidget {
 
     std::vector<Choice> choices_;  // of cboSecondSource, "None" first
     audio::IAudioRecorder* recorder_ = nullptr;
+    bool listed_ = false;  // the recorder's devices are in the list
     void UpdateEnabled();
 };
 
