@@ -457,6 +457,11 @@ int FinishRecording(const recording::RecordingSession& session, const OutputTarg
     std::fprintf(out, "%s: %s, %s\n", r.split.Off() ? path.c_str() : session.Path().c_str(),
                  parts.description.c_str(),
                  FramesText(session.FramesWritten() - toldFrames, parts.rec->Rate()).c_str());
+    // The files layout's second file, of the same length.
+    if (parts.paired)
+        std::fprintf(out, "%s: %s, %s\n", parts.paired->SecondPath().c_str(),
+                     parts.description.c_str(),
+                     FramesText(session.FramesWritten() - toldFrames, parts.rec->Rate()).c_str());
     // What was captured is kept and listed; the cut is a failure all the same.
     if (session.DeviceWasLost()) {
         return Failure(err, "record", recording::DeviceLostMessage(path));

@@ -52,7 +52,8 @@ class CombinedCapture {
     bool Lost() const { return lock_ && lock_->SecondLost(); }
     // The second's loudest value since the last call (0..32767), for its meter.
     int TakeSecondPeak();
-    long Dropouts() const { return buffer_.Dropouts(); }
+    // The second's own dropouts, and each gap it was aligned again after.
+    long Dropouts() const { return buffer_.Dropouts() + (lock_ ? lock_->Realigned() : 0); }
     double Offset() const { return lock_ ? lock_->Offset() : 0; }
 
   private:
