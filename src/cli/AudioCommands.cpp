@@ -29,9 +29,11 @@
 #include "platform/services/EventPump.h"
 #include "recording/Dropouts.h"
 #include "recording/LiveRecordings.h"
+#include "recording/PairedFiles.h"
 #include "recording/RecordingSession.h"
 #include "recording/RecoveryJournal.h"
 #include "recording/SplitRule.h"
+#include "recording/TakeOfTwo.h"
 #include "settings/ApplySettings.h"
 #include "settings/Inifun.h"
 
@@ -226,6 +228,8 @@ struct RecordRequest {
     bool overwrite = false;
     bool filters = true;  // the stored filters and gain control; off with --no-filters
     recording::SplitRule split;
+    long addDevice = -1;  // the second source, -1 = none
+    std::optional<audio::CombineLayout> layout;
 };
 
 // Checks the arguments, in the order a user is told of their faults: the
@@ -236,7 +240,7 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     std::string why;
     if (!Parse(args,
                {"device", "seconds", "format", "rate", "channels", "bitrate", "split",
-                "start-on-sound", "stop-on-silence", "program"},
+                "start-on-sound", "stop-on-silence", "program", "add-device", "layout"},
                p, why, {"overwrite", "pause-on-silence", "no-filters"})) {
         return Usage(err, "record", why);
     }
@@ -261,6 +265,13 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     if (!encoder || *encoder == core::Encoder::Wma) {
         return Usage(err, "record", "--format is one of " + core::RecordingFormatList());
     }
+    if (p.Has("add-device") && !ToInt(p.Get("add-device"), 0, 1000, r.addDevice))
+        return Usage(err, "record",
+                     "--add-device N names a second device (see 'quorvin-cli devices')");
+    if (p.Has("layout")) {
+        r.layout = audio::ParseCombineLayout(p.Get("layout"));
+        if (!r.layout) return Usage(err, "record", "--layout is mix, channels or files");
+    }
     r.encoder = *encoder;
     r.fmt = Upper(core::FormatName(r.encoder));
     r.path = p.positional[0];
@@ -280,6 +291,15 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     r.split = *split;
     if (!r.split.Off() && r.overwrite) {
         return Usage(err, "record", "--split writes new files beside the first; drop --overwrite");
+    }
+    if (r.layout == audio::CombineLayout::Files) {
+        const std::string second = recording::SecondFilePath(r.path);
+        if (r.overwrite)
+            return Usage(err, "record", "--layout files writes a second file; drop --overwrite");
+        if (BeingRecorded(second))
+            return Failure(err, "record", recording::BeingRecordedMessage(second));
+        if (const std::string refused = RefuseOutput(second, r.fmt, false); !refused.empty())
+            return Usage(err, "record", refused);
     }
     for (const char* option : {"rate", "channels", "bitrate"}) {
         if (p.Has(option) && !RecordOptionApplies(r.encoder, option)) {
@@ -317,12 +337,37 @@ std::optional<int> ReadRecordFormat(const RecordRequest& r, std::FILE* err,
     return std::nullopt;
 }
 
+// --add-device and --layout: the second source, or the layout of the
+// combined entry; the exit code when refused.
+std::optional<int> SetSecondSource(audio::IAudioRecorder& rec, const RecordRequest& r,
+                                   std::FILE* err) {
+    audio::SecondSource second;
+    second.layout = r.layout.value_or(audio::CombineLayout::Mix);
+    if (r.addDevice >= 0) {
+        if (!r.program.empty() || !rec.CanCombine(rec.CurrentDevice()) ||
+            !rec.CanCombine(static_cast<int>(r.addDevice)))
+            return Usage(err, "record",
+                         "--add-device takes another device that can be combined (see "
+                         "'quorvin-cli devices')");
+        second.device = static_cast<int>(r.addDevice);
+    } else if (r.layout && (!r.program.empty() || rec.CanCombine(rec.CurrentDevice()))) {
+        return Usage(err, "record",
+                     "--layout needs --add-device or the Microphone + playback device");
+    }
+    rec.SetSecondSource(second);
+    return std::nullopt;
+}
+
 // The engine's parts a recording runs on, set up for the request.
 struct RecordParts {
     std::unique_ptr<IAudioFile> file;
     std::unique_ptr<audio::IAudioRecorder> rec;
     std::string description;                // of the chosen format, as the file component gives it
     audio::IAudioEngine* engine = nullptr;  // keeps the markers in the file
+    std::unique_ptr<recording::PairedFiles> paired;  // over `file`, for the files layout
+    audio::IAudioFile* Writer() const {
+        return paired ? static_cast<audio::IAudioFile*>(paired.get()) : file.get();
+    }
 };
 
 // Creates the file component with the format values and the recorder on the
@@ -333,7 +378,12 @@ std::optional<int> OpenRecordParts(audio::IAudioEngine& engine, const RecordRequ
     parts.engine = &engine;
     parts.file = engine.CreateFile();
     if (!parts.file) return Failure(err, "record", "no file component in this build");
-    parts.description = settings::ApplyFormatValues(*parts.file, v).at(r.encoder);
+    if (r.layout == audio::CombineLayout::Files) {
+        auto second = engine.CreateFile();
+        if (!second) return Failure(err, "record", "no file component in this build");
+        parts.paired = std::make_unique<recording::PairedFiles>(*parts.file, std::move(second));
+    }
+    parts.description = settings::ApplyFormatValues(*parts.Writer(), v).at(r.encoder);
     if (parts.description.empty()) {
         return Failure(err, "record", "the " + r.fmt + " parameters are not valid");
     }
@@ -351,6 +401,7 @@ std::optional<int> OpenRecordParts(audio::IAudioEngine& engine, const RecordRequ
         rec->SelectDevice(static_cast<int>(r.device));
         if (!rec->DeviceUsable()) return Failure(err, "record", "the device cannot be used");
     }
+    if (std::optional<int> refused = SetSecondSource(*rec, r, err)) return refused;
     // As the window records: the stored filters and gain control, unless turned off for this run.
     settings::ApplyStoredFilters(SettingsFile(), *rec, r.filters);
     return std::nullopt;
@@ -409,6 +460,11 @@ int FinishRecording(const recording::RecordingSession& session, const OutputTarg
     std::fprintf(out, "%s: %s, %s\n", r.split.Off() ? path.c_str() : session.Path().c_str(),
                  parts.description.c_str(),
                  FramesText(session.FramesWritten() - toldFrames, parts.rec->Rate()).c_str());
+    // The files layout's second file, of the same length.
+    if (parts.paired)
+        std::fprintf(out, "%s: %s, %s\n", parts.paired->SecondPath().c_str(),
+                     parts.description.c_str(),
+                     FramesText(session.FramesWritten() - toldFrames, parts.rec->Rate()).c_str());
     // What was captured is kept and listed; the cut is a failure all the same.
     if (session.DeviceWasLost()) {
         return Failure(err, "record", recording::DeviceLostMessage(path));
@@ -425,7 +481,7 @@ int FinishRecording(const recording::RecordingSession& session, const OutputTarg
 int RunRecording(const RecordRequest& r, const RecordParts& parts, std::FILE* out, std::FILE* err) {
     services::QtEventPump pump;
     recording::RecordingSession session(&pump);
-    session.Attach(parts.rec.get(), parts.file.get());
+    session.Attach(parts.rec.get(), parts.Writer());
     // The program lists this recording again should this process die.
     recording::RecoveryJournal journal(
         services::AppPath(services::PrepareApplicationFolder(), recording::kJournalFileName));
@@ -439,6 +495,14 @@ int RunRecording(const RecordRequest& r, const RecordParts& parts, std::FILE* ou
                          std::fprintf(err,
                                       "quorvin-cli record: the markers of %s were not stored: %s\n",
                                       file.c_str(), why.c_str());
+                     });
+    if (parts.paired) parts.paired->SetJournal(&journal);
+    QObject::connect(parts.rec.get(), &audio::IAudioRecorder::SourceLost,
+                     [&](const std::string& name, long atSample) {
+                         std::fprintf(err, "quorvin-cli record: %s\n",
+                                      recording::SourceLostMessage(
+                                          name, parts.rec->SamplesToMilliseconds(atSample))
+                                          .c_str());
                      });
     // Each piece is told as it closes; the last one when finishing, as a single file is.
     std::int64_t toldFrames = 0;
@@ -555,15 +619,20 @@ int DevicesCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
     if (!rec) return Failure(err, "devices", "no capture component in this build");
     const int count = rec->DeviceCount();
     if (count <= 0) return Failure(err, "devices", "no capture device found");
+    std::string combinable;
     for (int i = 0; i < count; ++i) {
         rec->SelectDevice(i);
         std::fprintf(out, "%d: %s\n", i, rec->DeviceName().c_str());
+        if (rec->CanCombine(i)) combinable += " " + std::to_string(i);
         for (int j = 0; j <= rec->SourceLastIndex(); ++j) {
             rec->SelectSource(j);
             std::fprintf(out, "    %d: %s%s\n", j, rec->SourceName().c_str(),
                          rec->SourceActive() ? " (active)" : "");
         }
     }
+    if (!combinable.empty())
+        std::fprintf(out, "can be recorded together (record --device A --add-device B):%s\n",
+                     combinable.c_str());
     return 0;
 }
 

@@ -60,7 +60,13 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
              "                                            \"Programs\")\n"
              "         [--no-filters]                     without the notch, high-pass, low-pass\n"
              "                                            and gain control stored in settings.dat\n"
-             "                                            (they apply otherwise)\n"},
+             "                                            (they apply otherwise)\n"
+             "         [--add-device B]                   record device B too, in step with N\n"
+             "         [--layout mix|channels|files]      mix: both in the file; channels: N "
+             "left,\n"
+             "                                            B right; files: OUT and OUT_ 2nd\n"
+             "                                            (also for the Microphone + playback\n"
+             "                                            device)\n"},
         {"convert",
          Beside("  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT",
                 "format from OUT's extension: " + core::RecordingFormatList() + " or " +

@@ -257,10 +257,11 @@ TEST_F(Form2Test, ArrowsStepTheBoxWithinTheRange) {
 TEST_F(Form2Test, CaptionsAndAccessibleNames) {
     Load();
     EXPECT_EQ(w->windowTitle(), "Formats And Filters Settings ");
-    ASSERT_EQ(Control<QTabWidget>(*w, "SSTab1")->count(), 3);
+    ASSERT_EQ(Control<QTabWidget>(*w, "SSTab1")->count(), 4);
     EXPECT_EQ(Control<QTabWidget>(*w, "SSTab1")->tabText(0), "Mixer");
     EXPECT_EQ(Control<QTabWidget>(*w, "SSTab1")->tabText(1), "Formats And Filters Settings ");
     EXPECT_EQ(Control<QTabWidget>(*w, "SSTab1")->tabText(2), "Triggers");
+    EXPECT_EQ(Control<QTabWidget>(*w, "SSTab1")->tabText(3), "Second source");
     EXPECT_EQ(Control<QCheckBox>(*w, "chFilter")->text(), "Notch");
     EXPECT_EQ(Control<QCheckBox>(*w, "chFilter1")->text(), "HighPass");
     EXPECT_EQ(Control<QCheckBox>(*w, "chFilter2")->text(), "LowPass");

@@ -5,6 +5,7 @@
 #include "settings/FilterSettings.h"
 #include "settings/Inifun.h"
 #include "settings/OutputNamingSettings.h"
+#include "settings/SecondSourceSettings.h"
 #include "settings/TriggerSettings.h"
 #include "support/TempDir.h"
 
@@ -120,3 +121,32 @@ TEST(TriggerSettings, KeysRoundTripAndNumbersAreHeldInTheirRanges) {
 
 }  // namespace
 }  // namespace qsr::settings
+
+TEST(SecondSourceSettings, WrittenOnlyOnceChosenAndReadBackInRange) {
+    qsr::testing::TempDir dir;
+    const std::string file = dir.File("settings.dat");
+    qsr::testing::WriteAll(file, "[other]\nnotch=1\n");
+    // Never chosen: nothing new in settings.dat.
+    EXPECT_TRUE(qsr::settings::SaveSecondSourceSettings(file, {}).Ok());
+    EXPECT_EQ(qsr::testing::ReadAll(file), "[other]\nnotch=1\n");
+    EXPECT_EQ(qsr::settings::LoadSecondSourceSettings(file), qsr::settings::SecondSourceSettings{});
+
+    qsr::settings::SecondSourceSettings s;
+    s.device = "Programs";
+    s.program = "Call App";
+    s.layout = qsr::audio::CombineLayout::Files;
+    s.level = 150;
+    EXPECT_TRUE(qsr::settings::SaveSecondSourceSettings(file, s).Ok());
+    EXPECT_EQ(qsr::testing::ReadAll(file),
+              "[other]\nnotch=1\n[secondsource]\ndevice=Programs\nprogram=Call App\n"
+              "layout=files\nlevel=150\n");
+    EXPECT_EQ(qsr::settings::LoadSecondSourceSettings(file), s);
+    // Once stored, going back to none is stored too.
+    EXPECT_TRUE(qsr::settings::SaveSecondSourceSettings(file, {}).Ok());
+    EXPECT_EQ(qsr::settings::LoadSecondSourceSettings(file), qsr::settings::SecondSourceSettings{});
+
+    qsr::testing::WriteAll(file, "[secondsource]\nlayout=sideways\nlevel=900\n");
+    const auto held = qsr::settings::LoadSecondSourceSettings(file);
+    EXPECT_EQ(held.layout, qsr::audio::CombineLayout::Mix);
+    EXPECT_EQ(held.level, qsr::settings::kSecondLevelMax);
+}

@@ -266,6 +266,8 @@ void Form1::ShowMain() {
 // ------------------------------------------------------- recording session
 
 void Form1::ConnectSession() {
+    connect(&combinedTake_, &CombinedTake::SourceLost, this,
+            [this](const std::string& why) { StatusPanel2->setText(QString::fromStdString(why)); });
     connect(&session_, &recording::RecordingSession::Started, this, &Form1::RecordingStarted,
             Qt::UniqueConnection);
     connect(&session_, &recording::RecordingSession::Progress, this, &Form1::AudioRecord_Timer,
@@ -361,6 +363,7 @@ void Form1::StartRecording(bool interactive) {
     session_.SetSplit(recording::StoredSplit(SettingsFile()));
     // The Triggers page's choices arm every start, the scheduler's too.
     session_.SetTrigger(settings::LoadTriggerSettings(SettingsFile()));
+    combinedTake_.Prepare(SettingsFile());
     if (session_.StartNamed(naming)) return;
 
     ReportStartFailure(recording::StartFailedMessage(session_.Path(), session_.LastError()),

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/AppCore.h"
+#include "app/CombinedTake.h"
 #include "app/OsName.h"
 #include "app/ProjectFile.h"
 #include "app/RecordingRules.h"
@@ -302,6 +303,7 @@ class Form1 : public QMainWindow {
     const std::unique_ptr<audio::IAudioPlayer>& player_;
     recording::RecordingSession& session_;
     player::FilePlayback& playback_;
+    CombinedTake combinedTake_{core_};  // the second source of each start
 
     bool loaded_ = false;
     bool hotkeyRecordClaimed_ = false;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/audio-api/AudioTypes.h"
+#include "platform/audio-api/SecondSource.h"
 
 namespace qsr::audio {
 
@@ -90,9 +91,24 @@ class IAudioRecorder : public QObject {
     virtual void SetAgcAttackTime(std::int32_t ms) = 0;
     virtual std::int32_t AgcAttackTime() const = 0;
 
+    // A second source recorded with the selected device, in step with it
+    // (none by default: one source, as always). Read at Start; the gains
+    // also during a take.
+    virtual void SetSecondSource(const SecondSource& second) { (void)second; }
+    virtual SecondSource GetSecondSource() const { return {}; }
+    // Whether the device can be recorded together with another.
+    virtual bool CanCombine(int device) const {
+        (void)device;
+        return false;
+    }
+    // The second source's loudest value since the last progress (0..32767).
+    virtual int SecondLevel() const { return 0; }
+
   signals:
     void Timer(long CurrentSamples, int LevelLeft, int LevelRight);
     void EndArrayRecord(long nBlock);
+    // One source of two went away mid-take: the take goes on with the other.
+    void SourceLost(const std::string& name, long atSample);
 };
 
 }  // namespace qsr::audio

@@ -43,6 +43,16 @@ std::int64_t CaptureBuffer::AppendedValues() const {
     return appended_;
 }
 
+void CaptureBuffer::SetStamp(std::int64_t capturedNs) {
+    std::lock_guard lock(mutex_);
+    stamp_ = {appended_, capturedNs};
+}
+
+CaptureBuffer::Stamp CaptureBuffer::LastStamp() const {
+    std::lock_guard lock(mutex_);
+    return stamp_;
+}
+
 void BlockCutter::Reset(std::size_t blockValues) {
     blockValues_ = std::max<std::size_t>(1, blockValues);
     partial_.clear();

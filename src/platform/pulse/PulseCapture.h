@@ -34,11 +34,21 @@ class CaptureBuffer {
     // appends, so a steady recording does not allocate per fragment.
     void TakeAll(Samples& out);
     std::int64_t AppendedValues() const;
+    // When the newest value appended so far was captured (the monotonic
+    // clock's nanoseconds, from the server's timing), for a stream kept in
+    // step with another; `values` is how many had been appended then.
+    struct Stamp {
+        std::int64_t values = 0;
+        std::int64_t capturedNs = 0;
+    };
+    void SetStamp(std::int64_t capturedNs);
+    Stamp LastStamp() const;
 
   private:
     mutable std::mutex mutex_;
     Samples pending_;
     std::int64_t appended_ = 0;
+    Stamp stamp_;
     std::atomic<long> dropouts_{0};
 };
 

@@ -18,8 +18,9 @@ PulseCaptureThread::~PulseCaptureThread() {
 }
 
 bool PulseCaptureThread::Open(const std::string& source, std::uint32_t monitorOf, int rate,
-                              int channels, int fragmentMs) {
+                              int channels, int fragmentMs, bool timed) {
     Close();
+    timed_ = timed;
     {
         std::lock_guard lock(mutex_);
         state_ = State::Opening;
@@ -83,6 +84,7 @@ void PulseCaptureThread::Run(std::string source, std::uint32_t monitorOf, int ra
         }
         Iterate(0);
         ReadAll();
+        if (timed_) StampNewest();
         if (drain) {
             DrainNow();
             {
@@ -146,10 +148,7 @@ bool PulseCaptureThread::Connect(const std::string& source, std::uint32_t monito
     attr.fragsize =
         static_cast<std::uint32_t>(pa_usec_to_bytes(fragmentMs * PA_USEC_PER_MSEC, &ss));
     // Not moved elsewhere should the source go away: the capture then fails.
-    if (pa_stream_connect_record(
-            stream_, source.c_str(), &attr,
-            static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE)) < 0)
-        return false;
+    if (pa_stream_connect_record(stream_, source.c_str(), &attr, Flags()) < 0) return false;
     SpinUntil(
         [this] {
             const pa_stream_state_t s = pa_stream_get_state(stream_);
@@ -194,6 +193,53 @@ void PulseCaptureThread::ReadAll() {
         pa_stream_drop(stream_);
         readBytes_ += static_cast<std::int64_t>(bytes);
     }
+}
+
+pa_stream_flags_t PulseCaptureThread::Flags() const {
+    unsigned flags = PA_STREAM_ADJUST_LATENCY | PA_STREAM_DONT_MOVE;
+    if (timed_) flags |= PA_STREAM_INTERPOLATE_TIMING;
+    return static_cast<pa_stream_flags_t>(flags);
+}
+
+// The newest sample read was captured `latency` ago, by the server's
+// timing info (interpolated since its last update), whenever the batch
+// happened to be read.
+void PulseCaptureThread::StampNewest() {
+    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
+    // A fresh snapshot after every read: each is off by where the source
+    // stood in its own period then, and those errors average out; the
+    // server's automatic updates come at a steady pace, and their errors
+    // stay alike for seconds, which looks like drift.
+    if (pa_operation* op = pa_stream_update_timing_info(stream_, nullptr, nullptr)) {
+        const bool done =
+            SpinUntil([op] { return pa_operation_get_state(op) != PA_OPERATION_RUNNING; }, 100);
+        if (!done) pa_operation_cancel(op);
+        pa_operation_unref(op);
+    }
+    const pa_timing_info* t = pa_stream_get_timing_info(stream_);
+    const pa_sample_spec* ss = pa_stream_get_sample_spec(stream_);
+    if (!t || !ss || t->write_index_corrupt) return;
+    // The server's write index at the snapshot was captured source_usec
+    // before it (in the device still); what we have read is that far on.
+    // A monitor's playback latency is left out: it is played, not heard,
+    // that much later, and the same for every source of the take.
+    const auto wallNow = std::chrono::duration_cast<std::chrono::microseconds>(
+                             std::chrono::system_clock::now().time_since_epoch())
+                             .count();
+    const auto monoNow =
+        std::chrono::duration_cast<std::chrono::microseconds>(Clock::now().time_since_epoch())
+            .count();
+    const std::int64_t snapshot =
+        monoNow - (wallNow - (static_cast<std::int64_t>(t->timestamp.tv_sec) * 1000000 +
+                              t->timestamp.tv_usec));
+    const auto usecOf = [ss](std::int64_t bytes) {
+        return static_cast<std::int64_t>(
+            pa_bytes_to_usec(static_cast<std::uint64_t>(std::max<std::int64_t>(0, bytes)), ss));
+    };
+    const std::int64_t capturedAtW = snapshot + static_cast<std::int64_t>(t->transport_usec) -
+                                     static_cast<std::int64_t>(t->source_usec);
+    const std::int64_t newest = capturedAtW + usecOf(readBytes_) - usecOf(t->write_index);
+    buffer_.SetStamp(newest * 1000);
 }
 
 bool PulseCaptureThread::Broken() const {

@@ -37,8 +37,10 @@ class PulseCaptureThread {
     // Records `source` (one sink input of its sink when `monitorOf` names
     // one) as interleaved signed 16-bit samples; false when the stream could
     // not be opened within the timeouts. Closes a stream open before.
+    // `timed`: the buffer is stamped after each read with when its newest
+    // sample was captured (the server's timing info, kept current).
     bool Open(const std::string& source, std::uint32_t monitorOf, int rate, int channels,
-              int fragmentMs);
+              int fragmentMs, bool timed = false);
     // Reads on until what the source captured before the call has arrived,
     // for at most the time that can take.
     void Drain();
@@ -47,12 +49,14 @@ class PulseCaptureThread {
   private:
     enum class State { Opening, Ready, Failed };
     void Run(std::string source, std::uint32_t monitorOf, int rate, int channels, int fragmentMs);
+    pa_stream_flags_t Flags() const;
     bool Connect(const std::string& source, std::uint32_t monitorOf, int rate, int channels,
                  int fragmentMs);
     // Polls and dispatches until done() or the deadline; reads after each pass.
     bool SpinUntil(const std::function<bool()>& done, int timeoutMs);
     void Iterate(int timeoutMs);  // one poll of at most timeoutMs, then dispatch
     void ReadAll();
+    void StampNewest();
     void DrainNow();
     bool Broken() const;
     void Settle(State s);
@@ -67,6 +71,7 @@ class PulseCaptureThread {
     pa_context* context_ = nullptr;
     pa_stream* stream_ = nullptr;
     std::int64_t readBytes_ = 0;  // taken from the stream, holes included
+    bool timed_ = false;
 
     std::mutex mutex_;
     std::condition_variable changed_;

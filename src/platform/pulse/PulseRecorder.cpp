@@ -13,6 +13,7 @@ namespace {
 
 constexpr const char* kMonitorPrefix = "Monitor of ";
 constexpr const char* kProgramsName = "Programs";
+constexpr const char* kCombinedName = "Microphone + playback";
 
 // Our 0..65535 volume scale against the server's, where PA_VOLUME_NORM is 100 %.
 int ToScale(pa_volume_t v) {
@@ -144,6 +145,17 @@ void PulseRecorder::LoadDevices() const {
         programs = devices_.end() - 1;
     }
     LoadPrograms(*programs);
+    // And one that records the default source with the playback.
+    auto combined =
+        std::find_if(devices_.begin(), devices_.end(), [](const Device& k) { return k.combined; });
+    if (combined == devices_.end()) {
+        Device c;
+        c.combined = true;
+        c.description = kCombinedName;
+        devices_.push_back(std::move(c));
+        combined = devices_.end() - 1;
+    }
+    combined->present = true;  // the defaults are looked up at the start
 
     // Until the user picks a device, the current one is the server's default
     // source, as the desktop's sound settings name it.
@@ -171,6 +183,7 @@ bool PulseRecorder::RefreshDevice() const {
         d.present = false;
         return false;
     }
+    if (d.combined) return true;  // the server's defaults, looked up at the start
     PulseConnection::Lock lock(conn_);
     if (d.programs) {
         LoadPrograms(d);
@@ -208,9 +221,10 @@ void PulseRecorder::LoadPrograms(Device& d) const {
         d.ports.push_back({name, name});
 }
 
+// Also the combined entry: neither has a volume of its own on the server.
 bool PulseRecorder::ProgramsSelected() const {
     const Device* d = SelectedDevice();
-    return d && d->programs;
+    return d && (d->programs || d->combined);
 }
 
 int PulseRecorder::DeviceCount() const {
@@ -248,6 +262,7 @@ int PulseRecorder::SourceLastIndex() const {
     if (!d) return -1;
     // No program playing: no line to record.
     if (d->programs) return static_cast<int>(d->ports.size()) - 1;
+    if (d->combined) return 0;
     return d->ports.empty() ? 0 : static_cast<int>(d->ports.size()) - 1;
 }
 
@@ -276,7 +291,7 @@ bool PulseRecorder::SourceActive() const {
     // Read afresh first: the device's ports may have changed since.
     if (!RefreshDevice() || !LineValid()) return false;
     const Device* d = SelectedDevice();
-    if (d->programs) return false;  // a program is a choice, not a switch on the server
+    if (d->programs || d->combined) return false;  // a choice, not a switch on the server
     if (d->ports.empty()) return true;
     return d->ports[static_cast<std::size_t>(currentSource_)].name == d->activePort;
 }
@@ -429,6 +444,16 @@ int PulseRecorder::Start() {
         if (!LineValid()) return -1;
         program_ = d->ports[static_cast<std::size_t>(currentSource_)].name;
     }
+    std::string source = d->name, secondSource;
+    std::uint32_t secondMonitorOf = PA_INVALID_INDEX;
+    if (!ResolveSecond(*d, source, secondSource, secondMonitorOf)) return -1;
+    combined_.reset();
+    captureChannels_ = channels_;
+    if (!secondSource.empty()) {
+        combined_ = std::make_unique<CombinedCapture>([this] { RequestPump(); });
+        combined_->Configure(second_, rate_, channels_, filters_);
+        captureChannels_ = combined_->SourceChannels();
+    }
 
     buffer_.TakeAll();
     carry_.clear();
@@ -436,29 +461,112 @@ int PulseRecorder::Start() {
     cutter_.Reset(static_cast<std::size_t>(blockLength_) * static_cast<std::size_t>(channels_));
     recent_.Clear();
     chain_.Reset();  // a new recording learns its level afresh
-    chain_.Configure(filters_, rate_, channels_);
+    chain_.Configure(filters_, rate_, captureChannels_);
     currentValues_ = 0;
     currentSamples_ = 0;
+    taken_ = 0;
     peak_[0] = peak_[1] = 0;
+    secondLevel_ = 0;
     streamFailed_ = false;
     pumpPending_ = false;
     buffer_.ResetDropouts();
     programGone_ = false;
 
-    std::string source = d->name;
     std::uint32_t sinkInput = PA_INVALID_INDEX;
     if (!program_.empty()) {
         PulseConnection::Lock lock(conn_);
         if (!FindProgram(source, sinkInput)) return -1;
     }
     if (!OpenStream(source, sinkInput)) return -1;
+    if (combined_ && !combined_->Open(secondSource, secondMonitorOf, kCombinedFragmentMs)) {
+        capture_.Close();
+        combined_.reset();
+        return -1;
+    }
     status_ = 1;
     poll_.start();
     return 0;
 }
 
+void PulseRecorder::SetSecondSource(const SecondSource& second) {
+    second_ = second;
+    if (combined_) combined_->SetGains(second.firstGainPercent, second.secondGainPercent);
+}
+
+bool PulseRecorder::CanCombine(int device) const {
+    if (!loaded_) LoadDevices();
+    if (device < 0 || device >= static_cast<int>(devices_.size())) return false;
+    const Device& d = devices_[static_cast<std::size_t>(device)];
+    return d.present && !d.combined;
+}
+
+long PulseRecorder::DropoutCount() const {
+    return buffer_.Dropouts() + (combined_ ? combined_->Dropouts() : 0);
+}
+
+bool PulseRecorder::ResolveSecond(const Device& first, std::string& firstSource,
+                                  std::string& source, std::uint32_t& monitorOf) {
+    source.clear();
+    monitorOf = PA_INVALID_INDEX;
+    secondName_.clear();
+    PulseConnection::Lock lock(conn_);
+    if (first.combined) {
+        // The defaults as they are now: a change in the desktop's sound
+        // settings is followed at the next start.
+        struct Defaults {
+            std::string source, sink, monitor, sinkDescription;
+        } defaults;
+        conn_.Wait(pa_context_get_server_info(
+            conn_.Context(),
+            [](pa_context*, const pa_server_info* i, void* u) {
+                auto* d = static_cast<Defaults*>(u);
+                if (i && i->default_source_name) d->source = i->default_source_name;
+                if (i && i->default_sink_name) d->sink = i->default_sink_name;
+            },
+            &defaults));
+        if (defaults.sink.empty()) return false;
+        conn_.Wait(pa_context_get_sink_info_by_name(
+            conn_.Context(), defaults.sink.c_str(),
+            [](pa_context*, const pa_sink_info* i, int eol, void* u) {
+                if (eol || !i) return;
+                auto* d = static_cast<Defaults*>(u);
+                if (i->monitor_source_name) d->monitor = i->monitor_source_name;
+                d->sinkDescription = i->description ? i->description : "";
+            },
+            &defaults));
+        // A default source that is itself a monitor would record the playback twice.
+        if (defaults.source.empty() || defaults.monitor.empty() ||
+            defaults.source == defaults.monitor)
+            return false;
+        firstSource = defaults.source;
+        source = defaults.monitor;
+        secondName_ = kMonitorPrefix + defaults.sinkDescription;
+        return true;
+    }
+    if (!second_.Active()) return true;
+    if (second_.device >= static_cast<int>(devices_.size())) return false;
+    const Device& d = devices_[static_cast<std::size_t>(second_.device)];
+    if (!d.present || d.combined) return false;
+    secondName_ = d.description;
+    if (!d.programs) {
+        source = d.name;
+        return true;
+    }
+    if (second_.line < 0 || second_.line >= static_cast<int>(d.ports.size())) return false;
+    const std::string& name = d.ports[static_cast<std::size_t>(second_.line)].name;
+    for (const PlayingProgram& p : ListPlayingPrograms(conn_)) {
+        if (p.name != name) continue;
+        source = p.monitor;
+        monitorOf = p.sinkInput;
+        secondName_ = name;
+        return true;
+    }
+    return false;
+}
+
 bool PulseRecorder::OpenStream(const std::string& source, std::uint32_t monitorOf) {
-    return capture_.Open(source, monitorOf, rate_, channels_, kFragmentMs);
+    return capture_.Open(source, monitorOf, rate_, captureChannels_,
+                         combined_ ? kCombinedFragmentMs : kFragmentMs, combined_ != nullptr);
 }
 
 bool PulseRecorder::FindProgram(std::string& monitor, std::uint32_t& sinkInput) const {
@@ -476,7 +584,7 @@ bool PulseRecorder::FindProgram(std::string& monitor, std::uint32_t& sinkInput) 
 void PulseRecorder::FollowProgram() {
     const std::int64_t due = gap_.elapsed() * rate_ / 1000;
     if (due > gapFrames_) {
-        buffer_.AppendSilence(static_cast<std::size_t>((due - gapFrames_) * channels_));
+        buffer_.AppendSilence(static_cast<std::size_t>((due - gapFrames_) * captureChannels_));
         gapFrames_ = due;
     }
     std::string monitor;
@@ -496,18 +604,38 @@ void PulseRecorder::RequestPump() {
 }
 
 void PulseRecorder::Process(Samples& fresh) {
+    taken_ += static_cast<std::int64_t>(fresh.size());
     if (!carry_.empty()) {
         fresh.insert(fresh.begin(), carry_.begin(), carry_.end());
         carry_.clear();
     }
-    const std::size_t ch = static_cast<std::size_t>(channels_);
-    const std::size_t whole = fresh.size() / ch * ch;
+    const std::size_t cc = static_cast<std::size_t>(captureChannels_);
+    const std::size_t whole = fresh.size() / cc * cc;
     if (whole < fresh.size()) {
         carry_.assign(fresh.begin() + static_cast<std::ptrdiff_t>(whole), fresh.end());
         fresh.resize(whole);
     }
-    if (fresh.empty()) return;
+    if (!combined_) {
+        if (fresh.empty()) return;
+        chain_.Process(fresh);
+        Deliver(fresh);
+        return;
+    }
+    // Each source its own filters and gain control, then the two in step.
     chain_.Process(fresh);
+    const double newest =
+        NewestCaptureTime(buffer_.LastStamp(), taken_ - static_cast<std::int64_t>(carry_.size()),
+                          captureChannels_, rate_);
+    mixed_.clear();
+    combined_->Mix(fresh, newest, mixed_);
+    secondLevel_ = std::max(secondLevel_, combined_->TakeSecondPeak());
+    fresh.swap(mixed_);
+    Deliver(fresh);
+}
+
+void PulseRecorder::Deliver(Samples& fresh) {
+    if (fresh.empty()) return;
+    const std::size_t ch = static_cast<std::size_t>(channels_);
     int left = peak_[0], right = peak_[1];
     if (ch == 2) {
         EvenOddPeaks(fresh.data(), fresh.size(), left, right);
@@ -545,6 +673,7 @@ void PulseRecorder::EmitTimer() {
     const int left = peak_[0], right = peak_[1];
     peak_[0] = peak_[1] = 0;
     emit Timer(currentSamples_, left, right);
+    secondLevel_ = 0;
 }
 
 void PulseRecorder::Pump() {
@@ -553,6 +682,11 @@ void PulseRecorder::Pump() {
     if (programGone_) FollowProgram();
     buffer_.TakeAll(fresh_);
     Process(fresh_);
+    if (combined_ && combined_->StreamFailed() && !combined_->Lost()) {
+        // The other source goes on; silence stands in for the one that went.
+        combined_->LoseSecond();
+        emit SourceLost(secondName_, currentSamples_);
+    }
     if (streamFailed_ && !program_.empty() && conn_.Ready()) {
         // The program stopped playing (its stream ended), not the server.
         capture_.Close();
@@ -573,9 +707,15 @@ void PulseRecorder::Pump() {
 void PulseRecorder::Finish(int endStatus) {
     poll_.stop();
     capture_.Close();
+    if (combined_) combined_->Close();
     status_ = endStatus;
     buffer_.TakeAll(fresh_);
     Process(fresh_);
+    if (combined_) {
+        mixed_.clear();
+        combined_->Flush(mixed_);
+        Deliver(mixed_);
+    }
     if (auto n = cutter_.Flush()) announce_.push_back(*n);
     EmitTimer();
     Announce();
@@ -585,6 +725,7 @@ void PulseRecorder::Stop() {
     if (status_ != 1) return;
     // What the source captured before the stop is still on its way.
     capture_.Drain();
+    if (combined_) combined_->Drain();
     Finish(0);
 }
 

@@ -6,11 +6,13 @@
 #include <QTimer>
 #include <atomic>
 #include <deque>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <vector>
 
 #include "platform/audio-api/AudioRecorder.h"
+#include "platform/pulse/CombinedCapture.h"
 #include "platform/pulse/Dsp.h"
 #include "platform/pulse/PulseCapture.h"
 #include "platform/pulse/PulseCaptureThread.h"
@@ -34,6 +36,10 @@ namespace qsr::audio {
 // is a monitor stream of that program's stream alone. Should the program stop
 // playing, the recording goes on in silence and picks it up again, by name,
 // when it plays again.
+// The entry after it, "Microphone + playback", records the server's default
+// source and the monitor of its default sink together (both as they are at
+// each start), in step, in the layout of SetSecondSource; so does any device
+// with a second source set.
 class PulseRecorder : public IAudioRecorder {
     Q_OBJECT
   public:
@@ -76,7 +82,11 @@ class PulseRecorder : public IAudioRecorder {
     long CurrentSamples() const override { return currentSamples_; }
     Samples LatestSamples(long n) const override { return recent_.Latest(n); }
     Samples TakeBlock(long nBlock) override { return cutter_.Take(nBlock); }
-    long DropoutCount() const override { return buffer_.Dropouts(); }
+    long DropoutCount() const override;
+    void SetSecondSource(const SecondSource& second) override;
+    SecondSource GetSecondSource() const override { return second_; }
+    bool CanCombine(int device) const override;
+    int SecondLevel() const override { return secondLevel_; }
 
     void SetNotchEnabled(bool on) override { SetFilter(&Filters::notchOn, on); }
     void SetNotchFrequency(float hz) override { SetFilter(&Filters::notchHz, hz); }
@@ -103,6 +113,9 @@ class PulseRecorder : public IAudioRecorder {
     static constexpr int kTimerMs = 200;
     // Capture arrives from the server in pieces of at most this length.
     static constexpr int kFragmentMs = 100;
+    // ... and of at most this length in a take of two: the server's timing
+    // of a stream is exact only to a piece, and the two are kept in step by it.
+    static constexpr int kCombinedFragmentMs = 10;
 
   private:
     // Sets one filter setting and passes the settings on.
@@ -125,11 +138,14 @@ class PulseRecorder : public IAudioRecorder {
         pa_channel_map map{};
         bool mute = false;
         bool programs = false;  // the "Programs" entry
+        bool combined = false;  // the "Microphone + playback" entry
     };
 
     // Filter changes take effect at once, also in a running recording.
     void FiltersChanged() {
-        if (status_ == 1) chain_.Configure(filters_, rate_, channels_);
+        if (status_ != 1) return;
+        chain_.Configure(filters_, rate_, captureChannels_);
+        if (combined_) combined_->SetFilters(filters_);
     }
     void LoadDevices() const;
     bool RefreshDevice() const;  // re-reads the selected device from the server
@@ -143,6 +159,11 @@ class PulseRecorder : public IAudioRecorder {
     bool OpenStream(const std::string& source, std::uint32_t monitorOf);
     // Lock held: the monitor and stream of the program recorded, if it plays.
     bool FindProgram(std::string& monitor, std::uint32_t& sinkInput) const;
+    // Where the second source records from, when there is one; false when
+    // it was asked for and is not there.
+    bool ResolveSecond(const Device& first, std::string& firstSource, std::string& source,
+                       std::uint32_t& monitorOf);
+    bool StartSecond(const std::string& source, std::uint32_t monitorOf);
     void FollowProgram();
     void SetCVolume(const pa_cvolume& v);
     void SetMute(bool mute);
@@ -153,6 +174,7 @@ class PulseRecorder : public IAudioRecorder {
     // Owning thread.
     void Pump();
     void Process(Samples& fresh);  // filters and cuts; leaves `fresh` filtered
+    void Deliver(Samples& out);    // meters and cuts what goes into the file
     void Announce();
     void EmitTimer();
     void Finish(int endStatus);
@@ -166,6 +188,7 @@ class PulseRecorder : public IAudioRecorder {
 
     int rate_ = 44100;
     int channels_ = 2;
+    int captureChannels_ = 2;  // the first source's: channels_ unless a second joins it
     long blockLength_ = 44100;
     int status_ = 0;
     long currentSamples_ = 0;
@@ -192,6 +215,13 @@ class PulseRecorder : public IAudioRecorder {
     bool programGone_ = false;    // it stopped playing: silence until it is back
     QElapsedTimer gap_;           // since it stopped
     std::int64_t gapFrames_ = 0;  // silence added for the gap so far
+
+    SecondSource second_;
+    std::unique_ptr<CombinedCapture> combined_;  // while a take of two runs
+    std::string secondName_;
+    int secondLevel_ = 0;
+    std::int64_t taken_ = 0;  // values taken from the first's buffer
+    Samples mixed_;
 };
 
 }  // namespace qsr::audio

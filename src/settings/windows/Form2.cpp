@@ -19,7 +19,9 @@
 #include "platform/services/windows/Skin.h"
 #include "settings/ApplySettings.h"
 #include "settings/FilterSettings.h"
+#include "settings/SecondSourceSettings.h"
 #include "settings/windows/OptionDialogParts.h"
+#include "settings/windows/SecondSourcePage.h"
 #include "settings/windows/TriggerPage.h"
 #include "settings/windows/UpDown.h"
 
@@ -71,6 +73,8 @@ Form2::Form2(audio::IAudioRecorder* recorder, audio::IAudioFile* file, const For
     SSTab1->addTab(BuildFormatsPage(), "Formats And Filters Settings ");
     triggerTab = new TriggerPage(SSTab1);
     SSTab1->addTab(triggerTab, "Triggers");
+    secondSourceTab = new SecondSourcePage(SSTab1);
+    SSTab1->addTab(secondSourceTab, "Second source");
     SSTab1->setCurrentIndex(1);
 
     auto* layout = new QVBoxLayout(this);
@@ -277,6 +281,7 @@ std::string Form2::SettingsFile() const {
 void Form2::Form_Load() {
     services::ApplySkin(*this, applicationFolder_);
     triggerTab->Show(LoadTriggerSettings(SettingsFile()));
+    secondSourceTab->Show(LoadSecondSourceSettings(SettingsFile()), recorder_);
     // Without a capture device the recorder has nothing to read; the stored
     // filter and gain settings are still shown, so OK stores them back
     // instead of wiping them.
@@ -358,6 +363,7 @@ void Form2::Command1_Click() {
     chosen.attackTime = typed(txtAGCAttackTime);
     SettingsSave save = WriteFilterSettings(file, chosen);
     save.Add(SaveTriggerSettings(file, triggerTab->Value()));
+    save.Add(SaveSecondSourceSettings(file, secondSourceTab->Value()));
     if (!save.Ok() && messageBox_)
         messageBox_->Show(save.Message(), services::MsgIcon::Error, services::MsgButtons::Ok,
                           core::kAppTitle);
@@ -365,6 +371,7 @@ void Form2::Command1_Click() {
     // The recorder only ever receives the up-downs' values, within their ranges.
     if (recorder_) {
         auto& r = *recorder_;
+        r.SetSecondSource(ResolveSecondSource(secondSourceTab->Value(), r));
         r.SetNotchEnabled(chFilter->isChecked());
         if (chFilter->isChecked()) r.SetNotchFrequency(static_cast<float>(udNotchFreq->value()));
         r.SetHighPassEnabled(chFilter1->isChecked());

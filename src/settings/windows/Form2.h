@@ -22,6 +22,7 @@ class IAudioRecorder;
 
 namespace qsr::settings {
 
+class SecondSourcePage;
 class TriggerPage;
 class UpDown;
 
@@ -107,9 +108,10 @@ class Form2 : public QDialog {
     UpDown* udAGCLowLevel = nullptr;
     UpDown* udAGCHighLevel = nullptr;
     UpDown* udAGCAttackTime = nullptr;
-    TriggerPage* triggerTab = nullptr;  // "Triggers": section [trigger]
-    QPushButton* Command1 = nullptr;    // "OK"
-    QPushButton* Command2 = nullptr;    // "Cancel"
+    TriggerPage* triggerTab = nullptr;            // "Triggers": section [trigger]
+    SecondSourcePage* secondSourceTab = nullptr;  // "Second source": [secondsource]
+    QPushButton* Command1 = nullptr;              // "OK"
+    QPushButton* Command2 = nullptr;              // "Cancel"
 
     QWidget* BuildFormatsPage();
     QGroupBox* BuildSummaryFrame(QWidget* page);

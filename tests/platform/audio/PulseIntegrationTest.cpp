@@ -105,10 +105,18 @@ TEST_F(PulseIntegration, ListsDevicesWithMonitorsAndTheirLines) {
     EXPECT_FALSE(rec->SourceName().empty());
     EXPECT_FALSE(rec->HasVolume());
     EXPECT_EQ(rec->AdvancedLastIndex(), -1);
+    // So does the one that records the default source with the playback.
+    const int combined = FindDevice(*rec, "Microphone + playback");
+    ASSERT_GE(combined, 0);
+    rec->SelectDevice(combined);
+    EXPECT_TRUE(rec->DeviceUsable());
+    EXPECT_FALSE(rec->HasVolume());
+    EXPECT_FALSE(rec->CanCombine(combined));
     for (int i = 0; i < rec->DeviceCount(); ++i) {
-        if (i == programs) continue;
+        if (i == programs || i == combined) continue;
         rec->SelectDevice(i);
         EXPECT_EQ(rec->CurrentDevice(), i);
+        EXPECT_TRUE(rec->CanCombine(i));
         ASSERT_TRUE(rec->DeviceUsable());
         EXPECT_FALSE(rec->DeviceName().empty());
         // The null sinks and the sine source have no ports: one line named after the device.
