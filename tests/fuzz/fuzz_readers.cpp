@@ -19,7 +19,7 @@ extern "C" {
 #include "platform/audio/FileCodecs.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/ffmpeg/Ffmpeg.h"
-#include "platform/ffmpeg/Mp3Frames.h"
+#include "core/Mp3Frames.h"
 #include "platform/g726/G726.h"
 
 namespace {

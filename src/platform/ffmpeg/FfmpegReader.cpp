@@ -17,7 +17,7 @@ extern "C" {
 
 #include "platform/audio/FileCodecs.h"
 #include "platform/ffmpeg/Ffmpeg.h"
-#include "platform/ffmpeg/Mp3Frames.h"
+#include "core/Mp3Frames.h"
 
 // Reads every file FFmpeg decodes, as interleaved 16-bit frames at the file's
 // own rate and channel count.
