@@ -5,6 +5,7 @@
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioPlayer.h"
 #include "platform/audio-api/AudioRecorder.h"
+#include "platform/audio-api/FileCutter.h"
 #include "platform/audio-api/Id3v2Tag.h"
 #include "platform/audio-api/Mp3Settings.h"
 
@@ -25,6 +26,8 @@ class IAudioEngine {
     virtual std::unique_ptr<IAudioPlayer> CreatePlayer() = 0;
     virtual std::unique_ptr<IMp3Settings> CreateMp3Settings() = 0;
     virtual std::unique_ptr<IId3v2Tag> CreateId3v2Tag() = 0;
+    // Cuts files without coding them again; null when this engine cannot.
+    virtual std::unique_ptr<IFileCutter> CreateCutter() { return nullptr; }
     // Whether the codec libraries' own log lines reach stderr; by default they
     // do not (failures are reported by the components themselves).
     virtual void SetCodecLogVerbose(bool verbose) { (void)verbose; }

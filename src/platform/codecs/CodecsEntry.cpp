@@ -49,7 +49,8 @@ const CodecsModuleTable kTable{kCodecsModuleVersion,
                                OpenSndfile,
                                OpenSndfileReader,
                                OpenSndfileRawReader,
-                               codecs::ReadSndfileShape};
+                               codecs::ReadSndfileShape,
+                               codecs::CutFlac};
 
 }  // namespace
 

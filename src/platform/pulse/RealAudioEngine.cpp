@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/CodecLog.h"
+#include "platform/audio/FileCutter.h"
 #include "platform/audio/LameMp3Settings.h"
 #include "platform/audio/Modules.h"
 #include "platform/audio/TagLibModule.h"
@@ -30,6 +31,7 @@ class RealAudioEngine : public IAudioEngine {
             ModuleTable(kTagLibModuleFile, kTagLibModuleEntry, kTagLibModuleVersion));
         return std::unique_ptr<IId3v2Tag>(module ? module->create() : nullptr);
     }
+    std::unique_ptr<IFileCutter> CreateCutter() override { return file::CreateFileCutter(); }
     void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
 
   private:

@@ -1,0 +1,160 @@
+// The real cutter on files another program made; ffmpeg and ffprobe read the
+// results back.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/audio/FileCutter.h"
+#include "support/Signal.h"
+#include "support/TempDir.h"
+
+namespace qsr::audio {
+namespace {
+
+using qsr::testing::Capture;
+using qsr::testing::ReadAll;
+using qsr::testing::TempDir;
+using Spans = std::vector<SampleSpan>;
+
+// What ffmpeg decodes, as raw samples in `format` (s16le, s32le).
+std::string Decoded(const std::string& path, const std::string& format = "s16le") {
+    return Capture("ffmpeg -v error -i '" + path + "' -f " + format + " -");
+}
+
+std::string Tag(const std::string& path, const std::string& key) {
+    std::string v = Capture("ffprobe -v error -show_entries format_tags=" + key +
+                            " -of default=nw=1:nk=1 '" + path + "'");
+    while (!v.empty() && v.back() == '\n') v.pop_back();
+    return v;
+}
+
+// A chirp with noise: every sample differs from its neighbours.
+std::string Make(const TempDir& dir, const std::string& name, const std::string& codec) {
+    const std::string path = dir.File(name);
+    Capture(
+        "ffmpeg -v error -f lavfi -i 'aevalsrc=0.4*sin(300*t*t)+0.05*random(0)|0.3*sin(2000*t)"
+        ":s=44100:d=8' -metadata title='Kept title' " +
+        codec + " -y '" + path + "'");
+    EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    return path;
+}
+
+std::string Spanned(const std::string& pcm, const Spans& kept, int frameBytes) {
+    std::string out;
+    for (const SampleSpan& s : kept)
+        out += pcm.substr(static_cast<std::size_t>(s.begin * frameBytes),
+                          static_cast<std::size_t>(s.Length() * frameBytes));
+    return out;
+}
+
+// PCM WAV (RIFF and RF64) and FLAC: the decoded result is the decoded
+// original's kept spans bit for bit, the tags stay.
+TEST(FileCut, WavAndFlacKeepExactlyTheKeptSamplesAndTheirTags) {
+    TempDir dir;
+    auto cutter = file::CreateFileCutter();
+    const Spans kept{{12345, 100001}, {150000, 333333}};
+    struct Case {
+        const char* name;
+        const char* codec;
+        const char* pcm;
+        int frameBytes;
+    };
+    for (const Case& c :
+         {Case{"a.wav", "-c:a pcm_s16le", "s16le", 4},
+          Case{"b.wav", "-c:a pcm_s24le -rf64 always", "s32le", 8},
+          Case{"c.flac", "-c:a flac -sample_fmt s32 -bits_per_raw_sample 24", "s32le", 8},
+          Case{"d.flac", "-c:a flac", "s16le", 4}}) {
+        const std::string in = Make(dir, c.name, c.codec);
+        const std::string out = dir.File(std::string("cut-") + c.name);
+        ASSERT_TRUE(cutter->Ability(in, kept).possible) << c.name;
+        const CutResult r = cutter->Cut(in, kept, out);
+        ASSERT_TRUE(r.ok) << c.name << ": " << r.error;
+        EXPECT_EQ(r.samples, 87656 + 183333);
+        const std::string want = Spanned(Decoded(in, c.pcm), kept, c.frameBytes);
+        ASSERT_EQ(want.size(), static_cast<std::size_t>(r.samples * c.frameBytes));
+        EXPECT_TRUE(Decoded(out, c.pcm) == want) << c.name;
+        EXPECT_EQ(Tag(out, "title"), "Kept title") << c.name;
+    }
+}
+
+// MP3: one span; the frames are the original's bytes, a gapless decoder
+// gives exactly the span, and the samples are the original decode's.
+TEST(FileCut, Mp3CopiesFramesAndMakesTheEdgesExactThroughTheGaplessHeader) {
+    TempDir dir;
+    auto cutter = file::CreateFileCutter();
+    const std::string in = Make(dir, "a.mp3", "-c:a libmp3lame -b:a 128k -id3v2_version 3");
+    const std::string original = Decoded(in);
+    const std::string bytes = ReadAll(in);
+    for (const SampleSpan span : {SampleSpan{66150, 264599}, SampleSpan{0, 1000},
+                                  SampleSpan{1, 352800}, SampleSpan{300001, 352800}}) {
+        const std::string out = dir.File("cut.mp3");
+        const CutResult r = cutter->Cut(in, {span}, out);
+        ASSERT_TRUE(r.ok) << r.error;
+        const std::string got = Decoded(out);
+        const std::string want = original.substr(static_cast<std::size_t>(span.begin * 4),
+                                                 static_cast<std::size_t>(span.Length() * 4));
+        ASSERT_EQ(got.size(), want.size()) << span.begin << ".." << span.end;
+        int worst = 0, differing = 0;
+        for (std::size_t i = 0; i + 1 < got.size(); i += 2) {
+            std::int16_t a, b;
+            std::memcpy(&a, got.data() + i, 2);
+            std::memcpy(&b, want.data() + i, 2);
+            worst = std::max(worst, std::abs(a - b));
+            differing += a != b;
+        }
+        std::printf("span %lld..%lld: %d samples differ, at most by %d\n",
+                    static_cast<long long>(span.begin), static_cast<long long>(span.end), differing,
+                    worst);
+        EXPECT_EQ(differing, 0);
+        // After the ID3v2 tag and the new header frame, the original's frames.
+        const std::string cut = ReadAll(out);
+        const std::size_t tag = 10 + ((cut[6] & 0x7F) << 21 | (cut[7] & 0x7F) << 14 |
+                                      (cut[8] & 0x7F) << 7 | (cut[9] & 0x7F));
+        const std::size_t frames = tag + 417;  // 128 kbit/s at 44.1 kHz, no padding
+        EXPECT_NE(bytes.find(cut.substr(frames)), std::string::npos);
+        EXPECT_EQ(Tag(out, "title"), "Kept title");
+    }
+    // A cut inside an MP3 would join frames whose reservoirs do not meet.
+    const CutAbility two = cutter->Ability(in, {{0, 1000}, {5000, 9000}});
+    EXPECT_FALSE(two.possible);
+    EXPECT_EQ(two.note, "An MP3 file keeps one span: a cut inside it would code it again");
+}
+
+// A format without an exact way is refused with the reason, and a copy the
+// system stops (a full disk; a file-size limit stands in) replaces nothing.
+TEST(FileCut, RefusedAndFailedCutsLeaveTheFileAsItWas) {
+    TempDir dir;
+    auto cutter = file::CreateFileCutter();
+    const std::string ogg = Make(dir, "a.ogg", "-c:a libvorbis");
+    const CutAbility a = cutter->Ability(ogg, {{0, 1000}});
+    EXPECT_FALSE(a.possible);
+    EXPECT_EQ(a.note, "Ogg Vorbis and Opus files cannot be cut without coding them again yet");
+    EXPECT_FALSE(cutter->Cut(ogg, {{0, 1000}}, ogg).ok);
+
+    const std::string wav = Make(dir, "a.wav", "-c:a pcm_s16le");
+    const std::string before = ReadAll(wav);
+    CutResult r;
+    {
+        struct rlimit saved {};
+        ::getrlimit(RLIMIT_FSIZE, &saved);
+        auto* handler = std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit small = saved;
+        small.rlim_cur = 100000;
+        ::setrlimit(RLIMIT_FSIZE, &small);
+        r = cutter->Cut(wav, {{1000, 300000}}, wav);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, handler);
+    }
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.error, std::strerror(EFBIG));
+    EXPECT_TRUE(ReadAll(wav) == before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2);  // no copy left beside it
+}
+
+}  // namespace
+}  // namespace qsr::audio
