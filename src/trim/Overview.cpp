@@ -1,0 +1,132 @@
+#include "trim/Overview.h"
+
+#include <algorithm>
+
+#include "recording/SoundTrigger.h"
+
+namespace qsr::trim {
+
+bool ComputeOverview(audio::IAudioFile& file, const std::string& path, Overview& out,
+                     std::string& error, const std::function<bool(double)>& progress) {
+    out = Overview{};
+    if (file.OpenFile(path) < 0) {
+        error = file.LastError().empty() ? "the file cannot be read" : file.LastError();
+        return false;
+    }
+    out.rate = file.SampleRate();
+    out.channels = std::max(1, file.ChannelCount());
+    out.total = file.TotalSamples();
+    out.windowFrames = std::max(1, out.rate * recording::TriggerGate::kWindowMs / 1000);
+    const std::size_t buckets = static_cast<std::size_t>(out.total / Overview::kBucketFrames + 1);
+    out.low.reserve(buckets);
+    out.high.reserve(buckets);
+    out.levelDb.reserve(static_cast<std::size_t>(out.total / out.windowFrames + 1));
+    const std::size_t bucketValues =
+        static_cast<std::size_t>(Overview::kBucketFrames) * out.channels;
+    const std::size_t windowValues = static_cast<std::size_t>(out.windowFrames) * out.channels;
+    std::int16_t low = 0, high = 0;
+    std::size_t inBucket = 0;
+    audio::Samples window;
+    window.reserve(windowValues);
+    std::int64_t read = 0;
+    // Blocks of a second: few calls into the reader, a progress per block.
+    const long block = std::max(1, out.rate);
+    for (;;) {
+        const audio::Samples s = file.ReadBlock(block);
+        if (s.empty()) break;
+        for (const std::int16_t v : s) {
+            if (inBucket == 0) low = high = v;
+            low = std::min(low, v);
+            high = std::max(high, v);
+            if (++inBucket == bucketValues) {
+                out.low.push_back(low);
+                out.high.push_back(high);
+                inBucket = 0;
+            }
+        }
+        // The level windows: whole windows of the block, the rest carried on.
+        std::size_t at = 0;
+        while (at < s.size()) {
+            const std::size_t take = std::min(windowValues - window.size(), s.size() - at);
+            window.insert(window.end(), s.begin() + static_cast<std::ptrdiff_t>(at),
+                          s.begin() + static_cast<std::ptrdiff_t>(at + take));
+            at += take;
+            if (window.size() == windowValues) {
+                out.levelDb.push_back(static_cast<float>(
+                    recording::TriggerGate::WindowLevelDb(window.data(), window.size())));
+                window.clear();
+            }
+        }
+        read += static_cast<std::int64_t>(s.size()) / out.channels;
+        if (progress && out.total > 0 &&
+            !progress(std::min(1.0, static_cast<double>(read) / static_cast<double>(out.total)))) {
+            error = "cancelled";
+            return false;
+        }
+    }
+    if (inBucket > 0) {
+        out.low.push_back(low);
+        out.high.push_back(high);
+    }
+    if (!window.empty())
+        out.levelDb.push_back(static_cast<float>(
+            recording::TriggerGate::WindowLevelDb(window.data(), window.size())));
+    // What the decoder gave is the truth where a header said otherwise.
+    out.total = read;
+    if (file.Status() < 0) {
+        error = file.LastError();
+        return false;
+    }
+    return true;
+}
+
+std::vector<Column> Columns(const Overview& o, std::int64_t from, std::int64_t to, int columns) {
+    std::vector<Column> out(static_cast<std::size_t>(std::max(0, columns)));
+    if (columns <= 0 || to <= from || o.low.empty()) return out;
+    const auto buckets = static_cast<std::int64_t>(o.low.size());
+    for (int c = 0; c < columns; ++c) {
+        const std::int64_t a = from + (to - from) * c / columns;
+        const std::int64_t b = from + (to - from) * (c + 1) / columns;
+        std::int64_t first = a / Overview::kBucketFrames;
+        std::int64_t last =
+            std::max(first + 1, (b + Overview::kBucketFrames - 1) / Overview::kBucketFrames);
+        first = std::clamp<std::int64_t>(first, 0, buckets);
+        last = std::clamp<std::int64_t>(last, 0, buckets);
+        if (first >= last) continue;
+        Column col{o.low[static_cast<std::size_t>(first)], o.high[static_cast<std::size_t>(first)]};
+        for (std::int64_t i = first + 1; i < last; ++i) {
+            col.low = std::min(col.low, o.low[static_cast<std::size_t>(i)]);
+            col.high = std::max(col.high, o.high[static_cast<std::size_t>(i)]);
+        }
+        out[static_cast<std::size_t>(c)] = col;
+    }
+    return out;
+}
+
+std::optional<SampleSpan> SoundSpan(const Overview& o, double levelDb, int minMs) {
+    const std::size_t n = o.levelDb.size();
+    const std::int64_t minFrames = std::int64_t{minMs} * o.rate / 1000;
+    const std::size_t minWindows = static_cast<std::size_t>(
+        std::max<std::int64_t>(1, (minFrames + o.windowFrames - 1) / o.windowFrames));
+    std::optional<std::size_t> first,
+        last;  // windows: the first of the first run, after the last run
+    std::size_t run = 0;
+    for (std::size_t i = 0; i <= n; ++i) {
+        if (i < n && o.levelDb[i] >= levelDb) {
+            ++run;
+            continue;
+        }
+        if (run >= minWindows) {
+            if (!first) first = i - run;
+            last = i;
+        }
+        run = 0;
+    }
+    if (!first) return std::nullopt;
+    const std::int64_t begin = static_cast<std::int64_t>(*first) * o.windowFrames;
+    const std::int64_t end = std::min(o.total, static_cast<std::int64_t>(*last) * o.windowFrames);
+    if (begin >= end) return std::nullopt;
+    return SampleSpan{begin, end};
+}
+
+}  // namespace qsr::trim
