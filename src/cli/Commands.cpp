@@ -70,6 +70,12 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
         {"info", "  info FILE                                 what the reader sees in FILE\n"},
         {"tags",
          "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n"},
+        {"trim",
+         "  trim FILE [--start S] [--end S] [--cut FROM-TO ...] [-o OUT] [--overwrite]\n" +
+             Beside("  trim FILE --silence -40dB[:300ms] [-o OUT]",
+                    "keeps the span from --start to --end (seconds) less each --cut, or the sound "
+                    "between the silent ends; WAV, RAW, FLAC and MP3 without coding again; FILE "
+                    "is replaced unless -o OUT is given")},
     };
     return usages;
 }
@@ -115,7 +121,7 @@ int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::
     }
     const std::map<std::string, Command> commands = {
         {"devices", DevicesCommand}, {"record", RecordCommand}, {"convert", ConvertCommand},
-        {"info", InfoCommand},       {"tags", TagsCommand},
+        {"info", InfoCommand},       {"tags", TagsCommand},     {"trim", TrimCommand},
     };
     const auto it = commands.find(args[0]);
     if (it == commands.end()) {
