@@ -34,22 +34,37 @@ bool ComputeOverview(audio::IAudioFile& file, const std::string& path, Overview&
     for (;;) {
         const audio::Samples s = file.ReadBlock(block);
         if (s.empty()) break;
-        for (const std::int16_t v : s) {
-            if (inBucket == 0) low = high = v;
-            low = std::min(low, v);
-            high = std::max(high, v);
-            if (++inBucket == bucketValues) {
+        const std::int16_t* v = s.data();
+        const std::size_t n = s.size();
+        // Buckets: a plain loop over each piece, which the compiler vectorises.
+        for (std::size_t at = 0; at < n;) {
+            const std::size_t take = std::min(bucketValues - inBucket, n - at);
+            std::int16_t lo = inBucket ? low : v[at], hi = inBucket ? high : v[at];
+            for (std::size_t i = at; i < at + take; ++i) {
+                lo = std::min(lo, v[i]);
+                hi = std::max(hi, v[i]);
+            }
+            low = lo;
+            high = hi;
+            at += take;
+            inBucket += take;
+            if (inBucket == bucketValues) {
                 out.low.push_back(low);
                 out.high.push_back(high);
                 inBucket = 0;
             }
         }
-        // The level windows: whole windows of the block, the rest carried on.
-        std::size_t at = 0;
-        while (at < s.size()) {
-            const std::size_t take = std::min(windowValues - window.size(), s.size() - at);
-            window.insert(window.end(), s.begin() + static_cast<std::ptrdiff_t>(at),
-                          s.begin() + static_cast<std::ptrdiff_t>(at + take));
+        // Level windows: measured in place; only one split by the block's end
+        // is gathered.
+        for (std::size_t at = 0; at < n;) {
+            if (window.empty() && n - at >= windowValues) {
+                out.levelDb.push_back(static_cast<float>(
+                    recording::TriggerGate::WindowLevelDb(v + at, windowValues)));
+                at += windowValues;
+                continue;
+            }
+            const std::size_t take = std::min(windowValues - window.size(), n - at);
+            window.insert(window.end(), v + at, v + at + take);
             at += take;
             if (window.size() == windowValues) {
                 out.levelDb.push_back(static_cast<float>(
