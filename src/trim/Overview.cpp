@@ -118,6 +118,32 @@ std::vector<Column> Columns(const Overview& o, std::int64_t from, std::int64_t t
     return out;
 }
 
+std::vector<Column> EditedColumns(const Overview& o, const std::vector<SampleSpan>& kept,
+                                  std::int64_t from, std::int64_t to, int columns) {
+    std::vector<Column> out(static_cast<std::size_t>(std::max(0, columns)));
+    if (columns <= 0 || to <= from) return out;
+    std::vector<bool> seen(out.size(), false);
+    std::int64_t edited = 0;
+    for (const SampleSpan& s : kept) {
+        // The part of this piece in view, and the columns it covers.
+        const std::int64_t a = std::max(from, edited), b = std::min(to, edited + s.Length());
+        for (std::int64_t c = (a - from) * columns / (to - from);
+             a < b && c < columns && from + (to - from) * c / columns < b; ++c) {
+            const std::int64_t ca = std::max(a, from + (to - from) * c / columns);
+            const std::int64_t cb = std::min(b, from + (to - from) * (c + 1) / columns);
+            if (ca >= cb) continue;
+            const Column piece = Columns(o, s.begin + (ca - edited), s.begin + (cb - edited), 1)[0];
+            Column& col = out[static_cast<std::size_t>(c)];
+            col = seen[static_cast<std::size_t>(c)]
+                      ? Column{std::min(col.low, piece.low), std::max(col.high, piece.high)}
+                      : piece;
+            seen[static_cast<std::size_t>(c)] = true;
+        }
+        edited += s.Length();
+    }
+    return out;
+}
+
 std::optional<SampleSpan> SoundSpan(const Overview& o, double levelDb, int minMs) {
     const std::size_t n = o.levelDb.size();
     const std::int64_t minFrames = std::int64_t{minMs} * o.rate / 1000;

@@ -38,6 +38,11 @@ struct Column {
 };
 std::vector<Column> Columns(const Overview& o, std::int64_t from, std::int64_t to, int columns);
 
+// The same over [from, to) of what `kept` leaves (the edited timeline): a
+// column across a cut joins both sides.
+std::vector<Column> EditedColumns(const Overview& o, const std::vector<SampleSpan>& kept,
+                                  std::int64_t from, std::int64_t to, int columns);
+
 // The span from the first sound to the end of the last: sound is a run of
 // windows at or above `levelDb` lasting at least `minMs` (as a recording's
 // start on sound waits for it). Nothing when there is no sound at all.

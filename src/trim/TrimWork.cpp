@@ -15,7 +15,7 @@ TrimWork::TrimWork(audio::IAudioEngine& engine, std::string cacheFolder,
 
 TrimWork::~TrimWork() {
     worker_.Cancel();
-    worker_.Wait(std::chrono::milliseconds(5000));
+    worker_.Wait(std::chrono::milliseconds(5000));  // the Worker's own end waits for the rest
 }
 
 bool TrimWork::Open(const std::string& path) {
@@ -111,6 +111,8 @@ bool TrimWork::Save(const std::string& target, std::string& why) {
     }
     auto result = std::make_shared<audio::CutResult>();
     const std::vector<SampleSpan> kept = edits_.Kept();
+    // Until the saved file's overview is in, nothing more is edited.
+    ready_ = false;
     const std::string source = path_;
     worker_.Start(
         [this, result, kept, source, target] {
@@ -123,6 +125,7 @@ bool TrimWork::Save(const std::string& target, std::string& why) {
         },
         [this, result, target] {
             if (!result->ok) {
+                ready_ = true;  // the edits stand; the file is as it was
                 if (hooks_.failed) hooks_.failed(core::CouldNotSaveMessage(target, result->error));
                 return;
             }

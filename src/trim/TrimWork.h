@@ -45,9 +45,12 @@ class TrimWork {
     // when there is no sound or nothing to trim.
     bool TrimSilence(double levelDb, int minMs);
     // Writes the edits to `target` (the open file itself: replaced atomically)
-    // in the worker; false with `why` when it cannot start.
+    // in the worker; false with `why` when it cannot start. Ready() turns
+    // false until the saved file is shown (or the save failed).
     bool Save(const std::string& target, std::string& why);
     void Cancel() { worker_.Cancel(); }
+    // Waits for the work in hand; false when it still runs after `bound`.
+    bool Wait(std::chrono::milliseconds bound) { return worker_.Wait(bound); }
 
   private:
     void Decode();

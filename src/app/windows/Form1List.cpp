@@ -38,6 +38,11 @@ QTreeWidgetItem* Form1::SelectedRow() const {
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
+void Form1::mnuTrim_Click() {
+    const QTreeWidgetItem* item = SelectedRow();
+    if (item && openers_.trim) openers_.trim(item->text(1).toStdString());
+}
+
 void Form1::RenumberList() {
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
         ListView1->topLevelItem(i)->setText(
