@@ -106,6 +106,19 @@ TEST(Overview, ColumnsTakeTheLowestAndHighestOfTheirBuckets) {
     // Zoomed in past one bucket a column still shows the bucket it is in.
     const auto fine = Columns(o, Overview::kBucketFrames, Overview::kBucketFrames + 8, 4);
     for (const Column& c : fine) EXPECT_EQ(c.low, -100);
+
+    // Over what the edits leave: with bucket 1 cut out, the loud bucket 2
+    // moves left, and a column across the cut takes both sides.
+    const std::int64_t b = Overview::kBucketFrames;
+    const std::vector<SampleSpan> kept{{0, b}, {2 * b, 4 * b}};
+    const auto edited = EditedColumns(o, kept, 0, 3 * b, 3);
+    ASSERT_EQ(edited.size(), 3u);
+    EXPECT_EQ(edited[0].low, -5);
+    EXPECT_EQ(edited[1].high, 300);
+    EXPECT_EQ(edited[2].low, -7);
+    const auto across = EditedColumns(o, kept, b / 2, b / 2 + b, 1);
+    EXPECT_EQ(across[0].low, -5);
+    EXPECT_EQ(across[0].high, 300);
 }
 
 }  // namespace
