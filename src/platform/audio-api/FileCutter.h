@@ -32,7 +32,8 @@ struct CutResult {
 
 // Writes the kept spans of a recording into a new file, the way its format
 // allows it exactly: PCM copied sample for sample, FLAC decoded and encoded
-// losslessly, MP3 frames copied with the gapless header made to match. The
+// losslessly, MP3 frames and Opus packets copied with the gapless header
+// (the LAME header, Opus's pre-skip and granule) made to match. The
 // file's tags and other chunks go along. The new file is written beside the
 // target and renamed over it only when it is whole and checked, so a failure
 // or a crash leaves the target as it was.

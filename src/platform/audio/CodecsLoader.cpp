@@ -88,4 +88,11 @@ CutResult CutFlac(const std::string& in, const std::vector<SampleSpan>& kept,
     return m ? m->cutFlac(in, kept, out, progress) : r;
 }
 
+CutResult CutOpus(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress) {
+    CutResult r;
+    const CodecsModuleTable* m = Module(r.error);
+    return m ? m->cutOpus(in, kept, out, progress) : r;
+}
+
 }  // namespace qsr::audio::file

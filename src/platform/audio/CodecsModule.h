@@ -35,6 +35,8 @@ struct CodecsModuleTable {
     bool (*sndfileShape)(const std::string& path, SndfileShape& shape);
     CutResult (*cutFlac)(const std::string& in, const std::vector<SampleSpan>& kept,
                          const std::string& out, const IFileCutter::Progress& progress);
+    CutResult (*cutOpus)(const std::string& in, const std::vector<SampleSpan>& kept,
+                         const std::string& out, const IFileCutter::Progress& progress);
 };
 inline constexpr int kCodecsModuleVersion = 2;
 inline constexpr const char* kCodecsModuleFile = "qsr-codecs-module.so";

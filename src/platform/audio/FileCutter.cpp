@@ -110,10 +110,13 @@ class FileCutter : public IFileCutter {
             a.note = f.Open(path, error) ? WavCutRefusal(f) : error;
         } else if (ext == "mp3") {
             if (a.joins) a.note = "An MP3 file keeps one span: a cut inside it would code it again";
+        } else if (ext == "opus") {
+            if (a.joins)
+                a.note = "An Opus file keeps one span: a cut inside it would code it again";
         } else if (ext == "raw") {
             if (rawFrameBytes_ <= 0) a.note = "the RAW format is not known";
-        } else if (ext == "ogg" || ext == "opus") {
-            a.note = "Ogg Vorbis and Opus files cannot be cut without coding them again yet";
+        } else if (ext == "ogg") {
+            a.note = "Ogg Vorbis files cannot be cut without coding them again yet";
         } else if (ext != "flac") {
             a.note = "This format cannot be cut without coding it again";
         }
@@ -135,6 +138,8 @@ class FileCutter : public IFileCutter {
         if (!copy.Begin(out, &r.error, "." + ext)) return r;
         if (ext == "flac") {
             r = CutFlac(in, kept, copy.TempPath(), progress);
+        } else if (ext == "opus") {
+            r = CutOpus(in, kept, copy.TempPath(), progress);
         } else {
             MappedFile source;
             if (!source.Open(in, r.error)) return r;

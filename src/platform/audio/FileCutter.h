@@ -59,8 +59,11 @@ CutResult CutRaw(const MappedFile& in, int frameBytes, const std::vector<SampleS
                  CutSink& sink, const IFileCutter::Progress& progress);
 CutResult CutMp3(const MappedFile& in, const std::vector<SampleSpan>& kept, CutSink& sink,
                  const IFileCutter::Progress& progress);
-// Through the codec module (libFLAC); writes `out` itself and checks it.
+// Through the codec module (libFLAC; libogg and libopus); each writes `out`
+// itself and checks it.
 CutResult CutFlac(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress);
+CutResult CutOpus(const std::string& in, const std::vector<SampleSpan>& kept,
                   const std::string& out, const IFileCutter::Progress& progress);
 std::string CheckWav(const std::string& path, std::int64_t samples);
 std::string CheckMp3(const std::string& path, std::int64_t samples);

@@ -37,5 +37,7 @@ bool ReadSndfileShape(const std::string& path, SndfileShape& shape);
 
 CutResult CutFlac(const std::string& in, const std::vector<SampleSpan>& kept,
                   const std::string& out, const IFileCutter::Progress& progress);
+CutResult CutOpus(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress);
 
 }  // namespace qsr::audio::file::codecs

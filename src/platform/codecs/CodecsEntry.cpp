@@ -50,7 +50,8 @@ const CodecsModuleTable kTable{kCodecsModuleVersion,
                                OpenSndfileReader,
                                OpenSndfileRawReader,
                                codecs::ReadSndfileShape,
-                               codecs::CutFlac};
+                               codecs::CutFlac,
+                               codecs::CutOpus};
 
 }  // namespace
 
