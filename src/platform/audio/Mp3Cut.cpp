@@ -16,9 +16,11 @@ namespace {
 // the LAME header's delay does not count them.
 constexpr int kDecoderDelay = 529;
 constexpr int kMaxHeaderValue = 4095;  // delay and padding are 12 bits each
-// The frames before the first needed sample that must decode fully: the
-// overlap of the transform and the synthesis filter reach two frames back.
-constexpr int kContextFrames = 2;
+// The granules before the first needed sample that must decode fully: the
+// overlap of the transform and the synthesis filter reach this far back
+// (measured: two whole MPEG-1 frames give the next one's samples exactly,
+// one does not). An MPEG-1 frame holds two granules, an MPEG-2 or 2.5 one.
+constexpr int kContextGranules = 4;
 
 // CRC-16 (polynomial 0x8005, reflected, as the LAME header uses).
 std::uint16_t Crc16(const unsigned char* p, std::size_t n, std::uint16_t crc = 0) {
@@ -199,7 +201,9 @@ bool ReadStream(const unsigned char* b, std::size_t size, Mp3Stream& s, std::str
 // the frames whose bytes hold the context's reservoir (the main data of a
 // layer III frame starts up to 511 bytes back, in earlier frames).
 std::int64_t FirstFrameFor(const unsigned char* b, const Mp3Stream& s, std::int64_t need) {
-    std::int64_t frame = std::max<std::int64_t>(0, need - kContextFrames);
+    const unsigned char* first = b + s.index.offsets[0];
+    const int context = Mpeg1(first) ? kContextGranules / 2 : kContextGranules;
+    std::int64_t frame = std::max<std::int64_t>(0, need - context);
     const unsigned char* h = b + s.index.offsets[static_cast<std::size_t>(frame)];
     if (!Layer3(h)) return frame;
     const unsigned char* side = h + HeaderBytes(h);
