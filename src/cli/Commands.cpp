@@ -72,11 +72,10 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n"},
         {"trim",
          "  trim FILE [--start S] [--end S] [--cut FROM-TO ...] [-o OUT] [--overwrite]\n" +
-             Beside(
-                 "  trim FILE --silence -40dB[:300ms] [-o OUT]",
-                 "keeps the span from --start to --end (seconds) less each --cut, or the sound "
-                 "between the silent ends; WAV, RAW, FLAC, MP3 and Opus without coding again; FILE "
-                 "is replaced unless -o OUT is given")},
+             Beside("  trim FILE --silence -40dB[:300ms] [-o OUT]",
+                    "keeps the span from --start to --end (seconds) less each --cut, or the sound "
+                    "between the silent ends, without coding the sound again; FILE is replaced "
+                    "unless -o OUT is given")},
     };
     return usages;
 }
