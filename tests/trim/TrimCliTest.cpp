@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -146,6 +147,12 @@ TEST_F(TrimCli, AKillDuringTheSaveLeavesTheOldFileOrTheNew) {
         Run("'" + wav + "' --cut 1-2", "QSR_TEST_KILL_SAVE_AT=" + std::to_string(after.size() + 1));
     EXPECT_EQ(r.code, 0) << r.out;
     EXPECT_TRUE(ReadAll(wav) == after);
+    // The copies the killed saves left were taken away by the next one.
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.wav", "expected.wav"}));
 }
 
 }  // namespace

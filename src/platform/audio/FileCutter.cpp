@@ -134,8 +134,10 @@ class FileCutter : public IFileCutter {
             return r;
         }
         const std::string ext = LowerExtension(in);
+        // What a killed cut of this file left behind goes first.
+        core::RemoveLeftCopies(out);
         core::ReplacingFile copy;
-        if (!copy.Begin(out, &r.error, "." + ext)) return r;
+        if (!copy.Begin(out, &r.error)) return r;
         if (ext == "flac") {
             r = CutFlac(in, kept, copy.TempPath(), progress);
         } else if (ext == "opus") {
