@@ -199,6 +199,10 @@ void AppWindows::OpenTrim(const std::string& path) {
         deps.silenceDb = trigger.startDb;
         deps.silenceMs = trigger.startMs;
         trimWindow_ = std::make_unique<trim::TrimWindow>(core_.Engine(), deps, &window_);
+        QObject::connect(trimWindow_.get(), &trim::TrimWindow::Saved, &window_,
+                         [this](const QString& saved, qint64 milliseconds) {
+                             window_.RecordingChanged(saved.toStdString(), milliseconds);
+                         });
     }
     trimWindow_->show();
     trimWindow_->raise();

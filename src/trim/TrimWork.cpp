@@ -129,7 +129,8 @@ bool TrimWork::Save(const std::string& target, std::string& why) {
                 if (hooks_.failed) hooks_.failed(core::CouldNotSaveMessage(target, result->error));
                 return;
             }
-            if (hooks_.saved) hooks_.saved(target);
+            const int rate = overview_.rate;
+            if (hooks_.saved) hooks_.saved(target, rate > 0 ? result->samples * 1000 / rate : 0);
             // What was saved is the file shown now, a new original with
             // nothing to undo.
             path_ = target;

@@ -21,7 +21,8 @@ class TrimWork {
         std::function<void(double)> progress;            // 0..1 of the decode or the save
         std::function<void()> opened;                    // the overview is there
         std::function<void(const std::string&)> failed;  // the decode or the save failed: why
-        std::function<void(const std::string&)> saved;   // the file written
+        // The file written and how long its sound is, in milliseconds.
+        std::function<void(const std::string&, std::int64_t)> saved;
     };
     // Why a file may not be written now ("" when it may): it is being recorded.
     using BeingRecorded = std::function<std::string(const std::string&)>;

@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 #include <filesystem>
 
@@ -80,10 +81,14 @@ TEST(TrimWindow, ADraggedSelectionIsKeptAndSavedOverTheFile) {
     QTest::mouseClick(w.cmdKeep, Qt::LeftButton);
 
     ASSERT_TRUE(w.cmdSave->isEnabled());
+    QSignalSpy saved(&w, &TrimWindow::Saved);
     QTest::mouseClick(w.cmdSave, Qt::LeftButton);
     ASSERT_FALSE(w.Work().Ready());
     ASSERT_TRUE(RunUntil([&] { return w.Work().Ready(); }, 60000));
     EXPECT_EQ(w.lblNote->text().toStdString(), "Saved " + wav);
+    ASSERT_EQ(saved.count(), 1);  // the list's row learns the new length
+    EXPECT_EQ(saved[0][0].toString().toStdString(), wav);
+    EXPECT_EQ(saved[0][1].toLongLong(), (to - from) * 1000 / 44100);
     EXPECT_TRUE(Pcm(wav) == before.substr(static_cast<std::size_t>(from) * 4,
                                           static_cast<std::size_t>(to - from) * 4));
     EXPECT_EQ(Capture("ffprobe -v error -show_entries format_tags=title -of default=nw=1:nk=1 '" +

@@ -131,6 +131,8 @@ class Form1 : public QMainWindow {
     void ShowConverter() {
         if (openers_.converter) openers_.converter();
     }
+    // A recording in the list was rewritten (trimmed): its size and duration anew.
+    void RecordingChanged(const std::string& path, std::int64_t milliseconds);
     // Recording projects and list editing.
     void NewRecordingProject();
     void OpenRecordingProject();

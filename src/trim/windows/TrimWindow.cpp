@@ -30,10 +30,10 @@ TrimWindow::TrimWindow(audio::IAudioEngine& engine, TrimWindowDeps deps, QWidget
         Note(why);
         Refresh();
     };
-    hooks.saved = [this](const std::string& path) {
+    hooks.saved = [this](const std::string& path, std::int64_t milliseconds) {
         savedNote_ = "Saved " + path;
         Note(savedNote_);
-        emit Saved(QString::fromStdString(path));
+        emit Saved(QString::fromStdString(path), milliseconds);
     };
     work_ = std::make_unique<TrimWork>(engine, deps_.cacheFolder, deps_.beingRecorded, hooks);
     Wire();

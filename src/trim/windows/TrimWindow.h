@@ -62,7 +62,8 @@ class TrimWindow : public QDialog {
     const TrimWork& Work() const { return *work_; }
 
   signals:
-    void Saved(const QString& path);  // a file was written (the list may show it)
+    // A file was written, its sound this long (the recordings list shows it).
+    void Saved(const QString& path, qint64 milliseconds);
 
   private:
     void BuildLayout();  // TrimWindowLayout.cpp
