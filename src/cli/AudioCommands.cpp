@@ -24,6 +24,7 @@
 #include "platform/audio-api/AudioEngine.h"
 #include "platform/audio-api/AudioRecorder.h"
 #include "platform/audio-api/WmaProfiles.h"
+#include "platform/loudness/LoudnessRules.h"
 #include "platform/services/AppFolder.h"
 #include "platform/services/EventPump.h"
 #include "recording/Dropouts.h"
@@ -454,6 +455,7 @@ struct ConvertRequest {
     long profile = 24;
     std::string in, path;
     bool overwrite = false, verbose = false;
+    std::optional<loudness::Target> loudness;  // normalise to it
 };
 
 // Checks the arguments: the exit code when they are refused, or when they
@@ -462,8 +464,12 @@ std::optional<int> ReadConvertRequest(const std::vector<std::string>& args, std:
                                       std::FILE* err, ConvertRequest& r) {
     Parsed p;
     std::string why;
-    if (!Parse(args, {"wma-profile"}, p, why, {"overwrite", "verbose"})) {
+    if (!Parse(args, {"wma-profile", "loudness"}, p, why, {"overwrite", "verbose"})) {
         return Usage(err, "convert", why);
+    }
+    if (p.Has("loudness") && !(r.loudness = loudness::ParseTarget(p.Get("loudness")))) {
+        return Usage(err, "convert",
+                     "--loudness takes a loudness and a true-peak ceiling, e.g. -16:-1");
     }
     if (p.Get("wma-profile") == "list") {
         std::fputs("WMA profiles (number, bitrate, rate, channels):\n", out);
@@ -522,8 +528,9 @@ int FinishConversion(const converter::ConvertJob& job, converter::ConvertJob::Ou
                      "quorvin-cli convert: warning: %s is damaged; %lld bad frames were skipped\n",
                      r.in.c_str(), static_cast<long long>(job.DamagedFrames()));
     }
-    std::fprintf(out, "%s -> %s: %s\n", r.in.c_str(), r.path.c_str(),
-                 FramesText(job.FramesWritten(), job.InputRate()).c_str());
+    std::fprintf(out, "%s -> %s: %s%s\n", r.in.c_str(), r.path.c_str(),
+                 FramesText(job.FramesWritten(), job.InputRate()).c_str(),
+                 job.GainNote().empty() ? "" : (", " + job.GainNote()).c_str());
     return 0;
 }
 
@@ -575,6 +582,7 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
     settings::ApplyFormatValues(*writer, v);
     writer->SetWmaFormat(static_cast<int>(r.profile));
     converter::ConvertJob job(*reader, *writer);
+    job.normalise = r.loudness;
     // A percentage line updated in place, only where someone watches it.
     const bool terminal = isatty(fileno(err)) != 0;
     if (terminal) {
@@ -592,18 +600,24 @@ int ConvertCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
 
 int InfoCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
                 std::FILE* err) {
-    if (args.size() != 1) return Usage(err, "info", "give one file");
+    std::vector<std::string> files = args;
+    const auto flag = std::find(files.begin(), files.end(), "--loudness");
+    const bool withLoudness = flag != files.end();
+    if (withLoudness) files.erase(flag);
+    if (files.size() != 1) return Usage(err, "info", "give one file");
+    const std::string& file = files[0];
     auto reader = engine.CreateFile();
     settings::ApplyFormatValues(*reader, LoadSettings());  // for headerless VOX, RAW and G726 files
-    if (reader->OpenFile(args[0]) < 0) return Failure(err, "info", reader->LastError());
+    if (reader->OpenFile(file) < 0) return Failure(err, "info", reader->LastError());
     std::fprintf(out,
                  "File: %s\nFormat: %s\nSample rate: %d Hz\nChannels: %d\nSamples: %lld\n"
                  "Duration: %s\nBytes per sample: %g\n",
-                 args[0].c_str(), reader->FormatDescription().c_str(), reader->SampleRate(),
+                 file.c_str(), reader->FormatDescription().c_str(), reader->SampleRate(),
                  reader->ChannelCount(), static_cast<long long>(reader->TotalSamples()),
                  FramesText(reader->TotalSamples(), reader->SampleRate()).c_str(),
                  reader->SizeValue());
-    return 0;
+    reader->Close();
+    return withLoudness ? InfoLoudness(engine, file, out, err) : 0;
 }
 
 }  // namespace qsr::cli

@@ -66,10 +66,21 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
                 "format from OUT's extension: " + core::RecordingFormatList() + " or " +
                     core::FormatName(core::Encoder::Wma) +
                     "; --wma-profile list shows the profiles; an existing OUT is replaced only "
-                    "with --overwrite; --verbose shows the codec library's own messages")},
-        {"info", "  info FILE                                 what the reader sees in FILE\n"},
+                    "with --overwrite; --verbose shows the codec library's own messages") +
+             Beside("         [--loudness LUFS[:DBTP]]",
+                    "normalise: measure IN, then convert it with the gain that brings it to "
+                    "LUFS (e.g. -16), limiting peaks only where they would pass DBTP (-1 "
+                    "when not given)")},
+        {"info",
+         "  info FILE [--loudness]                    what the reader sees in FILE; with\n"
+         "                                            --loudness its EBU R128 figures too\n"},
         {"tags",
          "  tags FILE [--v1 FIELD=TEXT ...] [--v2 FIELD=TEXT ...] [--remove-v1] [--remove-v2]\n"},
+        {"loudness",
+         Beside("  loudness [--tag] FILE...",
+                "integrated loudness, loudness range, true and sample peak of each file and "
+                "of the set (the album); --tag writes the ReplayGain 2.0 values (-18 LUFS) "
+                "into each file's own tag")},
         {"trim",
          "  trim FILE [--start S] [--end S] [--cut FROM-TO ...] [-o OUT] [--overwrite]\n" +
              Beside("  trim FILE --silence -40dB[:300ms] [-o OUT]",
@@ -121,7 +132,8 @@ int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::
     }
     const std::map<std::string, Command> commands = {
         {"devices", DevicesCommand}, {"record", RecordCommand}, {"convert", ConvertCommand},
-        {"info", InfoCommand},       {"tags", TagsCommand},     {"trim", TrimCommand},
+        {"info", InfoCommand},       {"tags", TagsCommand},     {"loudness", LoudnessCommand},
+        {"trim", TrimCommand},
     };
     const auto it = commands.find(args[0]);
     if (it == commands.end()) {

@@ -32,6 +32,11 @@ int InfoCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
                 std::FILE* err);
 int TagsCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
                 std::FILE* err);
+int LoudnessCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args,
+                    std::FILE* out, std::FILE* err);
+// The loudness lines `info FILE --loudness` adds; the exit code.
+int InfoLoudness(audio::IAudioEngine& engine, const std::string& path, std::FILE* out,
+                 std::FILE* err);
 int TrimCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
                 std::FILE* err);
 

@@ -10,6 +10,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cmath>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -101,6 +102,10 @@ TEST_F(FrmcovTest, LoadShowsTheDefaults) {
     EXPECT_EQ(Child<QPushButton>("cmdConvert")->text(), "Convert Now!");
     EXPECT_TRUE(engine.lastFile->option);
     EXPECT_EQ(Child<QLineEdit>("txtWMAFormatString")->text(), "fake format");
+    // Nothing stored of the loudness: off, with its defaults.
+    EXPECT_FALSE(Child<QCheckBox>("chNormalise")->isChecked());
+    EXPECT_EQ(Child<QCheckBox>("chNormalise")->text(),
+              "Normalise to -16 LUFS, true peak \u2264 -1 dBTP");
     EXPECT_TRUE(services::UnnamedControls(w.get()).empty());
     EXPECT_EQ(services::TabOrderProblems(w.get()), std::vector<std::string>{});
 }
@@ -322,6 +327,51 @@ TEST_F(FrmcovTest, ProfileChangeAndFileChoice) {
     EXPECT_EQ(desktop.fileDialog.titles.back(), "Open an Audio file");
     EXPECT_EQ(desktop.fileDialog.filters.back(),
               "Wav files (*.wav);;MP3 files (*.mp3);;Ogg Vorbis files (*.ogg);;WMA files (*.wma)");
+}
+
+}  // namespace
+}  // namespace qsr::converter
+
+namespace qsr::converter {
+namespace {
+
+// The Output Files loudness, stored on: the window's option is ticked with
+// the stored target, and each step's list says the gain it applied.
+TEST(FrmcovLoudness, TheStoredTargetIsOfferedAndTheGainIsListed) {
+    testing::TempDir dir;
+    testing::WriteAll(dir.File("settings.dat"),
+                      "[loudness]\nnormalise=1\ntarget=-20\nceiling=-1.5\n");
+    fakes::FakeAudioEngine engine;
+    fakes::FakeDesktop desktop;
+    frmcov w(engine, desktop.Services(), dir.path().string());
+    w.Form_Load();
+    auto* normalise = w.findChild<QCheckBox*>("chNormalise");
+    ASSERT_NE(normalise, nullptr);
+    EXPECT_TRUE(normalise->isChecked());
+    EXPECT_EQ(normalise->text(), "Normalise to -20 LUFS, true peak \u2264 -1.5 dBTP");
+    // Three seconds of a 1 kHz tone at -26 dBFS, mono: -29 LUFS; the writer
+    // makes two channels of it (-26 LUFS), so +6 dB reach -20.
+    fakes::FakeAudioFile* reader = engine.lastFile;
+    reader->contentRate = 8000;
+    reader->contentChannels = 1;
+    reader->content.resize(3 * 8000);
+    for (std::size_t i = 0; i < reader->content.size(); ++i)
+        reader->content[i] =
+            static_cast<std::int16_t>(std::lround(1641 * std::sin(2 * M_PI * 1000 * i / 8000.0)));
+    testing::WriteAll(dir.File("call.wav"), "RIFF");
+    w.findChild<QLineEdit*>("txtInputFile")->setText(QString::fromStdString(dir.File("call.wav")));
+    w.findChild<QCheckBox*>("chMP3")->setChecked(true);
+    w.cmdConvert_Click();
+    ASSERT_TRUE(testing::RunUntil([&] { return !w.Converting() && !w.Working(); }, 20000));
+    std::vector<std::string> ops;
+    auto* list = w.findChild<QTreeWidget*>("viewEvent");
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        ops.push_back(list->topLevelItem(i)->text(2).toStdString());
+    ASSERT_GE(ops.size(), 3U);
+    EXPECT_EQ(ops[1], "complete Convert To MP3");
+    const std::string said = "Convert To MP3: normalised to -20.0 LUFS: gain +";
+    ASSERT_EQ(ops[2].rfind(said, 0), 0U) << ops[2];
+    EXPECT_NEAR(std::stod(ops[2].substr(said.size())), 6.0, 0.1) << ops[2];
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDoubleSpinBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -250,3 +251,35 @@ TEST(Form4, ShownModalFromTheMainWindowsOpener) {
 }
 
 }  // namespace
+
+// The loudness box: off as installed, and left alone OK stores nothing of
+// it; ticked, OK stores it and the dialog shows it again.
+TEST(Form4, NormaliseIsOffAsInstalledAndStoredOnlyWhenChanged) {
+    Fixture fx;
+    {
+        Form4 f(fx.App(), fx.desk.Services());
+        f.Form_Load();
+        EXPECT_EQ(Control<QCheckBox>(f, "chNormalise")->text(), "Normalise to");
+        EXPECT_EQ(Control<QLabel>(f, "lblNormaliseLufs")->text(), "LUFS, true peak \u2264");
+        EXPECT_EQ(Control<QLabel>(f, "lblNormaliseDbtp")->text(), "dBTP");
+        EXPECT_FALSE(Control<QCheckBox>(f, "chNormalise")->isChecked());
+        EXPECT_EQ(Control<QDoubleSpinBox>(f, "udNormaliseTarget")->value(), -16.0);
+        EXPECT_EQ(Control<QDoubleSpinBox>(f, "udNormaliseCeiling")->value(), -1.0);
+        EXPECT_FALSE(Control<QDoubleSpinBox>(f, "udNormaliseTarget")->isEnabled());
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
+    }
+    EXPECT_EQ(qsr::testing::ReadAll(fx.Settings()).find("[loudness]"), std::string::npos);
+    {
+        Form4 f(fx.App(), fx.desk.Services());
+        f.Form_Load();
+        QTest::mouseClick(Control<QCheckBox>(f, "chNormalise"), Qt::LeftButton);
+        Control<QDoubleSpinBox>(f, "udNormaliseTarget")->setValue(-23.0);
+        QTest::mouseClick(Control<QPushButton>(f, "Command1"), Qt::LeftButton);
+    }
+    EXPECT_EQ(ReadIniValue(fx.Settings(), "loudness", "normalise"), "1");
+    EXPECT_EQ(ReadIniValue(fx.Settings(), "loudness", "target"), "-23");
+    Form4 g(fx.App(), fx.desk.Services());
+    g.Form_Load();
+    EXPECT_TRUE(Control<QCheckBox>(g, "chNormalise")->isChecked());
+    EXPECT_EQ(Control<QDoubleSpinBox>(g, "udNormaliseTarget")->value(), -23.0);
+}

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <utility>
 
+#include "app/RecordingLoudness.h"
 #include "app/RecordingRules.h"
 #include "app/windows/TimeLabel.h"
 #include "core/AppInfo.h"
@@ -73,6 +74,7 @@ Form1::Form1(AppCore& core, services::DesktopServices desktop, QWidget* parent)
     setWindowTitle(core::kMainCaption);
     BuildControls();
     BuildMenus();
+    WireLoudness();
     services::NameControlsForAccessibility(this);
     resize(820, 600);
 }
@@ -409,6 +411,7 @@ void Form1::RecordingFinished(const std::string& path, std::int64_t elapsedMilli
     AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
                            core::FileSizeText(path), core::ElapsedText(elapsedMilliseconds),
                            startTimeText_));
+    NormaliseIfAsked(path);
 }
 
 void Form1::RequestAfterStop(recording::RecordingSession::Event request) {

@@ -62,6 +62,8 @@ struct WindowOpeners {
 // in-place playback, both owned by the application core it is handed. Construct
 // it, set what the load needs (tray, openers, displays, system queries), then
 // call Form_Load once.
+class RecordingLoudness;
+
 class Form1 : public QMainWindow {
     Q_OBJECT
   public:
@@ -203,6 +205,11 @@ class Form1 : public QMainWindow {
     void StartRecording(bool interactive);
     void ReportStartFailure(const std::string& text, bool interactive);
     void AddRow(const RecordingRow& row);
+    // The list's loudness (in the rows' tooltips) and the normalising of a
+    // take when the Output Files page asks for it (Form1List.cpp).
+    void WireLoudness();
+    void ShowLoudness(const std::string& path, const std::string& line);
+    void NormaliseIfAsked(const std::string& path);
     QTreeWidgetItem* SelectedRow() const;
     void RenumberList();
     void ShowPlaybackSamples(std::int64_t position);
@@ -299,6 +306,7 @@ class Form1 : public QMainWindow {
     std::string startTimeText_;
     std::string scheduledPath_;  // the recording the schedule started last
     bool dragging_ = false;      // the position slider is held
+    std::unique_ptr<RecordingLoudness> loudness_;
 
     // Controls, named as the window's parts; tests find them by object name.
     QLabel* SkinLabel1 = nullptr;

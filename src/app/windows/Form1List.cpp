@@ -1,14 +1,36 @@
 // The main window's recordings list and the projects that store it.
+#include <QHelpEvent>
+#include <QLabel>
 #include <QTreeWidget>
 #include <filesystem>
 
 #include "app/ProjectFile.h"
+#include "app/RecordingLoudness.h"
 #include "app/RecordingRules.h"
 #include "app/windows/Form1.h"
 #include "core/AppInfo.h"
 #include "core/Text.h"
+#include "recording/LiveRecordings.h"
+#include "settings/LoudnessSettings.h"
 
 namespace qsr::app {
+namespace {
+
+// Calls `shown` with where a tooltip is asked for, before the view shows it.
+class ToolTipWatch : public QObject {
+  public:
+    ToolTipWatch(QObject* parent, std::function<void(QPoint)> shown)
+        : QObject(parent), shown_(std::move(shown)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::ToolTip) shown_(static_cast<QHelpEvent*>(event)->pos());
+        return QObject::eventFilter(watched, event);
+    }
+
+  private:
+    std::function<void(QPoint)> shown_;
+};
+
+}  // namespace
 
 // ------------------------------------------------------ recordings list
 
@@ -30,6 +52,55 @@ void Form1::AddRow(const RecordingRow& row) {
                     QString::fromStdString(row.size), QString::fromStdString(row.duration),
                     QString::fromStdString(row.recordTime)});
     item->setToolTip(1, item->text(1));  // the column elides; the whole path stays at hand
+}
+
+// ------------------------------------------------------------ loudness
+
+void Form1::WireLoudness() {
+    loudness_ = std::make_unique<RecordingLoudness>(
+        core_.Engine(), [this] { return core_.Formats(); },
+        recording::JournalFile(applicationFolder_));
+    loudness_->onMeasured = [this](const std::string& path, const std::string& line) {
+        ShowLoudness(path, line);
+    };
+    loudness_->onNormalised = [this](const std::string& path, const std::string& note,
+                                     bool failed) {
+        if (failed) {
+            ShowMessage(path + ": " + note, services::MsgIcon::Error);
+            return;
+        }
+        // The status says what was done to the take it names.
+        if (StatusPanel1->text().toStdString() == path)
+            StatusPanel2->setText(QString::fromStdString(note));
+    };
+    // Measured when first looked at (the row chosen, a tooltip asked for),
+    // and again when the file has changed since.
+    connect(ListView1, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
+        if (item) loudness_->Measure(item->text(1).toStdString());
+    });
+    ListView1->viewport()->installEventFilter(new ToolTipWatch(this, [this](QPoint at) {
+        QTreeWidgetItem* item = ListView1->itemAt(at);
+        if (!item) return;
+        const std::string path = item->text(1).toStdString();
+        const std::optional<std::string> line = loudness_->Known(path);
+        item->setToolTip(1, QString::fromStdString(line ? path + "\n" + *line : path));
+        if (!line) loudness_->Measure(path);
+    }));
+}
+
+void Form1::ShowLoudness(const std::string& path, const std::string& line) {
+    const QString tip = QString::fromStdString(path + "\n" + line);
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = ListView1->topLevelItem(i);
+        if (item->text(1).toStdString() == path) item->setToolTip(1, tip);
+    }
+}
+
+void Form1::NormaliseIfAsked(const std::string& path) {
+    const settings::LoudnessSettings stored = settings::ReadLoudnessSettings(SettingsFile());
+    if (!stored.normalise) return;
+    StatusPanel2->setText("Normalising...");
+    loudness_->Normalise(path, {stored.target, stored.ceiling});
 }
 
 QTreeWidgetItem* Form1::SelectedRow() const {

@@ -22,6 +22,8 @@
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
 #include "recording/LiveRecordings.h"
+#include "settings/FormatValues.h"
+#include "settings/LoudnessSettings.h"
 
 namespace qsr::converter {
 namespace {
@@ -108,6 +110,11 @@ QGroupBox* frmcov::BuildOutputFrame() {
     chOpus_->setObjectName("chOpus");
     auto* outputCol = new QVBoxLayout(outputFrame);
     for (QCheckBox* box : {chMP3_, chOGG_, chWMA_, chFLAC_, chOpus_}) outputCol->addWidget(box);
+    // Its text says the stored target, once the window has read it.
+    chNormalise_ = new QCheckBox("Normalise");
+    chNormalise_->setObjectName("chNormalise");
+    chNormalise_->setAccessibleName("Normalise the loudness");
+    outputCol->addWidget(chNormalise_);
     return outputFrame;
 }
 
@@ -185,6 +192,11 @@ void frmcov::Form_Load() {
     FileR_ = engine_.CreateFile();
     MP3Lame_ = engine_.CreateMp3Settings();
     flgConvert_ = false;
+    const settings::LoudnessSettings loudness =
+        settings::ReadLoudnessSettings(applicationFolder_ + "/" + settings::kSettingsFileName);
+    normaliseTarget_ = {loudness.target, loudness.ceiling};
+    chNormalise_->setText(QString::fromStdString(loudness::NormaliseCaption(normaliseTarget_)));
+    chNormalise_->setChecked(loudness.normalise);
     if (!FileW_ || !FileR_) return;
     job_ = std::make_unique<ConvertJob>(*FileR_, *FileW_);
     // Called in the worker; a cancel has already set the bar to 0.
@@ -250,6 +262,7 @@ void frmcov::ConvertStep(const std::string& format, const std::string& target) {
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    job_->normalise = chNormalise_->isChecked() ? std::optional(normaliseTarget_) : std::nullopt;
     stepFormat_ = format;
     stepRunning_ = true;
     worker_.Start(
@@ -263,6 +276,10 @@ void frmcov::StepDone() {
     const StepEntry entry =
         StepEntryFor(stepFormat_, stepOutcome_, job_->Reason(), job_->DamagedFrames());
     AddEvent(entry.text, entry.error ? kIconError : entry.warning ? kIconWarning : kIconStep);
+    if (stepOutcome_ == ConvertJob::Outcome::Complete) {
+        if (const auto gain = GainEntryFor(stepFormat_, job_->GainNote()))
+            AddEvent(gain->text, kIconSetting);
+    }
     NextStep();
 }
 

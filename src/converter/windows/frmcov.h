@@ -85,6 +85,7 @@ class frmcov : public QDialog {
     int stage_ = 0;  // the next of the three format steps
     std::string stepFormat_;
     ConvertJob::Outcome stepOutcome_ = ConvertJob::Outcome::Complete;
+    loudness::Target normaliseTarget_;  // as stored on the Output Files page
 
     QLineEdit* txtInputFile_;
     QPushButton* cmdOpenFile_;
@@ -93,6 +94,7 @@ class frmcov : public QDialog {
     QCheckBox* chWMA_;
     QCheckBox* chFLAC_;
     QCheckBox* chOpus_;
+    QCheckBox* chNormalise_;  // the Output Files loudness, for this window's runs
     QLineEdit* txtMP3FormatString_;
     QLineEdit* txtOGGFormatString_;
     QLineEdit* txtWMAFormatString_;

@@ -7,6 +7,7 @@
 #include "platform/audio-api/AudioRecorder.h"
 #include "platform/audio-api/FileCutter.h"
 #include "platform/audio-api/Id3v2Tag.h"
+#include "platform/audio-api/LoudnessTag.h"
 #include "platform/audio-api/Mp3Settings.h"
 
 namespace qsr::services {
@@ -26,6 +27,8 @@ class IAudioEngine {
     virtual std::unique_ptr<IAudioPlayer> CreatePlayer() = 0;
     virtual std::unique_ptr<IMp3Settings> CreateMp3Settings() = 0;
     virtual std::unique_ptr<IId3v2Tag> CreateId3v2Tag() = 0;
+    // The loudness tag writer; none where the engine has no tag library.
+    virtual std::unique_ptr<ILoudnessTag> CreateLoudnessTag() { return nullptr; }
     // Cuts files without coding them again; null when this engine cannot.
     virtual std::unique_ptr<IFileCutter> CreateCutter() { return nullptr; }
     // Whether the codec libraries' own log lines reach stderr; by default they

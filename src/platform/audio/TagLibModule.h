@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/audio-api/Id3v2Tag.h"
+#include "platform/audio-api/LoudnessTag.h"
 
 namespace qsr::audio {
 
@@ -13,8 +14,9 @@ namespace qsr::audio {
 struct TagLibModuleTable {
     int version;
     IId3v2Tag* (*create)();
+    ILoudnessTag* (*createLoudnessTag)();
 };
-inline constexpr int kTagLibModuleVersion = 1;
+inline constexpr int kTagLibModuleVersion = 2;
 inline constexpr const char* kTagLibModuleFile = "qsr-taglib-module.so";
 inline constexpr const char* kTagLibModuleEntry = "qsr_taglib_module";
 

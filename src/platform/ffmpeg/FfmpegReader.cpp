@@ -388,10 +388,15 @@ class FfmpegDecoder : public IDecoder {
                 pkt_->pts = pkt_->dts = Mp3PacketTime(pkt_->pos);
             }
             // Some demuxers (Ogg) drop a damaged page without a word: the
-            // timestamps then jump ahead.
+            // timestamps then jump ahead, by a page of packets. A jump within
+            // one packet is no loss: where Vorbis turns from long blocks to
+            // short ones, the demuxer's durations and timestamps disagree by
+            // part of a block in files that are whole.
             if (pkt_->pts != AV_NOPTS_VALUE && pkt_->duration > 0) {
-                if (packetEnd_ != AV_NOPTS_VALUE && pkt_->pts > packetEnd_) ++damaged_;
+                if (packetEnd_ != AV_NOPTS_VALUE && pkt_->pts > packetEnd_ + lastDuration_)
+                    ++damaged_;
                 packetEnd_ = pkt_->pts + pkt_->duration;
+                lastDuration_ = pkt_->duration;
             } else if (packetEnd_ != AV_NOPTS_VALUE) {
                 packetEnd_ += std::max<std::int64_t>(pkt_->duration, 0);
             }
@@ -425,6 +430,7 @@ class FfmpegDecoder : public IDecoder {
     std::optional<Mp3FrameIndex> mp3Index_;
     std::int64_t damaged_ = 0;
     std::int64_t packetEnd_ = AV_NOPTS_VALUE;  // where the last packet read ends
+    std::int64_t lastDuration_ = 0;            // of the last packet with a timestamp
     int readErrors_ = 0;
     std::deque<std::int16_t> pending_;
     std::string description_;

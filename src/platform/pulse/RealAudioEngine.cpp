@@ -27,14 +27,22 @@ class RealAudioEngine : public IAudioEngine {
         return std::make_unique<LameMp3Settings>();
     }
     std::unique_ptr<IId3v2Tag> CreateId3v2Tag() override {
-        static const auto* module = static_cast<const TagLibModuleTable*>(
-            ModuleTable(kTagLibModuleFile, kTagLibModuleEntry, kTagLibModuleVersion));
+        const TagLibModuleTable* module = TagModule();
         return std::unique_ptr<IId3v2Tag>(module ? module->create() : nullptr);
+    }
+    std::unique_ptr<ILoudnessTag> CreateLoudnessTag() override {
+        const TagLibModuleTable* module = TagModule();
+        return std::unique_ptr<ILoudnessTag>(module ? module->createLoudnessTag() : nullptr);
     }
     std::unique_ptr<IFileCutter> CreateCutter() override { return file::CreateFileCutter(); }
     void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
 
   private:
+    static const TagLibModuleTable* TagModule() {
+        static const auto* module = static_cast<const TagLibModuleTable*>(
+            ModuleTable(kTagLibModuleFile, kTagLibModuleEntry, kTagLibModuleVersion));
+        return module;
+    }
     services::IInputBox* chooser_;  // the list for "From Menu"; may be null
 };
 

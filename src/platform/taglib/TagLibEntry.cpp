@@ -1,5 +1,6 @@
 // The TagLib module's entry (see platform/audio/TagLibModule.h).
 #include "platform/audio/TagLibModule.h"
+#include "platform/taglib/LoudnessTagWriter.h"
 #include "platform/taglib/TagLibId3v2Tag.h"
 
 namespace {
@@ -8,7 +9,12 @@ qsr::audio::IId3v2Tag* Create() {
     return new qsr::audio::TagLibId3v2Tag();
 }
 
-const qsr::audio::TagLibModuleTable kTable{qsr::audio::kTagLibModuleVersion, Create};
+qsr::audio::ILoudnessTag* CreateLoudnessTag() {
+    return new qsr::audio::LoudnessTagWriter();
+}
+
+const qsr::audio::TagLibModuleTable kTable{qsr::audio::kTagLibModuleVersion, Create,
+                                           CreateLoudnessTag};
 
 }  // namespace
 

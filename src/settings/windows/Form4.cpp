@@ -14,6 +14,7 @@
 #include "platform/services/windows/Accessibility.h"
 #include "platform/services/windows/Skin.h"
 #include "settings/FormatValues.h"
+#include "settings/windows/NormaliseBox.h"
 #include "settings/windows/OptionDialogParts.h"
 #include "settings/windows/SplitFilesBox.h"
 
@@ -67,6 +68,7 @@ Form4::Form4(std::string applicationFolder, services::DesktopServices desktop, Q
     fields->setColumnStretch(1, 1);
 
     splitBox = new SplitFilesBox(this);
+    normaliseBox = new NormaliseBox(this);
 
     // Made in the order they stand, left to right, which is Tab's order.
     Command3 = new QPushButton("Reload", this);
@@ -78,6 +80,7 @@ Form4::Form4(std::string applicationFolder, services::DesktopServices desktop, Q
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Frame1);
     layout->addWidget(splitBox);
+    layout->addWidget(normaliseBox);
     layout->addLayout(buttons);
     setMinimumWidth(460);
 
@@ -110,6 +113,8 @@ void Form4::Command3_Click() {
     loaded_ = ReadOutputFilesChoice(ReadOutputNamingSettings(SettingsFile()), applicationFolder_);
     ShowChoice(loaded_);
     splitBox->Show(ReadSplitSettings(SettingsFile()));
+    loudness_ = ReadLoudnessSettings(SettingsFile());
+    normaliseBox->Show(loudness_);
 }
 
 void Form4::Command4_Click() {
@@ -138,6 +143,11 @@ void Form4::Command1_Click() {
     }
     SettingsSave save = WriteOutputNamingSettings(SettingsFile(), *store);
     save.Add(WriteSplitSettings(SettingsFile(), splitBox->Value()));
+    // Written only when changed: left alone, settings.dat stays as it was.
+    const LoudnessSettings loudness = normaliseBox->Value();
+    if (loudness.normalise != loudness_.normalise || loudness.target != loudness_.target ||
+        loudness.ceiling != loudness_.ceiling)
+        save.Add(WriteLoudnessSettings(SettingsFile(), loudness));
     if (!save.Ok()) {
         // The choice is not stored: say so, and show what is.
         if (desktop_.messageBox)

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/services/Services.h"
+#include "settings/LoudnessSettings.h"
 #include "settings/OutputFilesRules.h"
 
 class QCheckBox;
@@ -14,8 +15,9 @@ class QPushButton;
 class QRadioButton;
 
 namespace qsr::settings {
+class NormaliseBox;
 class SplitFilesBox;
-}
+}  // namespace qsr::settings
 
 namespace qsr::settings {
 
@@ -58,7 +60,8 @@ class Form4 : public QDialog {
     QPushButton* Command1 = nullptr;
     QPushButton* Command2 = nullptr;
     QPushButton* Command3 = nullptr;
-    SplitFilesBox* splitBox = nullptr;  // "Split long recordings"
+    SplitFilesBox* splitBox = nullptr;     // "Split long recordings"
+    NormaliseBox* normaliseBox = nullptr;  // "Normalise to [-16] LUFS ..."
 
     std::string SettingsFile() const;
     void ShowChoice(const OutputFilesChoice& choice);
@@ -66,7 +69,8 @@ class Form4 : public QDialog {
     std::string applicationFolder_;
     services::DesktopServices desktop_;
     std::string chosenFolder_;
-    OutputFilesChoice loaded_;  // what the controls were last filled from
+    OutputFilesChoice loaded_;   // what the controls were last filled from
+    LoudnessSettings loudness_;  // the loudness box's, likewise
 };
 
 // Loads the dialog and shows it modal through the desktop's modal runner;

@@ -154,6 +154,25 @@ TEST(Refusal, DamageInTheMiddleIsReadPastAndCounted) {
     }
 }
 
+// A whole Ogg Vorbis file whose sound steps down (the encoder turns to short
+// blocks there, where the demuxer's durations and timestamps disagree by part
+// of a block) is not damaged: every sample is read and none is counted lost.
+TEST(Refusal, AWholeOggWithShortBlocksCountsNoDamage) {
+    TempDir dir;
+    const std::string ogg = dir.File("step.ogg");
+    Capture(
+        "ffmpeg -v error -f lavfi -i "
+        "'aevalsrc=(0.1*lt(t\\,20)+0.03*gte(t\\,20))*sin(2*PI*1000*t):s=48000:d=40' "
+        "-ac 2 -c:a libvorbis -q:a 6 -y " +
+        ogg);
+    auto r = CreateRealAudioFile();
+    ASSERT_GE(r->OpenFile(ogg), 0);
+    std::int64_t frames = 0;
+    for (Samples b; !(b = r->ReadBlock(48000)).empty();) frames += b.size() / 2;
+    EXPECT_EQ(frames, 40 * 48000);
+    EXPECT_EQ(r->DamagedFrames(), 0);
+}
+
 // What an independent reader sees: codec, rate, channels.
 std::string Probe(const std::string& path) {
     return Capture(
