@@ -19,8 +19,10 @@
 #include "player/windows/MPlay3.h"
 #include "player/windows/PlayerMarkerKeys.h"
 #include "player/windows/WatchedMediaControl.h"
+#include "recording/LiveRecordings.h"
 #include "schedule/windows/Form5.h"
 #include "schedule/windows/Form6.h"
+#include "settings/TriggerSettings.h"
 #include "settings/windows/Form2.h"
 #include "settings/windows/Form4.h"
 #include "settings/windows/MixerPage.h"
@@ -34,6 +36,7 @@
 #include "settings/windows/frmVOX.h"
 #include "settings/windows/frmWAV.h"
 #include "tags/windows/Frmid3v.h"
+#include "trim/windows/TrimWindow.h"
 
 namespace qsr::app {
 namespace {
@@ -136,6 +139,7 @@ void AppWindows::Wire() {
     openers.outputFiles = [this] { settings::ShowOutputFiles(folder_, desktop_, &window_); };
     openers.id3Editor = [this] { OpenId3Editor(); };
     openers.audioPlayer = [this] { OpenAudioPlayer(); };
+    openers.trim = [this](const std::string& path) { OpenTrim(path); };
     window_.SetWindowOpeners(openers);
 
     desktop::TrayTargets targets;
@@ -180,6 +184,31 @@ void AppWindows::OpenConverter() {
         converterWindow_->Form_Load();
     }
     desktop_.modal->Exec(*converterWindow_);
+}
+
+void AppWindows::OpenTrim(const std::string& path) {
+    if (!trimWindow_) {
+        trim::TrimWindowDeps deps;
+        deps.cacheFolder = services::AppPath(folder_, "overviews");
+        const std::string journal = recording::JournalFile(folder_);
+        deps.beingRecorded = [journal](const std::string& file) {
+            return recording::IsBeingRecorded(file, journal) ? recording::BeingRecordedMessage(file)
+                                                             : std::string();
+        };
+        deps.fileDialog = desktop_.fileDialog;
+        const settings::TriggerSettings trigger =
+            settings::LoadTriggerSettings(services::AppPath(folder_, settings::kSettingsFileName));
+        deps.silenceDb = trigger.startDb;
+        deps.silenceMs = trigger.startMs;
+        trimWindow_ = std::make_unique<trim::TrimWindow>(core_.Engine(), deps, &window_);
+        QObject::connect(trimWindow_.get(), &trim::TrimWindow::Saved, &window_,
+                         [this](const QString& saved, qint64 milliseconds) {
+                             window_.RecordingChanged(saved.toStdString(), milliseconds);
+                         });
+    }
+    trimWindow_->show();
+    trimWindow_->raise();
+    trimWindow_->OpenFile(path);
 }
 
 void AppWindows::OpenFormatSettings() {
@@ -284,11 +313,13 @@ void AppWindows::UnloadAll() {
     constexpr std::chrono::seconds kWorkerBound{5};
     if (converterWindow_) converterWindow_->StopWork(kWorkerBound);
     if (id3Editor_) id3Editor_->StopWork(kWorkerBound);
+    if (trimWindow_) trimWindow_->StopWork(kWorkerBound);
     if (formatsDialog_) formatsDialog_->Command2_Click();  // its opener deletes it
     if (about_) about_->done(0);
     scheduleWindow_->Form_Unload();  // saves schedule.dat
     if (converterWindow_) converterWindow_->done(0);
     if (id3Editor_) id3Editor_->reject();  // unloads it
+    if (trimWindow_) trimWindow_->close();
     // Saves its position and ends its modal loop; the opener frees it.
     if (playerWindow_) playerWindow_->done(0);
     tray_->close();

@@ -33,6 +33,9 @@ class Form2;
 namespace qsr::tags {
 class Frmid3v;
 }
+namespace qsr::trim {
+class TrimWindow;
+}
 
 namespace qsr::app {
 
@@ -81,6 +84,7 @@ class AppWindows {
     void OpenFormatSettings();
     void OpenId3Editor();
     void OpenAudioPlayer();
+    void OpenTrim(const std::string& path);
     // The end of exitsystem: long work cancelled, then the windows unloaded
     // in order; the program ends once control is back in the event loop.
     void UnloadAll();
@@ -95,6 +99,7 @@ class AppWindows {
     std::unique_ptr<frmAbout> about_;
     std::unique_ptr<converter::frmcov> converterWindow_;
     std::unique_ptr<tags::Frmid3v> id3Editor_;
+    std::unique_ptr<trim::TrimWindow> trimWindow_;
     // The Formats and Filters dialog exists while it is shown; its option
     // dialogs write their new description back into it.
     std::unique_ptr<settings::Form2> formatsDialog_;

@@ -95,6 +95,12 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
                 "the markers FILE keeps; --cue as a cue sheet, --labels as start, end, label") +
              Beside("          [--add TIME=LABEL | --remove N]",
                     "add one (TIME as 00:01:02.5) or remove the Nth, in place")},
+        {"trim",
+         "  trim FILE [--start S] [--end S] [--cut FROM-TO ...] [-o OUT] [--overwrite]\n" +
+             Beside("  trim FILE --silence -40dB[:300ms] [-o OUT]",
+                    "keeps the span from --start to --end (seconds) less each --cut, or the sound "
+                    "between the silent ends, without coding the sound again; FILE is replaced "
+                    "unless -o OUT is given")},
     };
     return usages;
 }
@@ -141,7 +147,7 @@ int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::
     const std::map<std::string, Command> commands = {
         {"devices", DevicesCommand}, {"record", RecordCommand},   {"convert", ConvertCommand},
         {"info", InfoCommand},       {"tags", TagsCommand},       {"loudness", LoudnessCommand},
-        {"mark", MarkCommand},       {"markers", MarkersCommand},
+        {"mark", MarkCommand},       {"markers", MarkersCommand}, {"trim", TrimCommand},
     };
     const auto it = commands.find(args[0]);
     if (it == commands.end()) {

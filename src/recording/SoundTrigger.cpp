@@ -57,8 +57,11 @@ bool ParseStopOnSilence(const std::string& text, TriggerSettings& out) {
 
 double TriggerGate::WindowLevelDb(const std::int16_t* values, std::size_t count) {
     if (count == 0) return -120;
-    double sum = 0;
-    for (std::size_t i = 0; i < count; ++i) sum += double(values[i]) * values[i];
+    // Whole numbers: the sum is exact (as the double sum was for any window
+    // we take), and the loop vectorises.
+    std::int64_t squares = 0;
+    for (std::size_t i = 0; i < count; ++i) squares += std::int32_t{values[i]} * values[i];
+    const double sum = static_cast<double>(squares);
     const double rms = std::sqrt(sum / double(count)) / 32768.0;
     return rms > 1e-6 ? 20 * std::log10(rms) : -120;
 }

@@ -6,8 +6,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTreeWidget>
 #include <filesystem>
 #include <memory>
 
@@ -151,6 +153,20 @@ TEST_F(AppWindowsTest, TheExitFinishesTheRecordingAndItsFileBeforeTheWindowsGo) 
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(desk.messageBox.Texts(),
               (std::vector<std::string>{"Do you need to save the recording project file?"}));
+}
+
+// Ctrl+T in the main window opens "Trim…" on the selected recording.
+TEST_F(AppWindowsTest, CtrlTOpensTheTrimWindowOnTheSelectedRecording) {
+    auto* list = Control<QTreeWidget>(*window, "ListView1");
+    auto* row = new QTreeWidgetItem(list, QStringList{"1", "/rec/take.wav", "1 KB", "0:01", "now"});
+    list->setCurrentItem(row);
+    window->findChild<QAction*>("actTrim")->trigger();
+    QWidget* trim = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "TrimWindow" && w->isVisible()) trim = w;
+    ASSERT_NE(trim, nullptr);
+    EXPECT_EQ(Control<QLabel>(*trim, "lblFile")->text().toStdString(), "/rec/take.wav");
+    EXPECT_EQ(window->findChild<QAction*>("actTrim")->shortcut(), QKeySequence("Ctrl+T"));
 }
 
 }  // namespace

@@ -15,11 +15,11 @@ extern "C" {
 }
 
 #include "ScratchFile.h"
+#include "core/Mp3Frames.h"
 #include "platform/audio/CodecLog.h"
 #include "platform/audio/FileCodecs.h"
 #include "platform/codecs/Codecs.h"
 #include "platform/ffmpeg/Ffmpeg.h"
-#include "platform/ffmpeg/Mp3Frames.h"
 #include "platform/g726/G726.h"
 
 namespace {

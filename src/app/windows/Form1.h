@@ -51,13 +51,14 @@ struct TrayHooks {
 
 // The other windows, opened by what main() hands the main window.
 struct WindowOpeners {
-    std::function<void()> schedule;        // Form5
-    std::function<void()> audioPlayer;     // MPlay3
-    std::function<void()> outputFiles;     // Form4
-    std::function<void()> formatSettings;  // Form2
-    std::function<void()> id3Editor;       // Frmid3v
-    std::function<void()> converter;       // frmcov
-    std::function<void()> about;           // frmAbout
+    std::function<void()> schedule;                // Form5
+    std::function<void()> audioPlayer;             // MPlay3
+    std::function<void()> outputFiles;             // Form4
+    std::function<void()> formatSettings;          // Form2
+    std::function<void()> id3Editor;               // Frmid3v
+    std::function<void()> converter;               // frmcov
+    std::function<void()> about;                   // frmAbout
+    std::function<void(const std::string&)> trim;  // "Trim…" of a recording
 };
 
 // The main recorder window: a view of the recording session and of the list's
@@ -135,6 +136,8 @@ class Form1 : public QMainWindow {
     void ShowConverter() {
         if (openers_.converter) openers_.converter();
     }
+    // A recording in the list was rewritten (trimmed): its size and duration anew.
+    void RecordingChanged(const std::string& path, std::int64_t milliseconds);
     // Recording projects and list editing.
     void NewRecordingProject();
     void OpenRecordingProject();
@@ -266,6 +269,7 @@ class Form1 : public QMainWindow {
     void mnuSave_Click() { SaveRecordingProject(); }
     void mnuExit_Click() { exitsystem(); }
     void mnuPlaySel_Click() { PlaySelected(); }
+    void mnuTrim_Click();  // Ctrl+T
     void mnuRename_Click() { RenameSelected(); }
     void mnuRemove_Click() { RemoveSelectedItem(); }
     void mnuDelete_Click() { DeleteSelectedFile(); }

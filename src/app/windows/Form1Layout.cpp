@@ -235,6 +235,14 @@ void Form1::ConnectControls() {
     connect(DeviceCombo, &QComboBox::activated, this, &Form1::DeviceCombo_Click);
     connect(cmbSrcInput, &QComboBox::activated, this, &Form1::cmbSrcInput_Click);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::ListView1_DblClick);
+    // "Trim…" of the selected recording: a key of the window's own, so the
+    // menus stay as they are.
+    auto* trim = new QAction("Trim…", this);
+    trim->setObjectName("actTrim");
+    trim->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    trim->setShortcutContext(Qt::WindowShortcut);
+    addAction(trim);
+    connect(trim, &QAction::triggered, this, &Form1::mnuTrim_Click);
     connect(ListView1, &QWidget::customContextMenuRequested, this, &Form1::ListView1_MouseUp);
     connect(slPosition, &QSlider::sliderPressed, this, &Form1::slPosition_MouseDown);
     connect(slPosition, &QSlider::sliderReleased, this, &Form1::slPosition_MouseUp);

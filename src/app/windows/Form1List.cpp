@@ -155,6 +155,20 @@ QTreeWidgetItem* Form1::SelectedRow() const {
     return selected.isEmpty() ? nullptr : selected.first();
 }
 
+void Form1::mnuTrim_Click() {
+    const QTreeWidgetItem* item = SelectedRow();
+    if (item && openers_.trim) openers_.trim(item->text(1).toStdString());
+}
+
+void Form1::RecordingChanged(const std::string& path, std::int64_t milliseconds) {
+    for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = ListView1->topLevelItem(i);
+        if (item->text(1).toStdString() != path) continue;
+        item->setText(2, QString::fromStdString(core::FileSizeText(path)));
+        item->setText(3, QString::fromStdString(core::ElapsedText(milliseconds)));
+    }
+}
+
 void Form1::RenumberList() {
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i)
         ListView1->topLevelItem(i)->setText(

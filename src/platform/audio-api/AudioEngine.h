@@ -8,6 +8,7 @@
 #include "platform/audio-api/AudioFile.h"
 #include "platform/audio-api/AudioPlayer.h"
 #include "platform/audio-api/AudioRecorder.h"
+#include "platform/audio-api/FileCutter.h"
 #include "platform/audio-api/Id3v2Tag.h"
 #include "platform/audio-api/LoudnessTag.h"
 #include "platform/audio-api/Mp3Settings.h"
@@ -31,6 +32,8 @@ class IAudioEngine {
     virtual std::unique_ptr<IId3v2Tag> CreateId3v2Tag() = 0;
     // The loudness tag writer; none where the engine has no tag library.
     virtual std::unique_ptr<ILoudnessTag> CreateLoudnessTag() { return nullptr; }
+    // Cuts files without coding them again; null when this engine cannot.
+    virtual std::unique_ptr<IFileCutter> CreateCutter() { return nullptr; }
     // Whether the codec libraries' own log lines reach stderr; by default they
     // do not (failures are reported by the components themselves).
     virtual void SetCodecLogVerbose(bool verbose) { (void)verbose; }

@@ -1,5 +1,6 @@
 // The program's side of the codec module (see CodecsModule.h).
 #include "platform/audio/CodecsModule.h"
+#include "platform/audio/FileCutter.h"
 #include "platform/audio/Modules.h"
 
 namespace qsr::audio::file {
@@ -78,6 +79,20 @@ std::unique_ptr<IDecoder> OpenSndfileRawDecoder(const std::string& path, int sfF
 bool ReadSndfileShape(const std::string& path, SndfileShape& shape) {
     const CodecsModuleTable* m = Module();
     return m && m->sndfileShape(path, shape);
+}
+
+CutResult CutFlac(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress) {
+    CutResult r;
+    const CodecsModuleTable* m = Module(r.error);
+    return m ? m->cutFlac(in, kept, out, progress) : r;
+}
+
+CutResult CutOpus(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress) {
+    CutResult r;
+    const CodecsModuleTable* m = Module(r.error);
+    return m ? m->cutOpus(in, kept, out, progress) : r;
 }
 
 }  // namespace qsr::audio::file

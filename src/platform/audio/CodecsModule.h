@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "platform/audio-api/FileCutter.h"
 #include "platform/audio/FileCodecs.h"
 
 namespace qsr::audio::file {
@@ -31,8 +33,12 @@ struct CodecsModuleTable {
                                        int channels, const std::string& description,
                                        std::string& error);
     bool (*sndfileShape)(const std::string& path, SndfileShape& shape);
+    CutResult (*cutFlac)(const std::string& in, const std::vector<SampleSpan>& kept,
+                         const std::string& out, const IFileCutter::Progress& progress);
+    CutResult (*cutOpus)(const std::string& in, const std::vector<SampleSpan>& kept,
+                         const std::string& out, const IFileCutter::Progress& progress);
 };
-inline constexpr int kCodecsModuleVersion = 1;
+inline constexpr int kCodecsModuleVersion = 2;
 inline constexpr const char* kCodecsModuleFile = "qsr-codecs-module.so";
 inline constexpr const char* kCodecsModuleEntry = "qsr_codecs_module";
 

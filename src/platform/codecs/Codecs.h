@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/audio-api/FileCutter.h"
 #include "platform/audio/FileCodecs.h"
 
 // The codec module's own bodies of the checks and factories the codec module
@@ -32,5 +34,10 @@ std::unique_ptr<IDecoder> OpenSndfileRawDecoder(const std::string& path, int sfF
                                                 int channels, const std::string& description,
                                                 std::string& error);
 bool ReadSndfileShape(const std::string& path, SndfileShape& shape);
+
+CutResult CutFlac(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress);
+CutResult CutOpus(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress);
 
 }  // namespace qsr::audio::file::codecs

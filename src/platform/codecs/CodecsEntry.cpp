@@ -49,7 +49,9 @@ const CodecsModuleTable kTable{kCodecsModuleVersion,
                                OpenSndfile,
                                OpenSndfileReader,
                                OpenSndfileRawReader,
-                               codecs::ReadSndfileShape};
+                               codecs::ReadSndfileShape,
+                               codecs::CutFlac,
+                               codecs::CutOpus};
 
 }  // namespace
 

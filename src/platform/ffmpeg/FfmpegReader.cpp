@@ -15,9 +15,9 @@ extern "C" {
 #include <optional>
 #include <string>
 
+#include "core/Mp3Frames.h"
 #include "platform/audio/FileCodecs.h"
 #include "platform/ffmpeg/Ffmpeg.h"
-#include "platform/ffmpeg/Mp3Frames.h"
 
 // Reads every file FFmpeg decodes, as interleaved 16-bit frames at the file's
 // own rate and channel count.

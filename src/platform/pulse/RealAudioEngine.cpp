@@ -2,6 +2,7 @@
 
 #include "platform/audio/AudioFileComponent.h"
 #include "platform/audio/CodecLog.h"
+#include "platform/audio/FileCutter.h"
 #include "platform/audio/LameMp3Settings.h"
 #include "platform/audio/MarkerStore.h"
 #include "platform/audio/Modules.h"
@@ -34,6 +35,7 @@ class RealAudioEngine : public IAudioEngine {
         const TagLibModuleTable* module = TagModule();
         return std::unique_ptr<ILoudnessTag>(module ? module->createLoudnessTag() : nullptr);
     }
+    std::unique_ptr<IFileCutter> CreateCutter() override { return file::CreateFileCutter(); }
     void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
     bool StoreMarkers(const std::string& path, int rate, const std::vector<core::Marker>& markers,
                       std::string* error) override {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "platform/ffmpeg/Mp3Frames.h"
+#include "core/Mp3Frames.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 

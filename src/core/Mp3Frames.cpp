@@ -1,4 +1,4 @@
-#include "platform/ffmpeg/Mp3Frames.h"
+#include "core/Mp3Frames.h"
 
 #include <sys/stat.h>
 #include <sys/types.h>

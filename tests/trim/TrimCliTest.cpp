@@ -1,0 +1,159 @@
+// quorvin-cli trim end to end: the built program on files ffmpeg made, the
+// results read back by ffmpeg and ffprobe.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+
+#include "platform/services/AppFolder.h"
+#include "recording/LiveRecordings.h"
+#include "recording/RecoveryJournal.h"
+#include "support/Signal.h"
+#include "support/TempDir.h"
+
+namespace qsr::trim {
+namespace {
+
+using qsr::testing::Capture;
+using qsr::testing::ReadAll;
+using qsr::testing::TempDir;
+
+struct Result {
+    int code = -1;
+    bool killed = false;
+    std::string out;
+};
+
+class TrimCli : public ::testing::Test {
+  protected:
+    Result Run(const std::string& args, const std::string& env = {}) {
+        const std::string cmd = env + " QSR_HOME='" + home_.path().string() +
+                                "' exec " QSR_BINARY_DIR "/src/cli/quorvin-cli trim " + args +
+                                " 2>&1";
+        Result r;
+        FILE* p = popen(cmd.c_str(), "r");
+        char buf[512];
+        size_t n;
+        while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+        const int status = pclose(p);
+        r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        return r;
+    }
+    // `seconds` of a tone between `lead` and `tail` seconds of silence.
+    std::string Make(const std::string& name, const std::string& codec, double lead = 0,
+                     double seconds = 8, double tail = 0) {
+        const std::string path = dir_.File(name);
+        Capture("ffmpeg -v error -f lavfi -i 'aevalsrc=0.4*sin(300*t*t)+0.05*random(0):s=44100:d=" +
+                std::to_string(seconds) +
+                "' -af 'adelay=" + std::to_string(static_cast<int>(lead * 44100)) +
+                "S:all=1,apad=pad_dur=" + std::to_string(tail) + "' -ac 2 " + codec + " -y '" +
+                path + "'");
+        EXPECT_TRUE(std::filesystem::exists(path));
+        return path;
+    }
+    static std::string Pcm(const std::string& path) {
+        return Capture("ffmpeg -v error -i '" + path + "' -f s16le -");
+    }
+    static std::string Frames(const std::string& pcm, long from, long to) {
+        return pcm.substr(static_cast<std::size_t>(from) * 4,
+                          static_cast<std::size_t>(to - from) * 4);
+    }
+    TempDir home_, dir_;
+};
+
+// Keep a span, cut spans out, in place or into OUT; WAV and FLAC decode to
+// exactly the original's samples of what is kept, MP3 to exactly its length.
+TEST_F(TrimCli, KeepsAndCutsSpansWithoutCodingAgain) {
+    const std::string wav = Make("a.wav", "-c:a pcm_s16le");
+    const std::string wavPcm = Pcm(wav);
+    Result r = Run("'" + wav + "' --start 1.5 --end 6 -o '" + dir_.File("b.wav") + "'");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(Pcm(dir_.File("b.wav")) == Frames(wavPcm, 66150, 264600));
+    EXPECT_TRUE(ReadAll(wav).size() > 0 && Pcm(wav) == wavPcm);  // the input stays
+
+    const std::string flac = Make("a.flac", "-c:a flac");
+    const std::string flacPcm = Pcm(flac);
+    r = Run("'" + flac + "' --cut 2.2-3.8 --cut 5-5.5 --end 7");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(Pcm(flac) == Frames(flacPcm, 0, 97020) + Frames(flacPcm, 167580, 220500) +
+                                 Frames(flacPcm, 242550, 308700));
+
+    const std::string mp3 = Make("a.mp3", "-c:a libmp3lame -b:a 160k");
+    r = Run("'" + mp3 + "' --start 1.5 --end 6.25");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Pcm(mp3).size(), std::size_t{209475} * 4);
+}
+
+// The silent ends go as far as the sound triggers would wait.
+TEST_F(TrimCli, TrimsTheSilentEnds) {
+    const std::string wav = Make("quiet.wav", "-c:a pcm_s16le", 1.0, 2.0, 1.5);
+    const std::string pcm = Pcm(wav);
+    const Result r = Run("'" + wav + "' --silence -40dB:300ms");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(Pcm(wav) == Frames(pcm, 44100, 132300));
+}
+
+// 2 for arguments, 1 for files: nothing is written either way.
+TEST_F(TrimCli, RefusesBadArgumentsAndFilesItMayNotCut) {
+    const std::string wav = Make("a.wav", "-c:a pcm_s16le");
+    const std::string before = ReadAll(wav);
+    for (const std::string& args :
+         {std::string("'") + wav + "'", "'" + wav + "' --cut 5-2", "'" + wav + "' --start x",
+          "'" + wav + "' --end 60", "'" + wav + "' --bogus 1",
+          "'" + wav + "' --start 1 -o '" + dir_.File("x.flac") + "'",
+          "'" + wav + "' --silence loud"}) {
+        const Result r = Run(args);
+        EXPECT_EQ(r.code, 2) << args << ": " << r.out;
+    }
+    const std::string ogg = Make("a.ogg", "-c:a libvorbis");
+    Result r = Run("'" + ogg + "' --start 1");
+    EXPECT_EQ(r.code, 1) << r.out;
+    EXPECT_NE(r.out.find("cannot be cut without coding them again"), std::string::npos) << r.out;
+    EXPECT_EQ(Run("'" + dir_.File("none.wav") + "' --start 1").code, 1);
+    EXPECT_EQ(Run("'" + wav + "' --start 1 -o '" + ogg + "'").code, 2);
+
+    // A file this process records into (its journal entry names it) is refused.
+    ::setenv("QSR_HOME", home_.path().c_str(), 1);
+    recording::RecoveryJournal journal(
+        recording::JournalFile(services::PrepareApplicationFolder()));
+    journal.Add({::getpid(), wav, 1700000000});
+    r = Run("'" + wav + "' --start 1");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_NE(r.out.find(recording::BeingRecordedMessage(wav)), std::string::npos) << r.out;
+    journal.Remove(wav);
+    EXPECT_TRUE(ReadAll(wav) == before);
+}
+
+// Killed at any byte of the save, the file is the old one whole; after the
+// last byte it is the new one whole. Nothing in between.
+TEST_F(TrimCli, AKillDuringTheSaveLeavesTheOldFileOrTheNew) {
+    const std::string wav = Make("a.wav", "-c:a pcm_s16le");
+    const std::string before = ReadAll(wav);
+    const std::string expected = dir_.File("expected.wav");
+    ASSERT_EQ(Run("'" + wav + "' --cut 1-2 -o '" + expected + "'").code, 0);
+    const std::string after = ReadAll(expected);
+    for (const std::size_t at :
+         {std::size_t{0}, std::size_t{40}, std::size_t{4096}, after.size() / 2, after.size() - 1}) {
+        const Result r =
+            Run("'" + wav + "' --cut 1-2", "QSR_TEST_KILL_SAVE_AT=" + std::to_string(at));
+        EXPECT_TRUE(r.killed) << at << ": " << r.out;
+        EXPECT_TRUE(ReadAll(wav) == before) << at;
+    }
+    const Result r =
+        Run("'" + wav + "' --cut 1-2", "QSR_TEST_KILL_SAVE_AT=" + std::to_string(after.size() + 1));
+    EXPECT_EQ(r.code, 0) << r.out;
+    EXPECT_TRUE(ReadAll(wav) == after);
+    // The copies the killed saves left were taken away by the next one.
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir_.path()))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"a.wav", "expected.wav"}));
+}
+
+}  // namespace
+}  // namespace qsr::trim
