@@ -106,6 +106,7 @@ int LoudnessCommand(audio::IAudioEngine& engine, const std::vector<std::string>&
     std::optional<Figures> album;
     if (measured.size() == files.size()) {
         std::vector<const Measurement*> set;
+        set.reserve(measured.size());
         for (const Measured& f : measured) set.push_back(&f.m);
         album = loudness::AlbumFigures(set);
     }

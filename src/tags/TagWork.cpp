@@ -195,11 +195,13 @@ void ReplayGainJob::Measured() {
         return;
     }
     std::vector<const loudness::Measurement*> set;
+    set.reserve(measured_.size());
     for (const loudness::Measurement& m : measured_) set.push_back(&m);
     album_ = loudness::AlbumFigures(set);
     report_.allMeasured = std::all_of(measured_.begin(), measured_.end(), [](const auto& m) {
         return m.outcome == loudness::Measurement::Outcome::Measured;
     });
+    writers_.reserve(targets_.size());
     for (std::size_t i = 0; i < targets_.size(); ++i) {
         const std::string& path = targets_[i].file.filename;
         writers_.push_back(engine_.CreateLoudnessTag());
