@@ -9,6 +9,7 @@
 #include "platform/audio-api/AudioEngine.h"
 #include "platform/loudness/Loudness.h"
 #include "platform/loudness/LoudnessRules.h"
+#include "platform/loudness/ReplayGainTagging.h"
 #include "platform/services/AppFolder.h"
 #include "recording/LiveRecordings.h"
 #include "settings/ApplySettings.h"
@@ -44,32 +45,19 @@ struct Measured {
 
 // Writes the fields of one file; false (told on err) when it could not be.
 bool Tag(audio::IAudioEngine& engine, const Measured& file, const Figures* album, std::FILE* err) {
-    const loudness::TagFields fields =
-        loudness::ReplayGainFields(loudness::TagKindFor(file.path), file.m.figures, album);
-    if (fields.empty()) {
-        std::fprintf(err, "quorvin-cli loudness: %s is silent: no gain to tag\n",
-                     file.path.c_str());
-        return true;
-    }
     // A rewrite of a file a recording goes into would leave the recording
-    // writing into the old, unlinked one.
-    if (recording::IsBeingRecorded(file.path,
-                                   recording::JournalFile(services::PrepareApplicationFolder()))) {
-        std::fprintf(err, "quorvin-cli loudness: %s\n",
-                     recording::BeingRecordedMessage(file.path).c_str());
-        return false;
-    }
-    auto tag = engine.CreateLoudnessTag();
-    if (!tag) {
-        std::fprintf(err, "quorvin-cli loudness: %s: no tag component in this build\n",
-                     file.path.c_str());
-        return false;
-    }
-    if (!tag->Write(file.path, fields)) {
-        std::fprintf(err, "quorvin-cli loudness: %s\n", tag->LastError().c_str());
-        return false;
-    }
-    return true;
+    // writing into the old, unlinked one: asked as late as can be.
+    const std::string refusal =
+        recording::IsBeingRecorded(file.path,
+                                   recording::JournalFile(services::PrepareApplicationFolder()))
+            ? recording::BeingRecordedMessage(file.path)
+            : std::string();
+    const auto tag = engine.CreateLoudnessTag();
+    const loudness::TagWrite written =
+        loudness::WriteReplayGain(tag.get(), file.path, file.m.figures, album, refusal);
+    if (written.outcome != loudness::TagWrite::Outcome::Written)
+        std::fprintf(err, "quorvin-cli loudness: %s\n", written.message.c_str());
+    return written.outcome != loudness::TagWrite::Outcome::Failed;
 }
 
 }  // namespace
@@ -100,16 +88,8 @@ int LoudnessCommand(audio::IAudioEngine& engine, const std::vector<std::string>&
     bool failed = false;
     std::vector<Measured> measured;
     for (const std::string& path : files) {
-        // Before the decode: a file no tag can go into is refused at once.
-        if (tag && loudness::TagKindFor(path) == loudness::TagKind::None) {
-            std::fprintf(err,
-                         "quorvin-cli loudness: %s: only FLAC, Ogg Vorbis, Opus and MP3 files "
-                         "take loudness tags; skipped\n",
-                         path.c_str());
-            failed = true;
-            continue;
-        }
-        Measurement m = loudness::MeasureFile(*reader, path);
+        Measurement m =
+            tag ? loudness::MeasureForTags(*reader, path) : loudness::MeasureFile(*reader, path);
         if (m.outcome != Measurement::Outcome::Measured) {
             std::fprintf(err, "quorvin-cli loudness: %s: %s; skipped\n", path.c_str(),
                          m.reason.c_str());
@@ -124,10 +104,13 @@ int LoudnessCommand(audio::IAudioEngine& engine, const std::vector<std::string>&
     // Album figures only for a set measured whole: one left out would make
     // them the figures of another album.
     std::optional<Figures> album;
-    if (files.size() > 1 && measured.size() == files.size()) {
-        std::vector<const loudness::Meter*> meters;
-        for (const Measured& f : measured) meters.push_back(f.m.meter.get());
-        album = loudness::Meter::Combined(meters);
+    if (measured.size() == files.size()) {
+        std::vector<const Measurement*> set;
+        set.reserve(measured.size());
+        for (const Measured& f : measured) set.push_back(&f.m);
+        album = loudness::AlbumFigures(set);
+    }
+    if (album) {
         std::fprintf(out, "Album: %s, album gain %s\n", loudness::SummaryText(*album).c_str(),
                      GainOf(*album).c_str());
     } else if (files.size() > 1) {

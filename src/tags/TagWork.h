@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/audio-api/AudioEngine.h"
+#include "platform/loudness/Loudness.h"
 #include "platform/services/Worker.h"
 #include "tags/FolderScan.h"
 #include "tags/TagSave.h"
@@ -91,6 +92,78 @@ class SaveJob {
     std::vector<SaveTarget> targets_;
     std::vector<std::string> failures_;
     std::atomic<int> inFlight_{0};
+    services::Worker worker_;  // last: stops before what the work uses goes
+};
+
+// One file of a ReplayGain run: its record in the table (the path, and the
+// values its row is drawn from again afterwards).
+struct ReplayGainTarget {
+    int record = 0;
+    TagFileRecord file;
+};
+
+// How a ReplayGain run ended, for the window's message.
+struct ReplayGainReport {
+    int count = 0;                      // files in the set
+    int written = 0;                    // files that now carry their values
+    bool allMeasured = false;           // every file was measured
+    bool album = false;                 // the album values went with those written
+    bool cancelled = false;             // stopped before every file was done
+    std::vector<std::string> failures;  // "path: why", one per file skipped
+    std::vector<std::string> notes;     // silent files: nothing to write, no fault
+};
+
+// The message of a run: what was written, then every file skipped and why.
+std::string ReplayGainReportText(const ReplayGainReport& report);
+
+// The tag editor's "ReplayGain..." work, by the steps `quorvin-cli loudness
+// --tag` takes: every file measured once in the worker, the album figures
+// only for a set measured whole, then each measured file's track (and album)
+// values written through the engine's kill-safe loudness tag writer. Between
+// the two, on the owner's thread, each file is asked of `isRecording` and
+// gets its writer, so the check is as late as the window can make it. A
+// file that cannot be read or is damaged is reported and skipped, never
+// given a figure of part of it.
+class ReplayGainJob {
+  public:
+    explicit ReplayGainJob(audio::IAudioEngine& engine) : engine_(engine) {}
+
+    struct Events {
+        // Measuring file `index` (0-based) of the set, `percent` of it done.
+        std::function<void(int index, double percent)> onMeasuring;
+        // Writing the values of file `index`.
+        std::function<void(int index)> onWriting;
+        // A file is done: its row drawn again (size, date) and why it was
+        // not tagged (empty when it was, or had nothing to write).
+        std::function<void(int record, const ScanRow& row, const std::string& failure)> onFile;
+        std::function<void(const ReplayGainReport& report)> onDone;  // after every other call
+    };
+    // False while a run is on. Cancelled while measuring, nothing is written.
+    bool Start(std::vector<ReplayGainTarget> targets,
+               std::function<bool(const std::string& path)> isRecording, Events events);
+    void Cancel() {
+        cancel_ = true;
+        worker_.Cancel();
+    }
+    bool Running() const { return active_; }
+    bool Wait(std::chrono::milliseconds bound) { return worker_.Wait(bound); }
+
+  private:
+    void Measured();  // on the owner's thread: the album, the checks, then the writes
+    void Finish();
+
+    audio::IAudioEngine& engine_;
+    std::vector<ReplayGainTarget> targets_;
+    std::vector<loudness::Measurement> measured_;
+    std::vector<std::string> refusals_;  // per file: why it must not be written now
+    std::vector<std::unique_ptr<audio::ILoudnessTag>> writers_;
+    std::optional<loudness::Figures> album_;
+    std::unique_ptr<audio::IAudioFile> reader_;
+    std::function<bool(const std::string& path)> isRecording_;
+    Events events_;
+    ReplayGainReport report_;
+    std::atomic<bool> cancel_{false};
+    bool active_ = false;
     services::Worker worker_;  // last: stops before what the work uses goes
 };
 

@@ -82,7 +82,11 @@ void Frmid3v::Form_Unload() {
         ++generation_;
         working_ = false;
         prb_->hide();
-        QApplication::restoreOverrideCursor();
+        // A ReplayGain run shows its dialog instead of the hourglass.
+        if (replayGainProgress_ != nullptr)
+            CloseReplayGainProgress();
+        else
+            QApplication::restoreOverrideCursor();
     }
     if (pendingFolder_) {
         // Never listed: the stored folder is the one the list shows.

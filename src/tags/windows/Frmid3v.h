@@ -25,6 +25,7 @@ class QMenu;
 class QMenuBar;
 class QPlainTextEdit;
 class QProgressBar;
+class QProgressDialog;
 class QTabBar;
 class QTimer;
 class QToolBar;
@@ -66,7 +67,7 @@ class Frmid3v : public QDialog {
     // For shut-down: a running scan or save stops after the file in hand;
     // false when its worker still runs after `bound`.
     bool StopWork(std::chrono::milliseconds bound);
-    // A scan or save runs in its worker, or its end is not yet shown.
+    // A scan, a save or a ReplayGain run is on, or its end is not yet shown.
     bool Working() const { return working_; }
     // Where a scan's worker gets a sound library of its own (by default a
     // new one of the program's kind): the window's one serves the preview.
@@ -93,6 +94,11 @@ class Frmid3v : public QDialog {
     void SetRecordingQuery(std::function<bool(const std::string& path)> query) {
         isRecording_ = std::move(query);
     }
+    // "ReplayGain...": measures the ticked (or the selected) files in a worker
+    // with a progress dialog that can cancel, writes their track and album
+    // values as `quorvin-cli loudness --tag` does, names every file it had
+    // to skip and why, and draws their rows again.
+    void menReplayGain_Click();
     // "pause", "forward", "back", "jump", empty (stop) or a file name (play it).
     void Playback(const std::string& command);
 
@@ -135,6 +141,8 @@ class Frmid3v : public QDialog {
     void FinishWork();
     void ScanEnded();
     void SaveEnded(const std::vector<std::string>& failures);
+    void ReplayGainEnded(const ReplayGainReport& report);
+    void CloseReplayGainProgress();
     void BuildMenus();
     void BuildControls();
     void BuildList(int left);
@@ -170,13 +178,14 @@ class Frmid3v : public QDialog {
     TagFileTable table_{1};
     std::unique_ptr<ScanJob> scanJob_;
     std::unique_ptr<SaveJob> saveJob_;
+    std::unique_ptr<ReplayGainJob> replayGainJob_;
     std::optional<std::string> pendingFolder_;  // picked during a scan or a save
     std::string listedFolder_;
     int generation_ = 0;  // a job's calls arriving after an unload are dropped
     bool fmodOk_ = false;
     bool loaded_ = false;
     bool unloaded_ = false;
-    bool working_ = false;  // a scan or a save is on the stack
+    bool working_ = false;  // a scan, a save or a ReplayGain run is on the stack
     bool blnDrag_ = false;
     int dragLeft_ = 0;  // twips, the splitter's Left when the drag began
     // The splitter's Left in twips; the widget stands at the nearest pixel.
@@ -193,6 +202,8 @@ class Frmid3v : public QDialog {
     QMenu* menSelectMenu_;
     std::array<QAction*, 2> menSelect_{};
     QAction* menSort_;
+    QAction* menReplayGain_;
+    QProgressDialog* replayGainProgress_ = nullptr;  // while a ReplayGain run is on
     QWidget* client_;
     Frmid3vTree* ftv_;
     QFrame* p_;

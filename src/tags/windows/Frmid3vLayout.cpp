@@ -64,7 +64,8 @@ Frmid3v::Frmid3v(soundlib::ISoundLibrary& library, audio::IAudioEngine& tagEngin
       desktop_(desktop),
       applicationFolder_(std::move(applicationFolder)),
       scanJob_(std::make_unique<ScanJob>()),
-      saveJob_(std::make_unique<SaveJob>(tagEngine)) {
+      saveJob_(std::make_unique<SaveJob>(tagEngine)),
+      replayGainJob_(std::make_unique<ReplayGainJob>(tagEngine)) {
     setObjectName("Frmid3v");
     setWindowTitle("ID3 Editor");
     BuildMenus();
@@ -124,6 +125,17 @@ void Frmid3v::BuildMenus() {
     menSort_ = menSelectMenu_->addAction("Sort by &Filename");
     menSort_->setObjectName("menSort");
     connect(menSort_, &QAction::triggered, this, [this] { SortByName(); });
+    // Acts on the same files as Save; its shortcut works wherever the focus
+    // is in the window, the menu shown or not (Ctrl+R, Ctrl+S and Ctrl+M are
+    // the program's global keys, which never reach a window).
+    menSelectMenu_->addSeparator();
+    menReplayGain_ = menSelectMenu_->addAction("&ReplayGain\u2026");
+    menReplayGain_->setObjectName("menReplayGain");
+    menReplayGain_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    menReplayGain_->setShortcutContext(Qt::WindowShortcut);
+    menReplayGain_->setToolTip("Measure the ticked files and write their ReplayGain values");
+    addAction(menReplayGain_);
+    connect(menReplayGain_, &QAction::triggered, this, [this] { menReplayGain_Click(); });
 }
 
 // Controls stand at designed positions (twips) in a client area under the

@@ -23,7 +23,8 @@ bool HourglassShown() {
 bool Frmid3v::StopWork(std::chrono::milliseconds bound) {
     scanJob_->Cancel();
     saveJob_->Cancel();
-    return scanJob_->Wait(bound) && saveJob_->Wait(bound);
+    replayGainJob_->Cancel();
+    return scanJob_->Wait(bound) && saveJob_->Wait(bound) && replayGainJob_->Wait(bound);
 }
 
 void Frmid3v::FinishWork() {
