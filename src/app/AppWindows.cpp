@@ -154,6 +154,7 @@ void AppWindows::Wire() {
     tray_ = std::make_unique<desktop::frmtray>(core::kAppTitle, targets);
     tray_->AddIcon();
     window_.SetTray({[this] { tray_->DeleteIcon(); }, [this] { return tray_->IconShown(); }});
+    window_.SetWorkStopper([this] { StopWork(); });
 
     QObject::connect(&window_, &Form1::Unloaded, qApp, [this] { UnloadAll(); });
 }
@@ -304,16 +305,23 @@ void AppWindows::OpenAudioPlayer() {
     playerControl_.reset();
 }
 
-// The exit order: Form2, About, Form4, Form5, Form6, frmcov, the option
-// dialogs, Frmid3v, MPlay3, frmtray. Long work is cancelled and its workers
-// waited for first. Windows are closed here but deleted only when main
-// returns: exit may come from inside one of their calls (a modal loop, a file
-// dialog), and the quit below unwinds those first.
-void AppWindows::UnloadAll() {
+// Each worker is waited for a bounded time: one stuck in a system call must
+// not keep the program from ending.
+void AppWindows::StopWork() {
     constexpr std::chrono::seconds kWorkerBound{5};
+    scheduleWindow_->StopClock();
+    if (playerWindow_) playerWindow_->stop_Click();
     if (converterWindow_) converterWindow_->StopWork(kWorkerBound);
     if (id3Editor_) id3Editor_->StopWork(kWorkerBound);
     if (trimWindow_) trimWindow_->StopWork(kWorkerBound);
+}
+
+// The exit order: Form2, About, Form4, Form5, Form6, frmcov, the option
+// dialogs, Frmid3v, MPlay3, frmtray; the long work was stopped before the
+// recording was finished (StopWork). Windows are closed here but deleted only
+// when main returns: exit may come from inside one of their calls (a modal
+// loop, a file dialog), and the quit below unwinds those first.
+void AppWindows::UnloadAll() {
     if (formatsDialog_) formatsDialog_->Command2_Click();  // its opener deletes it
     if (about_) about_->done(0);
     scheduleWindow_->Form_Unload();  // saves schedule.dat

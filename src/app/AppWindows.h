@@ -85,8 +85,12 @@ class AppWindows {
     void OpenId3Editor();
     void OpenAudioPlayer();
     void OpenTrim(const std::string& path);
-    // The end of exitsystem: long work cancelled, then the windows unloaded
-    // in order; the program ends once control is back in the event loop.
+    // The start of exitsystem, before the recording is finished: the
+    // schedule clock stopped, the player stopped, and every running
+    // conversion, tag save and folder scan cancelled and waited for.
+    void StopWork();
+    // The end of exitsystem: the windows unloaded in order; the program ends
+    // once control is back in the event loop.
     void UnloadAll();
     // No suspend while a recording runs or a scheduled one is about to start.
     void KeepAwake();

@@ -1,26 +1,34 @@
 // How the windows meet (AppWindows), on fake components and desktop
 // services: the Formats and Filters dialog's "..." buttons and the
 // summaries their OK refreshes, the tray menu's entries, and the order of
-// the exit.
+// the exit (long work, then the recording, then the windows).
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 
 #include "app/AppCore.h"
 #include "app/AppWindows.h"
 #include "app/windows/Form1.h"
+#include "converter/windows/frmcov.h"
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "settings/Inifun.h"
 #include "settings/windows/Form2.h"
 #include "support/Controls.h"
+#include "support/EventWait.h"
 #include "support/TempDir.h"
 
 using namespace qsr;
@@ -167,6 +175,81 @@ TEST_F(AppWindowsTest, CtrlTOpensTheTrimWindowOnTheSelectedRecording) {
     ASSERT_NE(trim, nullptr);
     EXPECT_EQ(Control<QLabel>(*trim, "lblFile")->text().toStdString(), "/rec/take.wav");
     EXPECT_EQ(window->findChild<QAction*>("actTrim")->shortcut(), QKeySequence("Ctrl+T"));
+}
+
+// The exit while the converter converts (its worker held in the second
+// block of the input until it is told to stop, so the conversion is surely
+// under way): the conversion is cancelled and its files closed, and the
+// schedule clock stopped, before the recording is stopped and its file
+// closed; the windows go last.
+TEST_F(AppWindowsTest, TheExitStopsARunningConversionBeforeItFinishesTheRecording) {
+    window->StartRecord();
+    ASSERT_TRUE(window->flgRecord());
+    std::mutex m;
+    std::condition_variable cv;
+    int reads = 0;
+    bool held = false;
+    converter::frmcov* converterWindow = nullptr;
+    desk.messageBox.answers = {services::MsgAnswer::Cancel};
+    QObject::connect(window.get(), &app::Form1::Unloaded, [&] { engine.log.push_back("windows"); });
+    // The schedule clock, which could start a recording, is stopped by then too.
+    QTimer* clock = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == "Form5") clock = w->findChild<QTimer*>("Timer1");
+    ASSERT_NE(clock, nullptr);
+    ASSERT_TRUE(clock->isActive());
+    QObject::connect(&core->Session(), &recording::RecordingSession::Finished, [&] {
+        engine.log.push_back(clock->isActive() ? "listed, the clock running" : "listed");
+    });
+    desk.modal.scripts.push_back([&](QDialog& dialog) {
+        converterWindow = dynamic_cast<converter::frmcov*>(&dialog);
+        fakes::FakeAudioFile& reader = *engine.lastFile;  // made last, at the window's load
+        reader.contentRate = 10;
+        reader.contentChannels = 2;
+        reader.content.assign(10 * 2 * 10, 1);  // ten blocks
+        reader.onRead = [&] {
+            std::unique_lock lock(m);
+            if (++reads != 2) return;
+            held = true;
+            cv.notify_all();
+            // Waits for the cancel, which nothing announces: looked at often.
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (!converterWindow->CancelRequested() &&
+                   std::chrono::steady_clock::now() < deadline)
+                cv.wait_for(lock, std::chrono::milliseconds(2));
+            engine.log.push_back("conversion told to stop");
+        };
+        const std::string input = home.File("song.x.wav");
+        qsr::testing::WriteAll(input, "RIFF");
+        Control<QLineEdit>(dialog, "txtInputFile")->setText(QString::fromStdString(input));
+        Control<QCheckBox>(dialog, "chMP3")->setChecked(true);
+        converterWindow->cmdConvert_Click();
+        {
+            std::unique_lock lock(m);
+            EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(20), [&] { return held; }));
+        }
+        engine.log.clear();  // the worker waits in its read: the log is this thread's
+        TrayEntry("Exit")->trigger();
+        return QDialog::Rejected;
+    });
+    Control<QPushButton>(*window, "Command14")->click();
+    ASSERT_NE(converterWindow, nullptr);
+    // The worker returned (its writer and reader closed), then the recorder
+    // stopped and the recording's file closed and listed, then the windows.
+    EXPECT_EQ(fakes::Only(engine.log, {"conversion", "Close()", "Stop()", "listed", "windows"}),
+              (fakes::CallLog{"conversion told to stop", "Close()", "Close()", "Stop()", "Close()",
+                              "listed", "windows"}));
+    EXPECT_EQ(reads, 2);  // stopped after the block in hand
+    EXPECT_FALSE(window->isVisible());
+    // The step's end reaches the converter's list once events run again.
+    ASSERT_TRUE(qsr::testing::RunUntil([&] { return !converterWindow->Working(); }, 20000));
+    auto* list = Control<QTreeWidget>(*converterWindow, "viewEvent");
+    std::vector<std::string> steps;
+    for (int i = 0; i < list->topLevelItemCount(); ++i)
+        steps.push_back(list->topLevelItem(i)->text(2).toStdString());
+    EXPECT_NE(
+        std::find(steps.begin(), steps.end(), "Cancel Convert To MP3: the file is incomplete"),
+        steps.end());
 }
 
 }  // namespace

@@ -202,11 +202,15 @@ void Form1::OnHotkey(int id) {
 // -------------------------------------------------------------------- exit
 
 void Form1::exitsystem() {
-    // Chosen while a stop lets events run, the exit follows once the stop has
-    // listed its file; a second exit does nothing. The session stops a
-    // running recording (and lists it) first.
-    if (!session_.Exit()) return;
+    // A second exit does nothing.
+    if (session_.ShuttingDown()) return;
+    // Long work goes first, so nothing else writes, plays or starts a
+    // recording while the recording is finished and its file closed.
+    if (stopWork_) stopWork_();
     if (playback_.Playing()) StopPlayback();
+    // Chosen while a stop lets events run, the exit follows once the stop has
+    // listed its file. The session stops a running recording (and lists it).
+    if (!session_.Exit()) return;
     if (tray_.deleteIcon) tray_.deleteIcon();
     if (ListView1->topLevelItemCount() > 0 && desktop_.messageBox &&
         desktop_.messageBox->Show("Do you need to save the recording project file?",

@@ -75,6 +75,9 @@ class Form1 : public QMainWindow {
 
     // Before Form_Load: the pieces that live elsewhere.
     void SetTray(TrayHooks tray) { tray_ = std::move(tray); }
+    // What the exit runs first: the other windows' long work (conversions,
+    // tag saves and scans, the player, the schedule clock) stopped and waited for.
+    void SetWorkStopper(std::function<void()> stopWork) { stopWork_ = std::move(stopWork); }
     void SetWindowOpeners(WindowOpeners openers) { openers_ = std::move(openers); }
     void SetSampleDisplays(audio::ISampleDisplay* av, audio::ISampleDisplay* level) {
         av1Display_ = av;
@@ -86,7 +89,8 @@ class Form1 : public QMainWindow {
     // The one-time preparation: skin, components, device, source and format
     // lists, settings to the components, hotkeys, playback state.
     void Form_Load();
-    // The orderly way out: saves what must survive and releases everything.
+    // The orderly way out: stops the long work, finishes the recording,
+    // saves what must survive and releases everything.
     void exitsystem();
     // Refills cmbSrcInput for the selected device.
     void FillSourceList();
@@ -294,6 +298,7 @@ class Form1 : public QMainWindow {
     services::DesktopServices desktop_;
     std::string applicationFolder_;
     TrayHooks tray_;
+    std::function<void()> stopWork_;
     WindowOpeners openers_;
     audio::ISampleDisplay* av1Display_ = nullptr;
     audio::ISampleDisplay* levelDisplay_ = nullptr;

@@ -83,13 +83,13 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
         for (std::size_t f = 0; f < frames; ++f) {
             const int v = in[f];
             peakAbs = std::max(peakAbs, std::abs(v));
-            mono_[f] = static_cast<float>(v / kFullScale);
+            mono_[f] = static_cast<std::int16_t>(v);
         }
     } else if (channels == 2) {
         for (std::size_t f = 0; f < frames; ++f) {
             const int v = (in[2 * f] + in[2 * f + 1]) / 2;
             peakAbs = std::max(peakAbs, std::abs(v));
-            mono_[f] = static_cast<float>(v / kFullScale);
+            mono_[f] = static_cast<std::int16_t>(v);
         }
     } else {
         for (std::size_t f = 0; f < frames; ++f) {
@@ -97,7 +97,7 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
             for (std::size_t c = 0; c < channels; ++c) sum += in[f * channels + c];
             const int v = sum / static_cast<int>(channels);
             peakAbs = std::max(peakAbs, std::abs(v));
-            mono_[f] = static_cast<float>(v / kFullScale);
+            mono_[f] = static_cast<std::int16_t>(v);
         }
     }
     peak_ = std::min(1.0, peakAbs / kFullScale);
@@ -118,7 +118,8 @@ void WaveformView::ShowSamples(const audio::Samples& samples) {
 }
 
 // The picture holds the strokes last shown, so a column changes only where
-// its old stroke was and where its new one is.
+// its old stroke was and where its new one is; of those, only the pixels one
+// stroke covers and the other does not (a tone moves its ends by a few).
 Span WaveformView::MoveStrokes() {
     Span changed;
     const int n = static_cast<int>(strokes_.size());
@@ -136,10 +137,23 @@ Span WaveformView::MoveStrokes() {
         const QLine& after = strokes_[static_cast<std::size_t>(x)];
         if (before == after) continue;
         QRgb* column = bits + x;
-        for (int y = std::max(before.y1(), 0), end = std::min(before.y2(), h - 1); y <= end; ++y)
-            column[y * stride] = y == mid ? axis : background;
-        for (int y = std::max(after.y1(), 0), end = std::min(after.y2(), h - 1); y <= end; ++y)
-            column[y * stride] = wave;
+        const int b1 = std::max(before.y1(), 0), b2 = std::min(before.y2(), h - 1);
+        const int a1 = std::max(after.y1(), 0), a2 = std::min(after.y2(), h - 1);
+        const auto clear = [&](int from, int to) {
+            for (int y = from; y <= to; ++y) column[y * stride] = y == mid ? axis : background;
+        };
+        const auto draw = [&](int from, int to) {
+            for (int y = from; y <= to; ++y) column[y * stride] = wave;
+        };
+        if (a2 < b1 || b2 < a1) {  // apart: all of the old goes, all of the new comes
+            clear(b1, b2);
+            draw(a1, a2);
+            continue;
+        }
+        clear(b1, a1 - 1);
+        clear(a2 + 1, b2);
+        draw(a1, b1 - 1);
+        draw(b2 + 1, a2);
     }
     return changed;
 }
@@ -180,18 +194,21 @@ void WaveformView::RebuildStrokes() {
     strokes_.resize(static_cast<std::size_t>(w));
     const std::size_t n = mono_.size();
     const double mid = (h - 1) / 2.0;
+    const double scale = mid / kFullScale;
+    // Rounds to the nearest pixel: the rows are never negative (the loudest
+    // sample lands on the top edge), so adding a half and cutting off rounds
+    // as lround does, at a fraction of its cost.
+    const auto row = [&](int v) { return static_cast<int>(mid - v * scale + 0.5); };
     for (int x = 0; x < w; ++x) {
         std::size_t from = n * static_cast<std::size_t>(x) / static_cast<std::size_t>(w);
         std::size_t to = n * static_cast<std::size_t>(x + 1) / static_cast<std::size_t>(w);
         if (to <= from) to = std::min(n, from + 1);
-        float lo = mono_[from], hi = mono_[from];
+        std::int16_t lo = mono_[from], hi = mono_[from];
         for (std::size_t i = from + 1; i < to; ++i) {
             lo = std::min(lo, mono_[i]);
             hi = std::max(hi, mono_[i]);
         }
-        const int yTop = static_cast<int>(std::lround(mid - hi * mid));
-        const int yBottom = static_cast<int>(std::lround(mid - lo * mid));
-        strokes_[static_cast<std::size_t>(x)] = QLine(x, yTop, x, yBottom);
+        strokes_[static_cast<std::size_t>(x)] = QLine(x, row(hi), x, row(lo));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QLine>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <vector>
 
 #include "platform/audio-api/Display.h"
@@ -59,7 +60,7 @@ class WaveformView : public QWidget, public audio::ISampleDisplay {
     bool hasWave_ = false;
     double peak_ = 0;
     // Per-frame mono values of the last block, kept to redraw after a resize.
-    std::vector<float> mono_;
+    std::vector<std::int16_t> mono_;
     std::vector<QLine> strokes_;
     std::vector<QLine> shown_;  // the strokes last asked to be painted
     // What the view shows, kept between paints: a tick redraws only the

@@ -44,6 +44,9 @@ class frmcov : public QDialog {
     std::string ChooseInputFile(const std::string& title);
 
     bool Converting() const { return flgConvert_; }
+    // From any thread: the running step has been told to stop after the
+    // block in hand (by Cancel, Escape or shut-down).
+    bool CancelRequested() const { return job_ && job_->IsCancelled(); }
     // A format step is in the worker or its end not yet shown.
     bool Working() const { return stepRunning_; }
     // For shut-down: cancels a running step and waits (up to `bound`) for its

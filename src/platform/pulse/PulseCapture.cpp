@@ -96,20 +96,30 @@ Samples BlockCutter::Take(long nBlock) {
 }
 
 void RecentSamples::Add(const std::int16_t* values, std::size_t count) {
-    if (count >= capacity_) {
-        data_.assign(values + (count - capacity_), values + count);
+    const std::size_t size = ring_.size();
+    if (count >= size) {
+        std::copy(values + (count - size), values + count, ring_.begin());
+        next_ = 0;
+        filled_ = size;
         return;
     }
-    data_.insert(data_.end(), values, values + count);
-    // Trim in large steps so adding stays cheap.
-    if (data_.size() > 2 * capacity_)
-        data_.erase(data_.begin(), data_.end() - static_cast<std::ptrdiff_t>(capacity_));
+    const std::size_t first = std::min(count, size - next_);
+    std::copy(values, values + first, ring_.begin() + static_cast<std::ptrdiff_t>(next_));
+    std::copy(values + first, values + count, ring_.begin());
+    next_ = (next_ + count) % size;
+    filled_ = std::min(size, filled_ + count);
 }
 
 Samples RecentSamples::Latest(long n) const {
     if (n <= 0) return {};
-    const std::size_t k = std::min(static_cast<std::size_t>(n), data_.size());
-    return Samples(data_.end() - static_cast<std::ptrdiff_t>(k), data_.end());
+    const std::size_t size = ring_.size();
+    const std::size_t k = std::min(static_cast<std::size_t>(n), filled_);
+    const std::size_t start = (next_ + size - k) % size;
+    const std::size_t first = std::min(k, size - start);
+    Samples out(k);
+    std::copy_n(ring_.begin() + static_cast<std::ptrdiff_t>(start), first, out.begin());
+    std::copy_n(ring_.begin(), k - first, out.begin() + static_cast<std::ptrdiff_t>(first));
+    return out;
 }
 
 }  // namespace qsr::audio

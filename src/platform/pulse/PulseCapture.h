@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -72,18 +73,22 @@ class BlockCutter {
     std::int64_t cut_ = 0;
 };
 
-// The last values seen, for level displays: keeps at most `capacity`.
+// The last values seen, for level displays: keeps at most `capacity`, in a
+// ring written round and round, so adding never moves or reallocates what
+// is kept.
 class RecentSamples {
   public:
-    explicit RecentSamples(std::size_t capacity = 1 << 17) : capacity_(capacity) {}
+    explicit RecentSamples(std::size_t capacity = 1 << 17)
+        : ring_(std::max<std::size_t>(1, capacity)) {}
     void Add(const std::int16_t* values, std::size_t count);
-    void Clear() { data_.clear(); }
+    void Clear() { next_ = filled_ = 0; }
     // The last n values (fewer when fewer were seen), oldest first.
     Samples Latest(long n) const;
 
   private:
-    std::size_t capacity_;
-    Samples data_;
+    Samples ring_;
+    std::size_t next_ = 0;    // where the next value goes
+    std::size_t filled_ = 0;  // values held, at most the ring's size
 };
 
 }  // namespace qsr::audio

@@ -10,8 +10,9 @@ using Clock = std::chrono::steady_clock;
 
 }  // namespace
 
-PulseCaptureThread::PulseCaptureThread(CaptureBuffer& buffer, std::function<void()> failed)
-    : buffer_(buffer), failed_(std::move(failed)) {}
+PulseCaptureThread::PulseCaptureThread(CaptureBuffer& buffer, std::function<void()> failed,
+                                       std::function<void()> arrived)
+    : buffer_(buffer), failed_(std::move(failed)), arrived_(std::move(arrived)) {}
 
 PulseCaptureThread::~PulseCaptureThread() {
     Close();
@@ -82,9 +83,11 @@ void PulseCaptureThread::Run(std::string source, std::uint32_t monitorOf, int ra
             if (quit_) break;
             drain = drainRequested_;
         }
+        const std::int64_t before = readBytes_;
         Iterate(0);
         ReadAll();
         if (timed_) StampNewest();
+        if (readBytes_ != before && arrived_) arrived_();
         if (drain) {
             DrainNow();
             {
@@ -113,6 +116,14 @@ bool PulseCaptureThread::Connect(const std::string& source, std::uint32_t monito
     if (!mainloop_) return false;
     context_ = pa_context_new(pa_mainloop_get_api(mainloop_), "Quorvin Sound Recorder");
     if (!context_) return false;
+    contextGood_ = true;
+    pa_context_set_state_callback(
+        context_,
+        [](pa_context* c, void* u) {
+            static_cast<PulseCaptureThread*>(u)->contextGood_ =
+                PA_CONTEXT_IS_GOOD(pa_context_get_state(c));
+        },
+        this);
     if (pa_context_connect(context_, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0) return false;
     SpinUntil(
         [this] {
@@ -130,6 +141,14 @@ bool PulseCaptureThread::Connect(const std::string& source, std::uint32_t monito
     pa_channel_map_init_auto(&map, ss.channels, PA_CHANNEL_MAP_DEFAULT);
     stream_ = pa_stream_new(context_, "Recording", &ss, &map);
     if (!stream_) return false;
+    streamGood_ = true;
+    pa_stream_set_state_callback(
+        stream_,
+        [](pa_stream* s, void* u) {
+            static_cast<PulseCaptureThread*>(u)->streamGood_ =
+                PA_STREAM_IS_GOOD(pa_stream_get_state(s));
+        },
+        this);
     pa_stream_set_overflow_callback(
         stream_, [](pa_stream*, void* u) { static_cast<CaptureBuffer*>(u)->NoteOverflow(); },
         &buffer_);
@@ -180,11 +199,14 @@ bool PulseCaptureThread::SpinUntil(const std::function<bool()>& done, int timeou
     return true;
 }
 
+// A peek says both whether anything is there and what: one call to the
+// library (and its system call) per fragment, and one more to end.
 void PulseCaptureThread::ReadAll() {
-    if (!stream_ || pa_stream_get_state(stream_) != PA_STREAM_READY) return;
-    while (pa_stream_readable_size(stream_) > 0) {
+    if (!stream_) return;
+    for (;;) {
         const void* data = nullptr;
         size_t bytes = 0;
+        // Refused (nothing read) unless the stream is ready.
         if (pa_stream_peek(stream_, &data, &bytes) < 0 || bytes == 0) break;
         if (data)
             buffer_.Append(static_cast<const std::int16_t*>(data), bytes / sizeof(std::int16_t));
@@ -243,8 +265,7 @@ void PulseCaptureThread::StampNewest() {
 }
 
 bool PulseCaptureThread::Broken() const {
-    return !PA_CONTEXT_IS_GOOD(pa_context_get_state(context_)) ||
-           !PA_STREAM_IS_GOOD(pa_stream_get_state(stream_));
+    return !contextGood_ || !streamGood_;
 }
 
 // What the source captured before the stop is still on its way: in the
@@ -274,6 +295,7 @@ void PulseCaptureThread::DrainNow() {
 
 void PulseCaptureThread::Release() {
     if (stream_) {
+        pa_stream_set_state_callback(stream_, nullptr, nullptr);
         pa_stream_set_read_callback(stream_, nullptr, nullptr);
         pa_stream_set_overflow_callback(stream_, nullptr, nullptr);
         pa_stream_disconnect(stream_);
@@ -281,6 +303,7 @@ void PulseCaptureThread::Release() {
         stream_ = nullptr;
     }
     if (context_) {
+        pa_context_set_state_callback(context_, nullptr, nullptr);
         pa_context_disconnect(context_);
         pa_context_unref(context_);
         context_ = nullptr;

@@ -21,15 +21,18 @@ namespace qsr::audio {
 // sample goes into the growing buffer.
 class PulseCaptureThread {
   public:
-    // How long the thread lets the server's messages gather between reads:
-    // half the recorder's progress interval, so every progress has fresh
-    // samples for the meters (at the full interval some would have none).
-    static constexpr int kBatchMs = 100;
+    // How long the thread lets the server's messages gather between reads.
+    // Each read that brought samples tells the owner once, so the owner's
+    // progress follows the reads: a timer of its own at the same pace would
+    // drift against them and now and then find nothing new.
+    static constexpr int kBatchMs = 200;
     static constexpr int kTimeoutMs = 3000;
 
     // `failed` runs on the capture thread once the stream or the server went
-    // away; what was read before is in `buffer`.
-    PulseCaptureThread(CaptureBuffer& buffer, std::function<void()> failed);
+    // away; what was read before is in `buffer`. `arrived` runs on the
+    // capture thread after each read that appended samples to `buffer`.
+    PulseCaptureThread(CaptureBuffer& buffer, std::function<void()> failed,
+                       std::function<void()> arrived = {});
     ~PulseCaptureThread();
     PulseCaptureThread(const PulseCaptureThread&) = delete;
     PulseCaptureThread& operator=(const PulseCaptureThread&) = delete;
@@ -64,6 +67,7 @@ class PulseCaptureThread {
 
     CaptureBuffer& buffer_;
     std::function<void()> failed_;
+    std::function<void()> arrived_;
     std::thread worker_;
 
     // The thread's own.
@@ -72,6 +76,10 @@ class PulseCaptureThread {
     pa_stream* stream_ = nullptr;
     std::int64_t readBytes_ = 0;  // taken from the stream, holes included
     bool timed_ = false;
+    // Kept by the state callbacks: asking the library for a state costs a
+    // system call each time, and the loop looks after every read.
+    bool contextGood_ = false;
+    bool streamGood_ = false;
 
     std::mutex mutex_;
     std::condition_variable changed_;

@@ -484,7 +484,6 @@ int PulseRecorder::Start() {
         return -1;
     }
     status_ = 1;
-    poll_.start();
     return 0;
 }
 
@@ -593,10 +592,12 @@ void PulseRecorder::FollowProgram() {
         PulseConnection::Lock lock(conn_);
         if (!conn_.Ready() || !FindProgram(monitor, sinkInput)) return;
     }
-    if (OpenStream(monitor, sinkInput)) programGone_ = false;
+    if (OpenStream(monitor, sinkInput)) {
+        programGone_ = false;
+        poll_.stop();  // the stream sets the pace again
+    }
 }
 
-// Only for a failed stream: ends the capture without waiting for the timer.
 void PulseRecorder::RequestPump() {
     if (!pumpPending_.exchange(true))
         QMetaObject::invokeMethod(
@@ -694,6 +695,7 @@ void PulseRecorder::Pump() {
         programGone_ = true;
         gap_.start();
         gapFrames_ = 0;
+        poll_.start();  // silence and a look for the program, at the same pace
     }
     if (streamFailed_) {
         // The server went away: end cleanly and deliver what was captured.

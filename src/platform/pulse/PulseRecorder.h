@@ -109,8 +109,10 @@ class PulseRecorder : public IAudioRecorder {
     // filtered and cut into blocks at the same pace. Each progress repaints the
     // window's time and displays, and a repaint's fixed cost (the window
     // system's round trip and flush) outweighs what is drawn: five a second
-    // keep the time and meters lively at half the cost of ten.
-    static constexpr int kTimerMs = 200;
+    // keep the time and meters lively at half the cost of ten. The capture
+    // thread's reads set the pace; the timer runs only while no stream
+    // delivers (the program recorded has stopped playing).
+    static constexpr int kTimerMs = PulseCaptureThread::kBatchMs;
     // Capture arrives from the server in pieces of at most this length.
     static constexpr int kFragmentMs = 100;
     // ... and of at most this length in a take of two: the server's timing
@@ -168,7 +170,8 @@ class PulseRecorder : public IAudioRecorder {
     void SetCVolume(const pa_cvolume& v);
     void SetMute(bool mute);
 
-    // Capture thread.
+    // Capture thread: a pump as soon as the owner's thread is free (once,
+    // however often asked before it ran).
     void RequestPump();
 
     // Owning thread.
@@ -198,15 +201,17 @@ class PulseRecorder : public IAudioRecorder {
     Samples fresh_;  // what the last pump took, storage reused
     std::deque<long> announce_;
     bool announcing_ = false;
-    QTimer poll_;  // collects the captured samples while recording
+    QTimer poll_;  // pumps while no capture stream delivers
 
     CaptureBuffer buffer_;
     std::atomic<bool> pumpPending_{false};
     std::atomic<bool> streamFailed_{false};
-    PulseCaptureThread capture_{buffer_, [this] {
+    PulseCaptureThread capture_{buffer_,
+                                [this] {
                                     streamFailed_ = true;
                                     RequestPump();
-                                }};
+                                },
+                                [this] { RequestPump(); }};
     BlockCutter cutter_;
     RecentSamples recent_;
     dsp::FilterSettings filters_;

@@ -139,9 +139,13 @@ void Form5::Form_Load() {
 }
 
 void Form5::Form_Unload() {
-    Timer1->stop();
+    StopClock();
     SaveList();
     hide();
+}
+
+void Form5::StopClock() {
+    Timer1->stop();
 }
 
 bool Form5::SaveList() {

@@ -48,6 +48,8 @@ class Form5 : public QDialog {
     void Form_Load();
     // Shut-down: saves the list and stops the clock.
     void Form_Unload();
+    // The start of shut-down: no slot starts or stops a recording from now on.
+    void StopClock();
     // Writes every row to schedule.dat; false when the file could not be
     // written (said once, with the reason) or was not read at load: a file
     // that could not be read is never saved over.
