@@ -3,6 +3,7 @@
 // in the box while the recording went on.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -105,9 +106,15 @@ TEST(MarkerWindow, MPressedTwiceWhileRecordingGivesTwoChaptersAtThoseMoments) {
     };
     report(1000, 60);
     report(1200, 30);
+    auto* stop = Control<QPushButton>(*form, "cmdStop");
+    const QPoint stopAt = stop->mapTo(form.get(), QPoint(0, 0));
     now = 1500;
     QTest::keyClick(form.get(), Qt::Key_M);
     EXPECT_EQ(box->text().toStdString(), "Marker 1");
+    // The box that came with the marker left Stop where the pointer found it.
+    QApplication::processEvents();
+    ASSERT_TRUE(box->isVisible());
+    EXPECT_EQ(stop->mapTo(form.get(), QPoint(0, 0)), stopAt);
     report(1400 + 1000, 90);
     now = 2750;
     QTest::keyClick(form.get(), Qt::Key_M);  // the box has not taken the keys

@@ -6,6 +6,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
@@ -127,6 +128,9 @@ QLayout* Form1::BuildTransport(QWidget* central) {
     cmdPause->setToolTip("Pause");
     for (auto* b : {cmdrecord, cmdStop, cmdPlay, cmdPause}) transport->addWidget(b);
     transport->insertWidget(1, markerBar_);
+    // After the last button: the label box shows with a marker and must not
+    // move Stop from under the pointer of a user who marked, then stopped.
+    transport->addWidget(markerBar_->LabelBox());
     transport->addStretch(1);
     Label1 = new TimeLabel("0:00.000", central);
     Label1->setObjectName("Label1");

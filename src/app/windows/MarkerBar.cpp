@@ -49,7 +49,8 @@ MarkerBar::MarkerBar(recording::RecordingSession& session, QWidget* window,
     label_->setMinimumWidth(120);
     label_->hide();
     layout->addWidget(button_);
-    layout->addWidget(label_);
+    // The window places the label box (LabelBox) where its showing moves no
+    // button from under the pointer.
 
     connect(button_, &QPushButton::clicked, this, &MarkerBar::Mark);
     auto* m = new QShortcut(QKeySequence(Qt::Key_M), window);
