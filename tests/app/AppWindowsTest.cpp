@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
@@ -167,8 +168,14 @@ TEST_F(AppWindowsTest, TheExitFinishesTheRecordingAndItsFileBeforeTheWindowsGo) 
 TEST_F(AppWindowsTest, CtrlTOpensTheTrimWindowOnTheSelectedRecording) {
     auto* list = Control<QTreeWidget>(*window, "ListView1");
     auto* row = new QTreeWidgetItem(list, QStringList{"1", "/rec/take.wav", "1 KB", "0:01", "now"});
+    auto* edit = window->findChild<QMenu*>("mnuEdit");
+    QAction* action = window->findChild<QAction*>("actTrim");
+    emit edit->aboutToShow();
+    EXPECT_FALSE(edit->actions().contains(action));  // nothing to trim yet
     list->setCurrentItem(row);
-    window->findChild<QAction*>("actTrim")->trigger();
+    emit edit->aboutToShow();
+    ASSERT_TRUE(edit->actions().contains(action));  // the mouse's way in too
+    action->trigger();
     QWidget* trim = nullptr;
     for (QWidget* w : QApplication::topLevelWidgets())
         if (w->objectName() == "TrimWindow" && w->isVisible()) trim = w;

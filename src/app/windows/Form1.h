@@ -227,7 +227,7 @@ class Form1 : public QMainWindow {
     void ShowPlaybackSamples(std::int64_t position);
     void SetTransportEnabled(bool enabled);
     // The Edit menu holds "Markers..." only while the selected recording has markers.
-    void ShowMarkersEntry();
+    void ShowRecordingEntries();
 
     // Views of the session and of the playback.
     void RecordingStarted(const std::string& path, const std::string& description);

@@ -239,8 +239,8 @@ void Form1::ConnectControls() {
     connect(DeviceCombo, &QComboBox::activated, this, &Form1::DeviceCombo_Click);
     connect(cmbSrcInput, &QComboBox::activated, this, &Form1::cmbSrcInput_Click);
     connect(ListView1, &QTreeWidget::itemDoubleClicked, this, &Form1::ListView1_DblClick);
-    // "Trim…" of the selected recording: a key of the window's own, so the
-    // menus stay as they are.
+    // "Trim…" of the selected recording: a key of the window's own, and an
+    // entry of the Edit menu while a recording is selected.
     auto* trim = new QAction("Trim…", this);
     trim->setObjectName("actTrim");
     trim->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -286,7 +286,7 @@ void Form1::BuildMenus() {
     AddMenuEntry(edit, "mnuRename", "Rename", &Form1::mnuRename_Click);
     AddMenuEntry(edit, "mnuRemove", "Remove Selected Item", &Form1::mnuRemove_Click);
     AddMenuEntry(edit, "mnuDelete", "Delete Selected File", &Form1::mnuDelete_Click);
-    connect(edit, &QMenu::aboutToShow, this, &Form1::ShowMarkersEntry);
+    connect(edit, &QMenu::aboutToShow, this, &Form1::ShowRecordingEntries);
 
     QMenu* action = menu("mnuAction", "Action(&A)");
     AddMenuEntry(action, "mnuRecord", "Record", &Form1::mnuRecord_Click);

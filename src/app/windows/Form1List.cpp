@@ -62,8 +62,16 @@ void Form1::AddRow(const RecordingRow& row) {
     }
 }
 
-void Form1::ShowMarkersEntry() {
+// The Edit menu (also the list's own menu) offers "Trim…" and the Markers
+// list only with a recording they can work on.
+void Form1::ShowRecordingEntries() {
     const QTreeWidgetItem* item = SelectedRow();
+    if (QAction* trim = findChild<QAction*>("actTrim")) {
+        if (item && !mnuEdit->actions().contains(trim))
+            mnuEdit->addAction(trim);
+        else if (!item)
+            mnuEdit->removeAction(trim);
+    }
     std::vector<core::Marker> markers;
     int rate = 0;
     const bool has =
