@@ -155,7 +155,12 @@ void PulseRecorder::LoadDevices() const {
         devices_.push_back(std::move(c));
         combined = devices_.end() - 1;
     }
-    combined->present = true;  // the defaults are looked up at the start
+    // The defaults are looked up at the start; offered only while the server
+    // has both halves (a source of its own and a sink's monitor), so a server
+    // without capture sources still gives no device at all.
+    const auto isMonitor = [](std::uint32_t sink) { return sink != PA_INVALID_INDEX; };
+    combined->present = std::any_of(ctx.monitorOf.begin(), ctx.monitorOf.end(), isMonitor) &&
+                        !std::all_of(ctx.monitorOf.begin(), ctx.monitorOf.end(), isMonitor);
 
     // Until the user picks a device, the current one is the server's default
     // source, as the desktop's sound settings name it.
