@@ -12,15 +12,17 @@ namespace qsr::audio::combine {
 
 // A call's microphone cleaned before it goes into the file (libspeexdsp):
 // the speakers' echo taken out with what the computer plays as the
-// reference, and the steady background noise turned down. Each side is
-// made mono (a microphone is one voice in the room); the cleaned sound
-// stands in every channel of the first source. Runs on frames in step:
-// the first source (the microphone, near end) and the second (the
-// playback, far end) hold the same number of frames.
+// reference (the echo canceller, then the preprocessor's suppression of
+// what it left), and the steady background noise turned down (the same
+// preprocessor; without it the noise is left as it was). Each side is made
+// mono (a microphone is one voice in the room); the cleaned sound stands
+// in every channel of the first source. Runs on frames in step: the first
+// source (the microphone, near end) and the second (the playback, far end)
+// hold the same number of frames.
 //
-// The speex calls take fixed frames of about a hundredth of a second, so a
-// part frame waits for the next call; both sides wait alike and stay in
-// step. Buffers are sized at the start: a block allocates nothing.
+// The speex calls take fixed frames of about 15 ms, so a part frame waits
+// for the next call; both sides wait alike and stay in step. Buffers are
+// sized at the start: a block allocates nothing.
 class EchoCanceller {
   public:
     // How far back the speakers' sound is looked for in the microphone:

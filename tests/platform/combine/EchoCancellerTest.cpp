@@ -116,7 +116,7 @@ Take RunCall(EchoCanceller& c, double seconds, double delay, double echo, double
 
 TEST(EchoCanceller, TakesTheSpeakersOutOfTheMicrophoneAndKeepsTheVoice) {
     EchoCanceller c(kRate, 2, true, false);
-    EXPECT_NEAR(static_cast<double>(c.FrameSize()) / kRate, 0.023, 0.003);
+    EXPECT_EQ(c.FrameSize(), 640u);
     EXPECT_NEAR(static_cast<double>(c.TailFrames()) / kRate, EchoCanceller::kTailSeconds, 0.01);
     // 80 ms of sound card and server between the speakers and the microphone.
     const Take t = RunCall(c, 8, 0.08, 0.5, 0, 2);
