@@ -99,8 +99,8 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "  trim FILE [--start S] [--end S] [--cut FROM-TO ...] [-o OUT] [--overwrite]\n" +
              Beside("  trim FILE --silence -40dB[:300ms] [-o OUT]",
                     "keeps the span from --start to --end (seconds) less each --cut, or the sound "
-                    "between the silent ends, without coding the sound again; FILE is replaced "
-                    "unless -o OUT is given")},
+                    "between the silent ends, without coding the sound again; markers move with "
+                    "the sound (those cut away go); FILE is replaced unless -o OUT is given")},
     };
     return usages;
 }

@@ -137,6 +137,7 @@ int TrimCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
     const std::int64_t total = reader->TotalSamples();
     // A RAW sample frame: 16-bit PCM or 8-bit A-law/mu-law values per channel.
     cutter->SetRawFrameBytes(reader->ChannelCount() * (values.rawCompr == 1 ? 2 : 1));
+    cutter->SetHeaderlessFormat(rate, values.gbit);
     const auto frame = [rate](double s) {
         return static_cast<std::int64_t>(std::llround(s * rate));
     };

@@ -109,6 +109,8 @@ bool TrimWork::Save(const std::string& target, std::string& why) {
         why = ability.note;
         return false;
     }
+    // A headerless file's sheet of markers counts in its rate.
+    cutter_->SetHeaderlessFormat(overview_.rate, 0);
     auto result = std::make_shared<audio::CutResult>();
     const std::vector<SampleSpan> kept = edits_.Kept();
     // Until the saved file's overview is in, nothing more is edited.

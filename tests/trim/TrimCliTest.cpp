@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/audio/MarkerStore.h"
 #include "platform/services/AppFolder.h"
 #include "recording/LiveRecordings.h"
 #include "recording/RecoveryJournal.h"
@@ -30,9 +31,11 @@ struct Result {
 class TrimCli : public ::testing::Test {
   protected:
     Result Run(const std::string& args, const std::string& env = {}) {
+        return Cli("trim " + args, env);
+    }
+    Result Cli(const std::string& args, const std::string& env = {}) {
         const std::string cmd = env + " QSR_HOME='" + home_.path().string() +
-                                "' exec " QSR_BINARY_DIR "/src/cli/quorvin-cli trim " + args +
-                                " 2>&1";
+                                "' exec " QSR_BINARY_DIR "/src/cli/quorvin-cli " + args + " 2>&1";
         Result r;
         FILE* p = popen(cmd.c_str(), "r");
         char buf[512];
@@ -86,6 +89,58 @@ TEST_F(TrimCli, KeepsAndCutsSpansWithoutCodingAgain) {
     r = Run("'" + mp3 + "' --start 1.5 --end 6.25");
     ASSERT_EQ(r.code, 0) << r.out;
     EXPECT_EQ(Pcm(mp3).size(), std::size_t{209475} * 4);
+}
+
+// The markers of a trimmed file stand where their sound went: earlier by what
+// was cut before them; one in sound cut away goes with it.
+TEST_F(TrimCli, MarkersMoveWithTheSound) {
+    const auto mark = [this](const std::string& file, const std::vector<std::string>& adds) {
+        for (const std::string& a : adds) {
+            const Result r = Cli("markers '" + file + "' --add " + a);
+            ASSERT_EQ(r.code, 0) << r.out;
+        }
+    };
+    // WAV (sox): the start trimmed, a span cut out around the second marker.
+    const std::string wav = dir_.File("m.wav");
+    Capture("sox -n -r 44100 -c 2 -b 16 '" + wav + "' synth 8 sine 440");
+    mark(wav, {"3=One", "5=Two", "7=Three"});
+    Result r = Run("'" + wav + "' --start 1.5 --cut 4.5-5.5");
+    ASSERT_EQ(r.code, 0) << r.out;
+    std::vector<core::Marker> got;
+    int rate = 0;
+    std::string why;
+    ASSERT_TRUE(audio::ReadWavMarkers(wav, got, rate, &why)) << why;
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].label, "One");
+    EXPECT_EQ(got[0].frame, 3 * 44100 - 66150);
+    EXPECT_EQ(got[1].label, "Three");
+    EXPECT_EQ(got[1].frame, 7 * 44100 - 66150 - 44100);
+    EXPECT_EQ(Capture("soxi -s '" + wav + "'"), std::to_string(8 * 44100 - 66150 - 44100) + "\n");
+
+    // MP3 (ffmpeg): a kept span; ffprobe reads the chapters.
+    const std::string mp3 = dir_.File("m.mp3");
+    Capture("ffmpeg -v error -f lavfi -i sine=f=440:d=8:r=44100 -c:a libmp3lame -b:a 128k -y '" +
+            mp3 + "'");
+    mark(mp3, {"3=One", "5=Two"});
+    r = Run("'" + mp3 + "' --start 1.5 --end 4.5");
+    ASSERT_EQ(r.code, 0) << r.out;
+    EXPECT_EQ(Capture("ffprobe -v error -show_entries chapter=start_time:chapter_tags=title -of "
+                      "csv=p=0 '" +
+                      mp3 + "'"),
+              "1.500000,One\n");
+
+    // RAW (8 kHz mono 16-bit, as the settings' defaults say): the sheet beside it.
+    const std::string raw = dir_.File("m.raw");
+    Capture("sox -n -r 8000 -c 1 -b 16 -e signed-integer -t raw '" + raw + "' synth 8 sine 440");
+    mark(raw, {"2=One", "6=Two"});
+    r = Run("'" + raw + "' --cut 1-3 -o '" + dir_.File("n.raw") + "'");
+    ASSERT_EQ(r.code, 0) << r.out;
+    const std::string sheet = ReadAll(dir_.File("n.cue"));
+    EXPECT_NE(sheet.find("FILE \"n.raw\""), std::string::npos) << sheet;
+    EXPECT_EQ(sheet.find("One"), std::string::npos) << sheet;
+    EXPECT_NE(sheet.find("REM FRAME " + std::to_string(6 * 8000 - 2 * 8000)), std::string::npos)
+        << sheet;
+    EXPECT_NE(ReadAll(dir_.File("m.cue")).find("REM FRAME 16000"), std::string::npos);
 }
 
 // The silent ends go as far as the sound triggers would wait.
