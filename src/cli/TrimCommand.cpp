@@ -173,6 +173,8 @@ int TrimCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
     if (edits.Length() <= 0) return Bad(err, "nothing would be left");
     const audio::CutAbility ability = cutter->Ability(t.file, edits.Kept());
     if (!ability.possible) return Failed(err, t.file + ": " + ability.note);
+    // What the cut gives up (VOX and G.726 are coded again in part).
+    if (!ability.note.empty()) std::fprintf(err, "quorvin-cli trim: %s\n", ability.note.c_str());
     const audio::CutResult r = cutter->Cut(t.file, edits.Kept(), t.out);
     if (!r.ok) return Failed(err, core::CouldNotSaveMessage(t.out, r.error));
     std::fprintf(out, "%s: %lld of %lld samples kept (%s)\n", t.out.c_str(),
