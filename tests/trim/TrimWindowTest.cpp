@@ -195,5 +195,42 @@ TEST(TrimWindow, PlaySelectionPlaysExactlyTheDraggedSpan) {
     EXPECT_EQ(w.cmdPlay->text().toStdString(), "Play selection");
 }
 
+// A G.726 file of 2 bits a code (ffmpeg made it): read and cut in the format
+// the window is given, the saved file as long as what was kept.
+TEST(TrimWindow, HeaderlessFilesAreReadAndCutInTheSettingsFormat) {
+    TempDir dir;
+    const std::string g726 = dir.File("take.g726");
+    Capture(
+        "ffmpeg -v error -f lavfi -i 'sine=f=440:d=4:r=8000' -ac 1 -c:a g726 -code_size 2 -f "
+        "g726 -y '" +
+        g726 + "'");
+    auto engine = audio::CreateRealAudioEngine();
+    TrimWindowDeps deps;
+    deps.cacheFolder = dir.File("overviews");
+    deps.beingRecorded = [](const std::string&) { return std::string(); };
+    TrimWindow w(*engine, deps);
+    TrimWork::Headerless formats;
+    formats.readAs = [](audio::IAudioFile& f) { f.SetG726Format(8000, 2); };
+    formats.g726Bits = 2;
+    w.SetHeaderless(formats);
+    w.show();
+    w.OpenFile(g726);
+    ASSERT_TRUE(RunUntil([&] { return w.Work().Ready(); }, 60000))
+        << w.lblNote->text().toStdString();
+    EXPECT_EQ(w.view->Length(), 32000);  // 4 s at 8 kHz: 2 bits a code, not the 4 by default
+
+    w.view->SetSelection({8000, 24000});
+    QTest::mouseClick(w.cmdKeep, Qt::LeftButton);
+    EXPECT_NE(w.lblNote->text().toStdString().find("G.726 is coded again"), std::string::npos)
+        << w.lblNote->text().toStdString();
+    QTest::mouseClick(w.cmdSave, Qt::LeftButton);
+    ASSERT_TRUE(RunUntil([&] { return w.Work().Ready(); }, 60000));
+    EXPECT_EQ(w.lblNote->text().toStdString(), "Saved " + g726);
+    EXPECT_EQ(Capture("ffmpeg -v error -f g726 -code_size 2 -sample_rate 8000 -i '" + g726 +
+                      "' -f s16le -")
+                  .size(),
+              std::size_t{16000} * 2);
+}
+
 }  // namespace
 }  // namespace qsr::trim
