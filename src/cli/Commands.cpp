@@ -101,6 +101,9 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
                     "keeps the span from --start to --end (seconds) less each --cut, or the sound "
                     "between the silent ends, without coding the sound again; markers move with "
                     "the sound (those cut away go); FILE is replaced unless -o OUT is given")},
+        {"split", Beside("  split --at-markers FILE [-o DIR] [--overwrite]",
+                         "cuts FILE at its markers into pieces beside it (or in DIR), each "
+                         "named after its marker's label, as exactly as trim; FILE stays")},
     };
     return usages;
 }
@@ -148,6 +151,7 @@ int Run(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::
         {"devices", DevicesCommand}, {"record", RecordCommand},   {"convert", ConvertCommand},
         {"info", InfoCommand},       {"tags", TagsCommand},       {"loudness", LoudnessCommand},
         {"mark", MarkCommand},       {"markers", MarkersCommand}, {"trim", TrimCommand},
+        {"split", SplitCommand},
     };
     const auto it = commands.find(args[0]);
     if (it == commands.end()) {

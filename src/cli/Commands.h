@@ -43,6 +43,8 @@ int MarkersCommand(audio::IAudioEngine& engine, const std::vector<std::string>& 
                    std::FILE* out, std::FILE* err);
 int TrimCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
                 std::FILE* err);
+int SplitCommand(audio::IAudioEngine& engine, const std::vector<std::string>& args, std::FILE* out,
+                 std::FILE* err);
 
 // Why FILE must not be rewritten now ("" when it may be): a recording goes
 // into it. The tags command asks it only before writing.

@@ -1,6 +1,7 @@
 // The main window records into a real WAV file while M is pressed twice on a
 // fake clock; ffprobe finds two chapters at those moments, the second named
-// in the box while the recording went on.
+// in the box while the recording went on. The Markers window splits a file
+// sox made at its markers into pieces soxi measures.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -20,6 +22,7 @@
 #include "fakes/FakeAudio.h"
 #include "fakes/FakeServices.h"
 #include "platform/audio/AudioFileComponent.h"
+#include "platform/audio/FileCutter.h"
 #include "platform/audio/MarkerStore.h"
 #include "support/Controls.h"
 #include "support/EventWait.h"
@@ -44,6 +47,9 @@ class Engine : public fakes::FakeAudioEngine {
     bool ReadMarkers(const std::string& path, std::vector<core::Marker>& markers, int& rate,
                      std::string* error) override {
         return audio::ReadMarkers(path, markers, rate, error);
+    }
+    std::unique_ptr<audio::IFileCutter> CreateCutter() override {
+        return audio::file::CreateFileCutter();
     }
 };
 
@@ -195,6 +201,94 @@ TEST(MarkerWindow, MPressedTwiceWhileRecordingGivesTwoChaptersAtThoseMoments) {
     EXPECT_TRUE(form->Playing());
     EXPECT_EQ(form->PlaybackOffset(), 32413);
     form->StopPlayback();
+    form->exitsystem();
+}
+
+std::int64_t SoxiSamples(const std::string& path) {
+    QProcess p;
+    p.start("soxi", {"-s", QString::fromStdString(path)});
+    p.waitForFinished(30000);
+    return p.readAllStandardOutput().trimmed().toLongLong();
+}
+
+TEST(MarkerWindow, SplitAtMarkersWritesThePiecesAndListsThem) {
+    qsr::testing::TempDir home;
+    const std::string wav = home.File("talk.wav"), taken = home.File("Zwei.wav");
+    ASSERT_EQ(std::system(("sox -n -r 44100 -c 2 -b 16 '" + wav + "' synth 2 pinknoise").c_str()),
+              0);
+    std::string why;
+    ASSERT_TRUE(audio::StoreMarkers(wav, 44100, {{22050, "Eins", 0}, {66150, "Zwei", 0}}, &why))
+        << why;
+    qsr::testing::WriteAll(taken, "another recording");
+    Engine engine;
+    fakes::FakeDevice device;
+    device.name = "Microphone";
+    device.usable = true;
+    fakes::FakeLine line;
+    line.name = "Mic";
+    line.active = true;
+    device.lines = {line};
+    engine.devices = {device};
+    fakes::FakeDesktop desk;
+    std::unique_ptr<app::AppCore> core;
+    std::unique_ptr<app::Form1> form;
+    qsr::testing::NewMainWindow(core, form, engine, desk.Services(), home.path().string());
+    form->Form_Load();
+    form->show();
+    auto* list = Control<QTreeWidget>(*form, "ListView1");
+    auto* row = new QTreeWidgetItem(
+        list, {"1", QString::fromStdString(wav), "1MB", "0:02.000", "10.12.2026 09:00:00"});
+    list->setCurrentItem(row);
+    auto* edit = form->findChild<QMenu*>("mnuEdit");
+    emit edit->aboutToShow();
+    QAction* entry = form->findChild<QAction*>("mnuMarkers");
+    ASSERT_NE(entry, nullptr);
+
+    // Asked before Zwei.wav is replaced: No leaves it, Yes splits.
+    desk.messageBox.answers = {services::MsgAnswer::No, services::MsgAnswer::Yes};
+    desk.modal.scripts.push_back([&](QDialog& dialog) {
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+        auto* split = Control<QPushButton>(dialog, "cmdSplit");
+        EXPECT_EQ(split->text().toStdString(), "Split at markers…");
+        EXPECT_EQ(split->accessibleName().toStdString(), "Split at markers…");
+        EXPECT_TRUE(split->focusPolicy() & Qt::TabFocus);
+        split->setFocus();
+        QTest::keyClick(split, Qt::Key_Space);
+        EXPECT_EQ(qsr::testing::ReadAll(taken), "another recording");
+        EXPECT_EQ(desk.messageBox.Texts().at(0),
+                  "These pieces exist already:\n" + taken + "\nReplace them?");
+        QTest::keyClick(split, Qt::Key_Space);
+        auto* progress = Control<QProgressBar>(dialog, "prgSplit");
+        EXPECT_TRUE(progress->isVisible());
+        EXPECT_TRUE(Control<QPushButton>(dialog, "cmdCancelSplit")->isVisible());
+        EXPECT_FALSE(split->isEnabled());
+        EXPECT_TRUE(qsr::testing::RunUntil([&] { return split->isEnabled(); }, 60000));
+        EXPECT_FALSE(progress->isVisible());
+        return 0;
+    });
+    entry->trigger();
+
+    const std::vector<std::string> pieces = {home.File("talk - start.wav"), home.File("Eins.wav"),
+                                             taken};
+    ASSERT_EQ(desk.messageBox.shown.size(), 3u)
+        << ::testing::PrintToString(desk.messageBox.Texts());
+    EXPECT_EQ(desk.messageBox.shown[1].text, desk.messageBox.shown[0].text);
+    EXPECT_EQ(desk.messageBox.shown[2].text,
+              "3 pieces written:\n" + pieces[0] + "\n" + pieces[1] + "\n" + pieces[2]);
+    EXPECT_EQ(desk.messageBox.shown[2].icon, services::MsgIcon::Information);
+    EXPECT_EQ(SoxiSamples(pieces[0]), 22050);
+    EXPECT_EQ(SoxiSamples(pieces[1]), 44100);
+    EXPECT_EQ(SoxiSamples(pieces[2]), 22050);
+    // The list holds them after the recording, with its record time.
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    for (int i = 1; i < 4; ++i) {
+        EXPECT_EQ(list->topLevelItem(i)->text(0).toStdString(), std::to_string(i + 1));
+        EXPECT_EQ(list->topLevelItem(i)->text(1).toStdString(), pieces[i - 1]);
+        EXPECT_EQ(list->topLevelItem(i)->text(4).toStdString(), "10.12.2026 09:00:00");
+    }
+    EXPECT_EQ(list->topLevelItem(2)->text(3).toStdString(), "0:01.000");
+    EXPECT_EQ(list->topLevelItem(2)->text(5).toStdString(), "1");
     form->exitsystem();
 }
 

@@ -89,6 +89,29 @@ void Form1::OpenMarkers() {
     const QTreeWidgetItem* item = SelectedRow();
     if (!item) return;
     const std::string journal = core_.Journal().File();
+    // The split's pieces join the list with the recording's record time (a
+    // piece listed already is updated).
+    MarkersDialog::SplitHooks split;
+    split.formats = core_.Formats();
+    split.confirm = [this](const std::string& text) {
+        return desktop_.messageBox &&
+               desktop_.messageBox->Show(text, services::MsgIcon::Question,
+                                         services::MsgButtons::YesNo,
+                                         core::kAppTitle) == services::MsgAnswer::Yes;
+    };
+    split.tell = [this](const std::string& text) {
+        ShowMessage(text, services::MsgIcon::Information);
+    };
+    split.written = [this, recordTime = item->text(4).toStdString()](
+                        const std::string& path, std::int64_t ms, std::size_t markers) {
+        markerBar_->NoteStored(path, markers);
+        for (int i = ListView1->topLevelItemCount() - 1; i >= 0; --i)
+            if (ListView1->topLevelItem(i)->text(1).toStdString() == path)
+                delete ListView1->topLevelItem(i);
+        AddRow(NewRecordingRow(static_cast<std::size_t>(ListView1->topLevelItemCount()), path,
+                               core::FileSizeText(path), core::ElapsedText(ms), recordTime));
+        RenumberList();
+    };
     MarkersDialog dialog(
         item->text(1).toStdString(), core_.Engine(),
         [this](const std::string& path, std::int64_t frame) {
@@ -101,7 +124,7 @@ void Form1::OpenMarkers() {
             return recording::IsBeingRecorded(path, journal) ? recording::BeingRecordedMessage(path)
                                                              : std::string();
         },
-        this);
+        std::move(split), this);
     if (desktop_.modal)
         desktop_.modal->Exec(dialog);
     else

@@ -1,6 +1,9 @@
 #include "app/windows/MarkersDialog.h"
 
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTreeWidget>
+#include <cmath>
 
 #include "core/AtomicFile.h"
 #include "platform/audio-api/AudioEngine.h"
@@ -10,17 +13,21 @@ namespace qsr::app {
 MarkersDialog::MarkersDialog(std::string path, audio::IAudioEngine& engine,
                              std::function<void(const std::string&, std::int64_t)> playFrom,
                              std::function<void(const std::string&)> warn,
-                             std::function<std::string(const std::string&)> busy, QWidget* parent)
+                             std::function<std::string(const std::string&)> busy, SplitHooks split,
+                             QWidget* parent)
     : QDialog(parent),
       path_(std::move(path)),
       engine_(engine),
       playFrom_(std::move(playFrom)),
       warn_(std::move(warn)),
-      busy_(std::move(busy)) {
+      busy_(std::move(busy)),
+      split_(std::move(split)) {
     BuildControls();
     setWindowTitle(QString::fromStdString("Markers - " + path_));
     Reload();
 }
+
+MarkersDialog::~MarkersDialog() = default;
 
 void MarkersDialog::Reload() {
     std::string why;
@@ -78,6 +85,68 @@ void MarkersDialog::Edited(QTreeWidgetItem* item, int column) {
     const std::string label = item->text(2).trimmed().toStdString();
     QMetaObject::invokeMethod(
         this, [this, row, label] { Rename(row, label); }, Qt::QueuedConnection);
+}
+
+// --------------------------------------------------------------- split
+
+bool MarkersDialog::Split() {
+    if (Splitting()) return false;
+    std::string why = busy_ ? busy_(path_) : std::string();
+    recording::SplitSource source;
+    if (why.empty()) recording::OpenSplitSource(engine_, path_, split_.formats, source, why);
+    const std::vector<recording::SplitPiece> pieces =
+        recording::PlanSplit(path_, source.markers, source.total);
+    if (why.empty()) {
+        // Asked here, where the answer can be given: the work never replaces unasked.
+        if (const auto existing = recording::ExistingPieces(pieces); !existing.empty()) {
+            std::string text = "These pieces exist already:";
+            for (const std::string& e : existing) text += "\n" + e;
+            if (!split_.confirm || !split_.confirm(text + "\nReplace them?")) return false;
+        }
+        if (!work_)
+            work_ = std::make_unique<recording::MarkerSplitWork>(
+                engine_, recording::MarkerSplitWork::Hooks{
+                             [this](double f) {
+                                 progress_->setValue(static_cast<int>(std::lround(f * 1000)));
+                             },
+                             [this](const recording::SplitReport& r) { SplitFinished(r); }});
+        work_->Start(source, pieces, why);
+    }
+    if (!why.empty()) {
+        if (warn_) warn_(path_ + " cannot be split: " + why);
+        return false;
+    }
+    splitRate_ = source.rate;
+    ShowSplitting(true);
+    return true;
+}
+
+void MarkersDialog::SplitFinished(const recording::SplitReport& report) {
+    ShowSplitting(false);
+    for (const recording::WrittenPiece& w : report.written)
+        if (split_.written)
+            split_.written(w.path, splitRate_ > 0 ? w.frames * 1000 / splitRate_ : 0, w.markers);
+    if (closeAfterSplit_) {
+        QDialog::done(QDialog::Rejected);
+        return;
+    }
+    const std::string text = recording::SplitReportText(report);
+    if (!report.failure.empty()) {
+        if (warn_) warn_(text);
+    } else if (split_.tell) {
+        split_.tell(text);
+    }
+}
+
+void MarkersDialog::done(int result) {
+    // Closed while the pieces are written: the work stops first, and what
+    // it wrote is still listed.
+    if (Splitting()) {
+        closeAfterSplit_ = true;
+        work_->Cancel();
+        return;
+    }
+    QDialog::done(result);
 }
 
 }  // namespace qsr::app

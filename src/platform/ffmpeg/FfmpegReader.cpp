@@ -115,7 +115,15 @@ class FfmpegDecoder : public IDecoder {
 
         const AVStream* st = fmt_->streams[stream_];
         if (st->duration != AV_NOPTS_VALUE && st->duration > 0) {
-            total_ = av_rescale_q(st->duration, st->time_base, AVRational{1, rate_});
+            std::int64_t duration = st->duration;
+            // An Ogg Opus stream's duration is its last granule, which counts
+            // the pre-skip the decoder leaves out: what it gives is less by that.
+            if (ctx_->codec_id == AV_CODEC_ID_OPUS && st->codecpar->initial_padding > 0 &&
+                (st->start_time == AV_NOPTS_VALUE || st->start_time == 0))
+                duration -= av_rescale_q(st->codecpar->initial_padding, AVRational{1, 48000},
+                                         st->time_base);
+            total_ = av_rescale_q(std::max<std::int64_t>(duration, 0), st->time_base,
+                                  AVRational{1, rate_});
         } else if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0) {
             total_ = av_rescale(fmt_->duration, rate_, AV_TIME_BASE);
         }
