@@ -165,9 +165,10 @@ long EqualFrom(const std::vector<std::int16_t>& original, long from,
 // VOX and G.726 (made by our convert from a sox sound): coded again from
 // each cut until the coder falls in step with the old codes. ffmpeg decodes
 // the G.726 results (2 bits a code) to the original's samples from there on,
-// and the bytes are the old ones; VOX never falls in step (its predictor has
-// no leak: an offset of one step stays), so its kept sound is a second
-// coding, sox decoding it within a third of the first coding's own error.
+// and the bytes are the old ones. VOX on unclipped sound never falls in step
+// (its predictor has no leak: an offset of one step stays), so its kept sound
+// is a second coding, sox decoding it within a third of the first coding's
+// own error; where the sound clips it falls in step at once.
 TEST_F(TrimCli, VoxAndG726AreCodedAgainUntilInStepWithTheOldCodes) {
     ASSERT_EQ(Cli("info /nonexistent.wav").code, 1);  // seeds the application folder
     std::ofstream(home_.File("settings.dat"), std::ios::trunc) << "[g726]\ngFreq=8000\ngbit=2\n";
@@ -220,6 +221,23 @@ TEST_F(TrimCli, VoxAndG726AreCodedAgainUntilInStepWithTheOldCodes) {
         }
     }
     EXPECT_LT(secondCoding, firstCoding / 9) << secondCoding << " " << firstCoding;
+
+    // Where the sound clips, both decoders stop at the same limit and step:
+    // VOX falls in step there, and the old codes follow.
+    const std::string square = dir_.File("square.wav"), loud = dir_.File("loud.vox"),
+                      loudCut = dir_.File("loud-cut.vox");
+    Capture("sox -R -n -r 8000 -c 1 -b 16 '" + square + "' synth 6 square 50 gain -0.1 2>&1");
+    ASSERT_EQ(Cli("convert '" + square + "' '" + loud + "'").code, 0);
+    r = Run("'" + loud + "' --start 1.3 --cut 3-4.1 -o '" + loudCut + "'");
+    ASSERT_EQ(r.code, 0) << r.out;
+    const auto loudBefore = voxPcm(loud), loudAfter = voxPcm(loudCut);
+    ASSERT_EQ(loudBefore.size(), 48000u);
+    ASSERT_EQ(loudAfter.size(), 28800u);
+    const long inStep = EqualFrom(loudBefore, 10400, loudAfter, 0, 13600);
+    EXPECT_LT(inStep, 400);  // one period of the square wave is 160 samples
+    std::printf("VOX, clipping: in step after %ld samples\n", inStep);
+    // The second span starts in step: its bytes are the old ones.
+    EXPECT_TRUE(ReadAll(loudCut).substr(13600 / 2) == ReadAll(loud).substr(32800 / 2));
 }
 
 // The silent ends go as far as the sound triggers would wait.
