@@ -17,47 +17,46 @@
 namespace qsr::audio::file {
 namespace {
 
-// The decoder's step index after each code (starting at 0). libsndfile keeps
-// its state to itself, but the index follows from the codes alone, and its
-// other half (the last sample) is what it decodes; the table is the VOX
-// coding's own step change per code magnitude.
-std::vector<std::uint8_t> StepIndices(const std::vector<std::uint8_t>& codes) {
-    static constexpr int kChange[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
-    std::vector<std::uint8_t> out(codes.size());
-    int index = 0;
-    for (std::size_t i = 0; i < codes.size(); ++i) {
-        index = std::clamp(index + kChange[codes[i] & 7], 0, 48);
-        out[i] = static_cast<std::uint8_t>(index);
+// The code at `k`: two a byte, the first in the high half.
+std::uint8_t CodeAt(const unsigned char* bytes, std::int64_t k) {
+    const unsigned char b = bytes[k / 2];
+    return static_cast<std::uint8_t>(k % 2 == 0 ? b >> 4 : b & 15);
+}
+
+// A decoder's state after each code, read in step: the sample libsndfile
+// decodes is its last sample, and the step index follows from the codes
+// alone (libsndfile keeps its state to itself; the table is the VOX coding's
+// own step change per code magnitude).
+class StateTrack {
+  public:
+    StateTrack(std::unique_ptr<IDecoder> decoder, const unsigned char* codes)
+        : decoder_(std::move(decoder)), codes_(codes) {}
+    // The next sample's state; false past the end.
+    bool Next(std::int16_t& sample, int& index) {
+        static constexpr int kChange[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+        if (at_ >= piece_.size()) {
+            piece_ = decoder_->Read(1 << 16);
+            at_ = 0;
+            if (piece_.empty()) return false;
+        }
+        sample = piece_[at_++];
+        index_ = std::clamp(index_ + kChange[CodeAt(codes_, code_++) & 7], 0, 48);
+        index = index_;
+        return true;
     }
-    return out;
-}
 
-// Two codes a byte, the first in the high half.
-std::vector<std::uint8_t> Codes(const unsigned char* bytes, std::size_t n) {
-    std::vector<std::uint8_t> codes(2 * n);
-    for (std::size_t i = 0; i < n; ++i) {
-        codes[2 * i] = bytes[i] >> 4;
-        codes[2 * i + 1] = bytes[i] & 15;
-    }
-    return codes;
-}
+  private:
+    std::unique_ptr<IDecoder> decoder_;
+    const unsigned char* codes_;
+    Samples piece_;
+    std::size_t at_ = 0;
+    std::int64_t code_ = 0;
+    int index_ = 0;
+};
 
-bool DecodeAll(const std::string& path, int rate, Samples& out, std::string& error) {
-    auto decoder =
-        OpenSndfileRawDecoder(path, SndfileVoxFormat(), rate, 1, DescribeVox(rate), error);
-    if (!decoder) return false;
-    out.clear();
-    for (Samples piece = decoder->Read(1 << 16); !piece.empty(); piece = decoder->Read(1 << 16))
-        out.insert(out.end(), piece.begin(), piece.end());
-    return true;
-}
-
-bool ReadBytes(const std::string& path, std::vector<unsigned char>& out, std::string& error) {
-    MappedFile f;
-    if (!f.Open(path, error)) return false;
-    out.assign(f.Data(), f.Data() + f.Size());
-    return true;
-}
+struct Splice {
+    std::int64_t to, from, count;  // codes: where in the new file, where in the old
+};
 
 }  // namespace
 
@@ -72,11 +71,9 @@ CutResult CutVox(const std::string& in, int rate, const std::vector<SampleSpan>&
         }
         return true;
     };
-    std::vector<unsigned char> bytes;
-    Samples original;
-    if (!ReadBytes(in, bytes, r.error) || !DecodeAll(in, rate, original, r.error)) return r;
-    const std::vector<std::uint8_t> codes = Codes(bytes.data(), bytes.size());
-    const auto total = static_cast<std::int64_t>(std::min(codes.size(), original.size()));
+    MappedFile source;
+    if (!source.Open(in, r.error)) return r;
+    const auto total = static_cast<std::int64_t>(source.Size()) * 2;
     // A VOX file holds two samples a byte: an odd last one is left out.
     std::vector<SampleSpan> spans;
     std::int64_t length = 0;
@@ -95,68 +92,117 @@ CutResult CutVox(const std::string& in, int rate, const std::vector<SampleSpan>&
         r.error = "nothing is kept";
         return r;
     }
-    if (!step(0.2)) return r;
+    const auto open = [&](const std::string& path) {
+        return OpenSndfileRawDecoder(path, SndfileVoxFormat(), rate, 1, DescribeVox(rate), r.error);
+    };
 
     // The kept sound coded again in one go: the coder runs on from span to span.
-    Samples joined;
-    joined.reserve(static_cast<std::size_t>(length));
-    for (const SampleSpan& s : spans)
-        joined.insert(joined.end(), original.begin() + s.begin, original.begin() + s.end);
     {
-        auto encoder = OpenSndfileEncoder(out, SndfileVoxFormat(), rate, 1, r.error);
+        auto decoder = open(in);
+        auto encoder =
+            decoder ? OpenSndfileEncoder(out, SndfileVoxFormat(), rate, 1, r.error) : nullptr;
         if (!encoder) return r;
-        if (!encoder->Write(joined.data(), static_cast<long>(joined.size())) ||
-            !encoder->Finish()) {
+        std::int64_t at = 0, done = 0;
+        for (const SampleSpan& s : spans) {
+            while (at < s.end) {
+                const std::int64_t want = at < s.begin ? s.begin - at : s.end - at;
+                const Samples piece =
+                    decoder->Read(static_cast<long>(std::min<std::int64_t>(want, 1 << 16)));
+                if (piece.empty()) {
+                    r.error = "the sound ends early";
+                    return r;
+                }
+                const bool keep = at >= s.begin;
+                at += static_cast<std::int64_t>(piece.size());
+                if (!keep) continue;
+                if (!encoder->Write(piece.data(), static_cast<long>(piece.size()))) {
+                    r.error = encoder->Error().empty() ? std::strerror(errno ? errno : EIO)
+                                                       : encoder->Error();
+                    return r;
+                }
+                done += static_cast<std::int64_t>(piece.size());
+                if (!step(0.5 * static_cast<double>(done) / static_cast<double>(length))) return r;
+            }
+        }
+        if (!encoder->Finish()) {
             r.error =
                 encoder->Error().empty() ? std::strerror(errno ? errno : EIO) : encoder->Error();
             return r;
         }
     }
-    std::vector<unsigned char> again;
-    Samples againDecoded;
-    if (!ReadBytes(out, again, r.error) || !DecodeAll(out, rate, againDecoded, r.error)) return r;
-    std::vector<std::uint8_t> result = Codes(again.data(), again.size());
-    if (result.size() != static_cast<std::size_t>(length) || againDecoded.size() != result.size()) {
-        r.error = "the sound could not be coded again";
-        return r;
-    }
-    if (!step(0.6)) return r;
 
-    // Where the states meet in a span, its original codes follow; a span whose
-    // end the new coder left in another state than the original's keeps the
-    // new codes, so the next span starts where its coder did.
-    const std::vector<std::uint8_t> indexOld = StepIndices(codes);
-    const std::vector<std::uint8_t> indexNew = StepIndices(result);
-    const auto same = [&](std::int64_t at, std::int64_t from) {
-        return againDecoded[at] == original[from] && indexNew[at] == indexOld[from];
-    };
-    std::int64_t at = 0;  // where the span starts in the new file
-    for (std::size_t i = 0; i < spans.size(); ++i) {
-        const SampleSpan& s = spans[i];
-        std::int64_t met = -1;
-        for (std::int64_t n = 0; n < s.Length() && met < 0; ++n)
-            if (same(at + n, s.begin + n)) met = n;
-        const bool last = i + 1 == spans.size();
-        if (met >= 0 && (last || same(at + s.Length() - 1, s.end - 1))) {
-            std::copy(codes.begin() + s.begin + met + 1, codes.begin() + s.end,
-                      result.begin() + at + met + 1);
+    // Where the new coder's state meets the old decoder's, a span's old codes
+    // follow. A span whose end the new coder left in another state than the
+    // old one's keeps the new codes, so the next span starts where its coder
+    // did.
+    std::vector<Splice> splices;
+    {
+        MappedFile again;
+        if (!again.Open(out, r.error)) return r;
+        if (static_cast<std::int64_t>(again.Size()) * 2 != length) {
+            r.error = "the sound could not be coded again";
+            return r;
         }
-        at += s.Length();
+        auto oldDecoder = open(in);
+        auto newDecoder = oldDecoder ? open(out) : nullptr;
+        if (!newDecoder) return r;
+        StateTrack old(std::move(oldDecoder), source.Data()),
+            now(std::move(newDecoder), again.Data());
+        std::int16_t oldSample = 0, newSample = 0;
+        int oldIndex = 0, newIndex = 0;
+        std::int64_t at = 0, written = 0;
+        for (std::size_t i = 0; i < spans.size(); ++i) {
+            const SampleSpan& s = spans[i];
+            for (; at < s.begin; ++at) {
+                if (!old.Next(oldSample, oldIndex)) break;
+            }
+            std::int64_t met = -1;
+            bool same = false;
+            for (std::int64_t n = 0; n < s.Length(); ++n, ++at) {
+                if (!old.Next(oldSample, oldIndex) || !now.Next(newSample, newIndex)) {
+                    r.error = "the sound could not be coded again";
+                    return r;
+                }
+                same = oldSample == newSample && oldIndex == newIndex;
+                if (same && met < 0) met = n;
+            }
+            if (met >= 0 && met + 1 < s.Length() && (same || i + 1 == spans.size()))
+                splices.push_back({written + met + 1, s.begin + met + 1, s.Length() - met - 1});
+            written += s.Length();
+            if (!step(0.5 + 0.4 * static_cast<double>(written) / static_cast<double>(length)))
+                return r;
+        }
     }
-    std::vector<unsigned char> packed(result.size() / 2);
-    for (std::size_t i = 0; i < packed.size(); ++i)
-        packed[i] = static_cast<unsigned char>(result[2 * i] << 4 | result[2 * i + 1]);
-    const int fd = ::open(out.c_str(), O_WRONLY | O_CLOEXEC);
+
+    // The old codes over the new ones, a piece at a time.
+    const int fd = ::open(out.c_str(), O_RDWR | O_CLOEXEC);
     if (fd < 0) {
         r.error = std::strerror(errno);
         return r;
     }
-    const bool written =
-        ::pwrite(fd, packed.data(), packed.size(), 0) == static_cast<ssize_t>(packed.size()) &&
-        ::ftruncate(fd, static_cast<off_t>(packed.size())) == 0;
+    std::vector<unsigned char> bytes;
+    bool ok = true;
+    for (const Splice& sp : splices) {
+        for (std::int64_t done = 0; ok && done < sp.count;) {
+            const std::int64_t n = std::min<std::int64_t>(sp.count - done, 1 << 17);
+            const std::int64_t first = (sp.to + done) / 2, last = (sp.to + done + n - 1) / 2;
+            bytes.resize(static_cast<std::size_t>(last - first + 1));
+            ok = ::pread(fd, bytes.data(), bytes.size(), static_cast<off_t>(first)) ==
+                 static_cast<ssize_t>(bytes.size());
+            for (std::int64_t k = 0; ok && k < n; ++k) {
+                const std::int64_t to = sp.to + done + k;
+                unsigned char& b = bytes[static_cast<std::size_t>(to / 2 - first)];
+                const std::uint8_t c = CodeAt(source.Data(), sp.from + done + k);
+                b = static_cast<unsigned char>(to % 2 == 0 ? (b & 0x0F) | c << 4 : (b & 0xF0) | c);
+            }
+            ok = ok && ::pwrite(fd, bytes.data(), bytes.size(), static_cast<off_t>(first)) ==
+                           static_cast<ssize_t>(bytes.size());
+            done += n;
+        }
+    }
     const int saved = errno;
     ::close(fd);
-    if (!written) {
+    if (!ok) {
         r.error = std::strerror(saved ? saved : EIO);
         return r;
     }
