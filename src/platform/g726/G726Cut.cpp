@@ -18,6 +18,7 @@ extern "C" {
 
 #include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "platform/g726/G726.h"
 
@@ -63,6 +64,58 @@ class CodeReader {
     const unsigned char* data_;
     std::size_t size_;
     int bits_;
+};
+
+// The new file, its codes packed from the high bit; a whole number of bytes
+// of codes is put in (the caller sees to that).
+class Out {
+  public:
+    explicit Out(const std::string& path)
+        : fd_(::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC)) {}
+    ~Out() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Out(const Out&) = delete;
+    Out& operator=(const Out&) = delete;
+    bool Ok() const { return fd_ >= 0 && ok_; }
+    void Put(std::uint8_t code, int bits) {
+        word_ = (word_ << bits) | code;
+        held_ += bits;
+        while (held_ >= 8) {
+            held_ -= 8;
+            buffer_.push_back(static_cast<unsigned char>(word_ >> held_));
+        }
+        if (buffer_.size() >= (1u << 16)) Flush();
+    }
+    bool Close() {
+        Flush();
+        const bool closed = fd_ >= 0 && ::close(fd_) == 0;
+        fd_ = -1;
+        return ok_ && closed;
+    }
+
+  private:
+    void Flush() {
+        const unsigned char* from = buffer_.data();
+        std::size_t left = buffer_.size();
+        while (ok_ && left > 0) {
+            const ssize_t n = ::write(fd_, from, left);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                if (n == 0) errno = ENOSPC;
+                ok_ = false;
+                break;
+            }
+            from += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        buffer_.clear();
+    }
+    int fd_;
+    bool ok_ = true;
+    std::uint32_t word_ = 0;
+    int held_ = 0;
+    std::vector<unsigned char> buffer_;
 };
 
 }  // namespace
@@ -123,9 +176,14 @@ CutResult CutG726(const std::string& in, const G726Params& p, const std::vector<
         r.error = "the G.726 coder could not start";
         return r;
     }
-    std::vector<std::uint8_t> written;
-    written.reserve(static_cast<std::size_t>(length));
-    std::int64_t at = 0;
+    // Codes packed from the high bit, as the writer does, and written a piece
+    // at a time.
+    Out file(out);
+    if (!file.Ok()) {
+        r.error = std::strerror(errno);
+        return r;
+    }
+    std::int64_t at = 0, done = 0;
     for (const SampleSpan& s : spans) {
         std::int16_t sample = 0;
         for (; at < s.begin; ++at) {
@@ -135,59 +193,28 @@ CutResult CutG726(const std::string& in, const G726Params& p, const std::vector<
         // The coder starts where a decoder of the new file is.
         *coder.s = *result.s;
         bool met = false;
-        for (; at < s.end; ++at) {
+        for (; at < s.end; ++at, ++done) {
             const std::uint8_t c = codes.At(at);
             g726_decode(original.s, &sample, &c, 1);
             if (met) {
-                written.push_back(c);
+                file.Put(c, bits);
             } else {
                 std::uint8_t again = 0;
                 g726_encode(coder.s, &again, &sample, 1);
-                written.push_back(again);
+                file.Put(again, bits);
                 met = SameState(*coder.s, *original.s);
             }
-            if (written.size() % 65536 == 0 && progress &&
-                !progress(static_cast<double>(written.size()) / static_cast<double>(length))) {
-                r.error = "cancelled";
+            if (done % 65536 == 0 &&
+                ((progress && !progress(static_cast<double>(done) / static_cast<double>(length))) ||
+                 !file.Ok())) {
+                r.error = file.Ok() ? "cancelled" : std::strerror(errno ? errno : ENOSPC);
                 return r;
             }
         }
         *result.s = met ? *original.s : *coder.s;
     }
-
-    // Packed from the high bit, as the writer does.
-    std::vector<unsigned char> packed(static_cast<std::size_t>(length * bits / 8));
-    std::uint32_t word = 0;
-    int held = 0;
-    std::size_t put = 0;
-    for (const std::uint8_t c : written) {
-        word = (word << bits) | c;
-        held += bits;
-        while (held >= 8) {
-            held -= 8;
-            packed[put++] = static_cast<unsigned char>(word >> held);
-        }
-    }
-    const int outFd = ::open(out.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    if (outFd < 0) {
-        r.error = std::strerror(errno);
-        return r;
-    }
-    std::size_t left = packed.size();
-    const unsigned char* from = packed.data();
-    while (left > 0) {
-        const ssize_t n = ::write(outFd, from, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            r.error = std::strerror(n < 0 ? errno : ENOSPC);
-            ::close(outFd);
-            return r;
-        }
-        from += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (::close(outFd) != 0) {
-        r.error = std::strerror(errno);
+    if (!file.Close()) {
+        r.error = std::strerror(errno ? errno : ENOSPC);
         return r;
     }
     if (progress && !progress(1.0)) {
