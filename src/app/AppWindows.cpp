@@ -22,6 +22,7 @@
 #include "recording/LiveRecordings.h"
 #include "schedule/windows/Form5.h"
 #include "schedule/windows/Form6.h"
+#include "settings/ApplySettings.h"
 #include "settings/TriggerSettings.h"
 #include "settings/windows/Form2.h"
 #include "settings/windows/Form4.h"
@@ -207,6 +208,14 @@ void AppWindows::OpenTrim(const std::string& path) {
                              window_.RecordingChanged(saved.toStdString(), milliseconds);
                          });
     }
+    // Headerless files as the settings say now.
+    trim::TrimWork::Headerless formats;
+    formats.readAs = [this](audio::IAudioFile& reader) {
+        settings::ApplyFormatValues(reader, core_.Formats());
+    };
+    formats.rawCompression = core_.Formats().rawCompr;
+    formats.g726Bits = core_.Formats().gbit;
+    trimWindow_->SetHeaderless(formats);
     trimWindow_->show();
     trimWindow_->raise();
     trimWindow_->OpenFile(path);

@@ -102,8 +102,8 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
          "  trim FILE [--start S] [--end S] [--cut FROM-TO ...] [-o OUT] [--overwrite]\n" +
              Beside("  trim FILE --silence -40dB[:300ms] [-o OUT]",
                     "keeps the span from --start to --end (seconds) less each --cut, or the sound "
-                    "between the silent ends, without coding the sound again; FILE is replaced "
-                    "unless -o OUT is given")},
+                    "between the silent ends, without coding the sound again; markers move with "
+                    "the sound (those cut away go); FILE is replaced unless -o OUT is given")},
         {"split", Beside("  split --at-markers FILE [-o DIR] [--overwrite]",
                          "cuts FILE at its markers into pieces beside it (or in DIR), each "
                          "named after its marker's label, as exactly as trim; FILE stays")},

@@ -137,6 +137,7 @@ int TrimCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
     const std::int64_t total = reader->TotalSamples();
     // A RAW sample frame: 16-bit PCM or 8-bit A-law/mu-law values per channel.
     cutter->SetRawFrameBytes(reader->ChannelCount() * (values.rawCompr == 1 ? 2 : 1));
+    cutter->SetHeaderlessFormat(rate, values.gbit);
     const auto frame = [rate](double s) {
         return static_cast<std::int64_t>(std::llround(s * rate));
     };
@@ -172,6 +173,8 @@ int TrimCommand(audio::IAudioEngine& engine, const std::vector<std::string>& arg
     if (edits.Length() <= 0) return Bad(err, "nothing would be left");
     const audio::CutAbility ability = cutter->Ability(t.file, edits.Kept());
     if (!ability.possible) return Failed(err, t.file + ": " + ability.note);
+    // What the cut gives up (VOX and G.726 are coded again in part).
+    if (!ability.note.empty()) std::fprintf(err, "quorvin-cli trim: %s\n", ability.note.c_str());
     const audio::CutResult r = cutter->Cut(t.file, edits.Kept(), t.out);
     if (!r.ok) return Failed(err, core::CouldNotSaveMessage(t.out, r.error));
     std::fprintf(out, "%s: %lld of %lld samples kept (%s)\n", t.out.c_str(),

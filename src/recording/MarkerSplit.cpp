@@ -164,9 +164,9 @@ SplitReport WritePieces(audio::IAudioEngine& engine, audio::IFileCutter& cutter,
         if (why.empty() && cut.samples != length)
             why = "it holds " + std::to_string(cut.samples) + " frames, not " +
                   std::to_string(length);
-        // The cutter copied the whole recording's markers: the piece's own
-        // replace them. A piece left with the others' markers would mislead,
-        // so it goes.
+        // The engine's cutter moves the markers with the sound, keeping one on
+        // the piece's very end (the next piece's): the piece's own replace
+        // them. A piece left with the others' markers would mislead, so it goes.
         if (why.empty() && !engine.StoreMarkers(p.path, source.rate, p.markers, &why)) {
             if (why.empty()) why = "its markers could not be stored";
             std::error_code ec;

@@ -27,6 +27,7 @@ bool SpanPlayer::Play(const std::string& path, const EditList& edits, SampleSpan
         at += s.Length();
     }
     reader_ = engine_.CreateFile();
+    if (reader_ && readAs_) readAs_(*reader_);
     player_ = engine_.CreatePlayer();
     if (!reader_ || !player_ || reader_->OpenFile(path) < 0) {
         why = reader_ ? reader_->LastError() : "this engine cannot play";

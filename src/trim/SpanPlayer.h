@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +19,8 @@ class SpanPlayer : public QObject {
   public:
     explicit SpanPlayer(audio::IAudioEngine& engine) : engine_(engine) {}
     ~SpanPlayer() override;
+    // Gives each reader the formats of headerless files.
+    void SetReadAs(std::function<void(audio::IAudioFile&)> readAs) { readAs_ = std::move(readAs); }
 
     // False with the reason when the file or the player does not start.
     bool Play(const std::string& path, const EditList& edits, SampleSpan edited, std::string& why);
@@ -32,6 +35,7 @@ class SpanPlayer : public QObject {
   private:
     void Feed();
     audio::IAudioEngine& engine_;
+    std::function<void(audio::IAudioFile&)> readAs_;
     std::unique_ptr<audio::IAudioFile> reader_;
     std::unique_ptr<audio::IAudioPlayer> player_;
     std::vector<SampleSpan> pieces_;  // of the original, in order

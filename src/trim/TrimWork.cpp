@@ -25,9 +25,7 @@ bool TrimWork::Open(const std::string& path) {
     overview_ = Overview{};
     edits_.Reset(0);
     if (LoadOverview(cacheFolder_, path_, overview_)) {
-        ready_ = true;
-        edits_.Reset(overview_.total);
-        if (hooks_.opened) hooks_.opened();
+        Shown();
         return true;
     }
     Decode();
@@ -36,6 +34,7 @@ bool TrimWork::Open(const std::string& path) {
 
 void TrimWork::Decode() {
     auto file = std::shared_ptr<audio::IAudioFile>(engine_.CreateFile());
+    if (file && headerless_.readAs) headerless_.readAs(*file);
     auto result = std::make_shared<Overview>();
     auto error = std::make_shared<std::string>();
     auto ok = std::make_shared<bool>(false);
@@ -62,10 +61,28 @@ void TrimWork::Decode() {
                 return;
             }
             overview_ = std::move(*result);
-            ready_ = true;
-            edits_.Reset(overview_.total);
-            if (hooks_.opened) hooks_.opened();
+            Shown();
         });
+}
+
+void TrimWork::SetHeaderless(Headerless h) {
+    headerless_ = std::move(h);
+    if (ready_) TellCutter();
+}
+
+void TrimWork::Shown() {
+    ready_ = true;
+    edits_.Reset(overview_.total);
+    TellCutter();
+    if (hooks_.opened) hooks_.opened();
+}
+
+void TrimWork::TellCutter() {
+    if (!cutter_) return;
+    // A headerless file's bytes a frame, its G.726 code, and the rate its
+    // sheet of markers counts in.
+    cutter_->SetRawFrameBytes(overview_.channels * (headerless_.rawCompression == 1 ? 2 : 1));
+    cutter_->SetHeaderlessFormat(overview_.rate, headerless_.g726Bits);
 }
 
 audio::CutAbility TrimWork::Ability() const {

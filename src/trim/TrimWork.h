@@ -26,11 +26,19 @@ class TrimWork {
     };
     // Why a file may not be written now ("" when it may): it is being recorded.
     using BeingRecorded = std::function<std::string(const std::string&)>;
+    // Files without a header (RAW, VOX, G.726) are read and cut in the
+    // formats the settings give them.
+    struct Headerless {
+        std::function<void(audio::IAudioFile&)> readAs;  // gives a reader those formats
+        int rawCompression = 1;                          // 1: 16-bit PCM; else 8-bit
+        int g726Bits = 4;
+    };
 
     TrimWork(audio::IAudioEngine& engine, std::string cacheFolder, BeingRecorded beingRecorded,
              Hooks hooks);
     ~TrimWork();
 
+    void SetHeaderless(Headerless h);
     // Shows `path`: the edits start over. False when a decode or save runs.
     bool Open(const std::string& path);
     const std::string& Path() const { return path_; }
@@ -55,11 +63,14 @@ class TrimWork {
 
   private:
     void Decode();
+    void Shown();       // the overview is in: the edits start over
+    void TellCutter();  // what a headerless file's bytes hold
     audio::IAudioEngine& engine_;
     std::string cacheFolder_;
     BeingRecorded beingRecorded_;
     Hooks hooks_;
     std::unique_ptr<audio::IFileCutter> cutter_;
+    Headerless headerless_;
     std::string path_;
     Overview overview_;
     bool ready_ = false;

@@ -201,6 +201,15 @@ TEST(MarkerWindow, MPressedTwiceWhileRecordingGivesTwoChaptersAtThoseMoments) {
     EXPECT_TRUE(form->Playing());
     EXPECT_EQ(form->PlaybackOffset(), 32413);
     form->StopPlayback();
+
+    // Trimmed past its last marker (as the trim window saves), the list's
+    // count follows the file.
+    const audio::CutResult cut =
+        audio::KeepingMarkers(audio::file::CreateFileCutter())->Cut(path, {{40000, 80000}}, path);
+    ASSERT_TRUE(cut.ok) << cut.error;
+    EXPECT_TRUE(Ffprobe(path).empty());
+    form->RecordingChanged(path, 40000 * 1000 / 22050);
+    EXPECT_EQ(list->topLevelItem(0)->text(5).toStdString(), "");
     form->exitsystem();
 }
 

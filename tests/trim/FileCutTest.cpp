@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "platform/audio/FileCutter.h"
+#include "platform/audio/MarkerStore.h"
 #include "support/Signal.h"
 #include "support/TempDir.h"
 
@@ -231,6 +232,21 @@ TEST(FileCut, RefusedAndFailedCutsLeaveTheFileAsItWas) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
                             std::filesystem::directory_iterator()),
               2);  // no copy left beside it
+}
+
+// A marker moves back by the sound cut before it; one in cut sound goes, as
+// does one on the first sample of a cut; the very end of what is kept stays.
+TEST(FileCut, MarkersMoveByWhatWasCutBeforeThem) {
+    const auto m = [](std::int64_t frame, const char* label) {
+        return core::Marker{frame, label, 0};
+    };
+    const std::vector<core::Marker> before{m(50, "before"), m(100, "first"), m(150, "in"),
+                                           m(200, "cut"),   m(299, "last"),  m(300, "gap"),
+                                           m(400, "next"),  m(500, "end"),   m(600, "after")};
+    EXPECT_EQ(MarkersAfterCut(before, {{100, 200}, {300, 500}}),
+              (std::vector<core::Marker>{m(0, "first"), m(50, "in"), m(100, "gap"), m(200, "next"),
+                                         m(300, "end")}));
+    EXPECT_EQ(MarkersAfterCut(before, {{0, 1000}}), before);
 }
 
 }  // namespace

@@ -192,11 +192,19 @@ void Form1::mnuTrim_Click() {
 }
 
 void Form1::RecordingChanged(const std::string& path, std::int64_t milliseconds) {
+    // A trim drops the markers it cut away: a count shown follows the file.
+    std::vector<core::Marker> markers;
+    int rate = 0;
+    const bool counted = markerBar_ && markerBar_->StoredCount(path) > 0 &&
+                         core_.Engine().ReadMarkers(path, markers, rate, nullptr);
+    if (counted) markerBar_->NoteStored(path, markers.size());
     for (int i = 0; i < ListView1->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = ListView1->topLevelItem(i);
         if (item->text(1).toStdString() != path) continue;
         item->setText(2, QString::fromStdString(core::FileSizeText(path)));
         item->setText(3, QString::fromStdString(core::ElapsedText(milliseconds)));
+        if (counted)
+            item->setText(5, markers.empty() ? QString() : QString::number(markers.size()));
     }
 }
 

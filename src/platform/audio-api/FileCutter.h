@@ -45,6 +45,12 @@ class IFileCutter {
 
     // A RAW file has no header: the bytes of one sample frame in its format.
     virtual void SetRawFrameBytes(int bytes) = 0;
+    // Nor do VOX and G.726 files: their sample rate (for the cue sheet of
+    // markers beside them) and G.726's bits per code.
+    virtual void SetHeaderlessFormat(int rate, int g726Bits) {
+        (void)rate;
+        (void)g726Bits;
+    }
     // Whether `path` can be cut so: the spans are in order, apart, non-empty.
     virtual CutAbility Ability(const std::string& path, const std::vector<SampleSpan>& kept) = 0;
     // Writes `kept` of `in` to `out` (`out` may be `in`: replaced atomically).

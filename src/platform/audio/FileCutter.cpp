@@ -99,6 +99,10 @@ bool InOrder(const std::vector<SampleSpan>& kept) {
 class FileCutter : public IFileCutter {
   public:
     void SetRawFrameBytes(int bytes) override { rawFrameBytes_ = bytes; }
+    void SetHeaderlessFormat(int rate, int g726Bits) override {
+        rate_ = rate;
+        g726Bits_ = g726Bits;
+    }
 
     CutAbility Ability(const std::string& path, const std::vector<SampleSpan>& kept) override {
         CutAbility a;
@@ -115,13 +119,32 @@ class FileCutter : public IFileCutter {
                 a.note = "An Opus file keeps one span: a cut inside it would code it again";
         } else if (ext == "raw") {
             if (rawFrameBytes_ <= 0) a.note = "the RAW format is not known";
+        } else if (ext == "vox") {
+            a.note =
+                "VOX is coded again from each cut on; the old codes are copied only where "
+                "the coder falls in step with them, which is rare";
+        } else if (ext == "g726") {
+            if (g726Bits_ < 2 || g726Bits_ > 5) {
+                a.note = "the G.726 format is not known";
+            } else {
+                a.note =
+                    "G.726 is coded again after each cut until the coder falls in step with "
+                    "the old codes, copied from there on (at 4 and 5 bits, or on a steady "
+                    "tone, that seldom happens)";
+            }
         } else if (ext == "ogg") {
             a.note = "Ogg Vorbis files cannot be cut without coding them again yet";
         } else if (ext != "flac") {
             a.note = "This format cannot be cut without coding it again";
         }
-        if (a.note.empty() && !InOrder(kept)) a.note = "nothing is kept";
-        a.possible = a.note.empty();
+        // VOX and G.726 cut with a note of what is coded again.
+        const bool adpcm = (ext == "vox" || (ext == "g726" && g726Bits_ >= 2 && g726Bits_ <= 5));
+        if ((a.note.empty() || adpcm) && !InOrder(kept)) {
+            a.note = "nothing is kept";
+            a.possible = false;
+            return a;
+        }
+        a.possible = a.note.empty() || adpcm;
         return a;
     }
 
@@ -142,6 +165,11 @@ class FileCutter : public IFileCutter {
             r = CutFlac(in, kept, copy.TempPath(), progress);
         } else if (ext == "opus") {
             r = CutOpus(in, kept, copy.TempPath(), progress);
+        } else if (ext == "vox") {
+            r = CutVox(in, rate_, kept, copy.TempPath(), progress);
+        } else if (ext == "g726") {
+            r = CutG726(in, G726Params{rate_ > 0 ? rate_ : 8000, g726Bits_}, kept, copy.TempPath(),
+                        progress);
         } else {
             MappedFile source;
             if (!source.Open(in, r.error)) return r;
@@ -155,10 +183,13 @@ class FileCutter : public IFileCutter {
         std::string wrong;
         if (ext == "wav") wrong = CheckWav(copy.TempPath(), r.samples);
         if (ext == "mp3") wrong = CheckMp3(copy.TempPath(), r.samples);
-        if (ext == "raw") {
+        if (ext == "raw" || ext == "vox" || ext == "g726") {
+            // Headerless: the size says how many samples it holds.
+            const std::int64_t bytes = ext == "raw"   ? r.samples * rawFrameBytes_
+                                       : ext == "vox" ? r.samples / 2
+                                                      : r.samples * g726Bits_ / 8;
             struct stat st {};
-            if (::stat(copy.TempPath().c_str(), &st) != 0 ||
-                st.st_size != r.samples * rawFrameBytes_) {
+            if (::stat(copy.TempPath().c_str(), &st) != 0 || st.st_size != bytes) {
                 wrong = "the written copy does not hold the kept sound";
             }
         }
@@ -172,6 +203,7 @@ class FileCutter : public IFileCutter {
 
   private:
     int rawFrameBytes_ = 0;
+    int rate_ = 0, g726Bits_ = 0;
 };
 
 }  // namespace

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "platform/audio-api/FileCutter.h"
+#include "platform/audio/FileCodecs.h"
 
 namespace qsr::audio::file {
 
-// The real cutter: WAV/RF64, RAW, FLAC and MP3.
+// The real cutter: WAV/RF64, RAW, FLAC, MP3, Opus, VOX and G.726.
 std::unique_ptr<IFileCutter> CreateFileCutter();
 
 // A file read whole through a read-only mapping (an hour of sound is a few
@@ -64,6 +65,14 @@ CutResult CutMp3(const MappedFile& in, const std::vector<SampleSpan>& kept, CutS
 CutResult CutFlac(const std::string& in, const std::vector<SampleSpan>& kept,
                   const std::string& out, const IFileCutter::Progress& progress);
 CutResult CutOpus(const std::string& in, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress);
+// The ADPCM codings (libsndfile's VOX; G.726 in its module): coded again from
+// the start of each span until the coder's state is the original decoder's,
+// the original codes copied from there on. Each keeps a whole number of bytes,
+// so up to a byte's samples at the end are left out.
+CutResult CutVox(const std::string& in, int rate, const std::vector<SampleSpan>& kept,
+                 const std::string& out, const IFileCutter::Progress& progress);
+CutResult CutG726(const std::string& in, const G726Params& p, const std::vector<SampleSpan>& kept,
                   const std::string& out, const IFileCutter::Progress& progress);
 std::string CheckWav(const std::string& path, std::int64_t samples);
 std::string CheckMp3(const std::string& path, std::int64_t samples);

@@ -1,4 +1,5 @@
 // The program's side of the G.726 module (see G726Module.h).
+#include "platform/audio/FileCutter.h"
 #include "platform/audio/G726Module.h"
 #include "platform/audio/Modules.h"
 
@@ -25,6 +26,13 @@ std::unique_ptr<IDecoder> OpenG726Decoder(const std::string& path, const G726Par
                                           std::string& error) {
     const G726ModuleTable* m = Module(error);
     return std::unique_ptr<IDecoder>(m ? m->openDecoder(path, p, error) : nullptr);
+}
+
+CutResult CutG726(const std::string& in, const G726Params& p, const std::vector<SampleSpan>& kept,
+                  const std::string& out, const IFileCutter::Progress& progress) {
+    CutResult r;
+    const G726ModuleTable* m = Module(r.error);
+    return m ? m->cut(in, p, kept, out, progress) : r;
 }
 
 }  // namespace qsr::audio::file

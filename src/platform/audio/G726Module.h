@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "platform/audio-api/FileCutter.h"
 #include "platform/audio/FileCodecs.h"
 
 namespace qsr::audio::file {
@@ -17,8 +18,11 @@ struct G726ModuleTable {
     int version;
     IEncoder* (*openEncoder)(const std::string& path, const G726Params& p, std::string& error);
     IDecoder* (*openDecoder)(const std::string& path, const G726Params& p, std::string& error);
+    CutResult (*cut)(const std::string& in, const G726Params& p,
+                     const std::vector<SampleSpan>& kept, const std::string& out,
+                     const IFileCutter::Progress& progress);
 };
-inline constexpr int kG726ModuleVersion = 1;
+inline constexpr int kG726ModuleVersion = 2;
 inline constexpr const char* kG726ModuleFile = "qsr-g726-module.so";
 inline constexpr const char* kG726ModuleEntry = "qsr_g726_module";
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Markers.h"
+#include "platform/audio-api/FileCutter.h"
 
 namespace qsr::audio {
 
@@ -32,5 +34,18 @@ bool StoreWavMarkers(const std::string& path, const std::vector<core::Marker>& m
                      std::string* error);
 bool ReadWavMarkers(const std::string& path, std::vector<core::Marker>& markers, int& rate,
                     std::string* error);
+
+// Where markers are once only `kept` of the sound is left (the spans in
+// order): each moves back by what was removed before it; one in removed sound
+// goes with it (a marker at the very end of the last span stays, at the end).
+std::vector<core::Marker> MarkersAfterCut(const std::vector<core::Marker>& markers,
+                                          const std::vector<SampleSpan>& kept);
+
+// A cutter whose cuts carry the file's markers along: read from the input
+// before the cut, moved (MarkersAfterCut) and stored in the written file
+// (beside it, for a headerless file) once the sound is in place. A cut whose
+// markers cannot be read is refused, so no file ends up with markers at the
+// old times.
+std::unique_ptr<IFileCutter> KeepingMarkers(std::unique_ptr<IFileCutter> cutter);
 
 }  // namespace qsr::audio

@@ -14,7 +14,7 @@ IDecoder* OpenDecoder(const std::string& path, const G726Params& p, std::string&
     return g726::OpenG726Decoder(path, p, error).release();
 }
 
-const G726ModuleTable kTable{kG726ModuleVersion, OpenEncoder, OpenDecoder};
+const G726ModuleTable kTable{kG726ModuleVersion, OpenEncoder, OpenDecoder, g726::CutG726};
 
 }  // namespace
 

@@ -35,7 +35,9 @@ class RealAudioEngine : public IAudioEngine {
         const TagLibModuleTable* module = TagModule();
         return std::unique_ptr<ILoudnessTag>(module ? module->createLoudnessTag() : nullptr);
     }
-    std::unique_ptr<IFileCutter> CreateCutter() override { return file::CreateFileCutter(); }
+    std::unique_ptr<IFileCutter> CreateCutter() override {
+        return KeepingMarkers(file::CreateFileCutter());
+    }
     void SetCodecLogVerbose(bool verbose) override { audio::SetCodecLogVerbose(verbose); }
     bool StoreMarkers(const std::string& path, int rate, const std::vector<core::Marker>& markers,
                       std::string* error) override {

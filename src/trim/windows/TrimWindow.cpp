@@ -40,6 +40,11 @@ TrimWindow::TrimWindow(audio::IAudioEngine& engine, TrimWindowDeps deps, QWidget
     Refresh();
 }
 
+void TrimWindow::SetHeaderless(const TrimWork::Headerless& formats) {
+    work_->SetHeaderless(formats);
+    player_.SetReadAs(formats.readAs);
+}
+
 TrimWindow::~TrimWindow() {
     player_.Stop();
     StopWork(std::chrono::milliseconds(5000));
@@ -95,8 +100,8 @@ void TrimWindow::OpenFile(const std::string& path) {
 
 void TrimWindow::SoundChanged() {
     view->SetSound(&work_->Sound(), &work_->Edits());
-    const audio::CutAbility a = work_->Ability();
-    Note(a.possible ? "" : a.note);
+    // Why the edits cannot be saved, or what the save will give up.
+    Note(work_->Ability().note);
 }
 
 std::string TrimWindow::TimeText(std::int64_t frames) const {

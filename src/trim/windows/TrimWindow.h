@@ -40,6 +40,8 @@ class TrimWindow : public QDialog {
     ~TrimWindow() override;
 
     void OpenFile(const std::string& path);
+    // How RAW, VOX and G.726 files are read and cut (the settings' formats).
+    void SetHeaderless(const TrimWork::Headerless& formats);
     // Stops a decode or save; false when it still runs after `bound`.
     bool StopWork(std::chrono::milliseconds bound);
 

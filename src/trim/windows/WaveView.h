@@ -26,6 +26,7 @@ class WaveView : public QWidget {
     void SetSelection(SampleSpan span);
     std::int64_t Cursor() const { return cursor_; }
     void SetPlayPosition(std::int64_t position);  // -1 hides it
+    std::int64_t PlayPosition() const { return play_; }
     // The frames in view (the scroll bar follows them).
     std::int64_t ViewFrom() const { return from_; }
     std::int64_t ViewLength() const { return span_; }
