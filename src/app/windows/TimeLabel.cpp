@@ -61,7 +61,7 @@ QRect TimeLabel::ChangedArea(const QString& before, const QString& after) {
     while (before[last] == after[last]) --last;
     const std::vector<qreal>& at = Offsets(after);
     const QRect area = contentsRect();
-    const int reach = Reach();
+    const int reach = std::max(Reach(before), Reach(after));
     const qreal from = area.left() + at[static_cast<std::size_t>(first)];
     const qreal to = last + 1 < after.size() ? area.left() + at[static_cast<std::size_t>(last + 1)]
                                              : area.right() + 1;
@@ -70,13 +70,20 @@ QRect TimeLabel::ChangedArea(const QString& before, const QString& after) {
         .intersected(rect());
 }
 
-// How many pixels a glyph of the font may draw outside its cell, either side.
-int TimeLabel::Reach() {
-    if (reach_ < 0) {
-        const QFontMetrics fm(font());
-        reach_ = std::max({0, -fm.minLeftBearing(), -fm.minRightBearing()}) + 1;
+// How many pixels a glyph of `text` may draw outside its cell, either side.
+int TimeLabel::Reach(const QString& text) {
+    int reach = 0;
+    for (QChar c : text) {
+        auto it = reach_.find(c.unicode());
+        if (it == reach_.end()) {
+            const QFontMetricsF fm(font());
+            const qreal out = std::max({0.0, -fm.leftBearing(c), -fm.rightBearing(c)});
+            // A pixel more for the edge smoothing of the ink.
+            it = reach_.emplace(c.unicode(), static_cast<int>(std::ceil(out)) + 1).first;
+        }
+        reach = std::max(reach, it->second);
     }
-    return reach_;
+    return reach;
 }
 
 void TimeLabel::FitTo(const QString& text) {
@@ -110,7 +117,7 @@ void TimeLabel::changeEvent(QEvent* event) {
     if (t == QEvent::FontChange || t == QEvent::StyleChange || t == QEvent::LayoutDirectionChange) {
         pattern_.clear();
         glyphs_.clear();
-        reach_ = -1;
+        reach_.clear();
         SetOpaque();
     }
 }
@@ -160,7 +167,8 @@ void TimeLabel::paintEvent(QPaintEvent* event) {
     const std::vector<qreal>& at = Offsets(shown);
     // Only the glyphs that may reach into the painted part: a tick paints a
     // few cells, and the rest would be drawn only to be clipped away.
-    const qreal left = event->rect().left() - Reach(), right = event->rect().right() + 1 + Reach();
+    const int reach = Reach(shown);
+    const qreal left = event->rect().left() - reach, right = event->rect().right() + 1 + reach;
     for (qsizetype i = 0; i < shown.size(); ++i) {
         const qreal x = area.left() + at[static_cast<std::size_t>(i)];
         const qreal end = i + 1 < shown.size() ? area.left() + at[static_cast<std::size_t>(i + 1)]

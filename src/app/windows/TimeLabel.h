@@ -31,7 +31,7 @@ class TimeLabel : public QLabel {
   private:
     void FitTo(const QString& text);
     QRect ChangedArea(const QString& before, const QString& after);
-    int Reach();
+    int Reach(const QString& text);
     bool PaintsItself() const;
     void SetOpaque();
     // Left edge of each character of a text of this length, relative to the
@@ -42,7 +42,7 @@ class TimeLabel : public QLabel {
     QString pattern_;  // the text the offsets were measured on
     std::vector<qreal> offsets_;
     std::map<char16_t, QStaticText> glyphs_;
-    int reach_ = -1;  // of the font's glyphs out of their cells; -1: not measured
+    std::map<char16_t, int> reach_;  // pixels a character's glyph reaches out of its cell
 };
 
 }  // namespace qsr::app
