@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QStaticText>
+#include <array>
 #include <map>
 #include <vector>
 
@@ -42,7 +43,15 @@ class TimeLabel : public QLabel {
     QString pattern_;  // the text the offsets were measured on
     std::vector<qreal> offsets_;
     std::map<char16_t, QStaticText> glyphs_;
-    std::map<char16_t, int> reach_;  // pixels a character's glyph reaches out of its cell
+    // Pixels the glyph of each ASCII character reaches out of its cell (-1:
+    // not measured yet); any other character is measured each time, in other_.
+    std::array<int, 128> reach_ = MakeUnmeasured();
+    int other_ = -1;
+    static std::array<int, 128> MakeUnmeasured() {
+        std::array<int, 128> a;
+        a.fill(-1);
+        return a;
+    }
 };
 
 }  // namespace qsr::app
