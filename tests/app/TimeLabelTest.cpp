@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QPaintEvent>
+#include <QScreen>
+#include <QTest>
 #include <QVBoxLayout>
 
 #include "app/windows/TimeLabel.h"
@@ -78,4 +81,74 @@ TEST(TimeLabel, KeepsItsSizeWhileTheTimeRunsAndGrowsForALongerText) {
     pair.Show("10:00.000");
     EXPECT_GT(pair.time->width(), size.width());
     EXPECT_EQ(pair.time->height(), size.height());
+}
+
+namespace {
+
+// The parts of a widget its paint events asked for, since the last Take.
+struct PaintWatch : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* e) override {
+        if (e->type() == QEvent::Paint) painted += static_cast<QPaintEvent*>(e)->region();
+        return false;
+    }
+    QRegion Take() {
+        QRegion r = painted;
+        painted = QRegion();
+        return r;
+    }
+};
+
+// What the screen shows of `l` (partly repainted pixels included, unlike grab).
+QImage OnScreen(QLabel* l) {
+    const QPoint at = l->mapTo(l->window(), QPoint(0, 0));
+    return l->screen()
+        ->grabWindow(l->window()->winId(), at.x(), at.y(), l->width(), l->height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+}  // namespace
+
+TEST(TimeLabel, ATickPaintsOnlyTheCellsOfTheCharactersThatChanged) {
+    Pair pair;
+    PaintWatch watch;
+    pair.time->installEventFilter(&watch);
+    pair.Show("0:01.234");
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pair.window));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !watch.painted.isEmpty(); }));
+    watch.Take();
+
+    const int width = pair.time->width();
+    const auto paintsAfter = [&](const char* text) {
+        pair.Show(text);
+        QCoreApplication::sendPostedEvents();  // the update request, painted at once
+        QCoreApplication::processEvents();
+        return watch.Take();
+    };
+    // The last digit only: a cell at the right end, not the label.
+    const QRect last = paintsAfter("0:01.239").boundingRect();
+    EXPECT_FALSE(last.isEmpty());
+    EXPECT_GT(last.left(), width / 2);
+    EXPECT_EQ(last.right(), width - 1);
+    EXPECT_TRUE(OnScreen(pair.time) == OnScreen(pair.plain)) << "0:01.239";
+    // Seconds and milliseconds: from the seconds on, the minutes untouched.
+    const QRect more = paintsAfter("0:02.481").boundingRect();
+    EXPECT_GT(more.left(), 0);
+    EXPECT_LT(more.left(), last.left());
+    EXPECT_TRUE(OnScreen(pair.time) == OnScreen(pair.plain)) << "0:02.481";
+    // The same text again paints nothing; a longer one all of it.
+    EXPECT_TRUE(paintsAfter("0:02.481").isEmpty());
+    const QRect longer = paintsAfter("10:00.000").boundingRect();
+    EXPECT_EQ(longer, pair.time->rect());
+    EXPECT_TRUE(OnScreen(pair.time) == OnScreen(pair.plain)) << "10:00.000";
+    // Under a style sheet the window paints beneath just those cells as well.
+    pair.window.setStyleSheet("QWidget#w { background-color: #eef1f5; }");
+    pair.window.setObjectName("w");
+    pair.Show("10:00.000");
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    watch.Take();
+    EXPECT_GT(paintsAfter("10:00.007").boundingRect().left(), width / 2);
+    EXPECT_TRUE(OnScreen(pair.time) == OnScreen(pair.plain)) << "style sheet";
 }

@@ -199,9 +199,18 @@ void WaveformView::RebuildStrokes() {
     // sample lands on the top edge), so adding a half and cutting off rounds
     // as lround does, at a fraction of its cost.
     const auto row = [&](int v) { return static_cast<int>(mid - v * scale + 0.5); };
+    // Column x takes the values [n*x/w, n*(x+1)/w): each bound is the last
+    // one stepped on by n/w, quotient and remainder apart, without a division
+    // per column.
+    const std::size_t columns = static_cast<std::size_t>(w);
+    const std::size_t step = n / columns, carry = n % columns;
+    std::size_t next = 0, rest = 0;
     for (int x = 0; x < w; ++x) {
-        std::size_t from = n * static_cast<std::size_t>(x) / static_cast<std::size_t>(w);
-        std::size_t to = n * static_cast<std::size_t>(x + 1) / static_cast<std::size_t>(w);
+        const std::size_t from = next;
+        next += step;
+        rest += carry;
+        if (rest >= columns) ++next, rest -= columns;
+        std::size_t to = next;
         if (to <= from) to = std::min(n, from + 1);
         std::int16_t lo = mono_[from], hi = mono_[from];
         for (std::size_t i = from + 1; i < to; ++i) {

@@ -4,6 +4,8 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyleOption>
+#include <algorithm>
+#include <cmath>
 
 namespace qsr::app {
 namespace {
@@ -26,8 +28,64 @@ TimeLabel::TimeLabel(const QString& text, QWidget* parent) : QLabel(text, parent
 void TimeLabel::ShowText(const QString& text) {
     const bool sized = minimumSize() == maximumSize();
     if (sized && text == this->text()) return;
-    if (!sized || text.size() != this->text().size()) FitTo(text);
+    if (!sized || text.size() != this->text().size()) {
+        FitTo(text);
+        setText(text);
+        return;
+    }
+    // A tick changes the last digits, mostly: only their cells are painted
+    // again (a label repaints all of itself for any new text).
+    // setText asks for all of it, and setUpdatesEnabled(true) would again, so
+    // the label (a leaf, without children to pass the state on to) holds its
+    // updates back by the attribute alone while the text changes.
+    const QRect changed = ChangedArea(this->text(), text);
+    if (!updatesEnabled()) {
+        setText(text);
+        return;
+    }
+    setAttribute(Qt::WA_UpdatesDisabled, true);
     setText(text);
+    setAttribute(Qt::WA_UpdatesDisabled, false);
+    update(changed);
+}
+
+// The cells of the characters that differ between two texts of one length,
+// widened by how far a glyph of the font may reach out of its cell; all of
+// the label when the two do not share their character positions.
+QRect TimeLabel::ChangedArea(const QString& before, const QString& after) {
+    if (!PaintsItself() || Pattern(before, QChar('0')) != Pattern(after, QChar('0'))) return rect();
+    qsizetype first = 0;
+    while (first < after.size() && before[first] == after[first]) ++first;
+    if (first == after.size()) return {};
+    qsizetype last = after.size() - 1;
+    while (before[last] == after[last]) --last;
+    const std::vector<qreal>& at = Offsets(after);
+    const QRect area = contentsRect();
+    const int reach = std::max(Reach(before), Reach(after));
+    const qreal from = area.left() + at[static_cast<std::size_t>(first)];
+    const qreal to = last + 1 < after.size() ? area.left() + at[static_cast<std::size_t>(last + 1)]
+                                             : area.right() + 1;
+    return QRect(QPoint(static_cast<int>(std::floor(from)) - reach, 0),
+                 QPoint(static_cast<int>(std::ceil(to)) + reach, height() - 1))
+        .intersected(rect());
+}
+
+// How many pixels a glyph of `text` may draw outside its cell, either side.
+// Each character's bearings are measured once (the time has a dozen).
+int TimeLabel::Reach(const QString& text) {
+    int reach = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        int& known = u < reach_.size() ? reach_[u] : other_;
+        if (u >= reach_.size() || known < 0) {
+            const QFontMetricsF fm(font());
+            const qreal out = std::max({0.0, -fm.leftBearing(c), -fm.rightBearing(c)});
+            // A pixel more for the edge smoothing of the ink.
+            known = static_cast<int>(std::ceil(out)) + 1;
+        }
+        reach = std::max(reach, known);
+    }
+    return reach;
 }
 
 void TimeLabel::FitTo(const QString& text) {
@@ -61,6 +119,7 @@ void TimeLabel::changeEvent(QEvent* event) {
     if (t == QEvent::FontChange || t == QEvent::StyleChange || t == QEvent::LayoutDirectionChange) {
         pattern_.clear();
         glyphs_.clear();
+        reach_.fill(-1);
         SetOpaque();
     }
 }
@@ -108,9 +167,17 @@ void TimeLabel::paintEvent(QPaintEvent* event) {
     p.setFont(font());
     p.setPen(state.palette.color(foregroundRole()));
     const std::vector<qreal>& at = Offsets(shown);
-    for (qsizetype i = 0; i < shown.size(); ++i)
-        p.drawStaticText(QPointF(area.left() + at[static_cast<std::size_t>(i)], top),
-                         Glyph(shown[i]));
+    // Only the glyphs that may reach into the painted part: a tick paints a
+    // few cells, and the rest would be drawn only to be clipped away.
+    const int reach = Reach(shown);
+    const qreal left = event->rect().left() - reach, right = event->rect().right() + 1 + reach;
+    for (qsizetype i = 0; i < shown.size(); ++i) {
+        const qreal x = area.left() + at[static_cast<std::size_t>(i)];
+        const qreal end = i + 1 < shown.size() ? area.left() + at[static_cast<std::size_t>(i + 1)]
+                                               : area.right() + 1;
+        if (end < left || x > right) continue;
+        p.drawStaticText(QPointF(x, top), Glyph(shown[i]));
+    }
 }
 
 }  // namespace qsr::app

@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QStaticText>
+#include <array>
 #include <map>
 #include <vector>
 
@@ -30,6 +31,8 @@ class TimeLabel : public QLabel {
 
   private:
     void FitTo(const QString& text);
+    QRect ChangedArea(const QString& before, const QString& after);
+    int Reach(const QString& text);
     bool PaintsItself() const;
     void SetOpaque();
     // Left edge of each character of a text of this length, relative to the
@@ -40,6 +43,15 @@ class TimeLabel : public QLabel {
     QString pattern_;  // the text the offsets were measured on
     std::vector<qreal> offsets_;
     std::map<char16_t, QStaticText> glyphs_;
+    // Pixels the glyph of each ASCII character reaches out of its cell (-1:
+    // not measured yet); any other character is measured each time, in other_.
+    std::array<int, 128> reach_ = MakeUnmeasured();
+    int other_ = -1;
+    static std::array<int, 128> MakeUnmeasured() {
+        std::array<int, 128> a;
+        a.fill(-1);
+        return a;
+    }
 };
 
 }  // namespace qsr::app
