@@ -230,7 +230,6 @@ struct RecordRequest {
     recording::SplitRule split;
     long addDevice = -1;  // the second source, -1 = none
     std::optional<audio::CombineLayout> layout;
-    bool cancelEcho = false, reduceNoise = false;  // the first source cleaned
 };
 
 // Checks the arguments, in the order a user is told of their faults: the
@@ -242,7 +241,7 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     if (!Parse(args,
                {"device", "seconds", "format", "rate", "channels", "bitrate", "split",
                 "start-on-sound", "stop-on-silence", "program", "add-device", "layout"},
-               p, why, {"overwrite", "pause-on-silence", "no-filters", "echo-cancel", "denoise"})) {
+               p, why, {"overwrite", "pause-on-silence", "no-filters"})) {
         return Usage(err, "record", why);
     }
     if (p.Has("start-on-sound") &&
@@ -278,8 +277,6 @@ std::optional<int> ReadRecordRequest(const std::vector<std::string>& args, std::
     r.path = p.positional[0];
     r.overwrite = p.Has("overwrite");
     r.filters = !p.Has("no-filters");
-    r.cancelEcho = p.Has("echo-cancel");
-    r.reduceNoise = p.Has("denoise");
     if (BeingRecorded(r.path))
         return Failure(err, "record", recording::BeingRecordedMessage(r.path));
     if (const std::string refused = RefuseOutput(r.path, r.fmt, r.overwrite); !refused.empty()) {
@@ -340,21 +337,12 @@ std::optional<int> ReadRecordFormat(const RecordRequest& r, std::FILE* err,
     return std::nullopt;
 }
 
-// --add-device, --layout, --echo-cancel and --denoise: the second source,
-// or the layout and cleaning of the combined entry; the exit code when
-// refused.
+// --add-device and --layout: the second source, or the layout of the
+// combined entry; the exit code when refused.
 std::optional<int> SetSecondSource(audio::IAudioRecorder& rec, const RecordRequest& r,
                                    std::FILE* err) {
     audio::SecondSource second;
     second.layout = r.layout.value_or(audio::CombineLayout::Mix);
-    second.cancelEcho = r.cancelEcho;
-    second.reduceNoise = r.reduceNoise;
-    const bool two =
-        r.addDevice >= 0 || (r.program.empty() && !rec.CanCombine(rec.CurrentDevice()));
-    if ((r.cancelEcho || r.reduceNoise) && !two)
-        return Usage(err, "record",
-                     "--echo-cancel and --denoise clean the microphone of a take of two: add "
-                     "--add-device or use the Microphone + playback device");
     if (r.addDevice >= 0) {
         if (!r.program.empty() || !rec.CanCombine(rec.CurrentDevice()) ||
             !rec.CanCombine(static_cast<int>(r.addDevice)))

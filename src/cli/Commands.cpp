@@ -66,10 +66,7 @@ const std::vector<std::pair<std::string, std::string>>& Usages() {
              "left,\n"
              "                                            B right; files: OUT and OUT_ 2nd\n"
              "                                            (also for the Microphone + playback\n"
-             "                                            device)\n"
-             "         [--echo-cancel] [--denoise]        of a take of two: the speakers' echo\n"
-             "                                            taken out of N (B is what they play),\n"
-             "                                            N's background noise turned down\n"},
+             "                                            device)\n"},
         {"convert",
          Beside("  convert [--wma-profile N] [--overwrite] [--verbose] IN OUT",
                 "format from OUT's extension: " + core::RecordingFormatList() + " or " +

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <utility>
 
 #include "platform/audio-api/AudioRecorder.h"
 
@@ -20,8 +19,6 @@ SecondSourceSettings LoadSecondSourceSettings(const std::string& file) {
     const auto [end, ec] = std::from_chars(level.data(), level.data() + level.size(), v);
     if (ec == std::errc() && end == level.data() + level.size() && !level.empty())
         s.level = std::clamp(v, kSecondLevelMin, kSecondLevelMax);
-    s.cancelEcho = ReadIniValue(file, kSecondSourceSection, kSecondEchoKey) == "1";
-    s.reduceNoise = ReadIniValue(file, kSecondSourceSection, kSecondNoiseKey) == "1";
     return s;
 }
 
@@ -34,12 +31,6 @@ SettingsSave SaveSecondSourceSettings(const std::string& file, const SecondSourc
     save.Put(kSecondSourceSection, kSecondProgramKey, s.program);
     save.Put(kSecondSourceSection, kSecondLayoutKey, audio::CombineLayoutName(s.layout));
     save.Put(kSecondSourceSection, kSecondLevelKey, std::to_string(s.level));
-    for (const auto& [key, on] :
-         {std::pair{kSecondEchoKey, s.cancelEcho}, std::pair{kSecondNoiseKey, s.reduceNoise}}) {
-        // Never ticked: the section as it was without them.
-        if (on || !ReadIniValue(file, kSecondSourceSection, key).empty())
-            save.Put(kSecondSourceSection, key, on ? "1" : "0");
-    }
     return save;
 }
 
@@ -48,8 +39,6 @@ audio::SecondSource ResolveSecondSource(const SecondSourceSettings& s,
     audio::SecondSource second;
     second.layout = s.layout;
     second.secondGainPercent = s.level;
-    second.cancelEcho = s.cancelEcho;
-    second.reduceNoise = s.reduceNoise;
     if (s.device.empty()) return second;
     // Looking through the list selects each device: the current one is kept.
     const int current = recorder.CurrentDevice();

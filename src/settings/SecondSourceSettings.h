@@ -21,10 +21,6 @@ struct SecondSourceSettings {
     std::string program;  // the program, when the device is "Programs"
     audio::CombineLayout layout = audio::CombineLayout::Mix;
     int level = 100;  // the second source's gain, percent
-    // A take of two cleans the Record Device (the microphone) with the
-    // second (what the speakers play) as the echo's reference.
-    bool cancelEcho = false;
-    bool reduceNoise = false;
     bool operator==(const SecondSourceSettings&) const = default;
 };
 
@@ -34,18 +30,11 @@ inline constexpr const char* kSecondDeviceKey = "device";
 inline constexpr const char* kSecondProgramKey = "program";
 inline constexpr const char* kSecondLayoutKey = "layout";
 inline constexpr const char* kSecondLevelKey = "level";
-// "1" or "0"; written once ticked, so settings.dat stays as it was until then.
-inline constexpr const char* kSecondEchoKey = "echocancel";
-inline constexpr const char* kSecondNoiseKey = "denoise";
 inline constexpr int kSecondLevelMin = 0;
 inline constexpr int kSecondLevelMax = 200;
 
 // A missing or unreadable value keeps its default; a level out of range is
 // brought into it. The section is written only once something was chosen.
-// The captions of the two tick boxes, as the page and the help show them.
-inline constexpr const char* kCancelEchoCaption = "Cancel the speakers' echo in the microphone";
-inline constexpr const char* kReduceNoiseCaption = "Reduce background noise";
-
 SecondSourceSettings LoadSecondSourceSettings(const std::string& file);
 SettingsSave SaveSecondSourceSettings(const std::string& file, const SecondSourceSettings& s);
 

@@ -1,11 +1,9 @@
 // The window path of a take of two: the main window's Record Device set to
 // "Microphone + playback", the Second source page's layout set to files,
-// its echo canceller ticked, a recording while paplay plays into the default
-// sink; sox reads the two files: the tone sink (the default source) in one,
-// the playback in the other.
+// a recording while paplay plays into the default sink; sox reads the two
+// files: the tone sink (the default source) in one, the playback in the other.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QProcess>
 #include <QPushButton>
@@ -61,15 +59,8 @@ TEST(SecondSourceIntegration, MicrophonePlusPlaybackRecordsTwoFilesFromTheWindow
     auto& page = *Control<settings::SecondSourcePage>(formats, "secondSourceTab");
     auto* layout = Control<QComboBox>(page, "cboLayout");
     layout->setCurrentIndex(layout->findText("Files: NAME and NAME_ 2nd"));
-    // The echo canceller ticked from the keyboard: it leaves the Record
-    // Device's own sound (nothing of the playback is in it) as it was.
-    auto* echo = Control<QCheckBox>(page, "chkCancelEcho");
-    EXPECT_EQ(echo->text(), "Cancel the speakers' echo in the microphone");
-    QTest::keyClick(echo, Qt::Key_Space);
-    ASSERT_TRUE(echo->isChecked());
     QTest::mouseClick(Control<QPushButton>(formats, "Command1"), Qt::LeftButton);
     EXPECT_EQ(settings::ReadIniValue(dat, "secondsource", "layout"), "files");
-    EXPECT_EQ(settings::ReadIniValue(dat, "secondsource", "echocancel"), "1");
 
     const std::string tone = home.File("a440.wav");
     ASSERT_EQ(

@@ -145,19 +145,6 @@ TEST(SecondSourceSettings, WrittenOnlyOnceChosenAndReadBackInRange) {
     EXPECT_TRUE(qsr::settings::SaveSecondSourceSettings(file, {}).Ok());
     EXPECT_EQ(qsr::settings::LoadSecondSourceSettings(file), qsr::settings::SecondSourceSettings{});
 
-    // The tick boxes join the section once ticked, and stay when unticked.
-    s.reduceNoise = true;
-    EXPECT_TRUE(qsr::settings::SaveSecondSourceSettings(file, s).Ok());
-    EXPECT_EQ(qsr::testing::ReadAll(file),
-              "[other]\nnotch=1\n[secondsource]\ndevice=Programs\nprogram=Call App\n"
-              "layout=files\nlevel=150\ndenoise=1\n");
-    EXPECT_EQ(qsr::settings::LoadSecondSourceSettings(file), s);
-    s.reduceNoise = false;
-    s.cancelEcho = true;
-    EXPECT_TRUE(qsr::settings::SaveSecondSourceSettings(file, s).Ok());
-    EXPECT_EQ(qsr::settings::LoadSecondSourceSettings(file), s);
-    EXPECT_EQ(qsr::settings::ReadIniValue(file, "secondsource", "denoise"), "0");
-
     qsr::testing::WriteAll(file, "[secondsource]\nlayout=sideways\nlevel=900\n");
     const auto held = qsr::settings::LoadSecondSourceSettings(file);
     EXPECT_EQ(held.layout, qsr::audio::CombineLayout::Mix);

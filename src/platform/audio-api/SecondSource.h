@@ -25,12 +25,6 @@ struct SecondSource {
     CombineLayout layout = CombineLayout::Mix;
     int firstGainPercent = 100;  // 0..200, each source's own level in the mix
     int secondGainPercent = 100;
-    // The first source taken as a microphone and the second as what the
-    // speakers play: the speakers' echo taken out of the microphone, and
-    // its steady background noise turned down. Both off: the first as it
-    // was captured.
-    bool cancelEcho = false;
-    bool reduceNoise = false;
     bool Active() const { return device >= 0; }
     bool operator==(const SecondSource&) const = default;
 };

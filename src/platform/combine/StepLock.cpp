@@ -102,15 +102,13 @@ void StepLock::Control(double offset, double dt) {
     const std::size_t n = std::min(measured_, kMedianOf);
     std::copy_n(recent_, n, sorted);
     std::nth_element(sorted, sorted + n / 2, sorted + n);
-    const double smooth = steady_ ? kSteadySmoothSeconds : kSmoothSeconds;
-    const double loop = steady_ ? kSteadyLoopSeconds : kLoopSeconds;
-    const double deadBand = steady_ ? kSteadyDeadBandSeconds : kDeadBandSeconds;
-    smoothed_ += (sorted[n / 2] - smoothed_) * (dt / (smooth + dt));
+    smoothed_ += (sorted[n / 2] - smoothed_) * (dt / (kSmoothSeconds + dt));
     // Critically damped: the offset's response to a step in the clocks has
-    // one time constant, the loop's.
-    const double kp = 2.0 / loop;
-    const double ki = 1.0 / (loop * loop);
-    const double beyond = std::copysign(std::max(0.0, std::abs(smoothed_) - deadBand), smoothed_);
+    // one time constant, kLoopSeconds.
+    const double kp = 2.0 / kLoopSeconds;
+    const double ki = 1.0 / (kLoopSeconds * kLoopSeconds);
+    const double beyond =
+        std::copysign(std::max(0.0, std::abs(smoothed_) - kDeadBandSeconds), smoothed_);
     integral_ = std::clamp(integral_ + beyond * dt, -kMaxCorrection / ki, kMaxCorrection / ki);
     const double correction =
         std::clamp(-(kp * beyond + ki * integral_), -kMaxCorrection, kMaxCorrection);

@@ -43,16 +43,6 @@ class StepLock {
     static constexpr double kMaxHoldSeconds = 1.0;
     // The loop moves the ratio at most this far from 1.
     static constexpr double kMaxCorrection = 0.02;
-    // Steady: for a take whose microphone is cleaned of the speakers' echo.
-    // The canceller learns the path from the second to the first, and a
-    // ratio that moves (0.1 % for a second, chasing the servers' timing,
-    // which jitters by some 5 ms on a monitor) turns that path faster than
-    // it can follow. So the loop is slower and lets more alone: the ratio
-    // holds still through the jitter, and the offset stays within about
-    // 10 ms of a drift as sound cards have it (0.05 %).
-    static constexpr double kSteadyLoopSeconds = 10.0;
-    static constexpr double kSteadySmoothSeconds = 2.0;
-    static constexpr double kSteadyDeadBandSeconds = 0.007;
 
     StepLock(int rate, int channels);
     ~StepLock();
@@ -63,7 +53,6 @@ class StepLock {
     // the last of them was captured, in seconds.
     void AddFirst(const Samples& values, double newestTime);
     void AddSecond(const Samples& values, double newestTime);
-    void SetSteady(bool steady) { steady_ = steady; }
     // The second will send nothing more: silence from here on.
     void LoseSecond();
     bool SecondLost() const { return lost_; }
@@ -111,7 +100,6 @@ class StepLock {
     std::int64_t controlledAt_ = 0;  // got1_ at the last control step
     bool aligned_ = false;
     bool lost_ = false;
-    bool steady_ = false;
     double recent_[kMedianOf] = {};
     std::size_t measured_ = 0;
     double smoothed_ = 0;

@@ -33,11 +33,6 @@ void CombinedCapture::Configure(const SecondSource& second, int rate, int output
     mixer_.Configure(second.layout, rate, outputChannels, second.firstGainPercent,
                      second.secondGainPercent);
     lock_ = std::make_unique<combine::StepLock>(rate, mixer_.SourceChannels());
-    lock_->SetSteady(second.cancelEcho);
-    cleaner_.reset();
-    if (second.cancelEcho || second.reduceNoise)
-        cleaner_ = std::make_unique<combine::EchoCanceller>(rate, mixer_.SourceChannels(),
-                                                            second.cancelEcho, second.reduceNoise);
     chain_.Reset();
     chain_.Configure(filters, rate, mixer_.SourceChannels());
     buffer_.TakeAll();
@@ -77,7 +72,6 @@ void CombinedCapture::Mix(const Samples& first, double firstNewest, Samples& out
     first_.clear();
     second_.clear();
     lock_->Take(first_, second_);
-    Clean(false);
     mixer_.Mix(first_, second_, out);
 }
 
@@ -87,17 +81,7 @@ void CombinedCapture::Flush(Samples& out) {
     first_.clear();
     second_.clear();
     lock_->Flush(first_, second_);
-    Clean(true);
     mixer_.Mix(first_, second_, out);
-}
-
-void CombinedCapture::Clean(bool flush) {
-    if (!cleaner_) return;
-    // The second, in step, is what the speakers played as the microphone heard it.
-    if (flush)
-        cleaner_->Flush(first_, second_);
-    else
-        cleaner_->Process(first_, second_);
 }
 
 void CombinedCapture::LoseSecond() {

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "platform/audio-api/SecondSource.h"
-#include "platform/combine/EchoCanceller.h"
 #include "platform/combine/LayoutMixer.h"
 #include "platform/combine/StepLock.h"
 #include "platform/pulse/Dsp.h"
@@ -59,9 +58,6 @@ class CombinedCapture {
 
   private:
     void TakeSecond();
-    // The frames in step, before the layout: the microphone cleaned, when
-    // the take asks for it.
-    void Clean(bool flush);
 
     CaptureBuffer buffer_;
     std::atomic<bool> failed_{false};
@@ -69,7 +65,6 @@ class CombinedCapture {
     PulseCaptureThread capture_;
     combine::LayoutMixer mixer_;
     std::unique_ptr<combine::StepLock> lock_;
-    std::unique_ptr<combine::EchoCanceller> cleaner_;  // none unless asked for
     dsp::DspChain chain_;
     int rate_ = 44100;
     std::int64_t taken_ = 0;  // values taken from the second's buffer

@@ -1,6 +1,5 @@
 #include "settings/windows/SecondSourcePage.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -47,12 +46,6 @@ SecondSourcePage::SecondSourcePage(QWidget* parent) : QWidget(parent) {
     pbSecondMeter->setAccessibleName("Second source meter");
     pbSecondMeter->setRange(0, 32767);
     pbSecondMeter->setTextVisible(false);
-    chkCancelEcho = new QCheckBox(kCancelEchoCaption, this);
-    chkCancelEcho->setObjectName("chkCancelEcho");
-    chkCancelEcho->setAccessibleName(kCancelEchoCaption);
-    chkReduceNoise = new QCheckBox(kReduceNoiseCaption, this);
-    chkReduceNoise->setObjectName("chkReduceNoise");
-    chkReduceNoise->setAccessibleName(kReduceNoiseCaption);
 
     auto* level = new QHBoxLayout;
     level->addWidget(sldSecondLevel, 1);
@@ -62,13 +55,10 @@ SecondSourcePage::SecondSourcePage(QWidget* parent) : QWidget(parent) {
     form->addRow("Layout:", cboLayout);
     form->addRow("Level:", level);
     form->addRow("Meter:", pbSecondMeter);
-    form->addRow(chkCancelEcho);
-    form->addRow(chkReduceNoise);
     auto* note = new QLabel(
         "Recorded with the Record Device and kept in step with it. \"Microphone + playback\" "
         "in the Record Device list records the default microphone with what the computer "
-        "plays, in the layout chosen here. The echo and the noise are taken out of the "
-        "Record Device (the microphone); the echo is known by what the second source plays.",
+        "plays, in the layout chosen here.",
         this);
     note->setWordWrap(true);
     auto* layout = new QVBoxLayout(this);
@@ -104,8 +94,6 @@ void SecondSourcePage::Show(const SecondSourceSettings& s, audio::IAudioRecorder
     for (int k = 0; k < 3; ++k)
         if (kLayouts[k] == s.layout) cboLayout->setCurrentIndex(k);
     sldSecondLevel->setValue(s.level);
-    chkCancelEcho->setChecked(s.cancelEcho);
-    chkReduceNoise->setChecked(s.reduceNoise);
     lblSecondLevel->setText(QString("%1 %").arg(s.level));
     if (recorder_)
         meter_->start();
@@ -172,8 +160,6 @@ SecondSourceSettings SecondSourcePage::Value() const {
     }
     s.layout = kLayouts[std::clamp(cboLayout->currentIndex(), 0, 2)];
     s.level = sldSecondLevel->value();
-    s.cancelEcho = chkCancelEcho->isChecked();
-    s.reduceNoise = chkReduceNoise->isChecked();
     return s;
 }
 

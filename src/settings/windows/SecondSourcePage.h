@@ -6,7 +6,6 @@
 
 #include "settings/SecondSourceSettings.h"
 
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QProgressBar;
@@ -21,8 +20,7 @@ namespace qsr::settings {
 
 // The "Second source" page of the Formats and Filters dialog: a device,
 // monitor or program recorded with the Record Device, how the two go into
-// the recording, the second's own level with its meter, and whether the
-// Record Device is cleaned of the speakers' echo and of background noise. Shows and
+// the recording, and the second's own level with its meter. Shows and
 // returns values; the dialog loads and stores them.
 class SecondSourcePage : public QWidget {
     Q_OBJECT
@@ -50,8 +48,6 @@ class SecondSourcePage : public QWidget {
     QSlider* sldSecondLevel = nullptr;
     QLabel* lblSecondLevel = nullptr;
     QProgressBar* pbSecondMeter = nullptr;
-    QCheckBox* chkCancelEcho = nullptr;
-    QCheckBox* chkReduceNoise = nullptr;
     QTimer* meter_ = nullptr;
 
     std::vector<Choice> choices_;  // of cboSecondSource, "None" first

@@ -41,7 +41,6 @@ struct Outcome {
     std::int64_t checked = 0;
     std::int64_t frames = 0;
     bool firstIntact = true;
-    double lowestRatio = 1, highestRatio = 1;
 };
 
 // Two sources for `seconds` of real time: the second's clock runs `drift`
@@ -95,8 +94,6 @@ Outcome Simulate(StepLock& lock, double seconds, double drift, double lateStart,
         } else {
             lock.Take(outA, outB);
             EXPECT_EQ(outA.size(), outB.size());
-            run.lowestRatio = std::min(run.lowestRatio, lock.Ratio());
-            run.highestRatio = std::max(run.highestRatio, lock.Ratio());
             check(true);
             nextTake = t + 0.2;
         }
@@ -174,24 +171,4 @@ TEST(StepLock, EqualClocksWithWanderingTimesStayPut) {
     EXPECT_TRUE(run.firstIntact);
     EXPECT_LT(run.maxOffset, 0.004);
     EXPECT_NEAR(lock.Ratio(), 1.0, 0.001);
-}
-
-// For the echo canceller: through timing that jitters by 5 ms the ratio
-// never moves while the clocks agree, and a drift as sound cards have it
-// is still followed, the offset within 10 ms.
-TEST(StepLock, SteadyHoldsTheRatioStillThroughJitterAndStillFollowsDrift) {
-    StepLock still(kRate, 1);
-    still.SetSteady(true);
-    const Outcome run = Simulate(still, 300, 1.0, 0.05, 0.005);
-    EXPECT_TRUE(run.firstIntact);
-    EXPECT_EQ(run.lowestRatio, 1.0);
-    EXPECT_EQ(run.highestRatio, 1.0);
-
-    StepLock drifting(kRate, 1);
-    drifting.SetSteady(true);
-    const Outcome followed = Simulate(drifting, 1200, 1.0005, 0.05, 0.005);
-    EXPECT_TRUE(followed.firstIntact);
-    EXPECT_LT(followed.maxOffset, 0.010);
-    EXPECT_EQ(drifting.Realigned(), 0);
-    EXPECT_NEAR(drifting.Ratio(), 1.0005, 0.0002);
 }
